@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QLabel>
+
+// A button drawn as a picture or as label text on the main window's artwork. It takes the
+// mouse press itself, so the background never sees it.
+class PictureButton final : public QLabel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PictureButton)
+
+public:
+    explicit PictureButton(QWidget* parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_pressed = false;
+};

@@ -1,0 +1,12 @@
+#include "app/ProgramState.h"
+
+ProgramState& programState()
+{
+    static ProgramState state;
+    return state;
+}
+
+void resetProgramState()
+{
+    programState() = ProgramState();
+}

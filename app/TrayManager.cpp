@@ -1,0 +1,46 @@
+#include "app/TrayManager.h"
+
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+TrayManager::TrayManager(QWidget* window, bool trayAvailable, QObject* parent)
+    : QObject(parent), m_window(window), m_trayAvailable(trayAvailable)
+{
+    m_trayMain = new QSystemTrayIcon(this);
+    m_trayMain->setObjectName(QStringLiteral("trayMain"));
+    m_trayMain->setIcon(window->windowIcon());
+    m_trayMain->setToolTip(QStringLiteral("Numira"));
+    connect(m_trayMain, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason != QSystemTrayIcon::Context)
+            restoreFromTray();
+    });
+}
+
+void TrayManager::hideToTray()
+{
+    if (!m_trayAvailable) {
+        // Without a tray a hidden window could never come back: minimise it instead.
+        m_window->showMinimized();
+        return;
+    }
+    m_window->setWindowState(m_window->windowState() | Qt::WindowMinimized);
+    m_window->hide();
+    m_trayMain->setIcon(m_window->windowIcon());
+    m_trayMain->show();
+}
+
+void TrayManager::restoreFromTray()
+{
+    // The window comes back maximised, never normal again; its fixed size keeps the shape.
+    m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    m_trayMain->hide();
+    emit restored();
+}
+
+bool TrayManager::iconShown() const
+{
+    return m_trayMain->isVisible();
+}

@@ -1,0 +1,30 @@
+#include "app/QtPrompt.h"
+#include "app/frmMain.h"
+
+#include <QApplication>
+
+#include <unistd.h>
+
+int main(int argc, char* argv[])
+{
+    // Chromium refuses to run its sandbox as root; the browser then runs without it.
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Numira"));
+    app.setOrganizationName(QStringLiteral("Numira"));
+    app.setQuitOnLastWindowClosed(false);
+
+    QtPrompt prompt;
+    MainDeps deps;
+    deps.prompt = &prompt;
+    deps.programFolder = QCoreApplication::applicationDirPath();
+    deps.arguments = app.arguments().mid(1);
+
+    frmMain main(deps);
+    if (!main.startUp())
+        return 0;
+    main.showCentered();
+    return app.exec();
+}

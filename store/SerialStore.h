@@ -1,0 +1,5 @@
+#pragma once
+
+// Typed operations of the record screens over the shared connection.
+namespace SerialStore {
+}

@@ -1,0 +1,165 @@
+#include "store/modMain.h"
+
+#include "store/SqlCatalogue.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+namespace {
+
+const QString SharedConnectionName = QStringLiteral("numira-shared");
+const QString CheckConnectionName = QStringLiteral("numira-schema-check");
+
+bool g_connectionOpen = false;
+
+} // namespace
+
+namespace modMain {
+
+QString& DBPath()
+{
+    static QString path;
+    return path;
+}
+
+QString& ConnString()
+{
+    static QString connString;
+    return connString;
+}
+
+QString connectionStringFor(const QString& path)
+{
+    return ProviderPrefix + path;
+}
+
+QString pathFromConnectionString(const QString& connString)
+{
+    if (connString.startsWith(ProviderPrefix))
+        return connString.mid(ProviderPrefix.size());
+    const QString marker = QStringLiteral("Data Source=");
+    const int at = connString.indexOf(marker);
+    if (at < 0)
+        return QString();
+    QString path = connString.mid(at + marker.size());
+    if (path.endsWith(QLatin1Char(';')))
+        path.chop(1);
+    return path;
+}
+
+bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) {
+        if (error)
+            *error = QStringLiteral("The file \"%1\" does not exist.").arg(path);
+        return false;
+    }
+    if (info.size() == 0) {
+        if (error)
+            *error = QStringLiteral("The file \"%1\" is empty, not a database.").arg(path);
+        return false;
+    }
+
+    bool opened = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        // mode=rw opens an existing file only: SQLite would otherwise create a missing one.
+        db.setDatabaseName(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
+                           + QStringLiteral("?mode=rw"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+        if (db.open()) {
+            // SQLite opens any file lazily; reading the catalogue proves it is a database.
+            QSqlQuery probe(db);
+            if (probe.exec(SqlCatalogue::CountSchemaObjects) && probe.next())
+                opened = true;
+            else if (error)
+                *error = QStringLiteral("\"%1\" is not a Numira database (%2).")
+                             .arg(path, probe.lastError().text());
+        } else if (error) {
+            *error = QStringLiteral("\"%1\" cannot be opened (%2).").arg(path, db.lastError().text());
+        }
+        if (!opened)
+            db.close();
+    }
+    if (!opened)
+        QSqlDatabase::removeDatabase(connectionName);
+    return opened;
+}
+
+void removeConnection(const QString& connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+bool OpenConnection(const QString& connString, QString* error)
+{
+    CloseConnection();
+    g_connectionOpen = openDatabaseFile(pathFromConnectionString(connString),
+                                        SharedConnectionName, error);
+    return g_connectionOpen;
+}
+
+void CloseConnection()
+{
+    removeConnection(SharedConnectionName);
+    g_connectionOpen = false;
+}
+
+bool ConnectionExists()
+{
+    return g_connectionOpen && QSqlDatabase::contains(SharedConnectionName);
+}
+
+QSqlDatabase DBConnection()
+{
+    if (!ConnectionExists())
+        return QSqlDatabase();
+    return QSqlDatabase::database(SharedConnectionName, false);
+}
+
+bool CheckSchema(const QString& path, QString* error)
+{
+    if (!openDatabaseFile(path, CheckConnectionName, error))
+        return false;
+    bool hasPrograms = false;
+    bool hasSerials = false;
+    {
+        QSqlDatabase db = QSqlDatabase::database(CheckConnectionName, false);
+        QSqlQuery tables(db);
+        if (tables.exec(SqlCatalogue::TableNames)) {
+            while (tables.next()) {
+                const QString name = tables.value(0).toString();
+                hasPrograms = hasPrograms || name == QLatin1String("programs");
+                hasSerials = hasSerials || name == QLatin1String("serials");
+            }
+        }
+    }
+    removeConnection(CheckConnectionName);
+    if (!(hasPrograms && hasSerials) && error)
+        *error = QStringLiteral("\"%1\" lacks the tables \"programs\" and \"serials\".").arg(path);
+    return hasPrograms && hasSerials;
+}
+
+QString noConnectionMessage()
+{
+    return QStringLiteral("No database is open!  Please choose your database with "
+                          "\"DB\" > \"Open Database\" first.");
+}
+
+void resetStore()
+{
+    CloseConnection();
+    DBPath().clear();
+    ConnString().clear();
+}
+
+} // namespace modMain

@@ -1,0 +1,39 @@
+#include "support/ScriptedPrompt.h"
+
+PromptAnswer ScriptedPrompt::message(const PromptMessage& message)
+{
+    shown.append(message);
+    if (message.buttons == PromptButtons::Ok)
+        return PromptAnswer::Ok;
+    return m_answers.isEmpty() ? PromptAnswer::No : m_answers.dequeue();
+}
+
+QString ScriptedPrompt::openFile(const QString& title, const QString& filter,
+                                 const QString& initialFolder)
+{
+    dialogs.append({QStringLiteral("open"), title, filter, initialFolder});
+    return m_files.isEmpty() ? QString() : m_files.dequeue();
+}
+
+QString ScriptedPrompt::saveFile(const QString& title, const QString& filter,
+                                 const QString& proposedPath)
+{
+    dialogs.append({QStringLiteral("save"), title, filter, proposedPath});
+    return m_files.isEmpty() ? QString() : m_files.dequeue();
+}
+
+QStringList ScriptedPrompt::texts() const
+{
+    QStringList result;
+    for (const PromptMessage& message : shown)
+        result << message.text;
+    return result;
+}
+
+void ScriptedPrompt::clear()
+{
+    shown.clear();
+    dialogs.clear();
+    m_answers.clear();
+    m_files.clear();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/Prompt.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+// Answers the program's questions from a script and records every box and dialog shown.
+// With the script empty, a question is answered No, an OK box OK and a file dialog cancelled.
+class ScriptedPrompt final : public Prompt
+{
+public:
+    struct FileDialog
+    {
+        QString kind; // "open" or "save"
+        QString title;
+        QString filter;
+        QString folderOrProposal;
+    };
+
+    PromptAnswer message(const PromptMessage& message) override;
+    QString openFile(const QString& title, const QString& filter,
+                     const QString& initialFolder) override;
+    QString saveFile(const QString& title, const QString& filter,
+                     const QString& proposedPath) override;
+
+    // The next answers to Yes/No questions, in order.
+    void answer(PromptAnswer next) { m_answers.enqueue(next); }
+    // The next file dialog's result; the empty text cancels it.
+    void chooseFile(const QString& path) { m_files.enqueue(path); }
+
+    QList<PromptMessage> shown;
+    QList<FileDialog> dialogs;
+
+    QStringList texts() const;
+    void clear();
+
+private:
+    QQueue<PromptAnswer> m_answers;
+    QQueue<QString> m_files;
+};

@@ -1,0 +1,151 @@
+#include "support/TestEnv.h"
+
+#include "app/ProgramState.h"
+#include "app/frmMain.h"
+#include "store/SchemaFile.h"
+#include "store/modMain.h"
+#include "support/RecordingWebView.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QEvent>
+#include <QFile>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStandardPaths>
+#include <QVariant>
+
+TestEnv::TestEnv()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QDir().mkpath(programFolder());
+    QDir().mkpath(path(QStringLiteral("config")));
+    QDir().mkpath(path(QStringLiteral("home")));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path(QStringLiteral("config")));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path(QStringLiteral("config")));
+    modMain::resetStore();
+    resetProgramState();
+}
+
+TestEnv::~TestEnv()
+{
+    main.reset();
+    processDeferredDeletes();
+    modMain::resetStore();
+    resetProgramState();
+}
+
+QString TestEnv::path(const QString& relative) const
+{
+    return m_dir.path() + QLatin1Char('/') + relative;
+}
+
+QString TestEnv::makeDatabase(const QString& dbPath) const
+{
+    const QString target = dbPath.isEmpty() ? defaultDatabase() : dbPath;
+    QString error;
+    if (!SchemaFile::createDatabase(target, QStringLiteral(NUMIRA_SCHEMA_FILE), &error))
+        qFatal("cannot make test database %s: %s", qPrintable(target), qPrintable(error));
+    return target;
+}
+
+void TestEnv::copyShippedFiles() const
+{
+    const QDir shipped(QStringLiteral(NUMIRA_SHIPPED_DIR));
+    QDirIterator it(shipped.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = programFolder() + QLatin1Char('/') + shipped.relativeFilePath(source);
+        QDir().mkpath(QFileInfo(target).path());
+        QFile::copy(source, target);
+    }
+}
+
+MainDeps TestEnv::deps(const QStringList& arguments)
+{
+    MainDeps deps;
+    deps.prompt = &prompt;
+    deps.programFolder = programFolder();
+    deps.arguments = arguments;
+    deps.makeWebView = [](QWidget* parent) -> WebView* { return new RecordingWebView(parent); };
+    deps.probe = [this](const QString& address) {
+        probedAddresses << address;
+        return probeStatus;
+    };
+    deps.endProcess = [this] { ++processEnds; };
+    deps.trayAvailable = trayAvailable;
+    deps.twipsPerPixel = twipsPerPixel;
+    deps.lockPath = path(QStringLiteral("numira.lock"));
+    return deps;
+}
+
+bool TestEnv::start(const QStringList& arguments)
+{
+    main = std::make_unique<frmMain>(deps(arguments));
+    return main->startUp();
+}
+
+RecordingWebView* TestEnv::web() const
+{
+    return main ? static_cast<RecordingWebView*>(main->WebBrowse) : nullptr;
+}
+
+void TestEnv::processDeferredDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+namespace {
+
+template<class Work>
+auto withConnection(const QString& dbPath, Work work)
+{
+    const QString name = QStringLiteral("numira-test-peek");
+    decltype(work(std::declval<QSqlDatabase&>())) result{};
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(dbPath);
+        if (db.open())
+            result = work(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+
+} // namespace
+
+QList<QStringList> queryRows(const QString& dbPath, const QString& sql, const QVariantList& values)
+{
+    return withConnection(dbPath, [&](QSqlDatabase& db) {
+        QList<QStringList> rows;
+        QSqlQuery query(db);
+        query.prepare(sql);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        if (!query.exec())
+            qFatal("test query failed: %s", qPrintable(sql));
+        while (query.next()) {
+            QStringList row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row << query.value(i).toString();
+            rows << row;
+        }
+        return rows;
+    });
+}
+
+bool execSql(const QString& dbPath, const QString& sql, const QVariantList& values)
+{
+    return withConnection(dbPath, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.prepare(sql);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        return query.exec();
+    });
+}

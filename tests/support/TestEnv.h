@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/MainDeps.h"
+#include "support/ScriptedPrompt.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+class frmMain;
+class RecordingWebView;
+
+// One test's world: a temporary program folder, its own settings file and lock, a scripted
+// prompt, a recording browser and a probe that answers as told. Program-wide state and the
+// shared connection are reset on entry and on exit.
+class TestEnv
+{
+public:
+    TestEnv();
+    ~TestEnv();
+
+    QString path(const QString& relative) const;
+    QString programFolder() const { return path(QStringLiteral("program")); }
+    QString defaultDatabase() const { return programFolder() + QStringLiteral("/numira.mdb"); }
+
+    // An empty Numira database made from the schema; the default one when no path is given.
+    QString makeDatabase(const QString& dbPath = QString()) const;
+    // Copies the shipped pages, skins and artwork into the program folder.
+    void copyShippedFiles() const;
+
+    MainDeps deps(const QStringList& arguments = {});
+    // Builds the main window and runs its start-up; returns what the start-up returned.
+    bool start(const QStringList& arguments = {});
+
+    RecordingWebView* web() const;
+
+    // Lets windows that unloaded themselves be destroyed.
+    static void processDeferredDeletes();
+
+    ScriptedPrompt prompt;
+    std::unique_ptr<frmMain> main;
+    quint32 probeStatus = 11010;
+    QStringList probedAddresses;
+    int processEnds = 0;
+    bool trayAvailable = false;
+    double twipsPerPixel = 15.0;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Runs SQL on a database file through a connection of its own (tests only).
+QList<QStringList> queryRows(const QString& dbPath, const QString& sql,
+                             const QVariantList& values = {});
+bool execSql(const QString& dbPath, const QString& sql, const QVariantList& values = {});

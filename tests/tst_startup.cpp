@@ -1,0 +1,220 @@
+// Start-up and shut-down of the whole program: settings, database choice, single instance.
+
+#include "app/ProgramState.h"
+#include "app/SettingsStore.h"
+#include "app/frmMain.h"
+#include "store/modMain.h"
+#include "support/RecordingWebView.h"
+#include "support/TestEnv.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QtTest>
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartWritesSettingsAndOpensShippedDatabase();
+    void missingDatabaseCancelledTwiceStillEndsCleanly();
+    void chosenDatabaseIsCheckedByTableNames_data();
+    void chosenDatabaseIsCheckedByTableNames();
+    void openingNeverCreatesAFile();
+    void startPageFollowsTheProbe();
+    void secondInstanceIsRefusedWithoutTouchingAnything();
+};
+
+void StartupTest::firstStartWritesSettingsAndOpensShippedDatabase()
+{
+    TestEnv env;
+    env.makeDatabase();
+    QVERIFY(env.start());
+
+    QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), env.defaultDatabase());
+    QCOMPARE(SettingsStore::read(SettingsStore::DefPath), env.programFolder());
+    QSettings settings(QStringLiteral("Numira"), QStringLiteral("Numira"));
+    QVERIFY(!settings.contains(QStringLiteral("Info/SkinInUse")));
+    QVERIFY(modMain::ConnectionExists());
+    QCOMPARE(modMain::ConnString(),
+             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + env.defaultDatabase());
+    QVERIFY(env.prompt.shown.isEmpty());
+    QVERIFY(env.prompt.dialogs.isEmpty());
+    QVERIFY(!programState().QuickAddMode);
+
+    env.main->unload();
+    QVERIFY(!modMain::ConnectionExists());
+    QCOMPARE(env.processEnds, 1);
+}
+
+void StartupTest::missingDatabaseCancelledTwiceStillEndsCleanly()
+{
+    TestEnv env;
+    QVERIFY(env.start());
+
+    // The open dialog, the error, the open dialog again: both cancelled.
+    QCOMPARE(env.prompt.dialogs.size(), 2);
+    QCOMPARE(env.prompt.dialogs.at(0).title, QStringLiteral("Open"));
+    QCOMPARE(env.prompt.dialogs.at(0).filter, QStringLiteral("Database (*.mdb)|*.mdb| "));
+    QCOMPARE(env.prompt.texts(),
+             QStringList{QStringLiteral("Error Opening Database!  Please select your database!")});
+    QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
+    QVERIFY(!modMain::ConnectionExists());
+    QVERIFY(!QFile::exists(env.defaultDatabase()));
+
+    env.main->unload();
+    QCOMPARE(env.processEnds, 1);
+    QVERIFY(!QFile::exists(env.defaultDatabase()));
+}
+
+void StartupTest::chosenDatabaseIsCheckedByTableNames_data()
+{
+    QTest::addColumn<QString>("schema");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("exact names") << "CREATE TABLE programs (program TEXT);"
+                                    "CREATE TABLE serials (id INTEGER PRIMARY KEY, program TEXT)"
+                                 << true;
+    QTest::newRow("extra tables") << "CREATE TABLE programs (program TEXT);"
+                                     "CREATE TABLE serials (id INTEGER PRIMARY KEY);"
+                                     "CREATE TABLE notes (x TEXT)"
+                                  << true;
+    QTest::newRow("capitalised") << "CREATE TABLE Programs (program TEXT);"
+                                    "CREATE TABLE Serials (id INTEGER PRIMARY KEY)"
+                                 << false;
+    QTest::newRow("one missing") << "CREATE TABLE programs (program TEXT)" << false;
+    QTest::newRow("not a database") << QString() << false;
+}
+
+void StartupTest::chosenDatabaseIsCheckedByTableNames()
+{
+    QFETCH(QString, schema);
+    QFETCH(bool, accepted);
+
+    TestEnv env;
+    env.makeDatabase();
+    QVERIFY(env.start());
+
+    const QString chosen = env.path(QStringLiteral("chosen.mdb"));
+    if (schema.isEmpty()) {
+        QFile text(chosen);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("This is a plain text file, not a database at all.\n");
+    } else {
+        for (const QString& statement : schema.split(QLatin1Char(';')))
+            QVERIFY(execSql(chosen, statement));
+    }
+
+    env.prompt.chooseFile(chosen);
+    env.main->OpenDB();
+
+    const QString expected = accepted ? chosen : env.defaultDatabase();
+    QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), expected);
+    QCOMPARE(modMain::DBPath(), expected);
+    QVERIFY(modMain::ConnectionExists());
+    QCOMPARE(env.main->WebBrowse->isVisibleTo(env.main.get()), true);
+    if (accepted) {
+        QVERIFY(env.prompt.shown.isEmpty());
+    } else {
+        QCOMPARE(env.prompt.texts(),
+                 QStringList{QStringLiteral(
+                     "Invalid Database Structure! Please make sure you only use databases "
+                     "specifically designed for this application!")});
+    }
+}
+
+void StartupTest::openingNeverCreatesAFile()
+{
+    TestEnv env;
+    const QString missing = env.path(QStringLiteral("nowhere.mdb"));
+    QString error;
+    QVERIFY(!modMain::OpenConnection(modMain::connectionStringFor(missing), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!modMain::ConnectionExists());
+    QVERIFY(!QFile::exists(missing));
+    QVERIFY(!modMain::CheckSchema(missing));
+    QVERIFY(!QFile::exists(missing));
+
+    // A truncated database is refused too.
+    const QString good = env.makeDatabase(env.path(QStringLiteral("good.mdb")));
+    QFile file(good);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.resize(50));
+    file.close();
+    QVERIFY(!modMain::OpenConnection(modMain::connectionStringFor(good)));
+    QVERIFY(!modMain::CheckSchema(good));
+}
+
+void StartupTest::startPageFollowsTheProbe()
+{
+    for (const quint32 status : {quint32(0), quint32(11010)}) {
+        TestEnv env;
+        env.makeDatabase();
+        env.probeStatus = status;
+        QVERIFY(env.start());
+        QCOMPARE(env.probedAddresses, QStringList{QStringLiteral("192.0.2.1")});
+        const QUrl expected = status == 0
+                                  ? QUrl(QStringLiteral("http://community.numira.example/inprogram/"))
+                                  : QUrl::fromLocalFile(env.programFolder()
+                                                        + QStringLiteral("/NotConnected.htm"));
+        QCOMPARE(env.web()->navigations, QList<QUrl>{expected});
+        QCOMPARE(programState().HomeUrl, QStringLiteral("http://community.numira.example/inprogram/"));
+    }
+}
+
+void StartupTest::secondInstanceIsRefusedWithoutTouchingAnything()
+{
+    TestEnv env;
+    env.copyShippedFiles();
+    env.makeDatabase();
+
+    // The first instance is the real program, in a process of its own, with the same
+    // settings folder and lock.
+    QProcess first;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), env.path(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), env.path(QStringLiteral("runtime")));
+    QDir().mkpath(env.path(QStringLiteral("runtime")));
+    QFile::setPermissions(env.path(QStringLiteral("runtime")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    first.setProcessEnvironment(environment);
+    first.start(QStringLiteral(NUMIRA_PROGRAM_DIR "/numira"), {});
+    QVERIFY(first.waitForStarted());
+    const QString lock = env.path(QStringLiteral("runtime/numira-instance.lock"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!SettingsStore::read(SettingsStore::DefPath).isEmpty(), 20000);
+
+    const QString settingsFile = env.path(QStringLiteral("config/Numira/Numira.conf"));
+    QFile before(settingsFile);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray settingsBefore = before.readAll();
+    before.close();
+
+    env.main = std::make_unique<frmMain>([&] {
+        MainDeps deps = env.deps();
+        deps.lockPath = lock;
+        return deps;
+    }());
+    QVERIFY(!env.main->startUp());
+    QCOMPARE(env.prompt.texts(),
+             QStringList{QStringLiteral("Another Instance of Numira is Already Running!  Please "
+                                        "close it before you try and open a new instance!")});
+    QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
+    QCOMPARE(env.prompt.shown.first().title, QStringLiteral("Numira"));
+    QVERIFY(env.prompt.dialogs.isEmpty());
+    QVERIFY(env.probedAddresses.isEmpty());
+    QVERIFY(!env.main->isVisible());
+    QCOMPARE(env.processEnds, 1);
+    QVERIFY(modMain::DBPath().isEmpty());
+
+    QFile after(settingsFile);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), settingsBefore);
+
+    first.kill();
+    first.waitForFinished();
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QUrl>
+#include <QWidget>
+
+class QWebEngineView;
+
+// The embedded browser as the main window uses it: navigate and tell where it is. Tests put
+// a recording stand-in in its place when they need no web engine.
+class WebView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using QWidget::QWidget;
+
+    virtual void navigate(const QUrl& url) = 0;
+    virtual QUrl url() const = 0;
+};
+
+// The real browser: Qt WebEngine.
+class EngineWebView final : public WebView
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EngineWebView)
+
+public:
+    explicit EngineWebView(QWidget* parent = nullptr);
+
+    void navigate(const QUrl& url) override;
+    QUrl url() const override;
+
+private:
+    QWebEngineView* m_view = nullptr;
+};
