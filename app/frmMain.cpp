@@ -514,6 +514,7 @@ void frmMain::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() == Qt::LeftButton || event->button() == Qt::MiddleButton) {
         event->accept();
+        ++m_movesStarted;
         if (windowHandle() && windowHandle()->startSystemMove())
             return;
         // Where the platform moves no window, the window follows the mouse itself.

@@ -52,7 +52,8 @@ public:
     // Unloading the main window: runs the shut-down and ends the program.
     void unload();
     bool hasShutDown() const { return m_shutDown; }
-    bool isMovingByMouse() const { return m_dragging; }
+    // How many moves a press on the background has started, by the system or by hand.
+    int movesStarted() const { return m_movesStarted; }
 
     QString programFolder() const { return m_deps.programFolder; }
     Prompt& prompt() const { return *m_deps.prompt; }
@@ -109,5 +110,6 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     bool m_shutDown = false;
     bool m_dragging = false;
+    int m_movesStarted = 0;
     QPoint m_dragOffset;
 };

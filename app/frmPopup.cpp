@@ -1,12 +1,74 @@
 #include "app/frmPopup.h"
 
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "app/modSetParent.h"
+
 #include <QMenu>
+
+namespace {
+
+// Every command works on the main window; the menus hold no state of their own. A command
+// may unload this window (through CloseChildScreens) while it runs, so none touches it.
+frmMain* mainWindow()
+{
+    return Forms::Main();
+}
+
+} // namespace
 
 frmPopup::frmPopup(Prompt& prompt, QWidget* parent) : QWidget(parent)
 {
     Q_UNUSED(prompt)
-    popupdb = new QMenu(this);
-    popupsub = new QMenu(this);
+    setWindowTitle(QStringLiteral("popup"));
+
+    popupdb = new QMenu(QStringLiteral("popupdb"), this);
+    popupdb->setObjectName(QStringLiteral("popupdb"));
+    opendatabase = addItem(popupdb, "opendatabase", QStringLiteral("&Open Database"));
+    backupdatabase = addItem(popupdb, "backupdatabase", QStringLiteral("&Backup Database"));
+
+    popupsub = new QMenu(QStringLiteral("popupsub"), this);
+    popupsub->setObjectName(QStringLiteral("popupsub"));
+    about = addItem(popupsub, "about", QStringLiteral("Abo&ut"));
+    options = addItem(popupsub, "options", QStringLiteral("&Options"));
+    skins = addItem(popupsub, "skins", QStringLiteral("&Skins"));
+    database = popupsub->addMenu(QStringLiteral("&Database"));
+    database->setObjectName(QStringLiteral("database"));
+    opendb1 = addItem(database, "opendb1", QStringLiteral("&Open Database"));
+    backupdb1 = addItem(database, "backupdb1", QStringLiteral("&Backup Database"));
+    add = addItem(popupsub, "add", QStringLiteral("&Add"));
+    browse = addItem(popupsub, "browse", QStringLiteral("&Browse"));
+    search = addItem(popupsub, "search", QStringLiteral("&Search"));
+    browser = addItem(popupsub, "browser", QStringLiteral("&Browser"));
+    home = addItem(popupsub, "home", QStringLiteral("&Home"));
+    exit = addItem(popupsub, "exit", QStringLiteral("&Exit"));
+
+    for (QAction* open : {opendatabase, opendb1})
+        connect(open, &QAction::triggered, this, [] { mainWindow()->OpenDB(); });
+    for (QAction* backup : {backupdatabase, backupdb1})
+        connect(backup, &QAction::triggered, this, [] { mainWindow()->SaveDB(); });
+    for (QAction* aboutWindow : {about, options})
+        connect(aboutWindow, &QAction::triggered, this, [] { mainWindow()->showAbout(); });
+    connect(skins, &QAction::triggered, this, [] { mainWindow()->OpenSkin(); });
+    connect(add, &QAction::triggered, this,
+            [] { mainWindow()->hostFromMenu(frmMain::Screen::Add); });
+    connect(browse, &QAction::triggered, this,
+            [] { mainWindow()->hostFromMenu(frmMain::Screen::Browse); });
+    connect(search, &QAction::triggered, this,
+            [] { mainWindow()->hostFromMenu(frmMain::Screen::Search); });
+    connect(browser, &QAction::triggered, this, [] { mainWindow()->backToBrowser(); });
+    connect(home, &QAction::triggered, this, [] { mainWindow()->goHome(); });
+    connect(exit, &QAction::triggered, this, [] {
+        modSetParent::CloseChildScreens();
+        mainWindow()->unload();
+    });
+}
+
+QAction* frmPopup::addItem(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
 }
 
 void frmPopup::showDatabaseMenu(const QPoint& globalPos)
