@@ -1,11 +1,14 @@
 #include "web/StartPage.h"
 
+#include "web/modPing.h"
+
 namespace StartPage {
 
 quint32 probeStatus(const QString& dottedAddress)
 {
-    Q_UNUSED(dottedAddress)
-    return 11010;
+    modPing::EchoReply reply{};
+    modPing::EchoProbe(dottedAddress, reply);
+    return reply.Status;
 }
 
 } // namespace StartPage

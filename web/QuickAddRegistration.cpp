@@ -1,0 +1,63 @@
+#include "web/QuickAddRegistration.h"
+
+#include "web/modRegEdit.h"
+
+namespace QuickAddRegistration {
+
+namespace {
+
+using modRegEdit::Hive;
+
+void keepFirstError(bool ok, const QString& failure, bool* allOk, QString* error)
+{
+    if (ok || !*allOk)
+        return;
+    *allOk = false;
+    if (error)
+        *error = failure;
+}
+
+} // namespace
+
+QString runPagePath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("/NumiraRun.htm");
+}
+
+bool registerQuickAdd(const QString& programFolder, QString* error)
+{
+    const QString page = runPagePath(programFolder);
+    const QList<QPair<QString, char>> entries = {{SelectionKey, SelectionContext},
+                                                 {ControlsKey, ControlsContext}};
+    bool allOk = true;
+    for (const auto& [key, context] : entries) {
+        QString failure;
+        keepFirstError(modRegEdit::WriteStringValue(Hive::CurrentUser, key, QString(), page,
+                                                    &failure),
+                       failure, &allOk, error);
+        keepFirstError(modRegEdit::WriteBinaryValue(Hive::CurrentUser, key, ContextsValue,
+                                                    QByteArray(1, context), &failure),
+                       failure, &allOk, error);
+    }
+    return allOk;
+}
+
+bool removeQuickAdd(QString* error)
+{
+    bool allOk = true;
+    for (const QString& key : {SelectionKey, ControlsKey}) {
+        if (!modRegEdit::keyExists(Hive::CurrentUser, key))
+            continue;
+        QString failure;
+        keepFirstError(modRegEdit::DeleteRegKey(Hive::CurrentUser, key, &failure), failure,
+                       &allOk, error);
+    }
+    return allOk;
+}
+
+bool apply(bool enabled, const QString& programFolder, QString* error)
+{
+    return enabled ? registerQuickAdd(programFolder, error) : removeQuickAdd(error);
+}
+
+} // namespace QuickAddRegistration
