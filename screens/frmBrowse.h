@@ -3,8 +3,13 @@
 #include <QWidget>
 
 class Prompt;
-class QPlainTextEdit;
+class QComboBox;
+class QPushButton;
+class QTreeView;
+class RecordListModel;
 
+// The browse screen: lists the records of one program, opens one in the edit screen and
+// deletes a program name that no record uses.
 class frmBrowse final : public QWidget
 {
     Q_OBJECT
@@ -13,6 +18,27 @@ class frmBrowse final : public QWidget
 public:
     explicit frmBrowse(Prompt& prompt, QWidget* parent = nullptr);
 
+    // Refills the listing for the program named in the box; nothing when the box is empty.
+    void search();
+
+    QPushButton* cmdDeleteProg = nullptr;
+    QComboBox* cmbProgram = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QTreeView* lstRecords = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdView = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void buildControls();
+    void load();
+    void cmbProgram_Change();
+    void cmdView_Click();
+    void cmdDeleteProg_Click();
+    void cmdCancel_Click();
+
     Prompt& m_prompt;
+    RecordListModel* m_records = nullptr;
 };

@@ -3,8 +3,13 @@
 #include <QWidget>
 
 class Prompt;
+class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 
+// The edit screen: shows the record named by SelectedID over the list screen that opened it,
+// saves or deletes it, and returns to that screen.
 class frmEdit final : public QWidget
 {
     Q_OBJECT
@@ -13,6 +18,26 @@ class frmEdit final : public QWidget
 public:
     explicit frmEdit(Prompt& prompt, QWidget* parent = nullptr);
 
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* txtVersion = nullptr;
+    QLineEdit* txtName = nullptr;
+    QPlainTextEdit* txtSerial = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdSave = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void buildControls();
+    void load();
+    void cmdSave_Click();
+    void cmdDelete_Click();
+    // Unloads this screen and shows the one that opened it, its list refilled on request.
+    void returnToCaller(bool refresh);
+
     Prompt& m_prompt;
 };

@@ -3,8 +3,16 @@
 #include <QWidget>
 
 class Prompt;
-class QPlainTextEdit;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+class RecordListModel;
 
+// The search screen: finds records whose fields contain a keyword and opens one of them in
+// the edit screen.
 class frmSearch final : public QWidget
 {
     Q_OBJECT
@@ -13,6 +21,30 @@ class frmSearch final : public QWidget
 public:
     explicit frmSearch(Prompt& prompt, QWidget* parent = nullptr);
 
+    // Refills the result list with the records that match; false when the database refused
+    // the search (the user has been told).
+    bool SearchProcess(const QString& keywords, const QString& searchtype);
+
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtKeywords = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* cmbSearchBy = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QTreeView* lstSearchResults = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdView = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void buildControls();
+    void load();
+    void cmdSearch_Click();
+    void cmdView_Click();
+    void cmdCancel_Click();
+
     Prompt& m_prompt;
+    RecordListModel* m_results = nullptr;
 };

@@ -10,4 +10,39 @@ namespace SqlCatalogue {
 inline const QString CountSchemaObjects = QStringLiteral("SELECT count(*) FROM sqlite_master");
 inline const QString TableNames = QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'");
 
+// Record screens. Program names and keywords are bound; a keyword keeps "%" and "_" as LIKE
+// wildcards because it is joined to the pattern inside SQL, never escaped.
+inline const QString ProgramNames = QStringLiteral("SELECT program FROM programs ORDER BY program");
+inline const QString InsertProgram = QStringLiteral("INSERT INTO programs (program) VALUES (?)");
+inline const QString InsertSerial = QStringLiteral(
+    "INSERT INTO serials (program, name, serial, version, date) VALUES (?, ?, ?, ?, ?)");
+inline const QString SerialsOfProgram = QStringLiteral(
+    "SELECT id, version, name, serial FROM serials WHERE program = ? ORDER BY version DESC");
+inline const QString CountSerialsOfProgram =
+    QStringLiteral("SELECT count(*) FROM serials WHERE program = ?");
+inline const QString DeleteFirstProgram = QStringLiteral(
+    "DELETE FROM programs WHERE rowid = "
+    "(SELECT rowid FROM programs WHERE program = ? ORDER BY rowid LIMIT 1)");
+inline const QString SerialById =
+    QStringLiteral("SELECT program, version, name, serial, date FROM serials WHERE id = ?");
+inline const QString UpdateSerial =
+    QStringLiteral("UPDATE serials SET version = ?, name = ?, serial = ?, date = ? WHERE id = ?");
+inline const QString DeleteSerial = QStringLiteral("DELETE FROM serials WHERE id = ?");
+inline const QString SearchAll = QStringLiteral(
+    "SELECT id, program, version FROM serials WHERE program LIKE '%' || ? || '%' "
+    "OR version LIKE '%' || ? || '%' OR serial LIKE '%' || ? || '%' "
+    "OR name LIKE '%' || ? || '%' ORDER BY program, version, id");
+inline const QString SearchProgram = QStringLiteral(
+    "SELECT id, program, version FROM serials WHERE program LIKE '%' || ? || '%' "
+    "ORDER BY program, version, id");
+inline const QString SearchVersion = QStringLiteral(
+    "SELECT id, program, version FROM serials WHERE version LIKE '%' || ? || '%' "
+    "ORDER BY program, version, id");
+inline const QString SearchName = QStringLiteral(
+    "SELECT id, program, version FROM serials WHERE name LIKE '%' || ? || '%' "
+    "ORDER BY program, version, id");
+inline const QString SearchSerial = QStringLiteral(
+    "SELECT id, program, version FROM serials WHERE serial LIKE '%' || ? || '%' "
+    "ORDER BY program, version, id");
+
 } // namespace SqlCatalogue

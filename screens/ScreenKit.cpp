@@ -1,0 +1,125 @@
+#include "screens/ScreenKit.h"
+
+#include "app/Look.h"
+#include "app/Prompt.h"
+#include "screens/RecordListModel.h"
+#include "store/modMain.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextDocument>
+#include <QTreeView>
+
+namespace ScreenKit {
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top,
+              int width, int height, qreal pointSize)
+{
+    auto* control = place<QLabel>(parent, name, left, top, width, height);
+    control->setText(text);
+    control->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setVerdana(control, pointSize, true);
+    Look::setForeColor(control, Look::Orange);
+    return control;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                    int width, int height)
+{
+    auto* control = place<QPushButton>(parent, name, left, top, width, height);
+    control->setText(caption);
+    control->setAutoDefault(false);
+    return control;
+}
+
+void setVerdana(QWidget* control, qreal pointSize, bool bold)
+{
+    control->setFont(Look::verdana(pointSize, bold));
+}
+
+void paintEditor(QWidget* control)
+{
+    Look::setForeColor(control, Qt::black);
+    Look::setBackColor(control, Look::LightGrey);
+}
+
+QTreeView* listView(QWidget* parent, const char* name, int left, int top, int width, int height,
+                    RecordListModel* model, std::initializer_list<int> columnWidths)
+{
+    auto* view = place<QTreeView>(parent, name, left, top, width, height);
+    view->setModel(model);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    // Every row is one line high, so a list of any length is laid out without measuring rows.
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSortingEnabled(false);
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionsMovable(false);
+    setVerdana(view, 8.25);
+    int column = 0;
+    for (int twips : columnWidths)
+        view->setColumnWidth(column++, Twips::toPixels(twips));
+    return view;
+}
+
+QString selectedId(const QTreeView* view)
+{
+    const QModelIndexList rows = view->selectionModel()->selectedRows(0);
+    if (rows.isEmpty())
+        return QString();
+    return rows.first().data(Qt::DisplayRole).toString();
+}
+
+void bindEscape(QWidget* screen, QPushButton* button)
+{
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Escape), screen);
+    // Only the screen that holds the focus answers, so the edit screen over a list screen
+    // does not cancel both.
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
+}
+
+void chainTabOrder(std::initializer_list<QWidget*> controls)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+void reportFailure(Prompt& prompt, const QString& what, const QString& reason)
+{
+    if (!modMain::ConnectionExists())
+        prompt.critical(modMain::noConnectionMessage());
+    else
+        prompt.critical(what + QStringLiteral("  ") + reason);
+}
+
+QString plainText(const QPlainTextEdit* box)
+{
+    // toPlainText() would also turn non-breaking spaces into blanks.
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void setPlainText(QPlainTextEdit* box, const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box->setPlainText(shown);
+}
+
+} // namespace ScreenKit

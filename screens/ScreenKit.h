@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/Twips.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <initializer_list>
+
+class Prompt;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTreeView;
+class RecordListModel;
+
+// The pieces the record screens are built from: controls at their designed places with the
+// designed fonts and colours, the Escape binding and the exact text of a multi-line box.
+namespace ScreenKit {
+
+// Creates a control of type T with its objectName at a rectangle given in twips.
+template<class T>
+T* place(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* control = new T(parent);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(Twips::rect(left, top, width, height));
+    return control;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top,
+              int width, int height, qreal pointSize);
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                    int width, int height);
+
+// Verdana text of that size; the designed editor look is light grey with black text.
+void setVerdana(QWidget* control, qreal pointSize, bool bold = false);
+void paintEditor(QWidget* control);
+
+// A details-style list over the model, with column widths in twips.
+QTreeView* listView(QWidget* parent, const char* name, int left, int top, int width, int height,
+                    RecordListModel* model, std::initializer_list<int> columnWidths);
+// The text of the first cell of the selected row, or the empty text when none is selected.
+QString selectedId(const QTreeView* view);
+
+// Escape presses the button while the focus is anywhere on the screen.
+void bindEscape(QWidget* screen, QPushButton* button);
+void chainTabOrder(std::initializer_list<QWidget*> controls);
+
+// A refused database operation: what did not happen and why; with no open connection, the
+// message that says so.
+void reportFailure(Prompt& prompt, const QString& what, const QString& reason);
+
+// The box's text with its line breaks as "\n" and nothing else changed.
+QString plainText(const QPlainTextEdit* box);
+// Shows a stored text; "\r\n" and "\r" line breaks become "\n".
+void setPlainText(QPlainTextEdit* box, const QString& text);
+
+} // namespace ScreenKit
