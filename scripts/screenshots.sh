@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Starts Numira under Xvfb and saves pictures of what a user sees: the real program's main
+# window, then a walk through every screen, the About window and the popup menu, once with
+# the designed look and once with each sample skin. Settings and database are temporary.
+#   scripts/screenshots.sh [OUTPUT_FOLDER]   (default: build/screenshots)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="$(realpath -m "${1:-build/screenshots}")"
+mkdir -p "$out"
+./scripts/build.sh > /dev/null
+
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/run"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu"
+
+tour() {
+    xvfb-run -a -s "-screen 0 800x600x24" ./build/tools/numira_tour "$out" "$@"
+}
+
+# The real program, as a user starts it.
+xvfb-run -a -s "-screen 0 800x600x24" sh -c \
+    './build/bin/numira & pid=$!; sleep 6; ./build/tools/numira_tour --grab "$0"; kill $pid' \
+    "$out/program.png"
+
+tour ""
+for skin in build/bin/skins/*.ini; do
+    [ -e "$skin" ] || continue
+    name="$(basename "$skin" .ini)"
+    mkdir -p "$XDG_CONFIG_HOME/Numira"
+    printf '[Info]\nSkinInUse=%s\n' "$(realpath "$skin")" > "$XDG_CONFIG_HOME/Numira/Numira.conf"
+    tour "skin-$name-"
+done
+echo "Screenshots are in $out"
