@@ -251,9 +251,13 @@ void frmMain::applyStartupSkin()
     if (!ParseSkinFile(skinFile))
         return;
 
-    const QColor labelColor = modSkin::toQColor(SkinColor::HexToColor(state.Skin.SkinLabelFore));
-    for (PictureButton* label : {lblAbout, lblExit, lblOpen, lblMinimize})
-        Look::setForeColor(label, labelColor);
+    // An empty label colour (an empty value line) leaves the designed orange.
+    if (!state.Skin.SkinLabelFore.isEmpty()) {
+        const QColor labelColor =
+            modSkin::toQColor(SkinColor::HexToColor(state.Skin.SkinLabelFore));
+        for (PictureButton* label : {lblAbout, lblExit, lblOpen, lblMinimize})
+            Look::setForeColor(label, labelColor);
+    }
 
     // A picture that is missing or no picture leaves the designed one in place.
     const QPixmap background(programFile(state.Skin.SkinMainPicture));
@@ -489,6 +493,10 @@ void frmMain::shutDown()
 
 void frmMain::CompactDB()
 {
+    // Only the instance that holds the lock owns a database; a refused one touches none, even
+    // where the path in use is known to the process.
+    if (!m_lock)
+        return;
     QString error;
     if (!Compaction::CompactDB(modMain::DBPath(), &error))
         qCWarning(lcMain).noquote() << "The database was not compacted:" << error;

@@ -1,15 +1,98 @@
 #include "skins/SkinFile.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace {
+
+constexpr int SkinValueCount = 10;
+
+// Skin files are made by hand in any editor: UTF-8 (with or without a byte-order mark) is read
+// as such, anything else as Latin-1 so that no byte is lost.
+QString decode(const QByteArray& content)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(content);
+    if (utf8.hasError())
+        text = QString::fromLatin1(content);
+    if (text.startsWith(QChar(0xfeff)))
+        text.remove(0, 1);
+    return text;
+}
+
+// A value line carries one character after its value. An empty line has nothing to drop and
+// gives the empty value; a character outside the basic plane is dropped whole.
+QString withoutLastCharacter(QStringView line)
+{
+    if (line.isEmpty())
+        return QString();
+    qsizetype drop = 1;
+    if (line.size() >= 2 && line.back().isLowSurrogate() &&
+        line.at(line.size() - 2).isHighSurrogate())
+        drop = 2;
+    return line.chopped(drop).toString();
+}
+
+} // namespace
+
 SkinParseResult ParseSkinFile(const QString& skinFile, SkinValues* values)
 {
-    Q_UNUSED(skinFile)
-    Q_UNUSED(values)
-    return SkinParseResult::Invalid;
+    // Only an ordinary file is read: a folder or a device chosen by mistake is not a skin.
+    const QFileInfo info(skinFile);
+    if (skinFile.isEmpty() || !info.isFile())
+        return SkinParseResult::Unreadable;
+    QFile file(skinFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return SkinParseResult::Unreadable;
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return SkinParseResult::Unreadable;
+    file.close();
+    return ParseSkinText(content, values);
 }
 
 SkinParseResult ParseSkinText(const QByteArray& content, SkinValues* values)
 {
-    Q_UNUSED(content)
-    Q_UNUSED(values)
-    return SkinParseResult::Invalid;
+    const QString text = decode(content);
+    QStringList found;
+    const qsizetype length = text.size();
+    qsizetype start = 0;
+    while (start < length) {
+        qsizetype end = start;
+        while (end < length && text.at(end) != QLatin1Char('\r') &&
+               text.at(end) != QLatin1Char('\n'))
+            ++end;
+        const QStringView line = QStringView(text).mid(start, end - start);
+        if (!line.startsWith(QLatin1Char(';'))) {
+            found << withoutLastCharacter(line);
+            if (found.size() > SkinValueCount)
+                return SkinParseResult::Invalid;
+        }
+        // CR LF is one line ending; a lone CR or a lone LF is one too.
+        if (end < length && text.at(end) == QLatin1Char('\r')) {
+            ++end;
+            if (end < length && text.at(end) == QLatin1Char('\n'))
+                ++end;
+        } else if (end < length) {
+            ++end;
+        }
+        start = end;
+    }
+    if (found.size() != SkinValueCount)
+        return SkinParseResult::Invalid;
+
+    if (values) {
+        values->SkinListBack = found.at(0);
+        values->SkinListFore = found.at(1);
+        values->SkinLabelFore = found.at(2);
+        values->SkinFormBack = found.at(3);
+        values->SkinMainPicture = found.at(4);
+        values->SkinAddPicture = found.at(5);
+        values->SkinBrowsePicture = found.at(6);
+        values->SkinSearchPicture = found.at(7);
+        values->SkinHomePicture = found.at(8);
+        values->SkinBrowserPicture = found.at(9);
+    }
+    return SkinParseResult::Valid;
 }

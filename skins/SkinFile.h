@@ -18,11 +18,17 @@ struct SkinValues
     QString SkinBrowserPicture;
 };
 
-enum class SkinParseResult { Valid, Invalid, Unreadable };
+enum class SkinParseResult
+{
+    Valid,
+    Invalid,   // read, but not exactly ten value lines
+    Unreadable // missing, not an ordinary file, or not readable
+};
 
 // Reads a skin file: lines end at CR, CR LF or LF; lines starting with ";" are comments;
-// every other line is a value line whose last character is dropped. Valid with exactly ten
-// value lines, which are then stored in *values; otherwise *values is left unchanged.
+// every other line is a value line whose last character is dropped (an empty line gives the
+// empty value). Valid with exactly ten value lines, which are then stored in *values;
+// otherwise *values is left unchanged. Text is read as UTF-8, or as Latin-1 when it is not.
 SkinParseResult ParseSkinFile(const QString& skinFile, SkinValues* values);
 
 // The same rules over text already read.

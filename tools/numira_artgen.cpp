@@ -71,15 +71,22 @@ const Look Ember{"ember",
                   QColor(0xff, 0xf3, 0xe0), QColor(0xff, 0xd9, 0x9e)},
                  {"#FFF4E6", "#5A1E0E", "#FFC24D", "#3E160C"}};
 
-enum class Glyph { Plus, List, Magnifier, House, Globe };
+enum class Glyph
+{
+    Plus,
+    List,
+    Magnifier,
+    House,
+    Globe
+};
 
 // The main window's outline, the same 19 points the window is cut to.
 QPolygonF windowOutline()
 {
-    static const int points[19][2] = {{366, 1},   {434, 1},   {433, 2},   {433, 336}, {432, 337},
-                                      {149, 338}, {84, 338},  {78, 332},  {23, 332},  {22, 331},
-                                      {22, 324},  {21, 323},  {2, 323},   {1, 322},   {1, 16},
-                                      {21, 16},   {22, 15},   {22, 7},    {360, 7}};
+    static const int points[19][2] = {{366, 1},   {434, 1},  {433, 2},  {433, 336}, {432, 337},
+                                      {149, 338}, {84, 338}, {78, 332}, {23, 332},  {22, 331},
+                                      {22, 324},  {21, 323}, {2, 323},  {1, 322},   {1, 16},
+                                      {21, 16},   {22, 15},  {22, 7},   {360, 7}};
     QPolygonF outline;
     for (const auto& point : points)
         outline << QPointF(point[0], point[1]);
@@ -409,17 +416,17 @@ bool drawPictureSet(const Palette& pal, const QString& folder)
 {
     const QSize wide(95, 18);
     const QSize narrow(79, 18);
-    return save(drawMain(pal), folder + QStringLiteral("/main.png"))
-           && save(drawButton(pal, wide, QStringLiteral("Add"), Glyph::Plus),
-                   folder + QStringLiteral("/add.png"))
-           && save(drawButton(pal, wide, QStringLiteral("Browse"), Glyph::List),
-                   folder + QStringLiteral("/browse.png"))
-           && save(drawButton(pal, wide, QStringLiteral("Search"), Glyph::Magnifier),
-                   folder + QStringLiteral("/search.png"))
-           && save(drawButton(pal, narrow, QStringLiteral("Home"), Glyph::House),
-                   folder + QStringLiteral("/home.png"))
-           && save(drawButton(pal, narrow, QStringLiteral("Browser"), Glyph::Globe),
-                   folder + QStringLiteral("/browser.png"));
+    return save(drawMain(pal), folder + QStringLiteral("/main.png")) &&
+           save(drawButton(pal, wide, QStringLiteral("Add"), Glyph::Plus),
+                folder + QStringLiteral("/add.png")) &&
+           save(drawButton(pal, wide, QStringLiteral("Browse"), Glyph::List),
+                folder + QStringLiteral("/browse.png")) &&
+           save(drawButton(pal, wide, QStringLiteral("Search"), Glyph::Magnifier),
+                folder + QStringLiteral("/search.png")) &&
+           save(drawButton(pal, narrow, QStringLiteral("Home"), Glyph::House),
+                folder + QStringLiteral("/home.png")) &&
+           save(drawButton(pal, narrow, QStringLiteral("Browser"), Glyph::Globe),
+                folder + QStringLiteral("/browser.png"));
 }
 
 // Every value line carries one character after its value, which the reader drops; a ";" is
@@ -473,15 +480,15 @@ int main(int argc, char** argv)
     const QString out = QString::fromLocal8Bit(argv[1]);
     const QString art = out + QStringLiteral("/art");
 
-    bool ok = drawPictureSet(Steel, art)
-              && save(drawIcon(64, Steel), art + QStringLiteral("/numira.png"))
-              && save(drawIcon(32, Steel), art + QStringLiteral("/tray.png"))
-              && save(drawPointer(Steel), art + QStringLiteral("/pointer.png"));
+    bool ok = drawPictureSet(Steel, art) &&
+              save(drawIcon(64, Steel), art + QStringLiteral("/numira.png")) &&
+              save(drawIcon(32, Steel), art + QStringLiteral("/tray.png")) &&
+              save(drawPointer(Steel), art + QStringLiteral("/pointer.png"));
 
     // One sample skin ends its lines the Windows way, the other the Unix way; both read alike.
-    ok = ok && drawPictureSet(Ocean.palette, out + QStringLiteral("/skins/ocean"))
-         && writeSkinFile(Ocean, out + QStringLiteral("/skins/ocean.ini"), "\r\n");
-    ok = ok && drawPictureSet(Ember.palette, out + QStringLiteral("/skins/ember"))
-         && writeSkinFile(Ember, out + QStringLiteral("/skins/ember.ini"), "\n");
+    ok = ok && drawPictureSet(Ocean.palette, out + QStringLiteral("/skins/ocean")) &&
+         writeSkinFile(Ocean, out + QStringLiteral("/skins/ocean.ini"), "\r\n");
+    ok = ok && drawPictureSet(Ember.palette, out + QStringLiteral("/skins/ember")) &&
+         writeSkinFile(Ember, out + QStringLiteral("/skins/ember.ini"), "\n");
     return ok ? 0 : 1;
 }
