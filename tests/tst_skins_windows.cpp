@@ -7,6 +7,7 @@
 #include "app/ProgramState.h"
 #include "app/SettingsStore.h"
 #include "app/frmMain.h"
+#include "screens/frmAdd.h"
 #include "skins/modSkin.h"
 #include "support/TestEnv.h"
 
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -97,6 +99,8 @@ private slots:
     void badSkinKeepsTheDesignedLook_data();
     void badSkinKeepsTheDesignedLook();
     void unusablePicturesAndEmptyLabelColourKeepDesignedOnes();
+    void hostedAddScreenTakesTheSkin_data();
+    void hostedAddScreenTakesTheSkin();
     void chosenSkinWaitsForTheNextStart();
     void cancelledSkinChoiceChangesNothing();
 };
@@ -252,6 +256,51 @@ void SkinWindowsTest::unusablePicturesAndEmptyLabelColourKeepDesignedOnes()
     QVERIFY(programState().SkinLoaded);
     QCOMPARE(programState().Skin.SkinFormBack, QStringLiteral("#163E5E"));
     verifyDesignedMainWindow(env);
+}
+
+void SkinWindowsTest::hostedAddScreenTakesTheSkin_data()
+{
+    QTest::addColumn<QString>("skin");
+    QTest::addColumn<QStringList>("colours"); // list back, list fore, label fore, form back
+    QTest::newRow("ocean") << "ocean" << QStringList{"#EAF5FC", "#0B2E4A", "#8FDCFF", "#163E5E"};
+    QTest::newRow("ember") << "ember" << QStringList{"#FFF4E6", "#5A1E0E", "#FFC24D", "#3E160C"};
+}
+
+void SkinWindowsTest::hostedAddScreenTakesTheSkin()
+{
+    QFETCH(QString, skin);
+    QFETCH(QStringList, colours);
+    TestEnv env;
+    env.copyShippedFiles();
+    env.makeDatabase();
+    SettingsStore::write(SettingsStore::SkinInUse,
+                         env.programFolder() + QStringLiteral("/skins/") + skin + ".ini");
+    QVERIFY(env.start());
+    env.main->hostFromButton(frmMain::Screen::Add);
+    auto* add = env.main->findChild<frmAdd*>(QStringLiteral("frmAdd"));
+    QVERIFY(add);
+    QVERIFY(add->isVisibleTo(env.main.get()));
+
+    const QList<QWidget*> editors = {add->lstSelect, add->txtNewProg, add->txtVersion, add->txtName,
+                                     add->txtSerial};
+    for (QWidget* editor : editors) {
+        QCOMPARE(editor->palette().color(QPalette::Base), QColor(colours.at(0)));
+        QCOMPARE(editor->palette().color(QPalette::Text), QColor(colours.at(1)));
+    }
+    for (QLabel* label :
+         {add->Label1, add->Label2, add->lblPName, add->Label3, add->Label4, add->Label6})
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(colours.at(2)));
+    QCOMPARE(add->palette().color(QPalette::Window), QColor(colours.at(3)));
+    QVERIFY(add->autoFillBackground());
+
+    // The buttons look as they do on the same screen without a skin.
+    programState().SkinLoaded = false;
+    frmAdd designed(env.main->prompt());
+    programState().SkinLoaded = true;
+    for (auto role : {QPalette::Button, QPalette::ButtonText}) {
+        QCOMPARE(add->cmdOK->palette().color(role), designed.cmdOK->palette().color(role));
+        QCOMPARE(add->cmdCancel->palette().color(role), designed.cmdCancel->palette().color(role));
+    }
 }
 
 void SkinWindowsTest::chosenSkinWaitsForTheNextStart()
