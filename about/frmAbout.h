@@ -3,7 +3,16 @@
 #include <QWidget>
 
 class Prompt;
+class HyperlinkLabel;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
 
+// The about window: version, credits, links, the comments file and the quick-add option. A
+// separate, not modal window; its OK applies the option and unloads it, any other way of
+// closing it applies nothing.
 class frmAbout final : public QWidget
 {
     Q_OBJECT
@@ -12,6 +21,37 @@ class frmAbout final : public QWidget
 public:
     explicit frmAbout(Prompt& prompt, QWidget* parent = nullptr);
 
+    QLabel* Label1 = nullptr;
+    QPlainTextEdit* txtComments = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    HyperlinkLabel* avhAuthor = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    HyperlinkLabel* avhArtwork = nullptr;
+    QLabel* Label5 = nullptr;
+    HyperlinkLabel* avhWebsite = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label13 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QCheckBox* chkQuickClick = nullptr;
+    QPushButton* cmdOK = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void buildControls();
+    QLabel* makeLabel(const char* name, const QString& caption, const QRect& designRect,
+                      bool heading = false);
+    HyperlinkLabel* makeLink(const char* name, const QString& address, const QRect& designRect,
+                             const QString& toolTip);
+    void applyColors();
+    QString programFolder() const;
+
+    void cmdOK_Click();
+
     Prompt& m_prompt;
 };

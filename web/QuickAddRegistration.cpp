@@ -32,9 +32,9 @@ bool registerQuickAdd(const QString& programFolder, QString* error)
     bool allOk = true;
     for (const auto& [key, context] : entries) {
         QString failure;
-        keepFirstError(modRegEdit::WriteStringValue(Hive::CurrentUser, key, QString(), page,
-                                                    &failure),
-                       failure, &allOk, error);
+        keepFirstError(
+            modRegEdit::WriteStringValue(Hive::CurrentUser, key, QString(), page, &failure),
+            failure, &allOk, error);
         keepFirstError(modRegEdit::WriteBinaryValue(Hive::CurrentUser, key, ContextsValue,
                                                     QByteArray(1, context), &failure),
                        failure, &allOk, error);
@@ -49,8 +49,8 @@ bool removeQuickAdd(QString* error)
         if (!modRegEdit::keyExists(Hive::CurrentUser, key))
             continue;
         QString failure;
-        keepFirstError(modRegEdit::DeleteRegKey(Hive::CurrentUser, key, &failure), failure,
-                       &allOk, error);
+        keepFirstError(modRegEdit::DeleteRegKey(Hive::CurrentUser, key, &failure), failure, &allOk,
+                       error);
     }
     return allOk;
 }

@@ -81,7 +81,12 @@ std::uint32_t statusForIcmpError(std::uint8_t type, std::uint8_t code)
 }
 
 // What one received message means for the echo that is waited for.
-enum class Verdict { Unrelated, Reply, Error };
+enum class Verdict
+{
+    Unrelated,
+    Reply,
+    Error
+};
 
 struct Received
 {
@@ -121,8 +126,7 @@ Received classify(const unsigned char* message, int size, SocketKind kind, std::
     const std::uint8_t type = icmp[0];
     const bool checkId = kind == SocketKind::Raw;
     if (type == IcmpEchoReply) {
-        if (readBigEndian16(icmp + 6) != sequence
-            || (checkId && readBigEndian16(icmp + 4) != id))
+        if (readBigEndian16(icmp + 6) != sequence || (checkId && readBigEndian16(icmp + 4) != id))
             return result;
         result.verdict = Verdict::Reply;
         result.status = IP_SUCCESS;
@@ -140,8 +144,8 @@ Received classify(const unsigned char* message, int size, SocketKind kind, std::
         if (quotedHeader < MinIpHeaderSize || quotedSize < quotedHeader + IcmpHeaderSize)
             return result;
         const unsigned char* request = quoted + quotedHeader;
-        if (request[0] != IcmpEchoRequest || readBigEndian16(request + 6) != sequence
-            || (checkId && readBigEndian16(request + 4) != id))
+        if (request[0] != IcmpEchoRequest || readBigEndian16(request + 6) != sequence ||
+            (checkId && readBigEndian16(request + 4) != id))
             return result;
         result.verdict = Verdict::Error;
         result.status = statusForIcmpError(type, icmp[1]);
@@ -319,8 +323,8 @@ void EchoProbe(const QString& target, EchoReply& reply, int timeoutMs)
     destination.sin_family = AF_INET;
     // The value's little-endian bytes are the address in network order.
     destination.sin_addr.s_addr = qToLittleEndian(address);
-    if (::connect(opened.fd, reinterpret_cast<const sockaddr*>(&destination), sizeof destination)
-        < 0)
+    if (::connect(opened.fd, reinterpret_cast<const sockaddr*>(&destination), sizeof destination) <
+        0)
         reply.Status = statusForErrno(errno);
     else
         exchangeEcho(opened.fd, opened.kind, reply, timeoutMs);

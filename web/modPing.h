@@ -9,7 +9,8 @@
 namespace modPing {
 
 // IP status values an echo can come back with.
-enum IpStatus : std::uint32_t {
+enum IpStatus : std::uint32_t
+{
     IP_SUCCESS = 0,
     IP_DEST_NET_UNREACHABLE = 11002,
     IP_DEST_HOST_UNREACHABLE = 11003,
@@ -85,7 +86,11 @@ std::uint8_t HighByteOf(std::uint16_t value);
 // The exchange over a socket that is already connected to the target, apart so that tests
 // can hand it a stand-in. A datagram socket receives ICMP messages without an IP header, a
 // raw one with it.
-enum class SocketKind { Datagram, Raw };
+enum class SocketKind
+{
+    Datagram,
+    Raw
+};
 void exchangeEcho(int connectedSocket, SocketKind kind, EchoReply& reply, int timeoutMs);
 
 } // namespace modPing

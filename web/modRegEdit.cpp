@@ -62,8 +62,8 @@ bool load(QJsonObject* root, QString* error)
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (!document.isObject()) {
         if (error)
-            *error = QStringLiteral("%1 is damaged: %2")
-                         .arg(file.fileName(), parseError.errorString());
+            *error =
+                QStringLiteral("%1 is damaged: %2").arg(file.fileName(), parseError.errorString());
         return false;
     }
     *root = document.object();
@@ -182,8 +182,8 @@ bool DeleteRegKey(Hive hive, const QString& keyPath, QString* error)
 bool keyExists(Hive hive, const QString& keyPath)
 {
     const QJsonObject hiveObject = readHive(hive);
-    return hiveObject.contains(storedName(hiveObject, keyPath))
-           || hasKeysBelow(hiveObject, keyPath);
+    return hiveObject.contains(storedName(hiveObject, keyPath)) ||
+           hasKeysBelow(hiveObject, keyPath);
 }
 
 QStringList valueNames(Hive hive, const QString& keyPath)

@@ -12,9 +12,16 @@
 // keep the case they were created with; the empty value name is the key's default value.
 namespace modRegEdit {
 
-enum class Hive { CurrentUser };
+enum class Hive
+{
+    CurrentUser
+};
 
-enum class ValueType : quint32 { String = 1, Binary = 3 }; // REG_SZ, REG_BINARY
+enum class ValueType : quint32
+{
+    String = 1,
+    Binary = 3
+}; // REG_SZ, REG_BINARY
 
 struct RegValue
 {

@@ -1,0 +1,70 @@
+#include "about/AboutText.h"
+
+#include "app/AppInfo.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+namespace AboutText {
+
+namespace {
+
+const QString EditionPrefix = QStringLiteral("V ");
+const QString LineBreak = QStringLiteral("\r\n");
+
+QString decode(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+} // namespace
+
+QString commentsFromBytes(const QByteArray& bytes)
+{
+    const QString text = decode(bytes);
+    QString result;
+    result.reserve(text.size() + text.size() / 16);
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        result += QStringView(text).mid(start, i - start);
+        result += LineBreak;
+        if (c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    // A last line without a line end is still a line.
+    if (start < size) {
+        result += QStringView(text).mid(start);
+        result += LineBreak;
+    }
+    return result;
+}
+
+QString readComments(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return commentsFromBytes(file.readAll());
+}
+
+QString commentsPath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("/comments.txt");
+}
+
+QString versionText()
+{
+    return EditionPrefix + QStringLiteral("%1.%2.%3")
+                               .arg(AppInfo::VersionMajor)
+                               .arg(AppInfo::VersionMinor)
+                               .arg(AppInfo::VersionRevision);
+}
+
+} // namespace AboutText
