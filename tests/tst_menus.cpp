@@ -1,0 +1,260 @@
+// The two popup menus: their tree and what each item does to the frame, the database, the
+// settings and the prompts.
+
+#include "app/Forms.h"
+#include "app/PictureButton.h"
+#include "app/ProgramState.h"
+#include "app/SettingsStore.h"
+#include "app/frmMain.h"
+#include "app/frmPopup.h"
+#include "store/modMain.h"
+#include "support/RecordingWebView.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFrame>
+#include <QMenu>
+#include <QtTest>
+
+namespace {
+
+QStringList captions(const QMenu* menu)
+{
+    QStringList result;
+    for (const QAction* action : menu->actions())
+        result << action->text();
+    return result;
+}
+
+frmPopup* openFullMenu(frmMain& main)
+{
+    QTest::mouseClick(&main, Qt::RightButton, {}, QPoint(200, 10));
+    return qobject_cast<frmPopup*>(Forms::loadedForm(QStringLiteral("frmPopup")));
+}
+
+frmPopup* openDatabaseMenu(frmMain& main)
+{
+    QTest::mouseClick(main.lblOpen, Qt::LeftButton);
+    return qobject_cast<frmPopup*>(Forms::loadedForm(QStringLiteral("frmPopup")));
+}
+
+} // namespace
+
+class MenusTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void menusShowTheirTreeAtThePointer();
+    void bothOpenDatabaseItemsSwitchTheDatabase();
+    void bothBackupItemsAskFirst();
+    void aboutAndOptionsOpenOneWindow();
+    void skinsChoosesASkinForTheNextStart();
+    void screenItemsHostWithoutReopeningTheConnection();
+    void browserAndHomeItems();
+    void exitClosesCompactsAndEnds();
+};
+
+void MenusTest::menusShowTheirTreeAtThePointer()
+{
+    TestEnv env;
+    env.makeDatabase();
+    QVERIFY(env.start());
+    env.main->showCentered();
+
+    frmPopup* popup = openDatabaseMenu(*env.main);
+    QVERIFY(popup);
+    QTRY_VERIFY(popup->popupdb->isVisible());
+    QCOMPARE(captions(popup->popupdb),
+             (QStringList{QStringLiteral("&Open Database"), QStringLiteral("&Backup Database")}));
+    popup->popupdb->close();
+
+    popup = openFullMenu(*env.main);
+    QVERIFY(popup);
+    QTRY_VERIFY(popup->popupsub->isVisible());
+    QCOMPARE(captions(popup->popupsub),
+             (QStringList{"Abo&ut", "&Options", "&Skins", "&Database", "&Add", "&Browse",
+                          "&Search", "&Browser", "&Home", "&Exit"}));
+    QCOMPARE(captions(popup->database), captions(popup->popupdb));
+    QVERIFY(!popup->isVisible());
+    // Shown at the pointer: the menu's corner is where the button was pressed.
+    QCOMPARE(popup->popupsub->geometry().topLeft(), env.main->mapToGlobal(QPoint(200, 10)));
+    popup->popupsub->close();
+}
+
+void MenusTest::bothOpenDatabaseItemsSwitchTheDatabase()
+{
+    for (const bool fromDatabaseMenu : {true, false}) {
+        TestEnv env;
+        env.makeDatabase();
+        QVERIFY(env.start());
+        env.main->hostFromButton(frmMain::Screen::Browse);
+        const QString other = env.makeDatabase(env.path(QStringLiteral("other.mdb")));
+
+        frmPopup* popup = fromDatabaseMenu ? openDatabaseMenu(*env.main) : openFullMenu(*env.main);
+        env.prompt.chooseFile(other);
+        (fromDatabaseMenu ? popup->opendatabase : popup->opendb1)->trigger();
+        TestEnv::processDeferredDeletes();
+
+        QCOMPARE(env.prompt.dialogs.size(), 1);
+        QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Open"));
+        QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), other);
+        QCOMPARE(modMain::DBPath(), other);
+        QVERIFY(modMain::ConnectionExists());
+        QVERIFY(!Forms::loadedForm(QStringLiteral("frmBrowse")));
+        QVERIFY(!Forms::loadedForm(QStringLiteral("frmPopup")));
+        QVERIFY(env.main->WebBrowse->isVisibleTo(env.main.get()));
+    }
+}
+
+void MenusTest::bothBackupItemsAskFirst()
+{
+    for (const bool fromDatabaseMenu : {true, false}) {
+        TestEnv env;
+        env.makeDatabase();
+        QVERIFY(env.start());
+        env.main->hostFromButton(frmMain::Screen::Search);
+
+        // No: nothing else happens and the screen stays.
+        frmPopup* popup = fromDatabaseMenu ? openDatabaseMenu(*env.main) : openFullMenu(*env.main);
+        (fromDatabaseMenu ? popup->backupdatabase : popup->backupdb1)->trigger();
+        TestEnv::processDeferredDeletes();
+        QCOMPARE(env.prompt.shown.size(), 1);
+        QCOMPARE(env.prompt.shown.first().buttons, PromptButtons::YesNo);
+        QVERIFY(env.prompt.shown.first().text.startsWith(
+            QStringLiteral("Numira will now backup the database")));
+        QVERIFY(env.prompt.dialogs.isEmpty());
+        QVERIFY(Forms::loadedForm(QStringLiteral("frmSearch")));
+
+        // Yes, then a backup file.
+        const QString target = env.path(QStringLiteral("copy.mdb"));
+        env.prompt.answer(PromptAnswer::Yes);
+        env.prompt.chooseFile(target);
+        popup = fromDatabaseMenu ? openDatabaseMenu(*env.main) : openFullMenu(*env.main);
+        (fromDatabaseMenu ? popup->backupdatabase : popup->backupdb1)->trigger();
+        TestEnv::processDeferredDeletes();
+        QCOMPARE(env.prompt.dialogs.size(), 1);
+        QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Backup Serials..."));
+        QVERIFY(QFile::exists(target));
+        QCOMPARE(env.prompt.shown.last().text, QStringLiteral("Database Backup Complete!"));
+        QVERIFY(modMain::ConnectionExists());
+        QVERIFY(!Forms::loadedForm(QStringLiteral("frmSearch")));
+    }
+}
+
+void MenusTest::aboutAndOptionsOpenOneWindow()
+{
+    TestEnv env;
+    env.makeDatabase();
+    QVERIFY(env.start());
+
+    openFullMenu(*env.main)->about->trigger();
+    QWidget* about = Forms::loadedForm(QStringLiteral("frmAbout"));
+    QVERIFY(about);
+    QVERIFY(about->isVisible());
+    QVERIFY(about->isWindow());
+
+    openFullMenu(*env.main)->options->trigger();
+    QCOMPARE(Forms::loadedForm(QStringLiteral("frmAbout")), about);
+    int abouts = 0;
+    for (QWidget* form : Forms::loaded())
+        abouts += form->objectName() == QLatin1String("frmAbout");
+    QCOMPARE(abouts, 1);
+}
+
+void MenusTest::skinsChoosesASkinForTheNextStart()
+{
+    TestEnv env;
+    env.makeDatabase();
+    QVERIFY(env.start());
+    const QString skin = env.path(QStringLiteral("mine.ini"));
+    env.prompt.chooseFile(skin);
+    openFullMenu(*env.main)->skins->trigger();
+    QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Change Skin"));
+    QCOMPARE(SettingsStore::read(SettingsStore::SkinInUse), skin);
+    QCOMPARE(env.prompt.texts(),
+             QStringList{QStringLiteral("Skin will be loaded next time you run Numira!")});
+    QVERIFY(!programState().SkinLoaded);
+}
+
+void MenusTest::screenItemsHostWithoutReopeningTheConnection()
+{
+    TestEnv env;
+    env.makeDatabase();
+    QVERIFY(env.start());
+    frmMain& main = *env.main;
+
+    const QList<QPair<QString, QString>> items = {{QStringLiteral("add"), QStringLiteral("frmAdd")},
+                                                  {QStringLiteral("browse"), QStringLiteral("frmBrowse")},
+                                                  {QStringLiteral("search"), QStringLiteral("frmSearch")}};
+    for (const auto& [item, form] : items) {
+        modMain::CloseConnection();
+        frmPopup* popup = openFullMenu(main);
+        popup->findChild<QAction*>(item)->trigger();
+        TestEnv::processDeferredDeletes();
+        QWidget* hosted = Forms::loadedForm(form);
+        QVERIFY2(hosted, qPrintable(item));
+        QCOMPARE(hosted->parentWidget(), main.fraMain);
+        QVERIFY(!main.WebBrowse->isVisibleTo(&main));
+        QVERIFY(!Forms::loadedForm(QStringLiteral("frmPopup")));
+        QCOMPARE(Forms::loaded().size(), 2);
+        QVERIFY(!modMain::ConnectionExists());
+    }
+
+    // The picture buttons reopen it.
+    QTest::mouseClick(main.picAdd, Qt::LeftButton);
+    QVERIFY(modMain::ConnectionExists());
+}
+
+void MenusTest::browserAndHomeItems()
+{
+    TestEnv env;
+    env.makeDatabase();
+    QVERIFY(env.start());
+    frmMain& main = *env.main;
+    const QUrl startPage = env.web()->url();
+
+    main.hostFromButton(frmMain::Screen::Browse);
+    openFullMenu(main)->browser->trigger();
+    TestEnv::processDeferredDeletes();
+    QVERIFY(!Forms::loadedForm(QStringLiteral("frmBrowse")));
+    QVERIFY(main.WebBrowse->isVisibleTo(&main));
+    QCOMPARE(env.web()->url(), startPage);
+
+    main.hostFromButton(frmMain::Screen::Search);
+    openFullMenu(main)->home->trigger();
+    TestEnv::processDeferredDeletes();
+    QVERIFY(!Forms::loadedForm(QStringLiteral("frmSearch")));
+    QVERIFY(main.WebBrowse->isVisibleTo(&main));
+    QCOMPARE(env.web()->url(), QUrl(QStringLiteral("http://community.numira.example/inprogram/")));
+}
+
+void MenusTest::exitClosesCompactsAndEnds()
+{
+    TestEnv env;
+    const QString db = env.makeDatabase();
+    // Records added and removed again leave free pages that the compaction gives back.
+    for (int i = 0; i < 400; ++i)
+        QVERIFY(execSql(db, QStringLiteral("INSERT INTO serials (program, version, name, serial) "
+                                           "VALUES ('Big', '1', 'n', ?)"),
+                        {QString(2000, QLatin1Char('x'))}));
+    QVERIFY(execSql(db, QStringLiteral("DELETE FROM serials WHERE id > 1")));
+    const qint64 sizeBefore = QFileInfo(db).size();
+    QVERIFY(env.start());
+    env.main->hostFromButton(frmMain::Screen::Browse);
+
+    openFullMenu(*env.main)->exit->trigger();
+    TestEnv::processDeferredDeletes();
+    QVERIFY(env.main->hasShutDown());
+    QCOMPARE(env.processEnds, 1);
+    QVERIFY(!modMain::ConnectionExists());
+    QCOMPARE(Forms::loaded().size(), 1);
+    QVERIFY(QFileInfo(db).size() < sizeBefore);
+    QCOMPARE(queryRows(db, QStringLiteral("SELECT program, version FROM serials")),
+             (QList<QStringList>{{QStringLiteral("Big"), QStringLiteral("1")}}));
+    QVERIFY(!QFile::exists(env.programFolder() + QStringLiteral("/numira_tmp.mdb")));
+}
+
+QTEST_MAIN(MenusTest)
+#include "tst_menus.moc"
