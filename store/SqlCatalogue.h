@@ -10,6 +10,13 @@ namespace SqlCatalogue {
 inline const QString CountSchemaObjects = QStringLiteral("SELECT count(*) FROM sqlite_master");
 inline const QString TableNames = QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'");
 
+// Compaction: a compacted copy of the open database into the bound file name, and the check
+// that a copy is sound ("ok" as the only row). The copy inherits the source connection's
+// synchronous setting; it is flushed once, explicitly, before it replaces the database.
+inline const QString SkipSyncs = QStringLiteral("PRAGMA synchronous = OFF");
+inline const QString VacuumInto = QStringLiteral("VACUUM INTO ?");
+inline const QString IntegrityCheck = QStringLiteral("PRAGMA integrity_check");
+
 // Record screens. Program names and keywords are bound; a keyword keeps "%" and "_" as LIKE
 // wildcards because it is joined to the pattern inside SQL, never escaped.
 inline const QString ProgramNames = QStringLiteral("SELECT program FROM programs ORDER BY program");
