@@ -2,7 +2,6 @@
 
 #include "skins/SkinColor.h"
 #include "skins/SkinFile.h"
-#include "skins/modSkin.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,7 +56,6 @@ private slots:
     void skinFileOnDiskReadsLikeItsText();
     void hexToColorGivesBlueGreenRed_data();
     void hexToColorGivesBlueGreenRed();
-    void colourValueBecomesQtColour();
 };
 
 void SkinsTest::valueLinesLoseExactlyTheirLastCharacter_data()
@@ -159,15 +157,6 @@ void SkinsTest::fileThatCannotBeReadIsReportedAsSuch()
              SkinParseResult::Unreadable);
     QCOMPARE(ParseSkinFile(dir.path(), &values), SkinParseResult::Unreadable);
     QCOMPARE(ParseSkinFile(QString(), &values), SkinParseResult::Unreadable);
-
-    QFile locked(dir.filePath(QStringLiteral("locked.ini")));
-    QVERIFY(locked.open(QIODevice::WriteOnly));
-    locked.write(tenValues("\r\n"));
-    locked.close();
-    locked.setPermissions(QFileDevice::Permissions());
-    // Root reads any file; the check only means something for an ordinary user.
-    if (!QFile(locked.fileName()).open(QIODevice::ReadOnly))
-        QCOMPARE(ParseSkinFile(locked.fileName(), &values), SkinParseResult::Unreadable);
 }
 
 void SkinsTest::skinFileOnDiskReadsLikeItsText()
@@ -213,14 +202,6 @@ void SkinsTest::hexToColorGivesBlueGreenRed()
     QFETCH(QString, text);
     QFETCH(double, expected);
     QCOMPARE(SkinColor::HexToColor(text), expected);
-}
-
-void SkinsTest::colourValueBecomesQtColour()
-{
-    QCOMPARE(modSkin::toQColor(SkinColor::HexToColor(QStringLiteral("#336699"))),
-             QColor(0x33, 0x66, 0x99));
-    QCOMPARE(modSkin::toQColor(SkinColor::HexToColor(QStringLiteral("#ff8000"))),
-             QColor(255, 128, 0));
 }
 
 QTEST_GUILESS_MAIN(SkinsTest)

@@ -94,13 +94,11 @@ private slots:
 
     void colorsFollowTheKindOfControl();
     void emptySkinColourKeepsTheDesignedOne();
-    void startupAppliesLabelColourAndPictures_data();
-    void startupAppliesLabelColourAndPictures();
     void badSkinKeepsTheDesignedLook_data();
     void badSkinKeepsTheDesignedLook();
     void unusablePicturesAndEmptyLabelColourKeepDesignedOnes();
-    void hostedAddScreenTakesTheSkin_data();
-    void hostedAddScreenTakesTheSkin();
+    void startupSkinsMainWindowAndScreens_data();
+    void startupSkinsMainWindowAndScreens();
     void chosenSkinWaitsForTheNextStart();
     void cancelledSkinChoiceChangesNothing();
 };
@@ -163,47 +161,6 @@ void SkinWindowsTest::emptySkinColourKeepsTheDesignedOne()
     QVERIFY(!window.autoFillBackground());
 }
 
-void SkinWindowsTest::startupAppliesLabelColourAndPictures_data()
-{
-    QTest::addColumn<QString>("skin");
-    QTest::addColumn<QColor>("labelColour");
-    QTest::newRow("ocean") << "ocean" << QColor(0x8f, 0xdc, 0xff);
-    QTest::newRow("ember") << "ember" << QColor(0xff, 0xc2, 0x4d);
-}
-
-void SkinWindowsTest::startupAppliesLabelColourAndPictures()
-{
-    QFETCH(QString, skin);
-    QFETCH(QColor, labelColour);
-    TestEnv env;
-    env.copyShippedFiles();
-    env.makeDatabase();
-    const QString skinFile = env.programFolder() + QStringLiteral("/skins/") + skin + ".ini";
-    SettingsStore::write(SettingsStore::SkinInUse, skinFile);
-    QVERIFY(env.start());
-
-    QVERIFY(env.prompt.shown.isEmpty());
-    QVERIFY(programState().SkinLoaded);
-    for (PictureButton* label : labelButtons(*env.main))
-        QCOMPARE(Look::foreColor(label), labelColour);
-
-    const QString pictures = env.programFolder() + QStringLiteral("/skins/") + skin + "/";
-    const QString art = env.programFolder() + QStringLiteral("/art/");
-    QCOMPARE(imageOf(env.main->backgroundPicture()), imageFile(pictures + "main.png"));
-    QCOMPARE(env.main->backgroundPicture().size(), QSize(435, 339));
-    for (const auto& [button, file] : pictureButtons(*env.main)) {
-        const QImage skinned = imageFile(pictures + file);
-        QCOMPARE(imageOf(button->pixmap()), skinned);
-        QVERIFY2(skinned != imageFile(art + file), qPrintable(file));
-        QCOMPARE(skinned.size(), button->size());
-    }
-
-    // Nothing else of the main window takes a skin colour.
-    QVERIFY(!env.main->testAttribute(Qt::WA_SetPalette));
-    QVERIFY(!env.main->fraMain->testAttribute(Qt::WA_SetPalette));
-    QCOMPARE(SettingsStore::read(SettingsStore::SkinInUse), skinFile);
-}
-
 void SkinWindowsTest::badSkinKeepsTheDesignedLook_data()
 {
     QTest::addColumn<QString>("file");
@@ -258,7 +215,7 @@ void SkinWindowsTest::unusablePicturesAndEmptyLabelColourKeepDesignedOnes()
     verifyDesignedMainWindow(env);
 }
 
-void SkinWindowsTest::hostedAddScreenTakesTheSkin_data()
+void SkinWindowsTest::startupSkinsMainWindowAndScreens_data()
 {
     QTest::addColumn<QString>("skin");
     QTest::addColumn<QStringList>("colours"); // list back, list fore, label fore, form back
@@ -266,7 +223,7 @@ void SkinWindowsTest::hostedAddScreenTakesTheSkin_data()
     QTest::newRow("ember") << "ember" << QStringList{"#FFF4E6", "#5A1E0E", "#FFC24D", "#3E160C"};
 }
 
-void SkinWindowsTest::hostedAddScreenTakesTheSkin()
+void SkinWindowsTest::startupSkinsMainWindowAndScreens()
 {
     QFETCH(QString, skin);
     QFETCH(QStringList, colours);
@@ -276,6 +233,25 @@ void SkinWindowsTest::hostedAddScreenTakesTheSkin()
     SettingsStore::write(SettingsStore::SkinInUse,
                          env.programFolder() + QStringLiteral("/skins/") + skin + ".ini");
     QVERIFY(env.start());
+    QVERIFY(env.prompt.shown.isEmpty());
+    QVERIFY(programState().SkinLoaded);
+
+    // The main window takes the label colour and the six pictures, and nothing else.
+    for (PictureButton* label : labelButtons(*env.main))
+        QCOMPARE(Look::foreColor(label), QColor(colours.at(2)));
+    const QString pictures = env.programFolder() + "/skins/" + skin + "/";
+    const QString art = env.programFolder() + QStringLiteral("/art/");
+    QCOMPARE(imageOf(env.main->backgroundPicture()), imageFile(pictures + "main.png"));
+    for (const auto& [button, file] : pictureButtons(*env.main)) {
+        const QImage skinned = imageFile(pictures + file);
+        QCOMPARE(imageOf(button->pixmap()), skinned);
+        QVERIFY2(skinned != imageFile(art + file), qPrintable(file));
+        QCOMPARE(skinned.size(), button->size());
+    }
+    QVERIFY(!env.main->testAttribute(Qt::WA_SetPalette));
+    QVERIFY(!env.main->fraMain->testAttribute(Qt::WA_SetPalette));
+
+    // A record screen colours itself when it loads.
     env.main->hostFromButton(frmMain::Screen::Add);
     auto* add = env.main->findChild<frmAdd*>(QStringLiteral("frmAdd"));
     QVERIFY(add);
@@ -326,16 +302,6 @@ void SkinWindowsTest::chosenSkinWaitsForTheNextStart()
     QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
     QVERIFY(!programState().SkinLoaded);
     verifyDesignedMainWindow(env);
-
-    // The next start reads it.
-    env.main->unload();
-    env.main.reset();
-    resetProgramState();
-    env.prompt.clear();
-    QVERIFY(env.start());
-    QVERIFY(env.prompt.shown.isEmpty());
-    QVERIFY(programState().SkinLoaded);
-    QCOMPARE(Look::foreColor(env.main->lblExit), QColor(0xff, 0xc2, 0x4d));
 }
 
 void SkinWindowsTest::cancelledSkinChoiceChangesNothing()
