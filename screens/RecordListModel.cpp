@@ -59,8 +59,8 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const
 
 QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
-        || section >= m_headers.size())
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= m_headers.size())
         return QVariant();
     return m_headers.at(section);
 }

@@ -16,8 +16,8 @@
 
 namespace ScreenKit {
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top,
-              int width, int height, qreal pointSize)
+QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
+              int height, qreal pointSize)
 {
     auto* control = place<QLabel>(parent, name, left, top, width, height);
     control->setText(text);

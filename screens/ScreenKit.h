@@ -19,7 +19,7 @@ class RecordListModel;
 namespace ScreenKit {
 
 // Creates a control of type T with its objectName at a rectangle given in twips.
-template<class T>
+template <class T>
 T* place(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
     auto* control = new T(parent);
@@ -28,8 +28,8 @@ T* place(QWidget* parent, const char* name, int left, int top, int width, int he
     return control;
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top,
-              int width, int height, qreal pointSize);
+QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
+              int height, qreal pointSize);
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top,
                     int width, int height);
 

@@ -44,8 +44,8 @@ void frmAdd::buildControls()
                    255, 8.25);
     lstSelect = place<QListWidget>(this, "lstSelect", 120, 600, 2655, 1980);
     lstSelect->setSelectionMode(QAbstractItemView::SingleSelection);
-    lblPName = label(this, "lblPName", QStringLiteral("New Program Name:"), 120, 2640, 2535, 255,
-                     8.25);
+    lblPName =
+        label(this, "lblPName", QStringLiteral("New Program Name:"), 120, 2640, 2535, 255, 8.25);
     txtNewProg = place<QLineEdit>(this, "txtNewProg", 120, 2880, 2655, 345);
     Label3 = label(this, "Label3", QStringLiteral("Version:"), 3240, 120, 1095, 255, 8.25);
     txtVersion = place<QLineEdit>(this, "txtVersion", 3240, 360, 1425, 345);

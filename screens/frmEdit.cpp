@@ -38,8 +38,8 @@ void frmEdit::buildControls()
     resize(Twips::rect(0, 0, 5820, 3195).size());
 
     Label3 = label(this, "Label3", QStringLiteral("Version:"), 1560, 600, 975, 255, 8.25);
-    Label4 = label(this, "Label4", QStringLiteral("Registration Name:"), 480, 1080, 2055, 255,
-                   8.25);
+    Label4 =
+        label(this, "Label4", QStringLiteral("Registration Name:"), 480, 1080, 2055, 255, 8.25);
     Label6 = label(this, "Label6", QStringLiteral("Serial Number:"), 840, 1560, 1545, 225, 8.25);
     // The labels end close to the boxes on their right.
     for (QLabel* caption : {Label3, Label4, Label6})

@@ -37,8 +37,8 @@ QString plainReason(const QSqlError& sqlError)
     default:
         break;
     }
-    const QString detail = sqlError.databaseText().isEmpty() ? sqlError.text()
-                                                             : sqlError.databaseText();
+    const QString detail =
+        sqlError.databaseText().isEmpty() ? sqlError.text() : sqlError.databaseText();
     return QStringLiteral("The database refused the request (%1).").arg(detail);
 }
 

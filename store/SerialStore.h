@@ -19,7 +19,10 @@ struct Listing
     QList<QString> cells;
 
     qsizetype rowCount() const { return columns > 0 ? cells.size() / columns : 0; }
-    const QString& cell(qsizetype row, int column) const { return cells.at(row * columns + column); }
+    const QString& cell(qsizetype row, int column) const
+    {
+        return cells.at(row * columns + column);
+    }
 };
 
 struct NewSerial
@@ -39,9 +42,21 @@ struct SerialRecord
     QString date;
 };
 
-enum class SearchField { All, Program, Version, Name, Serial };
+enum class SearchField
+{
+    All,
+    Program,
+    Version,
+    Name,
+    Serial
+};
 
-enum class ProgramDeletion { Deleted, StillReferenced, NotFound };
+enum class ProgramDeletion
+{
+    Deleted,
+    StillReferenced,
+    NotFound
+};
 
 // The stored form of a record's date: local time as "YYYY-MM-DDTHH:MM:SS".
 QString dateText(const QDateTime& moment);

@@ -1,7 +1,5 @@
 // The add screen driven through the main window against a real database file.
 
-#include "app/ProgramState.h"
-#include "app/frmMain.h"
 #include "screens/frmAdd.h"
 #include "store/modMain.h"
 #include "tst_screens_kit.h"
@@ -21,51 +19,32 @@ class ScreensAddTest : public QObject
     Q_OBJECT
 
 private slots:
-    void opensWithProgramsListedAndNothingChosen();
-    void newNameBoxClearsOnlyWhenShownAgain();
-    void confirmRefusesMissingFields_data();
-    void confirmRefusesMissingFields();
+    void newNameBoxShowsAndClears();
+    void confirmRefusesAndKeepsInput_data();
+    void confirmRefusesAndKeepsInput();
     void typedValuesAreStoredExactly_data();
     void typedValuesAreStoredExactly();
     void quickAddEndsTheProgram_data();
     void quickAddEndsTheProgram();
-    void refusedStoreKeepsScreenAndInput();
 };
 
-void ScreensAddTest::opensWithProgramsListedAndNothingChosen()
+void ScreensAddTest::newNameBoxShowsAndClears()
 {
     TestEnv env;
-    seed(env.makeDatabase(), {{"Zip", "1", "n", "s"}, {"Alpha", "1", "n", "s"}});
-    QVERIFY(env.start());
-    env.main->hostFromButton(frmMain::Screen::Add);
-    frmAdd* add = loaded<frmAdd>("frmAdd");
+    auto* add = openScreen<frmAdd>(env, frmMain::Screen::Add,
+                                   {{"Zip", "1", "n", "s"}, {"Alpha", "1", "n", "s"}});
     QVERIFY(add);
-
-    QCOMPARE(add->parentWidget(), env.main->fraMain);
     QCOMPARE(add->geometry(), env.main->fraMain->rect());
     QVERIFY(!env.main->WebBrowse->isVisibleTo(env.main.get()));
+    QCOMPARE(add->txtSerial->geometry(), QRect(216, 120, 177, 62)); // twips at 15 per pixel
     QCOMPARE(add->lstSelect->count(), 3);
     QCOMPARE(add->lstSelect->item(0)->text(), QStringLiteral("New Program"));
     QCOMPARE(add->lstSelect->item(1)->text(), QStringLiteral("Alpha"));
     QVERIFY(add->lstSelect->selectedItems().isEmpty());
     QVERIFY(!add->txtNewProg->isVisibleTo(add) && !add->txtNewProg->isEnabled());
-    QVERIFY(!add->lblPName->isVisibleTo(add));
-    QCOMPARE(add->Label2->text(), QStringLiteral(" (New Program if not listed)"));
-    // Twips at 15 per pixel.
-    QCOMPARE(add->txtSerial->geometry(), QRect(216, 120, 177, 62));
-    QCOMPARE(add->cmdOK->text(), QStringLiteral("&Ok"));
-}
-
-void ScreensAddTest::newNameBoxClearsOnlyWhenShownAgain()
-{
-    TestEnv env;
-    seed(env.makeDatabase(), {{"Alpha", "1", "n", "s"}});
-    QVERIFY(env.start());
-    env.main->hostFromButton(frmMain::Screen::Add);
-    frmAdd* add = loaded<frmAdd>("frmAdd");
 
     add->lstSelect->setCurrentRow(0);
-    QVERIFY(add->txtNewProg->isVisibleTo(add) && add->txtNewProg->isEnabled());
+    QVERIFY(add->txtNewProg->isVisibleTo(add) && add->lblPName->isVisibleTo(add));
     QTest::keyClicks(add->txtNewProg, "Typed");
     add->lstSelect->setCurrentRow(1);
     QVERIFY(!add->txtNewProg->isVisibleTo(add) && !add->txtNewProg->isEnabled());
@@ -78,41 +57,51 @@ void ScreensAddTest::newNameBoxClearsOnlyWhenShownAgain()
     QCOMPARE(add->txtNewProg->text(), QStringLiteral("Again"));
 }
 
-void ScreensAddTest::confirmRefusesMissingFields_data()
+void ScreensAddTest::confirmRefusesAndKeepsInput_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("newName");
     QTest::addColumn<QString>("serial");
-    QTest::newRow("nothing chosen") << -1 << "" << "S";
-    QTest::newRow("new program without name") << 0 << "" << "S";
-    QTest::newRow("listed program without serial") << 1 << "" << "";
+    QTest::addColumn<QString>("message");
+    const QString missing = QStringLiteral("Please fill in all fields!");
+    QTest::newRow("nothing chosen") << -1 << ""
+                                    << "S" << missing;
+    QTest::newRow("new program without name") << 0 << ""
+                                              << "S" << missing;
+    QTest::newRow("listed program without serial") << 1 << ""
+                                                   << "" << missing;
+    // The connection went away between the load and the confirmation.
+    QTest::newRow("no connection") << 0 << "Prog"
+                                   << "S" << modMain::noConnectionMessage();
 }
 
-void ScreensAddTest::confirmRefusesMissingFields()
+void ScreensAddTest::confirmRefusesAndKeepsInput()
 {
     QFETCH(int, row);
     QFETCH(QString, newName);
     QFETCH(QString, serial);
+    QFETCH(QString, message);
     TestEnv env;
-    seed(env.makeDatabase(), {{"Alpha", "1", "n", "s"}});
-    QVERIFY(env.start());
-    env.main->hostFromButton(frmMain::Screen::Add);
-    frmAdd* add = loaded<frmAdd>("frmAdd");
+    auto* add = openScreen<frmAdd>(env, frmMain::Screen::Add, {{"Alpha", "1", "n", "s"}});
     if (row >= 0)
         add->lstSelect->setCurrentRow(row);
     QTest::keyClicks(add->txtNewProg, newName);
     QTest::keyClicks(add->txtVersion, "1.0");
     QTest::keyClicks(add->txtName, "Me");
     QTest::keyClicks(add->txtSerial, serial);
+    if (message == modMain::noConnectionMessage())
+        modMain::CloseConnection();
     QTest::mouseClick(add->cmdOK, Qt::LeftButton);
 
-    QCOMPARE(env.prompt.shown.size(), 1);
-    QCOMPARE(env.prompt.shown.at(0).text, QStringLiteral("Please fill in all fields!"));
-    QCOMPARE(env.prompt.shown.at(0).title, QStringLiteral("Error!"));
+    QCOMPARE(env.prompt.texts(), QStringList{message});
+    const bool missing = message == QLatin1String("Please fill in all fields!");
+    QCOMPARE(env.prompt.shown.at(0).title, missing ? QStringLiteral("Error!") : AppInfo::Title);
     QCOMPARE(env.prompt.shown.at(0).icon, PromptIcon::Critical);
     QCOMPARE(queryRows(env.defaultDatabase(), "SELECT * FROM serials").size(), 1);
+    QCOMPARE(queryRows(env.defaultDatabase(), "SELECT * FROM programs").size(), 1);
     QCOMPARE(loaded<frmAdd>("frmAdd"), add);
     QCOMPARE(add->txtName->text(), QStringLiteral("Me"));
+    QCOMPARE(add->txtNewProg->text(), newName);
 }
 
 void ScreensAddTest::typedValuesAreStoredExactly_data()
@@ -120,13 +109,23 @@ void ScreensAddTest::typedValuesAreStoredExactly_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("serial");
-    QTest::newRow("apostrophes") << "Bob's Tool" << "O'Neil" << "A'B'C";
-    QTest::newRow("wildcards") << "100% _real_" << "%_%" << "50%_off";
+    QTest::newRow("apostrophes") << "Bob's Tool"
+                                 << "O'Neil"
+                                 << "A'B'C";
+    QTest::newRow("wildcards") << "100% _real_"
+                               << "%_%"
+                               << "50%_off";
     QTest::newRow("non-ascii") << QStringLiteral("Café Übersetzer") << QStringLiteral("Zoë 🔑")
                                << QStringLiteral("ÅÄÖ-日本");
-    QTest::newRow("line breaks") << "Multi" << "x" << "LINE-1\nLINE-2\n";
-    QTest::newRow("blanks only") << " " << "  " << "   ";
-    QTest::newRow("listed program") << "" << "v" << "KEY";
+    QTest::newRow("line breaks") << "Multi"
+                                 << "x"
+                                 << "LINE-1\nLINE-2\n";
+    QTest::newRow("blanks only") << " "
+                                 << "  "
+                                 << "   ";
+    QTest::newRow("listed program") << ""
+                                    << "v"
+                                    << "KEY";
 }
 
 void ScreensAddTest::typedValuesAreStoredExactly()
@@ -135,10 +134,7 @@ void ScreensAddTest::typedValuesAreStoredExactly()
     QFETCH(QString, value);
     QFETCH(QString, serial);
     TestEnv env;
-    seed(env.makeDatabase(), {{"Listed", "1", "n", "s"}});
-    QVERIFY(env.start());
-    env.main->hostFromButton(frmMain::Screen::Add);
-    frmAdd* add = loaded<frmAdd>("frmAdd");
+    auto* add = openScreen<frmAdd>(env, frmMain::Screen::Add, {{"Listed", "1", "n", "s"}});
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
 
     add->lstSelect->setCurrentRow(program.isEmpty() ? 1 : 0);
@@ -149,9 +145,9 @@ void ScreensAddTest::typedValuesAreStoredExactly()
     add->cmdOK->click();
 
     const QString stored = program.isEmpty() ? QStringLiteral("Listed") : program;
-    const QList<QStringList> rows = queryRows(
-        env.defaultDatabase(),
-        "SELECT program, version, name, serial, date FROM serials WHERE id > 1");
+    const QList<QStringList> rows =
+        queryRows(env.defaultDatabase(),
+                  "SELECT program, version, name, serial, date FROM serials WHERE id > 1");
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.at(0).mid(0, 4), (QStringList{stored, value, value, serial}));
     const QDateTime date = QDateTime::fromString(rows.at(0).at(4), Qt::ISODate);
@@ -204,38 +200,6 @@ void ScreensAddTest::quickAddEndsTheProgram()
     QVERIFY(!modMain::ConnectionExists());
     QCOMPARE(queryRows(env.defaultDatabase(), "SELECT serial FROM serials WHERE id > 1").size(),
              confirm ? 1 : 0);
-}
-
-void ScreensAddTest::refusedStoreKeepsScreenAndInput()
-{
-    TestEnv env;
-    env.makeDatabase();
-    QVERIFY(env.start());
-    env.main->hostFromButton(frmMain::Screen::Add);
-    frmAdd* add = loaded<frmAdd>("frmAdd");
-    add->lstSelect->setCurrentRow(0);
-    QTest::keyClicks(add->txtNewProg, "Prog");
-    QTest::keyClicks(add->txtVersion, "1");
-    QTest::keyClicks(add->txtName, "Me");
-    QTest::keyClicks(add->txtSerial, "KEY");
-
-    // The connection went away between the load and the confirmation.
-    modMain::CloseConnection();
-    add->cmdOK->click();
-    QCOMPARE(env.prompt.texts(), QStringList{modMain::noConnectionMessage()});
-    QCOMPARE(env.prompt.shown.at(0).icon, PromptIcon::Critical);
-    QCOMPARE(loaded<frmAdd>("frmAdd"), add);
-    QCOMPARE(add->txtNewProg->text(), QStringLiteral("Prog"));
-
-    // A refusal by the database names its reason; nothing half-written stays.
-    QVERIFY(modMain::OpenConnection(modMain::ConnString()));
-    QVERIFY(execSql(env.defaultDatabase(), "CREATE TRIGGER refuse BEFORE INSERT ON serials "
-                                           "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END"));
-    add->cmdOK->click();
-    QVERIFY(env.prompt.shown.at(1).text.startsWith("The serial was not added!  "));
-    QVERIFY(env.prompt.shown.at(1).text.contains("disk trouble"));
-    QCOMPARE(queryRows(env.defaultDatabase(), "SELECT * FROM programs").size(), 0);
-    QCOMPARE(add->txtSerial->toPlainText(), QStringLiteral("KEY"));
 }
 
 QTEST_MAIN(ScreensAddTest)

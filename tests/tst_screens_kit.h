@@ -4,6 +4,7 @@
 // filling a database.
 
 #include "app/Forms.h"
+#include "app/frmMain.h"
 #include "support/TestEnv.h"
 
 #include <QAbstractItemView>
@@ -44,12 +45,11 @@ inline QList<QStringList> rowsOf(const QAbstractItemView* view)
 inline void selectRow(QAbstractItemView* view, int row)
 {
     view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
-                                            QItemSelectionModel::ClearAndSelect
-                                                | QItemSelectionModel::Rows);
+                                            QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
 }
 
-template<class Form>
-Form* loaded(const char* formName)
+template <class Form> Form* loaded(const char* formName)
 {
     return static_cast<Form*>(Forms::loadedForm(QLatin1String(formName)));
 }
@@ -69,6 +69,17 @@ inline void seed(const QString& dbPath, const QList<QStringList>& records)
                                        "date) VALUES (?, ?, ?, ?, '2001-01-01T00:00:00')"),
                         {record.at(0), record.at(1), record.at(2), record.at(3)}));
     }
+}
+
+// A database holding the records, the program started, and the screen hosted by its button.
+template <class Form>
+Form* openScreen(TestEnv& env, frmMain::Screen screen, const QList<QStringList>& records = {})
+{
+    seed(env.makeDatabase(), records);
+    if (!env.start())
+        return nullptr;
+    env.main->hostFromButton(screen);
+    return loaded<Form>(Form::staticMetaObject.className());
 }
 
 } // namespace ScreensKit

@@ -15,15 +15,9 @@ class StoreSerialsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void awkwardValuesRoundTripUnchanged_data();
-    void awkwardValuesRoundTripUnchanged();
     void newProgramAndRecordAreStoredTogetherOrNotAtAll();
     void searchMatchesAnywhereWithWildcards_data();
     void searchMatchesAnywhereWithWildcards();
-    void programRecordsComeByVersionDescending();
-    void deleteProgramRemovesOnlyTheFirstUnusedRow();
-    void vanishedRecordsAreReportedNotFound();
-    void everyOperationRefusesWithoutConnection();
     void lockedFileIsReportedAndNothingIsWritten();
 
 private:
@@ -34,56 +28,14 @@ private:
     }
 };
 
-void StoreSerialsTest::awkwardValuesRoundTripUnchanged_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::newRow("apostrophe") << "O'Brien's \"Pro\" ''";
-    QTest::newRow("wildcards") << "50% off_now [a-z] \\";
-    QTest::newRow("non-ascii") << QStringLiteral("Ærøskøbing – 日本語 🔑");
-    QTest::newRow("line breaks") << "AAAA-BBBB\nCCCC-DDDD\n\nEEEE";
-    QTest::newRow("blanks only") << "   ";
-    QTest::newRow("100 KB") << QString(100 * 1024, QLatin1Char('Z'));
-}
-
-void StoreSerialsTest::awkwardValuesRoundTripUnchanged()
-{
-    QFETCH(QString, value);
-    TestEnv env;
-    open(env);
-    const QDateTime when(QDate(2024, 2, 29), QTime(23, 59, 58));
-    QString error;
-    QVERIFY2(addSerial({value, value, value, value}, true, when, &error), qPrintable(error));
-
-    QCOMPARE(queryRows(env.defaultDatabase(), QStringLiteral("SELECT program FROM programs")),
-             QList<QStringList>{{value}});
-    QCOMPARE(queryRows(env.defaultDatabase(),
-                       QStringLiteral("SELECT program, version, name, serial, date FROM serials")),
-             (QList<QStringList>{{value, value, value, value, "2024-02-29T23:59:58"}}));
-
-    QStringList names;
-    QVERIFY(programNames(&names, &error));
-    QCOMPARE(names, QStringList{value});
-    Listing rows;
-    QVERIFY(serialsOfProgram(value, &rows, &error));
-    QCOMPARE(rows.rowCount(), 1);
-    QCOMPARE(rows.cell(0, 3), value);
-    std::optional<SerialRecord> record;
-    QVERIFY(loadSerial(rows.cell(0, 0), &record, &error));
-    QVERIFY(record);
-    QCOMPARE(record->serial, value);
-    // A database that Numira did not write may hold fields without a value.
-    QVERIFY(execSql(env.defaultDatabase(), QStringLiteral("UPDATE serials SET name = NULL")));
-    QVERIFY(loadSerial(rows.cell(0, 0), &record, &error));
-    QCOMPARE(record->name, QString(""));
-}
-
 void StoreSerialsTest::newProgramAndRecordAreStoredTogetherOrNotAtAll()
 {
     TestEnv env;
     open(env);
-    QVERIFY(execSql(env.defaultDatabase(),
-                    QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON serials "
-                                   "WHEN NEW.serial = 'bad' BEGIN SELECT RAISE(ABORT, 'no'); END")));
+    QVERIFY(
+        execSql(env.defaultDatabase(),
+                QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON serials "
+                               "WHEN NEW.serial = 'bad' BEGIN SELECT RAISE(ABORT, 'no'); END")));
     QString error;
     QVERIFY(!addSerial({"Editor", "1", "me", "bad"}, true, QDateTime::currentDateTime(), &error));
     QVERIFY(error.contains(QLatin1String("refused")));
@@ -103,13 +55,20 @@ void StoreSerialsTest::searchMatchesAnywhereWithWildcards_data()
     QTest::addColumn<QString>("keyword");
     QTest::addColumn<QStringList>("ids");
     // Records 1..4 below; results come ordered by program, version, id.
-    QTest::newRow("all fields, once each") << "All" << "abc" << QStringList{"1"};
-    QTest::newRow("underscore is one character") << "Serial" << "a_c" << QStringList{"2", "1"};
-    QTest::newRow("percent is any text") << "Name" << "O%n" << QStringList{"3"};
-    QTest::newRow("apostrophe is harmless") << "All" << "O'Br" << QStringList{"3"};
-    QTest::newRow("letter case ignored") << "Program" << "ZETA" << QStringList{"4", "1"};
-    QTest::newRow("version only") << "Version" << "2000" << QStringList{"4"};
-    QTest::newRow("no match") << "All" << "nothing" << QStringList{};
+    QTest::newRow("all fields, once each") << "All"
+                                           << "abc" << QStringList{"1"};
+    QTest::newRow("underscore is one character") << "Serial"
+                                                 << "a_c" << QStringList{"2", "1"};
+    QTest::newRow("percent is any text") << "Name"
+                                         << "O%n" << QStringList{"3"};
+    QTest::newRow("apostrophe is harmless") << "All"
+                                            << "O'Br" << QStringList{"3"};
+    QTest::newRow("letter case ignored") << "Program"
+                                         << "ZETA" << QStringList{"4", "1"};
+    QTest::newRow("version only") << "Version"
+                                  << "2000" << QStringList{"4"};
+    QTest::newRow("no match") << "All"
+                              << "nothing" << QStringList{};
 }
 
 void StoreSerialsTest::searchMatchesAnywhereWithWildcards()
@@ -132,81 +91,6 @@ void StoreSerialsTest::searchMatchesAnywhereWithWildcards()
     for (qsizetype row = 0; row < rows.rowCount(); ++row)
         found << rows.cell(row, 0);
     QCOMPARE(found, ids);
-}
-
-void StoreSerialsTest::programRecordsComeByVersionDescending()
-{
-    TestEnv env;
-    open(env);
-    QString error;
-    for (const char* version : {"1.0", "3.1", "2.0"})
-        QVERIFY(addSerial({"Suite", version, "n", "s"}, false, QDateTime::currentDateTime(), &error));
-    QVERIFY(addSerial({"Other", "9", "n", "s"}, false, QDateTime::currentDateTime(), &error));
-    Listing rows;
-    QVERIFY(serialsOfProgram("Suite", &rows, &error));
-    QCOMPARE(rows.rowCount(), 3);
-    QCOMPARE((QStringList{rows.cell(0, 1), rows.cell(1, 1), rows.cell(2, 1)}),
-             (QStringList{"3.1", "2.0", "1.0"}));
-    QVERIFY(!searchFieldFromChoice("all"));
-}
-
-void StoreSerialsTest::deleteProgramRemovesOnlyTheFirstUnusedRow()
-{
-    TestEnv env;
-    open(env);
-    const QString db = env.defaultDatabase();
-    QVERIFY(execSql(db, "INSERT INTO programs (program) VALUES ('Twice'), ('Used'), ('Twice')"));
-    QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial) "
-                        "VALUES ('Used', '1', 'n', 's')"));
-    ProgramDeletion outcome = ProgramDeletion::Deleted;
-    QString error;
-    QVERIFY(deleteProgram("Used", &outcome, &error));
-    QCOMPARE(outcome, ProgramDeletion::StillReferenced);
-    QVERIFY(deleteProgram("Twice", &outcome, &error));
-    QCOMPARE(outcome, ProgramDeletion::Deleted);
-    QCOMPARE(queryRows(db, "SELECT rowid, program FROM programs ORDER BY rowid"),
-             (QList<QStringList>{{"2", "Used"}, {"3", "Twice"}}));
-    QVERIFY(deleteProgram("Nobody", &outcome, &error));
-    QCOMPARE(outcome, ProgramDeletion::NotFound);
-}
-
-void StoreSerialsTest::vanishedRecordsAreReportedNotFound()
-{
-    TestEnv env;
-    open(env);
-    QString error;
-    QVERIFY(addSerial({"P", "1", "n", "s"}, true, QDateTime::currentDateTime(), &error));
-    for (const QString& id : {QStringLiteral("2"), QStringLiteral("N/A"), QStringLiteral("1 OR 1")}) {
-        bool found = true;
-        QVERIFY(updateSerial(id, "v", "n", "s", QDateTime::currentDateTime(), &found, &error));
-        QVERIFY(!found);
-        found = true;
-        QVERIFY(deleteSerial(id, &found, &error));
-        QVERIFY(!found);
-    }
-    QCOMPARE(queryRows(env.defaultDatabase(), "SELECT version FROM serials"),
-             QList<QStringList>{{"1"}});
-    bool found = false;
-    QVERIFY(deleteSerial("1", &found, &error));
-    QVERIFY(found);
-}
-
-void StoreSerialsTest::everyOperationRefusesWithoutConnection()
-{
-    TestEnv env;
-    env.makeDatabase();
-    const QString expected = modMain::noConnectionMessage();
-    QString error;
-    QStringList names;
-    QVERIFY(!programNames(&names, &error));
-    QCOMPARE(error, expected);
-    error.clear();
-    QVERIFY(!addSerial({"P", "1", "n", "s"}, true, QDateTime::currentDateTime(), &error));
-    QCOMPARE(error, expected);
-    error.clear();
-    Listing rows;
-    QVERIFY(!searchSerials(SearchField::All, "x", &rows, &error));
-    QCOMPARE(error, expected);
 }
 
 void StoreSerialsTest::lockedFileIsReportedAndNothingIsWritten()
