@@ -3,12 +3,12 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-TrayManager::TrayManager(QWidget* window, bool trayAvailable, QObject* parent)
+TrayManager::TrayManager(QWidget* window, const QIcon& icon, bool trayAvailable, QObject* parent)
     : QObject(parent), m_window(window), m_trayAvailable(trayAvailable)
 {
     m_trayMain = new QSystemTrayIcon(this);
     m_trayMain->setObjectName(QStringLiteral("trayMain"));
-    m_trayMain->setIcon(window->windowIcon());
+    m_trayMain->setIcon(icon.isNull() ? window->windowIcon() : icon);
     m_trayMain->setToolTip(QStringLiteral("Numira"));
     connect(m_trayMain, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason != QSystemTrayIcon::Context)
@@ -25,7 +25,6 @@ void TrayManager::hideToTray()
     }
     m_window->setWindowState(m_window->windowState() | Qt::WindowMinimized);
     m_window->hide();
-    m_trayMain->setIcon(m_window->windowIcon());
     m_trayMain->show();
 }
 

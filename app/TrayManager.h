@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class QIcon;
 class QSystemTrayIcon;
 class QWidget;
 
@@ -13,7 +14,7 @@ class TrayManager final : public QObject
     Q_DISABLE_COPY_MOVE(TrayManager)
 
 public:
-    TrayManager(QWidget* window, bool trayAvailable, QObject* parent = nullptr);
+    TrayManager(QWidget* window, const QIcon& icon, bool trayAvailable, QObject* parent = nullptr);
 
     void hideToTray();
     void restoreFromTray();

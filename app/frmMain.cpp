@@ -51,6 +51,7 @@ const QString SearchPicture = QStringLiteral("art/search.png");
 const QString HomePicture = QStringLiteral("art/home.png");
 const QString BrowserPicture = QStringLiteral("art/browser.png");
 const QString WindowIcon = QStringLiteral("art/numira.png");
+const QString TrayIcon = QStringLiteral("art/tray.png");
 const QString PointerPicture = QStringLiteral("art/pointer.png");
 
 const QString SecondInstanceMessage = QStringLiteral(
@@ -87,8 +88,8 @@ frmMain::frmMain(MainDeps deps, QWidget* parent)
 
     setWindowIcon(QIcon(programFile(WindowIcon)));
     buildControls();
-    m_tray = new TrayManager(this, m_deps.trayAvailable.value_or(
-                                       QSystemTrayIcon::isSystemTrayAvailable()),
+    m_tray = new TrayManager(this, QIcon(programFile(TrayIcon)),
+                             m_deps.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable()),
                              this);
     Forms::setMain(this, m_deps.prompt);
 }
