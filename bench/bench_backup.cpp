@@ -29,7 +29,8 @@ bool fillDatabase(const QString& path)
 {
     bool ok = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
         db.setDatabaseName(path);
         ok = db.open() && db.transaction();
         QSqlQuery program(db);
@@ -52,12 +53,14 @@ bool fillDatabase(const QString& path)
                                     .arg(i % 9973, 4, 16, QLatin1Char('0'))
                                     .arg(i * 31 % 65521, 5, 10, QLatin1Char('0'))
                                     .arg(i, 6, 36, QLatin1Char('0')));
-            serial.addBindValue(QStringLiteral("2024-03-%1T12:%2:00").arg(i % 28 + 1, 2, 10, QLatin1Char('0')).arg(i % 60, 2, 10, QLatin1Char('0')));
+            serial.addBindValue(QStringLiteral("2024-03-%1T12:%2:00")
+                                    .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+                                    .arg(i % 60, 2, 10, QLatin1Char('0')));
             ok = serial.exec();
         }
         QSqlQuery prune(db);
-        ok = ok && prune.exec(QStringLiteral("DELETE FROM serials WHERE id % 11 = 0"))
-             && db.commit();
+        ok = ok && prune.exec(QStringLiteral("DELETE FROM serials WHERE id % 11 = 0")) &&
+             db.commit();
         QSqlQuery count(db);
         ok = ok && count.exec(QStringLiteral("SELECT count(*) FROM serials")) && count.next();
         if (ok)
@@ -73,7 +76,8 @@ bool runSql(const QString& path, const QString& sql, const QString& value = QStr
 {
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("step"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("step"));
         db.setDatabaseName(path);
         if (db.open()) {
             QSqlQuery(db).exec(SqlCatalogue::SkipSyncs);
@@ -120,8 +124,8 @@ int main(int argc, char** argv)
     const QString backup = dir.filePath(QStringLiteral("backup.mdb"));
 
     QString error;
-    if (!SchemaFile::createDatabase(original, QStringLiteral(NUMIRA_SCHEMA_FILE), &error)
-        || !fillDatabase(original)) {
+    if (!SchemaFile::createDatabase(original, QStringLiteral(NUMIRA_SCHEMA_FILE), &error) ||
+        !fillDatabase(original)) {
         std::fprintf(stderr, "cannot build the database: %s\n", qPrintable(error));
         return 1;
     }
@@ -135,9 +139,8 @@ int main(int argc, char** argv)
         QFile::remove(plain);
         copies.push_back(timeOf([&] { return QFile::copy(work, plain); }));
         QFile::remove(plain);
-        syncedCopies.push_back(timeOf([&] {
-            return QFile::copy(work, plain) && DurableFile::syncFile(plain, nullptr);
-        }));
+        syncedCopies.push_back(timeOf(
+            [&] { return QFile::copy(work, plain) && DurableFile::syncFile(plain, nullptr); }));
         backups.push_back(timeOf([&] { return Backup::copyDatabase(work, backup, &error); }));
         compactions.push_back(timeOf([&] { return Compaction::CompactDB(work, &error); }));
         sizeAfter = QFileInfo(work).size();
@@ -148,12 +151,13 @@ int main(int argc, char** argv)
         QFile::remove(plain);
         vacuums.push_back(timeOf([&] { return runSql(work, SqlCatalogue::VacuumInto, plain); }));
         integrity.push_back(timeOf([&] { return runSql(plain, SqlCatalogue::IntegrityCheck); }));
-        quick.push_back(timeOf([&] { return runSql(plain, QStringLiteral("PRAGMA quick_check")); }));
+        quick.push_back(
+            timeOf([&] { return runSql(plain, QStringLiteral("PRAGMA quick_check")); }));
     }
 
     const double copy = median(copies);
-    std::printf("database: %lld bytes, compacted: %lld bytes; median of %d rounds\n",
-                sizeBefore, sizeAfter, Rounds);
+    std::printf("database: %lld bytes, compacted: %lld bytes; median of %d rounds\n", sizeBefore,
+                sizeAfter, Rounds);
     std::printf("plain copy          %8.2f ms\n", copy);
     std::printf("plain copy + fsync  %8.2f ms\n", median(syncedCopies));
     std::printf("backup              %8.2f ms\n", median(backups));

@@ -38,11 +38,13 @@ bool copyByReading(QFile& in, QFileDevice& out, QString* error)
     for (;;) {
         const qint64 got = in.read(buffer.data(), buffer.size());
         if (got < 0)
-            return fail(error, QStringLiteral("Reading the database failed: %1").arg(in.errorString()));
+            return fail(error,
+                        QStringLiteral("Reading the database failed: %1").arg(in.errorString()));
         if (got == 0)
             return true;
         if (out.write(buffer.constData(), got) != got)
-            return fail(error, QStringLiteral("Writing the copy failed: %1").arg(writeFailure(out)));
+            return fail(error,
+                        QStringLiteral("Writing the copy failed: %1").arg(writeFailure(out)));
     }
 }
 
@@ -63,11 +65,12 @@ bool copyContents(QFile& in, QFileDevice& out, QString* error)
         }
         if (errno == EINTR)
             continue;
-        const bool unsupported = errno == ENOSYS || errno == EXDEV || errno == EINVAL
-                                 || errno == EOPNOTSUPP || errno == EBADF;
+        const bool unsupported = errno == ENOSYS || errno == EXDEV || errno == EINVAL ||
+                                 errno == EOPNOTSUPP || errno == EBADF;
         if (!unsupported || copiedAny)
-            return fail(error, QStringLiteral("Writing the copy failed: %1")
-                                   .arg(DurableFile::lastSystemError()));
+            return fail(
+                error,
+                QStringLiteral("Writing the copy failed: %1").arg(DurableFile::lastSystemError()));
         break;
     }
 #endif
@@ -78,8 +81,8 @@ bool copyContents(QFile& in, QFileDevice& out, QString* error)
 
 QString proposedBackupPath(const QDate& date, const QString& homeFolder)
 {
-    return homeFolder + QStringLiteral("/NumiraBackup") + date.toString(QStringLiteral("MM-dd-yyyy"))
-           + QStringLiteral(".mdb");
+    return homeFolder + QStringLiteral("/NumiraBackup") +
+           date.toString(QStringLiteral("MM-dd-yyyy")) + QStringLiteral(".mdb");
 }
 
 bool copyDatabase(const QString& source, const QString& target, QString* error)

@@ -104,7 +104,9 @@ bool writeCompactedCopy(const QString& dbPath, const QString& temporary, QString
     if (!written) {
         const QString cause = writeFailureCause(temporary, QFileInfo(dbPath).size());
         return fail(error, QStringLiteral("The compacted copy cannot be written: %1")
-                               .arg(cause.isEmpty() ? why : cause + QStringLiteral(" (") + why + QLatin1Char(')')));
+                               .arg(cause.isEmpty()
+                                        ? why
+                                        : cause + QStringLiteral(" (") + why + QLatin1Char(')')));
     }
     return true;
 }
@@ -142,8 +144,8 @@ bool hasOpenJournal(const QString& dbPath)
 
 bool compactInto(const QString& dbPath, const QString& temporary, QString* error)
 {
-    if (!removeTemporary(temporary, error) || !writeCompactedCopy(dbPath, temporary, error)
-        || !checkCopy(temporary, error))
+    if (!removeTemporary(temporary, error) || !writeCompactedCopy(dbPath, temporary, error) ||
+        !checkCopy(temporary, error))
         return false;
 
     QString why;
@@ -151,13 +153,15 @@ bool compactInto(const QString& dbPath, const QString& temporary, QString* error
         return fail(error, QStringLiteral("The compacted copy cannot take the database's "
                                           "permissions."));
     if (!DurableFile::syncFile(temporary, &why))
-        return fail(error, QStringLiteral("The compacted copy cannot be flushed to disk: %1").arg(why));
+        return fail(error,
+                    QStringLiteral("The compacted copy cannot be flushed to disk: %1").arg(why));
     // A journal belongs to the file it lies beside: the new file must not inherit one.
     if (hasOpenJournal(dbPath))
         return fail(error, QStringLiteral("The database has an unfinished journal and is left "
                                           "as it is."));
     if (!DurableFile::renameOver(temporary, dbPath, &why))
-        return fail(error, QStringLiteral("The compacted copy cannot replace the database: %1").arg(why));
+        return fail(error,
+                    QStringLiteral("The compacted copy cannot replace the database: %1").arg(why));
     return true;
 }
 

@@ -47,8 +47,8 @@ bool syncDescriptor(int descriptor, QString* error)
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
     if (handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle))
         return true;
-    setError(error, QStringLiteral("the file cannot be flushed to disk (error %1)")
-                        .arg(GetLastError()));
+    setError(error,
+             QStringLiteral("the file cannot be flushed to disk (error %1)").arg(GetLastError()));
     return false;
 #else
     int result = 0;

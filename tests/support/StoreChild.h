@@ -1,46 +1,25 @@
 #pragma once
 
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 
-struct StoreChildLimits
-{
-    // Largest file the child may write, in bytes; negative: no limit.
-    qint64 fileSizeLimit = -1;
-    // Run as the user "nobody" when started by root.
-    bool asNobody = false;
-};
-
 // Runs a backup or a compaction in a child copy of the running test program, so that a test
-// can kill it at any moment or run it under limits that hold even for root: a file size limit
-// (a full disk) or the identity of an unprivileged user (a folder it may not write).
-//
-// A test program that uses it declares, in its test class:
-//     static void initMain() { StoreChild::runIfRequested(); }
+// can kill it at any moment or limit it in ways that hold even for root: a largest file size
+// (a full disk) or the identity of the user "nobody" (a folder it may not write).
+// The test class declares: static void initMain() { StoreChild::runIfRequested(); }
 class StoreChild
 {
 public:
-    using Limits = StoreChildLimits;
-
-    struct Outcome
-    {
-        bool finished = false;
-        int exitCode = -1;
-        QString output;
-    };
-
+    // operation: "compact", dbPath or "backup", source, target. fileSizeLimit < 0: none.
+    explicit StoreChild(const QStringList& operation, qint64 fileSizeLimit = -1,
+                        bool asNobody = false);
     ~StoreChild();
 
-    // Starts "compact <dbPath>" or "backup <source> <target>".
-    void start(const QStringList& operation, const Limits& limits = {});
     // Waits until the child is about to begin the operation.
-    bool waitUntilReady(int msecs = 30000);
-    void kill();
-    Outcome finish(int msecs = 120000);
-
-    // start, then finish.
-    static Outcome run(const QStringList& operation, const Limits& limits = {});
+    bool waitUntilReady();
+    void kill() { m_process.kill(); }
+    // Waits for the end: the exit code, -1 when killed; output gets what the child printed.
+    int finish(QString* output = nullptr);
 
     // In a child: runs the operation and ends the process. Returns at once otherwise.
     static void runIfRequested();

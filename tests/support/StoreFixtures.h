@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -16,10 +15,8 @@ void addAwkwardRecords(const QString& dbPath);
 // that the file has free pages as a used database does.
 void addManyRecords(const QString& dbPath, int count);
 
-// Every row of both tables and the key counter, each value exact to the byte and with its
-// type.
-QList<QStringList> allRows(const QString& dbPath);
-// The same rows as one digest, for databases too large to hold as a list.
+// A digest of every row of both tables and of the key counter, each value exact to the byte
+// and with its type.
 QByteArray rowsDigest(const QString& dbPath);
 
 QByteArray fileBytes(const QString& path);
