@@ -1,16 +1,7 @@
 // The add screen driven through the main window against a real database file.
 
 #include "screens/frmAdd.h"
-#include "store/modMain.h"
 #include "tst_screens_kit.h"
-#include "web/WebView.h"
-
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 using namespace ScreensKit;
 

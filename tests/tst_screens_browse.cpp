@@ -1,16 +1,7 @@
 // The browse screen driven through the main window against a real database file.
 
-#include "app/ProgramState.h"
-#include "app/frmMain.h"
 #include "screens/frmBrowse.h"
-#include "store/modMain.h"
 #include "tst_screens_kit.h"
-#include "web/WebView.h"
-
-#include <QComboBox>
-#include <QFrame>
-#include <QPushButton>
-#include <QTreeView>
 
 using namespace ScreensKit;
 

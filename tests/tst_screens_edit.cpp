@@ -1,20 +1,11 @@
 // The edit screen and its hand-over with the browse and search screens.
 
-#include "app/ProgramState.h"
 #include "screens/frmBrowse.h"
 #include "screens/frmEdit.h"
 #include "screens/frmSearch.h"
 #include "tst_screens_kit.h"
 
-#include <QComboBox>
-#include <QFrame>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTreeView>
-
 using namespace ScreensKit;
-using Rows = QList<QStringList>;
 
 class ScreensEditTest : public QObject
 {

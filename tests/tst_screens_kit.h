@@ -4,13 +4,26 @@
 // filling a database.
 
 #include "app/Forms.h"
+#include "app/ProgramState.h"
 #include "app/frmMain.h"
+#include "store/modMain.h"
 #include "support/TestEnv.h"
+#include "web/WebView.h"
 
-#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeView>
 #include <QtTest>
 
 namespace ScreensKit {
+
+using Rows = QList<QStringList>;
 
 // Types the text key by key; "\n" presses Return, and characters beyond Latin-1 arrive as the
 // text of a key press, the way an input method delivers them.

@@ -1,17 +1,7 @@
 // The search screen driven through the main window against a real database file.
 
-#include "app/ProgramState.h"
-#include "app/frmMain.h"
 #include "screens/frmSearch.h"
-#include "store/modMain.h"
 #include "tst_screens_kit.h"
-#include "web/WebView.h"
-
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTreeView>
 
 using namespace ScreensKit;
 
@@ -24,8 +14,6 @@ private slots:
     void noMatchAndRefusalKeepTheScreenUsable();
     void resultsHoldAnyNumberOfRows();
 };
-
-using Rows = QList<QStringList>;
 
 void ScreensSearchTest::searchEmptiesKeywordAndKeepsChoice()
 {
