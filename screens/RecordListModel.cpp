@@ -1,5 +1,26 @@
 #include "screens/RecordListModel.h"
 
+namespace {
+
+// A cell shows one line; beyond this many characters nothing more fits the column anyway, and
+// laying out a 100 KB serial on every paint would slow the list down.
+constexpr qsizetype ShownCharacters = 256;
+
+QString shownText(const QString& text)
+{
+    if (text.size() <= ShownCharacters && !text.contains(QLatin1Char('\n')) &&
+        !text.contains(QLatin1Char('\r')))
+        return text;
+    QString shown = text.left(ShownCharacters);
+    shown.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (text.size() > ShownCharacters)
+        shown += QChar(0x2026);
+    return shown;
+}
+
+} // namespace
+
 RecordListModel::RecordListModel(QStringList headers, QObject* parent)
     : QAbstractTableModel(parent), m_headers(std::move(headers))
 {
@@ -54,7 +75,7 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || role != Qt::DisplayRole)
         return QVariant();
-    return m_rows.cell(index.row(), index.column());
+    return shownText(m_rows.cell(index.row(), index.column()));
 }
 
 QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const

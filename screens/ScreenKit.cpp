@@ -16,6 +16,25 @@
 
 namespace ScreenKit {
 
+void prepareScreen(QWidget* screen, int width, int height)
+{
+    screen->resize(Twips::rect(0, 0, width, height).size());
+    screen->setAutoFillBackground(true);
+    screen->setFont(screenFont());
+}
+
+QFont screenFont()
+{
+    // The designed default font is the narrow system sans serif at 8 pt; captions such as
+    // "Delete &Program" are sized for it.
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(8.25);
+    return font;
+}
+
 QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
               int height, qreal pointSize)
 {
@@ -33,6 +52,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
     auto* control = place<QPushButton>(parent, name, left, top, width, height);
     control->setText(caption);
     control->setAutoDefault(false);
+    control->setFont(screenFont());
     return control;
 }
 

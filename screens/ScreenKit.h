@@ -28,6 +28,11 @@ T* place(QWidget* parent, const char* name, int left, int top, int width, int he
     return control;
 }
 
+// The screen's own look: its designed size, an opaque background (the edit screen covers the
+// list screen beneath it) and the default font of its controls.
+void prepareScreen(QWidget* screen, int width, int height);
+QFont screenFont();
+
 QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
               int height, qreal pointSize);
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top,

@@ -4,7 +4,6 @@
 #include "app/Look.h"
 #include "app/ProgramState.h"
 #include "app/Prompt.h"
-#include "app/Twips.h"
 #include "app/frmMain.h"
 #include "app/modSetParent.h"
 #include "screens/ScreenKit.h"
@@ -37,7 +36,7 @@ frmAdd::frmAdd(Prompt& prompt, QWidget* parent) : QWidget(parent), m_prompt(prom
 void frmAdd::buildControls()
 {
     using namespace ScreenKit;
-    resize(Twips::rect(0, 0, 6270, 3375).size());
+    prepareScreen(this, 6270, 3375);
 
     Label1 = label(this, "Label1", QStringLiteral("Program:"), 120, 120, 2760, 195, 8.25);
     Label2 = label(this, "Label2", QStringLiteral(" (New Program if not listed)"), 0, 360, 2775,

@@ -3,7 +3,6 @@
 #include "app/Forms.h"
 #include "app/ProgramState.h"
 #include "app/Prompt.h"
-#include "app/Twips.h"
 #include "app/frmMain.h"
 #include "app/modSetParent.h"
 #include "screens/RecordListModel.h"
@@ -26,7 +25,7 @@ frmBrowse::frmBrowse(Prompt& prompt, QWidget* parent) : QWidget(parent), m_promp
 void frmBrowse::buildControls()
 {
     using namespace ScreenKit;
-    resize(Twips::rect(0, 0, 6450, 4230).size());
+    prepareScreen(this, 6450, 4230);
 
     cmdDeleteProg =
         button(this, "cmdDeleteProg", QStringLiteral("Delete &Program"), 255, 120, 1275, 375);

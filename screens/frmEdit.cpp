@@ -3,7 +3,6 @@
 #include "app/Forms.h"
 #include "app/ProgramState.h"
 #include "app/Prompt.h"
-#include "app/Twips.h"
 #include "app/frmMain.h"
 #include "app/modSetParent.h"
 #include "screens/ScreenKit.h"
@@ -35,7 +34,7 @@ frmEdit::frmEdit(Prompt& prompt, QWidget* parent) : QWidget(parent), m_prompt(pr
 void frmEdit::buildControls()
 {
     using namespace ScreenKit;
-    resize(Twips::rect(0, 0, 5820, 3195).size());
+    prepareScreen(this, 5820, 3195);
 
     Label3 = label(this, "Label3", QStringLiteral("Version:"), 1560, 600, 975, 255, 8.25);
     Label4 =

@@ -3,7 +3,6 @@
 #include "app/Forms.h"
 #include "app/ProgramState.h"
 #include "app/Prompt.h"
-#include "app/Twips.h"
 #include "app/frmMain.h"
 #include "app/modSetParent.h"
 #include "screens/RecordListModel.h"
@@ -12,7 +11,6 @@
 #include "skins/modSkin.h"
 #include "store/SerialStore.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -31,7 +29,7 @@ frmSearch::frmSearch(Prompt& prompt, QWidget* parent) : QWidget(parent), m_promp
 void frmSearch::buildControls()
 {
     using namespace ScreenKit;
-    resize(Twips::rect(0, 0, 6360, 3810).size());
+    prepareScreen(this, 6360, 3810);
 
     Frame1 = place<QGroupBox>(this, "Frame1", 120, 0, 6015, 3135);
     Frame1->setTitle(QStringLiteral("Search: "));
@@ -45,12 +43,6 @@ void frmSearch::buildControls()
     cmbSearchBy = place<QComboBox>(Frame1, "cmbSearchBy", 1680, 720, 2535, 360);
     setVerdana(cmbSearchBy, 9.75);
     cmdSearch = button(Frame1, "cmdSearch", QStringLiteral("&Search"), 4560, 480, 1215, 375);
-    // The button keeps the screen's own font, not the frame's caption font.
-    QFont buttonFont = QApplication::font();
-    buttonFont.setFamilies(buttonFont.families());
-    buttonFont.setPointSizeF(buttonFont.pointSizeF());
-    buttonFont.setBold(false);
-    cmdSearch->setFont(buttonFont);
     m_results = new RecordListModel(
         {QStringLiteral("ID"), QStringLiteral("Program"), QStringLiteral("Version")}, this);
     lstSearchResults =
