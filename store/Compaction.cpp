@@ -82,9 +82,19 @@ QString writeFailureCause(const QString& temporary, qint64 size)
     return cause;
 }
 
+// SQLite takes some files that are no database, a one-byte file among them, for an empty one:
+// such a file must never be replaced by an empty database.
+bool hasDatabaseHeader(const QString& dbPath)
+{
+    QFile file(dbPath);
+    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3", 16);
+}
+
 bool writeCompactedCopy(const QString& dbPath, const QString& temporary, QString* error)
 {
     QString why;
+    if (QFileInfo(dbPath).isFile() && !hasDatabaseHeader(dbPath))
+        return fail(error, QStringLiteral("\"%1\" is not a Numira database.").arg(dbPath));
     // The source is opened without ever creating it: a missing database stays missing.
     if (!modMain::openDatabaseFile(dbPath, SourceConnection, &why))
         return fail(error, why);

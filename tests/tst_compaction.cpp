@@ -85,26 +85,27 @@ void CompactionTest::compactionKeepsEveryRowAndField()
 
 void CompactionTest::failedCompactionLeavesTheDatabaseAsItWas_data()
 {
-    QTest::addColumn<bool>("database");
+    QTest::addColumn<QByteArray>("content"); // empty: a database with records
     QTest::addColumn<QString>("reason");
-    QTest::newRow("folder named like the temporary file") << true << "in the way";
-    QTest::newRow("not a database") << false << "not a Numira database";
+    QTest::newRow("folder named like the temporary file") << QByteArray() << "in the way";
+    QTest::newRow("text") << QByteArray("Serials, written down by hand.\n").repeated(200)
+                          << "not a Numira database";
+    QTest::newRow("one byte") << QByteArray("x") << "not a Numira database";
 }
 
 void CompactionTest::failedCompactionLeavesTheDatabaseAsItWas()
 {
-    QFETCH(bool, database);
+    QFETCH(QByteArray, content);
     QFETCH(QString, reason);
 
     TestEnv env;
     const QString db = env.defaultDatabase();
-    if (database) {
+    if (content.isEmpty()) {
         addAwkwardRecords(env.makeDatabase());
         QVERIFY(QDir().mkpath(Compaction::temporaryName(db) + QStringLiteral("/inside")));
     } else {
         QFile file(db);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("Serials, written down by hand.\n").repeated(200));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
     const QByteArray bytes = fileBytes(db);
     const QStringList entries = folderEntries(env.programFolder());
