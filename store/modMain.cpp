@@ -2,6 +2,7 @@
 
 #include "store/SqlCatalogue.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,6 +14,15 @@ const QString SharedConnectionName = QStringLiteral("numira-shared");
 const QString CheckConnectionName = QStringLiteral("numira-schema-check");
 
 bool g_connectionOpen = false;
+
+bool hasSqliteHeader(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    static const QByteArray header("SQLite format 3\0", 16);
+    return file.read(header.size()) == header;
+}
 
 } // namespace
 
@@ -57,9 +67,11 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
             *error = QStringLiteral("The file \"%1\" does not exist.").arg(path);
         return false;
     }
-    if (info.size() == 0) {
+    if (!hasSqliteHeader(path)) {
+        // SQLite takes an empty or one-byte file for a new, empty database; Numira wants a
+        // database that exists.
         if (error)
-            *error = QStringLiteral("The file \"%1\" is empty, not a database.").arg(path);
+            *error = QStringLiteral("\"%1\" is not a Numira database.").arg(path);
         return false;
     }
 

@@ -143,6 +143,17 @@ void StartupTest::openingNeverCreatesAFile()
     file.close();
     QVERIFY(!modMain::OpenConnection(modMain::connectionStringFor(good)));
     QVERIFY(!modMain::CheckSchema(good));
+
+    // SQLite would take an empty or one-byte file for a new database and write to it.
+    for (const QByteArray& content : {QByteArray(), QByteArray("x")}) {
+        const QString tiny = env.path(QStringLiteral("tiny.mdb"));
+        QFile small(tiny);
+        QVERIFY(small.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        small.write(content);
+        small.close();
+        QVERIFY(!modMain::OpenConnection(modMain::connectionStringFor(tiny)));
+        QCOMPARE(QFileInfo(tiny).size(), qint64(content.size()));
+    }
 }
 
 void StartupTest::startPageFollowsTheProbe()
@@ -170,6 +181,9 @@ void StartupTest::secondInstanceIsRefusedWithoutTouchingAnything()
 
     // The first instance is the real program, in a process of its own, with the same
     // settings folder and lock.
+    // With the database setting already there, the first instance writes only DefPath, so
+    // the settings file is complete once DefPath appears.
+    SettingsStore::write(SettingsStore::DBInUse, env.defaultDatabase());
     QProcess first;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
