@@ -8,9 +8,8 @@
 #include "app/frmMain.h"
 #include "app/frmPopup.h"
 #include "app/modSetParent.h"
-#include "screens/frmEdit.h"
-#include "support/RecordingWebView.h"
 #include "support/TestEnv.h"
+#include "web/WebView.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -26,8 +25,6 @@ private slots:
     void outlineFollowsTheScreenResolution();
     void windowIsCutToTheOutline();
     void buttonsHostAndCloseScreens();
-    void editScreenStaysOverItsCaller();
-    void browserButtonsReturnToTheBrowser();
     void hidingToTheTrayAndBack_data();
     void hidingToTheTrayAndBack();
     void mouseOnTheBackground();
@@ -56,9 +53,6 @@ void MainWindowTest::outlineFollowsTheScreenResolution()
     QFETCH(QVector<QPoint>, expected);
     QCOMPARE(WindowShape::BuildWindowRegion(1.0f, 1.0f, 0, 0, twipsPerPixel, twipsPerPixel),
              expected);
-    QCOMPARE(WindowShape::ShapePointX(19), 0);
-    QCOMPARE(WindowShape::ShapePointY(-1), 0);
-
     // Scale and offset move every point alike.
     const QVector<QPoint> moved = WindowShape::BuildWindowRegion(2.0f, 1.0f, 10, -5, 15.0, 15.0);
     QCOMPARE(moved.first(), QPoint(366 * 2 + 10, 1 - 5));
@@ -117,53 +111,6 @@ void MainWindowTest::buttonsHostAndCloseScreens()
     TestEnv::processDeferredDeletes();
     QCOMPARE(Forms::loaded().size(), 2); // the main window and the search screen
     QVERIFY(Forms::loadedForm(QStringLiteral("frmSearch")));
-}
-
-void MainWindowTest::editScreenStaysOverItsCaller()
-{
-    TestEnv env;
-    env.makeDatabase();
-    QVERIFY(env.start());
-    env.main->hostFromButton(frmMain::Screen::Search);
-    QWidget* search = Forms::loadedForm(QStringLiteral("frmSearch"));
-
-    modSetParent::CloseChildScreensExcept(QStringLiteral("frmSearch"));
-    QWidget* edit = Forms::Edit();
-    env.main->hostScreen(edit);
-    TestEnv::processDeferredDeletes();
-    QCOMPARE(Forms::loadedForm(QStringLiteral("frmSearch")), search);
-    QCOMPARE(edit->geometry(), env.main->fraMain->rect());
-
-    // Going back unloads the edit screen only.
-    modSetParent::CloseChildScreensExcept(QStringLiteral("frmSearch"));
-    TestEnv::processDeferredDeletes();
-    QVERIFY(!Forms::loadedForm(QStringLiteral("frmEdit")));
-    QCOMPARE(Forms::loadedForm(QStringLiteral("frmSearch")), search);
-}
-
-void MainWindowTest::browserButtonsReturnToTheBrowser()
-{
-    TestEnv env;
-    env.makeDatabase();
-    QVERIFY(env.start());
-    frmMain& main = *env.main;
-    const QUrl startPage = env.web()->url();
-
-    main.hostFromButton(frmMain::Screen::Browse);
-    QTest::mouseClick(main.picBrowser, Qt::LeftButton);
-    TestEnv::processDeferredDeletes();
-    QVERIFY(!Forms::loadedForm(QStringLiteral("frmBrowse")));
-    QVERIFY(main.WebBrowse->isVisibleTo(&main));
-    QCOMPARE(env.web()->navigations.size(), 1);
-    QCOMPARE(env.web()->url(), startPage);
-
-    // Home asks for the community page even after a failed probe.
-    main.hostFromButton(frmMain::Screen::Add);
-    QTest::mouseClick(main.picHome, Qt::LeftButton);
-    TestEnv::processDeferredDeletes();
-    QVERIFY(!Forms::loadedForm(QStringLiteral("frmAdd")));
-    QVERIFY(main.WebBrowse->isVisibleTo(&main));
-    QCOMPARE(env.web()->url(), QUrl(QStringLiteral("http://community.numira.example/inprogram/")));
 }
 
 void MainWindowTest::hidingToTheTrayAndBack_data()
