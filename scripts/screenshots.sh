@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath -m "${1:-build/screenshots}")"
 mkdir -p "$out"
-./scripts/build.sh > /dev/null
+cmake -S . -B build -G Ninja > /dev/null
+cmake --build build --target numira numira_tour numira_database numira_program_files > /dev/null
 
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
