@@ -26,6 +26,7 @@
 #include "web/WebView.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -33,11 +34,9 @@
 #include <QGuiApplication>
 #include <QLockFile>
 #include <QLoggingCategory>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSystemTrayIcon>
-#include <QWindow>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
 
@@ -67,7 +66,7 @@ const QString DatabaseFilter = QStringLiteral("Database (*.mdb)|*.mdb| ");
 } // namespace
 
 frmMain::frmMain(MainDeps deps, QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint | Qt::Window), m_deps(std::move(deps))
+    : ShapedWindow(parent), m_deps(std::move(deps))
 {
     Q_ASSERT(m_deps.prompt);
     setObjectName(QStringLiteral("frmMain"));
@@ -112,7 +111,8 @@ QString frmMain::programFile(const QString& relativePath) const
 void frmMain::buildControls()
 {
     setFixedSize(Twips::designPixels(434), Twips::designPixels(338));
-    m_background.load(programFile(BackgroundPicture));
+    setBackgroundPicture(QPixmap(programFile(BackgroundPicture)));
+    connect(this, &ShapedWindow::backgroundMenuRequested, this, &frmMain::showFullMenu);
 
     fraMain = new QFrame(this);
     fraMain->setObjectName(QStringLiteral("fraMain"));
@@ -215,7 +215,7 @@ void frmMain::applyWindowShape()
 {
     const QVector<QPoint> points =
         WindowShape::BuildWindowRegion(1.0f, 1.0f, 0, 0, m_deps.twipsPerPixel, m_deps.twipsPerPixel);
-    setMask(QRegion(QPolygon(points), Qt::OddEvenFill));
+    setOutline(points);
 }
 
 bool frmMain::isOnlyInstance()
@@ -263,7 +263,7 @@ void frmMain::applyStartupSkin()
     // A picture that is missing or no picture leaves the designed one in place.
     const QPixmap background(programFile(state.Skin.SkinMainPicture));
     if (!background.isNull())
-        m_background = background;
+        setBackgroundPicture(background);
     const QList<QPair<PictureButton*, QString>> pictures = {
         {picAdd, state.Skin.SkinAddPicture},       {picBrowse, state.Skin.SkinBrowsePicture},
         {picSearch, state.Skin.SkinSearchPicture}, {picHome, state.Skin.SkinHomePicture},
@@ -501,51 +501,4 @@ void frmMain::CompactDB()
     QString error;
     if (!Compaction::CompactDB(modMain::DBPath(), &error))
         qCWarning(lcMain).noquote() << "The database was not compacted:" << error;
-}
-
-void frmMain::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    if (m_background.isNull())
-        painter.fillRect(rect(), QColor(40, 44, 52));
-    else
-        painter.drawPixmap(rect(), m_background,
-                           QRect(0, 0, qMin(m_background.width(), 434),
-                                 qMin(m_background.height(), 338)));
-}
-
-void frmMain::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::RightButton) {
-        showFullMenu(event->globalPosition().toPoint());
-        event->accept();
-        return;
-    }
-    if (event->button() == Qt::LeftButton || event->button() == Qt::MiddleButton) {
-        event->accept();
-        ++m_movesStarted;
-        if (windowHandle() && windowHandle()->startSystemMove())
-            return;
-        // Where the platform moves no window, the window follows the mouse itself.
-        m_dragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-        return;
-    }
-    QWidget::mousePressEvent(event);
-}
-
-void frmMain::mouseMoveEvent(QMouseEvent* event)
-{
-    if (m_dragging) {
-        move(event->globalPosition().toPoint() - m_dragOffset);
-        event->accept();
-        return;
-    }
-    QWidget::mouseMoveEvent(event);
-}
-
-void frmMain::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_dragging = false;
-    QWidget::mouseReleaseEvent(event);
 }

@@ -1,9 +1,7 @@
 #pragma once
 
 #include "app/MainDeps.h"
-
-#include <QPixmap>
-#include <QWidget>
+#include "app/ShapedWindow.h"
 
 #include <memory>
 
@@ -15,7 +13,7 @@ class WebView;
 
 // The main window: the shaped, borderless window with its buttons, the frame that hosts the
 // browser or one record screen, and the start-up and shut-down of the program.
-class frmMain final : public QWidget
+class frmMain final : public ShapedWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
@@ -52,13 +50,10 @@ public:
     // Unloading the main window: runs the shut-down and ends the program.
     void unload();
     bool hasShutDown() const { return m_shutDown; }
-    // How many moves a press on the background has started, by the system or by hand.
-    int movesStarted() const { return m_movesStarted; }
 
     QString programFolder() const { return m_deps.programFolder; }
     Prompt& prompt() const { return *m_deps.prompt; }
     TrayManager* tray() const { return m_tray; }
-    QPixmap backgroundPicture() const { return m_background; }
 
     QFrame* fraMain = nullptr;
     WebView* WebBrowse = nullptr;
@@ -76,10 +71,6 @@ signals:
     void shutDownFinished();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -105,11 +96,7 @@ private:
     void CompactDB();
 
     MainDeps m_deps;
-    QPixmap m_background;
     TrayManager* m_tray = nullptr;
     std::unique_ptr<QLockFile> m_lock;
     bool m_shutDown = false;
-    bool m_dragging = false;
-    int m_movesStarted = 0;
-    QPoint m_dragOffset;
 };
