@@ -97,6 +97,31 @@ bool recordId(const QString& id, qlonglong* value)
     return ok;
 }
 
+// Runs work in one transaction on the shared connection: everything it wrote stays, or none.
+template<class Work>
+bool inTransaction(QString* error, Work work)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(&db, error))
+        return false;
+    if (!db.transaction()) {
+        setError(error, plainReason(db.lastError()));
+        return false;
+    }
+    bool ok = true;
+    {
+        QSqlQuery query(db);
+        ok = work(query);
+    }
+    if (ok && !db.commit()) {
+        setError(error, plainReason(db.lastError()));
+        ok = false;
+    }
+    if (!ok)
+        db.rollback();
+    return ok;
+}
+
 } // namespace
 
 namespace SerialStore {
@@ -122,31 +147,14 @@ bool programNames(QStringList* names, QString* error)
 
 bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, QString* error)
 {
-    QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
-    if (!db.transaction()) {
-        setError(error, plainReason(db.lastError()));
-        return false;
-    }
-    bool ok = true;
-    {
-        QSqlQuery query(db);
-        if (newProgram)
-            ok = run(query, SqlCatalogue::InsertProgram, {text(record.program)}, error);
-        if (ok)
-            ok = run(query, SqlCatalogue::InsertSerial,
-                     {text(record.program), text(record.name), text(record.serial),
-                      text(record.version), dateText(when)},
-                     error);
-    }
-    if (ok && !db.commit()) {
-        setError(error, plainReason(db.lastError()));
-        ok = false;
-    }
-    if (!ok)
-        db.rollback();
-    return ok;
+    return inTransaction(error, [&](QSqlQuery& query) {
+        if (newProgram && !run(query, SqlCatalogue::InsertProgram, {text(record.program)}, error))
+            return false;
+        return run(query, SqlCatalogue::InsertSerial,
+                   {text(record.program), text(record.name), text(record.serial),
+                    text(record.version), dateText(when)},
+                   error);
+    });
 }
 
 bool serialsOfProgram(const QString& program, Listing* rows, QString* error)
@@ -163,35 +171,21 @@ bool serialsOfProgram(const QString& program, Listing* rows, QString* error)
 
 bool deleteProgram(const QString& program, ProgramDeletion* outcome, QString* error)
 {
-    QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
     // The test for records and the deletion see the same state of the file.
-    if (!db.transaction()) {
-        setError(error, plainReason(db.lastError()));
-        return false;
-    }
-    bool ok = true;
-    {
-        QSqlQuery query(db);
-        ok = run(query, SqlCatalogue::CountSerialsOfProgram, {text(program)}, error);
-        if (ok && query.next() && query.value(0).toLongLong() > 0) {
+    return inTransaction(error, [&](QSqlQuery& query) {
+        if (!run(query, SqlCatalogue::CountSerialsOfProgram, {text(program)}, error))
+            return false;
+        if (query.next() && query.value(0).toLongLong() > 0) {
             *outcome = ProgramDeletion::StillReferenced;
-        } else if (ok) {
-            query.finish();
-            ok = run(query, SqlCatalogue::DeleteFirstProgram, {text(program)}, error);
-            if (ok)
-                *outcome = query.numRowsAffected() > 0 ? ProgramDeletion::Deleted
-                                                       : ProgramDeletion::NotFound;
+            return true;
         }
-    }
-    if (ok && !db.commit()) {
-        setError(error, plainReason(db.lastError()));
-        ok = false;
-    }
-    if (!ok)
-        db.rollback();
-    return ok;
+        query.finish();
+        if (!run(query, SqlCatalogue::DeleteFirstProgram, {text(program)}, error))
+            return false;
+        *outcome = query.numRowsAffected() > 0 ? ProgramDeletion::Deleted
+                                               : ProgramDeletion::NotFound;
+        return true;
+    });
 }
 
 bool loadSerial(const QString& id, std::optional<SerialRecord>* record, QString* error)
