@@ -1,7 +1,6 @@
 #pragma once
 
-// Helpers shared by the record screen tests: typing any text, reading and choosing list rows,
-// filling a database.
+// Helpers shared by the record screen tests: typing, list rows, a filled database.
 
 #include "app/Forms.h"
 #include "app/ProgramState.h"
@@ -10,16 +9,8 @@
 #include "support/TestEnv.h"
 #include "web/WebView.h"
 
-#include <QComboBox>
-#include <QFrame>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTreeView>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace ScreensKit {
 
@@ -30,27 +21,23 @@ using Rows = QList<QStringList>;
 inline void typeText(QWidget* widget, const QString& text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('\n')) {
-            QTest::keyClick(widget, Qt::Key_Return);
-            continue;
-        }
         QString unit(text.at(i));
         if (text.at(i).isHighSurrogate() && i + 1 < text.size())
             unit += text.at(++i);
-        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, unit, Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, unit, Qt::NoModifier);
+        if (unit == QLatin1String("\n"))
+            QTest::keyClick(widget, Qt::Key_Return);
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, unit, Qt::NoModifier);
     }
 }
 
-inline QList<QStringList> rowsOf(const QAbstractItemView* view)
+inline Rows rowsOf(const QAbstractItemView* view)
 {
-    const QAbstractItemModel* model = view->model();
-    QList<QStringList> rows;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model->columnCount(); ++column)
-            cells << model->index(row, column).data().toString();
-        rows << cells;
+    Rows rows;
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        rows.append(QStringList());
+        for (int column = 0; column < view->model()->columnCount(); ++column)
+            rows.last() << view->model()->index(row, column).data().toString();
     }
     return rows;
 }
@@ -62,37 +49,31 @@ inline void selectRow(QAbstractItemView* view, int row)
                                                 QItemSelectionModel::Rows);
 }
 
-template <class Form> Form* loaded(const char* formName)
+template <class Form> Form* loaded()
 {
-    return static_cast<Form*>(Forms::loadedForm(QLatin1String(formName)));
+    return static_cast<Form*>(Forms::loadedForm(QLatin1String(Form::staticMetaObject.className())));
 }
 
-// One programs row per distinct program, then the records as program, version, name, serial.
-inline void seed(const QString& dbPath, const QList<QStringList>& records)
+// Records as program, version, name, serial, and one programs row per distinct program.
+inline void seed(const QString& dbPath, const Rows& records)
 {
-    QStringList programs;
-    for (const QStringList& record : records) {
-        if (!programs.contains(record.at(0))) {
-            programs << record.at(0);
-            QVERIFY(execSql(dbPath, QStringLiteral("INSERT INTO programs (program) VALUES (?)"),
-                            {record.at(0)}));
-        }
+    for (const QStringList& record : records)
         QVERIFY(execSql(dbPath,
-                        QStringLiteral("INSERT INTO serials (program, version, name, serial, "
-                                       "date) VALUES (?, ?, ?, ?, '2001-01-01T00:00:00')"),
-                        {record.at(0), record.at(1), record.at(2), record.at(3)}));
-    }
+                        "INSERT INTO serials (program, version, name, serial, date) "
+                        "VALUES (?, ?, ?, ?, '2001-01-01T00:00:00')",
+                        QVariant(record).toList()));
+    QVERIFY(execSql(dbPath, "INSERT INTO programs (program) SELECT DISTINCT program FROM serials"));
 }
 
 // A database holding the records, the program started, and the screen hosted by its button.
 template <class Form>
-Form* openScreen(TestEnv& env, frmMain::Screen screen, const QList<QStringList>& records = {})
+Form* openScreen(TestEnv& env, frmMain::Screen screen, const Rows& records = {})
 {
     seed(env.makeDatabase(), records);
     if (!env.start())
         return nullptr;
     env.main->hostFromButton(screen);
-    return loaded<Form>(Form::staticMetaObject.className());
+    return loaded<Form>();
 }
 
 } // namespace ScreensKit

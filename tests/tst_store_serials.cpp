@@ -9,6 +9,7 @@
 #include <QtTest>
 
 using namespace SerialStore;
+using Rows = QList<QStringList>;
 
 class StoreSerialsTest : public QObject
 {
@@ -19,74 +20,68 @@ private slots:
     void searchMatchesAnywhereWithWildcards_data();
     void searchMatchesAnywhereWithWildcards();
     void lockedFileIsReportedAndNothingIsWritten();
-
-private:
-    static void open(TestEnv& env)
-    {
-        env.makeDatabase();
-        QVERIFY(modMain::OpenConnection(modMain::connectionStringFor(env.defaultDatabase())));
-    }
 };
+
+namespace {
+
+// An empty database open on the shared connection; returns its path.
+QString openEmpty(TestEnv& env)
+{
+    env.makeDatabase();
+    modMain::OpenConnection(modMain::connectionStringFor(env.defaultDatabase()));
+    return env.defaultDatabase();
+}
+
+bool add(const NewSerial& record, bool newProgram = true, QString* error = nullptr)
+{
+    QString ignored;
+    return addSerial(record, newProgram, QDateTime::currentDateTime(), error ? error : &ignored);
+}
+
+const char* const CountBoth = "SELECT (SELECT count(*) FROM programs), count(*) FROM serials";
+
+} // namespace
 
 void StoreSerialsTest::newProgramAndRecordAreStoredTogetherOrNotAtAll()
 {
     TestEnv env;
-    open(env);
-    QVERIFY(
-        execSql(env.defaultDatabase(),
-                QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON serials "
-                               "WHEN NEW.serial = 'bad' BEGIN SELECT RAISE(ABORT, 'no'); END")));
+    const QString db = openEmpty(env);
+    QVERIFY(execSql(db, "CREATE TRIGGER refuse BEFORE INSERT ON serials WHEN NEW.serial = 'bad' "
+                        "BEGIN SELECT RAISE(ABORT, 'no'); END"));
     QString error;
-    QVERIFY(!addSerial({"Editor", "1", "me", "bad"}, true, QDateTime::currentDateTime(), &error));
+    QVERIFY(!add({"Editor", "1", "me", "bad"}, true, &error));
     QVERIFY(error.contains(QLatin1String("refused")));
-    QCOMPARE(queryRows(env.defaultDatabase(), QStringLiteral("SELECT * FROM programs")).size(), 0);
-
-    QVERIFY(addSerial({"Editor", "1", "me", "good"}, true, QDateTime::currentDateTime(), &error));
+    QCOMPARE(queryRows(db, CountBoth), (Rows{{"0", "0"}}));
     // No duplicate check: a second new program of the same name adds a second row.
-    QVERIFY(addSerial({"Editor", "2", "me", "good"}, true, QDateTime::currentDateTime(), &error));
-    QVERIFY(addSerial({"Editor", "3", "me", "good"}, false, QDateTime::currentDateTime(), &error));
-    QCOMPARE(queryRows(env.defaultDatabase(), QStringLiteral("SELECT * FROM programs")).size(), 2);
-    QCOMPARE(queryRows(env.defaultDatabase(), QStringLiteral("SELECT * FROM serials")).size(), 3);
+    QVERIFY(add({"Editor", "1", "me", "good"}) && add({"Editor", "2", "me", "good"}));
+    QVERIFY(add({"Editor", "3", "me", "good"}, false));
+    QCOMPARE(queryRows(db, CountBoth), (Rows{{"2", "3"}}));
 }
 
 void StoreSerialsTest::searchMatchesAnywhereWithWildcards_data()
 {
-    QTest::addColumn<QString>("choice");
-    QTest::addColumn<QString>("keyword");
-    QTest::addColumn<QStringList>("ids");
-    // Records 1..4 below; results come ordered by program, version, id.
-    QTest::newRow("all fields, once each") << "All"
-                                           << "abc" << QStringList{"1"};
-    QTest::newRow("underscore is one character") << "Serial"
-                                                 << "a_c" << QStringList{"2", "1"};
-    QTest::newRow("percent is any text") << "Name"
-                                         << "O%n" << QStringList{"3"};
-    QTest::newRow("apostrophe is harmless") << "All"
-                                            << "O'Br" << QStringList{"3"};
-    QTest::newRow("letter case ignored") << "Program"
-                                         << "ZETA" << QStringList{"4", "1"};
-    QTest::newRow("version only") << "Version"
-                                  << "2000" << QStringList{"4"};
-    QTest::newRow("no match") << "All"
-                              << "nothing" << QStringList{};
+    QTest::addColumn<QStringList>("search"); // field chosen, keyword
+    QTest::addColumn<QStringList>("ids");    // ordered by program, version, id
+    QTest::newRow("all fields, once each") << QStringList{"All", "abc"} << QStringList{"1"};
+    QTest::newRow("underscore is one character")
+        << QStringList{"Serial", "a_c"} << QStringList{"2", "1"};
+    QTest::newRow("percent is any text") << QStringList{"Name", "O%n"} << QStringList{"3"};
+    QTest::newRow("apostrophe is harmless") << QStringList{"All", "O'Br"} << QStringList{"3"};
+    QTest::newRow("letter case ignored") << QStringList{"Program", "ZETA"} << QStringList{"4", "1"};
+    QTest::newRow("no match") << QStringList{"All", "nothing"} << QStringList{};
 }
 
 void StoreSerialsTest::searchMatchesAnywhereWithWildcards()
 {
-    QFETCH(QString, choice);
-    QFETCH(QString, keyword);
+    QFETCH(QStringList, search);
     QFETCH(QStringList, ids);
     TestEnv env;
-    open(env);
-    const QDateTime now = QDateTime::currentDateTime();
-    QString error;
-    QVERIFY(addSerial({"Zeta", "5", "abc", "abc-abc"}, true, now, &error));
-    QVERIFY(addSerial({"Alpha", "1", "x", "aXc"}, true, now, &error));
-    QVERIFY(addSerial({"Alpha", "2", "O'Brien", "k"}, false, now, &error));
-    QVERIFY(addSerial({"zeta", "2000", "y", "k"}, false, now, &error));
-
+    openEmpty(env);
+    QVERIFY(add({"Zeta", "5", "abc", "abc-abc"}) && add({"Alpha", "1", "x", "aXc"}));
+    QVERIFY(add({"Alpha", "2", "O'Brien", "k"}, false) && add({"zeta", "2000", "y", "k"}, false));
     Listing rows;
-    QVERIFY(searchSerials(*searchFieldFromChoice(choice), keyword, &rows, &error));
+    QString error;
+    QVERIFY(searchSerials(*searchFieldFromChoice(search.at(0)), search.at(1), &rows, &error));
     QStringList found;
     for (qsizetype row = 0; row < rows.rowCount(); ++row)
         found << rows.cell(row, 0);
@@ -96,22 +91,19 @@ void StoreSerialsTest::searchMatchesAnywhereWithWildcards()
 void StoreSerialsTest::lockedFileIsReportedAndNothingIsWritten()
 {
     TestEnv env;
-    open(env);
-    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-program");
-    other.setDatabaseName(env.defaultDatabase());
-    QVERIFY(other.open());
-    QSqlQuery(other).exec("BEGIN EXCLUSIVE");
-
-    QString error;
-    QVERIFY(!addSerial({"P", "1", "n", "s"}, true, QDateTime::currentDateTime(), &error));
-    QCOMPARE(error, QStringLiteral("The database file is in use by another program."));
-
-    QSqlQuery(other).exec("ROLLBACK");
-    other.close();
-    other = QSqlDatabase();
+    const QString db = openEmpty(env);
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-program");
+        other.setDatabaseName(db);
+        QVERIFY(other.open() && QSqlQuery(other).exec("BEGIN EXCLUSIVE"));
+        QString error;
+        QVERIFY(!add({"P", "1", "n", "s"}, true, &error));
+        QCOMPARE(error, QStringLiteral("The database file is in use by another program."));
+        QVERIFY(QSqlQuery(other).exec("ROLLBACK"));
+    }
     QSqlDatabase::removeDatabase("other-program");
-    QCOMPARE(queryRows(env.defaultDatabase(), "SELECT * FROM programs").size(), 0);
-    QVERIFY(addSerial({"P", "1", "n", "s"}, true, QDateTime::currentDateTime(), &error));
+    QCOMPARE(queryRows(db, CountBoth), (Rows{{"0", "0"}}));
+    QVERIFY(add({"P", "1", "n", "s"}));
 }
 
 QTEST_GUILESS_MAIN(StoreSerialsTest)
