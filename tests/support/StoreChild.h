@@ -5,26 +5,20 @@
 
 // Runs a backup or a compaction in a child copy of the running test program, so that a test
 // can kill it at any moment or limit it in ways that hold even for root: a largest file size
-// (a full disk) or the identity of the user "nobody" (a folder it may not write).
-// The test class declares: static void initMain() { StoreChild::runIfRequested(); }
-class StoreChild
+// (a full disk) or the identity of the user "nobody" (a folder it may not write). Destroying
+// it kills the child. The test class declares:
+//     static void initMain() { StoreChild::runIfRequested(); }
+class StoreChild : public QProcess
 {
 public:
-    // operation: "compact", dbPath or "backup", source, target. fileSizeLimit < 0: none.
+    // operation: "compact", dbPath or "backup", source, target (a compaction ignores a third
+    // item). fileSizeLimit < 0: none.
     explicit StoreChild(const QStringList& operation, qint64 fileSizeLimit = -1,
                         bool asNobody = false);
-    ~StoreChild();
-
-    // Waits until the child is about to begin the operation.
-    bool waitUntilReady();
-    void kill() { m_process.kill(); }
+    // Waits until the child is about to begin the operation: its first line says so.
+    bool waitUntilReady() { return waitForReadyRead(30000); }
     // Waits for the end: the exit code, -1 when killed; output gets what the child printed.
     int finish(QString* output = nullptr);
-
     // In a child: runs the operation and ends the process. Returns at once otherwise.
     static void runIfRequested();
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
 };
