@@ -2,7 +2,6 @@
 
 #include "app/Forms.h"
 #include "app/PictureButton.h"
-#include "app/ProgramState.h"
 #include "app/frmMain.h"
 #include "support/RecordingWebView.h"
 #include "support/TestEnv.h"
@@ -16,8 +15,6 @@
 using modRegEdit::Hive;
 
 namespace {
-
-const QUrl CommunityPage(QStringLiteral("http://community.numira.example/inprogram/"));
 
 QByteArray fileBytes(const QString& path)
 {
@@ -34,8 +31,7 @@ class StartPageTest : public QObject
 private slots:
     void homeAndBrowserCommands();
     void notConnectedPageStandsAlone();
-    void registryKeepsNamesTypesAndBytes();
-    void registryRefusesWhatItCannotDoSafely();
+    void registryMatchesNamesAnyCaseAndRefusesUnsafeChanges();
 };
 
 void StartPageTest::homeAndBrowserCommands()
@@ -44,24 +40,20 @@ void StartPageTest::homeAndBrowserCommands()
     env.makeDatabase();
     env.probeStatus = 11003;
     QVERIFY(env.start());
-    const QUrl local =
-        QUrl::fromLocalFile(env.programFolder() + QStringLiteral("/NotConnected.htm"));
+    const QUrl local = QUrl::fromLocalFile(env.programFolder() + "/NotConnected.htm");
     QCOMPARE(env.web()->navigations, QList<QUrl>{local});
 
-    // Browser after a record screen: the screen goes, the page that was open stays.
-    env.main->hostFromMenu(frmMain::Screen::Add);
-    QVERIFY(!env.main->WebBrowse->isVisibleTo(env.main.get()));
-    QTest::mouseClick(env.main->picBrowser, Qt::LeftButton);
-    QVERIFY(!Forms::loadedForm(QStringLiteral("frmAdd")));
-    QVERIFY(env.main->WebBrowse->isVisibleTo(env.main.get()));
-    QCOMPARE(env.web()->navigations, QList<QUrl>{local});
-
-    // Home asks for the community page even though the probe failed, and probes nothing.
-    env.main->hostFromMenu(frmMain::Screen::Add);
-    QTest::mouseClick(env.main->picHome, Qt::LeftButton);
-    QVERIFY(!Forms::loadedForm(QStringLiteral("frmAdd")));
-    QVERIFY(env.main->WebBrowse->isVisibleTo(env.main.get()));
-    QCOMPARE(env.web()->navigations, (QList<QUrl>{local, CommunityPage}));
+    // Browser keeps the page that was open; Home asks for the community page even though the
+    // probe failed, and probes nothing. Either way the record screen goes.
+    for (PictureButton* button : {env.main->picBrowser, env.main->picHome}) {
+        env.main->hostFromMenu(frmMain::Screen::Add);
+        QVERIFY(!env.main->WebBrowse->isVisibleTo(env.main.get()));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(!Forms::loadedForm(QStringLiteral("frmAdd")));
+        QVERIFY(env.main->WebBrowse->isVisibleTo(env.main.get()));
+    }
+    const QUrl community(QStringLiteral("http://community.numira.example/inprogram/"));
+    QCOMPARE(env.web()->navigations, (QList<QUrl>{local, community}));
     QCOMPARE(env.probedAddresses.size(), 1);
 }
 
@@ -77,56 +69,28 @@ void StartPageTest::notConnectedPageStandsAlone()
     QVERIFY2(!notConnected.contains(outside), qPrintable(outside.match(notConnected).captured()));
 }
 
-void StartPageTest::registryKeepsNamesTypesAndBytes()
+void StartPageTest::registryMatchesNamesAnyCaseAndRefusesUnsafeChanges()
 {
     QTemporaryDir dir;
-    modRegEdit::setStoreFile(dir.filePath(QStringLiteral("reg/registry.json")));
-    const QString key = QStringLiteral("Software\\Numira Test\\Sub");
-    const QByteArray binary("\x00\xff\x10\x7f", 4);
-
-    QVERIFY(modRegEdit::WriteStringValue(Hive::CurrentUser, key, QString(), QStringLiteral("x y")));
-    QVERIFY(modRegEdit::WriteBinaryValue(Hive::CurrentUser, key, QStringLiteral("Bits"), binary));
-    QCOMPARE(modRegEdit::readValue(Hive::CurrentUser, key, QStringLiteral("Bits"))->data, binary);
-    // Names match without regard to case; the first spelling stays.
-    QVERIFY(modRegEdit::WriteStringValue(Hive::CurrentUser, key.toUpper(), QStringLiteral("BITS"),
-                                         QStringLiteral("now text")));
-
-    QCOMPARE(modRegEdit::valueNames(Hive::CurrentUser, key),
-             (QStringList{QString(), QStringLiteral("Bits")}));
-    const auto byDefault = modRegEdit::readValue(Hive::CurrentUser, key, QString());
-    QVERIFY(byDefault);
-    QCOMPARE(byDefault->type, modRegEdit::ValueType::String);
-    QCOMPARE(byDefault->data, QByteArray("x y\0", 4));
-    const auto bits = modRegEdit::readValue(Hive::CurrentUser, key, QStringLiteral("bits"));
-    QVERIFY(bits);
-    QCOMPARE(bits->type, modRegEdit::ValueType::String);
-    QCOMPARE(bits->data, QByteArray("now text\0", 9));
-
-    QVERIFY(modRegEdit::keyExists(Hive::CurrentUser, QStringLiteral("Software\\Numira Test")));
-
-    QVERIFY(modRegEdit::DeleteRegKey(Hive::CurrentUser, key));
-    QVERIFY(!modRegEdit::keyExists(Hive::CurrentUser, key));
-    QVERIFY(!modRegEdit::readValue(Hive::CurrentUser, key, QString()));
-    modRegEdit::setStoreFile(QString());
-}
-
-void StartPageTest::registryRefusesWhatItCannotDoSafely()
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("registry.json"));
+    const QString file = dir.filePath(QStringLiteral("reg/registry.json"));
     modRegEdit::setStoreFile(file);
     const QString parent = QStringLiteral("Software\\Numira Test");
-    QVERIFY(
-        modRegEdit::WriteStringValue(Hive::CurrentUser, parent, QString(), QStringLiteral("p")));
-    QVERIFY(modRegEdit::WriteStringValue(Hive::CurrentUser, parent + QStringLiteral("\\Child"),
-                                         QString(), QStringLiteral("c")));
+    const QString key = parent + QStringLiteral("\\Sub");
+    const QByteArray binary("\x00\xff\x10", 3);
+    QVERIFY(modRegEdit::WriteBinaryValue(Hive::CurrentUser, key, "Bits", binary));
+    QCOMPARE(modRegEdit::readValue(Hive::CurrentUser, key, "Bits")->data, binary);
+    // Names match without regard to case; the first spelling stays, the new type replaces.
+    QVERIFY(modRegEdit::WriteStringValue(Hive::CurrentUser, key.toUpper(), "BITS", "now text"));
+    QCOMPARE(modRegEdit::valueNames(Hive::CurrentUser, key), QStringList{"Bits"});
+    const auto bits = modRegEdit::readValue(Hive::CurrentUser, key, QStringLiteral("bits"));
+    QVERIFY(bits && bits->type == modRegEdit::ValueType::String);
+    QCOMPARE(bits->data, QByteArray("now text\0", 9));
 
+    // A key with subkeys stays; a missing key is no success; a quick add never made is.
     QString error;
-    QVERIFY(!modRegEdit::DeleteRegKey(Hive::CurrentUser, parent, &error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY(modRegEdit::readValue(Hive::CurrentUser, parent, QString()));
+    QVERIFY(!modRegEdit::DeleteRegKey(Hive::CurrentUser, parent, &error) && !error.isEmpty());
+    QVERIFY(modRegEdit::keyExists(Hive::CurrentUser, key));
     QVERIFY(!modRegEdit::DeleteRegKey(Hive::CurrentUser, QStringLiteral("Software\\Nowhere")));
-    // Removing the quick add when it was never registered is no failure.
     QVERIFY(QuickAddRegistration::removeQuickAdd());
 
     // A damaged file is never replaced by a write that could not read it.
