@@ -5,9 +5,8 @@
 
 // Runs a backup or a compaction in a child copy of the running test program, so that a test
 // can kill it at any moment or limit it in ways that hold even for root: a largest file size
-// (a full disk) or the identity of the user "nobody" (a folder it may not write). Destroying
-// it kills the child. The test class declares:
-//     static void initMain() { StoreChild::runIfRequested(); }
+// (a full disk) or the identity of the user "nobody" (a folder it may not write). The test
+// class declares: static void initMain() { StoreChild::runIfRequested(); }
 class StoreChild : public QProcess
 {
 public:
