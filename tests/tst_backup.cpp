@@ -71,7 +71,8 @@ private slots:
                                 "to and Click Save! Do you want to continue?");
         QCOMPARE(question.buttons, PromptButtons::YesNo);
         QCOMPARE(question.icon, PromptIcon::None);
-        // Only the answer No leaves the screen that was open; every end leaves the connection.
+        // Only the answer No leaves the screen that was open; every outcome leaves the connection
+        // open.
         QCOMPARE(Forms::loadedForm("frmBrowse") != nullptr, !yes);
         QVERIFY(modMain::ConnectionExists());
         QCOMPARE(env.prompt.dialogs.size(), yes ? 1 : 0);
