@@ -97,6 +97,26 @@ bool recordId(const QString& id, qlonglong* value)
     return ok;
 }
 
+// Runs a statement that changes the record with that id (its key bound last); *found says
+// whether the record was still there. An id that is no number names no record.
+bool changeRecord(const QString& id, const QString& sql, QVariantList values, bool* found,
+                  QString* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(&db, error))
+        return false;
+    *found = false;
+    qlonglong key = 0;
+    if (!recordId(id, &key))
+        return true;
+    values.append(key);
+    QSqlQuery query(db);
+    if (!run(query, sql, values, error))
+        return false;
+    *found = query.numRowsAffected() > 0;
+    return true;
+}
+
 // Runs work in one transaction on the shared connection: everything it wrote stays, or none.
 template<class Work>
 bool inTransaction(QString* error, Work work)
@@ -210,35 +230,13 @@ bool loadSerial(const QString& id, std::optional<SerialRecord>* record, QString*
 bool updateSerial(const QString& id, const QString& version, const QString& name,
                   const QString& serial, const QDateTime& when, bool* found, QString* error)
 {
-    QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
-    *found = false;
-    qlonglong key = 0;
-    if (!recordId(id, &key))
-        return true;
-    QSqlQuery query(db);
-    if (!run(query, SqlCatalogue::UpdateSerial,
-             {text(version), text(name), text(serial), dateText(when), key}, error))
-        return false;
-    *found = query.numRowsAffected() > 0;
-    return true;
+    return changeRecord(id, SqlCatalogue::UpdateSerial,
+                        {text(version), text(name), text(serial), dateText(when)}, found, error);
 }
 
 bool deleteSerial(const QString& id, bool* found, QString* error)
 {
-    QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
-    *found = false;
-    qlonglong key = 0;
-    if (!recordId(id, &key))
-        return true;
-    QSqlQuery query(db);
-    if (!run(query, SqlCatalogue::DeleteSerial, {key}, error))
-        return false;
-    *found = query.numRowsAffected() > 0;
-    return true;
+    return changeRecord(id, SqlCatalogue::DeleteSerial, {}, found, error);
 }
 
 std::optional<SearchField> searchFieldFromChoice(const QString& choice)
