@@ -7,16 +7,6 @@
 
 using namespace ScreensKit;
 
-class ScreensEditTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void handOver_data();
-    void handOver();
-    void saveNeedsEveryBoxAndAYes();
-};
-
 namespace {
 
 // Lists the records on the browse or the search screen, chooses the one with id 1 and opens it
@@ -42,100 +32,96 @@ QTreeView* lookCloser(TestEnv& env, bool fromBrowse, const QString& serial = "KE
 
 } // namespace
 
-void ScreensEditTest::handOver_data()
+class ScreensEditTest : public QObject
 {
-    // The tag names the caller and what is done on the edit screen; "gone": another program
-    // removed the records while the edit screen was open.
-    QTest::addColumn<QStringList>("asked"); // title and text of the question
-    QTest::addColumn<Rows>("listAfter");
-    const QStringList save{"Apply Edit?", "Apply Edit?"};
-    const QStringList remove{"Delete Selected Record?",
-                             "Are you sure you want to delete the selected record?"};
-    const Rows bob{{"2", "2", "Bob", "KEY-2"}}, found{{"2", "Alpha", "2"}};
-    QTest::newRow("browse cancel") << QStringList() << bob + Rows{{"1", "1", "Ann", "KEY-1"}};
-    QTest::newRow("browse save") << save << bob + Rows{{"1", "1", "Zed", "NEW"}};
-    QTest::newRow("browse delete") << remove << bob;
-    QTest::newRow("browse delete gone") << remove << Rows{{"N/A", "N/A", "N/A", "N/A"}};
-    QTest::newRow("search cancel") << QStringList() << Rows{{"1", "Alpha", "1"}} + found;
-    // The last search runs again: the saved record no longer contains the keyword.
-    QTest::newRow("search save") << save << found;
-    QTest::newRow("search delete") << remove << found;
-    QTest::newRow("search save gone") << save << Rows{{"No", "Results", "Found!"}};
-}
+    Q_OBJECT
 
-void ScreensEditTest::handOver()
-{
-    QFETCH(QStringList, asked);
-    QFETCH(Rows, listAfter);
-    const QStringList tag = QString(QTest::currentDataTag()).split(' ');
-    const QString action = tag.at(1);
-    const bool gone = tag.size() > 2;
-    TestEnv env;
-    QTreeView* list = lookCloser(env, tag.at(0) == "browse");
-    auto* edit = loaded<frmEdit>();
-    QVERIFY(edit);
-    QVERIFY(edit->isAncestorOf(env.main->fraMain->childAt(edit->txtVersion->geometry().center())));
-    QCOMPARE(edit->txtName->text() + edit->txtSerial->toPlainText(), QStringLiteral("AnnKEY-1"));
+private slots:
+    void handOver_data()
+    {
+        // The tag names the caller and what is done on the edit screen; "gone": another program
+        // removed the records while the edit screen was open.
+        QTest::addColumn<Rows>("listAfter");
+        const Rows bob{{"2", "2", "Bob", "KEY-2"}}, found{{"2", "Alpha", "2"}};
+        QTest::newRow("browse cancel") << bob + Rows{{"1", "1", "Ann", "KEY-1"}};
+        QTest::newRow("browse save") << bob + Rows{{"1", "1", "Zed", "NEW"}};
+        QTest::newRow("browse delete") << bob;
+        QTest::newRow("browse delete gone") << Rows{{"N/A", "N/A", "N/A", "N/A"}};
+        QTest::newRow("search cancel") << Rows{{"1", "Alpha", "1"}} + found;
+        // The last search runs again: the saved record no longer contains the keyword.
+        QTest::newRow("search save") << found;
+        QTest::newRow("search delete") << found;
+        QTest::newRow("search save gone") << Rows{{"No", "Results", "Found!"}};
+    }
 
-    if (gone)
-        QVERIFY(execSql(env.defaultDatabase(), "DELETE FROM serials"));
-    env.prompt.answer(PromptAnswer::Yes);
-    if (action == "cancel") {
-        // Escape answers on the edit screen only, not on the list screen beneath it.
-        env.main->show();
-        QVERIFY(QTest::qWaitForWindowActive(env.main.get()));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
-    } else if (action == "save") {
-        edit->txtName->setText("Zed");
-        edit->txtSerial->setPlainText("NEW");
+    void handOver()
+    {
+        QFETCH(Rows, listAfter);
+        const QStringList tag = QString(QTest::currentDataTag()).split(' ');
+        const QString action = tag.at(1);
+        const bool gone = tag.size() > 2;
+        TestEnv env;
+        QTreeView* list = lookCloser(env, tag.at(0) == "browse");
+        auto* edit = loaded<frmEdit>();
+        QVERIFY(edit);
+        QCOMPARE(edit->txtName->text() + edit->txtSerial->toPlainText(),
+                 QStringLiteral("AnnKEY-1"));
+
+        if (gone)
+            QVERIFY(execSql(env.defaultDatabase(), "DELETE FROM serials"));
+        env.prompt.answer(PromptAnswer::Yes);
+        if (action == "cancel") {
+            // Escape answers on the edit screen only, not on the list screen beneath it.
+            env.main->show();
+            QVERIFY(QTest::qWaitForWindowActive(env.main.get()));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+        } else if (action == "save") {
+            edit->txtName->setText("Zed");
+            edit->txtSerial->setPlainText("NEW");
+            edit->cmdSave->click();
+            QCOMPARE(env.prompt.shown.value(0).text, "Apply Edit?");
+        } else {
+            edit->cmdDelete->click();
+            QCOMPARE(env.prompt.shown.value(0).text,
+                     "Are you sure you want to delete the selected record?");
+        }
+        QCOMPARE(env.prompt.shown.size(), int(action != "cancel") + gone);
+        if (gone)
+            QVERIFY(
+                env.prompt.shown.at(1).text.startsWith("The selected record no longer exists!") &&
+                env.prompt.shown.at(1).icon == PromptIcon::Critical);
+        QVERIFY(!Forms::loadedForm("frmEdit") && list->isVisibleTo(env.main.get()));
+        QCOMPARE(rowsOf(list), listAfter);
+        // The database agrees, whatever the list shows; a save also renews the date.
+        QCOMPARE(queryRows(env.defaultDatabase(),
+                           "SELECT name, serial, date <> '2001-01-01T00:00:00' "
+                           "FROM serials WHERE id = 1"),
+                 (action == "cancel"          ? Rows{{"Ann", "KEY-1", "0"}}
+                  : action == "save" && !gone ? Rows{{"Zed", "NEW", "1"}}
+                                              : Rows()));
+    }
+
+    void saveNeedsEveryBoxAndAYes()
+    {
+        TestEnv env;
+        // Line breaks, a non-breaking space and 100 KB survive a save unchanged.
+        const QString serial = "first line\n\u00a0indented\n" + QString(100 * 1024, 'K');
+        lookCloser(env, true, serial);
+        auto* edit = loaded<frmEdit>();
+        const QString sql = "SELECT version, serial FROM serials WHERE id = 1";
+        edit->txtVersion->clear();
+        edit->cmdSave->click(); // refused without a question
+        QTest::keyClicks(edit->txtVersion, "   ");
+        edit->cmdSave->click();   // answered No
+        edit->cmdDelete->click(); // answered No
+        QVERIFY(env.prompt.shown.size() == 2 && loaded<frmEdit>() == edit);
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"1", serial}}));
+        env.prompt.answer(PromptAnswer::Yes);
         edit->cmdSave->click();
-    } else {
-        edit->cmdDelete->click();
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"   ", serial}}));
     }
-    QCOMPARE(env.prompt.shown.size(), asked.size() / 2 + gone);
-    if (!asked.isEmpty()) {
-        QCOMPARE(env.prompt.shown.at(0).title, asked.at(0));
-        QCOMPARE(env.prompt.shown.at(0).text, asked.at(1));
-    }
-    if (gone) {
-        QVERIFY(env.prompt.shown.at(1).text.startsWith("The selected record no longer exists!"));
-        QCOMPARE(env.prompt.shown.at(1).icon, PromptIcon::Critical);
-    }
-    QVERIFY(!Forms::loadedForm("frmEdit"));
-    QVERIFY(list->isVisibleTo(env.main.get()));
-    QCOMPARE(rowsOf(list), listAfter);
-    // The database agrees, whatever the list shows; a save also renews the date.
-    QCOMPARE(queryRows(env.defaultDatabase(), "SELECT name, serial, date <> '2001-01-01T00:00:00' "
-                                              "FROM serials WHERE id = 1"),
-             (action == "cancel"          ? Rows{{"Ann", "KEY-1", "0"}}
-              : action == "save" && !gone ? Rows{{"Zed", "NEW", "1"}}
-                                          : Rows()));
-}
-
-void ScreensEditTest::saveNeedsEveryBoxAndAYes()
-{
-    TestEnv env;
-    // Line breaks, a non-breaking space and 100 KB survive a save unchanged.
-    const QString serial =
-        QStringLiteral("first line\n\u00a0indented\n") + QString(100 * 1024, QLatin1Char('K'));
-    lookCloser(env, true, serial);
-    auto* edit = loaded<frmEdit>();
-    const QString sql = "SELECT version, serial FROM serials WHERE id = 1";
-    edit->txtVersion->clear();
-    edit->cmdSave->click();
-    QVERIFY(env.prompt.shown.isEmpty());
-    QTest::keyClicks(edit->txtVersion, "   ");
-    edit->cmdSave->click();   // answered No
-    edit->cmdDelete->click(); // answered No
-    QCOMPARE(env.prompt.shown.size(), 2);
-    QCOMPARE(loaded<frmEdit>(), edit);
-    QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"1", serial}}));
-
-    env.prompt.answer(PromptAnswer::Yes);
-    edit->cmdSave->click();
-    QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"   ", serial}}));
-}
+};
 
 QTEST_MAIN(ScreensEditTest)
 #include "tst_screens_edit.moc"
