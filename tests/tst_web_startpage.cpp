@@ -12,7 +12,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-using modRegEdit::Hive;
+using namespace modRegEdit;
 
 namespace {
 
@@ -59,8 +59,7 @@ void StartPageTest::homeAndBrowserCommands()
 
 void StartPageTest::notConnectedPageStandsAlone()
 {
-    const QString shipped = QStringLiteral(NUMIRA_SHIPPED_DIR);
-    const QString notConnected = QString::fromUtf8(fileBytes(shipped + "/NotConnected.htm"));
+    const QString notConnected = fileBytes(QStringLiteral(NUMIRA_SHIPPED_DIR "/NotConnected.htm"));
     QVERIFY(notConnected.contains(QLatin1String("out of reach")));
     // Shown with no network: nothing may be fetched from elsewhere.
     static const QRegularExpression outside(
@@ -73,35 +72,32 @@ void StartPageTest::registryMatchesNamesAnyCaseAndRefusesUnsafeChanges()
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("reg/registry.json"));
-    modRegEdit::setStoreFile(file);
+    setStoreFile(file);
     const QString parent = QStringLiteral("Software\\Numira Test");
     const QString key = parent + QStringLiteral("\\Sub");
-    const QByteArray binary("\x00\xff\x10", 3);
-    QVERIFY(modRegEdit::WriteBinaryValue(Hive::CurrentUser, key, "Bits", binary));
-    QCOMPARE(modRegEdit::readValue(Hive::CurrentUser, key, "Bits")->data, binary);
+    QVERIFY(WriteBinaryValue(Hive::CurrentUser, key, "Bits", QByteArray("\x00\xff", 2)));
     // Names match without regard to case; the first spelling stays, the new type replaces.
-    QVERIFY(modRegEdit::WriteStringValue(Hive::CurrentUser, key.toUpper(), "BITS", "now text"));
-    QCOMPARE(modRegEdit::valueNames(Hive::CurrentUser, key), QStringList{"Bits"});
-    const auto bits = modRegEdit::readValue(Hive::CurrentUser, key, QStringLiteral("bits"));
-    QVERIFY(bits && bits->type == modRegEdit::ValueType::String);
+    QVERIFY(WriteStringValue(Hive::CurrentUser, key.toUpper(), "BITS", "now text"));
+    QCOMPARE(valueNames(Hive::CurrentUser, key), QStringList{"Bits"});
+    const auto bits = readValue(Hive::CurrentUser, key, QStringLiteral("bits"));
+    QVERIFY(bits && bits->type == ValueType::String);
     QCOMPARE(bits->data, QByteArray("now text\0", 9));
 
     // A key with subkeys stays; a missing key is no success; a quick add never made is.
     QString error;
-    QVERIFY(!modRegEdit::DeleteRegKey(Hive::CurrentUser, parent, &error) && !error.isEmpty());
-    QVERIFY(modRegEdit::keyExists(Hive::CurrentUser, key));
-    QVERIFY(!modRegEdit::DeleteRegKey(Hive::CurrentUser, QStringLiteral("Software\\Nowhere")));
+    QVERIFY(!DeleteRegKey(Hive::CurrentUser, parent, &error) && !error.isEmpty());
+    QVERIFY(keyExists(Hive::CurrentUser, key));
+    QVERIFY(!DeleteRegKey(Hive::CurrentUser, QStringLiteral("Software\\Nowhere")));
     QVERIFY(QuickAddRegistration::removeQuickAdd());
 
     // A damaged file is never replaced by a write that could not read it.
     QFile damaged(file);
-    QVERIFY(damaged.open(QIODevice::WriteOnly));
-    damaged.write("{ not json");
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("{ not json"));
     damaged.close();
     QVERIFY(!QuickAddRegistration::registerQuickAdd(QStringLiteral("/opt/numira"), &error));
     QVERIFY(error.contains(QLatin1String("damaged")));
     QCOMPARE(fileBytes(file), QByteArray("{ not json"));
-    modRegEdit::setStoreFile(QString());
+    setStoreFile(QString());
 }
 
 QTEST_MAIN(StartPageTest)
