@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config ccache
     qt6-base-dev libqt6sql6-sqlite qt6-webengine-dev
     sqlite3
     xvfb xauth fonts-dejavu-core
