@@ -1,6 +1,6 @@
 #include "about/AboutText.h"
 
-#include "app/AppInfo.h"
+#include "store/AppInfo.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -10,10 +10,11 @@ TrayManager::TrayManager(QWidget* window, const QIcon& icon, bool trayAvailable,
     m_trayMain->setObjectName(QStringLiteral("trayMain"));
     m_trayMain->setIcon(icon.isNull() ? window->windowIcon() : icon);
     m_trayMain->setToolTip(QStringLiteral("Numira"));
-    connect(m_trayMain, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason != QSystemTrayIcon::Context)
-            restoreFromTray();
-    });
+    connect(m_trayMain, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason != QSystemTrayIcon::Context)
+                    restoreFromTray();
+            });
 }
 
 void TrayManager::hideToTray()
@@ -31,7 +32,8 @@ void TrayManager::hideToTray()
 void TrayManager::restoreFromTray()
 {
     // The window comes back maximised, never normal again; its fixed size keeps the shape.
-    m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+    m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) |
+                             Qt::WindowMaximized);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

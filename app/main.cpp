@@ -1,5 +1,5 @@
-#include "app/QtPrompt.h"
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
+#include "ui/QtPrompt.h"
 
 #include <QApplication>
 
@@ -22,7 +22,7 @@ int main(int argc, char* argv[])
     deps.programFolder = QCoreApplication::applicationDirPath();
     deps.arguments = app.arguments().mid(1);
 
-    frmMain main(deps);
+    MainWindow main(deps);
     if (!main.startUp())
         return 0;
     main.showCentered();

@@ -142,7 +142,7 @@ int main(int argc, char** argv)
         syncedCopies.push_back(timeOf(
             [&] { return QFile::copy(work, plain) && DurableFile::syncFile(plain, nullptr); }));
         backups.push_back(timeOf([&] { return Backup::copyDatabase(work, backup, &error); }));
-        compactions.push_back(timeOf([&] { return Compaction::CompactDB(work, &error); }));
+        compactions.push_back(timeOf([&] { return Compaction::compactDatabase(work, &error); }));
         sizeAfter = QFileInfo(work).size();
 
         // Where the compaction's time goes, step by step on the uncompacted file.
@@ -163,8 +163,9 @@ int main(int argc, char** argv)
     std::printf("backup              %8.2f ms\n", median(backups));
     std::printf("compaction          %8.2f ms\n", median(compactions));
     std::printf("  of which VACUUM INTO      %8.2f ms\n", median(vacuums));
-    std::printf("  of which quick_check      %8.2f ms (a full integrity_check would take %.2f ms)\n",
-                median(integrity), median(quick));
+    std::printf(
+        "  of which quick_check      %8.2f ms (a full integrity_check would take %.2f ms)\n",
+        median(integrity), median(quick));
     std::printf("backup / plain copy      %.2f (target 1.5)\n", median(backups) / copy);
     std::printf("compaction / plain copy  %.2f (target 3)\n", median(compactions) / copy);
     std::printf("backup / copy + fsync    %.2f\n", median(backups) / median(syncedCopies));

@@ -2,18 +2,18 @@
 // programs, generated afresh in a temporary folder. Prints its figures; it is not a test.
 // Run: build/bench/bench_screens (no display needed).
 
-#include "app/Forms.h"
 #include "app/MainDeps.h"
-#include "app/ProgramState.h"
-#include "app/Prompt.h"
-#include "app/frmMain.h"
-#include "app/modSetParent.h"
-#include "screens/frmBrowse.h"
-#include "screens/frmEdit.h"
-#include "screens/frmSearch.h"
+#include "app/MainWindow.h"
+#include "app/WindowRegistry.h"
+#include "screens/BrowseScreen.h"
+#include "screens/EditScreen.h"
+#include "screens/RecordHandOver.h"
+#include "screens/SearchScreen.h"
+#include "store/Database.h"
 #include "store/SchemaFile.h"
 #include "store/SqlCatalogue.h"
-#include "store/modMain.h"
+#include "ui/Prompt.h"
+#include "ui/SkinColor.h"
 #include "web/WebView.h"
 
 #include <QApplication>
@@ -277,10 +277,10 @@ int main(int argc, char** argv)
     deps.trayAvailable = false;
     deps.twipsPerPixel = 15;
     deps.lockPath = dir.filePath(QStringLiteral("numira.lock"));
-    frmMain main(deps);
-    modMain::DBPath() = dbPath;
-    modMain::ConnString() = modMain::connectionStringFor(dbPath);
-    if (!modMain::OpenConnection(modMain::ConnString(), &error)) {
+    MainWindow main(deps);
+    Database::databasePath() = dbPath;
+    Database::connectionString() = Database::connectionStringFor(dbPath);
+    if (!Database::openConnection(Database::connectionString(), &error)) {
         std::fprintf(stderr, "cannot open the database: %s\n", qPrintable(error));
         return 1;
     }
@@ -290,15 +290,14 @@ int main(int argc, char** argv)
     const qint64 emptyHwm = statusKb("VmHWM");
 
     const auto closeScreens = [] {
-        modSetParent::CloseChildScreens();
+        WindowRegistry::closeChildScreens();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
 
     // 1. A search that matches ten records, against the command-line shell.
-    main.hostFromButton(frmMain::Screen::Search);
-    frmSearch* search = Forms::Search();
-    const Timing rare =
-        measure({}, [&] { search->SearchProcess(RareKeyword, QStringLiteral("All")); });
+    main.hostFromButton(MainWindow::Screen::Search);
+    SearchScreen* search = WindowRegistry::searchScreen();
+    const Timing rare = measure({}, [&] { search->runSearch(RareKeyword, QStringLiteral("All")); });
     const int rareRows = search->lstSearchResults->model()->rowCount();
     const ShellTiming shell = shellSearch(dbPath, RareKeyword);
     QString shellText = QStringLiteral("sqlite3 shell not found");
@@ -321,7 +320,7 @@ int main(int argc, char** argv)
 
     // 2. A search that matches every record, the list painted.
     const Timing all = measure({}, [&] {
-        search->SearchProcess(CommonKeyword, QStringLiteral("All"));
+        search->runSearch(CommonKeyword, QStringLiteral("All"));
         search->lstSearchResults->viewport()->repaint();
     });
     const int allRows = search->lstSearchResults->model()->rowCount();
@@ -338,8 +337,8 @@ int main(int argc, char** argv)
     const qint64 shownHwm = statusKb("VmHWM");
 
     // 3. Browsing the program with 10,000 records.
-    main.hostFromButton(frmMain::Screen::Browse);
-    frmBrowse* browse = Forms::Browse();
+    main.hostFromButton(MainWindow::Screen::Browse);
+    BrowseScreen* browse = WindowRegistry::browseScreen();
     browse->cmbProgram->setEditText(BigProgram);
     const Timing browsing = measure({}, [&] {
         browse->search();
@@ -351,24 +350,25 @@ int main(int argc, char** argv)
              .arg(ms(browsing.median), ms(browsing.cpu), ms(browsing.first)));
 
     // 4. Opening each screen through the main window, load step and first paint included.
-    const QList<QPair<QString, frmMain::Screen>> hosted = {{"frmAdd", frmMain::Screen::Add},
-                                                           {"frmBrowse", frmMain::Screen::Browse},
-                                                           {"frmSearch", frmMain::Screen::Search}};
+    const QList<QPair<QString, MainWindow::Screen>> hosted = {
+        {"frmAdd", MainWindow::Screen::Add},
+        {"frmBrowse", MainWindow::Screen::Browse},
+        {"frmSearch", MainWindow::Screen::Search}};
     QStringList opened;
     for (const auto& [name, screen] : hosted) {
         const Timing open = measure(closeScreens, [&] { main.hostFromButton(screen); });
         opened << QStringLiteral("%1 %2").arg(name, ms(open.median));
     }
-    programState().SelectedID = QStringLiteral("5000");
-    programState().ReturnTo = QStringLiteral("browse");
+    recordHandOver().selectedId = QStringLiteral("5000");
+    recordHandOver().returnTo = QStringLiteral("browse");
     const Timing edit = measure(
         [&] {
             closeScreens();
-            main.hostFromButton(frmMain::Screen::Browse);
+            main.hostFromButton(MainWindow::Screen::Browse);
         },
         [&] {
-            modSetParent::CloseChildScreensExcept(QStringLiteral("frmBrowse"));
-            main.hostScreen(Forms::Edit());
+            WindowRegistry::closeChildScreensExcept(QStringLiteral("frmBrowse"));
+            main.hostScreen(WindowRegistry::editScreen());
         });
     opened << QStringLiteral("frmEdit %1").arg(ms(edit.median));
     line(QStringLiteral("4. Open each screen (medians): %1. Target < 50 ms each.")
@@ -381,6 +381,6 @@ int main(int argc, char** argv)
              .arg(mb(shownRss), mb(shownRss - emptyRss), mb(shownHwm), mb(shownHwm - emptyRss)));
 
     closeScreens();
-    modMain::CloseConnection();
+    Database::closeConnection();
     return 0;
 }

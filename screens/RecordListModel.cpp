@@ -27,7 +27,7 @@ RecordListModel::RecordListModel(QStringList headers, QObject* parent)
     m_rows.columns = int(m_headers.size());
 }
 
-void RecordListModel::setRecords(SerialStore::Listing rows)
+void RecordListModel::setRecords(RecordStore::Listing rows)
 {
     Q_ASSERT(rows.columns == m_headers.size());
     beginResetModel();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/SerialStore.h"
+#include "store/RecordStore.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -15,7 +15,7 @@ class RecordListModel final : public QAbstractTableModel
 public:
     explicit RecordListModel(QStringList headers, QObject* parent = nullptr);
 
-    void setRecords(SerialStore::Listing rows);
+    void setRecords(RecordStore::Listing rows);
     void setPlaceholder(const QStringList& cells);
     void clear();
 
@@ -30,6 +30,6 @@ public:
 
 private:
     QStringList m_headers;
-    SerialStore::Listing m_rows;
+    RecordStore::Listing m_rows;
     bool m_placeholder = false;
 };

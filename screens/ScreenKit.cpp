@@ -1,9 +1,9 @@
 #include "screens/ScreenKit.h"
 
-#include "app/Look.h"
-#include "app/Prompt.h"
 #include "screens/RecordListModel.h"
-#include "store/modMain.h"
+#include "store/Database.h"
+#include "ui/Look.h"
+#include "ui/Prompt.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -119,8 +119,8 @@ void chainTabOrder(std::initializer_list<QWidget*> controls)
 
 void reportFailure(Prompt& prompt, const QString& what, const QString& reason)
 {
-    if (!modMain::ConnectionExists())
-        prompt.critical(modMain::noConnectionMessage());
+    if (!Database::connectionExists())
+        prompt.critical(Database::noConnectionMessage());
     else
         prompt.critical(what + QStringLiteral("  ") + reason);
 }

@@ -36,7 +36,7 @@ QString withoutLastCharacter(QStringView line)
 
 } // namespace
 
-SkinParseResult ParseSkinFile(const QString& skinFile, SkinValues* values)
+SkinParseResult parseSkinFile(const QString& skinFile, SkinValues* values)
 {
     // Only an ordinary file is read: a folder or a device chosen by mistake is not a skin.
     const QFileInfo info(skinFile);
@@ -49,10 +49,10 @@ SkinParseResult ParseSkinFile(const QString& skinFile, SkinValues* values)
     if (file.error() != QFileDevice::NoError)
         return SkinParseResult::Unreadable;
     file.close();
-    return ParseSkinText(content, values);
+    return parseSkinText(content, values);
 }
 
-SkinParseResult ParseSkinText(const QByteArray& content, SkinValues* values)
+SkinParseResult parseSkinText(const QByteArray& content, SkinValues* values)
 {
     const QString text = decode(content);
     QStringList found;
@@ -83,16 +83,16 @@ SkinParseResult ParseSkinText(const QByteArray& content, SkinValues* values)
         return SkinParseResult::Invalid;
 
     if (values) {
-        values->SkinListBack = found.at(0);
-        values->SkinListFore = found.at(1);
-        values->SkinLabelFore = found.at(2);
-        values->SkinFormBack = found.at(3);
-        values->SkinMainPicture = found.at(4);
-        values->SkinAddPicture = found.at(5);
-        values->SkinBrowsePicture = found.at(6);
-        values->SkinSearchPicture = found.at(7);
-        values->SkinHomePicture = found.at(8);
-        values->SkinBrowserPicture = found.at(9);
+        values->listBack = found.at(0);
+        values->listFore = found.at(1);
+        values->labelFore = found.at(2);
+        values->formBack = found.at(3);
+        values->mainPicture = found.at(4);
+        values->addPicture = found.at(5);
+        values->browsePicture = found.at(6);
+        values->searchPicture = found.at(7);
+        values->homePicture = found.at(8);
+        values->browserPicture = found.at(9);
     }
     return SkinParseResult::Valid;
 }

@@ -6,16 +6,16 @@
 // The ten values of a skin file, in file order.
 struct SkinValues
 {
-    QString SkinListBack;
-    QString SkinListFore;
-    QString SkinLabelFore;
-    QString SkinFormBack;
-    QString SkinMainPicture;
-    QString SkinAddPicture;
-    QString SkinBrowsePicture;
-    QString SkinSearchPicture;
-    QString SkinHomePicture;
-    QString SkinBrowserPicture;
+    QString listBack;
+    QString listFore;
+    QString labelFore;
+    QString formBack;
+    QString mainPicture;
+    QString addPicture;
+    QString browsePicture;
+    QString searchPicture;
+    QString homePicture;
+    QString browserPicture;
 };
 
 enum class SkinParseResult
@@ -29,7 +29,7 @@ enum class SkinParseResult
 // every other line is a value line whose last character is dropped (an empty line gives the
 // empty value). Valid with exactly ten value lines, which are then stored in *values;
 // otherwise *values is left unchanged. Text is read as UTF-8, or as Latin-1 when it is not.
-SkinParseResult ParseSkinFile(const QString& skinFile, SkinValues* values);
+SkinParseResult parseSkinFile(const QString& skinFile, SkinValues* values);
 
 // The same rules over text already read.
-SkinParseResult ParseSkinText(const QByteArray& content, SkinValues* values);
+SkinParseResult parseSkinText(const QByteArray& content, SkinValues* values);

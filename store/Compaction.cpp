@@ -1,8 +1,8 @@
 #include "store/Compaction.h"
 
+#include "store/Database.h"
 #include "store/DurableFile.h"
 #include "store/SqlCatalogue.h"
-#include "store/modMain.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -96,7 +96,7 @@ bool writeCompactedCopy(const QString& dbPath, const QString& temporary, QString
     if (QFileInfo(dbPath).isFile() && !hasDatabaseHeader(dbPath))
         return fail(error, QStringLiteral("\"%1\" is not a Numira database.").arg(dbPath));
     // The source is opened without ever creating it: a missing database stays missing.
-    if (!modMain::openDatabaseFile(dbPath, SourceConnection, &why))
+    if (!Database::openDatabaseFile(dbPath, SourceConnection, &why))
         return fail(error, why);
     bool written = false;
     {
@@ -110,7 +110,7 @@ bool writeCompactedCopy(const QString& dbPath, const QString& temporary, QString
         if (!written)
             why = vacuum.lastError().text();
     }
-    modMain::removeConnection(SourceConnection);
+    Database::removeConnection(SourceConnection);
     if (!written) {
         const QString cause = writeFailureCause(temporary, QFileInfo(dbPath).size());
         return fail(error, QStringLiteral("The compacted copy cannot be written: %1")
@@ -124,7 +124,7 @@ bool writeCompactedCopy(const QString& dbPath, const QString& temporary, QString
 bool checkCopy(const QString& temporary, QString* error)
 {
     QString why;
-    if (!modMain::openDatabaseFile(temporary, CopyConnection, &why))
+    if (!Database::openDatabaseFile(temporary, CopyConnection, &why))
         return fail(error, QStringLiteral("The compacted copy does not open: %1").arg(why));
     QStringList findings;
     {
@@ -136,7 +136,7 @@ bool checkCopy(const QString& temporary, QString* error)
             findings << check.lastError().text();
         }
     }
-    modMain::removeConnection(CopyConnection);
+    Database::removeConnection(CopyConnection);
     if (findings != QStringList{QStringLiteral("ok")})
         return fail(error, QStringLiteral("The compacted copy fails the integrity check: %1")
                                .arg(findings.join(QStringLiteral("; "))));
@@ -184,7 +184,7 @@ QString temporaryName(const QString& dbPath)
     return dbPath.left(dbPath.size() - 4) + QStringLiteral("_tmp.mdb");
 }
 
-bool CompactDB(const QString& dbPath, QString* error)
+bool compactDatabase(const QString& dbPath, QString* error)
 {
     if (dbPath.isEmpty())
         return true;

@@ -13,6 +13,6 @@ QString temporaryName(const QString& dbPath);
 // empty path. The file is replaced, by one atomic rename, only with a copy that is complete,
 // passes SQLite's integrity check and is flushed to disk; on any failure the database stays
 // as it was, the temporary file is removed and error says why.
-bool CompactDB(const QString& dbPath, QString* error = nullptr);
+bool compactDatabase(const QString& dbPath, QString* error = nullptr);
 
 } // namespace Compaction

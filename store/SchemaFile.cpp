@@ -31,7 +31,8 @@ bool createDatabase(const QString& dbPath, const QString& schemaPath, QString* e
     QFile schemaFile(schemaPath);
     if (!schemaFile.open(QIODevice::ReadOnly | QIODevice::Text)) {
         if (error)
-            *error = QStringLiteral("Cannot read the schema %1: %2").arg(schemaPath, schemaFile.errorString());
+            *error = QStringLiteral("Cannot read the schema %1: %2")
+                         .arg(schemaPath, schemaFile.errorString());
         return false;
     }
     const QStringList statements = statementsOf(QString::fromUtf8(schemaFile.readAll()));

@@ -8,7 +8,8 @@ namespace SqlCatalogue {
 
 // Store: is this a database, and which tables does it hold.
 inline const QString CountSchemaObjects = QStringLiteral("SELECT count(*) FROM sqlite_master");
-inline const QString TableNames = QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'");
+inline const QString TableNames =
+    QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'");
 
 // Compaction: a compacted copy of the open database into the bound file name, and the check
 // that a copy is sound ("ok" as the only row). The copy inherits the source connection's
@@ -29,9 +30,9 @@ inline const QString SerialsOfProgram = QStringLiteral(
     "SELECT id, version, name, serial FROM serials WHERE program = ? ORDER BY version DESC");
 inline const QString CountSerialsOfProgram =
     QStringLiteral("SELECT count(*) FROM serials WHERE program = ?");
-inline const QString DeleteFirstProgram = QStringLiteral(
-    "DELETE FROM programs WHERE rowid = "
-    "(SELECT rowid FROM programs WHERE program = ? ORDER BY rowid LIMIT 1)");
+inline const QString DeleteFirstProgram =
+    QStringLiteral("DELETE FROM programs WHERE rowid = "
+                   "(SELECT rowid FROM programs WHERE program = ? ORDER BY rowid LIMIT 1)");
 inline const QString SerialById =
     QStringLiteral("SELECT program, version, name, serial, date FROM serials WHERE id = ?");
 inline const QString UpdateSerial =

@@ -1,14 +1,15 @@
 // The about window: comments text, version, label colours, links and its quick-add option.
 
 #include "about/AboutText.h"
-#include "about/HyperlinkLabel.h"
-#include "about/frmAbout.h"
-#include "app/Forms.h"
-#include "app/Look.h"
-#include "app/ProgramState.h"
-#include "app/frmMain.h"
+#include "about/AboutWindow.h"
+#include "app/MainWindow.h"
+#include "app/WindowRegistry.h"
+#include "screens/RecordHandOver.h"
 #include "support/TestEnv.h"
-#include "web/modRegEdit.h"
+#include "ui/HyperlinkLabel.h"
+#include "ui/Look.h"
+#include "ui/SkinColor.h"
+#include "web/RegistryFile.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -16,14 +17,14 @@
 #include <QPushButton>
 #include <QtTest>
 
-using namespace modRegEdit;
+using namespace RegistryFile;
 
 namespace {
 
-frmAbout* openAbout(TestEnv& env)
+AboutWindow* openAbout(TestEnv& env)
 {
     env.main->showAbout();
-    return qobject_cast<frmAbout*>(Forms::loadedForm(QStringLiteral("frmAbout")));
+    return qobject_cast<AboutWindow*>(WindowRegistry::loadedForm(QStringLiteral("frmAbout")));
 }
 
 } // namespace
@@ -83,10 +84,10 @@ void AboutTest::windowShowsCommentsVersionLinksAndColours()
     QVERIFY(comments.open(QIODevice::WriteOnly) && comments.write("Line one\r\nLine two\r\n"));
     comments.close();
     QVERIFY(env.start());
-    programState().SkinLoaded = skinned;
     if (skinned)
-        programState().Skin = {"#102030", "#F0E0D0", "#3366CC", "#204060"};
-    frmAbout* about = openAbout(env);
+        SkinColor::setColorsInUse(
+            SkinColor::WindowColors{"#102030", "#F0E0D0", "#3366CC", "#204060"});
+    AboutWindow* about = openAbout(env);
     QVERIFY(about && about->isWindow() && about->isVisible());
     // The box shows each CR LF as one line break.
     QCOMPARE(about->txtComments->toPlainText(), QStringLiteral("Line one\nLine two\n"));
@@ -128,8 +129,8 @@ void AboutTest::okWritesOrRemovesBothEntries()
 
     // Closing by other means applies nothing, not even a cleared option.
     openAbout(env)->chkQuickClick->setChecked(false);
-    Forms::loadedForm(QStringLiteral("frmAbout"))->close();
-    QVERIFY(!Forms::loadedForm(QStringLiteral("frmAbout")) && !QFile::exists(storeFile()));
+    WindowRegistry::loadedForm(QStringLiteral("frmAbout"))->close();
+    QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmAbout")) && !QFile::exists(storeFile()));
     const QByteArray page = (env.programFolder() + "/NumiraRun.htm").toLocal8Bit() + '\0';
     const QString menu = QStringLiteral("Software\\Microsoft\\Internet Explorer\\MenuExt\\");
     const QList<QPair<QString, char>> entries = {{menu + "&Add to Numira", 0x10},
@@ -137,12 +138,12 @@ void AboutTest::okWritesOrRemovesBothEntries()
 
     // Every opening starts checked: kept, cleared, then kept again after the removal.
     for (const bool keepChecked : {true, false, true}) {
-        frmAbout* about = openAbout(env);
+        AboutWindow* about = openAbout(env);
         QCOMPARE(about->chkQuickClick->checkState(), Qt::Checked);
         if (!keepChecked)
             about->chkQuickClick->setChecked(false);
         QTest::mouseClick(about->cmdOK, Qt::LeftButton);
-        QVERIFY(!Forms::loadedForm(QStringLiteral("frmAbout")));
+        QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmAbout")));
         TestEnv::processDeferredDeletes();
 
         for (const auto& [key, context] : entries) {

@@ -1,9 +1,9 @@
 // The backup: a complete copy under the chosen name or a said failure, and an older backup of
 // the same name never lost (a full disk and an unwritable folder: tst_compaction_faults).
 
-#include "app/Forms.h"
-#include "app/frmMain.h"
-#include "store/modMain.h"
+#include "app/MainWindow.h"
+#include "app/WindowRegistry.h"
+#include "store/Database.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 #include "web/WebView.h"
@@ -47,12 +47,12 @@ private slots:
         QVERIFY(QFile::link(env.path("backups/older.mdb"), env.path("backups/link.mdb")));
         const QStringList entries = folderEntries(env.path("backups"));
         QVERIFY(env.start());
-        env.main->hostFromButton(frmMain::Screen::Browse);
+        env.main->hostFromButton(MainWindow::Screen::Browse);
         env.prompt.clear();
         env.prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
         const QString target = chosen.isEmpty() ? QString() : env.path(chosen);
         env.prompt.chooseFile(target);
-        env.main->SaveDB();
+        env.main->backupDatabase();
         TestEnv::processDeferredDeletes();
 
         const PromptMessage question = env.prompt.shown.value(0);
@@ -61,7 +61,8 @@ private slots:
                                 "to and Click Save! Do you want to continue?");
         QVERIFY(question.buttons == PromptButtons::YesNo && question.icon == PromptIcon::None);
         // Only the answer No keeps the open screen; every outcome keeps the connection.
-        QVERIFY((Forms::loadedForm("frmBrowse") != nullptr) != yes && modMain::ConnectionExists());
+        QVERIFY((WindowRegistry::loadedForm("frmBrowse") != nullptr) != yes &&
+                Database::connectionExists());
         QCOMPARE(env.prompt.dialogs.size(), int(yes));
         if (yes) {
             const ScriptedPrompt::FileDialog& dialog = env.prompt.dialogs.first();

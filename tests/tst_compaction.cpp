@@ -1,7 +1,7 @@
 // The compaction at every end of the program: every record kept, and a failure leaves the
 // database as it was.
 
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
 #include "store/Compaction.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
@@ -39,7 +39,7 @@ private slots:
         writeFile(Compaction::temporaryName(db) + "-journal", QByteArray(70000, 'x'));
 
         QString error;
-        QVERIFY2(Compaction::CompactDB(db, &error), qPrintable(error));
+        QVERIFY2(Compaction::compactDatabase(db, &error), qPrintable(error));
         QVERIFY(allRows(db) == before);
         QVERIFY(QFileInfo(db).size() < size);
         QCOMPARE(QFileInfo(db).permissions(), permissions);
@@ -60,7 +60,7 @@ private slots:
             const QByteArray bytes = fileBytes(db);
             const QStringList entries = folderEntries(env.programFolder());
             QString error;
-            QVERIFY(!Compaction::CompactDB(db, &error));
+            QVERIFY(!Compaction::compactDatabase(db, &error));
             QVERIFY2(error.contains(reason), qPrintable(error));
             QCOMPARE(fileBytes(db), bytes);
             QCOMPARE(folderEntries(env.programFolder()), entries);
@@ -76,7 +76,7 @@ private slots:
         const QByteArray bytes = fileBytes(db);
         const QDateTime modified = QFileInfo(db).lastModified();
 
-        frmMain second(env.deps());
+        MainWindow second(env.deps());
         QVERIFY(!second.startUp());
         QCOMPARE(fileBytes(db), bytes);
         QCOMPARE(QFileInfo(db).lastModified(), modified);

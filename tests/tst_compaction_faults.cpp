@@ -2,7 +2,7 @@
 // write the folder: the database, or the older backup, is found whole afterwards.
 
 #include "store/Compaction.h"
-#include "store/modMain.h"
+#include "store/Database.h"
 #include "support/StoreChild.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
@@ -93,10 +93,10 @@ private slots:
             const QString at = QStringLiteral("kill point %1").arg(point);
             // Before the replacement the database keeps its very bytes; after it, every record.
             QVERIFY2(point == 2 || fileBytes(db) == original, qPrintable(at));
-            QVERIFY2(modMain::CheckSchema(db) && allRows(db) == before, qPrintable(at));
+            QVERIFY2(Database::checkSchema(db) && allRows(db) == before, qPrintable(at));
             // Whatever the kill left behind, the next end of the program compacts as usual.
             QString error;
-            QVERIFY2(Compaction::CompactDB(db, &error), qPrintable(at + ": " + error));
+            QVERIFY2(Compaction::compactDatabase(db, &error), qPrintable(at + ": " + error));
             QCOMPARE(folderEntries(env.programFolder()), QStringList{"numira.mdb"});
         }
     }

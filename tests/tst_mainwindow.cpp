@@ -1,14 +1,14 @@
 // The main window: its outline, hosting of screens in the frame, the tray and the mouse.
 
-#include "app/Forms.h"
-#include "app/PictureButton.h"
-#include "app/ProgramState.h"
+#include "app/MainWindow.h"
+#include "app/PopupMenus.h"
 #include "app/TrayManager.h"
-#include "app/WindowShape.h"
-#include "app/frmMain.h"
-#include "app/frmPopup.h"
-#include "app/modSetParent.h"
+#include "app/WindowRegistry.h"
+#include "screens/RecordHandOver.h"
 #include "support/TestEnv.h"
+#include "ui/PictureButton.h"
+#include "ui/SkinColor.h"
+#include "ui/WindowShape.h"
 #include "web/WebView.h"
 
 #include <QApplication>
@@ -36,7 +36,7 @@ void MainWindowTest::outlineFollowsTheScreenResolution_data()
     QTest::addColumn<QVector<QPoint>>("expected");
     QVector<QPoint> designed;
     for (int i = 0; i < 19; ++i)
-        designed << QPoint(WindowShape::ShapePointX(i), WindowShape::ShapePointY(i));
+        designed << QPoint(WindowShape::shapePointX(i), WindowShape::shapePointY(i));
     QTest::newRow("96 dpi") << 15.0 << designed;
     // 120 dpi: every value times 1.25, halves to even (2.5 -> 2, 457.5 -> 458, 422.5 -> 422).
     QTest::newRow("120 dpi") << 12.0
@@ -51,10 +51,10 @@ void MainWindowTest::outlineFollowsTheScreenResolution()
 {
     QFETCH(double, twipsPerPixel);
     QFETCH(QVector<QPoint>, expected);
-    QCOMPARE(WindowShape::BuildWindowRegion(1.0f, 1.0f, 0, 0, twipsPerPixel, twipsPerPixel),
+    QCOMPARE(WindowShape::buildWindowRegion(1.0f, 1.0f, 0, 0, twipsPerPixel, twipsPerPixel),
              expected);
     // Scale and offset move every point alike.
-    const QVector<QPoint> moved = WindowShape::BuildWindowRegion(2.0f, 1.0f, 10, -5, 15.0, 15.0);
+    const QVector<QPoint> moved = WindowShape::buildWindowRegion(2.0f, 1.0f, 10, -5, 15.0, 15.0);
     QCOMPARE(moved.first(), QPoint(366 * 2 + 10, 1 - 5));
 }
 
@@ -84,16 +84,16 @@ void MainWindowTest::buttonsHostAndCloseScreens()
     TestEnv env;
     env.makeDatabase();
     QVERIFY(env.start());
-    frmMain& main = *env.main;
+    MainWindow& main = *env.main;
 
     main.showAbout();
-    QVERIFY(Forms::loadedForm(QStringLiteral("frmAbout")));
+    QVERIFY(WindowRegistry::loadedForm(QStringLiteral("frmAbout")));
 
     QTest::mouseClick(main.picBrowse, Qt::LeftButton);
     TestEnv::processDeferredDeletes();
-    QWidget* browse = Forms::loadedForm(QStringLiteral("frmBrowse"));
+    QWidget* browse = WindowRegistry::loadedForm(QStringLiteral("frmBrowse"));
     QVERIFY(browse);
-    QVERIFY(!Forms::loadedForm(QStringLiteral("frmAbout")));
+    QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmAbout")));
     QCOMPARE(browse->parentWidget(), main.fraMain);
     QCOMPARE(browse->geometry(), main.fraMain->rect());
     QVERIFY(browse->isVisibleTo(&main));
@@ -101,16 +101,16 @@ void MainWindowTest::buttonsHostAndCloseScreens()
 
     QTest::mouseClick(main.picAdd, Qt::LeftButton);
     TestEnv::processDeferredDeletes();
-    QVERIFY(!Forms::loadedForm(QStringLiteral("frmBrowse")));
-    QWidget* add = Forms::loadedForm(QStringLiteral("frmAdd"));
+    QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmBrowse")));
+    QWidget* add = WindowRegistry::loadedForm(QStringLiteral("frmAdd"));
     QVERIFY(add);
     QCOMPARE(add->geometry(), main.fraMain->rect());
     QVERIFY(!main.WebBrowse->isVisibleTo(&main));
 
     QTest::mouseClick(main.picSearch, Qt::LeftButton);
     TestEnv::processDeferredDeletes();
-    QCOMPARE(Forms::loaded().size(), 2); // the main window and the search screen
-    QVERIFY(Forms::loadedForm(QStringLiteral("frmSearch")));
+    QCOMPARE(WindowRegistry::loaded().size(), 2); // the main window and the search screen
+    QVERIFY(WindowRegistry::loadedForm(QStringLiteral("frmSearch")));
 }
 
 void MainWindowTest::hidingToTheTrayAndBack_data()
@@ -127,10 +127,10 @@ void MainWindowTest::hidingToTheTrayAndBack()
     env.trayAvailable = trayAvailable;
     env.makeDatabase();
     QVERIFY(env.start());
-    frmMain& main = *env.main;
+    MainWindow& main = *env.main;
     main.showCentered();
-    main.hostFromButton(frmMain::Screen::Browse);
-    QWidget* browse = Forms::loadedForm(QStringLiteral("frmBrowse"));
+    main.hostFromButton(MainWindow::Screen::Browse);
+    QWidget* browse = WindowRegistry::loadedForm(QStringLiteral("frmBrowse"));
 
     QTest::mouseClick(main.lblMinimize, Qt::LeftButton);
     if (trayAvailable) {
@@ -148,7 +148,7 @@ void MainWindowTest::hidingToTheTrayAndBack()
     QVERIFY(main.windowState() & Qt::WindowMaximized);
     QVERIFY(!main.isMinimized());
     QVERIFY(!main.tray()->iconShown());
-    QCOMPARE(Forms::loadedForm(QStringLiteral("frmBrowse")), browse);
+    QCOMPARE(WindowRegistry::loadedForm(QStringLiteral("frmBrowse")), browse);
     QVERIFY(browse->isVisible());
 }
 
@@ -157,7 +157,7 @@ void MainWindowTest::mouseOnTheBackground()
     TestEnv env;
     env.makeDatabase();
     QVERIFY(env.start());
-    frmMain& main = *env.main;
+    MainWindow& main = *env.main;
     main.showCentered();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     const QPoint background(200, 10);
@@ -166,7 +166,7 @@ void MainWindowTest::mouseOnTheBackground()
     QTest::mouseRelease(&main, Qt::MiddleButton, {}, background);
     QCOMPARE(main.movesStarted(), 1);
     QVERIFY(!QApplication::activePopupWidget());
-    QVERIFY(!Forms::loadedForm(QStringLiteral("frmPopup")));
+    QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmPopup")));
 
     // A press on the frame belongs to the frame: no move, no menu.
     QTest::mousePress(main.fraMain, Qt::RightButton, {}, QPoint(2, 2));
@@ -174,7 +174,7 @@ void MainWindowTest::mouseOnTheBackground()
     QCOMPARE(main.movesStarted(), 1);
 
     QTest::mousePress(&main, Qt::RightButton, {}, background);
-    auto* popup = qobject_cast<frmPopup*>(Forms::loadedForm(QStringLiteral("frmPopup")));
+    auto* popup = qobject_cast<PopupMenus*>(WindowRegistry::loadedForm(QStringLiteral("frmPopup")));
     QVERIFY(popup);
     QTRY_VERIFY(popup->popupsub->isVisible());
     QCOMPARE(main.movesStarted(), 1);

@@ -1,15 +1,16 @@
 // The two popup menus: their tree and what each item does to the frame, the database, the
 // settings and the prompts.
 
-#include "app/Forms.h"
-#include "app/PictureButton.h"
-#include "app/ProgramState.h"
-#include "app/SettingsStore.h"
-#include "app/frmMain.h"
-#include "app/frmPopup.h"
-#include "store/modMain.h"
+#include "app/MainWindow.h"
+#include "app/PopupMenus.h"
+#include "app/WindowRegistry.h"
+#include "screens/RecordHandOver.h"
+#include "store/Database.h"
+#include "store/SettingsStore.h"
 #include "support/RecordingWebView.h"
 #include "support/TestEnv.h"
+#include "ui/PictureButton.h"
+#include "ui/SkinColor.h"
 
 #include <QApplication>
 #include <QFile>
@@ -27,16 +28,16 @@ QStringList captions(const QMenu* menu)
     return result;
 }
 
-frmPopup* openFullMenu(frmMain& main)
+PopupMenus* openFullMenu(MainWindow& main)
 {
     QTest::mouseClick(&main, Qt::RightButton, {}, QPoint(200, 10));
-    return qobject_cast<frmPopup*>(Forms::loadedForm(QStringLiteral("frmPopup")));
+    return qobject_cast<PopupMenus*>(WindowRegistry::loadedForm(QStringLiteral("frmPopup")));
 }
 
-frmPopup* openDatabaseMenu(frmMain& main)
+PopupMenus* openDatabaseMenu(MainWindow& main)
 {
     QTest::mouseClick(main.lblOpen, Qt::LeftButton);
-    return qobject_cast<frmPopup*>(Forms::loadedForm(QStringLiteral("frmPopup")));
+    return qobject_cast<PopupMenus*>(WindowRegistry::loadedForm(QStringLiteral("frmPopup")));
 }
 
 } // namespace
@@ -61,7 +62,7 @@ void MenusTest::menusShowTheirTreeAtThePointer()
     QVERIFY(env.start());
     env.main->showCentered();
 
-    frmPopup* popup = openDatabaseMenu(*env.main);
+    PopupMenus* popup = openDatabaseMenu(*env.main);
     QVERIFY(popup);
     QTRY_VERIFY(popup->popupdb->isVisible());
     QCOMPARE(captions(popup->popupdb),
@@ -87,10 +88,11 @@ void MenusTest::bothOpenDatabaseItemsSwitchTheDatabase()
         TestEnv env;
         env.makeDatabase();
         QVERIFY(env.start());
-        env.main->hostFromButton(frmMain::Screen::Browse);
+        env.main->hostFromButton(MainWindow::Screen::Browse);
         const QString other = env.makeDatabase(env.path(QStringLiteral("other.mdb")));
 
-        frmPopup* popup = fromDatabaseMenu ? openDatabaseMenu(*env.main) : openFullMenu(*env.main);
+        PopupMenus* popup =
+            fromDatabaseMenu ? openDatabaseMenu(*env.main) : openFullMenu(*env.main);
         env.prompt.chooseFile(other);
         (fromDatabaseMenu ? popup->opendatabase : popup->opendb1)->trigger();
         TestEnv::processDeferredDeletes();
@@ -98,10 +100,10 @@ void MenusTest::bothOpenDatabaseItemsSwitchTheDatabase()
         QCOMPARE(env.prompt.dialogs.size(), 1);
         QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Open"));
         QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), other);
-        QCOMPARE(modMain::DBPath(), other);
-        QVERIFY(modMain::ConnectionExists());
-        QVERIFY(!Forms::loadedForm(QStringLiteral("frmBrowse")));
-        QVERIFY(!Forms::loadedForm(QStringLiteral("frmPopup")));
+        QCOMPARE(Database::databasePath(), other);
+        QVERIFY(Database::connectionExists());
+        QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmBrowse")));
+        QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmPopup")));
         QVERIFY(env.main->WebBrowse->isVisibleTo(env.main.get()));
     }
 }
@@ -112,12 +114,13 @@ void MenusTest::bothBackupItemsAskFirst()
         TestEnv env;
         env.makeDatabase();
         QVERIFY(env.start());
-        env.main->hostFromButton(frmMain::Screen::Search);
+        env.main->hostFromButton(MainWindow::Screen::Search);
         const QString target = env.path(QStringLiteral("copy.mdb"));
         env.prompt.answer(PromptAnswer::Yes);
         env.prompt.chooseFile(target);
 
-        frmPopup* popup = fromDatabaseMenu ? openDatabaseMenu(*env.main) : openFullMenu(*env.main);
+        PopupMenus* popup =
+            fromDatabaseMenu ? openDatabaseMenu(*env.main) : openFullMenu(*env.main);
         (fromDatabaseMenu ? popup->backupdatabase : popup->backupdb1)->trigger();
         TestEnv::processDeferredDeletes();
         QCOMPARE(env.prompt.shown.first().buttons, PromptButtons::YesNo);
@@ -125,8 +128,8 @@ void MenusTest::bothBackupItemsAskFirst()
         QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Backup Serials..."));
         QVERIFY(QFile::exists(target));
         QCOMPARE(env.prompt.shown.last().text, QStringLiteral("Database Backup Complete!"));
-        QVERIFY(modMain::ConnectionExists());
-        QVERIFY(!Forms::loadedForm(QStringLiteral("frmSearch")));
+        QVERIFY(Database::connectionExists());
+        QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmSearch")));
     }
 }
 
@@ -137,11 +140,11 @@ void MenusTest::aboutOptionsAndSkinsItems()
     QVERIFY(env.start());
 
     openFullMenu(*env.main)->about->trigger();
-    QWidget* about = Forms::loadedForm(QStringLiteral("frmAbout"));
+    QWidget* about = WindowRegistry::loadedForm(QStringLiteral("frmAbout"));
     QVERIFY(about && about->isVisible() && about->isWindow());
     openFullMenu(*env.main)->options->trigger();
-    QCOMPARE(Forms::loadedForm(QStringLiteral("frmAbout")), about);
-    QCOMPARE(Forms::loaded().size(), 3); // the main window, the About window, the menus
+    QCOMPARE(WindowRegistry::loadedForm(QStringLiteral("frmAbout")), about);
+    QCOMPARE(WindowRegistry::loaded().size(), 3); // the main window, the About window, the menus
 
     const QString skin = env.path(QStringLiteral("mine.ini"));
     env.prompt.chooseFile(skin);
@@ -155,35 +158,35 @@ void MenusTest::screenAndBrowserItems()
     TestEnv env;
     env.makeDatabase();
     QVERIFY(env.start());
-    frmMain& main = *env.main;
+    MainWindow& main = *env.main;
     const QUrl startPage = env.web()->url();
 
     // The menu hosts a screen without reopening the connection; the picture buttons reopen it.
     for (const char* item : {"add", "browse", "search"}) {
-        modMain::CloseConnection();
+        Database::closeConnection();
         openFullMenu(main)->findChild<QAction*>(QLatin1String(item))->trigger();
         TestEnv::processDeferredDeletes();
-        const QList<QWidget*> loaded = Forms::loaded();
+        const QList<QWidget*> loaded = WindowRegistry::loaded();
         QCOMPARE(loaded.size(), 2); // the main window and the new screen, no menu window
         QCOMPARE(loaded.last()->objectName(),
                  QStringLiteral("frm") + QChar(item[0]).toUpper() + (item + 1));
         QCOMPARE(loaded.last()->parentWidget(), main.fraMain);
         QVERIFY(!main.WebBrowse->isVisibleTo(&main));
-        QVERIFY(!modMain::ConnectionExists());
+        QVERIFY(!Database::connectionExists());
     }
     QTest::mouseClick(main.picAdd, Qt::LeftButton);
-    QVERIFY(modMain::ConnectionExists());
+    QVERIFY(Database::connectionExists());
 
     // Browser keeps the page; Home asks for the community page.
     openFullMenu(main)->browser->trigger();
     TestEnv::processDeferredDeletes();
-    QCOMPARE(Forms::loaded().size(), 1);
+    QCOMPARE(WindowRegistry::loaded().size(), 1);
     QVERIFY(main.WebBrowse->isVisibleTo(&main));
     QCOMPARE(env.web()->url(), startPage);
-    main.hostFromButton(frmMain::Screen::Search);
+    main.hostFromButton(MainWindow::Screen::Search);
     openFullMenu(main)->home->trigger();
     TestEnv::processDeferredDeletes();
-    QCOMPARE(Forms::loaded().size(), 1);
+    QCOMPARE(WindowRegistry::loaded().size(), 1);
     QVERIFY(main.WebBrowse->isVisibleTo(&main));
     QCOMPARE(env.web()->url(), QUrl(QStringLiteral("http://community.numira.example/inprogram/")));
 }
@@ -201,14 +204,14 @@ void MenusTest::exitClosesCompactsAndEnds()
     QVERIFY(execSql(db, QStringLiteral("DELETE FROM serials WHERE id > 1")));
     const qint64 sizeBefore = QFileInfo(db).size();
     QVERIFY(env.start());
-    env.main->hostFromButton(frmMain::Screen::Browse);
+    env.main->hostFromButton(MainWindow::Screen::Browse);
 
     openFullMenu(*env.main)->exit->trigger();
     TestEnv::processDeferredDeletes();
     QVERIFY(env.main->hasShutDown());
     QCOMPARE(env.processEnds, 1);
-    QVERIFY(!modMain::ConnectionExists());
-    QCOMPARE(Forms::loaded().size(), 1);
+    QVERIFY(!Database::connectionExists());
+    QCOMPARE(WindowRegistry::loaded().size(), 1);
     QVERIFY(QFileInfo(db).size() < sizeBefore);
     QCOMPARE(queryRows(db, QStringLiteral("SELECT program, version FROM serials")),
              (QList<QStringList>{{QStringLiteral("Big"), QStringLiteral("1")}}));

@@ -1,11 +1,12 @@
 // Quick add from the command line: the add screen hosted over the browser with the text.
 
-#include "app/Forms.h"
-#include "app/ProgramState.h"
-#include "app/frmMain.h"
-#include "screens/frmAdd.h"
+#include "app/MainWindow.h"
+#include "app/WindowRegistry.h"
+#include "screens/AddScreen.h"
+#include "screens/RecordHandOver.h"
 #include "support/RecordingWebView.h"
 #include "support/TestEnv.h"
+#include "ui/SkinColor.h"
 
 #include <QFrame>
 #include <QPlainTextEdit>
@@ -39,18 +40,18 @@ void QuickAddTest::commandLineOpensTheAddScreen()
     TestEnv env;
     env.makeDatabase();
     QVERIFY(env.start(arguments));
-    QCOMPARE(programState().QuickAddText, serial);
-    QCOMPARE(programState().QuickAddMode, !serial.isEmpty());
+    QCOMPARE(env.main->quickAddText(), serial);
     // The browser keeps its start page and stays visible behind whatever is hosted.
     QCOMPARE(env.web()->navigations.size(), 1);
     QVERIFY(env.main->WebBrowse->isVisibleTo(env.main.get()));
 
-    auto* add = qobject_cast<frmAdd*>(Forms::loadedForm(QStringLiteral("frmAdd")));
+    auto* add = qobject_cast<AddScreen*>(WindowRegistry::loadedForm(QStringLiteral("frmAdd")));
     QCOMPARE(add != nullptr, !serial.isEmpty());
     if (add) {
         QCOMPARE(add->parentWidget(), static_cast<QWidget*>(env.main->fraMain));
         QVERIFY(add->isVisibleTo(env.main.get()));
         QCOMPARE(add->txtSerial->toPlainText(), serial);
+        QVERIFY(add->isQuickAdd());
     }
 }
 

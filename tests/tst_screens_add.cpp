@@ -1,6 +1,6 @@
 // The add screen driven through the main window against a real database file.
 
-#include "screens/frmAdd.h"
+#include "screens/AddScreen.h"
 #include "tst_screens_kit.h"
 
 using namespace ScreensKit;
@@ -13,8 +13,8 @@ private slots:
     void newNameBoxShowsAndClears()
     {
         TestEnv env;
-        auto* add = openScreen<frmAdd>(env, frmMain::Screen::Add,
-                                       {{"Zip", "1", "n", "s"}, {"Alpha", "1", "n", "s"}});
+        auto* add = openScreen<AddScreen>(env, MainWindow::Screen::Add,
+                                          {{"Zip", "1", "n", "s"}, {"Alpha", "1", "n", "s"}});
         QVERIFY(add && add->lstSelect->selectedItems().isEmpty() && !add->txtNewProg->isEnabled());
         QCOMPARE(rowsOf(add->lstSelect), (Rows{{"New Program"}, {"Alpha"}, {"Zip"}}));
         add->lstSelect->setCurrentRow(0);
@@ -42,25 +42,25 @@ private slots:
         QFETCH(QStringList, typed);
         const bool connected = !typed.at(0).startsWith("Prog");
         TestEnv env;
-        auto* add = openScreen<frmAdd>(env, frmMain::Screen::Add, {{"Alpha", "1", "n", "s"}});
+        auto* add = openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Alpha", "1", "n", "s"}});
         add->lstSelect->setCurrentRow(row);
         QTest::keyClicks(add->txtNewProg, typed.at(0));
         QTest::keyClicks(add->txtVersion, "1.0");
         QTest::keyClicks(add->txtName, "Me");
         QTest::keyClicks(add->txtSerial, typed.at(1));
         if (!connected)
-            modMain::CloseConnection();
+            Database::closeConnection();
         QTest::mouseClick(add->cmdOK, Qt::LeftButton);
 
         const PromptMessage shown = env.prompt.shown.value(0);
         QCOMPARE(shown.text,
-                 connected ? "Please fill in all fields!" : modMain::noConnectionMessage());
+                 connected ? "Please fill in all fields!" : Database::noConnectionMessage());
         QCOMPARE(shown.title, connected ? "Error!" : AppInfo::Title);
         QCOMPARE(shown.icon, PromptIcon::Critical);
         // Still the one seeded record under the one seeded program, and the screen as it was.
         QCOMPARE(queryRows(env.defaultDatabase(), "SELECT count(*) FROM serials, programs"),
                  Rows{{"1"}});
-        QCOMPARE(loaded<frmAdd>(), add);
+        QCOMPARE(loaded<AddScreen>(), add);
         QCOMPARE(add->txtName->text() + add->txtNewProg->text(), "Me" + typed.at(0));
     }
 
@@ -79,7 +79,8 @@ private slots:
         QFETCH(QStringList, typed);
         const QString value = typed.at(0);
         TestEnv env;
-        auto* add = openScreen<frmAdd>(env, frmMain::Screen::Add, {{"Listed", "1", "n", "s"}});
+        auto* add =
+            openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Listed", "1", "n", "s"}});
         add->lstSelect->setCurrentRow(row);
         // Typed into the name box even when a listed program is chosen: the hidden text is ignored.
         for (QLineEdit* box : {add->txtNewProg, add->txtVersion, add->txtName})
@@ -95,7 +96,8 @@ private slots:
         QCOMPARE(queryRows(db, "SELECT program FROM programs ORDER BY rowid"),
                  (row ? Rows{{"Listed"}} : Rows{{"Listed"}, {value}}));
         QCOMPARE(env.prompt.texts(), QStringList{"Serial Successfully Added!"});
-        QVERIFY(!Forms::loadedForm("frmAdd") && env.main->WebBrowse->isVisibleTo(env.main.get()));
+        QVERIFY(!WindowRegistry::loadedForm("frmAdd") &&
+                env.main->WebBrowse->isVisibleTo(env.main.get()));
     }
 
     void quickAddEndsTheProgram()
@@ -106,7 +108,7 @@ private slots:
             QVERIFY(env.start({"  QUICK-KEY-123  "}));
             env.main->show();
             QVERIFY(QTest::qWaitForWindowActive(env.main.get()));
-            frmAdd* add = loaded<frmAdd>();
+            AddScreen* add = loaded<AddScreen>();
             if (confirm) {
                 add->lstSelect->setCurrentRow(1);
                 QTest::keyClicks(add->txtVersion, "2");
@@ -117,7 +119,7 @@ private slots:
             }
             QCOMPARE(env.prompt.texts(),
                      confirm ? QStringList{"Serial Successfully Added!"} : QStringList());
-            QVERIFY(env.processEnds == 1 && !modMain::ConnectionExists());
+            QVERIFY(env.processEnds == 1 && !Database::connectionExists());
             QCOMPARE(queryRows(env.defaultDatabase(), "SELECT serial FROM serials WHERE id > 1"),
                      confirm ? Rows{{"QUICK-KEY-123"}} : Rows());
         }

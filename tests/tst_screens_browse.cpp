@@ -1,6 +1,6 @@
 // The browse screen driven through the main window against a real database file.
 
-#include "screens/frmBrowse.h"
+#include "screens/BrowseScreen.h"
 #include "tst_screens_kit.h"
 
 using namespace ScreensKit;
@@ -18,10 +18,10 @@ private slots:
 void ScreensBrowseTest::listingFollowsEveryKeystroke()
 {
     TestEnv env;
-    auto* browse = openScreen<frmBrowse>(env, frmMain::Screen::Browse,
-                                         {{"Edit", "1.0", "Ann", "E-1"},
-                                          {"Editor", "2.0", "Bo's", "E-2"},
-                                          {"Editor", "10.0", "Cy", "E-3"}});
+    auto* browse = openScreen<BrowseScreen>(env, MainWindow::Screen::Browse,
+                                            {{"Edit", "1.0", "Ann", "E-1"},
+                                             {"Editor", "2.0", "Bo's", "E-2"},
+                                             {"Editor", "10.0", "Cy", "E-3"}});
     QVERIFY(browse);
     // A record without values, as a database not written by Numira may hold.
     QVERIFY(execSql(env.defaultDatabase(), "INSERT INTO serials (program) VALUES ('Editor')"));
@@ -37,7 +37,7 @@ void ScreensBrowseTest::listingFollowsEveryKeystroke()
     QCOMPARE(rowsOf(browse->lstRecords), (Rows{{"1", "1.0", "Ann", "E-1"}}));
     QVERIFY(browse->cmdView->isEnabled());
     browse->cmdView->click(); // no row chosen: nothing happens
-    QVERIFY(!Forms::loadedForm("frmEdit"));
+    QVERIFY(!WindowRegistry::loadedForm("frmEdit"));
     QTest::keyClicks(browse->cmbProgram, "or");
     // Text order of versions, descending.
     QCOMPARE(rowsOf(browse->lstRecords),
@@ -53,7 +53,7 @@ void ScreensBrowseTest::listingFollowsEveryKeystroke()
     env.main->show();
     QVERIFY(QTest::qWaitForWindowActive(env.main.get()));
     QTest::keyClick(browse->cmbProgram, Qt::Key_Escape);
-    QVERIFY(!Forms::loadedForm("frmBrowse") && env.main->WebBrowse->isVisible());
+    QVERIFY(!WindowRegistry::loadedForm("frmBrowse") && env.main->WebBrowse->isVisible());
 }
 
 void ScreensBrowseTest::deleteProgram_data()
@@ -79,7 +79,8 @@ void ScreensBrowseTest::deleteProgram()
     QFETCH(QString, message);
     const bool yes = !message.isEmpty();
     TestEnv env;
-    auto* browse = openScreen<frmBrowse>(env, frmMain::Screen::Browse, {{"Used", "1", "n", "s"}});
+    auto* browse =
+        openScreen<BrowseScreen>(env, MainWindow::Screen::Browse, {{"Used", "1", "n", "s"}});
     QVERIFY(execSql(env.defaultDatabase(), "INSERT INTO programs VALUES ('Twice'), ('Twice')"));
     QTest::keyClicks(browse->cmbProgram, typed);
     env.prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
@@ -94,7 +95,7 @@ void ScreensBrowseTest::deleteProgram()
     QCOMPARE(queryRows(env.defaultDatabase(),
                        "SELECT group_concat(rowid || program, ' ') FROM programs"),
              Rows{{programsLeft}});
-    QCOMPARE(Forms::loadedForm("frmBrowse") == nullptr, deleted);
+    QCOMPARE(WindowRegistry::loadedForm("frmBrowse") == nullptr, deleted);
     QCOMPARE(env.main->WebBrowse->isVisibleTo(env.main.get()), deleted);
 }
 

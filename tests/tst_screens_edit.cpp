@@ -1,8 +1,8 @@
 // The edit screen and its hand-over with the browse and search screens.
 
-#include "screens/frmBrowse.h"
-#include "screens/frmEdit.h"
-#include "screens/frmSearch.h"
+#include "screens/BrowseScreen.h"
+#include "screens/EditScreen.h"
+#include "screens/SearchScreen.h"
 #include "tst_screens_kit.h"
 
 using namespace ScreensKit;
@@ -15,9 +15,9 @@ QTreeView* lookCloser(TestEnv& env, bool fromBrowse, const QString& serial = "KE
 {
     seed(env.makeDatabase(), {{"Alpha", "1", "Ann", serial}, {"Alpha", "2", "Bob", "KEY-2"}});
     env.start();
-    env.main->hostFromButton(fromBrowse ? frmMain::Screen::Browse : frmMain::Screen::Search);
-    auto* browse = loaded<frmBrowse>();
-    auto* search = loaded<frmSearch>();
+    env.main->hostFromButton(fromBrowse ? MainWindow::Screen::Browse : MainWindow::Screen::Search);
+    auto* browse = loaded<BrowseScreen>();
+    auto* search = loaded<SearchScreen>();
     if (fromBrowse) {
         QTest::keyClicks(browse->cmbProgram, "Alpha");
     } else {
@@ -62,7 +62,7 @@ private slots:
         const bool gone = tag.size() > 2;
         TestEnv env;
         QTreeView* list = lookCloser(env, tag.at(0) == "browse");
-        auto* edit = loaded<frmEdit>();
+        auto* edit = loaded<EditScreen>();
         QVERIFY(edit);
         QCOMPARE(edit->txtName->text() + edit->txtSerial->toPlainText(),
                  QStringLiteral("AnnKEY-1"));
@@ -91,7 +91,7 @@ private slots:
             QVERIFY(
                 env.prompt.shown.at(1).text.startsWith("The selected record no longer exists!") &&
                 env.prompt.shown.at(1).icon == PromptIcon::Critical);
-        QVERIFY(!Forms::loadedForm("frmEdit") && list->isVisibleTo(env.main.get()));
+        QVERIFY(!WindowRegistry::loadedForm("frmEdit") && list->isVisibleTo(env.main.get()));
         QCOMPARE(rowsOf(list), listAfter);
         // The database agrees, whatever the list shows; a save also renews the date.
         QCOMPARE(queryRows(env.defaultDatabase(),
@@ -108,14 +108,14 @@ private slots:
         // Line breaks, a non-breaking space and 100 KB survive a save unchanged.
         const QString serial = "first line\n\u00a0indented\n" + QString(100 * 1024, 'K');
         lookCloser(env, true, serial);
-        auto* edit = loaded<frmEdit>();
+        auto* edit = loaded<EditScreen>();
         const QString sql = "SELECT version, serial FROM serials WHERE id = 1";
         edit->txtVersion->clear();
         edit->cmdSave->click(); // refused without a question
         QTest::keyClicks(edit->txtVersion, "   ");
         edit->cmdSave->click();   // answered No
         edit->cmdDelete->click(); // answered No
-        QVERIFY(env.prompt.shown.size() == 2 && loaded<frmEdit>() == edit);
+        QVERIFY(env.prompt.shown.size() == 2 && loaded<EditScreen>() == edit);
         QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"1", serial}}));
         env.prompt.answer(PromptAnswer::Yes);
         edit->cmdSave->click();

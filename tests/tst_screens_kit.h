@@ -2,11 +2,12 @@
 
 // Helpers shared by the record screen tests: typing, list rows, a filled database.
 
-#include "app/Forms.h"
-#include "app/ProgramState.h"
-#include "app/frmMain.h"
-#include "store/modMain.h"
+#include "app/MainWindow.h"
+#include "app/WindowRegistry.h"
+#include "screens/RecordHandOver.h"
+#include "store/Database.h"
 #include "support/TestEnv.h"
+#include "ui/SkinColor.h"
 #include "web/WebView.h"
 
 #include <QtTest>
@@ -51,7 +52,11 @@ inline void selectRow(QAbstractItemView* view, int row)
 
 template <class Form> Form* loaded()
 {
-    return static_cast<Form*>(Forms::loadedForm(QLatin1String(Form::staticMetaObject.className())));
+    for (QWidget* window : WindowRegistry::loaded()) {
+        if (auto* form = qobject_cast<Form*>(window))
+            return form;
+    }
+    return nullptr;
 }
 
 // Records as program, version, name, serial, and one programs row per distinct program.
@@ -67,7 +72,7 @@ inline void seed(const QString& dbPath, const Rows& records)
 
 // A database holding the records, the program started, and the screen hosted by its button.
 template <class Form>
-Form* openScreen(TestEnv& env, frmMain::Screen screen, const Rows& records = {})
+Form* openScreen(TestEnv& env, MainWindow::Screen screen, const Rows& records = {})
 {
     seed(env.makeDatabase(), records);
     if (!env.start())

@@ -1,6 +1,6 @@
 // The search screen driven through the main window against a real database file.
 
-#include "screens/frmSearch.h"
+#include "screens/SearchScreen.h"
 #include "tst_screens_kit.h"
 
 using namespace ScreensKit;
@@ -18,9 +18,9 @@ private slots:
 void ScreensSearchTest::searchEmptiesKeywordAndKeepsChoice()
 {
     TestEnv env;
-    auto* search =
-        openScreen<frmSearch>(env, frmMain::Screen::Search,
-                              {{"Zeta", "2000 SP1", "Al", "K"}, {"Alpha", "1999", "Al", "2000"}});
+    auto* search = openScreen<SearchScreen>(
+        env, MainWindow::Screen::Search,
+        {{"Zeta", "2000 SP1", "Al", "K"}, {"Alpha", "1999", "Al", "2000"}});
     QCOMPARE(search->cmbSearchBy->currentText(), QStringLiteral("All"));
     QVERIFY(!search->cmdView->isEnabled());
     search->cmbSearchBy->setCurrentText("Version");
@@ -32,23 +32,25 @@ void ScreensSearchTest::searchEmptiesKeywordAndKeepsChoice()
     search->cmdSearch->click(); // an empty keyword starts nothing
     QCOMPARE(rowsOf(search->lstSearchResults).size(), 1);
     search->cmdCancel->click();
-    QVERIFY(!Forms::loadedForm("frmSearch") && env.main->WebBrowse->isVisibleTo(env.main.get()));
+    QVERIFY(!WindowRegistry::loadedForm("frmSearch") &&
+            env.main->WebBrowse->isVisibleTo(env.main.get()));
 }
 
 void ScreensSearchTest::noMatchAndRefusalKeepTheScreenUsable()
 {
     TestEnv env;
-    auto* search = openScreen<frmSearch>(env, frmMain::Screen::Search, {{"Alpha", "1", "Al", "K"}});
+    auto* search =
+        openScreen<SearchScreen>(env, MainWindow::Screen::Search, {{"Alpha", "1", "Al", "K"}});
     QTest::keyClicks(search->txtKeywords, "nothing");
     search->cmdSearch->click();
     QCOMPARE(rowsOf(search->lstSearchResults), (Rows{{"No", "Results", "Found!"}}));
     QVERIFY(!search->cmdView->isEnabled());
 
     // A refused search keeps the keyword for another try.
-    modMain::CloseConnection();
+    Database::closeConnection();
     QTest::keyClicks(search->txtKeywords, "KEY");
     search->cmdSearch->click();
-    QCOMPARE(env.prompt.texts(), QStringList{modMain::noConnectionMessage()});
+    QCOMPARE(env.prompt.texts(), QStringList{Database::noConnectionMessage()});
     QCOMPARE(search->txtKeywords->text(), QStringLiteral("KEY"));
     QVERIFY(rowsOf(search->lstSearchResults).isEmpty());
 }
@@ -61,14 +63,14 @@ void ScreensSearchTest::resultsHoldAnyNumberOfRows()
                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 33000) "
                 "INSERT INTO serials (program, version) SELECT 'P', printf('%05d', i) FROM n"));
     QVERIFY(env.start());
-    env.main->hostFromButton(frmMain::Screen::Search);
-    auto* search = loaded<frmSearch>();
-    QVERIFY(search->SearchProcess("P", "Program"));
+    env.main->hostFromButton(MainWindow::Screen::Search);
+    auto* search = loaded<SearchScreen>();
+    QVERIFY(search->runSearch("P", "Program"));
     QCOMPARE(search->lstSearchResults->model()->rowCount(), 33000); // beyond a 16-bit count
     selectRow(search->lstSearchResults, 32999);
     search->cmdView->click();
-    QCOMPARE(programState().SelectedID, QStringLiteral("33000"));
-    QVERIFY(Forms::loadedForm("frmEdit"));
+    QCOMPARE(recordHandOver().selectedId, QStringLiteral("33000"));
+    QVERIFY(WindowRegistry::loadedForm("frmEdit"));
 }
 
 QTEST_MAIN(ScreensSearchTest)

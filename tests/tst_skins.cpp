@@ -1,7 +1,7 @@
 // Reading skin files and turning their colour texts into colour values.
 
-#include "skins/SkinColor.h"
 #include "skins/SkinFile.h"
+#include "ui/SkinColor.h"
 
 #include <QtTest>
 
@@ -18,9 +18,8 @@ QByteArray tenValues(const QList<QByteArray>& lineEnds = {"\r\n"})
 
 QStringList valuesOf(const SkinValues& v)
 {
-    return {v.SkinListBack,    v.SkinListFore,      v.SkinLabelFore,     v.SkinFormBack,
-            v.SkinMainPicture, v.SkinAddPicture,    v.SkinBrowsePicture, v.SkinSearchPicture,
-            v.SkinHomePicture, v.SkinBrowserPicture};
+    return {v.listBack,   v.listFore,      v.labelFore,     v.formBack,    v.mainPicture,
+            v.addPicture, v.browsePicture, v.searchPicture, v.homePicture, v.browserPicture};
 }
 
 QStringList plainValues(int index = -1, const QString& value = QString())
@@ -81,11 +80,11 @@ void SkinsTest::onlyTenValueLinesEachLosingItsLastCharacterMakeASkin()
     QFETCH(QByteArray, content);
     QFETCH(QStringList, expected);
     SkinValues values;
-    values.SkinLabelFore = QStringLiteral("#123456");
-    QCOMPARE(ParseSkinText(content, &values) == SkinParseResult::Valid, !expected.isEmpty());
+    values.labelFore = QStringLiteral("#123456");
+    QCOMPARE(parseSkinText(content, &values) == SkinParseResult::Valid, !expected.isEmpty());
     // A rejected skin leaves the values in use alone.
     if (expected.isEmpty())
-        QCOMPARE(values.SkinLabelFore, QStringLiteral("#123456"));
+        QCOMPARE(values.labelFore, QStringLiteral("#123456"));
     else
         QCOMPARE(valuesOf(values), expected);
 }
@@ -111,7 +110,7 @@ void SkinsTest::hexToColorGivesBlueGreenRed()
 {
     QFETCH(QString, text);
     QFETCH(double, expected);
-    QCOMPARE(SkinColor::HexToColor(text), expected);
+    QCOMPARE(SkinColor::hexToColor(text), expected);
 }
 
 QTEST_GUILESS_MAIN(SkinsTest)

@@ -1,13 +1,14 @@
 // Skins on windows: the start-up skin step of the main window, screens that colour themselves,
 // and the choice of a skin for the next start.
 
-#include "app/Look.h"
-#include "app/PictureButton.h"
-#include "app/ProgramState.h"
-#include "app/SettingsStore.h"
-#include "app/frmMain.h"
-#include "screens/frmAdd.h"
+#include "app/MainWindow.h"
+#include "screens/AddScreen.h"
+#include "screens/RecordHandOver.h"
+#include "store/SettingsStore.h"
 #include "support/TestEnv.h"
+#include "ui/Look.h"
+#include "ui/PictureButton.h"
+#include "ui/SkinColor.h"
 
 #include <QFile>
 #include <QLabel>
@@ -33,7 +34,7 @@ QString prepare(TestEnv& env, const QString& skin, const QByteArray& content = Q
 }
 
 // The main window's label colour, and its pictures as the files in the given folder.
-void verifyMainWindow(const frmMain& main, const QString& folder, const QColor& labelColour)
+void verifyMainWindow(const MainWindow& main, const QString& folder, const QColor& labelColour)
 {
     const auto argb = [](const QImage& image) {
         return image.convertToFormat(QImage::Format_ARGB32);
@@ -90,7 +91,7 @@ void SkinWindowsTest::badSkinPartsKeepTheDesignedLook()
     const QString skinFile = prepare(env, file, content);
     QVERIFY(env.start());
 
-    QCOMPARE(programState().SkinLoaded, loaded);
+    QCOMPARE(SkinColor::colorsInUse().has_value(), loaded);
     verifyMainWindow(*env.main, env.programFolder() + "/art/", Look::Orange);
     // The choice stays: a bad file's message comes again at the next start.
     QCOMPARE(SettingsStore::read(SettingsStore::SkinInUse), skinFile);
@@ -101,8 +102,8 @@ void SkinWindowsTest::badSkinPartsKeepTheDesignedLook()
     }
     // The colours were read for the screens; an empty one leaves the designed colour.
     QVERIFY(env.prompt.shown.isEmpty());
-    env.main->hostFromButton(frmMain::Screen::Add); // the add screen colours itself as it loads
-    frmAdd* add = env.main->findChild<frmAdd*>(QStringLiteral("frmAdd"));
+    env.main->hostFromButton(MainWindow::Screen::Add); // the add screen colours itself as it loads
+    AddScreen* add = env.main->findChild<AddScreen*>(QStringLiteral("frmAdd"));
     QCOMPARE(Look::backColor(add->txtName), QColor(0xea, 0xf5, 0xfc));
     QCOMPARE(Look::foreColor(add->Label1), Look::Orange);
 }
@@ -122,7 +123,7 @@ void SkinWindowsTest::startupSkinsMainWindowAndScreens()
     TestEnv env;
     prepare(env, QStringLiteral("skins/") + skin + QStringLiteral(".ini"));
     QVERIFY(env.start());
-    QVERIFY(env.prompt.shown.isEmpty() && programState().SkinLoaded);
+    QVERIFY(env.prompt.shown.isEmpty() && SkinColor::colorsInUse().has_value());
 
     // The main window takes the label colour and the six pictures, and nothing else.
     verifyMainWindow(*env.main, env.programFolder() + "/skins/" + skin + "/", colours.at(2));
@@ -130,8 +131,8 @@ void SkinWindowsTest::startupSkinsMainWindowAndScreens()
             !env.main->fraMain->testAttribute(Qt::WA_SetPalette));
 
     // A record screen takes the colours.
-    env.main->hostFromButton(frmMain::Screen::Add); // the add screen colours itself as it loads
-    frmAdd* add = env.main->findChild<frmAdd*>(QStringLiteral("frmAdd"));
+    env.main->hostFromButton(MainWindow::Screen::Add); // the add screen colours itself as it loads
+    AddScreen* add = env.main->findChild<AddScreen*>(QStringLiteral("frmAdd"));
     for (QWidget* editor : QWidgetList{add->lstSelect, add->txtNewProg, add->txtVersion,
                                        add->txtName, add->txtSerial}) {
         QCOMPARE(editor->palette().color(QPalette::Base), QColor(colours.at(0)));
@@ -144,8 +145,8 @@ void SkinWindowsTest::startupSkinsMainWindowAndScreens()
     QVERIFY(add->autoFillBackground());
 
     // The buttons look as they do on the same screen without a skin.
-    programState().SkinLoaded = false;
-    const frmAdd designed(env.main->prompt());
+    SkinColor::setColorsInUse(std::nullopt);
+    const AddScreen designed(env.main->prompt(), *env.main);
     for (auto role : {QPalette::Button, QPalette::ButtonText})
         QCOMPARE(add->cmdOK->palette().color(role), designed.cmdOK->palette().color(role));
 }
@@ -157,13 +158,13 @@ void SkinWindowsTest::chosenSkinWaitsForTheNextStart()
     QVERIFY(env.start());
     env.prompt.clear();
 
-    env.main->OpenSkin(); // cancelled
+    env.main->chooseSkin(); // cancelled
     QVERIFY(env.prompt.shown.isEmpty());
     QCOMPARE(SettingsStore::read(SettingsStore::SkinInUse), before);
 
     const QString chosen = env.programFolder() + QStringLiteral("/skins/ember.ini");
     env.prompt.chooseFile(chosen);
-    env.main->OpenSkin();
+    env.main->chooseSkin();
     QCOMPARE(env.prompt.dialogs.size(), 2);
     const auto dialog = env.prompt.dialogs.last();
     QCOMPARE((QStringList{dialog.kind, dialog.title, dialog.filter, dialog.folderOrProposal}),
@@ -172,7 +173,7 @@ void SkinWindowsTest::chosenSkinWaitsForTheNextStart()
     QCOMPARE(SettingsStore::read(SettingsStore::SkinInUse), chosen);
     QCOMPARE(env.prompt.texts(), QStringList{"Skin will be loaded next time you run Numira!"});
     QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
-    QVERIFY(!programState().SkinLoaded);
+    QVERIFY(!SkinColor::colorsInUse().has_value());
 }
 
 QTEST_MAIN(SkinWindowsTest)

@@ -1,11 +1,12 @@
 // Start-up and shut-down of the whole program: settings, database choice, single instance.
 
-#include "app/ProgramState.h"
-#include "app/SettingsStore.h"
-#include "app/frmMain.h"
-#include "store/modMain.h"
+#include "app/MainWindow.h"
+#include "screens/RecordHandOver.h"
+#include "store/Database.h"
+#include "store/SettingsStore.h"
 #include "support/RecordingWebView.h"
 #include "support/TestEnv.h"
+#include "ui/SkinColor.h"
 
 #include <QFile>
 #include <QProcess>
@@ -36,15 +37,16 @@ void StartupTest::firstStartWritesSettingsAndOpensShippedDatabase()
     QCOMPARE(SettingsStore::read(SettingsStore::DefPath), env.programFolder());
     QSettings settings(QStringLiteral("Numira"), QStringLiteral("Numira"));
     QVERIFY(!settings.contains(QStringLiteral("Info/SkinInUse")));
-    QVERIFY(modMain::ConnectionExists());
-    QCOMPARE(modMain::ConnString(),
-             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + env.defaultDatabase());
+    QVERIFY(Database::connectionExists());
+    QCOMPARE(Database::connectionString(),
+             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
+                 env.defaultDatabase());
     QVERIFY(env.prompt.shown.isEmpty());
     QVERIFY(env.prompt.dialogs.isEmpty());
-    QVERIFY(!programState().QuickAddMode);
+    QVERIFY(env.main->quickAddText().isEmpty());
 
     env.main->unload();
-    QVERIFY(!modMain::ConnectionExists());
+    QVERIFY(!Database::connectionExists());
     QCOMPARE(env.processEnds, 1);
 }
 
@@ -60,7 +62,7 @@ void StartupTest::missingDatabaseCancelledTwiceStillEndsCleanly()
     QCOMPARE(env.prompt.texts(),
              QStringList{QStringLiteral("Error Opening Database!  Please select your database!")});
     QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
-    QVERIFY(!modMain::ConnectionExists());
+    QVERIFY(!Database::connectionExists());
     QVERIFY(!QFile::exists(env.defaultDatabase()));
 
     env.main->unload();
@@ -106,12 +108,12 @@ void StartupTest::chosenDatabaseIsCheckedByTableNames()
     }
 
     env.prompt.chooseFile(chosen);
-    env.main->OpenDB();
+    env.main->openDatabase();
 
     const QString expected = accepted ? chosen : env.defaultDatabase();
     QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), expected);
-    QCOMPARE(modMain::DBPath(), expected);
-    QVERIFY(modMain::ConnectionExists());
+    QCOMPARE(Database::databasePath(), expected);
+    QVERIFY(Database::connectionExists());
     QCOMPARE(env.main->WebBrowse->isVisibleTo(env.main.get()), true);
     if (accepted) {
         QVERIFY(env.prompt.shown.isEmpty());
@@ -128,11 +130,11 @@ void StartupTest::openingNeverCreatesAFile()
     TestEnv env;
     const QString missing = env.path(QStringLiteral("nowhere.mdb"));
     QString error;
-    QVERIFY(!modMain::OpenConnection(modMain::connectionStringFor(missing), &error));
+    QVERIFY(!Database::openConnection(Database::connectionStringFor(missing), &error));
     QVERIFY(!error.isEmpty());
-    QVERIFY(!modMain::ConnectionExists());
+    QVERIFY(!Database::connectionExists());
     QVERIFY(!QFile::exists(missing));
-    QVERIFY(!modMain::CheckSchema(missing));
+    QVERIFY(!Database::checkSchema(missing));
     QVERIFY(!QFile::exists(missing));
 
     // A truncated database is refused too.
@@ -141,8 +143,8 @@ void StartupTest::openingNeverCreatesAFile()
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.resize(50));
     file.close();
-    QVERIFY(!modMain::OpenConnection(modMain::connectionStringFor(good)));
-    QVERIFY(!modMain::CheckSchema(good));
+    QVERIFY(!Database::openConnection(Database::connectionStringFor(good)));
+    QVERIFY(!Database::checkSchema(good));
 
     // SQLite would take an empty or one-byte file for a new database and write to it.
     for (const QByteArray& content : {QByteArray(), QByteArray("x")}) {
@@ -151,7 +153,7 @@ void StartupTest::openingNeverCreatesAFile()
         QVERIFY(small.open(QIODevice::WriteOnly | QIODevice::Truncate));
         small.write(content);
         small.close();
-        QVERIFY(!modMain::OpenConnection(modMain::connectionStringFor(tiny)));
+        QVERIFY(!Database::openConnection(Database::connectionStringFor(tiny)));
         QCOMPARE(QFileInfo(tiny).size(), qint64(content.size()));
     }
 }
@@ -164,12 +166,12 @@ void StartupTest::startPageFollowsTheProbe()
         env.probeStatus = status;
         QVERIFY(env.start());
         QCOMPARE(env.probedAddresses, QStringList{QStringLiteral("192.0.2.1")});
-        const QUrl expected = status == 0
-                                  ? QUrl(QStringLiteral("http://community.numira.example/inprogram/"))
-                                  : QUrl::fromLocalFile(env.programFolder()
-                                                        + QStringLiteral("/NotConnected.htm"));
+        const QUrl expected =
+            status == 0
+                ? QUrl(QStringLiteral("http://community.numira.example/inprogram/"))
+                : QUrl::fromLocalFile(env.programFolder() + QStringLiteral("/NotConnected.htm"));
         QCOMPARE(env.web()->navigations, QList<QUrl>{expected});
-        QCOMPARE(programState().HomeUrl, QStringLiteral("http://community.numira.example/inprogram/"));
+        QCOMPARE(env.main->homeUrl(), QStringLiteral("http://community.numira.example/inprogram/"));
     }
 }
 
@@ -205,7 +207,7 @@ void StartupTest::secondInstanceIsRefusedWithoutTouchingAnything()
     const QByteArray settingsBefore = before.readAll();
     before.close();
 
-    env.main = std::make_unique<frmMain>([&] {
+    env.main = std::make_unique<MainWindow>([&] {
         MainDeps deps = env.deps();
         deps.lockPath = lock;
         return deps;
@@ -220,7 +222,7 @@ void StartupTest::secondInstanceIsRefusedWithoutTouchingAnything()
     QVERIFY(env.probedAddresses.isEmpty());
     QVERIFY(!env.main->isVisible());
     QCOMPARE(env.processEnds, 1);
-    QVERIFY(modMain::DBPath().isEmpty());
+    QVERIFY(Database::databasePath().isEmpty());
 
     QFile after(settingsFile);
     QVERIFY(after.open(QIODevice::ReadOnly));

@@ -1,20 +1,20 @@
 // The record operations over the shared connection, against a real database file.
 
-#include "store/SerialStore.h"
-#include "store/modMain.h"
+#include "store/Database.h"
+#include "store/RecordStore.h"
 #include "support/TestEnv.h"
 
 #include <QSqlQuery>
 #include <QtTest>
 
-using namespace SerialStore;
+using namespace RecordStore;
 
 namespace {
 
 // An empty database open on the shared connection; returns its path.
 QString openEmpty(TestEnv& env)
 {
-    modMain::OpenConnection(modMain::connectionStringFor(env.makeDatabase()));
+    Database::openConnection(Database::connectionStringFor(env.makeDatabase()));
     return env.defaultDatabase();
 }
 

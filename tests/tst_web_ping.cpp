@@ -1,8 +1,8 @@
 // The start-up's echo probe: address conversion, a real echo over loopback, and the waiting,
 // matching and time-out rules over a stand-in socket. Nothing leaves 127.0.0.0/8.
 
+#include "web/EchoProbe.h"
 #include "web/StartPage.h"
-#include "web/modPing.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -13,7 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-using namespace modPing;
+using namespace EchoProbe;
 
 namespace {
 
@@ -116,7 +116,7 @@ void PingTest::dottedTextBecomesAddressBytes()
 {
     QFETCH(QString, text);
     QFETCH(quint32, value);
-    QCOMPARE(DottedToAddress(text), value);
+    QCOMPARE(dottedToAddress(text), value);
 }
 
 void PingTest::probeRefusesBadTargetsAndEchoesOverLoopback()
@@ -124,17 +124,17 @@ void PingTest::probeRefusesBadTargetsAndEchoesOverLoopback()
     // 0.0.0.0 would be answered by this host itself and pass for the server.
     for (const char* target : {"1.2.3", "0.0.0.0"}) {
         EchoReply refused{};
-        EchoProbe(QString::fromLatin1(target), refused);
+        sendEcho(QString::fromLatin1(target), refused);
         QCOMPARE(refused.Status, quint32(IP_BAD_DESTINATION));
         QCOMPARE(refused.DataSize, quint16(0));
     }
 
     EchoReply reply{};
-    EchoProbe(QStringLiteral("127.0.0.1"), reply);
+    sendEcho(QStringLiteral("127.0.0.1"), reply);
     if (reply.Status == IP_GENERAL_FAILURE)
         QSKIP("this system lets the test open neither an ICMP datagram nor a raw socket");
     QCOMPARE(reply.Status, quint32(IP_SUCCESS));
-    QCOMPARE(reply.Address, DottedToAddress(QStringLiteral("127.0.0.1")));
+    QCOMPARE(reply.Address, dottedToAddress(QStringLiteral("127.0.0.1")));
     QCOMPARE(QByteArray(reply.Data, reply.DataSize), QByteArray("Echo This"));
     QCOMPARE(reply.DataPointer, quint32(28));
     QVERIFY(reply.RoundTripTime < quint32(EchoTimeoutMs));
@@ -172,7 +172,7 @@ void PingTest::standInExchangeFollowsTheAnswer()
 
     QCOMPARE(reply.Status, status);
     const bool timedOut = status == IP_REQ_TIMED_OUT;
-    QCOMPARE(reply.Address, timedOut ? 0u : DottedToAddress(QStringLiteral("127.0.0.9")));
+    QCOMPARE(reply.Address, timedOut ? 0u : dottedToAddress(QStringLiteral("127.0.0.9")));
     // A time-out waits the whole time, and not much more.
     QVERIFY2(timedOut ? took >= EchoTimeoutMs - 5 && took < EchoTimeoutMs + 150
                       : took < EchoTimeoutMs,

@@ -1,16 +1,16 @@
 // The start page, the Home and Browser commands, the shipped pages and the registry file.
 
-#include "app/Forms.h"
-#include "app/PictureButton.h"
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
+#include "app/WindowRegistry.h"
 #include "support/RecordingWebView.h"
 #include "support/TestEnv.h"
+#include "ui/PictureButton.h"
 #include "web/QuickAddRegistration.h"
-#include "web/modRegEdit.h"
+#include "web/RegistryFile.h"
 
 #include <QtTest>
 
-using namespace modRegEdit;
+using namespace RegistryFile;
 
 class StartPageTest : public QObject
 {
@@ -34,10 +34,10 @@ void StartPageTest::homeAndBrowserCommands()
     // Browser keeps the page that was open; Home asks for the community page even though the
     // probe failed, and probes nothing. Either way the record screen goes.
     for (PictureButton* button : {env.main->picBrowser, env.main->picHome}) {
-        env.main->hostFromMenu(frmMain::Screen::Add);
+        env.main->hostFromMenu(MainWindow::Screen::Add);
         QVERIFY(!env.main->WebBrowse->isVisibleTo(env.main.get()));
         QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(!Forms::loadedForm(QStringLiteral("frmAdd")) &&
+        QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmAdd")) &&
                 env.main->WebBrowse->isVisibleTo(env.main.get()));
     }
     QCOMPARE(env.web()->navigations,
@@ -63,9 +63,9 @@ void StartPageTest::registryMatchesNamesAnyCaseAndRefusesUnsafeChanges()
     setStoreFile(file);
     const QString parent = QStringLiteral("Software\\Numira Test");
     const QString key = parent + QStringLiteral("\\Sub");
-    QVERIFY(WriteBinaryValue(Hive::CurrentUser, key, "Bits", QByteArray("\x00\xff", 2)));
+    QVERIFY(writeBinaryValue(Hive::CurrentUser, key, "Bits", QByteArray("\x00\xff", 2)));
     // Names match without regard to case; the first spelling stays, the new type replaces.
-    QVERIFY(WriteStringValue(Hive::CurrentUser, key.toUpper(), "BITS", "now text"));
+    QVERIFY(writeStringValue(Hive::CurrentUser, key.toUpper(), "BITS", "now text"));
     QCOMPARE(valueNames(Hive::CurrentUser, key), QStringList{"Bits"});
     const auto bits = readValue(Hive::CurrentUser, key, QStringLiteral("bits"));
     QVERIFY(bits && bits->type == ValueType::String);
@@ -73,9 +73,9 @@ void StartPageTest::registryMatchesNamesAnyCaseAndRefusesUnsafeChanges()
 
     // A key with subkeys stays; a missing key is no success; a quick add never made is.
     QString error;
-    QVERIFY(!DeleteRegKey(Hive::CurrentUser, parent, &error) && !error.isEmpty() &&
+    QVERIFY(!deleteKey(Hive::CurrentUser, parent, &error) && !error.isEmpty() &&
             keyExists(Hive::CurrentUser, key));
-    QVERIFY(!DeleteRegKey(Hive::CurrentUser, QStringLiteral("Software\\Nowhere")));
+    QVERIFY(!deleteKey(Hive::CurrentUser, QStringLiteral("Software\\Nowhere")));
     QVERIFY(QuickAddRegistration::removeQuickAdd());
 
     // A damaged file is never replaced by a write that could not read it.

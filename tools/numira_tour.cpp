@@ -7,13 +7,13 @@
 //   numira_tour OUTPUT_FOLDER [PREFIX]
 //   numira_tour --grab FILE      (only saves the whole screen, e.g. with the real program on it)
 
-#include "app/Forms.h"
-#include "app/Prompt.h"
-#include "app/frmMain.h"
-#include "app/frmPopup.h"
-#include "app/SettingsStore.h"
-#include "about/frmAbout.h"
+#include "about/AboutWindow.h"
+#include "app/MainWindow.h"
+#include "app/PopupMenus.h"
+#include "app/WindowRegistry.h"
 #include "store/SchemaFile.h"
+#include "store/SettingsStore.h"
+#include "ui/Prompt.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -77,7 +77,8 @@ bool makeSampleDatabase(const QString& path, const QString& schema)
         return false;
     }
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tour"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tour"));
         db.setDatabaseName(path);
         db.open();
         QSqlQuery query(db);
@@ -94,8 +95,9 @@ bool makeSampleDatabase(const QString& path, const QString& schema)
             query.exec();
         }
         for (const QStringList& record : records) {
-            query.prepare(QStringLiteral("INSERT INTO serials (program, version, name, serial, date) "
-                                         "VALUES (?, ?, ?, ?, datetime('now'))"));
+            query.prepare(
+                QStringLiteral("INSERT INTO serials (program, version, name, serial, date) "
+                               "VALUES (?, ?, ?, ?, datetime('now'))"));
             for (const QString& value : record)
                 query.addBindValue(value);
             query.exec();
@@ -106,8 +108,7 @@ bool makeSampleDatabase(const QString& path, const QString& schema)
     return true;
 }
 
-template<class T>
-T* child(QWidget* form, const char* name)
+template <class T> T* child(QWidget* form, const char* name)
 {
     return form ? form->findChild<T*>(QLatin1String(name)) : nullptr;
 }
@@ -140,9 +141,12 @@ int main(int argc, char* argv[])
     const QString out = args.at(1);
     const QString prefix = args.size() > 2 ? args.at(2) : QString();
     QDir().mkpath(out);
-    auto file = [&](const QString& name) { return out + QLatin1Char('/') + prefix + name + QStringLiteral(".png"); };
+    auto file = [&](const QString& name) {
+        return out + QLatin1Char('/') + prefix + name + QStringLiteral(".png");
+    };
 
-    const QString programFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin");
+    const QString programFolder =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../bin");
     const QString database = QDir::tempPath() + QStringLiteral("/numira-tour.mdb");
     if (!makeSampleDatabase(database, QStringLiteral(NUMIRA_SCHEMA_FILE)))
         return 1;
@@ -154,18 +158,18 @@ int main(int argc, char* argv[])
     deps.programFolder = QDir(programFolder).canonicalPath();
     deps.endProcess = [] {};
     deps.lockPath = QDir::tempPath() + QStringLiteral("/numira-tour.lock");
-    frmMain main(deps);
+    MainWindow main(deps);
     if (!main.startUp())
         return 1;
     main.showCentered();
     wait(2500); // the start page loads
     shoot(&main, file(QStringLiteral("main")));
 
-    main.hostFromButton(frmMain::Screen::Add);
+    main.hostFromButton(MainWindow::Screen::Add);
     shoot(&main, file(QStringLiteral("add")));
 
-    main.hostFromButton(frmMain::Screen::Browse);
-    QWidget* browse = Forms::loadedForm(QStringLiteral("frmBrowse"));
+    main.hostFromButton(MainWindow::Screen::Browse);
+    QWidget* browse = WindowRegistry::loadedForm(QStringLiteral("frmBrowse"));
     if (auto* program = child<QComboBox>(browse, "cmbProgram")) {
         program->setFocus();
         QTest::keyClicks(program, QStringLiteral("PhotoForge"));
@@ -179,8 +183,8 @@ int main(int argc, char* argv[])
         shoot(&main, file(QStringLiteral("edit")));
     }
 
-    main.hostFromButton(frmMain::Screen::Search);
-    QWidget* search = Forms::loadedForm(QStringLiteral("frmSearch"));
+    main.hostFromButton(MainWindow::Screen::Search);
+    QWidget* search = WindowRegistry::loadedForm(QStringLiteral("frmSearch"));
     if (auto* keywords = child<QWidget>(search, "txtKeywords"))
         QTest::keyClicks(keywords, QStringLiteral("a"));
     click(search, "cmdSearch");
@@ -188,16 +192,17 @@ int main(int argc, char* argv[])
 
     main.backToBrowser();
     main.showAbout();
-    if (QWidget* about = Forms::loadedForm(QStringLiteral("frmAbout"))) {
+    if (QWidget* about = WindowRegistry::loadedForm(QStringLiteral("frmAbout"))) {
         about->move(main.geometry().topLeft() + QPoint(40, 20));
         wait(300);
         shoot(about, file(QStringLiteral("about")));
-        Forms::unload(about);
+        WindowRegistry::unload(about);
     }
 
     QTest::mouseClick(&main, Qt::RightButton, {}, QPoint(200, 10));
     wait(300);
-    if (auto* popup = qobject_cast<frmPopup*>(Forms::loadedForm(QStringLiteral("frmPopup")))) {
+    if (auto* popup =
+            qobject_cast<PopupMenus*>(WindowRegistry::loadedForm(QStringLiteral("frmPopup")))) {
         const QRect menuArea = popup->popupsub->geometry().united(main.frameGeometry());
         QPixmap picture = main.screen()->grabWindow(0, menuArea.x(), menuArea.y(), menuArea.width(),
                                                     menuArea.height());

@@ -1,12 +1,12 @@
 #include "web/QuickAddRegistration.h"
 
-#include "web/modRegEdit.h"
+#include "web/RegistryFile.h"
 
 namespace QuickAddRegistration {
 
 namespace {
 
-using modRegEdit::Hive;
+using RegistryFile::Hive;
 
 void keepFirstError(bool ok, const QString& failure, bool* allOk, QString* error)
 {
@@ -33,10 +33,10 @@ bool registerQuickAdd(const QString& programFolder, QString* error)
     for (const auto& [key, context] : entries) {
         QString failure;
         keepFirstError(
-            modRegEdit::WriteStringValue(Hive::CurrentUser, key, QString(), page, &failure),
+            RegistryFile::writeStringValue(Hive::CurrentUser, key, QString(), page, &failure),
             failure, &allOk, error);
-        keepFirstError(modRegEdit::WriteBinaryValue(Hive::CurrentUser, key, ContextsValue,
-                                                    QByteArray(1, context), &failure),
+        keepFirstError(RegistryFile::writeBinaryValue(Hive::CurrentUser, key, ContextsValue,
+                                                      QByteArray(1, context), &failure),
                        failure, &allOk, error);
     }
     return allOk;
@@ -46,10 +46,10 @@ bool removeQuickAdd(QString* error)
 {
     bool allOk = true;
     for (const QString& key : {SelectionKey, ControlsKey}) {
-        if (!modRegEdit::keyExists(Hive::CurrentUser, key))
+        if (!RegistryFile::keyExists(Hive::CurrentUser, key))
             continue;
         QString failure;
-        keepFirstError(modRegEdit::DeleteRegKey(Hive::CurrentUser, key, &failure), failure, &allOk,
+        keepFirstError(RegistryFile::deleteKey(Hive::CurrentUser, key, &failure), failure, &allOk,
                        error);
     }
     return allOk;

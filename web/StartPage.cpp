@@ -1,13 +1,13 @@
 #include "web/StartPage.h"
 
-#include "web/modPing.h"
+#include "web/EchoProbe.h"
 
 namespace StartPage {
 
 quint32 probeStatus(const QString& dottedAddress)
 {
-    modPing::EchoReply reply{};
-    modPing::EchoProbe(dottedAddress, reply);
+    EchoProbe::EchoReply reply{};
+    EchoProbe::sendEcho(dottedAddress, reply);
     return reply.Status;
 }
 

@@ -37,7 +37,7 @@ int runRequest(const QStringList& request)
     std::puts("ready");
     QString error;
     const bool ok = request.at(2) == QLatin1String("compact")
-                        ? Compaction::CompactDB(request.at(3), &error)
+                        ? Compaction::compactDatabase(request.at(3), &error)
                         : Backup::copyDatabase(request.at(3), request.value(4), &error);
     std::printf("%s\n", ok ? "ok" : qPrintable(QStringLiteral("failed: ") + error));
     return ok ? 0 : 1;

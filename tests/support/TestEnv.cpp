@@ -1,10 +1,11 @@
 #include "support/TestEnv.h"
 
-#include "app/ProgramState.h"
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
+#include "screens/RecordHandOver.h"
+#include "store/Database.h"
 #include "store/SchemaFile.h"
-#include "store/modMain.h"
 #include "support/RecordingWebView.h"
+#include "ui/SkinColor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,18 +25,21 @@ TestEnv::TestEnv()
     QDir().mkpath(programFolder());
     QDir().mkpath(path(QStringLiteral("config")));
     QDir().mkpath(path(QStringLiteral("home")));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path(QStringLiteral("config")));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       path(QStringLiteral("config")));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path(QStringLiteral("config")));
-    modMain::resetStore();
-    resetProgramState();
+    Database::resetStore();
+    resetRecordHandOver();
+    SkinColor::setColorsInUse(std::nullopt);
 }
 
 TestEnv::~TestEnv()
 {
     main.reset();
     processDeferredDeletes();
-    modMain::resetStore();
-    resetProgramState();
+    Database::resetStore();
+    resetRecordHandOver();
+    SkinColor::setColorsInUse(std::nullopt);
 }
 
 QString TestEnv::path(const QString& relative) const
@@ -58,7 +62,8 @@ void TestEnv::copyShippedFiles() const
     QDirIterator it(shipped.path(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
-        const QString target = programFolder() + QLatin1Char('/') + shipped.relativeFilePath(source);
+        const QString target =
+            programFolder() + QLatin1Char('/') + shipped.relativeFilePath(source);
         QDir().mkpath(QFileInfo(target).path());
         QFile::copy(source, target);
     }
@@ -84,7 +89,7 @@ MainDeps TestEnv::deps(const QStringList& arguments)
 
 bool TestEnv::start(const QStringList& arguments)
 {
-    main = std::make_unique<frmMain>(deps(arguments));
+    main = std::make_unique<MainWindow>(deps(arguments));
     return main->startUp();
 }
 
@@ -101,8 +106,7 @@ void TestEnv::processDeferredDeletes()
 
 namespace {
 
-template<class Work>
-auto withConnection(const QString& dbPath, Work work)
+template <class Work> auto withConnection(const QString& dbPath, Work work)
 {
     const QString name = QStringLiteral("numira-test-peek");
     decltype(work(std::declval<QSqlDatabase&>())) result{};

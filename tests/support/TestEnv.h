@@ -7,7 +7,7 @@
 
 #include <memory>
 
-class frmMain;
+class MainWindow;
 class RecordingWebView;
 
 // One test's world: a temporary program folder, its own settings file and lock, a scripted
@@ -38,7 +38,7 @@ public:
     static void processDeferredDeletes();
 
     ScriptedPrompt prompt;
-    std::unique_ptr<frmMain> main;
+    std::unique_ptr<MainWindow> main;
     quint32 probeStatus = 11010;
     QStringList probedAddresses;
     int processEnds = 0;

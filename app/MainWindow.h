@@ -1,0 +1,115 @@
+#pragma once
+
+#include "app/MainDeps.h"
+#include "ui/ScreenHost.h"
+#include "ui/ShapedWindow.h"
+
+#include <memory>
+
+class QFrame;
+class QLockFile;
+class PictureButton;
+class TrayManager;
+class WebView;
+struct SkinValues;
+
+// The main window: the shaped, borderless window with its buttons, the frame that hosts the
+// browser or one record screen, and the start-up and shut-down of the program.
+class MainWindow final : public ShapedWindow, public ScreenHost
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainWindow)
+
+public:
+    explicit MainWindow(MainDeps deps, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Runs the start-up once. False when another instance is running: the shut-down has then
+    // run already and the window must never be shown.
+    bool startUp();
+    void showCentered();
+
+    // Commands other windows call.
+    void openDatabase();
+    void backupDatabase();
+    void chooseSkin();
+
+    // Hosting of the record screens in the frame.
+    void hostFromButton(Screen screen);
+    void hostFromMenu(Screen screen);
+
+    // What hosted windows may ask of the main window.
+    QWidget* recordScreen(Screen which) override;
+    void hostScreen(QWidget* screen) override;
+    void closeScreensExcept(const QString& formName) override;
+    void showBrowser() override;
+    void unloadWindow(QWidget* window) override;
+    void endProgram() override;
+    QString programFolder() const override { return m_deps.programFolder; }
+
+    void backToBrowser();
+    void goHome();
+    void showAbout();
+
+    void hideToTray();
+    void restoreFromTray();
+
+    // Unloading the main window: runs the shut-down and ends the program.
+    void unload();
+    bool hasShutDown() const { return m_shutDown; }
+
+    // The start page, set once at start-up.
+    QString homeUrl() const { return m_homeUrl; }
+    // The text of a quick add, empty when the program was started without one.
+    QString quickAddText() const { return m_quickAddText; }
+    Prompt& prompt() const { return *m_deps.prompt; }
+    TrayManager* tray() const { return m_tray; }
+
+    QFrame* fraMain = nullptr;
+    WebView* WebBrowse = nullptr;
+    PictureButton* picAdd = nullptr;
+    PictureButton* picBrowse = nullptr;
+    PictureButton* picSearch = nullptr;
+    PictureButton* picHome = nullptr;
+    PictureButton* picBrowser = nullptr;
+    PictureButton* lblAbout = nullptr;
+    PictureButton* lblOpen = nullptr;
+    PictureButton* lblExit = nullptr;
+    PictureButton* lblMinimize = nullptr;
+
+signals:
+    void shutDownFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    PictureButton* makePictureButton(const char* name, const QRect& designRect,
+                                     const QString& picture, const QString& toolTip);
+    PictureButton* makeLabelButton(const char* name, const QRect& designRect,
+                                   const QString& caption, qreal pointSize, const QString& toolTip);
+    QString programFile(const QString& relativePath) const;
+
+    void applyWindowShape();
+    bool isOnlyInstance();
+    void runStartPage();
+    void applyStartupSkin();
+    // Reads a skin file; an unusable one is refused with a message.
+    bool readSkinFile(const QString& skinFile, SkinValues* skin);
+    void storeStartUp();
+    void runQuickAdd();
+
+    void showFullMenu(const QPoint& globalPos);
+    void showDatabaseMenu(const QPoint& globalPos);
+
+    void shutDown();
+    void compactDatabase();
+
+    MainDeps m_deps;
+    TrayManager* m_tray = nullptr;
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_shutDown = false;
+    QString m_homeUrl;
+    QString m_quickAddText;
+};

@@ -1,0 +1,80 @@
+#include "app/PopupMenus.h"
+
+#include "app/MainWindow.h"
+#include "app/WindowRegistry.h"
+
+#include <QMenu>
+
+namespace {
+
+// Every command works on the main window; the menus hold no state of their own. A command
+// may unload this window (through CloseChildScreens) while it runs, so none touches it.
+MainWindow* mainWindow()
+{
+    return WindowRegistry::mainWindow();
+}
+
+} // namespace
+
+PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("popup"));
+
+    popupdb = new QMenu(QStringLiteral("popupdb"), this);
+    popupdb->setObjectName(QStringLiteral("popupdb"));
+    opendatabase = addItem(popupdb, "opendatabase", QStringLiteral("&Open Database"));
+    backupdatabase = addItem(popupdb, "backupdatabase", QStringLiteral("&Backup Database"));
+
+    popupsub = new QMenu(QStringLiteral("popupsub"), this);
+    popupsub->setObjectName(QStringLiteral("popupsub"));
+    about = addItem(popupsub, "about", QStringLiteral("Abo&ut"));
+    options = addItem(popupsub, "options", QStringLiteral("&Options"));
+    skins = addItem(popupsub, "skins", QStringLiteral("&Skins"));
+    database = popupsub->addMenu(QStringLiteral("&Database"));
+    database->setObjectName(QStringLiteral("database"));
+    opendb1 = addItem(database, "opendb1", QStringLiteral("&Open Database"));
+    backupdb1 = addItem(database, "backupdb1", QStringLiteral("&Backup Database"));
+    add = addItem(popupsub, "add", QStringLiteral("&Add"));
+    browse = addItem(popupsub, "browse", QStringLiteral("&Browse"));
+    search = addItem(popupsub, "search", QStringLiteral("&Search"));
+    browser = addItem(popupsub, "browser", QStringLiteral("&Browser"));
+    home = addItem(popupsub, "home", QStringLiteral("&Home"));
+    exit = addItem(popupsub, "exit", QStringLiteral("&Exit"));
+
+    for (QAction* open : {opendatabase, opendb1})
+        connect(open, &QAction::triggered, this, [] { mainWindow()->openDatabase(); });
+    for (QAction* backup : {backupdatabase, backupdb1})
+        connect(backup, &QAction::triggered, this, [] { mainWindow()->backupDatabase(); });
+    for (QAction* aboutWindow : {about, options})
+        connect(aboutWindow, &QAction::triggered, this, [] { mainWindow()->showAbout(); });
+    connect(skins, &QAction::triggered, this, [] { mainWindow()->chooseSkin(); });
+    connect(add, &QAction::triggered, this,
+            [] { mainWindow()->hostFromMenu(MainWindow::Screen::Add); });
+    connect(browse, &QAction::triggered, this,
+            [] { mainWindow()->hostFromMenu(MainWindow::Screen::Browse); });
+    connect(search, &QAction::triggered, this,
+            [] { mainWindow()->hostFromMenu(MainWindow::Screen::Search); });
+    connect(browser, &QAction::triggered, this, [] { mainWindow()->backToBrowser(); });
+    connect(home, &QAction::triggered, this, [] { mainWindow()->goHome(); });
+    connect(exit, &QAction::triggered, this, [] {
+        WindowRegistry::closeChildScreens();
+        mainWindow()->unload();
+    });
+}
+
+QAction* PopupMenus::addItem(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+void PopupMenus::showDatabaseMenu(const QPoint& globalPos)
+{
+    popupdb->popup(globalPos);
+}
+
+void PopupMenus::showFullMenu(const QPoint& globalPos)
+{
+    popupsub->popup(globalPos);
+}

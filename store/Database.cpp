@@ -1,0 +1,179 @@
+#include "store/Database.h"
+
+#include "store/SqlCatalogue.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+namespace {
+
+const QString SharedConnectionName = QStringLiteral("numira-shared");
+const QString CheckConnectionName = QStringLiteral("numira-schema-check");
+
+bool g_connectionOpen = false;
+
+bool hasSqliteHeader(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    static const QByteArray header("SQLite format 3\0", 16);
+    return file.read(header.size()) == header;
+}
+
+} // namespace
+
+namespace Database {
+
+QString& databasePath()
+{
+    static QString path;
+    return path;
+}
+
+QString& connectionString()
+{
+    static QString connString;
+    return connString;
+}
+
+QString connectionStringFor(const QString& path)
+{
+    return ProviderPrefix + path;
+}
+
+QString pathFromConnectionString(const QString& connString)
+{
+    if (connString.startsWith(ProviderPrefix))
+        return connString.mid(ProviderPrefix.size());
+    const QString marker = QStringLiteral("Data Source=");
+    const int at = connString.indexOf(marker);
+    if (at < 0)
+        return QString();
+    QString path = connString.mid(at + marker.size());
+    if (path.endsWith(QLatin1Char(';')))
+        path.chop(1);
+    return path;
+}
+
+bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) {
+        if (error)
+            *error = QStringLiteral("The file \"%1\" does not exist.").arg(path);
+        return false;
+    }
+    if (!hasSqliteHeader(path)) {
+        // SQLite takes an empty or one-byte file for a new, empty database; Numira wants a
+        // database that exists.
+        if (error)
+            *error = QStringLiteral("\"%1\" is not a Numira database.").arg(path);
+        return false;
+    }
+
+    bool opened = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        // mode=rw opens an existing file only: SQLite would otherwise create a missing one.
+        db.setDatabaseName(
+            QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            QStringLiteral("?mode=rw"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+        if (db.open()) {
+            // SQLite opens any file lazily; reading the catalogue proves it is a database.
+            QSqlQuery probe(db);
+            if (probe.exec(SqlCatalogue::CountSchemaObjects) && probe.next())
+                opened = true;
+            else if (error)
+                *error = QStringLiteral("\"%1\" is not a Numira database (%2).")
+                             .arg(path, probe.lastError().text());
+        } else if (error) {
+            *error =
+                QStringLiteral("\"%1\" cannot be opened (%2).").arg(path, db.lastError().text());
+        }
+        if (!opened)
+            db.close();
+    }
+    if (!opened)
+        QSqlDatabase::removeDatabase(connectionName);
+    return opened;
+}
+
+void removeConnection(const QString& connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+bool openConnection(const QString& connString, QString* error)
+{
+    closeConnection();
+    g_connectionOpen =
+        openDatabaseFile(pathFromConnectionString(connString), SharedConnectionName, error);
+    return g_connectionOpen;
+}
+
+void closeConnection()
+{
+    removeConnection(SharedConnectionName);
+    g_connectionOpen = false;
+}
+
+bool connectionExists()
+{
+    return g_connectionOpen && QSqlDatabase::contains(SharedConnectionName);
+}
+
+QSqlDatabase connection()
+{
+    if (!connectionExists())
+        return QSqlDatabase();
+    return QSqlDatabase::database(SharedConnectionName, false);
+}
+
+bool checkSchema(const QString& path, QString* error)
+{
+    if (!openDatabaseFile(path, CheckConnectionName, error))
+        return false;
+    bool hasPrograms = false;
+    bool hasSerials = false;
+    {
+        QSqlDatabase db = QSqlDatabase::database(CheckConnectionName, false);
+        QSqlQuery tables(db);
+        if (tables.exec(SqlCatalogue::TableNames)) {
+            while (tables.next()) {
+                const QString name = tables.value(0).toString();
+                hasPrograms = hasPrograms || name == QLatin1String("programs");
+                hasSerials = hasSerials || name == QLatin1String("serials");
+            }
+        }
+    }
+    removeConnection(CheckConnectionName);
+    if (!(hasPrograms && hasSerials) && error)
+        *error = QStringLiteral("\"%1\" lacks the tables \"programs\" and \"serials\".").arg(path);
+    return hasPrograms && hasSerials;
+}
+
+QString noConnectionMessage()
+{
+    return QStringLiteral("No database is open!  Please choose your database with "
+                          "\"DB\" > \"Open Database\" first.");
+}
+
+void resetStore()
+{
+    closeConnection();
+    databasePath().clear();
+    connectionString().clear();
+}
+
+} // namespace Database

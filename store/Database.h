@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The one shared database connection that every screen uses, the database file in use and
+// its connection string.
+namespace Database {
+
+inline const QString ProviderPrefix =
+    QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
+
+// The database file in use and its connection string (the provider part, then the path).
+QString& databasePath();
+QString& connectionString();
+
+QString connectionStringFor(const QString& path);
+QString pathFromConnectionString(const QString& connString);
+
+// Opens the shared connection as a new connection that replaces the one held before.
+// False when the file is missing, is no SQLite database, or cannot be opened; the shared
+// connection then holds none. Never creates a file.
+bool openConnection(const QString& connString, QString* error = nullptr);
+void closeConnection();
+bool connectionExists();
+
+// The shared connection; an invalid database when none is open.
+QSqlDatabase connection();
+
+// Opens a database file under its own connection name, without ever creating the file and
+// failing for a file that is not a SQLite database. The caller removes the connection.
+bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error);
+void removeConnection(const QString& connectionName);
+
+// True when the file opens and holds the tables "programs" and "serials", names compared
+// exactly. Uses a temporary connection of its own; the shared connection is not touched.
+bool checkSchema(const QString& path, QString* error = nullptr);
+
+// What screens say when an action needs the database and none is open.
+QString noConnectionMessage();
+
+// Forgets the path, the connection string and closes the connection (tests, start of run).
+void resetStore();
+
+} // namespace Database

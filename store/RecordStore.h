@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Typed operations of the record screens over the shared connection. Every operation reads
+// its result fully before it returns, so no query outlives it; each returns false with a plain
+// reason in *error when there is no open connection or the database refuses the work.
+namespace RecordStore {
+
+// Rows read fully into memory, cell by cell; no limit on their number.
+struct Listing
+{
+    int columns = 0;
+    QList<QString> cells;
+
+    qsizetype rowCount() const { return columns > 0 ? cells.size() / columns : 0; }
+    const QString& cell(qsizetype row, int column) const
+    {
+        return cells.at(row * columns + column);
+    }
+};
+
+struct NewSerial
+{
+    QString program;
+    QString version;
+    QString name;
+    QString serial;
+};
+
+struct SerialRecord
+{
+    QString program;
+    QString version;
+    QString name;
+    QString serial;
+    QString date;
+};
+
+enum class SearchField
+{
+    All,
+    Program,
+    Version,
+    Name,
+    Serial
+};
+
+enum class ProgramDeletion
+{
+    Deleted,
+    StillReferenced,
+    NotFound
+};
+
+// The stored form of a record's date: local time as "YYYY-MM-DDTHH:MM:SS".
+QString dateText(const QDateTime& moment);
+
+// The program names in ascending order; duplicates as stored.
+bool programNames(QStringList* names, QString* error);
+
+// Stores a record with the given date; with newProgram the program row is stored first, and
+// both rows are written in one transaction: both or neither.
+bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, QString* error);
+
+// The records of one program, by version descending: columns id, version, name, serial.
+// A field without a value reads as empty text.
+bool serialsOfProgram(const QString& program, Listing* rows, QString* error);
+
+// Deletes the first programs row of that name, only when no record names the program.
+bool deleteProgram(const QString& program, ProgramDeletion* outcome, QString* error);
+
+// The record with that id; *record stays empty when there is none. An id that is not a whole
+// number names no record.
+bool loadSerial(const QString& id, std::optional<SerialRecord>* record, QString* error);
+
+// Rewrites version, name, serial and date; *found tells whether the record still existed.
+bool updateSerial(const QString& id, const QString& version, const QString& name,
+                  const QString& serial, const QDateTime& when, bool* found, QString* error);
+bool deleteSerial(const QString& id, bool* found, QString* error);
+
+// The search-by choice ("All", "Program", "Version", "Name", "Serial"), compared exactly.
+std::optional<SearchField> searchFieldFromChoice(const QString& choice);
+
+// Records whose field contains the keyword ("%" and "_" act as wildcards), ordered by
+// program, version, id: columns id, program, version.
+bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QString* error);
+
+} // namespace RecordStore

@@ -1,0 +1,31 @@
+#include "store/SettingsStore.h"
+
+#include "store/AppInfo.h"
+
+#include <QSettings>
+
+namespace {
+
+QString fullKey(const QString& key)
+{
+    return AppInfo::SettingsSection + QLatin1Char('/') + key;
+}
+
+} // namespace
+
+namespace SettingsStore {
+
+QString read(const QString& key)
+{
+    QSettings settings(AppInfo::SettingsOrganisation, AppInfo::SettingsApplication);
+    return settings.value(fullKey(key), QString()).toString();
+}
+
+void write(const QString& key, const QString& value)
+{
+    QSettings settings(AppInfo::SettingsOrganisation, AppInfo::SettingsApplication);
+    settings.setValue(fullKey(key), value);
+    settings.sync();
+}
+
+} // namespace SettingsStore

@@ -1,0 +1,42 @@
+#include "ui/Prompt.h"
+
+#include <QStringList>
+
+void Prompt::inform(const QString& text, const QString& title)
+{
+    message({text, title, PromptButtons::Ok, PromptIcon::None});
+}
+
+void Prompt::critical(const QString& text, const QString& title)
+{
+    message({text, title, PromptButtons::Ok, PromptIcon::Critical});
+}
+
+void Prompt::warn(const QString& text, const QString& title)
+{
+    message({text, title, PromptButtons::Ok, PromptIcon::Exclamation});
+}
+
+bool Prompt::askYesNo(const QString& text, const QString& title)
+{
+    return message({text, title, PromptButtons::YesNo, PromptIcon::None}) == PromptAnswer::Yes;
+}
+
+QString qtFilterFromDesign(const QString& designFilter)
+{
+    // The design lists pairs of description and pattern separated by "|"; the description
+    // already carries the pattern in brackets, which is all Qt needs.
+    const QStringList parts = designFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts.at(i).trimmed();
+        const QString pattern = parts.at(i + 1).trimmed();
+        if (description.isEmpty())
+            continue;
+        if (description.contains(QLatin1Char('(')))
+            filters << description;
+        else
+            filters << QStringLiteral("%1 (%2)").arg(description, pattern);
+    }
+    return filters.join(QStringLiteral(";;"));
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "store/AppInfo.h"
+
+#include <QString>
+
+// Every message box and file dialog of the program goes through this interface. The real
+// implementation shows Qt dialogs; tests pass a scripted one that answers from a queue and
+// records what was shown.
+
+enum class PromptIcon
+{
+    None,
+    Critical,
+    Exclamation,
+    Information
+};
+enum class PromptButtons
+{
+    Ok,
+    YesNo
+};
+enum class PromptAnswer
+{
+    Ok,
+    Yes,
+    No
+};
+
+struct PromptMessage
+{
+    QString text;
+    QString title = AppInfo::Title;
+    PromptButtons buttons = PromptButtons::Ok;
+    PromptIcon icon = PromptIcon::None;
+};
+
+class Prompt
+{
+public:
+    virtual ~Prompt() = default;
+
+    virtual PromptAnswer message(const PromptMessage& message) = 0;
+
+    // Filters are given in the design's "Description (*.ext)|*.ext| " form.
+    // Both return the chosen path, or the empty text when the user cancelled.
+    virtual QString openFile(const QString& title, const QString& filter,
+                             const QString& initialFolder) = 0;
+    virtual QString saveFile(const QString& title, const QString& filter,
+                             const QString& proposedPath) = 0;
+
+    // Shorthands for the common boxes.
+    void inform(const QString& text, const QString& title = AppInfo::Title);
+    void critical(const QString& text, const QString& title = AppInfo::Title);
+    void warn(const QString& text, const QString& title = AppInfo::Title);
+    bool askYesNo(const QString& text, const QString& title = AppInfo::Title);
+};
+
+// Turns "Database (*.mdb)|*.mdb| " into the "Database (*.mdb)" form Qt's dialogs take.
+QString qtFilterFromDesign(const QString& designFilter);

@@ -1,0 +1,51 @@
+#include "ui/QtPrompt.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+PromptAnswer QtPrompt::message(const PromptMessage& message)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(message.title);
+    box.setText(message.text);
+    switch (message.icon) {
+    case PromptIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case PromptIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case PromptIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case PromptIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    }
+    if (message.buttons == PromptButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int result = box.exec();
+    if (message.buttons == PromptButtons::YesNo)
+        return result == QMessageBox::Yes ? PromptAnswer::Yes : PromptAnswer::No;
+    return PromptAnswer::Ok;
+}
+
+QString QtPrompt::openFile(const QString& title, const QString& filter,
+                           const QString& initialFolder)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, initialFolder,
+                                        qtFilterFromDesign(filter));
+}
+
+QString QtPrompt::saveFile(const QString& title, const QString& filter, const QString& proposedPath)
+{
+    // The design sets no overwrite question: an existing backup is replaced.
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, proposedPath,
+                                        qtFilterFromDesign(filter), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
