@@ -38,7 +38,8 @@ for path in \
     share/icons/hicolor/256x256/apps/$id.png \
     share/man/man1/numira.1.gz \
     share/doc/numira/copyright \
-    share/doc/numira/changelog.Debian.gz
+    share/doc/numira/changelog.Debian.gz \
+    share/lintian/overrides/numira
 do
     [ -f "$path" ] || fail "missing $path"
 done
