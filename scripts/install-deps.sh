@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite qt6-webengine-dev
     sqlite3
     xvfb xauth fonts-dejavu-core
+    desktop-file-utils appstream man-db librsvg2-bin dpkg-dev lintian
 )
 
 missing=()
