@@ -17,6 +17,11 @@ struct MainDeps
     Prompt* prompt = nullptr;
     // The folder of the executable, where the pages, skins, artwork and database lie.
     QString programFolder;
+    // The folder of the executable; empty: the program folder. The program keeps its default
+    // database among its files only when both are the same folder.
+    QString executableFolder;
+    // The per-user data folder for the user's own database; empty: the standard one.
+    QString userDataFolder;
     // The command line after the program's own name.
     QStringList arguments;
     // The embedded browser; unset: the real web engine.

@@ -302,7 +302,14 @@ void MainWindow::storeStartUp()
 {
     QString& dbPath = Database::databasePath();
     if (dbPath.isEmpty()) {
-        dbPath = StartupRules::defaultDatabasePath(m_deps.programFolder);
+        const QString userData = m_deps.userDataFolder.isEmpty() ? StartupRules::userDataFolder()
+                                                                 : m_deps.userDataFolder;
+        dbPath = StartupRules::defaultDatabasePath(m_deps.programFolder, m_deps.executableFolder,
+                                                   userData);
+        const QString shipped = StartupRules::shippedDatabasePath(m_deps.programFolder);
+        QString error;
+        if (dbPath != shipped && !StartupRules::provideUserDatabase(shipped, dbPath, &error))
+            qCWarning(lcMain).noquote() << "No database of your own was made:" << error;
         SettingsStore::write(SettingsStore::DBInUse, dbPath);
     }
     Database::connectionString() = Database::connectionStringFor(dbPath);

@@ -1,14 +1,103 @@
 #include "app/StartupRules.h"
 
+#include "store/DurableFile.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace StartupRules {
 
-QString defaultDatabasePath(const QString& programFolder)
+namespace {
+
+const QString DatabaseName = QStringLiteral("numira.mdb");
+
+// A folder holds the shipped files when their start page is there.
+bool holdsShippedFiles(const QString& folder)
 {
-    return programFolder + QStringLiteral("/numira.mdb");
+    return QFileInfo(folder + QStringLiteral("/NotConnected.htm")).isFile();
+}
+
+} // namespace
+
+QString shippedFilesFolder(const QString& executableFolder)
+{
+    if (holdsShippedFiles(executableFolder))
+        return executableFolder;
+    const QString installed =
+        QDir::cleanPath(executableFolder + QStringLiteral("/../share/numira"));
+    if (holdsShippedFiles(installed))
+        return installed;
+    const QStringList dataFolders =
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    for (const QString& folder : dataFolders) {
+        const QString candidate = folder + QStringLiteral("/numira");
+        if (holdsShippedFiles(candidate))
+            return candidate;
+    }
+    return executableFolder;
+}
+
+QString shippedDatabasePath(const QString& programFolder)
+{
+    return programFolder + QLatin1Char('/') + DatabaseName;
+}
+
+QString defaultDatabasePath(const QString& programFolder, const QString& executableFolder,
+                            const QString& userDataFolder)
+{
+    const QString besideProgram = shippedDatabasePath(programFolder);
+    const bool runsFromItsFolder =
+        executableFolder.isEmpty() || QFileInfo(programFolder).canonicalFilePath() ==
+                                          QFileInfo(executableFolder).canonicalFilePath();
+    if (runsFromItsFolder && QFileInfo(programFolder).isWritable()) {
+        const QFileInfo database(besideProgram);
+        if (!database.exists() || database.isWritable())
+            return besideProgram;
+    }
+    return userDataFolder + QLatin1Char('/') + DatabaseName;
+}
+
+QString userDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/numira");
+}
+
+bool provideUserDatabase(const QString& templatePath, const QString& target, QString* error)
+{
+    if (QFileInfo::exists(target))
+        return true;
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("The folder \"%1\" could not be made.").arg(folder);
+        return false;
+    }
+    QFile source(templatePath);
+    if (!source.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("The empty database \"%1\" could not be read: %2")
+                     .arg(templatePath, source.errorString());
+        return false;
+    }
+    // QTemporaryFile is made with mode 0600, which the copy keeps.
+    QTemporaryFile copy(folder + QStringLiteral("/.numira-XXXXXX.mdb"));
+    if (!copy.open() || copy.write(source.readAll()) != source.size() || !copy.flush()) {
+        *error = QStringLiteral("The database \"%1\" could not be made: %2")
+                     .arg(target, copy.errorString());
+        return false;
+    }
+    if (!DurableFile::syncDescriptor(copy.handle(), error))
+        return false;
+    copy.close();
+    // QFile's rename refuses an existing target, so a database that appeared meanwhile stays.
+    if (!QFile::rename(copy.fileName(), target) && !QFileInfo::exists(target)) {
+        *error = QStringLiteral("The database \"%1\" could not be made: %2")
+                     .arg(target, copy.errorString());
+        return false;
+    }
+    return true;
 }
 
 QString notConnectedPage(const QString& programFolder)

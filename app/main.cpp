@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/StartupRules.h"
 #include "ui/QtPrompt.h"
 
 #include <QApplication>
@@ -14,12 +15,14 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
+    app.setDesktopFileName(QStringLiteral("org.numira.Numira"));
     app.setQuitOnLastWindowClosed(false);
 
     QtPrompt prompt;
     MainDeps deps;
     deps.prompt = &prompt;
-    deps.programFolder = QCoreApplication::applicationDirPath();
+    deps.executableFolder = QCoreApplication::applicationDirPath();
+    deps.programFolder = StartupRules::shippedFilesFolder(deps.executableFolder);
     deps.arguments = app.arguments().mid(1);
 
     MainWindow main(deps);
