@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite qt6-webengine-dev
     sqlite3
     xvfb xauth fonts-dejavu-core
+    chromium python3
 )
 
 missing=()
