@@ -198,7 +198,8 @@ void QuickAddHostTest::hostRefusesBadMessagesAndStartsNothing_data()
     QTest::newRow("NUL in text") << frame("{\"text\":\"AB\\u0000CD\"}") << "NUL";
     QTest::newRow("unpaired surrogate") << frame("{\"text\":\"\\ud83d\"}") << "surrogate";
     QTest::newRow("text over 16 KiB")
-        << frame(textMessage(QString(NativeMessage::MaxTextBytes - 1, 'x') + QString::fromUtf8("é")))
+        << frame(
+               textMessage(QString(NativeMessage::MaxTextBytes - 1, 'x') + QString::fromUtf8("é")))
         << "bytes long";
 }
 
@@ -212,7 +213,8 @@ void QuickAddHostTest::hostRefusesBadMessagesAndStartsNothing()
     QCOMPARE(answer.exitCode, 1);
     const QJsonObject reply = replyOf(answer);
     QCOMPARE(reply.value("ok"), QJsonValue(false));
-    QVERIFY2(reply.value("error").toString().contains(reason), qPrintable(reply.value("error").toString()));
+    QVERIFY2(reply.value("error").toString().contains(reason),
+             qPrintable(reply.value("error").toString()));
     verifyNothingElseStarted(standIn);
 }
 
@@ -237,7 +239,8 @@ void QuickAddHostTest::hostSurvivesRandomInput()
         if (round % 2 == 0)
             input = frame(input, random.bounded(0, 130));
         const HostAnswer answer = runHost(standIn, input, true);
-        QVERIFY2(answer.finished, qPrintable(QString("round %1: %2").arg(round).arg(QString(input.toHex()))));
+        QVERIFY2(answer.finished,
+                 qPrintable(QString("round %1: %2").arg(round).arg(QString(input.toHex()))));
         QCOMPARE(replyOf(answer).value("ok"), QJsonValue(false));
     }
     verifyNothingElseStarted(standIn);
@@ -264,10 +267,18 @@ void QuickAddHostTest::parsingSurvivesRandomFrames()
         const int mutations = round % 4; // a quarter stay whole and must read back unchanged
         for (int i = 0; i < mutations && !input.isEmpty(); ++i) {
             switch (random.bounded(4)) {
-            case 0: input[random.bounded(int(input.size()))] = char(random.bounded(256)); break;
-            case 1: input.truncate(random.bounded(int(input.size()))); break;
-            case 2: input.insert(random.bounded(int(input.size())), char(random.bounded(256))); break;
-            case 3: input.remove(random.bounded(int(input.size())), 1); break;
+            case 0:
+                input[random.bounded(int(input.size()))] = char(random.bounded(256));
+                break;
+            case 1:
+                input.truncate(random.bounded(int(input.size())));
+                break;
+            case 2:
+                input.insert(random.bounded(int(input.size())), char(random.bounded(256)));
+                break;
+            case 3:
+                input.remove(random.bounded(int(input.size())), 1);
+                break;
             }
         }
         QString text;
@@ -291,30 +302,34 @@ void QuickAddHostTest::parsingSurvivesRandomFrames()
 
 void QuickAddHostTest::programIsFoundInOrder_data()
 {
-    // Programs to make under a temporary root ("!": not executable), the host's folder,
-    // $NUMIRA_PROGRAM, and the program expected.
+    // Programs made under a temporary root ("!": not executable), $NUMIRA_PROGRAM, and the
+    // program expected. The host is always in prefix/libexec/numira.
     QTest::addColumn<QStringList>("programs");
-    QTest::addColumn<QString>("hostFolder");
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("expected");
-    const QStringList everywhere = {"prefix/libexec/numira/numira", "prefix/bin/numira", "path/numira"};
-    QTest::newRow("variable first") << everywhere << "prefix/libexec/numira" << "/opt/stand-in" << "/opt/stand-in";
-    QTest::newRow("beside the host") << everywhere << "prefix/libexec/numira" << "" << "prefix/libexec/numira/numira";
-    QTest::newRow("not executable beside") << QStringList{"prefix/libexec/numira/numira!", "prefix/bin/numira"}
-                                           << "prefix/libexec/numira" << "" << "prefix/bin/numira";
-    QTest::newRow("installed layout") << everywhere.mid(1) << "prefix/libexec/numira" << "" << "prefix/bin/numira";
-    QTest::newRow("on the path") << everywhere.mid(2) << "prefix/libexec/numira" << "" << "path/numira";
-    QTest::newRow("nowhere") << QStringList() << "prefix/libexec/numira" << "" << "";
+    const auto row = [](const char* name, const QStringList& programs, const QString& chosen,
+                        const QString& expected) {
+        QTest::newRow(name) << programs << chosen << expected;
+    };
+    const QStringList everywhere = {"prefix/libexec/numira/numira", "prefix/bin/numira",
+                                    "path/numira"};
+    row("variable first", everywhere, "/opt/stand-in", "/opt/stand-in");
+    row("beside the host", everywhere, "", "prefix/libexec/numira/numira");
+    row("not executable beside", {"prefix/libexec/numira/numira!", "prefix/bin/numira"}, "",
+        "prefix/bin/numira");
+    row("installed layout", everywhere.mid(1), "", "prefix/bin/numira");
+    row("on the path", everywhere.mid(2), "", "path/numira");
+    row("nowhere", {}, "", "");
 }
 
 void QuickAddHostTest::programIsFoundInOrder()
 {
     QFETCH(QStringList, programs);
-    QFETCH(QString, hostFolder);
     QFETCH(QString, chosen);
     QFETCH(QString, expected);
     QTemporaryDir root;
-    QDir(root.path()).mkpath(hostFolder);
+    const QString hostFolder = root.filePath("prefix/libexec/numira");
+    QDir().mkpath(hostFolder);
     QDir(root.path()).mkpath("path");
     for (QString program : programs) {
         const bool executable = !program.endsWith('!');
@@ -330,8 +345,9 @@ void QuickAddHostTest::programIsFoundInOrder()
     environment.insert("PATH", root.filePath("path"));
     if (!chosen.isEmpty())
         environment.insert("NUMIRA_PROGRAM", chosen);
-    const QString found = QuickAddHost::programPath(root.filePath(hostFolder), environment);
-    QCOMPARE(found, expected.isEmpty() || expected.startsWith('/') ? expected : root.filePath(expected));
+    if (!expected.isEmpty() && !expected.startsWith('/'))
+        expected = root.filePath(expected);
+    QCOMPARE(QuickAddHost::programPath(hostFolder, environment), expected);
 }
 
 void QuickAddHostTest::manifestsAreWrittenAndRemoved()
@@ -356,9 +372,9 @@ void QuickAddHostTest::manifestsAreWrittenAndRemoved()
                             QJsonArray{"chrome-extension://joefcafdojacpibgkjcnbpfaeballeki/"});
     QJsonObject firefoxExpected = common;
     firefoxExpected.insert("allowed_extensions", QJsonArray{"quickadd@numira.org"});
-    for (const auto& [path, expected] : {std::pair{chromium, chromiumExpected},
-                                         std::pair{chrome, chromiumExpected},
-                                         std::pair{firefox, firefoxExpected}}) {
+    for (const auto& [path, expected] :
+         {std::pair{chromium, chromiumExpected}, std::pair{chrome, chromiumExpected},
+          std::pair{firefox, firefoxExpected}}) {
         QFile file(home.path() + path);
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
         QCOMPARE(QJsonDocument::fromJson(file.readAll()).object(), expected);
@@ -417,7 +433,8 @@ void QuickAddHostTest::extensionAgreesWithTheHost()
     for (char& digit : id)
         digit = char('a' + QByteArray(1, digit).toInt(nullptr, 16));
     QCOMPARE(QString::fromLatin1(id), QuickAddExtension::ChromiumId);
-    QCOMPARE(manifest["browser_specific_settings"]["gecko"]["id"].toString(), QuickAddExtension::FirefoxId);
+    QCOMPARE(manifest["browser_specific_settings"]["gecko"]["id"].toString(),
+             QuickAddExtension::FirefoxId);
 
     const QJsonArray permissions = manifest.value("permissions").toArray();
     QVERIFY(permissions.contains("nativeMessaging") && permissions.contains("contextMenus"));
@@ -425,7 +442,8 @@ void QuickAddHostTest::extensionAgreesWithTheHost()
     QCOMPARE(background.value("service_worker").toString(), "background.js");
     QCOMPARE(background.value("scripts").toArray(), QJsonArray{"background.js"});
     for (const QJsonValue icon : manifest.value("icons").toObject())
-        QVERIFY2(QFileInfo::exists(NUMIRA_EXTENSION_DIR "/" + icon.toString()), qPrintable(icon.toString()));
+        QVERIFY2(QFileInfo::exists(NUMIRA_EXTENSION_DIR "/" + icon.toString()),
+                 qPrintable(icon.toString()));
 
     QFile script(NUMIRA_EXTENSION_DIR "/background.js");
     QVERIFY(script.open(QIODevice::ReadOnly));

@@ -15,7 +15,8 @@ bool writeManifest(const QString& path, const QJsonObject& manifest, QString* er
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
-        *error = QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(folder));
+        *error =
+            QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     QSaveFile file(path);
@@ -58,28 +59,36 @@ QStringList NativeHostManifests::manifestPaths() const
 
 QString NativeHostManifests::manifestIn(const QString& folder) const
 {
-    return QDir(m_homeFolder).filePath(folder + QLatin1Char('/') + QuickAddExtension::HostName +
-                                       QStringLiteral(".json"));
+    return QDir(m_homeFolder)
+        .filePath(folder + QLatin1Char('/') + QuickAddExtension::HostName +
+                  QStringLiteral(".json"));
+}
+
+QJsonObject NativeHostManifests::commonManifest() const
+{
+    return {
+        {QStringLiteral("name"), QuickAddExtension::HostName},
+        {QStringLiteral("description"),
+         QStringLiteral("Numira quick add: opens selected text in Numira's add screen")},
+        {QStringLiteral("path"), m_hostPath},
+        {QStringLiteral("type"), QStringLiteral("stdio")},
+    };
 }
 
 QJsonObject NativeHostManifests::chromiumManifest() const
 {
-    QJsonObject manifest = firefoxManifest();
-    manifest.remove(QStringLiteral("allowed_extensions"));
-    manifest.insert(QStringLiteral("allowed_origins"),
-                    QJsonArray{QStringLiteral("chrome-extension://%1/").arg(QuickAddExtension::ChromiumId)});
+    QJsonObject manifest = commonManifest();
+    manifest.insert(
+        QStringLiteral("allowed_origins"),
+        QJsonArray{QStringLiteral("chrome-extension://%1/").arg(QuickAddExtension::ChromiumId)});
     return manifest;
 }
 
 QJsonObject NativeHostManifests::firefoxManifest() const
 {
-    return {
-        {QStringLiteral("name"), QuickAddExtension::HostName},
-        {QStringLiteral("description"), QStringLiteral("Numira quick add: opens selected text in Numira's add screen")},
-        {QStringLiteral("path"), m_hostPath},
-        {QStringLiteral("type"), QStringLiteral("stdio")},
-        {QStringLiteral("allowed_extensions"), QJsonArray{QuickAddExtension::FirefoxId}},
-    };
+    QJsonObject manifest = commonManifest();
+    manifest.insert(QStringLiteral("allowed_extensions"), QJsonArray{QuickAddExtension::FirefoxId});
+    return manifest;
 }
 
 bool NativeHostManifests::install(QString* error) const

@@ -30,6 +30,7 @@ public:
     QJsonObject firefoxManifest() const;
 
 private:
+    QJsonObject commonManifest() const;
     QString manifestIn(const QString& folder) const;
 
     QString m_homeFolder;

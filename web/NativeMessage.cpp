@@ -76,11 +76,12 @@ bool parseQuickAdd(const QByteArray& body, QString* text, QString* error)
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return fail(error, QStringLiteral("The message is not JSON: %1.")
-                               .arg(parseError.errorString()));
+        return fail(error,
+                    QStringLiteral("The message is not JSON: %1.").arg(parseError.errorString()));
     const QJsonObject object = document.object();
     if (!document.isObject() || object.size() != 1 || !object.value(u"text").isString())
-        return fail(error, QStringLiteral("The message must be {\"text\": \"...\"} and nothing more."));
+        return fail(error,
+                    QStringLiteral("The message must be {\"text\": \"...\"} and nothing more."));
 
     const QString value = object.value(u"text").toString();
     if (value.isEmpty())
@@ -108,7 +109,8 @@ bool parseFrame(const QByteArray& frame, QString* text, QString* error)
     if (!readFrame(&buffer, &body, error, 0))
         return false;
     if (!buffer.atEnd())
-        return fail(error, QStringLiteral("%1 bytes follow the message.").arg(buffer.bytesAvailable()));
+        return fail(error,
+                    QStringLiteral("%1 bytes follow the message.").arg(buffer.bytesAvailable()));
     return parseQuickAdd(body, text, error);
 }
 

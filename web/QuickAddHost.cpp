@@ -30,16 +30,16 @@ QString programPath(const QString& hostFolder, const QProcessEnvironment& enviro
     if (!chosen.isEmpty())
         return chosen;
     const QDir folder(hostFolder);
-    for (const QString& candidate :
-         {folder.filePath(ProgramName), folder.filePath(QStringLiteral("../../bin/") + ProgramName)}) {
+    for (const QString& candidate : {folder.filePath(ProgramName),
+                                     folder.filePath(QStringLiteral("../../bin/") + ProgramName)}) {
         if (isProgram(candidate))
             return QDir::cleanPath(candidate);
     }
     const QString searchPath = environment.value(QStringLiteral("PATH"));
     if (searchPath.isEmpty())
         return QString();
-    return QStandardPaths::findExecutable(ProgramName,
-                                          searchPath.split(QDir::listSeparator(), Qt::SkipEmptyParts));
+    return QStandardPaths::findExecutable(
+        ProgramName, searchPath.split(QDir::listSeparator(), Qt::SkipEmptyParts));
 }
 
 bool startProgram(const QString& program, const QString& text, QString* error)
