@@ -44,7 +44,7 @@ public:
         QFile script(program());
         script.open(QIODevice::WriteOnly);
         script.write("#!/bin/sh\nout='" + m_dir.filePath("runs").toUtf8() +
-                     "'/$$\nprintf '%s\\0' \"$@\" > \"$out.part\" && mv \"$out.part\" \"$out\"\n");
+                     "'/$$\nprintf '%s\\0' \"$@\" > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n");
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     }
 
@@ -56,7 +56,7 @@ public:
         QList<QByteArrayList> all;
         QDir runs(m_dir.filePath("runs"));
         for (const QString& name : runs.entryList(QDir::Files)) {
-            if (name.endsWith(".part"))
+            if (name.endsWith(".tmp"))
                 continue;
             QFile file(runs.filePath(name));
             file.open(QIODevice::ReadOnly);

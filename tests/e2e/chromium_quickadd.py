@@ -158,14 +158,14 @@ def make_stand_in(folder):
     script = folder / "numira-standin"
     script.write_text("#!/bin/sh\n"
                       f"out='{runs}'/$$\n"
-                      "printf '%s\\0' \"$@\" > \"$out.part\" && mv \"$out.part\" \"$out\"\n")
+                      "printf '%s\\0' \"$@\" > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n")
     script.chmod(0o755)
     return script, runs
 
 
 def recorded_runs(runs):
     return [path.read_bytes().split(b"\0")[:-1]
-            for path in sorted(runs.iterdir()) if not path.name.endswith(".part")]
+            for path in sorted(runs.iterdir()) if not path.name.endswith(".tmp")]
 
 
 def wait_for_runs(runs, timeout=10):
