@@ -8,6 +8,7 @@ packages=(
     sqlite3
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream man-db librsvg2-bin dpkg-dev lintian
+    chromium python3
 )
 
 missing=()

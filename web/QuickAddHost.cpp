@@ -1,0 +1,87 @@
+#include "web/QuickAddHost.h"
+
+#include "web/NativeMessage.h"
+#include "web/QuickAddExtension.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+
+namespace QuickAddHost {
+
+namespace {
+
+const QString ProgramName = QStringLiteral("numira");
+
+bool isProgram(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+} // namespace
+
+QString programPath(const QString& hostFolder, const QProcessEnvironment& environment)
+{
+    const QString chosen = environment.value(QStringLiteral("NUMIRA_PROGRAM"));
+    if (!chosen.isEmpty())
+        return chosen;
+    const QDir folder(hostFolder);
+    for (const QString& candidate : {folder.filePath(ProgramName),
+                                     folder.filePath(QStringLiteral("../../bin/") + ProgramName)}) {
+        if (isProgram(candidate))
+            return QDir::cleanPath(candidate);
+    }
+    const QString searchPath = environment.value(QStringLiteral("PATH"));
+    if (searchPath.isEmpty())
+        return QString();
+    return QStandardPaths::findExecutable(
+        ProgramName, searchPath.split(QDir::listSeparator(), Qt::SkipEmptyParts));
+}
+
+bool startProgram(const QString& program, const QString& text, QString* error)
+{
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments({QuickAddExtension::AddSerialOption + text});
+    // Standard output is the browser's channel: nothing but the host's answer may reach it.
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    if (process.startDetached())
+        return true;
+    if (error)
+        *error = QStringLiteral("Cannot start %1: %2").arg(program, process.errorString());
+    return false;
+}
+
+bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QString* error)
+{
+    QString problem;
+    QByteArray body;
+    QString text;
+    bool ok = NativeMessage::readFrame(input, &body, &problem) &&
+              NativeMessage::parseQuickAdd(body, &text, &problem);
+    if (ok) {
+        const QString program = programPath(hostFolder, QProcessEnvironment::systemEnvironment());
+        if (program.isEmpty()) {
+            problem = QStringLiteral("Numira is not installed: no numira beside %1 or on the PATH.")
+                          .arg(QDir::toNativeSeparators(hostFolder));
+            ok = false;
+        } else {
+            ok = startProgram(program, text, &problem);
+        }
+    }
+    const QByteArray answer = NativeMessage::encodeFrame(NativeMessage::reply(ok, problem));
+    if (output->write(answer) != answer.size()) {
+        problem = QStringLiteral("Cannot answer the browser: %1").arg(output->errorString());
+        ok = false;
+    }
+    if (!ok && error)
+        *error = problem;
+    return ok;
+}
+
+} // namespace QuickAddHost

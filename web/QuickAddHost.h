@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class QIODevice;
+class QProcessEnvironment;
+
+// The native host's work: one quick-add message in, Numira started, one answer out. The host
+// executable only opens standard input and output and calls serve().
+namespace QuickAddHost {
+
+// The program to start, first match wins: $NUMIRA_PROGRAM; numira beside the host (the build
+// tree); <host folder>/../../bin/numira (installed: host in libexec/numira, program in bin);
+// numira found on the PATH. Empty when there is none.
+QString programPath(const QString& hostFolder, const QProcessEnvironment& environment);
+
+// Starts program in a session of its own, so that it outlives the host, with the single
+// argument QuickAddExtension::AddSerialOption + text. Returns once the start was attempted.
+bool startProgram(const QString& program, const QString& text, QString* error);
+
+// Reads one message from input, starts Numira with its text, and writes {"ok": true} or
+// {"ok": false, "error": ...} to output. Nothing is started unless the message is accepted.
+bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QString* error);
+
+} // namespace QuickAddHost
