@@ -3,6 +3,7 @@
 #include "about/AboutText.h"
 #include "ui/HyperlinkLabel.h"
 #include "ui/Look.h"
+#include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
 #include "ui/SkinColor.h"
 #include "ui/Twips.h"
@@ -91,7 +92,7 @@ void AboutWindow::buildControls()
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::designRect(12, 316, 396, 46));
     chkQuickClick =
-        new QCheckBox(QStringLiteral("Use Quick Add Shortcut in Internet Explorer"), Frame1);
+        new QCheckBox(QStringLiteral("Use Quick Add Shortcut in the Web Browser"), Frame1);
     chkQuickClick->setObjectName(QStringLiteral("chkQuickClick"));
     chkQuickClick->setGeometry(Twips::designRect(10, 20, 376, 18));
     chkQuickClick->setToolTip(QStringLiteral("Leave Checked to enable Quick Add Capability!"));
@@ -146,9 +147,12 @@ void AboutWindow::onOkClicked()
 {
     QString error;
     const bool enabled = chkQuickClick->checkState() == Qt::Checked;
-    // A failed registry write leaves the entries as they were and shows nothing.
-    if (m_applyQuickAdd && !m_applyQuickAdd(enabled, &error))
+    // A browser folder that cannot be written is said, so the user knows the option did not
+    // take; the window closes all the same.
+    if (m_applyQuickAdd && !m_applyQuickAdd(enabled, &error)) {
         qCWarning(lcAbout).noquote() << "The quick add was not changed:" << error;
+        m_prompt.critical(QStringLiteral("The quick add was not changed!  %1").arg(error));
+    }
     m_host.unloadWindow(this);
 }
 

@@ -9,6 +9,8 @@
 #include "screens/SearchScreen.h"
 #include "web/QuickAddRegistration.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QPointer>
 
 namespace {
@@ -89,9 +91,11 @@ AboutWindow* aboutWindow()
     const bool opening = !loadedForm(QStringLiteral("frmAbout"));
     AboutWindow* about = screenInstance<AboutWindow>("frmAbout");
     if (opening) {
-        const QString folder = g_main->programFolder();
-        about->setQuickAddApplier([folder](bool enabled, QString* error) {
-            return QuickAddRegistration::apply(enabled, folder, error);
+        const QuickAddRegistration::QuickAddPlaces places{
+            g_main->programFolder(), QDir::homePath(),
+            QuickAddRegistration::hostProgramPath(QCoreApplication::applicationDirPath())};
+        about->setQuickAddApplier([places](bool enabled, QString* error) {
+            return QuickAddRegistration::apply(enabled, places, error);
         });
     }
     return about;

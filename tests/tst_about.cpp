@@ -43,7 +43,7 @@ private slots:
     void commentsBecomeLinesEndedByCrLf();
     void windowShowsCommentsVersionLinksAndColours_data();
     void windowShowsCommentsVersionLinksAndColours();
-    void okWritesOrRemovesBothEntries();
+    void okWritesOrRemovesTheBrowserManifests();
 
 private:
     QStringList m_opened;
@@ -121,44 +121,58 @@ void AboutTest::windowShowsCommentsVersionLinksAndColours()
                                     "http://www.numira.example/"}));
 }
 
-void AboutTest::okWritesOrRemovesBothEntries()
+void AboutTest::okWritesOrRemovesTheBrowserManifests()
 {
     TestEnv env;
     env.makeDatabase();
     QVERIFY(env.start());
+    const QString home = env.path("home");
+    const QStringList manifests = {home + "/.config/chromium/NativeMessagingHosts",
+                                   home + "/.config/google-chrome/NativeMessagingHosts",
+                                   home + "/.mozilla/native-messaging-hosts"};
+    // The test program has no host beside it, so the installed layout's place is named.
+    const QString host = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                         "/../libexec/numira/numira-quickadd-host");
+    auto manifestText = [](const QString& folder) {
+        QFile file(folder + "/org.numira.quickadd.json");
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
 
     // Closing by other means applies nothing, not even a cleared option.
     openAbout(env)->chkQuickClick->setChecked(false);
     WindowRegistry::loadedForm(QStringLiteral("frmAbout"))->close();
-    QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmAbout")) && !QFile::exists(storeFile()));
-    const QByteArray page = (env.programFolder() + "/NumiraRun.htm").toLocal8Bit() + '\0';
-    const QString menu = QStringLiteral("Software\\Microsoft\\Internet Explorer\\MenuExt\\");
-    const QList<QPair<QString, char>> entries = {{menu + "&Add to Numira", 0x10},
-                                                 {menu + "Add to &Numira", 0x04}};
+    QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmAbout")));
+    QVERIFY(manifestText(manifests.at(0)).isEmpty());
 
     // Every opening starts checked: kept, cleared, then kept again after the removal.
     for (const bool keepChecked : {true, false, true}) {
         AboutWindow* about = openAbout(env);
+        QCOMPARE(about->chkQuickClick->text(), "Use Quick Add Shortcut in the Web Browser");
         QCOMPARE(about->chkQuickClick->checkState(), Qt::Checked);
         if (!keepChecked)
             about->chkQuickClick->setChecked(false);
         QTest::mouseClick(about->cmdOK, Qt::LeftButton);
         QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmAbout")));
         TestEnv::processDeferredDeletes();
-
-        for (const auto& [key, context] : entries) {
-            QCOMPARE(keyExists(Hive::CurrentUser, key), keepChecked);
-            if (!keepChecked)
-                continue;
-            QCOMPARE(valueNames(Hive::CurrentUser, key), QStringList({"", "Contexts"}));
-            const auto target = readValue(Hive::CurrentUser, key, QString());
-            const auto contexts = readValue(Hive::CurrentUser, key, "Contexts");
-            QVERIFY(target && target->type == ValueType::String);
-            QCOMPARE(target->data, page);
-            QVERIFY(contexts && contexts->type == ValueType::Binary);
-            QCOMPARE(contexts->data, QByteArray(1, context));
+        QVERIFY(env.prompt.shown.isEmpty());
+        for (const QString& folder : manifests) {
+            const QString text = manifestText(folder);
+            QCOMPARE(text.isEmpty(), !keepChecked);
+            if (keepChecked)
+                QVERIFY2(text.contains(QStringLiteral("\"path\": \"%1\"").arg(host)),
+                         qPrintable(text));
         }
     }
+
+    // A browser folder that cannot be made is said, and the window still closes.
+    QDir(home + "/.mozilla").removeRecursively();
+    QFile blocker(home + "/.mozilla");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QTest::mouseClick(openAbout(env)->cmdOK, Qt::LeftButton);
+    QVERIFY(env.prompt.shown.value(0).text.startsWith("The quick add was not changed!  "));
+    QVERIFY(env.prompt.shown.value(0).text.contains(".mozilla"));
+    QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmAbout")));
 }
 
 QTEST_MAIN(AboutTest)

@@ -1,5 +1,10 @@
 #include "web/QuickAddRegistration.h"
 
+#include "web/NativeHostManifests.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 #include "web/RegistryFile.h"
 
 namespace QuickAddRegistration {
@@ -55,9 +60,23 @@ bool removeQuickAdd(QString* error)
     return allOk;
 }
 
-bool apply(bool enabled, const QString& programFolder, QString* error)
+QString hostProgramPath(const QString& executableFolder)
 {
-    return enabled ? registerQuickAdd(programFolder, error) : removeQuickAdd(error);
+    const QString name = QStringLiteral("numira-quickadd-host");
+    const QString beside = executableFolder + QLatin1Char('/') + name;
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QDir::cleanPath(executableFolder + QStringLiteral("/../libexec/numira/") + name);
+}
+
+bool apply(bool enabled, const QuickAddPlaces& places, QString* error)
+{
+#ifdef Q_OS_WIN
+    return enabled ? registerQuickAdd(places.programFolder, error) : removeQuickAdd(error);
+#else
+    const NativeHostManifests manifests(places.homeFolder, places.hostPath);
+    return enabled ? manifests.install(error) : manifests.uninstall(error);
+#endif
 }
 
 } // namespace QuickAddRegistration

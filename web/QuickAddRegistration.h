@@ -22,7 +22,22 @@ QString runPagePath(const QString& programFolder);
 bool registerQuickAdd(const QString& programFolder, QString* error = nullptr);
 // Deletes both keys; keys that are not there are no failure.
 bool removeQuickAdd(QString* error = nullptr);
-// The option as the about window's OK applies it.
-bool apply(bool enabled, const QString& programFolder, QString* error = nullptr);
+// Where the browser integration of this user points.
+struct QuickAddPlaces
+{
+    QString programFolder;
+    QString homeFolder;
+    // The absolute path of numira-quickadd-host.
+    QString hostPath;
+};
+
+// The native host beside the executable (a build folder), else in ../libexec/numira from it
+// (an installed program).
+QString hostProgramPath(const QString& executableFolder);
+
+// The option as the about window's OK applies it. On Windows: the two context-menu entries
+// above. Elsewhere: the native-messaging host manifests of Chromium, Google Chrome and
+// Firefox, written or removed. False, with the reason, when any part failed.
+bool apply(bool enabled, const QuickAddPlaces& places, QString* error = nullptr);
 
 } // namespace QuickAddRegistration

@@ -25,6 +25,9 @@ TestEnv::TestEnv()
     QDir().mkpath(programFolder());
     QDir().mkpath(path(QStringLiteral("config")));
     QDir().mkpath(path(QStringLiteral("home")));
+    // Whatever the program writes into the home folder lands in the test's own.
+    m_realHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(path(QStringLiteral("home"))));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        path(QStringLiteral("config")));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path(QStringLiteral("config")));
@@ -37,6 +40,7 @@ TestEnv::~TestEnv()
 {
     main.reset();
     processDeferredDeletes();
+    qputenv("HOME", m_realHome);
     Database::resetStore();
     resetRecordHandOver();
     SkinColor::setColorsInUse(std::nullopt);

@@ -47,6 +47,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QByteArray m_realHome;
 };
 
 // Runs SQL on a database file through a connection of its own (tests only).
