@@ -2,12 +2,10 @@
 // installed under a prefix whose shipped files it cannot write.
 
 #include "app/StartupRules.h"
-#include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
 #include "store/SettingsStore.h"
+#include "support/StoreFixtures.h"
 #include "tst_screens_kit.h"
-
-#include <sys/stat.h>
 
 using namespace ScreensKit;
 
@@ -30,11 +28,15 @@ QString makeInstalledTree(TestEnv& env)
     return share;
 }
 
-QString modeOf(const QString& path)
+// Starts the program as run from the executable folder, keeping the user's data in data/.
+bool startFrom(TestEnv& env, const QString& executableFolder)
 {
-    struct stat info = {};
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return QString::number(info.st_mode & 0777, 8);
+    MainDeps deps = env.deps();
+    deps.executableFolder = executableFolder;
+    deps.programFolder = StartupRules::shippedFilesFolder(executableFolder);
+    deps.userDataFolder = env.path("data");
+    env.main = std::make_unique<MainWindow>(deps);
+    return env.main->startUp();
 }
 
 } // namespace
@@ -44,62 +46,39 @@ class InstallLocationsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void shippedFilesAreFoundBesideOrUnderShare()
+    void buildFolderRunKeepsEverythingBesideTheExecutable()
     {
         TestEnv env;
         const QString share = makeInstalledTree(env);
         QCOMPARE(StartupRules::shippedFilesFolder(env.path("prefix/bin")), share);
-        // Beside the executable wins: a build folder keeps working as it always did.
-        QCOMPARE(StartupRules::shippedFilesFolder(env.programFolder()), env.programFolder());
         QFile::setPermissions(share, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-    void buildFolderRunKeepsTheDatabaseBesideTheExecutable()
-    {
-        TestEnv env;
         env.makeDatabase();
-        MainDeps deps = env.deps();
-        deps.executableFolder = env.programFolder();
-        deps.userDataFolder = env.path("data");
-        env.main = std::make_unique<MainWindow>(deps);
-        QVERIFY(env.main->startUp());
+        // Beside the executable wins: a build folder keeps working as it always did.
+        QVERIFY(startFrom(env, env.programFolder()));
+        QCOMPARE(SettingsStore::read(SettingsStore::DefPath), env.programFolder());
         QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), env.defaultDatabase());
         QVERIFY(!QFileInfo::exists(env.path("data/numira.mdb")));
     }
 
-    // An installed program makes the user's own database once from the shipped one, stores
-    // records there, and finds them again at the next start; its shipped files stay as shipped.
+    // An installed program makes the user's own database once from the shipped one, keeps
+    // records there across starts, and leaves its shipped files as shipped.
     void installedRunKeepsRecordsInTheUserDataFolder()
     {
         TestEnv env;
         const QString share = makeInstalledTree(env);
-        const QByteArray shippedBytes = [&] {
-            QFile f(share + "/numira.mdb");
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }();
+        const QByteArray shippedBytes = StoreFixtures::fileBytes(share + "/numira.mdb");
         const QString own = env.path("data/numira.mdb");
         for (int start = 0; start < 2; ++start) {
-            MainDeps deps = env.deps();
-            deps.executableFolder = env.path("prefix/bin");
-            deps.programFolder = StartupRules::shippedFilesFolder(deps.executableFolder);
-            deps.userDataFolder = env.path("data");
-            env.main = std::make_unique<MainWindow>(deps);
-            QVERIFY(env.main->startUp());
+            QVERIFY(startFrom(env, env.path("prefix/bin")));
             QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), own);
             QCOMPARE(SettingsStore::read(SettingsStore::DefPath), share);
             QVERIFY2(env.prompt.shown.isEmpty(), qPrintable(env.prompt.shown.value(0).text));
             if (start == 0) {
-                QCOMPARE(modeOf(own), QString("600"));
-                env.main->hostFromButton(MainWindow::Screen::Add);
-                auto* add = loaded<AddScreen>();
-                add->lstSelect->setCurrentRow(0);
-                QTest::keyClicks(add->txtNewProg, "Editor");
-                QTest::keyClicks(add->txtVersion, "2");
-                QTest::keyClicks(add->txtName, "Me");
-                QTest::keyClicks(add->txtSerial, "KEY-1");
-                QTest::mouseClick(add->cmdOK, Qt::LeftButton);
-                QCOMPARE(env.prompt.shown.value(0).text, QString("Serial Successfully Added!"));
-                env.prompt.shown.clear();
+                // Mode 0600: for the user alone.
+                const QFileDevice::Permissions userBits =
+                    QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+                QCOMPARE(QFile::permissions(own) & ~userBits, QFile::ReadOwner | QFile::WriteOwner);
+                seed(own, {{"Editor", "2", "Me", "KEY-1"}});
             } else {
                 env.main->hostFromButton(MainWindow::Screen::Browse);
                 auto* browse = loaded<BrowseScreen>();
@@ -111,11 +90,7 @@ private slots:
             env.main.reset();
             TestEnv::processDeferredDeletes();
         }
-        QCOMPARE(queryRows(own, "SELECT program, serial FROM serials"),
-                 (Rows{{"Editor", "KEY-1"}}));
-        QFile shipped(share + "/numira.mdb");
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        QCOMPARE(shipped.readAll(), shippedBytes);
+        QCOMPARE(StoreFixtures::fileBytes(share + "/numira.mdb"), shippedBytes);
         QCOMPARE(QDir(share).entryList(QDir::Files | QDir::Hidden).size(), 4);
         QFile::setPermissions(share, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -123,18 +98,14 @@ private slots:
     void userDatabaseIsNeverOverwritten()
     {
         TestEnv env;
-        const QString shipped = env.makeDatabase(env.path("shipped.mdb"));
         const QString own = env.path("data/numira.mdb");
         QDir().mkpath(env.path("data"));
-        QFile existing(own);
-        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("mine") == 4);
-        existing.close();
+        StoreFixtures::writeFile(own, "mine");
         QString error;
-        QVERIFY(StartupRules::provideUserDatabase(shipped, own, &error));
-        QVERIFY(existing.open(QIODevice::ReadOnly));
-        QCOMPARE(existing.readAll(), QByteArray("mine"));
-        QCOMPARE(QDir(env.path("data")).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"numira.mdb"});
+        QVERIFY(StartupRules::provideUserDatabase(env.makeDatabase(env.path("shipped.mdb")), own,
+                                                  &error));
+        QCOMPARE(StoreFixtures::fileBytes(own), QByteArray("mine"));
+        QCOMPARE(StoreFixtures::folderEntries(env.path("data")), QStringList{"numira.mdb"});
     }
 };
 
