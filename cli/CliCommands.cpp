@@ -53,8 +53,8 @@ const QList<CliCommands::Command>& CliCommands::commands()
     static const QList<Command> all = {
         {"list",
          "list [PROGRAM] [--format table|tsv|csv|json]",
-         "Lists every record, or the records of one program (letter case aside), newest "
-         "version first.",
+         "Lists every record by program and version, or the records of one program (letter "
+         "case aside), highest version first.",
          {"--format"},
          0,
          1,

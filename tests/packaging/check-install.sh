@@ -26,6 +26,7 @@ cd "$prefix"
 id=org.numira.Numira
 for path in \
     bin/numira \
+    bin/numira-cli \
     share/numira/numira.mdb \
     share/numira/NotConnected.htm \
     share/numira/NumiraRun.htm \
