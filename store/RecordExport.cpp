@@ -22,12 +22,13 @@ QByteArray joined(const QList<RecordStore::SerialRecord>& records, QChar separat
                   const QString& lineEnd, Field field)
 {
     QString text = Columns.join(separator) + lineEnd;
+    text.reserve(text.size() + records.size() * 96);
     for (const RecordStore::SerialRecord& record : records) {
-        const QStringList values = fields(record);
-        for (int i = 0; i < values.size(); ++i) {
-            if (i > 0)
+        for (const QString* value :
+             {&record.program, &record.version, &record.name, &record.serial, &record.date}) {
+            if (value != &record.program)
                 text += separator;
-            text += field(values.at(i));
+            text += field(*value);
         }
         text += lineEnd;
     }

@@ -441,6 +441,7 @@ bool rewriteSerial(const QString& id, const SerialRecord& record, bool* found, Q
 bool importRecords(const QList<SerialRecord>& records, const ImportOptions& options,
                    ImportOutcome* outcome, QString* error)
 {
+    constexpr int BatchRows = 100;
     *outcome = ImportOutcome();
     const QString now = dateText(QDateTime::currentDateTime());
     ImportOutcome result;
@@ -460,11 +461,25 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
         }
         QSqlQuery insertProgram(Database::connection());
         QSqlQuery insertSerial(Database::connection());
+        QSqlQuery insertBatch(Database::connection());
         if (!options.dryRun && (!insertProgram.prepare(SqlCatalogue::InsertProgram) ||
-                                !insertSerial.prepare(SqlCatalogue::InsertSerial))) {
-            setError(error, plainReason(insertSerial.lastError()));
+                                !insertSerial.prepare(SqlCatalogue::InsertSerial) ||
+                                !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows)))) {
+            setError(error, plainReason(insertBatch.lastError()));
             return false;
         }
+        // Values of the records not yet written, five a record in the statement's order.
+        QVariantList pending;
+        auto writeBatch = [&] {
+            for (qsizetype i = 0; i < pending.size(); ++i)
+                insertBatch.bindValue(int(i), pending.at(i));
+            if (!insertBatch.exec()) {
+                setError(error, plainReason(insertBatch.lastError()));
+                return false;
+            }
+            pending.clear();
+            return true;
+        };
         result.decisions.reserve(records.size());
         for (const SerialRecord& record : records) {
             const QString programId = programKey(record.program);
@@ -494,11 +509,15 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
             ++result.added;
             if (options.dryRun)
                 continue;
-            insertSerial.bindValue(0, *stored);
-            insertSerial.bindValue(1, text(record.name));
-            insertSerial.bindValue(2, text(record.serial));
-            insertSerial.bindValue(3, text(record.version));
-            insertSerial.bindValue(4, record.date.isEmpty() ? now : record.date);
+            pending << *stored << text(record.name) << text(record.serial) << text(record.version)
+                    << (record.date.isEmpty() ? now : record.date);
+            if (pending.size() == BatchRows * 5 && !writeBatch())
+                return false;
+        }
+        // The rest, one record a statement.
+        for (qsizetype at = 0; at < pending.size(); at += 5) {
+            for (int i = 0; i < 5; ++i)
+                insertSerial.bindValue(i, pending.at(at + i));
             if (!insertSerial.exec()) {
                 setError(error, plainReason(insertSerial.lastError()));
                 return false;

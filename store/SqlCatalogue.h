@@ -69,6 +69,15 @@ inline const QString FullSerialsOfProgram =
 inline const QString SerialKeysOfProgram =
     QStringLiteral("SELECT id, version, name, serial FROM serials WHERE program = ? ORDER BY id");
 inline const QString SerialKeys = QStringLiteral("SELECT program, serial FROM serials");
+// The import stores records many to a statement: one statement costs more than its rows.
+inline QString insertSerialRows(int rows)
+{
+    QString sql =
+        QStringLiteral("INSERT INTO serials (program, name, serial, version, date) VALUES ");
+    for (int row = 0; row < rows; ++row)
+        sql += row == 0 ? QStringLiteral("(?, ?, ?, ?, ?)") : QStringLiteral(", (?, ?, ?, ?, ?)");
+    return sql;
+}
 inline const QString UpdateWholeSerial = QStringLiteral(
     "UPDATE serials SET program = ?, version = ?, name = ?, serial = ?, date = ? WHERE id = ?");
 

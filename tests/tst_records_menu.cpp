@@ -4,6 +4,7 @@
 #include "app/PopupMenus.h"
 #include "screens/AddScreen.h"
 #include "tst_screens_kit.h"
+#include "ui/PictureButton.h"
 
 #include <QMenu>
 

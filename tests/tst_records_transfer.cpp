@@ -294,6 +294,21 @@ private slots:
             QCOMPARE(queryRows(db, "SELECT program FROM serials WHERE id = 3"), Rows{{"Office"}});
     }
 
+    void manyRecordsAreStoredInTheirOrder()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        Rows expected;
+        for (int i = 0; i < 250; ++i) // several statements' worth and a rest
+            expected.append({QString("P%1").arg(i % 7), QString::number(i), "n",
+                             QString("K%1").arg(i), "2001-01-01T00:00:00"});
+        QVERIFY(openStore(db));
+        RecordStore::ImportOutcome outcome;
+        QVERIFY(RecordStore::importRecords(toRecords(expected), {}, &outcome, nullptr));
+        Database::closeConnection();
+        QCOMPARE(queryRows(db, RecordsSql), expected);
+    }
+
     void dryRunDecidesAsTheImportWould()
     {
         TestEnv env;
