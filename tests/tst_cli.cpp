@@ -81,9 +81,6 @@ private slots:
             << none << QStringList();
         QTest::newRow("show one raw value") << QStringList{"show", "2", "--field", "serial"} << none
                                             << 0 << QByteArray("x\ty") << none << QStringList();
-        QTest::newRow("programs") << QStringList{"programs"} << none << 0
-                                  << QByteArray("program\nOffice\nPaint\n") << none
-                                  << QStringList();
         QTest::newRow("add, serial from standard input")
             << QStringList{"add",    "--program", "paint",    "--version", "2",
                            "--name", "N",         "--serial", "-"}
@@ -110,10 +107,6 @@ private slots:
         QTest::newRow("rm of a missing record")
             << QStringList{"rm", "9"} << none << 1 << none
             << QByteArray("numira-cli: No record has the id 9.\n") << QStringList();
-        QTest::newRow("missing database")
-            << QStringList{"--db", "/nonexistent/x.mdb", "programs"} << none << 1 << none
-            << QByteArray("numira-cli: The file \"/nonexistent/x.mdb\" does not exist.\n")
-            << QStringList();
         QTest::newRow("unknown command")
             << QStringList{"frob"} << none << 2 << none
             << QByteArray("numira-cli: no command \"frob\" (see numira-cli --help)\n")
@@ -121,10 +114,6 @@ private slots:
         QTest::newRow("add without its serial")
             << QStringList{"add", "--program", "P", "--version", "1", "--name", "n"} << none << 2
             << none << QByteArray("numira-cli: add needs --serial (see numira-cli add --help)\n")
-            << QStringList();
-        QTest::newRow("option of another command")
-            << QStringList{"list", "--by", "serial"} << none << 2 << none
-            << QByteArray("numira-cli: list takes no --by (see numira-cli list --help)\n")
             << QStringList();
         QTest::newRow("help of a command")
             << QStringList{"rm", "--help"} << none << 0
