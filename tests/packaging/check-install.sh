@@ -39,6 +39,7 @@ for path in \
     share/icons/hicolor/128x128/apps/$id.png \
     share/icons/hicolor/256x256/apps/$id.png \
     share/man/man1/numira.1.gz \
+    share/man/man1/numira-cli.1.gz \
     share/doc/numira/copyright \
     share/doc/numira/changelog.Debian.gz \
     share/lintian/overrides/numira
