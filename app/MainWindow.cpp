@@ -13,6 +13,9 @@
 #include "store/Backup.h"
 #include "store/Compaction.h"
 #include "store/Database.h"
+#include "store/RecordExport.h"
+#include "store/RecordImport.h"
+#include "store/RecordStore.h"
 #include "store/SettingsStore.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
@@ -28,6 +31,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLockFile>
@@ -61,6 +65,8 @@ const QString InvalidStructureMessage = QStringLiteral(
     "Invalid Database Structure! Please make sure you only use databases specifically designed "
     "for this application!");
 const QString DatabaseFilter = QStringLiteral("Database (*.mdb)|*.mdb| ");
+const QString RecordsFilter =
+    QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|All Files (*)|*| ");
 
 } // namespace
 
@@ -374,6 +380,61 @@ void MainWindow::backupDatabase()
         return;
     WindowRegistry::closeChildScreens();
     showBrowser();
+}
+
+void MainWindow::importRecords()
+{
+    const QString title = QStringLiteral("Import Records");
+    const QString source = prompt().openFile(title, RecordsFilter, QString());
+    if (source.isEmpty())
+        return;
+    QFile file(source);
+    QList<RecordStore::SerialRecord> records;
+    QString error;
+    if (!file.open(QIODevice::ReadOnly))
+        error = QStringLiteral("The file cannot be read (%1).").arg(file.errorString());
+    else
+        RecordImport::parse(file.readAll(), RecordImport::formatForFile(source), &records, &error);
+    RecordStore::ImportOutcome outcome;
+    if (error.isEmpty())
+        RecordStore::importRecords(records, {}, &outcome, &error);
+    if (!error.isEmpty()) {
+        prompt().critical(
+            QStringLiteral("Nothing was imported from \"%1\"!  %2").arg(source, error), title);
+        return;
+    }
+    // The lists on the screens no longer show every record.
+    WindowRegistry::closeChildScreens();
+    showBrowser();
+    prompt().inform(QStringLiteral("Records imported: %1.  Duplicates skipped: %2.  New "
+                                   "programs: %3.")
+                        .arg(outcome.added)
+                        .arg(outcome.duplicates)
+                        .arg(outcome.newPrograms),
+                    title);
+}
+
+void MainWindow::exportRecords()
+{
+    const QString title = QStringLiteral("Export Records");
+    const QString target = prompt().saveFile(
+        title, RecordsFilter, QDir::homePath() + QStringLiteral("/NumiraRecords.csv"));
+    if (target.isEmpty())
+        return;
+    QList<RecordStore::StoredRecord> stored;
+    QString error;
+    if (RecordStore::allSerials(RecordStore::RecordOrder::ByKey, &stored, &error)) {
+        QList<RecordStore::SerialRecord> records;
+        for (const RecordStore::StoredRecord& each : stored)
+            records.append(each.record);
+        if (RecordExport::writeFile(
+                target, RecordExport::toFormat(RecordExport::formatForFile(target), records),
+                &error)) {
+            prompt().inform(QStringLiteral("Records exported: %1.").arg(records.size()), title);
+            return;
+        }
+    }
+    prompt().critical(QStringLiteral("The export to \"%1\" failed!  %2").arg(target, error), title);
 }
 
 void MainWindow::runQuickAdd()

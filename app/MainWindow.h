@@ -32,6 +32,8 @@ public:
     // Commands other windows call.
     void openDatabase();
     void backupDatabase();
+    void importRecords();
+    void exportRecords();
     void chooseSkin();
 
     // Hosting of the record screens in the frame.

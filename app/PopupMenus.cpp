@@ -24,6 +24,8 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     popupdb->setObjectName(QStringLiteral("popupdb"));
     opendatabase = addItem(popupdb, "opendatabase", QStringLiteral("&Open Database"));
     backupdatabase = addItem(popupdb, "backupdatabase", QStringLiteral("&Backup Database"));
+    importrecords = addItem(popupdb, "importrecords", QStringLiteral("&Import Records..."));
+    exportrecords = addItem(popupdb, "exportrecords", QStringLiteral("E&xport Records..."));
 
     popupsub = new QMenu(QStringLiteral("popupsub"), this);
     popupsub->setObjectName(QStringLiteral("popupsub"));
@@ -34,6 +36,8 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     database->setObjectName(QStringLiteral("database"));
     opendb1 = addItem(database, "opendb1", QStringLiteral("&Open Database"));
     backupdb1 = addItem(database, "backupdb1", QStringLiteral("&Backup Database"));
+    importrecords1 = addItem(database, "importrecords1", QStringLiteral("&Import Records..."));
+    exportrecords1 = addItem(database, "exportrecords1", QStringLiteral("E&xport Records..."));
     add = addItem(popupsub, "add", QStringLiteral("&Add"));
     browse = addItem(popupsub, "browse", QStringLiteral("&Browse"));
     search = addItem(popupsub, "search", QStringLiteral("&Search"));
@@ -45,6 +49,10 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
         connect(open, &QAction::triggered, this, [] { mainWindow()->openDatabase(); });
     for (QAction* backup : {backupdatabase, backupdb1})
         connect(backup, &QAction::triggered, this, [] { mainWindow()->backupDatabase(); });
+    for (QAction* import : {importrecords, importrecords1})
+        connect(import, &QAction::triggered, this, [] { mainWindow()->importRecords(); });
+    for (QAction* exportItem : {exportrecords, exportrecords1})
+        connect(exportItem, &QAction::triggered, this, [] { mainWindow()->exportRecords(); });
     for (QAction* aboutWindow : {about, options})
         connect(aboutWindow, &QAction::triggered, this, [] { mainWindow()->showAbout(); });
     connect(skins, &QAction::triggered, this, [] { mainWindow()->chooseSkin(); });

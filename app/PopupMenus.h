@@ -22,6 +22,8 @@ public:
     QMenu* popupdb = nullptr;
     QAction* opendatabase = nullptr;
     QAction* backupdatabase = nullptr;
+    QAction* importrecords = nullptr;
+    QAction* exportrecords = nullptr;
 
     QMenu* popupsub = nullptr;
     QAction* about = nullptr;
@@ -30,6 +32,8 @@ public:
     QMenu* database = nullptr;
     QAction* opendb1 = nullptr;
     QAction* backupdb1 = nullptr;
+    QAction* importrecords1 = nullptr;
+    QAction* exportrecords1 = nullptr;
     QAction* add = nullptr;
     QAction* browse = nullptr;
     QAction* search = nullptr;

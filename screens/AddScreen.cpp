@@ -140,6 +140,9 @@ void AddScreen::onOkClicked()
         return;
     }
 
+    if (!confirmNewSerial(record.program, record.serial))
+        return;
+
     QString error;
     if (!RecordStore::addSerial(record, newProgram, QDateTime::currentDateTime(), &error)) {
         ScreenKit::reportFailure(m_prompt, QStringLiteral("The serial was not added!"), error);
@@ -157,6 +160,18 @@ void AddScreen::onOkClicked()
     m_host.closeScreens();
     m_host.showBrowser();
     m_prompt.message(success);
+}
+
+bool AddScreen::confirmNewSerial(const QString& program, const QString& serial)
+{
+    std::optional<RecordStore::StoredRecord> match;
+    QString error;
+    // When the lookup fails the addition fails too, and says why.
+    if (!RecordStore::findDuplicateSerial(program, serial, &match, &error) || !match)
+        return true;
+    return m_prompt.askYesNo(
+        QStringLiteral("This serial is already stored for %1 %2 (%3). Add it anyway?")
+            .arg(match->record.program, match->record.version, match->record.name));
 }
 
 void AddScreen::startQuickAdd(const QString& serial)

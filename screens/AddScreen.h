@@ -46,6 +46,8 @@ private:
     void onProgramListClicked();
     void onOkClicked();
     void onCancelClicked();
+    // False when the serial is already stored for the program and the user declines a second.
+    bool confirmNewSerial(const QString& program, const QString& serial);
 
     Prompt& m_prompt;
     ScreenHost& m_host;

@@ -1,8 +1,11 @@
 #include "store/RecordStore.h"
 
 #include "store/Database.h"
+#include "store/SerialKey.h"
 #include "store/SqlCatalogue.h"
 
+#include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -139,6 +142,51 @@ template <class Work> bool inTransaction(QString* error, Work work)
     if (!ok)
         db.rollback();
     return ok;
+}
+
+// Program names compare without regard to letter case, in every script.
+QString programKey(const QString& program)
+{
+    return program.toCaseFolded();
+}
+
+// The stored spelling of every program name, by its key; the first in name order wins.
+bool programsByKey(QSqlQuery& query, QHash<QString, QString>* names, QString* error)
+{
+    if (!run(query, SqlCatalogue::ProgramNames, {}, error))
+        return false;
+    while (query.next()) {
+        const QString name = query.value(0).toString();
+        names->insert(programKey(name), name); // ascending order: keep the first
+    }
+    query.finish();
+    return true;
+}
+
+// The name a record goes under: the stored spelling, or the given one as a new program row,
+// which is inserted then.
+bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, QString* error)
+{
+    QHash<QString, QString> names;
+    if (!programsByKey(query, &names, error))
+        return false;
+    *stored = names.value(programKey(program));
+    if (!stored->isNull())
+        return true;
+    *stored = program;
+    return run(query, SqlCatalogue::InsertProgram, {text(program)}, error);
+}
+
+QList<RecordStore::StoredRecord> readRecords(QSqlQuery& query)
+{
+    QList<RecordStore::StoredRecord> records;
+    while (query.next()) {
+        records.append(
+            {query.value(0).toLongLong(),
+             {query.value(1).toString(), query.value(2).toString(), query.value(3).toString(),
+              query.value(4).toString(), query.value(5).toString()}});
+    }
+    return records;
 }
 
 } // namespace
@@ -284,6 +332,202 @@ bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QS
         return false;
     readListing(query, 3, rows);
     return true;
+}
+
+bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(&db, error))
+        return false;
+    QSqlQuery query(db);
+    if (!run(query,
+             order == RecordOrder::ByKey ? SqlCatalogue::AllSerialsByKey : SqlCatalogue::AllSerials,
+             {}, error))
+        return false;
+    *records = readRecords(query);
+    return true;
+}
+
+bool fullSerialsOfProgram(const QString& program, QList<StoredRecord>* records, QString* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(&db, error))
+        return false;
+    QSqlQuery query(db);
+    if (!run(query, SqlCatalogue::FullSerialsOfProgram, {text(program)}, error))
+        return false;
+    *records = readRecords(query);
+    return true;
+}
+
+bool storedProgramName(const QString& program, QString* stored, QString* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(&db, error))
+        return false;
+    QSqlQuery query(db);
+    QHash<QString, QString> names;
+    if (!programsByKey(query, &names, error))
+        return false;
+    *stored = names.value(programKey(program));
+    return true;
+}
+
+bool findDuplicateSerial(const QString& program, const QString& serial,
+                         std::optional<StoredRecord>* match, QString* error)
+{
+    match->reset();
+    QString stored;
+    if (!storedProgramName(program, &stored, error))
+        return false;
+    if (stored.isEmpty())
+        return true;
+    QSqlQuery query(Database::connection());
+    if (!run(query, SqlCatalogue::SerialKeysOfProgram, {stored}, error))
+        return false;
+    const QString key = SerialKey::normalised(serial);
+    while (query.next()) {
+        if (SerialKey::normalised(query.value(3).toString()) == key) {
+            *match = StoredRecord{query.value(0).toLongLong(),
+                                  {stored, query.value(1).toString(), query.value(2).toString(),
+                                   query.value(3).toString(), QString()}};
+            return true;
+        }
+    }
+    return true;
+}
+
+bool addRecord(const SerialRecord& record, qlonglong* id, QString* error)
+{
+    return inTransaction(error, [&](QSqlQuery& query) {
+        QString program;
+        if (!programRowFor(query, record.program, &program, error))
+            return false;
+        if (!run(query, SqlCatalogue::InsertSerial,
+                 {program, text(record.name), text(record.serial), text(record.version),
+                  text(record.date)},
+                 error))
+            return false;
+        *id = query.lastInsertId().toLongLong();
+        return true;
+    });
+}
+
+bool rewriteSerial(const QString& id, const SerialRecord& record, bool* found, QString* error)
+{
+    *found = false;
+    qlonglong key = 0;
+    if (!recordId(id, &key)) {
+        QSqlDatabase db;
+        return sharedConnection(&db, error);
+    }
+    return inTransaction(error, [&](QSqlQuery& query) {
+        if (!run(query, SqlCatalogue::SerialById, {key}, error))
+            return false;
+        if (!query.next())
+            return true;
+        query.finish();
+        QString program;
+        if (!programRowFor(query, record.program, &program, error))
+            return false;
+        *found = true;
+        return run(query, SqlCatalogue::UpdateWholeSerial,
+                   {program, text(record.version), text(record.name), text(record.serial),
+                    text(record.date), key},
+                   error);
+    });
+}
+
+bool importRecords(const QList<SerialRecord>& records, const ImportOptions& options,
+                   ImportOutcome* outcome, QString* error)
+{
+    constexpr int BatchRows = 100;
+    *outcome = ImportOutcome();
+    const QString now = dateText(QDateTime::currentDateTime());
+    ImportOutcome result;
+    const bool ok = inTransaction(error, [&](QSqlQuery& query) {
+        QHash<QString, QString> programs;
+        if (!programsByKey(query, &programs, error))
+            return false;
+        // The serial keys already stored, by program key.
+        QHash<QString, QSet<QString>> keys;
+        if (!options.keepDuplicates) {
+            if (!run(query, SqlCatalogue::SerialKeys, {}, error))
+                return false;
+            while (query.next())
+                keys[programKey(query.value(0).toString())].insert(
+                    SerialKey::normalised(query.value(1).toString()));
+            query.finish();
+        }
+        QSqlQuery insertProgram(Database::connection());
+        QSqlQuery insertSerial(Database::connection());
+        QSqlQuery insertBatch(Database::connection());
+        if (!options.dryRun && (!insertProgram.prepare(SqlCatalogue::InsertProgram) ||
+                                !insertSerial.prepare(SqlCatalogue::InsertSerial) ||
+                                !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows)))) {
+            setError(error, plainReason(insertBatch.lastError()));
+            return false;
+        }
+        // Values of the records not yet written, five a record in the statement's order.
+        QVariantList pending;
+        auto writeBatch = [&] {
+            for (qsizetype i = 0; i < pending.size(); ++i)
+                insertBatch.bindValue(int(i), pending.at(i));
+            if (!insertBatch.exec()) {
+                setError(error, plainReason(insertBatch.lastError()));
+                return false;
+            }
+            pending.clear();
+            return true;
+        };
+        result.decisions.reserve(records.size());
+        for (const SerialRecord& record : records) {
+            const QString programId = programKey(record.program);
+            if (!options.keepDuplicates) {
+                QSet<QString>& known = keys[programId];
+                const QString key = SerialKey::normalised(record.serial);
+                if (known.contains(key)) {
+                    result.decisions.append(ImportDecision::Duplicate);
+                    ++result.duplicates;
+                    continue;
+                }
+                known.insert(key);
+            }
+            auto stored = programs.constFind(programId);
+            if (stored == programs.constEnd()) {
+                stored = programs.insert(programId, record.program);
+                ++result.newPrograms;
+                if (!options.dryRun) {
+                    insertProgram.bindValue(0, text(record.program));
+                    if (!insertProgram.exec()) {
+                        setError(error, plainReason(insertProgram.lastError()));
+                        return false;
+                    }
+                }
+            }
+            result.decisions.append(ImportDecision::Added);
+            ++result.added;
+            if (options.dryRun)
+                continue;
+            pending << *stored << text(record.name) << text(record.serial) << text(record.version)
+                    << (record.date.isEmpty() ? now : record.date);
+            if (pending.size() == BatchRows * 5 && !writeBatch())
+                return false;
+        }
+        // The rest, one record a statement.
+        for (qsizetype at = 0; at < pending.size(); at += 5) {
+            for (int i = 0; i < 5; ++i)
+                insertSerial.bindValue(i, pending.at(at + i));
+            if (!insertSerial.exec()) {
+                setError(error, plainReason(insertSerial.lastError()));
+                return false;
+            }
+        }
+        return true;
+    });
+    if (ok)
+        *outcome = result;
+    return ok;
 }
 
 } // namespace RecordStore

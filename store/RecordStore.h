@@ -91,4 +91,64 @@ std::optional<SearchField> searchFieldFromChoice(const QString& choice);
 // program, version, id: columns id, program, version.
 bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QString* error);
 
+// A record with its key, as the command line and the export read it.
+struct StoredRecord
+{
+    qlonglong id = 0;
+    SerialRecord record;
+};
+
+enum class RecordOrder
+{
+    ByProgram, // program, version, id: for reading
+    ByKey      // id: the order they were stored in, for export
+};
+
+bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error);
+// The records of one program, by version descending, then id.
+bool fullSerialsOfProgram(const QString& program, QList<StoredRecord>* records, QString* error);
+
+// The program row that names the program apart from letter case: a new record goes under it
+// instead of a second row of the same name. *stored stays empty when there is none.
+bool storedProgramName(const QString& program, QString* stored, QString* error);
+
+// The first record of the program (letter case aside) whose serial is the same key
+// (SerialKey); *match stays empty when there is none.
+bool findDuplicateSerial(const QString& program, const QString& serial,
+                         std::optional<StoredRecord>* match, QString* error);
+
+// Stores one record, dated record.date (the stored form), under the program row that names it
+// apart from letter case, or under a new program row; both in one transaction. *id is the key.
+bool addRecord(const SerialRecord& record, qlonglong* id, QString* error);
+
+// Rewrites every field of the record, moving it to another program (letter case rule as in
+// addRecord) when the program changes. *found tells whether the record still existed.
+bool rewriteSerial(const QString& id, const SerialRecord& record, bool* found, QString* error);
+
+struct ImportOptions
+{
+    bool keepDuplicates = false; // store a serial that is already stored for its program
+    bool dryRun = false;         // decide every record, store nothing
+};
+
+enum class ImportDecision
+{
+    Added,
+    Duplicate
+};
+
+struct ImportOutcome
+{
+    QList<ImportDecision> decisions; // one per record, in order
+    int added = 0;
+    int duplicates = 0;
+    int newPrograms = 0;
+};
+
+// Stores the records in one transaction: all of them or, on any failure, none. A record with
+// an empty date is dated now. A serial that is already stored for the program, or came earlier
+// in the same list, is skipped and counted unless options.keepDuplicates.
+bool importRecords(const QList<SerialRecord>& records, const ImportOptions& options,
+                   ImportOutcome* outcome, QString* error);
+
 } // namespace RecordStore

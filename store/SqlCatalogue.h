@@ -57,4 +57,28 @@ inline const QString SearchSerial = QStringLiteral(
     "SELECT id, program, version FROM serials NOT INDEXED WHERE serial LIKE '%' || ? || '%' "
     "ORDER BY program, version, id");
 
+// Records in and out: whole records for the command line, export and import. The program name
+// compares without regard to ASCII letter case through the columns' collation.
+inline const QString AllSerials = QStringLiteral(
+    "SELECT id, program, version, name, serial, date FROM serials ORDER BY program, version, id");
+inline const QString AllSerialsByKey =
+    QStringLiteral("SELECT id, program, version, name, serial, date FROM serials ORDER BY id");
+inline const QString FullSerialsOfProgram =
+    QStringLiteral("SELECT id, program, version, name, serial, date FROM serials "
+                   "WHERE program = ? ORDER BY version DESC, id");
+inline const QString SerialKeysOfProgram =
+    QStringLiteral("SELECT id, version, name, serial FROM serials WHERE program = ? ORDER BY id");
+inline const QString SerialKeys = QStringLiteral("SELECT program, serial FROM serials");
+// The import stores records many to a statement: one statement costs more than its rows.
+inline QString insertSerialRows(int rows)
+{
+    QString sql =
+        QStringLiteral("INSERT INTO serials (program, name, serial, version, date) VALUES ");
+    for (int row = 0; row < rows; ++row)
+        sql += row == 0 ? QStringLiteral("(?, ?, ?, ?, ?)") : QStringLiteral(", (?, ?, ?, ?, ?)");
+    return sql;
+}
+inline const QString UpdateWholeSerial = QStringLiteral(
+    "UPDATE serials SET program = ?, version = ?, name = ?, serial = ?, date = ? WHERE id = ?");
+
 } // namespace SqlCatalogue

@@ -65,8 +65,10 @@ void MenusTest::menusShowTheirTreeAtThePointer()
     PopupMenus* popup = openDatabaseMenu(*env.main);
     QVERIFY(popup);
     QTRY_VERIFY(popup->popupdb->isVisible());
-    QCOMPARE(captions(popup->popupdb),
-             (QStringList{QStringLiteral("&Open Database"), QStringLiteral("&Backup Database")}));
+    QCOMPARE(
+        captions(popup->popupdb),
+        (QStringList{QStringLiteral("&Open Database"), QStringLiteral("&Backup Database"),
+                     QStringLiteral("&Import Records..."), QStringLiteral("E&xport Records...")}));
     popup->popupdb->close();
 
     popup = openFullMenu(*env.main);

@@ -20,11 +20,26 @@ done | grep . && failures=$((failures + 1))
 
 cd "$prefix"
 id=org.numira.Numira
-for path in bin/numira share/numira/numira.mdb share/numira/NotConnected.htm \
-    share/numira/NumiraRun.htm share/numira/comments.txt share/numira/art/main.png \
-    share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-    share/icons/hicolor/scalable/apps/$id.svg share/man/man1/numira.1.gz \
-    share/doc/numira/copyright share/doc/numira/changelog.Debian.gz share/lintian/overrides/numira
+for path in \
+    bin/numira \
+    bin/numira-cli \
+    libexec/numira/numira-quickadd-host \
+    share/numira/numira.mdb \
+    share/numira/NotConnected.htm \
+    share/numira/NumiraRun.htm \
+    share/numira/comments.txt \
+    share/numira/art/main.png \
+    share/applications/$id.desktop \
+    share/metainfo/$id.metainfo.xml \
+    share/icons/hicolor/scalable/apps/$id.svg \
+    share/icons/hicolor/48x48/apps/$id.png \
+    share/icons/hicolor/128x128/apps/$id.png \
+    share/icons/hicolor/256x256/apps/$id.png \
+    share/man/man1/numira.1.gz \
+    share/man/man1/numira-cli.1.gz \
+    share/doc/numira/copyright \
+    share/doc/numira/changelog.Debian.gz \
+    share/lintian/overrides/numira
 do
     [ -f "$path" ] || fail "missing $path"
 done

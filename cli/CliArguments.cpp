@@ -1,0 +1,53 @@
+#include "cli/CliArguments.h"
+
+const QSet<QString>& CliArguments::valueOptions()
+{
+    static const QSet<QString> names = {QStringLiteral("--db"),      QStringLiteral("--format"),
+                                        QStringLiteral("--by"),      QStringLiteral("--field"),
+                                        QStringLiteral("--program"), QStringLiteral("--version"),
+                                        QStringLiteral("--name"),    QStringLiteral("--serial"),
+                                        QStringLiteral("-o"),        QStringLiteral("--output")};
+    return names;
+}
+
+bool CliArguments::parse(const QStringList& words, QString* error)
+{
+    bool plainOnly = false;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words.at(i);
+        if (plainOnly || word == QLatin1String("-") || !word.startsWith(QLatin1Char('-'))) {
+            if (command.isEmpty())
+                command = word;
+            else
+                positional.append(word);
+            continue;
+        }
+        if (word == QLatin1String("--")) {
+            plainOnly = true;
+            continue;
+        }
+        QString name = word;
+        QString value;
+        const qsizetype equals = word.indexOf(QLatin1Char('='));
+        const bool inline_ = word.startsWith(QLatin1String("--")) && equals > 0;
+        if (inline_) {
+            name = word.left(equals);
+            value = word.mid(equals + 1);
+        }
+        if (name == QLatin1String("--output"))
+            name = QStringLiteral("-o");
+        if (!valueOptions().contains(name)) {
+            flags.insert(word);
+            continue;
+        }
+        if (!inline_) {
+            if (i + 1 >= words.size()) {
+                *error = QStringLiteral("%1 needs a value").arg(name);
+                return false;
+            }
+            value = words.at(++i);
+        }
+        options.insert(name, value);
+    }
+    return true;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// One command line of numira-cli taken apart: the command, its plain arguments, its options
+// with values ("--by serial", "--by=serial", "-o FILE") and its flags ("--dry-run").
+class CliArguments final
+{
+public:
+    // Options that take a value; every other "-..." word is a flag. A lone "-" is a plain
+    // argument (standard input), and so is every word after "--".
+    static const QSet<QString>& valueOptions();
+
+    // False with *error for an option that lacks its value.
+    bool parse(const QStringList& words, QString* error);
+
+    QString command;
+    QStringList positional;
+    QMap<QString, QString> options;
+    QSet<QString> flags;
+
+    bool has(const QString& option) const { return options.contains(option); }
+    QString value(const QString& option) const { return options.value(option); }
+    bool helpWanted() const
+    {
+        return flags.contains(QStringLiteral("--help")) || flags.contains(QStringLiteral("-h"));
+    }
+};

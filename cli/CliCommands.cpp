@@ -1,0 +1,549 @@
+#include "cli/CliCommands.h"
+
+#include "store/Database.h"
+#include "store/RecordExport.h"
+#include "store/RecordImport.h"
+#include "store/RecordStore.h"
+#include "store/SettingsStore.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QIODevice>
+
+namespace {
+
+const QString Tool = QStringLiteral("numira-cli");
+const QStringList RecordColumns = {QStringLiteral("id"),      QStringLiteral("program"),
+                                   QStringLiteral("version"), QStringLiteral("name"),
+                                   QStringLiteral("serial"),  QStringLiteral("date")};
+
+QStringList recordValues(const RecordStore::StoredRecord& stored)
+{
+    const RecordStore::SerialRecord& r = stored.record;
+    return {QString::number(stored.id), r.program, r.version, r.name, r.serial, r.date};
+}
+
+CliOutput::Rows recordRows(const QList<RecordStore::StoredRecord>& records)
+{
+    CliOutput::Rows rows{RecordColumns, {}, {0}};
+    rows.values.reserve(records.size());
+    for (const RecordStore::StoredRecord& record : records)
+        rows.values.append(recordValues(record));
+    return rows;
+}
+
+// An error text on one line, as standard error promises.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+CliCommands::CliCommands(QIODevice& in, QIODevice& out, QIODevice& err, bool outIsTerminal)
+    : m_in(in), m_out(out), m_err(err), m_outIsTerminal(outIsTerminal)
+{
+}
+
+const QList<CliCommands::Command>& CliCommands::commands()
+{
+    static const QList<Command> all = {
+        {"list",
+         "list [PROGRAM] [--format table|tsv|csv|json]",
+         "Lists every record by program and version, or the records of one program (letter "
+         "case aside), highest version first.",
+         {"--format"},
+         0,
+         1,
+         &CliCommands::list},
+        {"search",
+         "search KEYWORD [--by all|program|version|name|serial] [--format ...]",
+         "Lists the records whose field contains KEYWORD, as the search screen finds them: "
+         "letter case aside, with % matching any text and _ any one character.",
+         {"--by", "--format"},
+         1,
+         1,
+         &CliCommands::search},
+        {"show",
+         "show ID [--field id|program|version|name|serial|date] [--format ...]",
+         "Shows one record. With --field, prints that one value exactly as stored, with no "
+         "quoting and no line end added (one is added on a terminal).",
+         {"--field", "--format"},
+         1,
+         1,
+         &CliCommands::show},
+        {"add",
+         "add --program P --version V --name N --serial S|- [--allow-duplicate]",
+         "Stores a record dated now and prints its id. A program named apart from letter case "
+         "as a stored one goes under the stored one. --serial - reads the serial from standard "
+         "input (one line end at its end is dropped). A serial already stored for the program "
+         "(letter case, blanks and dashes aside) is refused unless --allow-duplicate.",
+         {"--program", "--version", "--name", "--serial", "--allow-duplicate"},
+         0,
+         0,
+         &CliCommands::add},
+        {"edit",
+         "edit ID [--program P] [--version V] [--name N] [--serial S|-]",
+         "Changes the given fields of a record and dates it now.",
+         {"--program", "--version", "--name", "--serial"},
+         1,
+         1,
+         &CliCommands::edit},
+        {"rm",
+         "rm ID",
+         "Deletes one record; its program name stays.",
+         {},
+         1,
+         1,
+         &CliCommands::remove},
+        {"programs",
+         "programs [--format ...]",
+         "Lists the program names.",
+         {"--format"},
+         0,
+         0,
+         &CliCommands::programs},
+        {"export",
+         "export [--format csv|json|tsv] [-o FILE]",
+         "Writes every record in the order stored: CSV (header program,version,name,serial,date; "
+         "RFC 4180), JSON or TSV. The format follows FILE's extension unless given; CSV by "
+         "default. FILE is replaced only once the new one is complete.",
+         {"--format", "-o"},
+         0,
+         0,
+         &CliCommands::exportRecords},
+        {"import",
+         "import FILE|- [--format csv|json|keyfinder] [--dry-run] [--allow-duplicate]",
+         "Adds the records of a file in one transaction: a bad row adds nothing and is named. "
+         "CSV columns are matched by header name in any order, separated by , or ; (a UTF-8 "
+         "byte-order mark is fine); keyfinder reads the CSV export of product-key finders "
+         "(columns such as Product Name and Product Key). Serials already stored for their "
+         "program are skipped and counted unless --allow-duplicate. --dry-run stores nothing "
+         "and lists what would be added and what is a duplicate.",
+         {"--format", "--dry-run", "--allow-duplicate"},
+         1,
+         1,
+         &CliCommands::importRecords},
+    };
+    return all;
+}
+
+const CliCommands::Command* CliCommands::findCommand(const QString& name)
+{
+    for (const Command& command : commands()) {
+        if (command.name == name)
+            return &command;
+    }
+    return nullptr;
+}
+
+QString CliCommands::helpText(const Command* command) const
+{
+    if (command)
+        return QStringLiteral("Usage: %1 [--db FILE] %2\n\n%3\n")
+            .arg(Tool, command->usage, command->summary);
+    QString text =
+        QStringLiteral(
+            "Usage: %1 [--db FILE] COMMAND [ARGUMENTS]\n\n"
+            "Reads and changes Numira's serial numbers. --db names the database file; without it, "
+            "the database Numira has in use.\nOutput is an aligned table on a terminal and TSV "
+            "otherwise; --format table|tsv|csv|json chooses.\nExit status: 0 done, 1 failed, 2 "
+            "wrong command line.\n\nCommands:\n")
+            .arg(Tool);
+    for (const Command& each : commands())
+        text += QStringLiteral("  %1\n").arg(each.usage);
+    text += QStringLiteral("\n%1 COMMAND --help describes one command.\n").arg(Tool);
+    return text;
+}
+
+void CliCommands::write(QIODevice& device, const QByteArray& bytes)
+{
+    device.write(bytes);
+}
+
+int CliCommands::fail(const QString& message)
+{
+    write(m_err, (Tool + QStringLiteral(": ") + oneLine(message) + QLatin1Char('\n')).toUtf8());
+    return Failure;
+}
+
+int CliCommands::usage(const QString& message, const QString& command)
+{
+    const QString hint = command.isEmpty()
+                             ? Tool + QStringLiteral(" --help")
+                             : Tool + QLatin1Char(' ') + command + QStringLiteral(" --help");
+    write(m_err, (Tool + QStringLiteral(": ") + oneLine(message) + QStringLiteral(" (see ") + hint +
+                  QStringLiteral(")\n"))
+                     .toUtf8());
+    return Usage;
+}
+
+int CliCommands::run(const QStringList& words)
+{
+    CliArguments args;
+    QString error;
+    if (!args.parse(words, &error))
+        return usage(error);
+    if (args.command.isEmpty() || args.command == QLatin1String("help")) {
+        const QString about = args.positional.value(0);
+        const Command* command = findCommand(about);
+        if (args.command.isEmpty() && !args.helpWanted())
+            return usage(QStringLiteral("no command given"));
+        if (!about.isEmpty() && !command)
+            return usage(QStringLiteral("no command \"%1\"").arg(about));
+        write(m_out, helpText(command).toUtf8());
+        return Success;
+    }
+    const Command* command = findCommand(args.command);
+    if (!command)
+        return usage(QStringLiteral("no command \"%1\"").arg(args.command));
+    if (args.helpWanted()) {
+        write(m_out, helpText(command).toUtf8());
+        return Success;
+    }
+    for (const QString& option : args.options.keys()) {
+        if (option != QLatin1String("--db") && !command->options.contains(option))
+            return usage(QStringLiteral("%1 takes no %2").arg(command->name, option),
+                         command->name);
+    }
+    for (const QString& flag : args.flags) {
+        if (!command->options.contains(flag))
+            return usage(QStringLiteral("%1 takes no %2").arg(command->name, flag), command->name);
+    }
+    if (args.positional.size() < command->minArgs || args.positional.size() > command->maxArgs)
+        return usage(QStringLiteral("wrong number of arguments; usage: %1").arg(command->usage),
+                     command->name);
+    return command->handler(*this, args);
+}
+
+bool CliCommands::openDatabase(const CliArguments& args)
+{
+    const QString path = args.has(QStringLiteral("--db"))
+                             ? args.value(QStringLiteral("--db"))
+                             : SettingsStore::read(SettingsStore::DBInUse);
+    if (path.isEmpty()) {
+        fail(QStringLiteral("Numira has no database in use; name one with --db FILE."));
+        return false;
+    }
+    QString error;
+    if (!Database::checkSchema(path, &error) ||
+        !Database::openConnection(Database::connectionStringFor(path), &error)) {
+        fail(error);
+        return false;
+    }
+    return true;
+}
+
+bool CliCommands::outputFormat(const CliArguments& args, CliOutput::Format* format)
+{
+    if (!args.has(QStringLiteral("--format"))) {
+        *format = m_outIsTerminal ? CliOutput::Format::Table : CliOutput::Format::Tsv;
+        return true;
+    }
+    const auto chosen = CliOutput::formatFromName(args.value(QStringLiteral("--format")));
+    if (!chosen)
+        return false;
+    *format = *chosen;
+    return true;
+}
+
+int CliCommands::printRows(const CliArguments& args, const CliOutput::Rows& rows)
+{
+    CliOutput::Format format;
+    if (!outputFormat(args, &format))
+        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
+    write(m_out, CliOutput::format(format, rows));
+    return Success;
+}
+
+bool CliCommands::serialArgument(const QString& value, QString* serial)
+{
+    if (value != QLatin1String("-")) {
+        *serial = value;
+        return true;
+    }
+    QString text = QString::fromUtf8(m_in.readAll());
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    else if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    *serial = text;
+    return true;
+}
+
+int CliCommands::list(const CliArguments& args)
+{
+    CliOutput::Format format;
+    if (!outputFormat(args, &format))
+        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
+    if (!openDatabase(args))
+        return Failure;
+    QList<RecordStore::StoredRecord> records;
+    QString error;
+    const bool ok =
+        args.positional.isEmpty()
+            ? RecordStore::allSerials(RecordStore::RecordOrder::ByProgram, &records, &error)
+            : RecordStore::fullSerialsOfProgram(args.positional.first(), &records, &error);
+    if (!ok)
+        return fail(error);
+    return printRows(args, recordRows(records));
+}
+
+int CliCommands::search(const CliArguments& args)
+{
+    QString by = args.has(QStringLiteral("--by")) ? args.value(QStringLiteral("--by"))
+                                                  : QStringLiteral("all");
+    if (!by.isEmpty())
+        by = by.left(1).toUpper() + by.mid(1).toLower();
+    const auto field = RecordStore::searchFieldFromChoice(by);
+    CliOutput::Format format;
+    if (!field)
+        return usage(QStringLiteral("--by is one of all, program, version, name, serial"),
+                     args.command);
+    if (!outputFormat(args, &format))
+        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
+    if (!openDatabase(args))
+        return Failure;
+    RecordStore::Listing found;
+    QString error;
+    if (!RecordStore::searchSerials(*field, args.positional.first(), &found, &error))
+        return fail(error);
+    QList<RecordStore::StoredRecord> records;
+    for (qsizetype row = 0; row < found.rowCount(); ++row) {
+        std::optional<RecordStore::SerialRecord> record;
+        if (!RecordStore::loadSerial(found.cell(row, 0), &record, &error))
+            return fail(error);
+        if (record)
+            records.append({found.cell(row, 0).toLongLong(), *record});
+    }
+    return printRows(args, recordRows(records));
+}
+
+int CliCommands::show(const CliArguments& args)
+{
+    const QString fieldName = args.value(QStringLiteral("--field"));
+    const qsizetype column = RecordColumns.indexOf(fieldName);
+    if (args.has(QStringLiteral("--field")) && column < 0)
+        return usage(QStringLiteral("--field is one of %1").arg(RecordColumns.join(", ")),
+                     args.command);
+    CliOutput::Format format;
+    if (!outputFormat(args, &format))
+        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
+    if (!openDatabase(args))
+        return Failure;
+    const QString id = args.positional.first();
+    std::optional<RecordStore::SerialRecord> record;
+    QString error;
+    if (!RecordStore::loadSerial(id, &record, &error))
+        return fail(error);
+    if (!record)
+        return fail(QStringLiteral("No record has the id %1.").arg(id));
+    const QStringList values = recordValues({id.toLongLong(), *record});
+    if (column >= 0) {
+        QByteArray bytes = values.at(column).toUtf8();
+        if (m_outIsTerminal)
+            bytes += '\n';
+        write(m_out, bytes);
+        return Success;
+    }
+    if (format == CliOutput::Format::Table) {
+        // One record reads best as one field a line.
+        CliOutput::Rows rows{{QStringLiteral("field"), QStringLiteral("value")}, {}, {}};
+        for (qsizetype i = 0; i < RecordColumns.size(); ++i)
+            rows.values.append({RecordColumns.at(i), values.at(i)});
+        QByteArray text = CliOutput::format(format, rows);
+        write(m_out, text.mid(text.indexOf('\n') + 1));
+        return Success;
+    }
+    return printRows(args, CliOutput::Rows{RecordColumns, {values}, {0}});
+}
+
+int CliCommands::add(const CliArguments& args)
+{
+    for (const char* required : {"--program", "--version", "--name", "--serial"}) {
+        if (!args.has(QLatin1String(required)))
+            return usage(QStringLiteral("add needs %1").arg(QLatin1String(required)), args.command);
+    }
+    RecordStore::SerialRecord record;
+    record.program = args.value(QStringLiteral("--program"));
+    record.version = args.value(QStringLiteral("--version"));
+    record.name = args.value(QStringLiteral("--name"));
+    serialArgument(args.value(QStringLiteral("--serial")), &record.serial);
+    record.date = RecordStore::dateText(QDateTime::currentDateTime());
+    if (record.program.isEmpty() || record.serial.isEmpty())
+        return fail(QStringLiteral("The program and the serial must not be empty."));
+    if (!openDatabase(args))
+        return Failure;
+    QString error;
+    if (!args.flags.contains(QStringLiteral("--allow-duplicate"))) {
+        std::optional<RecordStore::StoredRecord> match;
+        if (!RecordStore::findDuplicateSerial(record.program, record.serial, &match, &error))
+            return fail(error);
+        if (match)
+            return fail(QStringLiteral("This serial is already stored for %1 %2 (%3) as record "
+                                       "%4; --allow-duplicate adds it anyway.")
+                            .arg(match->record.program, match->record.version, match->record.name)
+                            .arg(match->id));
+    }
+    qlonglong id = 0;
+    if (!RecordStore::addRecord(record, &id, &error))
+        return fail(error);
+    write(m_out, QByteArray::number(id) + '\n');
+    return Success;
+}
+
+int CliCommands::edit(const CliArguments& args)
+{
+    static const QStringList changeable = {"--program", "--version", "--name", "--serial"};
+    bool anyChange = false;
+    for (const QString& option : changeable)
+        anyChange = anyChange || args.has(option);
+    if (!anyChange)
+        return usage(QStringLiteral("edit needs at least one of %1").arg(changeable.join(", ")),
+                     args.command);
+    if (!openDatabase(args))
+        return Failure;
+    const QString id = args.positional.first();
+    std::optional<RecordStore::SerialRecord> record;
+    QString error;
+    if (!RecordStore::loadSerial(id, &record, &error))
+        return fail(error);
+    if (!record)
+        return fail(QStringLiteral("No record has the id %1.").arg(id));
+    if (args.has(QStringLiteral("--program")))
+        record->program = args.value(QStringLiteral("--program"));
+    if (args.has(QStringLiteral("--version")))
+        record->version = args.value(QStringLiteral("--version"));
+    if (args.has(QStringLiteral("--name")))
+        record->name = args.value(QStringLiteral("--name"));
+    if (args.has(QStringLiteral("--serial")))
+        serialArgument(args.value(QStringLiteral("--serial")), &record->serial);
+    if (record->program.isEmpty() || record->serial.isEmpty())
+        return fail(QStringLiteral("The program and the serial must not be empty."));
+    record->date = RecordStore::dateText(QDateTime::currentDateTime());
+    bool found = false;
+    if (!RecordStore::rewriteSerial(id, *record, &found, &error))
+        return fail(error);
+    if (!found)
+        return fail(QStringLiteral("No record has the id %1.").arg(id));
+    return Success;
+}
+
+int CliCommands::remove(const CliArguments& args)
+{
+    if (!openDatabase(args))
+        return Failure;
+    const QString id = args.positional.first();
+    bool found = false;
+    QString error;
+    if (!RecordStore::deleteSerial(id, &found, &error))
+        return fail(error);
+    if (!found)
+        return fail(QStringLiteral("No record has the id %1.").arg(id));
+    return Success;
+}
+
+int CliCommands::programs(const CliArguments& args)
+{
+    CliOutput::Format format;
+    if (!outputFormat(args, &format))
+        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
+    if (!openDatabase(args))
+        return Failure;
+    QStringList names;
+    QString error;
+    if (!RecordStore::programNames(&names, &error))
+        return fail(error);
+    CliOutput::Rows rows{{QStringLiteral("program")}, {}, {}};
+    for (const QString& name : names)
+        rows.values.append({name});
+    return printRows(args, rows);
+}
+
+int CliCommands::exportRecords(const CliArguments& args)
+{
+    const QString target = args.value(QStringLiteral("-o"));
+    RecordExport::Format format = RecordExport::formatForFile(target);
+    if (args.has(QStringLiteral("--format"))) {
+        const auto chosen = RecordExport::formatFromName(args.value(QStringLiteral("--format")));
+        if (!chosen)
+            return usage(QStringLiteral("--format is one of csv, json, tsv"), args.command);
+        format = *chosen;
+    }
+    if (!openDatabase(args))
+        return Failure;
+    QList<RecordStore::StoredRecord> stored;
+    QString error;
+    if (!RecordStore::allSerials(RecordStore::RecordOrder::ByKey, &stored, &error))
+        return fail(error);
+    QList<RecordStore::SerialRecord> records;
+    records.reserve(stored.size());
+    for (const RecordStore::StoredRecord& each : stored)
+        records.append(each.record);
+    const QByteArray bytes = RecordExport::toFormat(format, records);
+    if (target.isEmpty() || target == QLatin1String("-")) {
+        write(m_out, bytes);
+        return Success;
+    }
+    if (!RecordExport::writeFile(target, bytes, &error))
+        return fail(error);
+    return Success;
+}
+
+int CliCommands::importRecords(const CliArguments& args)
+{
+    const QString source = args.positional.first();
+    RecordImport::Format format = RecordImport::formatForFile(source);
+    if (args.has(QStringLiteral("--format"))) {
+        const auto chosen = RecordImport::formatFromName(args.value(QStringLiteral("--format")));
+        if (!chosen)
+            return usage(QStringLiteral("--format is one of csv, json, keyfinder"), args.command);
+        format = *chosen;
+    }
+    QByteArray bytes;
+    if (source == QLatin1String("-")) {
+        bytes = m_in.readAll();
+    } else {
+        QFile file(source);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(
+                QStringLiteral("\"%1\" cannot be read (%2).").arg(source, file.errorString()));
+        bytes = file.readAll();
+    }
+    QList<RecordStore::SerialRecord> records;
+    QString error;
+    if (!RecordImport::parse(bytes, format, &records, &error))
+        return fail(QStringLiteral("%1: %2 Nothing was imported.").arg(source, error));
+    if (!openDatabase(args))
+        return Failure;
+    RecordStore::ImportOptions options;
+    options.dryRun = args.flags.contains(QStringLiteral("--dry-run"));
+    options.keepDuplicates = args.flags.contains(QStringLiteral("--allow-duplicate"));
+    RecordStore::ImportOutcome outcome;
+    if (!RecordStore::importRecords(records, options, &outcome, &error))
+        return fail(error + QStringLiteral(" Nothing was imported."));
+    QString report;
+    if (options.dryRun) {
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            const RecordStore::SerialRecord& r = records.at(i);
+            const bool added = outcome.decisions.at(i) == RecordStore::ImportDecision::Added;
+            report +=
+                QStringList{added ? QStringLiteral("add") : QStringLiteral("duplicate"),
+                            RecordExport::tsvField(r.program), RecordExport::tsvField(r.version),
+                            RecordExport::tsvField(r.name), RecordExport::tsvField(r.serial)}
+                    .join(QLatin1Char('\t')) +
+                QLatin1Char('\n');
+        }
+    }
+    report += QStringLiteral("%1 %2 records (%3 new programs), %4 %5 duplicates.\n")
+                  .arg(options.dryRun ? QStringLiteral("Would add") : QStringLiteral("Added"))
+                  .arg(outcome.added)
+                  .arg(outcome.newPrograms)
+                  .arg(options.dryRun ? QStringLiteral("would skip") : QStringLiteral("skipped"))
+                  .arg(outcome.duplicates);
+    write(m_out, report.toUtf8());
+    return Success;
+}

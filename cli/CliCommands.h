@@ -1,0 +1,68 @@
+#pragma once
+
+#include "cli/CliArguments.h"
+#include "cli/CliOutput.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class QIODevice;
+
+// The commands of numira-cli over the program's own store. Each returns the exit status:
+// 0 done, 1 failed (one line on standard error says why), 2 the command line was wrong.
+class CliCommands final
+{
+public:
+    enum Status
+    {
+        Success = 0,
+        Failure = 1,
+        Usage = 2
+    };
+
+    // outIsTerminal picks the default output: an aligned table for a person, TSV for a pipe.
+    CliCommands(QIODevice& in, QIODevice& out, QIODevice& err, bool outIsTerminal);
+
+    int run(const QStringList& words);
+
+private:
+    struct Command
+    {
+        QString name;
+        QString usage;
+        QString summary;
+        QStringList options; // value options and flags the command takes
+        int minArgs = 0;
+        int maxArgs = 0;
+        std::function<int(CliCommands&, const CliArguments&)> handler;
+    };
+    static const QList<Command>& commands();
+    static const Command* findCommand(const QString& name);
+
+    int list(const CliArguments& args);
+    int search(const CliArguments& args);
+    int show(const CliArguments& args);
+    int add(const CliArguments& args);
+    int edit(const CliArguments& args);
+    int remove(const CliArguments& args);
+    int programs(const CliArguments& args);
+    int exportRecords(const CliArguments& args);
+    int importRecords(const CliArguments& args);
+
+    bool openDatabase(const CliArguments& args);
+    bool outputFormat(const CliArguments& args, CliOutput::Format* format);
+    bool serialArgument(const QString& value, QString* serial);
+    int printRows(const CliArguments& args, const CliOutput::Rows& rows);
+
+    int fail(const QString& message);
+    int usage(const QString& message, const QString& command = QString());
+    void write(QIODevice& device, const QByteArray& bytes);
+    QString helpText(const Command* command) const;
+
+    QIODevice& m_in;
+    QIODevice& m_out;
+    QIODevice& m_err;
+    bool m_outIsTerminal = false;
+};
