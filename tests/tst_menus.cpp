@@ -73,8 +73,8 @@ void MenusTest::menusShowTheirTreeAtThePointer()
     QVERIFY(popup);
     QTRY_VERIFY(popup->popupsub->isVisible());
     QCOMPARE(captions(popup->popupsub),
-             (QStringList{"Abo&ut", "&Options", "&Skins", "&Database", "&Add", "&Browse", "&Search",
-                          "&Browser", "&Home", "&Exit"}));
+             (QStringList{"Abo&ut", "&Options", "S&kins", "&Database", "&Add", "&Browse", "&Search",
+                          "Bro&wser", "&Home", "&Exit"}));
     QCOMPARE(captions(popup->database), captions(popup->popupdb));
     QVERIFY(!popup->isVisible());
     // Shown at the pointer: the menu's corner is where the button was pressed.
@@ -99,6 +99,8 @@ void MenusTest::bothOpenDatabaseItemsSwitchTheDatabase()
 
         QCOMPARE(env.prompt.dialogs.size(), 1);
         QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Open"));
+        // It starts in the folder of the database in use, whatever dialog came before.
+        QCOMPARE(env.prompt.dialogs.first().folderOrProposal, env.programFolder());
         QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), other);
         QCOMPARE(Database::databasePath(), other);
         QVERIFY(Database::connectionExists());
