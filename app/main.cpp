@@ -18,8 +18,13 @@ void quietenWebEngine()
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.contains("--log-level"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --log-level=2").trimmed());
+    // The engine's start-up notes (graphics set-up, sandbox state) are informational lines at
+    // the default and engine categories; warnings and errors still show.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\n"
-                                                    "qt.webenginecontext.debug=false"));
+                                                    "qt.webenginecontext.debug=false\n"
+                                                    "default.info=false"));
+    // The engine shares its graphics contexts with the widgets; without this it warns.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 } // namespace

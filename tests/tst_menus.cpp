@@ -148,7 +148,8 @@ void MenusTest::aboutOptionsAndSkinsItems()
     QCOMPARE(WindowRegistry::loadedForm(QStringLiteral("frmAbout")), about);
     QCOMPARE(WindowRegistry::loaded().size(), 3); // the main window, the About window, the menus
 
-    const QString skin = env.path(QStringLiteral("mine.ini"));
+    env.copyShippedFiles();
+    const QString skin = env.programFolder() + QStringLiteral("/skins/ember.ini");
     env.prompt.chooseFile(skin);
     openFullMenu(*env.main)->skins->trigger();
     QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Change Skin"));
