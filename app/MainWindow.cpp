@@ -16,6 +16,7 @@
 #include "store/Compaction.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
+#include "ui/AccessKeyGuard.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
 #include "ui/Prompt.h"
@@ -99,6 +100,7 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         this, QIcon(programFile(TrayIcon)),
         m_deps.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable()), this);
     WindowRegistry::setMainWindow(this, m_deps.prompt);
+    QCoreApplication::instance()->installEventFilter(new AccessKeyGuard(this));
 }
 
 MainWindow::~MainWindow()
