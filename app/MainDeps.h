@@ -36,4 +36,6 @@ struct MainDeps
     double twipsPerPixel = 0;
     // The single-instance lock file; empty: the per-user runtime folder.
     QString lockPath;
+    // The socket a second start hands its quick add to; empty: beside the lock file.
+    QString serverName;
 };

@@ -1,6 +1,8 @@
 #include "app/MainWindow.h"
 
 #include "about/AboutWindow.h"
+#include "app/CommandLine.h"
+#include "app/InstanceServer.h"
 #include "app/PopupMenus.h"
 #include "app/StartupRules.h"
 #include "app/TrayManager.h"
@@ -17,6 +19,7 @@
 #include "store/RecordImport.h"
 #include "store/RecordStore.h"
 #include "store/SettingsStore.h"
+#include "ui/AccessKeyGuard.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
 #include "ui/Prompt.h"
@@ -27,19 +30,23 @@
 #include "web/StartPage.h"
 #include "web/WebView.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLockFile>
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
 
@@ -67,6 +74,9 @@ const QString InvalidStructureMessage = QStringLiteral(
 const QString DatabaseFilter = QStringLiteral("Database (*.mdb)|*.mdb| ");
 const QString RecordsFilter =
     QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|All Files (*)|*| ");
+const QString InvalidSkinMessage = QStringLiteral("Invalid Skin INI File!  No Changes Made!");
+// How often a handed-over quick add looks again whether the question box in its way closed.
+constexpr int QuickAddRetryMs = 200;
 
 } // namespace
 
@@ -96,6 +106,7 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         this, QIcon(programFile(TrayIcon)),
         m_deps.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable()), this);
     WindowRegistry::setMainWindow(this, m_deps.prompt);
+    QCoreApplication::instance()->installEventFilter(new AccessKeyGuard(this));
 }
 
 MainWindow::~MainWindow()
@@ -130,6 +141,12 @@ void MainWindow::buildControls()
     WebBrowse->setObjectName(QStringLiteral("WebBrowse"));
     WebBrowse->setToolTip(QStringLiteral("Numira Online Community!"));
     WebBrowse->setGeometry(Twips::designRect(-3, -1, 420, 252));
+    // The community page that cannot be loaded gives way to the local page, never to the
+    // engine's own error page.
+    connect(WebBrowse, &WebView::navigationFailed, this, [this](const QUrl& url) {
+        if (url.host() == QUrl(m_homeUrl).host())
+            showLocalStartPage();
+    });
 
     picAdd = makePictureButton("picAdd", QRect(32, 23, 95, 18), AddPicture,
                                QStringLiteral("Add a New Serial to Your Database"));
@@ -157,7 +174,18 @@ void MainWindow::buildControls()
     connect(picHome, &PictureButton::clicked, this, &MainWindow::goHome);
     connect(picBrowser, &PictureButton::clicked, this, &MainWindow::backToBrowser);
     connect(lblAbout, &PictureButton::clicked, this, &MainWindow::showAbout);
-    connect(lblOpen, &PictureButton::clicked, this, [this] { showDatabaseMenu(QCursor::pos()); });
+    // From the keyboard the menu opens under the button, since the pointer may be anywhere.
+    connect(lblOpen, &PictureButton::clicked, this, [this] {
+        showDatabaseMenu(lblOpen->underMouse()
+                             ? QCursor::pos()
+                             : lblOpen->mapToGlobal(lblOpen->rect().bottomLeft()));
+    });
+
+    // The buttons in reading order; a hosted screen joins the chain after them.
+    const QList<QWidget*> order = {picAdd,   picBrowse, picSearch, picHome,    picBrowser,
+                                   lblAbout, lblOpen,   lblExit,   lblMinimize};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
     connect(lblExit, &PictureButton::clicked, this, &MainWindow::unload);
     connect(lblMinimize, &PictureButton::clicked, this, &MainWindow::hideToTray);
 }
@@ -172,6 +200,7 @@ PictureButton* MainWindow::makePictureButton(const char* name, const QRect& desi
     button->setScaledContents(true);
     button->setPixmap(QPixmap(programFile(picture)));
     button->setToolTip(toolTip);
+    button->setAccessibleName(toolTip);
     const QPixmap pointer(programFile(PointerPicture));
     if (!pointer.isNull())
         button->setCursor(QCursor(pointer, 0, 0));
@@ -195,16 +224,22 @@ bool MainWindow::startUp()
 {
     applyWindowShape();
     if (!isOnlyInstance()) {
+        if (handOverQuickAdd()) {
+            unload();
+            return false;
+        }
         prompt().inform(SecondInstanceMessage);
         WindowRegistry::closeChildScreens();
         unload();
         return false;
     }
+    startInstanceServer();
     runStartPage();
     Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
     SettingsStore::write(SettingsStore::DefPath, m_deps.programFolder);
     applyStartupSkin();
     storeStartUp();
+    showDatabaseName();
     runQuickAdd();
     return true;
 }
@@ -236,14 +271,83 @@ bool MainWindow::isOnlyInstance()
     return false;
 }
 
+QString MainWindow::instanceServerName() const
+{
+    if (!m_deps.serverName.isEmpty())
+        return m_deps.serverName;
+    // The socket lies beside the lock, so whoever finds the lock taken finds the socket.
+    if (!m_deps.lockPath.isEmpty())
+        return QFileInfo(m_deps.lockPath).path() + QStringLiteral("/numira-instance.socket");
+    return InstanceServer::defaultServerName();
+}
+
+bool MainWindow::handOverQuickAdd()
+{
+    const CommandLine commandLine = CommandLine::parse(m_deps.arguments);
+    return commandLine.quickAdd &&
+           InstanceServer::sendQuickAdd(commandLine.quickAddText, instanceServerName());
+}
+
+void MainWindow::startInstanceServer()
+{
+    m_instanceServer = new InstanceServer(instanceServerName(), this);
+    connect(m_instanceServer, &InstanceServer::quickAddReceived, this,
+            &MainWindow::receiveQuickAdd);
+    QString error;
+    if (!m_instanceServer->start(&error))
+        qCWarning(lcMain).noquote() << "A second start cannot hand over its text:" << error;
+}
+
+void MainWindow::receiveQuickAdd(const QString& text)
+{
+    m_pendingQuickAdds.append(text);
+    if (m_pendingQuickAdds.size() == 1)
+        QTimer::singleShot(0, this, &MainWindow::openPendingQuickAdd);
+}
+
+void MainWindow::openPendingQuickAdd()
+{
+    if (m_shutDown || m_pendingQuickAdds.isEmpty())
+        return;
+    // A question box or a file dialog is waiting for the user: answering it may still close
+    // or reload screens, so the text waits until it is gone.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(QuickAddRetryMs, this, &MainWindow::openPendingQuickAdd);
+        return;
+    }
+    // Texts that arrived together: the last one is shown, none is typed over another.
+    const QString text = m_pendingQuickAdds.takeLast();
+    m_pendingQuickAdds.clear();
+    if (isHidden())
+        m_tray->restoreFromTray();
+    raise();
+    activateWindow();
+    hostFromButton(Screen::Add);
+    WindowRegistry::addScreen()->fillSerial(text);
+}
+
 void MainWindow::runStartPage()
 {
     m_homeUrl = Community::HomePage;
     if (m_deps.probe(Community::ProbeAddress) == 0)
         WebBrowse->navigate(QUrl(m_homeUrl));
     else
-        WebBrowse->navigate(
-            QUrl::fromLocalFile(StartupRules::notConnectedPage(m_deps.programFolder)));
+        showLocalStartPage();
+}
+
+void MainWindow::showLocalStartPage()
+{
+    WebBrowse->navigate(QUrl::fromLocalFile(StartupRules::notConnectedPage(m_deps.programFolder)));
+}
+
+void MainWindow::showDatabaseName()
+{
+    const QString path = Database::databasePath();
+    const QString title =
+        path.isEmpty() ? AppInfo::Title
+                       : QStringLiteral("%1 - %2").arg(AppInfo::Title, QFileInfo(path).fileName());
+    setWindowTitle(title);
+    m_tray->setToolTip(title);
 }
 
 void MainWindow::applyStartupSkin()
@@ -286,7 +390,7 @@ bool MainWindow::readSkinFile(const QString& skinFile, SkinValues* skin)
 {
     if (parseSkinFile(skinFile, skin) == SkinParseResult::Valid)
         return true;
-    prompt().critical(QStringLiteral("Invalid Skin INI File!  No Changes Made!"));
+    prompt().critical(InvalidSkinMessage);
     return false;
 }
 
@@ -299,6 +403,10 @@ void MainWindow::chooseSkin()
         prompt().openFile(QStringLiteral("Change Skin"),
                           QStringLiteral("Skin INI File (*.ini)|*.ini| "), initialFolder);
     if (chosen.isEmpty())
+        return;
+    // A file the next start would refuse is refused now, and the skin in use stays.
+    SkinValues skin;
+    if (!readSkinFile(chosen, &skin))
         return;
     SettingsStore::write(SettingsStore::SkinInUse, chosen);
     prompt().inform(QStringLiteral("Skin will be loaded next time you run Numira!"));
@@ -330,7 +438,10 @@ void MainWindow::storeStartUp()
 void MainWindow::openDatabase()
 {
     WindowRegistry::closeChildScreens();
-    const QString chosen = prompt().openFile(QStringLiteral("Open"), DatabaseFilter, QString());
+    const QString inUse = Database::databasePath();
+    const QString chosen =
+        prompt().openFile(QStringLiteral("Open"), DatabaseFilter,
+                          inUse.isEmpty() ? QString() : QFileInfo(inUse).absolutePath());
     if (!chosen.isEmpty()) {
         if (Database::connectionExists())
             Database::closeConnection();
@@ -338,6 +449,7 @@ void MainWindow::openDatabase()
             SettingsStore::write(SettingsStore::DBInUse, chosen);
             Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
             Database::connectionString() = Database::connectionStringFor(Database::databasePath());
+            showDatabaseName();
             if (!Database::openConnection(Database::connectionString()))
                 return;
             WindowRegistry::closeChildScreens();
@@ -439,12 +551,18 @@ void MainWindow::exportRecords()
 
 void MainWindow::runQuickAdd()
 {
-    m_quickAddText = StartupRules::quickAddText(m_deps.arguments);
-    if (m_quickAddText.isEmpty())
+    const CommandLine commandLine = CommandLine::parse(m_deps.arguments);
+    m_quickAddText = commandLine.quickAddText;
+    if (!commandLine.quickAdd)
         return;
     AddScreen* add = WindowRegistry::addScreen();
     hostScreen(add);
-    add->startQuickAdd(m_quickAddText);
+    // "--add-serial=" alone opens an empty add screen in an ordinary run: with no text to
+    // store there is no one-record run to end.
+    if (m_quickAddText.isEmpty())
+        WebBrowse->setVisible(false);
+    else
+        add->startQuickAdd(m_quickAddText);
 }
 
 void MainWindow::hostFromButton(Screen screen)
@@ -466,8 +584,20 @@ void MainWindow::hostScreen(QWidget* screen)
     // frame is cut off.
     screen->setParent(fraMain);
     screen->setGeometry(fraMain->rect());
+    // The screen on top owns the keyboard: a covered screen is hidden, so none of its access
+    // keys fires and Tab never walks into it. The browser keeps its own visibility rules.
+    const QList<QWidget*> hosted = fraMain->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* other : hosted) {
+        if (other != screen && other != WebBrowse)
+            other->hide();
+    }
     screen->show();
     screen->raise();
+    // A screen shown again takes the keyboard back where it left it.
+    if (!screen->isAncestorOf(QApplication::focusWidget())) {
+        if (QWidget* last = screen->focusWidget())
+            last->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 QWidget* MainWindow::recordScreen(Screen which)
@@ -521,7 +651,10 @@ void MainWindow::goHome()
 
 void MainWindow::showAbout()
 {
+    const bool opening = !WindowRegistry::loadedForm(QStringLiteral("frmAbout"));
     AboutWindow* about = WindowRegistry::aboutWindow();
+    if (opening)
+        about->move(frameGeometry().center() - about->rect().center());
     about->show();
     about->raise();
     about->activateWindow();
@@ -552,6 +685,17 @@ void MainWindow::unload()
     close();
     // A window that was never shown gets no close event; the shut-down runs all the same.
     shutDown();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    // The menu key and Shift+F10 open the full menu, as a right press on the background does.
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        showFullMenu(mapToGlobal(rect().center()));
+        return;
+    }
+    ShapedWindow::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QFrame;
+class InstanceServer;
 class QLockFile;
 class PictureButton;
 class TrayManager;
@@ -56,6 +57,10 @@ public:
     void hideToTray();
     void restoreFromTray();
 
+    // A quick add handed over by a second start: the window comes to the front and the add
+    // screen opens with the text. While a question box is open the text waits for it.
+    void receiveQuickAdd(const QString& text);
+
     // Unloading the main window: runs the shut-down and ends the program.
     void unload();
     bool hasShutDown() const { return m_shutDown; }
@@ -84,6 +89,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
@@ -101,6 +107,12 @@ private:
     bool readSkinFile(const QString& skinFile, SkinValues* skin);
     void storeStartUp();
     void runQuickAdd();
+    void startInstanceServer();
+    QString instanceServerName() const;
+    void openPendingQuickAdd();
+    bool handOverQuickAdd();
+    void showDatabaseName();
+    void showLocalStartPage();
 
     void showFullMenu(const QPoint& globalPos);
     void showDatabaseMenu(const QPoint& globalPos);
@@ -111,6 +123,8 @@ private:
     MainDeps m_deps;
     TrayManager* m_tray = nullptr;
     std::unique_ptr<QLockFile> m_lock;
+    InstanceServer* m_instanceServer = nullptr;
+    QStringList m_pendingQuickAdds;
     bool m_shutDown = false;
     QString m_homeUrl;
     QString m_quickAddText;

@@ -31,7 +31,8 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     popupsub->setObjectName(QStringLiteral("popupsub"));
     about = addItem(popupsub, "about", QStringLiteral("Abo&ut"));
     options = addItem(popupsub, "options", QStringLiteral("&Options"));
-    skins = addItem(popupsub, "skins", QStringLiteral("&Skins"));
+    // "&Search" and "&Browse" keep their letters; the items that shared them take another.
+    skins = addItem(popupsub, "skins", QStringLiteral("S&kins"));
     database = popupsub->addMenu(QStringLiteral("&Database"));
     database->setObjectName(QStringLiteral("database"));
     opendb1 = addItem(database, "opendb1", QStringLiteral("&Open Database"));
@@ -41,7 +42,7 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     add = addItem(popupsub, "add", QStringLiteral("&Add"));
     browse = addItem(popupsub, "browse", QStringLiteral("&Browse"));
     search = addItem(popupsub, "search", QStringLiteral("&Search"));
-    browser = addItem(popupsub, "browser", QStringLiteral("&Browser"));
+    browser = addItem(popupsub, "browser", QStringLiteral("Bro&wser"));
     home = addItem(popupsub, "home", QStringLiteral("&Home"));
     exit = addItem(popupsub, "exit", QStringLiteral("&Exit"));
 

@@ -45,3 +45,13 @@ bool TrayManager::iconShown() const
 {
     return m_trayMain->isVisible();
 }
+
+void TrayManager::setToolTip(const QString& text)
+{
+    m_trayMain->setToolTip(text);
+}
+
+QString TrayManager::toolTip() const
+{
+    return m_trayMain->toolTip();
+}

@@ -18,6 +18,8 @@ public:
 
     void hideToTray();
     void restoreFromTray();
+    void setToolTip(const QString& text);
+    QString toolTip() const;
 
     bool trayAvailable() const { return m_trayAvailable; }
     bool iconShown() const;

@@ -1,5 +1,6 @@
 #include "screens/AddScreen.h"
 
+#include "screens/ChosenOnlyDelegate.h"
 #include "screens/RecordHandOver.h"
 #include "screens/ScreenKit.h"
 #include "store/Database.h"
@@ -42,6 +43,9 @@ void AddScreen::buildControls()
                    255, 8.25);
     lstSelect = place<QListWidget>(this, "lstSelect", 120, 600, 2655, 1980);
     lstSelect->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Only a chosen entry is drawn as chosen: the keyboard cursor on an entry nobody chose
+    // yet is not highlighted.
+    lstSelect->setItemDelegate(new ChosenOnlyDelegate(lstSelect));
     lblPName =
         label(this, "lblPName", QStringLiteral("New Program Name:"), 120, 2640, 2535, 255, 8.25);
     txtNewProg = place<QLineEdit>(this, "txtNewProg", 120, 2880, 2655, 345);
@@ -52,6 +56,8 @@ void AddScreen::buildControls()
     Label6 = label(this, "Label6", QStringLiteral("Serial:"), 3240, 1560, 1815, 255, 8.25);
     txtSerial = place<QPlainTextEdit>(this, "txtSerial", 3240, 1800, 2655, 930);
     txtSerial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab leaves the box; a tab character can still be pasted into it.
+    txtSerial->setTabChangesFocus(true);
     cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 3360, 2880, 1095, 375);
     cmdOK = button(this, "cmdOK", QStringLiteral("&Ok"), 4680, 2880, 1095, 375);
 
@@ -144,13 +150,20 @@ void AddScreen::onOkClicked()
         return;
 
     QString error;
-    if (!RecordStore::addSerial(record, newProgram, QDateTime::currentDateTime(), &error)) {
+    QString storedUnder;
+    if (!RecordStore::addSerial(record, newProgram, QDateTime::currentDateTime(), &error,
+                                &storedUnder)) {
         ScreenKit::reportFailure(m_prompt, QStringLiteral("The serial was not added!"), error);
         return;
     }
 
-    const PromptMessage success{QStringLiteral("Serial Successfully Added!"),
-                                QStringLiteral("Success!"), PromptButtons::Ok, PromptIcon::None};
+    // A new name that matches a listed program apart from letter case went under that one.
+    QString successText = QStringLiteral("Serial Successfully Added!");
+    if (newProgram && storedUnder != record.program)
+        successText +=
+            QStringLiteral("  It was stored under the existing program \"%1\".").arg(storedUnder);
+    const PromptMessage success{successText, QStringLiteral("Success!"), PromptButtons::Ok,
+                                PromptIcon::None};
     if (m_quickAdd) {
         Database::closeConnection();
         m_prompt.message(success);
@@ -177,6 +190,11 @@ bool AddScreen::confirmNewSerial(const QString& program, const QString& serial)
 void AddScreen::startQuickAdd(const QString& serial)
 {
     m_quickAdd = true;
+    txtSerial->setPlainText(serial);
+}
+
+void AddScreen::fillSerial(const QString& serial)
+{
     txtSerial->setPlainText(serial);
 }
 

@@ -22,6 +22,8 @@ public:
     // Opens the screen for a quick add of that serial: storing or leaving it ends the program.
     void startQuickAdd(const QString& serial);
     bool isQuickAdd() const { return m_quickAdd; }
+    // Puts a handed-over text into the serial box of an ordinary add.
+    void fillSerial(const QString& serial);
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

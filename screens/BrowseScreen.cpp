@@ -51,6 +51,7 @@ void BrowseScreen::buildControls()
     connect(cmbProgram->lineEdit(), &QLineEdit::textEdited, this, &BrowseScreen::onProgramChanged);
     connect(cmdSearch, &QPushButton::clicked, this, &BrowseScreen::onProgramChanged);
     connect(cmdView, &QPushButton::clicked, this, &BrowseScreen::onLookCloserClicked);
+    connect(lstRecords, &QTreeView::doubleClicked, this, &BrowseScreen::onLookCloserClicked);
     connect(cmdDeleteProg, &QPushButton::clicked, this, &BrowseScreen::onDeleteProgramClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &BrowseScreen::onCancelClicked);
 }

@@ -46,6 +46,8 @@ void EditScreen::buildControls()
     txtName = place<QLineEdit>(this, "txtName", 2640, 1080, 2970, 285);
     txtSerial = place<QPlainTextEdit>(this, "txtSerial", 2640, 1560, 2985, 900);
     txtSerial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab leaves the box; a tab character can still be pasted into it.
+    txtSerial->setTabChangesFocus(true);
     cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 720, 2640, 1575, 375);
     cmdDelete = button(this, "cmdDelete", QStringLiteral("&Delete Serial"), 2400, 2640, 1575, 375);
     cmdSave = button(this, "cmdSave", QStringLiteral("&Save Changes"), 4080, 2640, 1575, 375);

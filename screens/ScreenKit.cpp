@@ -7,12 +7,39 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextDocument>
 #include <QTreeView>
+
+namespace {
+
+// Presses the button when an Escape reaches the screen it watches.
+class EscapeFilter final : public QObject
+{
+public:
+    EscapeFilter(QPushButton* button, QObject* parent) : QObject(parent), m_button(button) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+                m_button->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPushButton* m_button;
+};
+
+} // namespace
 
 namespace ScreenKit {
 
@@ -100,11 +127,11 @@ QString selectedId(const QTreeView* view)
 
 void bindEscape(QWidget* screen, QPushButton* button)
 {
-    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Escape), screen);
-    // Only the screen that holds the focus answers, so the edit screen over a list screen
-    // does not cancel both.
-    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    QObject::connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
+    // A key press no control of the screen used travels up to the screen; an open drop-down
+    // list is a window of its own and keeps its Escape, and a screen covered by another one
+    // never sees the keys of the one on top.
+    auto* filter = new EscapeFilter(button, screen);
+    screen->installEventFilter(filter);
 }
 
 void chainTabOrder(std::initializer_list<QWidget*> controls)

@@ -48,7 +48,8 @@ QTreeView* listView(QWidget* parent, const char* name, int left, int top, int wi
 // The text of the first cell of the selected row, or the empty text when none is selected.
 QString selectedId(const QTreeView* view);
 
-// Escape presses the button while the focus is anywhere on the screen.
+// Escape presses the button while the focus is anywhere on the screen; an open drop-down
+// list takes the Escape for itself.
 void bindEscape(QWidget* screen, QPushButton* button);
 void chainTabOrder(std::initializer_list<QWidget*> controls);
 

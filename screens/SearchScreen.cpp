@@ -54,6 +54,7 @@ void SearchScreen::buildControls()
 
     connect(cmdSearch, &QPushButton::clicked, this, &SearchScreen::onSearchClicked);
     connect(cmdView, &QPushButton::clicked, this, &SearchScreen::onLookCloserClicked);
+    connect(lstSearchResults, &QTreeView::doubleClicked, this, &SearchScreen::onLookCloserClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &SearchScreen::onCancelClicked);
 }
 

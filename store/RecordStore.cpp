@@ -212,16 +212,31 @@ bool programNames(QStringList* names, QString* error)
     return true;
 }
 
-bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, QString* error)
+bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, QString* error,
+               QString* storedUnder)
 {
-    return inTransaction(error, [&](QSqlQuery& query) {
-        if (newProgram && !run(query, SqlCatalogue::InsertProgram, {text(record.program)}, error))
-            return false;
+    QString program = record.program;
+    const bool stored = inTransaction(error, [&](QSqlQuery& query) {
+        if (newProgram) {
+            if (!run(query, SqlCatalogue::ProgramNamed, {text(program)}, error))
+                return false;
+            if (query.next()) {
+                program = query.value(0).toString();
+                query.finish();
+            } else {
+                query.finish();
+                if (!run(query, SqlCatalogue::InsertProgram, {text(program)}, error))
+                    return false;
+            }
+        }
         return run(query, SqlCatalogue::InsertSerial,
-                   {text(record.program), text(record.name), text(record.serial),
-                    text(record.version), dateText(when)},
+                   {text(program), text(record.name), text(record.serial), text(record.version),
+                    dateText(when)},
                    error);
     });
+    if (stored && storedUnder)
+        *storedUnder = program;
+    return stored;
 }
 
 bool serialsOfProgram(const QString& program, Listing* rows, QString* error)

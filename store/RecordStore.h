@@ -65,8 +65,11 @@ QString dateText(const QDateTime& moment);
 bool programNames(QStringList* names, QString* error);
 
 // Stores a record with the given date; with newProgram the program row is stored first, and
-// both rows are written in one transaction: both or neither.
-bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, QString* error);
+// both rows are written in one transaction: both or neither. A new program whose name equals a
+// stored one apart from letter case is that program: no second row, and the record takes the
+// stored spelling. storedUnder receives the program name the record was stored under.
+bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, QString* error,
+               QString* storedUnder = nullptr);
 
 // The records of one program, by version descending: columns id, version, name, serial.
 // A field without a value reads as empty text.

@@ -75,8 +75,8 @@ void MenusTest::menusShowTheirTreeAtThePointer()
     QVERIFY(popup);
     QTRY_VERIFY(popup->popupsub->isVisible());
     QCOMPARE(captions(popup->popupsub),
-             (QStringList{"Abo&ut", "&Options", "&Skins", "&Database", "&Add", "&Browse", "&Search",
-                          "&Browser", "&Home", "&Exit"}));
+             (QStringList{"Abo&ut", "&Options", "S&kins", "&Database", "&Add", "&Browse", "&Search",
+                          "Bro&wser", "&Home", "&Exit"}));
     QCOMPARE(captions(popup->database), captions(popup->popupdb));
     QVERIFY(!popup->isVisible());
     // Shown at the pointer: the menu's corner is where the button was pressed.
@@ -101,6 +101,8 @@ void MenusTest::bothOpenDatabaseItemsSwitchTheDatabase()
 
         QCOMPARE(env.prompt.dialogs.size(), 1);
         QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Open"));
+        // It starts in the folder of the database in use, whatever dialog came before.
+        QCOMPARE(env.prompt.dialogs.first().folderOrProposal, env.programFolder());
         QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), other);
         QCOMPARE(Database::databasePath(), other);
         QVERIFY(Database::connectionExists());
@@ -148,7 +150,8 @@ void MenusTest::aboutOptionsAndSkinsItems()
     QCOMPARE(WindowRegistry::loadedForm(QStringLiteral("frmAbout")), about);
     QCOMPARE(WindowRegistry::loaded().size(), 3); // the main window, the About window, the menus
 
-    const QString skin = env.path(QStringLiteral("mine.ini"));
+    env.copyShippedFiles();
+    const QString skin = env.programFolder() + QStringLiteral("/skins/ember.ini");
     env.prompt.chooseFile(skin);
     openFullMenu(*env.main)->skins->trigger();
     QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Change Skin"));

@@ -68,15 +68,22 @@ private slots:
     {
         QTest::addColumn<int>("row");           // 0: a new program named as the version and name
         QTest::addColumn<QStringList>("typed"); // version and name, serial
-        QTest::newRow("quotes and wildcards") << 0 << QStringList{"Bob's 100% _real_", "A'B%_C"};
-        QTest::newRow("non-ascii, line breaks") << 0 << QStringList{"Café Zoë 🔑", "ÅÄÖ\n日本\n"};
-        QTest::newRow("listed program, blanks only") << 1 << QStringList{" ", "   "};
+        QTest::addColumn<QString>("program");   // stored under; empty: as typed or listed
+        QTest::newRow("quotes and wildcards")
+            << 0 << QStringList{"Bob's 100% _real_", "A'B%_C"} << "";
+        QTest::newRow("non-ascii, line breaks")
+            << 0 << QStringList{"Café Zoë 🔑", "ÅÄÖ\n日本\n"} << "";
+        QTest::newRow("listed program, blanks only") << 1 << QStringList{" ", "   "} << "";
+        // The lists compare without letter case, so this name is the listed program.
+        QTest::newRow("new name, listed apart from case")
+            << 0 << QStringList{"lISTED", "K-1"} << "Listed";
     }
 
     void typedValuesAreStoredExactly()
     {
         QFETCH(int, row);
         QFETCH(QStringList, typed);
+        QFETCH(QString, program);
         const QString value = typed.at(0);
         TestEnv env;
         auto* add =
@@ -88,14 +95,20 @@ private slots:
         typeText(add->txtSerial, typed.at(1));
         add->cmdOK->click();
 
-        const QString db = env.defaultDatabase(), program = row ? QStringLiteral("Listed") : value;
+        const QString db = env.defaultDatabase();
+        const bool merged = !program.isEmpty();
+        if (!merged)
+            program = row ? QStringLiteral("Listed") : value;
         QCOMPARE(queryRows(db,
                            "SELECT program, version, name, serial, abs(strftime('%s', 'now', "
                            "'localtime') - strftime('%s', date)) <= 2 FROM serials WHERE id > 1"),
                  (Rows{{program, value, value, typed.at(1), "1"}}));
         QCOMPARE(queryRows(db, "SELECT program FROM programs ORDER BY rowid"),
-                 (row ? Rows{{"Listed"}} : Rows{{"Listed"}, {value}}));
-        QCOMPARE(env.prompt.texts(), QStringList{"Serial Successfully Added!"});
+                 (row || merged ? Rows{{"Listed"}} : Rows{{"Listed"}, {value}}));
+        QCOMPARE(env.prompt.texts(),
+                 QStringList{merged ? "Serial Successfully Added!  It was stored under the "
+                                      "existing program \"Listed\"."
+                                    : "Serial Successfully Added!"});
         QVERIFY(!WindowRegistry::loadedForm("frmAdd") &&
                 env.main->WebBrowse->isVisibleTo(env.main.get()));
     }

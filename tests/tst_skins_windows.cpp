@@ -174,6 +174,14 @@ void SkinWindowsTest::chosenSkinWaitsForTheNextStart()
     QCOMPARE(env.prompt.texts(), QStringList{"Skin will be loaded next time you run Numira!"});
     QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
     QVERIFY(!SkinColor::colorsInUse().has_value());
+
+    // A file the skin reader refuses is refused when chosen, not at every later start.
+    env.prompt.clear();
+    env.prompt.chooseFile(env.programFolder() + QStringLiteral("/comments.txt"));
+    env.main->chooseSkin();
+    QCOMPARE(env.prompt.texts(), QStringList{"Invalid Skin INI File!  No Changes Made!"});
+    QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
+    QCOMPARE(SettingsStore::read(SettingsStore::SkinInUse), chosen);
 }
 
 QTEST_MAIN(SkinWindowsTest)

@@ -48,9 +48,11 @@ private slots:
         QCOMPARE(lastError, QStringLiteral("The database file is in use by another program."));
         other.close();
         QCOMPARE(queryRows(db, countBoth), (QList<QStringList>{{"0", "0"}}));
-        // No duplicate check: a second new program of the same name adds a second row.
-        QVERIFY(add({"Editor", "1", "me", "good"}) && add({"Editor", "2", "me", "good"}));
-        QCOMPARE(queryRows(db, countBoth), (QList<QStringList>{{"2", "2"}}));
+        // A new program named as a stored one apart from letter case is the stored one.
+        QVERIFY(add({"Editor", "1", "me", "good"}) && add({"EDITOR", "2", "me", "good"}));
+        QCOMPARE(queryRows(db, countBoth), (QList<QStringList>{{"1", "2"}}));
+        QCOMPARE(queryRows(db, "SELECT DISTINCT program FROM serials"),
+                 QList<QStringList>{{"Editor"}});
     }
 
     void searchMatchesAnywhereWithWildcards_data()

@@ -40,9 +40,15 @@ void StartPageTest::homeAndBrowserCommands()
         QVERIFY(!WindowRegistry::loadedForm(QStringLiteral("frmAdd")) &&
                 env.main->WebBrowse->isVisibleTo(env.main.get()));
     }
-    QCOMPARE(env.web()->navigations,
-             (QList<QUrl>{local, QUrl("http://community.numira.example/inprogram/")}));
+    const QUrl community("http://community.numira.example/inprogram/");
+    QCOMPARE(env.web()->navigations, (QList<QUrl>{local, community}));
     QCOMPARE(env.probedAddresses.size(), 1);
+
+    // The community page failed to load: the local page stands in for the engine's error page.
+    // A failure elsewhere (a link the user followed) is the browser's own business.
+    emit env.web()->navigationFailed(QUrl("http://elsewhere.example/"));
+    emit env.web()->navigationFailed(community);
+    QCOMPARE(env.web()->navigations, (QList<QUrl>{local, community, local}));
 }
 
 void StartPageTest::notConnectedPageStandsAlone()
@@ -51,6 +57,8 @@ void StartPageTest::notConnectedPageStandsAlone()
     QVERIFY(page.open(QIODevice::ReadOnly));
     const QString notConnected = QString::fromUtf8(page.readAll());
     QVERIFY(notConnected.contains(QLatin1String("out of reach")));
+    // Home cannot help while the community is out of reach: the page must not point at it.
+    QVERIFY(!notConnected.contains(QLatin1String("Home")));
     // Shown with no network: nothing may be fetched from elsewhere.
     const QRegularExpression outside(R"((?i)(src|href)\s*=|url\(|@import|<link|<script)");
     QVERIFY2(!notConnected.contains(outside), qPrintable(outside.match(notConnected).captured()));

@@ -4,9 +4,18 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+QWidget* QtPrompt::dialogParent() const
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    if (m_parentWindow && m_parentWindow->isVisible())
+        return m_parentWindow;
+    return nullptr;
+}
+
 PromptAnswer QtPrompt::message(const PromptMessage& message)
 {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(dialogParent());
     box.setWindowTitle(message.title);
     box.setText(message.text);
     switch (message.icon) {
@@ -38,14 +47,14 @@ PromptAnswer QtPrompt::message(const PromptMessage& message)
 QString QtPrompt::openFile(const QString& title, const QString& filter,
                            const QString& initialFolder)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, initialFolder,
+    return QFileDialog::getOpenFileName(dialogParent(), title, initialFolder,
                                         qtFilterFromDesign(filter));
 }
 
 QString QtPrompt::saveFile(const QString& title, const QString& filter, const QString& proposedPath)
 {
     // The design sets no overwrite question: an existing backup is replaced.
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, proposedPath,
+    return QFileDialog::getSaveFileName(dialogParent(), title, proposedPath,
                                         qtFilterFromDesign(filter), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
 }

@@ -2,6 +2,9 @@
 
 #include "ui/Prompt.h"
 
+#include <QPointer>
+#include <QWidget>
+
 // The real prompts: modal Qt message boxes and file dialogs.
 class QtPrompt final : public Prompt
 {
@@ -11,4 +14,13 @@ public:
                      const QString& initialFolder) override;
     QString saveFile(const QString& title, const QString& filter,
                      const QString& proposedPath) override;
+
+    // Boxes and dialogs stand centred over the active window, or over this one when no
+    // window of the program is active (a start-up message, a window hidden in the tray).
+    void setParentWindow(QWidget* window) { m_parentWindow = window; }
+
+private:
+    QWidget* dialogParent() const;
+
+    QPointer<QWidget> m_parentWindow;
 };

@@ -1,6 +1,8 @@
 #include "web/WebView.h"
 
 #include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 EngineWebView::EngineWebView(QWidget* parent) : WebView(parent)
@@ -9,6 +11,12 @@ EngineWebView::EngineWebView(QWidget* parent) : WebView(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     m_view = new QWebEngineView(this);
     layout->addWidget(m_view);
+    // The owner decides what a failed page turns into; the engine shows no page of its own.
+    m_view->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        if (!ok)
+            emit navigationFailed(m_view->page()->requestedUrl());
+    });
 }
 
 void EngineWebView::navigate(const QUrl& url)

@@ -16,6 +16,10 @@ public:
 
     virtual void navigate(const QUrl& url) = 0;
     virtual QUrl url() const = 0;
+
+signals:
+    // A page could not be loaded (no connection, no such host, an error answer).
+    void navigationFailed(const QUrl& url);
 };
 
 // The real browser: Qt WebEngine.

@@ -1,0 +1,189 @@
+// The program used with the keyboard alone: Tab, access keys and Escape on every screen.
+
+#include "screens/EditScreen.h"
+#include "screens/ScreenKit.h"
+#include "screens/SearchScreen.h"
+#include "tst_screens_kit.h"
+#include "ui/Look.h"
+
+using namespace ScreensKit;
+
+namespace {
+
+QWidget* focused()
+{
+    return QApplication::focusWidget();
+}
+
+// Shows "add", "browse", "search" or "edit over browse|search" with the keys a user would
+// press; returns the screen on top.
+QWidget* open(TestEnv& env, const QString& name, const SkinColor::WindowColors* skin = nullptr)
+{
+    seed(env.makeDatabase(), {{"Alpha", "1", "Ann", "KEY-1"}, {"Alpha", "2", "Bob", "KEY-2"}});
+    env.start();
+    if (skin)
+        SkinColor::setColorsInUse(*skin);
+    env.main->showCentered();
+    QApplication::setActiveWindow(env.main.get());
+    QTest::qWaitForWindowActive(env.main.get());
+    env.main->hostFromButton(name == "add"              ? MainWindow::Screen::Add
+                             : name.endsWith(u"browse") ? MainWindow::Screen::Browse
+                                                        : MainWindow::Screen::Search);
+    QWidget* caller = WindowRegistry::loaded().last();
+    if (auto* search = qobject_cast<SearchScreen*>(caller)) {
+        QTest::keyClicks(search->txtKeywords, "KEY");
+        QTest::keyClick(search->txtKeywords, Qt::Key_S, Qt::AltModifier); // clicks a moment later
+        QTest::qWaitFor([search] { return search->lstSearchResults->model()->rowCount() > 0; });
+    } else if (auto* program = caller->findChild<QComboBox*>("cmbProgram")) {
+        QTest::keyClicks(program, "Alpha");
+    }
+    if (!name.startsWith(u"edit"))
+        return caller;
+    selectRow(caller->findChild<QTreeView*>(), 0);
+    QTest::keyClick(caller->findChild<QPushButton*>("cmdView"), Qt::Key_Space);
+    return loaded<EditScreen>();
+}
+
+} // namespace
+
+class KeyboardTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tabLeavesTheSerialBoxAndNothingLooksChosen()
+    {
+        for (const QString name : {"add", "edit over browse"}) {
+            TestEnv env;
+            QWidget* screen = open(env, name);
+            if (auto* list = screen->findChild<QListWidget*>()) {
+                // The keyboard rests on "New Program", which nobody chose: no highlight on it.
+                QTRY_COMPARE(focused(), list);
+                QVERIFY(list->viewport()
+                            ->grab(list->visualItemRect(list->item(0)))
+                            .toImage()
+                            .allGray());
+            }
+            auto* serial = screen->findChild<QPlainTextEdit*>("txtSerial");
+            serial->setFocus();
+            QTest::keyClicks(serial, "A");
+            QTest::keyClick(serial, Qt::Key_Tab);
+            QCOMPARE(focused()->objectName(), QStringLiteral("cmdCancel"));
+            QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(focused()->objectName(), QStringLiteral("txtName"));
+            QApplication::clipboard()->setText("\t");
+            QTest::keyClick(serial, Qt::Key_V, Qt::ControlModifier); // a pasted tab stays
+            QVERIFY(ScreenKit::plainText(serial).contains("A\t"));
+        }
+    }
+
+    void screenOnTopOwnsTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"add", "browse", "search", "edit over browse", "edit over search"})
+            QTest::newRow(name) << name;
+    }
+
+    void screenOnTopOwnsTheKeyboard()
+    {
+        QFETCH(QString, name);
+        TestEnv env;
+        QWidget* top = open(env, name);
+        QTRY_VERIFY(top->isAncestorOf(focused()));
+        const auto letters = [](QWidget* screen, bool visibleOnly) {
+            QStringList found;
+            for (QAbstractButton* button : screen->findChildren<QAbstractButton*>())
+                if (button->isVisible() || !visibleOnly)
+                    found << button->text().mid(button->text().indexOf('&') + 1, 1).toLower();
+            return found;
+        };
+        QStringList reachable = letters(env.main.get(), true);
+        QCOMPARE(reachable.removeDuplicates(), 0); // no two buttons on view share a letter
+
+        // The covered screen's access keys and Tab in both directions never reach it (its Look
+        // Closer would reload the edit screen and lose the typing, Delete Program would ask).
+        QWidget* covered = WindowRegistry::loaded().at(1);
+        if (covered == top)
+            return;
+        QTest::keyClicks(top->findChild<QLineEdit*>("txtVersion"), "-typed");
+        for (const QString& letter : letters(covered, false)) {
+            if (reachable.contains(letter))
+                continue;
+            QTest::keyClick(focused(), letter.at(0).toLatin1(), Qt::AltModifier);
+            QTest::qWait(200); // an access key clicks a moment later
+            QCOMPARE(loaded<EditScreen>(), top);
+            QVERIFY(top->findChild<QLineEdit*>("txtVersion")->text().endsWith("-typed"));
+            QVERIFY2(env.prompt.shown.isEmpty(), qPrintable(letter));
+        }
+        for (int i = 0; i < 30; ++i) {
+            QTest::keyClick(focused(), Qt::Key_Tab, i < 15 ? Qt::NoModifier : Qt::ShiftModifier);
+            QVERIFY2(!covered->isAncestorOf(focused()), qPrintable(focused()->objectName()));
+        }
+    }
+
+    void escapeClosesOnlyWhatIsOnTop_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("dropDown"); // a list opened before Escape
+        QTest::newRow("edit over browse") << "edit over browse"
+                                          << "";
+        QTest::newRow("edit over search") << "edit over search"
+                                          << "";
+        QTest::newRow("browse, list open") << "browse"
+                                           << "cmbProgram";
+        QTest::newRow("search, list open") << "search"
+                                           << "cmbSearchBy";
+    }
+
+    void escapeClosesOnlyWhatIsOnTop()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, dropDown);
+        TestEnv env;
+        QWidget* top = open(env, name);
+        QWidget* below = WindowRegistry::loaded().at(1);
+        if (auto* box = top->findChild<QComboBox*>(dropDown)) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
+            QTRY_VERIFY(box->view()->isVisible());
+            QTest::keyClick(box->view(), Qt::Key_Escape);
+            QTRY_VERIFY(!box->view()->isVisible());
+        } else {
+            QTRY_VERIFY(top->isAncestorOf(focused()));
+            QTest::keyClick(focused(), Qt::Key_Escape);
+            QVERIFY(!loaded<EditScreen>());
+        }
+        QTRY_VERIFY(below->isVisible() && below->isAncestorOf(focused()));
+    }
+
+    void coloursHoldWhileAQuestionIsOpen()
+    {
+        TestEnv env;
+        const SkinColor::WindowColors skin{"102030", "F0E0D0", "00FF00", ""};
+        auto* edit = open(env, "edit over browse", &skin);
+        QMessageBox question(QMessageBox::Question, "Apply Edit?", "Apply Edit?",
+                             QMessageBox::Yes | QMessageBox::No, env.main.get());
+        question.show();
+        QApplication::setActiveWindow(&question);
+        QTRY_VERIFY(!env.main->isActiveWindow());
+        for (QWidget* control : edit->findChildren<QWidget*>()) {
+            const Look::Kind kind = Look::kindOf(control);
+            for (const QPalette::ColorRole role :
+                 kind == Look::Kind::Editor  ? QList{QPalette::Text, QPalette::Base}
+                 : kind == Look::Kind::Label ? QList{QPalette::WindowText}
+                                             : QList<QPalette::ColorRole>{}) {
+                const QColor active = control->palette().color(QPalette::Active, role);
+                QCOMPARE(control->palette().color(QPalette::Inactive, role), active);
+                QCOMPARE(control->palette().color(QPalette::Disabled, role), active);
+            }
+        }
+        QCOMPARE(edit->findChild<QLineEdit*>("txtVersion")
+                     ->palette()
+                     .color(QPalette::Inactive, QPalette::Text),
+                 QColor(0xF0, 0xE0, 0xD0));
+    }
+};
+
+QTEST_MAIN(KeyboardTest)
+#include "tst_keyboard.moc"
