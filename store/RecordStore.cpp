@@ -157,7 +157,9 @@ bool programsByKey(QSqlQuery& query, QHash<QString, QString>* names, QString* er
         return false;
     while (query.next()) {
         const QString name = query.value(0).toString();
-        names->insert(programKey(name), name); // ascending order: keep the first
+        const QString key = programKey(name);
+        if (!names->contains(key)) // ascending order: keep the first
+            names->insert(key, name);
     }
     query.finish();
     return true;
@@ -217,18 +219,8 @@ bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, 
 {
     QString program = record.program;
     const bool stored = inTransaction(error, [&](QSqlQuery& query) {
-        if (newProgram) {
-            if (!run(query, SqlCatalogue::ProgramNamed, {text(program)}, error))
-                return false;
-            if (query.next()) {
-                program = query.value(0).toString();
-                query.finish();
-            } else {
-                query.finish();
-                if (!run(query, SqlCatalogue::InsertProgram, {text(program)}, error))
-                    return false;
-            }
-        }
+        if (newProgram && !programRowFor(query, record.program, &program, error))
+            return false;
         return run(query, SqlCatalogue::InsertSerial,
                    {text(program), text(record.name), text(record.serial), text(record.version),
                     dateText(when)},

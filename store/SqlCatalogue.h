@@ -24,9 +24,6 @@ inline const QString IntegrityCheck = QStringLiteral("PRAGMA quick_check");
 // wildcards because it is joined to the pattern inside SQL, never escaped.
 inline const QString ProgramNames = QStringLiteral("SELECT program FROM programs ORDER BY program");
 inline const QString InsertProgram = QStringLiteral("INSERT INTO programs (program) VALUES (?)");
-// The stored program a new name stands for: the lists compare names without letter case.
-inline const QString ProgramNamed = QStringLiteral(
-    "SELECT program FROM programs WHERE program = ? COLLATE NOCASE ORDER BY rowid LIMIT 1");
 inline const QString InsertSerial = QStringLiteral(
     "INSERT INTO serials (program, name, serial, version, date) VALUES (?, ?, ?, ?, ?)");
 inline const QString SerialsOfProgram = QStringLiteral(
