@@ -514,6 +514,6 @@ void MainWindow::compactDatabase()
     if (!m_lock)
         return;
     QString error;
-    if (!Compaction::compactDatabase(Database::databasePath(), &error))
+    if (!Compaction::compactAtExit(Database::databasePath(), &error))
         qCWarning(lcMain).noquote() << "The database was not compacted:" << error;
 }
