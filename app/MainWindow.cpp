@@ -188,8 +188,12 @@ PictureButton* MainWindow::makeLabelButton(const char* name, const QRect& design
 bool MainWindow::startUp()
 {
     applyWindowShape();
-    if (!isOnlyInstance()) {
-        prompt().inform(SecondInstanceMessage);
+    QString lockError;
+    if (!isOnlyInstance(&lockError)) {
+        if (lockError.isEmpty())
+            prompt().inform(SecondInstanceMessage);
+        else
+            prompt().critical(lockError);
         WindowRegistry::closeChildScreens();
         unload();
         return false;
@@ -217,15 +221,20 @@ void MainWindow::applyWindowShape()
     setOutline(points);
 }
 
-bool MainWindow::isOnlyInstance()
+bool MainWindow::isOnlyInstance(QString* lockError)
 {
     const QString path =
-        m_deps.lockPath.isEmpty() ? StartupRules::instanceLockPath() : m_deps.lockPath;
+        m_deps.lockPath.isEmpty() ? StartupRules::instanceLockPath(lockError) : m_deps.lockPath;
+    if (path.isEmpty())
+        return false;
     m_lock = std::make_unique<QLockFile>(path);
     // The lock is held for the whole run; only a lock whose process is gone counts as stale.
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0))
         return true;
+    // Only a lock held by a running process means another instance.
+    if (m_lock->error() != QLockFile::LockFailedError)
+        *lockError = QStringLiteral("Numira cannot create its lock file \"%1\".").arg(path);
     m_lock.reset();
     return false;
 }
@@ -310,6 +319,10 @@ void MainWindow::storeStartUp()
         openDatabase();
     if (!Database::openConnection(Database::connectionString())) {
         prompt().critical(ErrorOpeningMessage);
+        openDatabase();
+    } else if (!Database::checkSchema(dbPath)) {
+        // A database named by the settings passes the same check as one chosen in the dialog.
+        prompt().critical(InvalidStructureMessage);
         openDatabase();
     }
 }
