@@ -16,6 +16,7 @@
 #include "store/SettingsStore.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
+#include "ui/PictureFile.h"
 #include "ui/Prompt.h"
 #include "ui/SkinColor.h"
 #include "ui/Twips.h"
@@ -110,7 +111,7 @@ QString MainWindow::programFile(const QString& relativePath) const
 void MainWindow::buildControls()
 {
     setFixedSize(Twips::designPixels(434), Twips::designPixels(338));
-    setBackgroundPicture(QPixmap(programFile(BackgroundPicture)));
+    setBackgroundPicture(PictureFile::load(programFile(BackgroundPicture)));
     connect(this, &ShapedWindow::backgroundMenuRequested, this, &MainWindow::showFullMenu);
 
     fraMain = new QFrame(this);
@@ -164,9 +165,9 @@ PictureButton* MainWindow::makePictureButton(const char* name, const QRect& desi
     button->setGeometry(
         Twips::designRect(designRect.x(), designRect.y(), designRect.width(), designRect.height()));
     button->setScaledContents(true);
-    button->setPixmap(QPixmap(programFile(picture)));
+    button->setPixmap(PictureFile::load(programFile(picture)));
     button->setToolTip(toolTip);
-    const QPixmap pointer(programFile(PointerPicture));
+    const QPixmap pointer = PictureFile::load(programFile(PointerPicture));
     if (!pointer.isNull())
         button->setCursor(QCursor(pointer, 0, 0));
     return button;
@@ -267,7 +268,7 @@ void MainWindow::applyStartupSkin()
     }
 
     // A picture that is missing or no picture leaves the designed one in place.
-    const QPixmap background(programFile(skin.mainPicture));
+    const QPixmap background = PictureFile::load(programFile(skin.mainPicture));
     if (!background.isNull())
         setBackgroundPicture(background);
     const QList<QPair<PictureButton*, QString>> pictures = {{picAdd, skin.addPicture},
@@ -276,7 +277,7 @@ void MainWindow::applyStartupSkin()
                                                             {picHome, skin.homePicture},
                                                             {picBrowser, skin.browserPicture}};
     for (const auto& [button, file] : pictures) {
-        const QPixmap picture(programFile(file));
+        const QPixmap picture = PictureFile::load(programFile(file));
         if (!picture.isNull())
             button->setPixmap(picture);
     }
