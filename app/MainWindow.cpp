@@ -78,7 +78,9 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     if (!m_deps.probe)
         m_deps.probe = [](const QString& address) { return StartPage::probeStatus(address); };
     if (!m_deps.makeWebView)
-        m_deps.makeWebView = [](QWidget* parent) -> WebView* { return new EngineWebView(parent); };
+        m_deps.makeWebView = [folder = m_deps.programFolder](QWidget* parent) -> WebView* {
+            return new EngineWebView(parent, folder);
+        };
     if (m_deps.twipsPerPixel <= 0) {
         const QScreen* screen = QGuiApplication::primaryScreen();
         m_deps.twipsPerPixel = Twips::perPixelForDpi(screen ? screen->logicalDotsPerInch() : 96.0);
