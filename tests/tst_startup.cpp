@@ -32,6 +32,7 @@ private slots:
     void lockLivesOnlyInAFolderOfTheUsersOwn();
     void lockThatCannotBeMadeIsNotCalledAnotherInstance();
     void foreignDatabaseFromTheSettingsIsCheckedAndKept();
+    void settingsFileHoldsTheKnownNames();
 };
 
 void StartupTest::firstStartWritesSettingsAndOpensShippedDatabase()
@@ -316,6 +317,24 @@ void StartupTest::foreignDatabaseFromTheSettingsIsCheckedAndKept()
     QFile file(foreign);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), bytes);
+}
+
+void StartupTest::settingsFileHoldsTheKnownNames()
+{
+    // Earlier versions and the user's own edits read the same file: its section and key names
+    // are checked in the text, not through the program's own constants.
+    TestEnv env;
+    env.makeDatabase();
+    QVERIFY(env.start());
+    SettingsStore::write(SettingsStore::SkinInUse, QStringLiteral("/skins/a.ini"));
+    QSettings(QStringLiteral("Numira"), QStringLiteral("Numira")).sync();
+    QFile file(env.path(QStringLiteral("config/Numira/Numira.conf")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines, (QStringList{QStringLiteral("[Info]"),
+                                 QStringLiteral("DBInUse=") + env.defaultDatabase(),
+                                 QStringLiteral("DefPath=") + env.programFolder(),
+                                 QStringLiteral("SkinInUse=/skins/a.ini")}));
 }
 
 QTEST_MAIN(StartupTest)
