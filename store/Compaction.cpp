@@ -17,7 +17,7 @@
 #include <unistd.h>
 #endif
 
-Q_LOGGING_CATEGORY(lcCompaction, "numira.compaction")
+Q_LOGGING_CATEGORY(lcCompaction, "numira.compaction", QtInfoMsg)
 
 namespace Compaction {
 
