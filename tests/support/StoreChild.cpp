@@ -24,7 +24,7 @@ const char* const RequestVariable = "NUMIRA_STORE_CHILD";
 
 // Another program using the database: "add" commits count records one by one through one
 // connection kept open, printing "committed N" after each commit and retrying a busy one;
-// "hold" keeps a read transaction open until it is killed.
+// "hold" keeps a read transaction open until it is killed, "lock" an exclusive one.
 int runOtherProgram(const QStringList& request)
 {
     const QString connection = QStringLiteral("other-program");
@@ -34,8 +34,10 @@ int runOtherProgram(const QStringList& request)
         return 1;
     }
     QSqlDatabase db = QSqlDatabase::database(connection, false);
-    if (request.at(2) == QLatin1String("hold")) {
-        QSqlQuery(db).exec(QStringLiteral("BEGIN"));
+    if (request.at(2) == QLatin1String("hold") || request.at(2) == QLatin1String("lock")) {
+        QSqlQuery(db).exec(request.at(2) == QLatin1String("lock")
+                               ? QStringLiteral("BEGIN EXCLUSIVE")
+                               : QStringLiteral("BEGIN"));
         QSqlQuery read(db);
         read.exec(QStringLiteral("SELECT count(*) FROM serials"));
         read.next();
@@ -80,7 +82,8 @@ int runRequest(const QStringList& request)
     int argc = 1;
     char* argv[] = {const_cast<char*>("store-child"), nullptr};
     QCoreApplication app(argc, argv);
-    if (request.at(2) == QLatin1String("add") || request.at(2) == QLatin1String("hold"))
+    if (request.at(2) == QLatin1String("add") || request.at(2) == QLatin1String("hold") ||
+        request.at(2) == QLatin1String("lock"))
         return runOtherProgram(request);
     std::puts("ready");
     QString error;
