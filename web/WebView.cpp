@@ -44,7 +44,10 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
     {
-        const bool fromProgram = type == NavigationTypeTyped;
+        // The program's own loads (an address, or a page it writes itself) come as typed or
+        // other; the engine itself refuses a page's script that steers the top frame to a data
+        // address.
+        const bool fromProgram = type == NavigationTypeTyped || type == NavigationTypeOther;
         if (!isMainFrame)
             return NavigationPolicy::decide(url, m_programFolder, fromProgram) ==
                    NavigationPolicy::Decision::Show;
