@@ -79,8 +79,8 @@ bool isInUse(const QSqlError& error)
 
 QString inUseMessage()
 {
-    return QStringLiteral("The database is in use by another program.  Please try again when "
-                          "that program has finished with it.");
+    // The same words as a record operation that finds the file in use.
+    return QStringLiteral("The database file is in use by another program.");
 }
 
 QString diskFullMessage()
