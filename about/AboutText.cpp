@@ -1,8 +1,9 @@
 #include "about/AboutText.h"
 
+#include "store/BoundedFile.h"
+
 #include "store/AppInfo.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 namespace AboutText {
@@ -48,10 +49,11 @@ QString commentsFromBytes(const QByteArray& bytes)
 
 QString readComments(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe or a device in its place, or a file too large for a text, reads as no comments.
+    QByteArray content;
+    if (!BoundedFile::read(path, BoundedFile::TextLimit, &content))
         return QString();
-    return commentsFromBytes(file.readAll());
+    return commentsFromBytes(content);
 }
 
 QString commentsPath(const QString& programFolder)

@@ -22,6 +22,7 @@
 #include "ui/AccessKeyGuard.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
+#include "ui/PictureFile.h"
 #include "ui/Prompt.h"
 #include "ui/SkinColor.h"
 #include "ui/Twips.h"
@@ -93,7 +94,9 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     if (!m_deps.probe)
         m_deps.probe = [](const QString& address) { return StartPage::probeStatus(address); };
     if (!m_deps.makeWebView)
-        m_deps.makeWebView = [](QWidget* parent) -> WebView* { return new EngineWebView(parent); };
+        m_deps.makeWebView = [folder = m_deps.programFolder](QWidget* parent) -> WebView* {
+            return new EngineWebView(parent, folder);
+        };
     if (m_deps.twipsPerPixel <= 0) {
         const QScreen* screen = QGuiApplication::primaryScreen();
         m_deps.twipsPerPixel = Twips::perPixelForDpi(screen ? screen->logicalDotsPerInch() : 96.0);
@@ -127,7 +130,7 @@ QString MainWindow::programFile(const QString& relativePath) const
 void MainWindow::buildControls()
 {
     setFixedSize(Twips::designPixels(434), Twips::designPixels(338));
-    setBackgroundPicture(QPixmap(programFile(BackgroundPicture)));
+    setBackgroundPicture(PictureFile::load(programFile(BackgroundPicture)));
     connect(this, &ShapedWindow::backgroundMenuRequested, this, &MainWindow::showFullMenu);
 
     fraMain = new QFrame(this);
@@ -198,10 +201,10 @@ PictureButton* MainWindow::makePictureButton(const char* name, const QRect& desi
     button->setGeometry(
         Twips::designRect(designRect.x(), designRect.y(), designRect.width(), designRect.height()));
     button->setScaledContents(true);
-    button->setPixmap(QPixmap(programFile(picture)));
+    button->setPixmap(PictureFile::load(programFile(picture)));
     button->setToolTip(toolTip);
     button->setAccessibleName(toolTip);
-    const QPixmap pointer(programFile(PointerPicture));
+    const QPixmap pointer = PictureFile::load(programFile(PointerPicture));
     if (!pointer.isNull())
         button->setCursor(QCursor(pointer, 0, 0));
     return button;
@@ -223,12 +226,16 @@ PictureButton* MainWindow::makeLabelButton(const char* name, const QRect& design
 bool MainWindow::startUp()
 {
     applyWindowShape();
-    if (!isOnlyInstance()) {
-        if (handOverQuickAdd()) {
+    QString lockError;
+    if (!isOnlyInstance(&lockError)) {
+        if (lockError.isEmpty() && handOverQuickAdd()) {
             unload();
             return false;
         }
-        prompt().inform(SecondInstanceMessage);
+        if (lockError.isEmpty())
+            prompt().inform(SecondInstanceMessage);
+        else
+            prompt().critical(lockError);
         WindowRegistry::closeChildScreens();
         unload();
         return false;
@@ -258,15 +265,20 @@ void MainWindow::applyWindowShape()
     setOutline(points);
 }
 
-bool MainWindow::isOnlyInstance()
+bool MainWindow::isOnlyInstance(QString* lockError)
 {
     const QString path =
-        m_deps.lockPath.isEmpty() ? StartupRules::instanceLockPath() : m_deps.lockPath;
+        m_deps.lockPath.isEmpty() ? StartupRules::instanceLockPath(lockError) : m_deps.lockPath;
+    if (path.isEmpty())
+        return false;
     m_lock = std::make_unique<QLockFile>(path);
     // The lock is held for the whole run; only a lock whose process is gone counts as stale.
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0))
         return true;
+    // Only a lock held by a running process means another instance.
+    if (m_lock->error() != QLockFile::LockFailedError)
+        *lockError = QStringLiteral("Numira cannot create its lock file \"%1\".").arg(path);
     m_lock.reset();
     return false;
 }
@@ -368,7 +380,7 @@ void MainWindow::applyStartupSkin()
     }
 
     // A picture that is missing or no picture leaves the designed one in place.
-    const QPixmap background(programFile(skin.mainPicture));
+    const QPixmap background = PictureFile::load(programFile(skin.mainPicture));
     if (!background.isNull())
         setBackgroundPicture(background);
     const QList<QPair<PictureButton*, QString>> pictures = {{picAdd, skin.addPicture},
@@ -377,7 +389,7 @@ void MainWindow::applyStartupSkin()
                                                             {picHome, skin.homePicture},
                                                             {picBrowser, skin.browserPicture}};
     for (const auto& [button, file] : pictures) {
-        const QPixmap picture(programFile(file));
+        const QPixmap picture = PictureFile::load(programFile(file));
         if (!picture.isNull())
             button->setPixmap(picture);
     }
@@ -431,6 +443,10 @@ void MainWindow::storeStartUp()
         openDatabase();
     if (!Database::openConnection(Database::connectionString())) {
         prompt().critical(ErrorOpeningMessage);
+        openDatabase();
+    } else if (!Database::checkSchema(dbPath)) {
+        // A database named by the settings passes the same check as one chosen in the dialog.
+        prompt().critical(InvalidStructureMessage);
         openDatabase();
     }
 }
@@ -726,6 +742,6 @@ void MainWindow::compactDatabase()
     if (!m_lock)
         return;
     QString error;
-    if (!Compaction::compactDatabase(Database::databasePath(), &error))
+    if (!Compaction::compactAtExit(Database::databasePath(), &error))
         qCWarning(lcMain).noquote() << "The database was not compacted:" << error;
 }

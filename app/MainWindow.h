@@ -100,7 +100,7 @@ private:
     QString programFile(const QString& relativePath) const;
 
     void applyWindowShape();
-    bool isOnlyInstance();
+    bool isOnlyInstance(QString* lockError);
     void runStartPage();
     void applyStartupSkin();
     // Reads a skin file; an unusable one is refused with a message.

@@ -8,6 +8,11 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace StartupRules {
 
 namespace {
@@ -125,12 +130,42 @@ QString quickAddText(const QStringList& arguments)
     return text.mid(start, end - start);
 }
 
-QString instanceLockPath()
+bool isPrivateFolder(const QString& folder)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder + QStringLiteral("/numira-instance.lock");
+        return false;
+#ifdef Q_OS_WIN
+    return QFileInfo(folder).isDir();
+#else
+    struct stat info;
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+#endif
+}
+
+QString instanceLockPath(QString* error)
+{
+    const QString lockName = QStringLiteral("/numira-instance.lock");
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (isPrivateFolder(QFile::decodeName(runtime)))
+        return QFile::decodeName(runtime) + lockName;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const QString folder = cache + QStringLiteral("/numira");
+    if (!cache.isEmpty() && !QFileInfo::exists(folder)) {
+        QDir().mkpath(cache);
+#ifndef Q_OS_WIN
+        ::mkdir(QFile::encodeName(folder).constData(), 0700);
+#else
+        QDir().mkpath(folder);
+#endif
+    }
+    if (isPrivateFolder(folder))
+        return folder + lockName;
+    if (error)
+        *error = QStringLiteral("Numira keeps its lock in \"%1\", which must be a folder of "
+                                "your own that no one else may use.")
+                     .arg(folder);
+    return QString();
 }
 
 } // namespace StartupRules

@@ -40,7 +40,13 @@ bool isOrdinaryFile(const QString& path);
 // removed. Inner blanks stay as they are.
 QString quickAddText(const QStringList& arguments);
 
-// Where the single-instance lock lives for this user.
-QString instanceLockPath();
+// Where the single-instance lock lives for this user: only in a folder that belongs to the user
+// and is closed to everyone else, never in a folder others may write. The runtime folder when
+// it is such a folder, else "numira" in the user's cache folder, created with mode 0700.
+// Empty, with error saying why, when there is no such folder.
+QString instanceLockPath(QString* error = nullptr);
+
+// True for a real folder (not a link) owned by this user that no one else may enter or change.
+bool isPrivateFolder(const QString& folder);
 
 } // namespace StartupRules

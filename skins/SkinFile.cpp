@@ -1,7 +1,7 @@
 #include "skins/SkinFile.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "store/BoundedFile.h"
+
 #include <QStringDecoder>
 
 namespace {
@@ -38,17 +38,11 @@ QString withoutLastCharacter(QStringView line)
 
 SkinParseResult parseSkinFile(const QString& skinFile, SkinValues* values)
 {
-    // Only an ordinary file is read: a folder or a device chosen by mistake is not a skin.
-    const QFileInfo info(skinFile);
-    if (skinFile.isEmpty() || !info.isFile())
+    // Only an ordinary file of a sensible size is read: a folder, a pipe or a device chosen by
+    // mistake is no skin, and a huge file is none either.
+    QByteArray content;
+    if (!BoundedFile::read(skinFile, BoundedFile::TextLimit, &content))
         return SkinParseResult::Unreadable;
-    QFile file(skinFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return SkinParseResult::Unreadable;
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return SkinParseResult::Unreadable;
-    file.close();
     return parseSkinText(content, values);
 }
 

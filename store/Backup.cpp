@@ -108,11 +108,14 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
         return false;
     if (!out.flush())
         return fail(error, QStringLiteral("Writing the copy failed: %1").arg(writeFailure(out)));
+    // The backup holds the same records as the database: it gets the same protection. The
+    // copy was created readable by its owner alone and is no wider than the database since.
+    if (!out.setPermissions(in.permissions()))
+        return fail(error, QStringLiteral("The copy cannot take the database's permissions: %1")
+                               .arg(out.errorString()));
     QString why;
-    if (!DurableFile::syncDescriptor(out.handle(), &why))
+    if (!DurableFile::syncFile(out, &why))
         return fail(error, QStringLiteral("The copy cannot be flushed to disk: %1").arg(why));
-    // The backup holds the same records as the database: it gets the same protection.
-    out.setPermissions(in.permissions());
     out.close();
 
     if (!DurableFile::renameOver(out.fileName(), destination, &why))

@@ -6,20 +6,24 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+Q_LOGGING_CATEGORY(lcCompaction, "numira.compaction", QtInfoMsg)
 
 namespace Compaction {
 
 namespace {
 
-const QString SourceConnection = QStringLiteral("numira-compaction-source");
-const QString CopyConnection = QStringLiteral("numira-compaction-copy");
-
-// SQLite's companion files of a database: a journal left beside a file belongs to that file.
-const QStringList CompanionSuffixes = {QStringLiteral("-journal"), QStringLiteral("-wal"),
-                                       QStringLiteral("-shm")};
+const QString Connection = QStringLiteral("numira-compaction");
 
 bool fail(QString* error, const QString& text)
 {
@@ -28,179 +32,161 @@ bool fail(QString* error, const QString& text)
     return false;
 }
 
-bool hasFourCharacterExtension(const QString& path)
+// The user may write the file, and has not marked it read-only: root may write any file, but
+// a file whose owner took away its own write permission is not rewritten even for root.
+bool isWritableByUser(const QString& path)
 {
-    if (path.size() < 4 || path.at(path.size() - 4) != QLatin1Char('.'))
+#ifdef Q_OS_WIN
+    return QFileInfo(path).isWritable();
+#else
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (::stat(name.constData(), &info) != 0 || ::access(name.constData(), W_OK) != 0)
         return false;
-    for (int i = path.size() - 3; i < path.size(); ++i) {
-        const QChar c = path.at(i);
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char('.'))
-            return false;
-    }
-    return true;
-}
-
-// Removes the temporary file and any journal of it. A journal left from an earlier run would
-// otherwise be played into the fresh copy when it is opened for the check.
-bool removeTemporary(const QString& temporary, QString* error)
-{
-    QStringList names{temporary};
-    for (const QString& suffix : CompanionSuffixes)
-        names << temporary + suffix;
-    for (const QString& name : names) {
-        const QFileInfo info(name);
-        if (!info.exists() && !info.isSymLink())
-            continue;
-        if (info.isDir() && !info.isSymLink())
-            return fail(error, QStringLiteral("A folder named \"%1\" is in the way.").arg(name));
-        QFile file(name);
-        if (!file.remove())
-            return fail(error, QStringLiteral("The left-over file \"%1\" cannot be removed: %2")
-                                   .arg(name, file.errorString()));
-    }
-    return true;
+    return info.st_uid != ::geteuid() || (info.st_mode & S_IWUSR) != 0;
+#endif
 }
 
 // SQLite names a failed write by its own codes ("disk I/O error"); the file system's reason is
-// found by writing as much as the copy needs at the same place, on the failure path only.
-QString writeFailureCause(const QString& temporary, qint64 size)
+// found by writing as much as the compaction needs beside the database, into a file of a new
+// name that this function creates and removes itself, on the failure path only.
+QString writeFailureCause(const QString& dbPath, qint64 size)
 {
-    if (!removeTemporary(temporary, nullptr))
-        return QString();
-    QFile probe(temporary);
-    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+    QTemporaryFile probe(dbPath + QStringLiteral(".probe-XXXXXX"));
+    if (!probe.open())
         return probe.errorString();
     const QByteArray block(64 * 1024, '\0');
-    QString cause;
-    for (qint64 written = 0; written < size && cause.isEmpty(); written += block.size()) {
-        if (probe.write(block) != block.size())
-            cause = probe.error() == QFileDevice::NoError ? QStringLiteral("The disk is full.")
-                                                          : probe.errorString();
+    for (qint64 written = 0; written < size; written += block.size()) {
+        if (probe.write(block) != block.size() || !probe.flush())
+            return probe.error() == QFileDevice::NoError ? QStringLiteral("The disk is full.")
+                                                         : probe.errorString();
     }
-    probe.close();
-    probe.remove();
-    return cause;
+    return QString();
 }
 
-// SQLite takes some files that are no database, a one-byte file among them, for an empty one:
-// such a file must never be replaced by an empty database.
-bool hasDatabaseHeader(const QString& dbPath)
+bool runPragma(const QSqlDatabase& db, const QString& sql, qint64* value)
 {
-    QFile file(dbPath);
-    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3", 16);
-}
-
-bool writeCompactedCopy(const QString& dbPath, const QString& temporary, QString* error)
-{
-    QString why;
-    if (QFileInfo(dbPath).isFile() && !hasDatabaseHeader(dbPath))
-        return fail(error, QStringLiteral("\"%1\" is not a Numira database.").arg(dbPath));
-    // The source is opened without ever creating it: a missing database stays missing.
-    if (!Database::openDatabaseFile(dbPath, SourceConnection, &why))
-        return fail(error, why);
-    bool written = false;
-    {
-        const QSqlDatabase source = QSqlDatabase::database(SourceConnection, false);
-        QSqlQuery(source).exec(SqlCatalogue::SkipSyncs);
-        QSqlQuery vacuum(source);
-        vacuum.prepare(SqlCatalogue::VacuumInto);
-        // An absolute path never starts with "file:", so SQLite takes it as a plain file name.
-        vacuum.addBindValue(QFileInfo(temporary).absoluteFilePath());
-        written = vacuum.exec();
-        if (!written)
-            why = vacuum.lastError().text();
-    }
-    Database::removeConnection(SourceConnection);
-    if (!written) {
-        const QString cause = writeFailureCause(temporary, QFileInfo(dbPath).size());
-        return fail(error, QStringLiteral("The compacted copy cannot be written: %1")
-                               .arg(cause.isEmpty()
-                                        ? why
-                                        : cause + QStringLiteral(" (") + why + QLatin1Char(')')));
-    }
+    QSqlQuery query(db);
+    if (!query.exec(sql) || !query.next())
+        return false;
+    *value = query.value(0).toLongLong();
     return true;
 }
 
-bool checkCopy(const QString& temporary, QString* error)
+bool hasNumiraTables(const QSqlDatabase& db, bool* inUse)
 {
-    QString why;
-    if (!Database::openDatabaseFile(temporary, CopyConnection, &why))
-        return fail(error, QStringLiteral("The compacted copy does not open: %1").arg(why));
-    QStringList findings;
-    {
-        QSqlQuery check(QSqlDatabase::database(CopyConnection, false));
-        if (check.exec(SqlCatalogue::IntegrityCheck)) {
-            while (check.next())
-                findings << check.value(0).toString();
-        } else {
-            findings << check.lastError().text();
+    QSqlQuery tables(db);
+    bool programs = false;
+    bool serials = false;
+    *inUse = !tables.exec(SqlCatalogue::TableNames) && Database::isInUse(tables.lastError());
+    if (tables.isActive()) {
+        while (tables.next()) {
+            const QString name = tables.value(0).toString();
+            programs = programs || name == QLatin1String("programs");
+            serials = serials || name == QLatin1String("serials");
         }
     }
-    Database::removeConnection(CopyConnection);
-    if (findings != QStringList{QStringLiteral("ok")})
-        return fail(error, QStringLiteral("The compacted copy fails the integrity check: %1")
-                               .arg(findings.join(QStringLiteral("; "))));
+    return programs && serials;
+}
+
+bool leftInUse(const QString& dbPath)
+{
+    qCInfo(lcCompaction).noquote()
+        << "The database" << dbPath << "is in use by another program and is left as it is.";
     return true;
 }
 
-bool hasOpenJournal(const QString& dbPath)
+enum class Need
 {
-    for (const QString& suffix : CompanionSuffixes) {
-        if (suffix != QLatin1String("-shm") && QFileInfo(dbPath + suffix).size() > 0)
+    Always,
+    OnlyIfWorthwhile
+};
+
+// Runs on the open connection: everything that decides whether and how the file is rewritten.
+bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool* rewritten,
+                 QString* error)
+{
+    bool inUse = false;
+    if (!hasNumiraTables(db, &inUse))
+        return inUse ? leftInUse(dbPath)
+                     : fail(error, QStringLiteral("\"%1\" is not a Numira database.").arg(dbPath));
+    if (need == Need::OnlyIfWorthwhile) {
+        qint64 freePages = 0;
+        qint64 totalPages = 0;
+        if (!runPragma(db, SqlCatalogue::FreePageCount, &freePages) ||
+            !runPragma(db, SqlCatalogue::PageCount, &totalPages))
+            return fail(error, QStringLiteral("The database's size cannot be read."));
+        if (!isWorthCompacting(freePages, totalPages)) {
+            qCDebug(lcCompaction).noquote() << "Nothing to reclaim in" << dbPath << freePages
+                                            << "of" << totalPages << "pages free";
             return true;
+        }
     }
-    return false;
+    QSqlQuery(db).exec(SqlCatalogue::ShortBusyWait);
+    QSqlQuery(db).exec(SqlCatalogue::FullSyncs);
+    QSqlQuery vacuum(db);
+    if (vacuum.exec(SqlCatalogue::Vacuum)) {
+        *rewritten = true;
+        return true;
+    }
+    if (Database::isInUse(vacuum.lastError()))
+        return leftInUse(dbPath);
+    const QString why = vacuum.lastError().text();
+    const QString cause = writeFailureCause(dbPath, QFileInfo(dbPath).size());
+    return fail(
+        error,
+        QStringLiteral("The database cannot be compacted: %1")
+            .arg(cause.isEmpty() ? why : cause + QStringLiteral(" (") + why + QLatin1Char(')')));
 }
 
-bool compactInto(const QString& dbPath, const QString& temporary, QString* error)
-{
-    if (!removeTemporary(temporary, error) || !writeCompactedCopy(dbPath, temporary, error) ||
-        !checkCopy(temporary, error))
-        return false;
-
-    QString why;
-    if (!QFile::setPermissions(temporary, QFileInfo(dbPath).permissions()))
-        return fail(error, QStringLiteral("The compacted copy cannot take the database's "
-                                          "permissions."));
-    if (!DurableFile::syncFile(temporary, &why))
-        return fail(error,
-                    QStringLiteral("The compacted copy cannot be flushed to disk: %1").arg(why));
-    // A journal belongs to the file it lies beside: the new file must not inherit one.
-    if (hasOpenJournal(dbPath))
-        return fail(error, QStringLiteral("The database has an unfinished journal and is left "
-                                          "as it is."));
-    if (!DurableFile::renameOver(temporary, dbPath, &why))
-        return fail(error,
-                    QStringLiteral("The compacted copy cannot replace the database: %1").arg(why));
-    return true;
-}
-
-} // namespace
-
-QString temporaryName(const QString& dbPath)
-{
-    if (!hasFourCharacterExtension(dbPath))
-        return dbPath + QStringLiteral("_tmp.mdb");
-    return dbPath.left(dbPath.size() - 4) + QStringLiteral("_tmp.mdb");
-}
-
-bool compactDatabase(const QString& dbPath, QString* error)
+bool compact(const QString& dbPath, Need need, QString* error)
 {
     if (dbPath.isEmpty())
         return true;
-    // Through a symbolic link the real file is compacted, and the link stays a link.
+    // Rewriting in place keeps a symbolic link a link, and the file its owner and mode.
     const QString database = DurableFile::resolved(dbPath);
-    const QString temporary = temporaryName(database);
-    if (!compactInto(database, temporary, error)) {
-        removeTemporary(temporary, nullptr);
-        return false;
-    }
+    if (!QFileInfo(database).isFile())
+        return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(dbPath));
+    if (!isWritableByUser(database))
+        return fail(
+            error,
+            QStringLiteral("The database \"%1\" is read-only and is left as it is.").arg(dbPath));
     QString why;
+    bool inUse = false;
+    if (!Database::openDatabaseFile(database, Connection, &why, &inUse))
+        return inUse ? leftInUse(dbPath) : fail(error, why);
+    bool done = false;
+    bool rewritten = false;
+    {
+        const QSqlDatabase db = QSqlDatabase::database(Connection, false);
+        done = compactOpen(db, database, need, &rewritten, error);
+    }
+    Database::removeConnection(Connection);
+    if (!done || !rewritten)
+        return done;
+    // The deletion of the journal is what makes the rewrite final.
     if (!DurableFile::syncFolder(QFileInfo(database).absolutePath(), &why))
         return fail(error, QStringLiteral("The database is compacted, but its folder cannot be "
                                           "flushed to disk: %1")
                                .arg(why));
     return true;
+}
+
+} // namespace
+
+bool isWorthCompacting(qint64 freePages, qint64 totalPages)
+{
+    return freePages > FreePageLimit || (totalPages > 0 && freePages * 10 > totalPages);
+}
+
+bool compactDatabase(const QString& dbPath, QString* error)
+{
+    return compact(dbPath, Need::Always, error);
+}
+
+bool compactAtExit(const QString& dbPath, QString* error)
+{
+    return compact(dbPath, Need::OnlyIfWorthwhile, error);
 }
 
 } // namespace Compaction

@@ -4,15 +4,23 @@
 
 namespace Compaction {
 
-// The temporary file the compaction writes beside the database: the path less its last four
-// characters, then "_tmp.mdb". A path without a four-character extension (a dot and three
-// characters) gets "_tmp.mdb" appended whole, so the name never equals the database's.
-QString temporaryName(const QString& dbPath);
-
-// Compacts the database file at dbPath with the shared connection closed. Does nothing for an
-// empty path. The file is replaced, by one atomic rename, only with a copy that is complete,
-// passes SQLite's integrity check and is flushed to disk; on any failure the database stays
-// as it was, the temporary file is removed and error says why.
+// Compacts the database file at dbPath in place, with the shared connection closed. Does
+// nothing for an empty path. SQLite rewrites the file under its own exclusive lock and rollback
+// journal, so a commit of another process is never lost, a process that keeps the file open
+// goes on reading the compacted file, and a kill at any moment leaves the old or the compacted
+// file whole. No file is ever renamed over the database and none beside it is removed.
+// Refused, with error saying why: a file that is not a Numira database (no "programs" and
+// "serials" tables) and a file the user may not write. A file another process is reading or
+// writing is left as it is: true, and the reason is logged.
 bool compactDatabase(const QString& dbPath, QString* error = nullptr);
+
+// The end of the program: compacts only when that reclaims space (isWorthCompacting), and
+// otherwise leaves the file untouched without writing anything.
+bool compactAtExit(const QString& dbPath, QString* error = nullptr);
+
+// Whether compacting a file with these page counts reclaims enough to be worth rewriting it:
+// free pages above a tenth of the file, or above FreePageLimit whatever the file's size.
+inline constexpr qint64 FreePageLimit = 4096;
+bool isWorthCompacting(qint64 freePages, qint64 totalPages);
 
 } // namespace Compaction

@@ -14,6 +14,18 @@ const QString SharedConnectionName = QStringLiteral("numira-shared");
 const QString CheckConnectionName = QStringLiteral("numira-schema-check");
 
 bool g_connectionOpen = false;
+// Why the shared connection last failed to open, when the user can do something about it.
+QString g_openFailure;
+
+// SQLite's primary result codes.
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
+constexpr int SqliteFull = 13;
+
+int primaryCode(const QSqlError& error)
+{
+    return error.nativeErrorCode().toInt() & 0xff;
+}
 
 bool hasSqliteHeader(const QString& path)
 {
@@ -59,8 +71,28 @@ QString pathFromConnectionString(const QString& connString)
     return path;
 }
 
-bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error)
+bool isInUse(const QSqlError& error)
 {
+    const int code = primaryCode(error);
+    return code == SqliteBusy || code == SqliteLocked;
+}
+
+QString inUseMessage()
+{
+    // The same words as a record operation that finds the file in use.
+    return QStringLiteral("The database file is in use by another program.");
+}
+
+QString diskFullMessage()
+{
+    return QStringLiteral("The disk is full.");
+}
+
+bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error,
+                      bool* inUse)
+{
+    if (inUse)
+        *inUse = false;
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile()) {
         if (error)
@@ -86,14 +118,22 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
         if (db.open()) {
             // SQLite opens any file lazily; reading the catalogue proves it is a database.
             QSqlQuery probe(db);
-            if (probe.exec(SqlCatalogue::CountSchemaObjects) && probe.next())
+            if (probe.exec(SqlCatalogue::CountSchemaObjects) && probe.next()) {
                 opened = true;
-            else if (error)
+            } else if (isInUse(probe.lastError())) {
+                if (inUse)
+                    *inUse = true;
+                if (error)
+                    *error = inUseMessage();
+            } else if (error) {
                 *error = QStringLiteral("\"%1\" is not a Numira database (%2).")
                              .arg(path, probe.lastError().text());
+            }
         } else if (error) {
-            *error =
-                QStringLiteral("\"%1\" cannot be opened (%2).").arg(path, db.lastError().text());
+            *error = primaryCode(db.lastError()) == SqliteFull
+                         ? diskFullMessage()
+                         : QStringLiteral("\"%1\" cannot be opened (%2).")
+                               .arg(path, db.lastError().text());
         }
         if (!opened)
             db.close();
@@ -117,8 +157,13 @@ void removeConnection(const QString& connectionName)
 bool openConnection(const QString& connString, QString* error)
 {
     closeConnection();
+    QString why;
+    bool inUse = false;
     g_connectionOpen =
-        openDatabaseFile(pathFromConnectionString(connString), SharedConnectionName, error);
+        openDatabaseFile(pathFromConnectionString(connString), SharedConnectionName, &why, &inUse);
+    g_openFailure = inUse || why == diskFullMessage() ? why : QString();
+    if (error)
+        *error = why;
     return g_connectionOpen;
 }
 
@@ -165,6 +210,8 @@ bool checkSchema(const QString& path, QString* error)
 
 QString noConnectionMessage()
 {
+    if (!g_openFailure.isEmpty())
+        return g_openFailure;
     return QStringLiteral("No database is open!  Please choose your database with "
                           "\"DB\" > \"Open Database\" first.");
 }
@@ -172,6 +219,7 @@ QString noConnectionMessage()
 void resetStore()
 {
     closeConnection();
+    g_openFailure.clear();
     databasePath().clear();
     connectionString().clear();
 }

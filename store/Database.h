@@ -28,15 +28,23 @@ bool connectionExists();
 QSqlDatabase connection();
 
 // Opens a database file under its own connection name, without ever creating the file and
-// failing for a file that is not a SQLite database. The caller removes the connection.
-bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error);
+// failing for a file that is not a SQLite database. The caller removes the connection. A file
+// that another process holds locked fails with inUseMessage() and inUse set.
+bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error,
+                      bool* inUse = nullptr);
+
+// Whether SQLite refused a statement because another connection holds the file.
+bool isInUse(const QSqlError& error);
+QString inUseMessage();
+QString diskFullMessage();
 void removeConnection(const QString& connectionName);
 
 // True when the file opens and holds the tables "programs" and "serials", names compared
 // exactly. Uses a temporary connection of its own; the shared connection is not touched.
 bool checkSchema(const QString& path, QString* error = nullptr);
 
-// What screens say when an action needs the database and none is open.
+// What screens say when an action needs the database and none is open: the real reason when
+// the last attempt to open the shared connection found the file in use or the disk full.
 QString noConnectionMessage();
 
 // Forgets the path, the connection string and closes the connection (tests, start of run).

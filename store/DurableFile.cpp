@@ -19,13 +19,31 @@ namespace DurableFile {
 
 namespace {
 
+StepWatcher& watcher()
+{
+    static StepWatcher instance;
+    return instance;
+}
+
 void setError(QString* error, const QString& text)
 {
     if (error)
         *error = text;
 }
 
+bool done(Step step, const QString& path)
+{
+    if (watcher())
+        watcher()(step, path);
+    return true;
+}
+
 } // namespace
+
+void setStepWatcher(StepWatcher stepWatcher)
+{
+    watcher() = std::move(stepWatcher);
+}
 
 QString resolved(const QString& path)
 {
@@ -75,7 +93,12 @@ bool syncFile(const QString& path, QString* error)
         setError(error, file.errorString());
         return false;
     }
-    return syncDescriptor(file.handle(), error);
+    return syncDescriptor(file.handle(), error) && done(Step::Synced, path);
+}
+
+bool syncFile(QFileDevice& file, QString* error)
+{
+    return syncDescriptor(file.handle(), error) && done(Step::Synced, file.fileName());
 }
 
 bool syncFolder(const QString& folder, QString* error)
@@ -94,7 +117,7 @@ bool syncFolder(const QString& folder, QString* error)
     }
     const bool synced = syncDescriptor(descriptor, error);
     ::close(descriptor);
-    return synced;
+    return synced && done(Step::FolderSynced, folder);
 #endif
 }
 
@@ -104,12 +127,12 @@ bool renameOver(const QString& from, const QString& to, QString* error)
     if (MoveFileExW(reinterpret_cast<const wchar_t*>(from.utf16()),
                     reinterpret_cast<const wchar_t*>(to.utf16()),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+        return done(Step::Renamed, from);
     setError(error, QStringLiteral("the file cannot be renamed (error %1)").arg(GetLastError()));
     return false;
 #else
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
+        return done(Step::Renamed, from);
     setError(error, lastSystemError());
     return false;
 #endif

@@ -3,7 +3,9 @@
 
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
+#include "store/Backup.h"
 #include "store/Database.h"
+#include "store/DurableFile.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 #include "web/WebView.h"
@@ -11,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace StoreFixtures;
 
@@ -92,6 +96,57 @@ private slots:
                      qPrintable(said));
             QCOMPARE(fileBytes(env.path("backups/older.mdb")), older);
         }
+    }
+
+    void backupReachesTheDiskWithTheDatabasesMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("private") << 0600;
+        QTest::newRow("group may read") << 0640;
+        QTest::newRow("everyone may read") << 0644;
+    }
+
+    void backupReachesTheDiskWithTheDatabasesMode()
+    {
+        QFETCH(int, mode);
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 500);
+        QCOMPARE(::chmod(QFile::encodeName(db).constData(), mode), 0);
+        const QString target = env.path("backup.mdb");
+        writeFile(target, "an older backup anyone could read");
+        QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0666), 0);
+
+        QStringList steps;
+        DurableFile::setStepWatcher([&](DurableFile::Step step, const QString& path) {
+            struct stat info;
+            const bool found = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+            steps << QStringLiteral("%1 %2 %3")
+                         .arg(int(step))
+                         .arg(path == target ? "target" : QFileInfo(path).fileName())
+                         .arg(found ? info.st_mode & 0777 : 0, 0, 8);
+        });
+        const mode_t umaskBefore = ::umask(0);
+        QString error;
+        const bool copied = Backup::copyDatabase(db, target, &error);
+        ::umask(umaskBefore);
+        DurableFile::setStepWatcher(nullptr);
+        QVERIFY2(copied, qPrintable(error));
+
+        // The copy is flushed with the database's mode under its own name, then renamed over
+        // the target, then the folder is flushed.
+        QCOMPARE(steps.size(), 3);
+        const QString copy = steps.at(0).section(' ', 1, 1);
+        QVERIFY(copy.startsWith("backup.mdb."));
+        const QString octal = QString::number(mode, 8);
+        QCOMPARE(steps.at(0),
+                 QString("%1 %2 %3").arg(int(DurableFile::Step::Synced)).arg(copy, octal));
+        QCOMPARE(steps.at(1).section(' ', 0, 1),
+                 QString("%1 %2").arg(int(DurableFile::Step::Renamed)).arg(copy));
+        QCOMPARE(steps.at(2).section(' ', 0, 0),
+                 QString::number(int(DurableFile::Step::FolderSynced)));
+        QCOMPARE(QFileInfo(target).permissions(), QFileInfo(db).permissions());
+        QVERIFY(allRows(target) == allRows(db));
     }
 };
 

@@ -1,13 +1,15 @@
-// The compaction at every end of the program: every record kept, and a failure leaves the
-// database as it was.
+// The compaction at every end of the program: every record kept, other programs' commits kept,
+// and a file that is not to be rewritten left exactly as it was.
 
 #include "app/MainWindow.h"
 #include "store/Compaction.h"
+#include "support/StoreChild.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QtTest>
 
 using namespace StoreFixtures;
@@ -16,13 +18,10 @@ class CompactionTest : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void temporaryNameSitsBesideTheDatabase()
-    {
-        QCOMPARE(Compaction::temporaryName("C:\\D\\numira.mdb"), QString("C:\\D\\numira_tmp.mdb"));
-        QCOMPARE(Compaction::temporaryName("/d/db.a/b"), QString("/d/db.a/b_tmp.mdb"));
-    }
+public:
+    static void initMain() { StoreChild::runIfRequested(); }
 
+private slots:
     void compactionKeepsEveryRowAndField()
     {
         TestEnv env;
@@ -34,37 +33,137 @@ private slots:
         const QFile::Permissions permissions = QFileInfo(db).permissions();
         const QList<QStringList> before = allRows(db);
         const qint64 size = QFileInfo(db).size();
-        // A left-over of a killed run, and a journal that would be played into a fresh copy.
-        writeFile(Compaction::temporaryName(db), QByteArray(70000, 'x'));
-        writeFile(Compaction::temporaryName(db) + "-journal", QByteArray(70000, 'x'));
+        // Files of the user's own that merely look like a compaction's left-overs.
+        const QString foreign = env.programFolder() + "/numira_tmp.mdb";
+        writeFile(foreign, "the user's own file");
+        writeFile(foreign + "-journal", "another");
 
         QString error;
         QVERIFY2(Compaction::compactDatabase(db, &error), qPrintable(error));
         QVERIFY(allRows(db) == before);
         QVERIFY(QFileInfo(db).size() < size);
         QCOMPARE(QFileInfo(db).permissions(), permissions);
-        QCOMPARE(folderEntries(env.programFolder()), QStringList{"numira.mdb"});
+        QCOMPARE(fileBytes(foreign), QByteArray("the user's own file"));
+        QCOMPARE(folderEntries(env.programFolder()),
+                 (QStringList{"numira.mdb", "numira_tmp.mdb", "numira_tmp.mdb-journal"}));
     }
 
-    void failedCompactionLeavesTheDatabaseAsItWas()
+    void refusedFileStaysAsItWas_data()
     {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        // SQLite would take a one-byte file for an empty database.
+        QTest::newRow("one byte") << "one byte"
+                                  << "not a Numira database";
+        QTest::newRow("other SQLite file") << "foreign"
+                                           << "not a Numira database";
+        QTest::newRow("read-only") << "read-only"
+                                   << "read-only";
+        QTest::newRow("journal blocked") << "blocked"
+                                         << "disk I/O error";
+    }
+
+    void refusedFileStaysAsItWas()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
         TestEnv env;
-        // SQLite would take a one-byte file for an empty database and replace it.
-        const QString oneByte = env.path("program/one.mdb");
-        writeFile(oneByte, "x");
-        const QString blocked = env.makeDatabase();
-        addRecords(blocked, 0);
-        QVERIFY(QDir().mkpath(Compaction::temporaryName(blocked) + "/inside"));
-        for (const auto& [db, reason] :
-             {std::pair{oneByte, "not a Numira database"}, {blocked, "in the way"}}) {
-            const QByteArray bytes = fileBytes(db);
-            const QStringList entries = folderEntries(env.programFolder());
+        const QString db = env.defaultDatabase();
+        if (kind == "one byte") {
+            writeFile(db, "x");
+        } else if (kind == "foreign") {
+            QVERIFY(execSql(db + ".new", "CREATE TABLE other (a)"));
+            QVERIFY(execSql(db + ".new", "INSERT INTO other VALUES (zeroblob(500000))"));
+            QVERIFY(execSql(db + ".new", "DELETE FROM other"));
+            QVERIFY(QFile::rename(db + ".new", db));
+        } else {
+            env.makeDatabase();
+            addRecords(db, 2000);
+            QVERIFY(execSql(db, "DELETE FROM serials"));
+        }
+        if (kind == "read-only")
+            QVERIFY(QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        if (kind == "blocked")
+            QVERIFY(QDir().mkpath(db + "-journal/inside"));
+        const QByteArray bytes = fileBytes(db);
+        const QStringList entries = folderEntries(env.programFolder());
+
+        for (const auto compact : {&Compaction::compactDatabase, &Compaction::compactAtExit}) {
             QString error;
-            QVERIFY(!Compaction::compactDatabase(db, &error));
+            QVERIFY(!compact(db, &error));
             QVERIFY2(error.contains(reason), qPrintable(error));
             QCOMPARE(fileBytes(db), bytes);
             QCOMPARE(folderEntries(env.programFolder()), entries);
         }
+    }
+
+    void exitRewritesOnlyWhatReclaimsSpace()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 3000);
+        QVERIFY(Compaction::compactDatabase(db));
+        // A few deleted records leave too little free to be worth a rewrite.
+        QVERIFY(execSql(db, "DELETE FROM serials WHERE id BETWEEN 100 AND 120"));
+        const QByteArray bytes = fileBytes(db);
+        const QDateTime modified = QFileInfo(db).lastModified();
+        QVERIFY(Compaction::compactAtExit(db));
+        QCOMPARE(fileBytes(db), bytes);
+        QCOMPARE(QFileInfo(db).lastModified(), modified);
+
+        // Half of the records gone: the exit gives the space back.
+        QVERIFY(execSql(db, "DELETE FROM serials WHERE id > 1500"));
+        const QList<QStringList> rows = allRows(db);
+        const qint64 size = QFileInfo(db).size();
+        QVERIFY(Compaction::compactAtExit(db));
+        QVERIFY(QFileInfo(db).size() < size * 3 / 4);
+        QVERIFY(allRows(db) == rows);
+    }
+
+    void anotherProgramsCommitsAreKept()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 5000);
+        StoreChild other({"add", db, "600"});
+        QSet<int> committed;
+        int compactions = 0;
+        while (other.state() != QProcess::NotRunning || other.canReadLine()) {
+            other.waitForReadyRead(50);
+            while (other.canReadLine()) {
+                const QByteArray line = other.readLine().trimmed();
+                if (!line.startsWith("committed "))
+                    other.kill();
+                QVERIFY2(line.startsWith("committed "), line.constData());
+                committed.insert(line.mid(10).toInt());
+            }
+            QString error;
+            QVERIFY2(Compaction::compactDatabase(db, &error), qPrintable(error));
+            ++compactions;
+        }
+        QCOMPARE(other.exitCode(), 0);
+        QCOMPARE(committed.size(), 600);
+        QVERIFY2(compactions > 10, qPrintable(QString::number(compactions)));
+        const QList<QStringList> rows =
+            queryRows(db, "SELECT serial FROM serials WHERE program = 'Other'");
+        QCOMPARE(rows.size(), 600);
+    }
+
+    void fileInUseByAnotherProgramIsLeftAlone()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 3000);
+        QVERIFY(execSql(db, "DELETE FROM serials"));
+        StoreChild reader({"hold", db});
+        QVERIFY(reader.waitForReadyRead(30000));
+        QCOMPARE(reader.readLine().trimmed(), QByteArray("holding"));
+        const QByteArray bytes = fileBytes(db);
+        QString error;
+        QVERIFY2(Compaction::compactDatabase(db, &error), qPrintable(error));
+        QCOMPARE(fileBytes(db), bytes);
+        reader.kill();
+        reader.finish();
     }
 
     void refusedSecondInstanceCompactsNothing()

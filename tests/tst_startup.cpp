@@ -13,6 +13,10 @@
 #include <QSettings>
 #include <QtTest>
 
+#include "app/StartupRules.h"
+
+#include <sys/stat.h>
+
 class StartupTest : public QObject
 {
     Q_OBJECT
@@ -25,6 +29,10 @@ private slots:
     void openingNeverCreatesAFile();
     void startPageFollowsTheProbe();
     void secondInstanceIsRefusedWithoutTouchingAnything();
+    void lockLivesOnlyInAFolderOfTheUsersOwn();
+    void lockThatCannotBeMadeIsNotCalledAnotherInstance();
+    void foreignDatabaseFromTheSettingsIsCheckedAndKept();
+    void settingsFileHoldsTheKnownNames();
 };
 
 void StartupTest::firstStartWritesSettingsAndOpensShippedDatabase()
@@ -230,6 +238,103 @@ void StartupTest::secondInstanceIsRefusedWithoutTouchingAnything()
 
     first.kill();
     first.waitForFinished();
+}
+
+void StartupTest::lockLivesOnlyInAFolderOfTheUsersOwn()
+{
+    TestEnv env;
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("HOME", QFile::encodeName(env.path(QStringLiteral("home"))));
+    const QString shared = env.path(QStringLiteral("shared"));
+    QVERIFY(QDir().mkpath(shared));
+    const QString own = env.path(QStringLiteral("own"));
+    QVERIFY(QDir().mkpath(own));
+    QCOMPARE(::chmod(QFile::encodeName(own).constData(), 0700), 0);
+    const QString link = env.path(QStringLiteral("link"));
+    QVERIFY(QFile::link(own, link));
+
+    // A runtime folder others may write, a missing one and a link to one are not used.
+    QStringList paths;
+    for (const QString& folder : {shared, QString(), link, own}) {
+        if (folder == shared)
+            QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+        paths << StartupRules::instanceLockPath();
+    }
+    qputenv("HOME", home);
+    qputenv("XDG_RUNTIME_DIR", runtime);
+
+    const QString fallback = QFileInfo(paths.first()).path();
+    QVERIFY2(fallback.startsWith(env.path(QStringLiteral("home/"))), qPrintable(fallback));
+    const QString name = QStringLiteral("/numira-instance.lock");
+    QCOMPARE(paths, (QStringList{fallback + name, fallback + name, fallback + name, own + name}));
+    struct stat info;
+    QCOMPARE(::lstat(QFile::encodeName(fallback).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0700u);
+}
+
+void StartupTest::lockThatCannotBeMadeIsNotCalledAnotherInstance()
+{
+    TestEnv env;
+    env.makeDatabase();
+    const QString lock = env.path(QStringLiteral("no such folder/numira.lock"));
+    env.main = std::make_unique<MainWindow>([&] {
+        MainDeps deps = env.deps();
+        deps.lockPath = lock;
+        return deps;
+    }());
+    QVERIFY(!env.main->startUp());
+    QCOMPARE(env.prompt.texts(),
+             QStringList{QStringLiteral("Numira cannot create its lock file \"%1\".").arg(lock)});
+    QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
+    QCOMPARE(env.processEnds, 1);
+}
+
+void StartupTest::foreignDatabaseFromTheSettingsIsCheckedAndKept()
+{
+    TestEnv env;
+    // Another program's SQLite file with space a compaction would reclaim.
+    const QString foreign = env.path(QStringLiteral("other.mdb"));
+    QVERIFY(execSql(foreign, QStringLiteral("CREATE TABLE other (a)")));
+    QVERIFY(execSql(foreign, QStringLiteral("INSERT INTO other VALUES (zeroblob(500000))")));
+    QVERIFY(execSql(foreign, QStringLiteral("DELETE FROM other")));
+    const QByteArray bytes = [&] {
+        QFile file(foreign);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    SettingsStore::write(SettingsStore::DBInUse, foreign);
+    QVERIFY(env.start());
+
+    QCOMPARE(env.prompt.texts(),
+             QStringList{QStringLiteral("Invalid Database Structure! Please make sure you only use "
+                                        "databases specifically designed for this application!")});
+    QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
+    QCOMPARE(env.prompt.dialogs.size(), 1);
+    QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Open"));
+
+    env.main->unload();
+    QFile file(foreign);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+}
+
+void StartupTest::settingsFileHoldsTheKnownNames()
+{
+    // Earlier versions and the user's own edits read the same file: its section and key names
+    // are checked in the text, not through the program's own constants.
+    TestEnv env;
+    env.makeDatabase();
+    QVERIFY(env.start());
+    SettingsStore::write(SettingsStore::SkinInUse, QStringLiteral("/skins/a.ini"));
+    QSettings(QStringLiteral("Numira"), QStringLiteral("Numira")).sync();
+    QFile file(env.path(QStringLiteral("config/Numira/Numira.conf")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines, (QStringList{QStringLiteral("[Info]"),
+                                 QStringLiteral("DBInUse=") + env.defaultDatabase(),
+                                 QStringLiteral("DefPath=") + env.programFolder(),
+                                 QStringLiteral("SkinInUse=/skins/a.ini")}));
 }
 
 QTEST_MAIN(StartupTest)

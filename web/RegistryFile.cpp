@@ -1,6 +1,7 @@
 #include "web/RegistryFile.h"
 
 #include "store/AppInfo.h"
+#include "store/BoundedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,26 +45,30 @@ std::optional<ValueType> typeFromName(const QString& name)
     return std::nullopt;
 }
 
+constexpr qint64 RegistryLimit = 4 << 20;
+
 // The whole file as read: a missing file is an empty registry, an unreadable or damaged one
 // an error, so that a write never replaces entries it could not read.
 bool load(QJsonObject* root, QString* error)
 {
-    QFile file(storeFile());
-    if (!file.exists()) {
+    const QString path = storeFile();
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
         *root = QJsonObject();
         return true;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only an ordinary file of a sensible size: a pipe put in its place must not hang.
+    QByteArray content;
+    QString why;
+    if (!BoundedFile::read(path, RegistryLimit, &content, &why)) {
         if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
+            *error = QStringLiteral("cannot read %1: %2").arg(path, why);
         return false;
     }
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(content, &parseError);
     if (!document.isObject()) {
         if (error)
-            *error =
-                QStringLiteral("%1 is damaged: %2").arg(file.fileName(), parseError.errorString());
+            *error = QStringLiteral("%1 is damaged: %2").arg(path, parseError.errorString());
         return false;
     }
     *root = document.object();

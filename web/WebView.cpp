@@ -1,15 +1,86 @@
 #include "web/WebView.h"
 
+#include "web/NavigationPolicy.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-EngineWebView::EngineWebView(QWidget* parent) : WebView(parent)
+namespace {
+
+// Hands a link over to the system, or refuses it, by the policy.
+bool followPolicy(const QUrl& url, const QString& programFolder, bool fromProgram)
+{
+    switch (NavigationPolicy::decide(url, programFolder, fromProgram)) {
+    case NavigationPolicy::Decision::Show:
+        return true;
+    case NavigationPolicy::Decision::OpenExternally:
+        QDesktopServices::openUrl(url);
+        return false;
+    case NavigationPolicy::Decision::Refuse:
+        return false;
+    }
+    return false;
+}
+
+// A page that loads only what the policy lets it show. A frame inside a page is never handed to
+// the system: it is shown or refused.
+class PolicyPage : public QWebEnginePage
+{
+public:
+    PolicyPage(const QString& programFolder, QObject* parent)
+        : QWebEnginePage(parent), m_programFolder(programFolder)
+    {
+        QWebEngineSettings* page = settings();
+        page->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+        page->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+        page->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+        page->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        // The program's own loads (an address, or a page it writes itself) come as typed or
+        // other; the engine itself refuses a page's script that steers the top frame to a data
+        // address.
+        const bool fromProgram = type == NavigationTypeTyped || type == NavigationTypeOther;
+        if (!isMainFrame)
+            return NavigationPolicy::decide(url, m_programFolder, fromProgram) ==
+                   NavigationPolicy::Decision::Show;
+        return followPolicy(url, m_programFolder, fromProgram);
+    }
+
+    // A link meant for a new window: its address goes to the system or nowhere, and the page
+    // that received it is thrown away.
+    QWebEnginePage* createWindow(WebWindowType) override
+    {
+        auto* handOver = new QWebEnginePage(this);
+        connect(handOver, &QWebEnginePage::urlChanged, this, [this, handOver](const QUrl& url) {
+            if (NavigationPolicy::decide(url, m_programFolder, false) !=
+                NavigationPolicy::Decision::Refuse)
+                QDesktopServices::openUrl(url);
+            handOver->deleteLater();
+        });
+        return handOver;
+    }
+
+private:
+    QString m_programFolder;
+};
+
+} // namespace
+
+EngineWebView::EngineWebView(QWidget* parent, const QString& programFolder) : WebView(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_view = new QWebEngineView(this);
+    m_view->setPage(new PolicyPage(
+        programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder, m_view));
     layout->addWidget(m_view);
     // The owner decides what a failed page turns into; the engine shows no page of its own.
     m_view->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);

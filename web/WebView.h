@@ -22,14 +22,16 @@ signals:
     void navigationFailed(const QUrl& url);
 };
 
-// The real browser: Qt WebEngine.
+// The real browser: Qt WebEngine. Its pages' scripts reach neither local files nor other sites
+// from a local page, and it goes only where NavigationPolicy allows; links elsewhere open in
+// the system's browser. programFolder: where the local pages lie.
 class EngineWebView final : public WebView
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EngineWebView)
 
 public:
-    explicit EngineWebView(QWidget* parent = nullptr);
+    explicit EngineWebView(QWidget* parent = nullptr, const QString& programFolder = QString());
 
     void navigate(const QUrl& url) override;
     QUrl url() const override;

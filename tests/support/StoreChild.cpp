@@ -3,7 +3,13 @@
 #include "store/Backup.h"
 #include "store/Compaction.h"
 
+#include "store/Database.h"
+
 #include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
 
 #include <csignal>
 #include <cstdio>
@@ -15,6 +21,48 @@
 namespace {
 
 const char* const RequestVariable = "NUMIRA_STORE_CHILD";
+
+// Another program using the database: "add" commits count records one by one through one
+// connection kept open, printing "committed N" after each commit and retrying a busy one;
+// "hold" keeps a read transaction open until it is killed, "lock" an exclusive one.
+int runOtherProgram(const QStringList& request)
+{
+    const QString connection = QStringLiteral("other-program");
+    QString error;
+    if (!Database::openDatabaseFile(request.at(3), connection, &error)) {
+        std::printf("failed: %s\n", qPrintable(error));
+        return 1;
+    }
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (request.at(2) == QLatin1String("hold") || request.at(2) == QLatin1String("lock")) {
+        QSqlQuery(db).exec(request.at(2) == QLatin1String("lock")
+                               ? QStringLiteral("BEGIN EXCLUSIVE")
+                               : QStringLiteral("BEGIN"));
+        QSqlQuery read(db);
+        read.exec(QStringLiteral("SELECT count(*) FROM serials"));
+        read.next();
+        std::puts("holding");
+        for (;;)
+            QThread::sleep(1);
+    }
+    const int count = request.value(4).toInt();
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO serials (program, serial) VALUES ('Other', ?)"));
+    for (int i = 0; i < count; ++i) {
+        insert.addBindValue(i);
+        while (!insert.exec()) {
+            if (!Database::isInUse(insert.lastError())) {
+                std::printf("failed: %s\n", qPrintable(insert.lastError().text()));
+                return 1;
+            }
+            QThread::usleep(1000);
+        }
+        std::printf("committed %d\n", i);
+        // A pace at which the commits fall before, during and after the compactions.
+        QThread::usleep(3000);
+    }
+    return 0;
+}
 
 // request: the file size limit, "nobody" or nothing, then the operation.
 int runRequest(const QStringList& request)
@@ -34,6 +82,9 @@ int runRequest(const QStringList& request)
     int argc = 1;
     char* argv[] = {const_cast<char*>("store-child"), nullptr};
     QCoreApplication app(argc, argv);
+    if (request.at(2) == QLatin1String("add") || request.at(2) == QLatin1String("hold") ||
+        request.at(2) == QLatin1String("lock"))
+        return runOtherProgram(request);
     std::puts("ready");
     QString error;
     const bool ok = request.at(2) == QLatin1String("compact")
