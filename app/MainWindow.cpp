@@ -2,6 +2,7 @@
 
 #include "about/AboutWindow.h"
 #include "app/PopupMenus.h"
+#include "app/SearchIndexDialog.h"
 #include "app/StartupRules.h"
 #include "app/TrayManager.h"
 #include "app/WindowRegistry.h"
@@ -311,7 +312,9 @@ void MainWindow::storeStartUp()
     if (!Database::openConnection(Database::connectionString())) {
         prompt().critical(ErrorOpeningMessage);
         openDatabase();
+        return;
     }
+    SearchIndexDialog::ensureIndex(this);
 }
 
 void MainWindow::openDatabase()
@@ -327,6 +330,7 @@ void MainWindow::openDatabase()
             Database::connectionString() = Database::connectionStringFor(Database::databasePath());
             if (!Database::openConnection(Database::connectionString()))
                 return;
+            SearchIndexDialog::ensureIndex(this);
             WindowRegistry::closeChildScreens();
             showBrowser();
             return;

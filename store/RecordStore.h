@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ResultPages.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -42,14 +44,7 @@ struct SerialRecord
     QString date;
 };
 
-enum class SearchField
-{
-    All,
-    Program,
-    Version,
-    Name,
-    Serial
-};
+using SearchField = SqlCatalogue::Field;
 
 enum class ProgramDeletion
 {
@@ -90,5 +85,12 @@ std::optional<SearchField> searchFieldFromChoice(const QString& choice);
 // Records whose field contains the keyword ("%" and "_" act as wildcards), ordered by
 // program, version, id: columns id, program, version.
 bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QString* error);
+
+// The same records as serialsOfProgram, read a page at a time.
+bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* error);
+
+// The same records as searchSerials, read a page at a time: through the search index when the
+// file has one and the keyword has three characters in a row, by scanning otherwise.
+bool pagedSearch(SearchField field, const QString& keywords, ResultPages* pages, QString* error);
 
 } // namespace RecordStore

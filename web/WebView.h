@@ -18,7 +18,7 @@ public:
     virtual QUrl url() const = 0;
 };
 
-// The real browser: Qt WebEngine.
+// The real browser: Qt WebEngine, started once the browser is first shown.
 class EngineWebView final : public WebView
 {
     Q_OBJECT
@@ -30,6 +30,13 @@ public:
     void navigate(const QUrl& url) override;
     QUrl url() const override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void startEngine();
+
     QWebEngineView* m_view = nullptr;
+    bool m_startPending = false;
+    QUrl m_pendingUrl;
 };
