@@ -103,8 +103,10 @@ void SearchIndexTest::pagedSearchGivesTheScannedRows()
     QVERIFY(execSql(
         db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 900) "
             "INSERT INTO serials (program, version, name, serial) SELECT "
-            "CASE i % 5 WHEN 0 THEN 'Adobe Suite' WHEN 1 THEN 'ADOBE suite' WHEN 2 THEN 'Zip' "
-            "WHEN 3 THEN 'Édition' ELSE 'Office Suite' END, (i % 4) || '.' || (i % 3), "
+            "CASE WHEN i % 3 = 0 THEN NULL WHEN i % 5 = 0 THEN 'Adobe Suite' WHEN i % 5 = 1 "
+            "THEN 'ADOBE suite' WHEN i % 5 = 2 THEN 'Zip' WHEN i % 5 = 3 THEN 'Édition' ELSE "
+            "'Office Suite' END, CASE WHEN i % 7 = 0 THEN NULL ELSE (i % 4) || '.' || (i % 3) "
+            "END, "
             "CASE WHEN i % 97 = 0 THEN 'O''Brien' ELSE 'user ' || i END, "
             "printf('%03X-QX%04d-ADO', i * 37 % 4096, i) FROM n"));
     QVERIFY(execSql(db,

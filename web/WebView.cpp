@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <QWindow>
 
 EngineWebView::EngineWebView(QWidget* parent) : WebView(parent)
 {
@@ -25,6 +26,12 @@ void EngineWebView::startEngine()
 {
     if (m_view)
         return;
+    // Wait until the window is on screen, so its first paint does not wait for the engine.
+    const QWindow* shown = window()->windowHandle();
+    if (shown && !shown->isExposed() && m_exposeWaits++ < 50) {
+        QTimer::singleShot(10, this, &EngineWebView::startEngine);
+        return;
+    }
     m_view = new QWebEngineView(this);
     layout()->addWidget(m_view);
     if (m_pendingUrl.isValid())

@@ -38,5 +38,6 @@ private:
 
     QWebEngineView* m_view = nullptr;
     bool m_startPending = false;
+    int m_exposeWaits = 0;
     QUrl m_pendingUrl;
 };
