@@ -329,11 +329,29 @@ bool pagedSearch(SearchField field, const QString& keywords, ResultPages* pages,
         *pages = std::move(walk);
         return true;
     }
-    const bool indexed = SearchIndex::servesKeyword(keywords) && SearchIndex::exists(db);
+    QString column; // empty: all four
+    switch (field) {
+    case SearchField::Program:
+        column = QStringLiteral("program");
+        break;
+    case SearchField::Version:
+        column = QStringLiteral("version");
+        break;
+    case SearchField::Name:
+        column = QStringLiteral("name");
+        break;
+    case SearchField::Serial:
+        column = QStringLiteral("serial");
+        break;
+    case SearchField::All:
+        break;
+    }
+    const QString candidates = SearchIndex::candidateQuery(keywords, column);
+    const bool indexed = !candidates.isEmpty() && SearchIndex::exists(db);
     values.clear();
     sql = SqlCatalogue::withPlainPlaceholders(indexed ? SqlCatalogue::matchingIdsIndexed(field)
                                                       : SqlCatalogue::matchingIdsScanned(field),
-                                              {keyword}, &values);
+                                              {keyword, candidates}, &values);
     if (!run(query, sql, values, error))
         return false;
     QList<qint64> keys;

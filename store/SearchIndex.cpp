@@ -31,15 +31,28 @@ bool exists(const QSqlDatabase& db)
            query.value(0).toLongLong() > 0;
 }
 
-bool servesKeyword(const QString& keyword)
+QString candidateQuery(const QString& keyword, const QString& column)
 {
-    int run = 0;
-    for (const char32_t c : keyword.toUcs4()) {
-        run = (c == U'%' || c == U'_') ? 0 : run + 1;
-        if (run >= 3)
-            return true;
+    QStringList phrases;
+    QString run;
+    const auto endRun = [&] {
+        if (run.toUcs4().size() >= 3) {
+            run.replace(QLatin1Char('"'), QLatin1String("\"\""));
+            phrases << QLatin1Char('"') + run + QLatin1Char('"');
+        }
+        run.clear();
+    };
+    for (const QChar c : keyword) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_'))
+            endRun();
+        else
+            run += c;
     }
-    return false;
+    endRun();
+    if (phrases.isEmpty())
+        return QString();
+    const QString all = phrases.join(QStringLiteral(" AND "));
+    return column.isEmpty() ? all : QStringLiteral("{%1} : (%2)").arg(column, all);
 }
 
 bool ensure(const QSqlDatabase& db, const BuildProgress& progress, BuildOutcome* outcome,

@@ -21,9 +21,11 @@ enum class BuildOutcome
 
 bool exists(const QSqlDatabase& db);
 
-// Whether a search for this keyword can use the index: it must hold three characters in a
-// row that are no wildcards, or the trigrams find nothing to narrow.
-bool servesKeyword(const QString& keyword);
+// The full-text query that finds, through the trigrams, every record whose searched field may
+// match the keyword: each run of three or more characters between wildcards as a phrase, all
+// of them required. Empty when the keyword has no such run. column is "program", "version",
+// "name" or "serial"; empty for all four.
+QString candidateQuery(const QString& keyword, const QString& column);
 
 // Builds the index and its triggers in one transaction when the file lacks them. Cancelled or
 // failed, the transaction is rolled back and the file is left exactly as it was.

@@ -66,9 +66,10 @@ inline const QString SearchSerial = QStringLiteral(
 inline const QString SearchIndexName = QStringLiteral("serials_search");
 inline const QString SearchIndexExists = QStringLiteral(
     "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'serials_search'");
-inline const QString CreateSearchIndex = QStringLiteral(
-    "CREATE VIRTUAL TABLE serials_search USING fts5(program, version, name, serial, "
-    "tokenize = 'trigram case_sensitive 0', content = 'serials', content_rowid = 'id')");
+inline const QString CreateSearchIndex =
+    QStringLiteral("CREATE VIRTUAL TABLE serials_search USING fts5(program, version, name, serial, "
+                   "tokenize = 'trigram case_sensitive 0', content = 'serials', content_rowid = "
+                   "'id', columnsize = 0)");
 inline const QStringList SearchIndexTriggers = {
     QStringLiteral("CREATE TRIGGER serials_search_insert AFTER INSERT ON serials BEGIN "
                    "INSERT INTO serials_search (rowid, program, version, name, serial) "
@@ -141,29 +142,10 @@ inline QString searchFilter(Field field)
                           "serial LIKE '%' || ?1 || '%' OR name LIKE '%' || ?1 || '%')");
 }
 
-// The keys of the index rows whose fields may match: a superset of the matches, found through
-// the trigrams.
-inline QString indexCandidates(Field field)
-{
-    const auto one = [](const char* column) {
-        return QStringLiteral("SELECT rowid FROM serials_search WHERE %1 LIKE '%' || ?1 || '%'")
-            .arg(QLatin1String(column));
-    };
-    switch (field) {
-    case Field::Program:
-        return one("program");
-    case Field::Version:
-        return one("version");
-    case Field::Name:
-        return one("name");
-    case Field::Serial:
-        return one("serial");
-    case Field::All:
-        break;
-    }
-    return QStringList{one("program"), one("version"), one("name"), one("serial")}.join(
-        QStringLiteral(" UNION "));
-}
+// The keys of the index rows that may match: those holding every literal part of the keyword
+// (?2, a full-text query of the searched fields), a superset of the matches.
+inline const QString IndexCandidates =
+    QStringLiteral("SELECT rowid FROM serials_search WHERE serials_search MATCH ?2");
 
 // How many of the first rows of the table match: tells a broad keyword from a rare one.
 inline QString sampleMatches(Field field)
@@ -178,7 +160,7 @@ inline QString matchingIdsIndexed(Field field)
 {
     return QStringLiteral("SELECT id FROM serials WHERE id IN (%1) AND %2 "
                           "ORDER BY program, version, id")
-        .arg(indexCandidates(field), searchFilter(field));
+        .arg(IndexCandidates, searchFilter(field));
 }
 inline QString matchingIdsScanned(Field field)
 {

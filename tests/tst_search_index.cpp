@@ -84,6 +84,8 @@ void SearchIndexTest::pagedSearchGivesTheScannedRows_data()
     QTest::newRow("one character") << "e";
     QTest::newRow("two characters") << "2.";
     QTest::newRow("underscore inside") << "A_o";
+    QTest::newRow("two literal parts, rare") << "QX004_-ad";
+    QTest::newRow("double quote") << "QX0\"4";
     QTest::newRow("percent inside") << "ad%te";
     QTest::newRow("wildcards only") << "%_%";
     QTest::newRow("apostrophe") << "O'Br";
