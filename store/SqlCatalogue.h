@@ -60,10 +60,9 @@ inline const QString SearchSerial = QStringLiteral(
     "ORDER BY program, version, id");
 
 // The search index: a trigram full-text table over the four searched fields, reading its texts
-// from serials (external content) and kept current by triggers. Its trigrams fold letter case,
-// so LIKE on its columns finds candidates for any keyword with three characters between
-// wildcards; the search then applies the table's own LIKE to them.
-inline const QString SearchIndexName = QStringLiteral("serials_search");
+// from serials (external content) and kept current by triggers. Its trigrams fold letter case
+// in every script, where LIKE folds only ASCII letters: what it finds for a keyword is a
+// superset of the matches, and the search applies the table's own LIKE to it.
 inline const QString SearchIndexExists = QStringLiteral(
     "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'serials_search'");
 inline const QString CreateSearchIndex =
@@ -94,9 +93,9 @@ inline const QString FillSearchIndex = QStringLiteral(
     "INSERT INTO serials_search (rowid, program, version, name, serial) "
     "SELECT id, program, version, name, serial FROM serials WHERE id >= ? AND id < ?");
 
-// Windowed lists. A search is a filter on serials (the keyword bound once per field, joined to
-// "%" inside SQL so that "%" and "_" in it stay wildcards), read either as the ordered keys of
-// every match or page after page along the (program, version) index.
+// Paged lists. A search is a filter on serials (the keyword joined to "%" inside SQL, so that
+// "%" and "_" in it stay wildcards), read either as the ordered keys of every match or page
+// after page along the (program, version) index.
 enum class Field
 {
     All,
