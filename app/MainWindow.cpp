@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/InstanceServer.h"
 #include "app/PopupMenus.h"
+#include "app/SearchIndexDialog.h"
 #include "app/StartupRules.h"
 #include "app/TrayManager.h"
 #include "app/WindowRegistry.h"
@@ -444,11 +445,15 @@ void MainWindow::storeStartUp()
     if (!Database::openConnection(Database::connectionString())) {
         prompt().critical(ErrorOpeningMessage);
         openDatabase();
-    } else if (!Database::checkSchema(dbPath)) {
+        return;
+    }
+    if (!Database::checkSchema(dbPath)) {
         // A database named by the settings passes the same check as one chosen in the dialog.
         prompt().critical(InvalidStructureMessage);
         openDatabase();
+        return;
     }
+    SearchIndexDialog::ensureIndex(this);
 }
 
 void MainWindow::openDatabase()
@@ -468,6 +473,7 @@ void MainWindow::openDatabase()
             showDatabaseName();
             if (!Database::openConnection(Database::connectionString()))
                 return;
+            SearchIndexDialog::ensureIndex(this);
             WindowRegistry::closeChildScreens();
             showBrowser();
             return;

@@ -87,9 +87,9 @@ void BrowseScreen::search()
     m_records->clear();
     cmdView->setEnabled(false);
 
-    RecordStore::Listing rows;
+    ResultPages rows;
     QString error;
-    if (!RecordStore::serialsOfProgram(program, &rows, &error)) {
+    if (!RecordStore::pagedSerialsOfProgram(program, &rows, &error)) {
         ScreenKit::reportFailure(
             m_prompt, QStringLiteral("The serials of this program could not be read!"), error);
         return;

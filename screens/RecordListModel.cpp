@@ -24,14 +24,14 @@ QString shownText(const QString& text)
 RecordListModel::RecordListModel(QStringList headers, QObject* parent)
     : QAbstractTableModel(parent), m_headers(std::move(headers))
 {
-    m_rows.columns = int(m_headers.size());
 }
 
-void RecordListModel::setRecords(RecordStore::Listing rows)
+void RecordListModel::setRecords(ResultPages pages)
 {
-    Q_ASSERT(rows.columns == m_headers.size());
+    Q_ASSERT(pages.columns() == m_headers.size());
     beginResetModel();
-    m_rows = std::move(rows);
+    m_pages = std::move(pages);
+    m_placeholderCells.clear();
     m_placeholder = false;
     endResetModel();
 }
@@ -40,7 +40,8 @@ void RecordListModel::setPlaceholder(const QStringList& cells)
 {
     Q_ASSERT(cells.size() == m_headers.size());
     beginResetModel();
-    m_rows.cells = cells;
+    m_pages = ResultPages();
+    m_placeholderCells = cells;
     m_placeholder = true;
     endResetModel();
 }
@@ -48,34 +49,36 @@ void RecordListModel::setPlaceholder(const QStringList& cells)
 void RecordListModel::clear()
 {
     beginResetModel();
-    m_rows.cells.clear();
-    m_rows.cells.squeeze();
+    m_pages = ResultPages();
+    m_placeholderCells.clear();
     m_placeholder = false;
     endResetModel();
 }
 
 QString RecordListModel::cellText(int row, int column) const
 {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= m_rows.columns)
-        return QString();
-    return m_rows.cell(row, column);
+    if (m_placeholder)
+        return row == 0 ? m_placeholderCells.value(column) : QString();
+    return m_pages.cell(row, column);
 }
 
 int RecordListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.rowCount());
+    if (parent.isValid())
+        return 0;
+    return m_placeholder ? 1 : int(m_pages.rowCount());
 }
 
 int RecordListModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_rows.columns;
+    return parent.isValid() ? 0 : int(m_headers.size());
 }
 
 QVariant RecordListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || role != Qt::DisplayRole)
         return QVariant();
-    return shownText(m_rows.cell(index.row(), index.column()));
+    return shownText(cellText(index.row(), index.column()));
 }
 
 QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -84,4 +87,27 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
         section >= m_headers.size())
         return QVariant();
     return m_headers.at(section);
+}
+
+bool RecordListModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && !m_placeholder && !m_pages.complete();
+}
+
+void RecordListModel::fetchMore(const QModelIndex& parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    const qsizetype before = m_pages.rowCount();
+    ResultPages pages = m_pages;
+    // A refused read ends the list where it is: the rows shown stay valid.
+    pages.fetchMore(nullptr);
+    const qsizetype after = pages.rowCount();
+    if (after > before) {
+        beginInsertRows(QModelIndex(), int(before), int(after - 1));
+        m_pages = std::move(pages);
+        endInsertRows();
+    } else {
+        m_pages = std::move(pages);
+    }
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "store/RecordStore.h"
+#include "store/ResultPages.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
 
-// The rows of a record list read fully into memory: either the records of a result or one
-// placeholder row that stands for a message and is never a record.
+// The rows of a record list: either the records of a result, read a page at a time as the
+// view shows them, or one placeholder row that stands for a message and is never a record.
 class RecordListModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -15,7 +15,7 @@ class RecordListModel final : public QAbstractTableModel
 public:
     explicit RecordListModel(QStringList headers, QObject* parent = nullptr);
 
-    void setRecords(RecordStore::Listing rows);
+    void setRecords(ResultPages pages);
     void setPlaceholder(const QStringList& cells);
     void clear();
 
@@ -27,9 +27,13 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
 
 private:
     QStringList m_headers;
-    RecordStore::Listing m_rows;
+    // Reading a page on demand changes the cache, not what the model shows.
+    mutable ResultPages m_pages;
+    QStringList m_placeholderCells;
     bool m_placeholder = false;
 };

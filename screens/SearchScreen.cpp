@@ -80,12 +80,12 @@ bool SearchScreen::runSearch(const QString& keywords, const QString& searchtype)
     m_results->clear();
     cmdView->setEnabled(false);
 
-    RecordStore::Listing rows;
+    ResultPages rows;
     const std::optional<RecordStore::SearchField> field =
         RecordStore::searchFieldFromChoice(searchtype);
     if (field) {
         QString error;
-        if (!RecordStore::searchSerials(*field, keywords, &rows, &error)) {
+        if (!RecordStore::pagedSearch(*field, keywords, &rows, &error)) {
             ScreenKit::reportFailure(m_prompt, QStringLiteral("The search could not be run!"),
                                      error);
             return false;

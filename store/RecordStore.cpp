@@ -1,6 +1,7 @@
 #include "store/RecordStore.h"
 
 #include "store/Database.h"
+#include "store/SearchIndex.h"
 #include "store/SerialKey.h"
 #include "store/SqlCatalogue.h"
 
@@ -535,6 +536,80 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
     if (ok)
         *outcome = result;
     return ok;
+}
+
+bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(&db, error))
+        return false;
+    QSqlQuery query(db);
+    if (!run(query, SqlCatalogue::IdsOfProgram, {text(program)}, error))
+        return false;
+    QList<qint64> keys;
+    while (query.next())
+        keys.append(query.value(0).toLongLong());
+    *pages = ResultPages::fromKeys(std::move(keys), 4, SqlCatalogue::BrowseRowById);
+    return true;
+}
+
+bool pagedSearch(SearchField field, const QString& keywords, ResultPages* pages, QString* error)
+{
+    // Rows of the table's start that are tried first: when many of them match, most of the
+    // table does, and walking the list's order finds each page at once; otherwise the matches
+    // are few enough to find all and sort their keys.
+    constexpr int SampleRows = 2048;
+    constexpr int BroadShare = 64; // one match in this many sampled rows is broad
+
+    QSqlDatabase db;
+    if (!sharedConnection(&db, error))
+        return false;
+    const QVariant keyword = text(keywords);
+    QSqlQuery query(db);
+    QVariantList values;
+    QString sql = SqlCatalogue::withPlainPlaceholders(SqlCatalogue::sampleMatches(field),
+                                                      {keyword, SampleRows}, &values);
+    if (!run(query, sql, values, error))
+        return false;
+    const qint64 sampled = query.next() ? query.value(0).toLongLong() : 0;
+    query.finish();
+    if (sampled * BroadShare >= SampleRows) {
+        ResultPages walk = ResultPages::walk(field, keyword.toString());
+        if (!walk.fetchMore(error))
+            return false;
+        *pages = std::move(walk);
+        return true;
+    }
+    QString column; // empty: all four
+    switch (field) {
+    case SearchField::Program:
+        column = QStringLiteral("program");
+        break;
+    case SearchField::Version:
+        column = QStringLiteral("version");
+        break;
+    case SearchField::Name:
+        column = QStringLiteral("name");
+        break;
+    case SearchField::Serial:
+        column = QStringLiteral("serial");
+        break;
+    case SearchField::All:
+        break;
+    }
+    const QString candidates = SearchIndex::candidateQuery(keywords, column);
+    const bool indexed = !candidates.isEmpty() && SearchIndex::exists(db);
+    values.clear();
+    sql = SqlCatalogue::withPlainPlaceholders(indexed ? SqlCatalogue::matchingIdsIndexed(field)
+                                                      : SqlCatalogue::matchingIdsScanned(field),
+                                              {keyword, candidates}, &values);
+    if (!run(query, sql, values, error))
+        return false;
+    QList<qint64> keys;
+    while (query.next())
+        keys.append(query.value(0).toLongLong());
+    *pages = ResultPages::fromKeys(std::move(keys), 3, SqlCatalogue::SearchRowById);
+    return true;
 }
 
 } // namespace RecordStore

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ResultPages.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -42,14 +44,7 @@ struct SerialRecord
     QString date;
 };
 
-enum class SearchField
-{
-    All,
-    Program,
-    Version,
-    Name,
-    Serial
-};
+using SearchField = SqlCatalogue::Field;
 
 enum class ProgramDeletion
 {
@@ -153,5 +148,12 @@ struct ImportOutcome
 // in the same list, is skipped and counted unless options.keepDuplicates.
 bool importRecords(const QList<SerialRecord>& records, const ImportOptions& options,
                    ImportOutcome* outcome, QString* error);
+
+// The same records as serialsOfProgram, read a page at a time.
+bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* error);
+
+// The same records as searchSerials, read a page at a time: through the search index when the
+// file has one and the keyword has three characters in a row, by scanning otherwise.
+bool pagedSearch(SearchField field, const QString& keywords, ResultPages* pages, QString* error);
 
 } // namespace RecordStore

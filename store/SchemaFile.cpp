@@ -16,10 +16,20 @@ QStringList statementsOf(const QString& schema)
         if (!line.trimmed().startsWith(QLatin1String("--")))
             lines << line;
     }
+    // A trigger's body holds statements of its own: it ends at the ";" after its END.
     QStringList statements;
-    for (const QString& statement : lines.join(QLatin1Char('\n')).split(QLatin1Char(';'))) {
-        if (!statement.trimmed().isEmpty())
-            statements << statement.trimmed();
+    QString pending;
+    for (const QString& piece : lines.join(QLatin1Char('\n')).split(QLatin1Char(';'))) {
+        pending += piece;
+        const QString statement = pending.trimmed();
+        if (statement.startsWith(QLatin1String("CREATE TRIGGER"), Qt::CaseInsensitive) &&
+            !statement.endsWith(QLatin1String("END"), Qt::CaseInsensitive)) {
+            pending += QLatin1Char(';');
+            continue;
+        }
+        if (!statement.isEmpty())
+            statements << statement;
+        pending.clear();
     }
     return statements;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 
 // Every SQL text the program sends, in one place. Values are always bound as parameters,
 // never pasted into the text.
@@ -85,5 +87,149 @@ inline QString insertSerialRows(int rows)
 }
 inline const QString UpdateWholeSerial = QStringLiteral(
     "UPDATE serials SET program = ?, version = ?, name = ?, serial = ?, date = ? WHERE id = ?");
+
+// The search index: a trigram full-text table over the four searched fields, reading its texts
+// from serials (external content) and kept current by triggers. Its trigrams fold letter case
+// in every script, where LIKE folds only ASCII letters: what it finds for a keyword is a
+// superset of the matches, and the search applies the table's own LIKE to it.
+inline const QString SearchIndexExists = QStringLiteral(
+    "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'serials_search'");
+inline const QString CreateSearchIndex =
+    QStringLiteral("CREATE VIRTUAL TABLE serials_search USING fts5(program, version, name, serial, "
+                   "tokenize = 'trigram case_sensitive 0', content = 'serials', content_rowid = "
+                   "'id', columnsize = 0)");
+inline const QStringList SearchIndexTriggers = {
+    QStringLiteral("CREATE TRIGGER serials_search_insert AFTER INSERT ON serials BEGIN "
+                   "INSERT INTO serials_search (rowid, program, version, name, serial) "
+                   "VALUES (new.id, new.program, new.version, new.name, new.serial); END"),
+    QStringLiteral("CREATE TRIGGER serials_search_delete AFTER DELETE ON serials BEGIN "
+                   "INSERT INTO serials_search (serials_search, rowid, program, version, name, "
+                   "serial) VALUES ('delete', old.id, old.program, old.version, old.name, "
+                   "old.serial); END"),
+    QStringLiteral("CREATE TRIGGER serials_search_update AFTER UPDATE ON serials BEGIN "
+                   "INSERT INTO serials_search (serials_search, rowid, program, version, name, "
+                   "serial) VALUES ('delete', old.id, old.program, old.version, old.name, "
+                   "old.serial); "
+                   "INSERT INTO serials_search (rowid, program, version, name, serial) "
+                   "VALUES (new.id, new.program, new.version, new.name, new.serial); END"),
+};
+inline const QString BeginBuild = QStringLiteral("BEGIN IMMEDIATE");
+inline const QString CommitBuild = QStringLiteral("COMMIT");
+inline const QString RollbackBuild = QStringLiteral("ROLLBACK");
+inline const QString SerialIdRange = QStringLiteral("SELECT min(id), max(id) FROM serials");
+// One slice of the initial fill, by key range, so that the build can report and be cancelled.
+inline const QString FillSearchIndex = QStringLiteral(
+    "INSERT INTO serials_search (rowid, program, version, name, serial) "
+    "SELECT id, program, version, name, serial FROM serials WHERE id >= ? AND id < ?");
+
+// Paged lists. A search is a filter on serials (the keyword joined to "%" inside SQL, so that
+// "%" and "_" in it stay wildcards), read either as the ordered keys of every match or page
+// after page along the (program, version) index.
+enum class Field
+{
+    All,
+    Program,
+    Version,
+    Name,
+    Serial
+};
+
+// The texts below number their parameters ("?1" to "?9") because a value is used several
+// times; the Qt driver binds plain "?" in order. Gives the text with plain "?" and, in *values,
+// the numbered values in the order their places appear.
+inline QString withPlainPlaceholders(const QString& sql, const QVariantList& numbered,
+                                     QVariantList* values)
+{
+    QString plain;
+    plain.reserve(sql.size());
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        plain += sql.at(i);
+        if (sql.at(i) == QLatin1Char('?') && i + 1 < sql.size() && sql.at(i + 1).isDigit()) {
+            values->append(numbered.value(sql.at(i + 1).digitValue() - 1));
+            ++i;
+        }
+    }
+    return plain;
+}
+
+inline QString searchFilter(Field field)
+{
+    switch (field) {
+    case Field::Program:
+        return QStringLiteral("program LIKE '%' || ?1 || '%'");
+    case Field::Version:
+        return QStringLiteral("version LIKE '%' || ?1 || '%'");
+    case Field::Name:
+        return QStringLiteral("name LIKE '%' || ?1 || '%'");
+    case Field::Serial:
+        return QStringLiteral("serial LIKE '%' || ?1 || '%'");
+    case Field::All:
+        break;
+    }
+    return QStringLiteral("(program LIKE '%' || ?1 || '%' OR version LIKE '%' || ?1 || '%' OR "
+                          "serial LIKE '%' || ?1 || '%' OR name LIKE '%' || ?1 || '%')");
+}
+
+// The keys of the index rows that may match: those holding every literal part of the keyword
+// (?2, a full-text query of the searched fields), a superset of the matches.
+inline const QString IndexCandidates =
+    QStringLiteral("SELECT rowid FROM serials_search WHERE serials_search MATCH ?2");
+
+// How many of the first rows of the table match: tells a broad keyword from a rare one.
+inline QString sampleMatches(Field field)
+{
+    return QStringLiteral("SELECT count(*) FROM (SELECT program, version, name, serial FROM "
+                          "serials LIMIT ?2) WHERE %1")
+        .arg(searchFilter(field));
+}
+
+// The ordered keys of every match, by the trigram index or by scanning the table.
+inline QString matchingIdsIndexed(Field field)
+{
+    return QStringLiteral("SELECT id FROM serials WHERE id IN (%1) AND %2 "
+                          "ORDER BY program, version, id")
+        .arg(IndexCandidates, searchFilter(field));
+}
+inline QString matchingIdsScanned(Field field)
+{
+    return QStringLiteral(
+               "SELECT id FROM serials NOT INDEXED WHERE %1 ORDER BY program, version, id")
+        .arg(searchFilter(field));
+}
+
+// The next page of matches after the row (?2, ?3, ?4) = (program, version, id), walking the
+// (program, version) index in order. The bound before the exact comparison lets the walk start
+// at the key; null texts sort first and are compared with IS.
+inline QString matchesAfter(Field field, bool programKnown, bool versionKnown)
+{
+    QString bound;
+    if (programKnown && versionKnown)
+        bound = QStringLiteral(" AND (program, version) >= (?2, ?3)");
+    else if (programKnown)
+        bound = QStringLiteral(" AND program >= ?2");
+    return QStringLiteral(
+               "SELECT id, program, version FROM serials WHERE %1%2 AND (program > ?2 OR "
+               "(?2 IS NULL AND program IS NOT NULL) OR (program IS ?2 AND (version > ?3 OR "
+               "(?3 IS NULL AND version IS NOT NULL) OR (version IS ?3 AND id > ?4)))) "
+               "ORDER BY program, version, id LIMIT ?5")
+        .arg(searchFilter(field), bound);
+}
+inline QString firstMatches(Field field)
+{
+    return QStringLiteral(
+               "SELECT id, program, version FROM serials WHERE %1 ORDER BY program, version, id "
+               "LIMIT ?5")
+        .arg(searchFilter(field));
+}
+
+// The browse list: keys of one program's records by version descending, equal versions by key
+// descending, as a walk of the index backwards gives them.
+inline const QString IdsOfProgram =
+    QStringLiteral("SELECT id FROM serials WHERE program = ? ORDER BY version DESC, id DESC");
+// The cells of one listed row, by key.
+inline const QString SearchRowById =
+    QStringLiteral("SELECT id, program, version FROM serials WHERE id = ?");
+inline const QString BrowseRowById =
+    QStringLiteral("SELECT id, version, name, serial FROM serials WHERE id = ?");
 
 } // namespace SqlCatalogue

@@ -4,10 +4,12 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <QWindow>
 
 namespace {
 
@@ -74,28 +76,58 @@ private:
 
 } // namespace
 
-EngineWebView::EngineWebView(QWidget* parent, const QString& programFolder) : WebView(parent)
+EngineWebView::EngineWebView(QWidget* parent, const QString& programFolder)
+    : WebView(parent),
+      m_programFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                              : programFolder)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void EngineWebView::showEvent(QShowEvent* event)
+{
+    WebView::showEvent(event);
+    // Starting the web engine takes several times as long as the rest of the start-up: the
+    // window is shown first and the engine starts once that has been painted.
+    if (!m_view && !m_startPending) {
+        m_startPending = true;
+        QTimer::singleShot(0, this, &EngineWebView::startEngine);
+    }
+}
+
+void EngineWebView::startEngine()
+{
+    if (m_view)
+        return;
+    // Wait until the window is on screen, so its first paint does not wait for the engine.
+    const QWindow* shown = window()->windowHandle();
+    if (shown && !shown->isExposed() && m_exposeWaits++ < 50) {
+        QTimer::singleShot(10, this, &EngineWebView::startEngine);
+        return;
+    }
     m_view = new QWebEngineView(this);
-    m_view->setPage(new PolicyPage(
-        programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder, m_view));
-    layout->addWidget(m_view);
+    m_view->setPage(new PolicyPage(m_programFolder, m_view));
+    layout()->addWidget(m_view);
     // The owner decides what a failed page turns into; the engine shows no page of its own.
     m_view->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
         if (!ok)
             emit navigationFailed(m_view->page()->requestedUrl());
     });
+    if (m_pendingUrl.isValid())
+        m_view->setUrl(m_pendingUrl);
 }
 
 void EngineWebView::navigate(const QUrl& url)
 {
-    m_view->setUrl(url);
+    if (m_view)
+        m_view->setUrl(url);
+    else
+        m_pendingUrl = url;
 }
 
 QUrl EngineWebView::url() const
 {
-    return m_view->url();
+    return m_view ? m_view->url() : m_pendingUrl;
 }

@@ -22,9 +22,10 @@ signals:
     void navigationFailed(const QUrl& url);
 };
 
-// The real browser: Qt WebEngine. Its pages' scripts reach neither local files nor other sites
-// from a local page, and it goes only where NavigationPolicy allows; links elsewhere open in
-// the system's browser. programFolder: where the local pages lie.
+// The real browser: Qt WebEngine, started once the browser is first shown. Its pages' scripts
+// reach neither local files nor other sites from a local page, and it goes only where
+// NavigationPolicy allows; links elsewhere open in the system's browser. programFolder: where
+// the local pages lie.
 class EngineWebView final : public WebView
 {
     Q_OBJECT
@@ -36,6 +37,15 @@ public:
     void navigate(const QUrl& url) override;
     QUrl url() const override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void startEngine();
+
+    QString m_programFolder;
     QWebEngineView* m_view = nullptr;
+    bool m_startPending = false;
+    int m_exposeWaits = 0;
+    QUrl m_pendingUrl;
 };

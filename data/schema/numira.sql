@@ -14,3 +14,26 @@ CREATE TABLE serials (
 );
 
 CREATE INDEX serials_program_version ON serials (program, version);
+
+-- The search index: trigrams of the four searched fields, case folded, read from serials and
+-- kept current by the triggers below. Files made without it get it when first opened.
+CREATE VIRTUAL TABLE serials_search USING fts5(program, version, name, serial,
+    tokenize = 'trigram case_sensitive 0', content = 'serials', content_rowid = 'id',
+    columnsize = 0);
+
+CREATE TRIGGER serials_search_insert AFTER INSERT ON serials BEGIN
+    INSERT INTO serials_search (rowid, program, version, name, serial)
+    VALUES (new.id, new.program, new.version, new.name, new.serial);
+END;
+
+CREATE TRIGGER serials_search_delete AFTER DELETE ON serials BEGIN
+    INSERT INTO serials_search (serials_search, rowid, program, version, name, serial)
+    VALUES ('delete', old.id, old.program, old.version, old.name, old.serial);
+END;
+
+CREATE TRIGGER serials_search_update AFTER UPDATE ON serials BEGIN
+    INSERT INTO serials_search (serials_search, rowid, program, version, name, serial)
+    VALUES ('delete', old.id, old.program, old.version, old.name, old.serial);
+    INSERT INTO serials_search (rowid, program, version, name, serial)
+    VALUES (new.id, new.program, new.version, new.name, new.serial);
+END;

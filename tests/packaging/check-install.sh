@@ -50,11 +50,17 @@ for ini in share/numira/skins/*.ini; do
 done
 
 # The shipped database is the empty schema, never a database someone has used.
-found=$(sqlite3 share/numira/numira.mdb "SELECT group_concat(name, ' ') FROM (SELECT name
-    FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name);
-    SELECT (SELECT count(*) FROM programs) + (SELECT count(*) FROM serials)" 2>&1 || true)
-[ "$found" = "programs serials
-0" ] || fail "numira.mdb is not the empty schema: $found"
+mdb=share/numira/numira.mdb
+tables=$(sqlite3 "$mdb" "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master
+    WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name)" 2>&1) \
+    || fail "numira.mdb is not an SQLite database: $tables"
+# The two tables, and the search index with the tables FTS5 keeps for it.
+expected="programs serials serials_search serials_search_config serials_search_data"
+expected="$expected serials_search_idx"
+[ "$tables" = "$expected" ] || fail "numira.mdb tables are '$tables'"
+rows=$(sqlite3 "$mdb" "SELECT (SELECT count(*) FROM programs) + (SELECT count(*) FROM serials)" \
+    2>/dev/null || echo "?")
+[ "$rows" = 0 ] || fail "numira.mdb holds records: $rows"
 
 # A PNG's width and height are the big-endian words at bytes 16 and 20.
 for size in 48 128 256; do

@@ -1,0 +1,37 @@
+#include "app/SearchIndexDialog.h"
+
+#include "store/Database.h"
+#include "store/SearchIndex.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+
+namespace {
+
+// Below this the build is over before a dialog would be read.
+constexpr int QuietMilliseconds = 500;
+constexpr int Steps = 1000;
+
+} // namespace
+
+void SearchIndexDialog::ensureIndex(QWidget* parent)
+{
+    if (!Database::connectionExists())
+        return;
+    QProgressDialog dialog(QStringLiteral("Preparing the search index of your database..."),
+                           QStringLiteral("&Cancel"), 0, Steps, parent);
+    dialog.setWindowTitle(QCoreApplication::applicationName());
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(QuietMilliseconds);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    SearchIndex::BuildOutcome outcome = SearchIndex::BuildOutcome::AlreadyThere;
+    // A refused build (a read-only file, say) leaves the file without index: searches scan.
+    SearchIndex::ensure(
+        Database::connection(),
+        [&dialog](qint64 done, qint64 total) {
+            dialog.setValue(total > 0 ? int(done * Steps / total) : Steps);
+            return !dialog.wasCanceled();
+        },
+        &outcome, nullptr);
+}
