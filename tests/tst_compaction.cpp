@@ -116,7 +116,9 @@ private slots:
         const QList<QStringList> rows = allRows(db);
         const qint64 size = QFileInfo(db).size();
         QVERIFY(Compaction::compactAtExit(db));
-        QVERIFY(QFileInfo(db).size() < size * 3 / 4);
+        // The search index keeps its own pages; the table's freed pages are what comes back.
+        QVERIFY(QFileInfo(db).size() < size);
+        QCOMPARE(queryRows(db, "PRAGMA freelist_count"), QList<QStringList>{{"0"}});
         QVERIFY(allRows(db) == rows);
     }
 
