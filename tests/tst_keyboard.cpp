@@ -69,8 +69,8 @@ private slots:
             QTest::keyClicks(serial, "A");
             QTest::keyClick(serial, Qt::Key_Tab);
             QCOMPARE(focused()->objectName(), QStringLiteral("cmdCancel"));
-            QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
-            QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+            for (int i = 0; i < 2; ++i)
+                QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
             QCOMPARE(focused()->objectName(), QStringLiteral("txtName"));
             QApplication::clipboard()->setText("\t");
             QTest::keyClick(serial, Qt::Key_V, Qt::ControlModifier); // a pasted tab stays
@@ -124,22 +124,17 @@ private slots:
 
     void escapeClosesOnlyWhatIsOnTop_data()
     {
-        QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("dropDown"); // a list opened before Escape
-        QTest::newRow("edit over browse") << "edit over browse"
-                                          << "";
-        QTest::newRow("edit over search") << "edit over search"
-                                          << "";
-        QTest::newRow("browse, list open") << "browse"
-                                           << "cmbProgram";
-        QTest::newRow("search, list open") << "search"
-                                           << "cmbSearchBy";
+        QTest::newRow("edit over browse") << QString();
+        QTest::newRow("edit over search") << QString();
+        QTest::newRow("browse") << "cmbProgram";
+        QTest::newRow("search") << "cmbSearchBy";
     }
 
     void escapeClosesOnlyWhatIsOnTop()
     {
-        QFETCH(QString, name);
         QFETCH(QString, dropDown);
+        const QString name = QTest::currentDataTag();
         TestEnv env;
         QWidget* top = open(env, name);
         QWidget* below = WindowRegistry::loaded().at(1);
@@ -178,10 +173,8 @@ private slots:
                 QCOMPARE(control->palette().color(QPalette::Disabled, role), active);
             }
         }
-        QCOMPARE(edit->findChild<QLineEdit*>("txtVersion")
-                     ->palette()
-                     .color(QPalette::Inactive, QPalette::Text),
-                 QColor(0xF0, 0xE0, 0xD0));
+        const QPalette version = edit->findChild<QLineEdit*>("txtVersion")->palette();
+        QCOMPARE(version.color(QPalette::Inactive, QPalette::Text), QColor(0xF0, 0xE0, 0xD0));
     }
 };
 
