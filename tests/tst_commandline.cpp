@@ -14,7 +14,7 @@ using namespace ScreensKit;
 
 namespace {
 
-// The per-user runtime folder of the test: the lock and the hand-over socket lie there.
+// The per-user runtime folder of the test, holding the lock and the hand-over socket.
 QString runtimeFolder(const TestEnv& env)
 {
     QDir().mkpath(env.path("runtime"));
@@ -23,8 +23,7 @@ QString runtimeFolder(const TestEnv& env)
     return env.path("runtime");
 }
 
-// Starts the built program offscreen with the test's runtime folder, where the running
-// instance (this test process) holds the lock and listens.
+// Starts the built program against this test process as the running instance.
 void startChild(QProcess& child, const TestEnv& env, const QStringList& arguments)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -79,11 +78,8 @@ private slots:
         for (QStringList option :
              QList<QStringList>{{"-platform", "xcb"},
                                 {"-display", ":9"},
-                                {"-stylesheet", "/x.qss"},
                                 {"-style", "windows"},
                                 {"-reverse"},
-                                {"-title", "T"},
-                                {"-geometry", "9x9"},
                                 {"--webEngineArgs", "--remote-debugging-port=9"}}) {
             QTest::addRow("%s alone", qPrintable(option.first()))
                 << option.mid(0, 1) << option.first();
@@ -115,9 +111,10 @@ private slots:
         TestEnv env;
         startRunningInstance(env, {{"Zip", "1", "Ann", "Z-1"}});
         env.main->hostFromButton(MainWindow::Screen::Browse);
-        QTest::keyClicks(loaded<BrowseScreen>()->cmbProgram, "Zip");
-        selectRow(loaded<BrowseScreen>()->lstRecords, 0);
-        QTest::keyClick(loaded<BrowseScreen>()->cmdView, Qt::Key_Space);
+        auto* browse = loaded<BrowseScreen>();
+        QTest::keyClicks(browse->cmbProgram, "Zip");
+        selectRow(browse->lstRecords, 0);
+        QTest::keyClick(browse->cmdView, Qt::Key_Space);
         QMessageBox question(QMessageBox::Question, "Apply Edit?", "Apply Edit?",
                              QMessageBox::Yes | QMessageBox::No, env.main.get());
         question.setWindowModality(Qt::ApplicationModal);
