@@ -1,12 +1,10 @@
 // Start-up and shut-down of the whole program: settings, database choice, single instance.
 
 #include "app/MainWindow.h"
-#include "screens/RecordHandOver.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
 #include "support/RecordingWebView.h"
 #include "support/TestEnv.h"
-#include "ui/SkinColor.h"
 
 #include <QFile>
 #include <QProcess>
