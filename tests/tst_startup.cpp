@@ -19,8 +19,8 @@ namespace {
 
 QStringList settingsLines(const TestEnv& env)
 {
-    QSettings(QStringLiteral("Numira"), QStringLiteral("Numira")).sync();
-    QFile file(env.path(QStringLiteral("config/Numira/Numira.conf")));
+    QSettings("Numira", "Numira").sync();
+    QFile file(env.path("config/Numira/Numira.conf"));
     return file.open(QIODevice::ReadOnly)
                ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
                : QStringList();
@@ -48,15 +48,12 @@ private slots:
         QVERIFY(env.start());
 
         // Earlier versions and the user's own edits read this file: its names are checked as text.
-        QCOMPARE(settingsLines(env),
-                 (QStringList{QStringLiteral("[Info]"),
-                              QStringLiteral("DBInUse=") + env.defaultDatabase(),
-                              QStringLiteral("DefPath=") + env.programFolder()}));
-        SettingsStore::write(SettingsStore::SkinInUse, QStringLiteral("/skins/a.ini"));
-        QCOMPARE(settingsLines(env).value(3), QStringLiteral("SkinInUse=/skins/a.ini"));
+        QCOMPARE(settingsLines(env), (QStringList{"[Info]", "DBInUse=" + env.defaultDatabase(),
+                                                  "DefPath=" + env.programFolder()}));
+        SettingsStore::write(SettingsStore::SkinInUse, "/skins/a.ini");
+        QCOMPARE(settingsLines(env).value(3), "SkinInUse=/skins/a.ini");
         QCOMPARE(Database::connectionString(),
-                 QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
-                     env.defaultDatabase());
+                 "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + env.defaultDatabase());
         QVERIFY(env.prompt.shown.isEmpty());
         QVERIFY(env.prompt.dialogs.isEmpty());
         QVERIFY(env.main->quickAddText().isEmpty());
@@ -73,8 +70,8 @@ private slots:
 
         // The open dialog, the error, the open dialog again: both cancelled.
         QCOMPARE(env.prompt.dialogs.size(), 2);
-        QCOMPARE(env.prompt.dialogs.at(0).title, QStringLiteral("Open"));
-        QCOMPARE(env.prompt.dialogs.at(0).filter, QStringLiteral("Database (*.mdb)|*.mdb| "));
+        QCOMPARE(env.prompt.dialogs.at(0).title, "Open");
+        QCOMPARE(env.prompt.dialogs.at(0).filter, "Database (*.mdb)|*.mdb| ");
         QCOMPARE(env.prompt.texts(), QStringList{QStringLiteral(
                                          "Error Opening Database!  Please select your database!")});
         QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
@@ -111,7 +108,7 @@ private slots:
         env.makeDatabase();
         QVERIFY(env.start());
 
-        const QString chosen = env.path(QStringLiteral("chosen.mdb"));
+        const QString chosen = env.path("chosen.mdb");
         if (schema.isEmpty()) {
             QFile text(chosen);
             QVERIFY(text.open(QIODevice::WriteOnly));
@@ -142,7 +139,7 @@ private slots:
     void openingNeverCreatesAFile()
     {
         TestEnv env;
-        const QString missing = env.path(QStringLiteral("nowhere.mdb"));
+        const QString missing = env.path("nowhere.mdb");
         QString error;
         QVERIFY(!Database::openConnection(Database::connectionStringFor(missing), &error));
         QVERIFY(!error.isEmpty());
@@ -153,10 +150,10 @@ private slots:
 
         // SQLite would take an empty or one-byte file for a new database and write to it; a
         // truncated database is refused too.
-        QFile good(env.makeDatabase(env.path(QStringLiteral("good.mdb"))));
+        QFile good(env.makeDatabase(env.path("good.mdb")));
         QVERIFY(good.open(QIODevice::ReadOnly));
         for (const QByteArray& content : {QByteArray(), QByteArray("x"), good.read(50)}) {
-            const QString tiny = env.path(QStringLiteral("tiny.mdb"));
+            const QString tiny = env.path("tiny.mdb");
             QFile small(tiny);
             QVERIFY(small.open(QIODevice::WriteOnly | QIODevice::Truncate));
             small.write(content);
@@ -174,14 +171,12 @@ private slots:
             env.makeDatabase();
             env.probeStatus = status;
             QVERIFY(env.start());
-            QCOMPARE(env.probedAddresses, QStringList{QStringLiteral("192.0.2.1")});
+            QCOMPARE(env.probedAddresses, QStringList{"192.0.2.1"});
             const QUrl expected =
-                status == 0 ? QUrl(QStringLiteral("http://community.numira.example/inprogram/"))
-                            : QUrl::fromLocalFile(env.programFolder() +
-                                                  QStringLiteral("/NotConnected.htm"));
+                status == 0 ? QUrl("http://community.numira.example/inprogram/")
+                            : QUrl::fromLocalFile(env.programFolder() + "/NotConnected.htm");
             QCOMPARE(env.web()->navigations, QList<QUrl>{expected});
-            QCOMPARE(env.main->homeUrl(),
-                     QStringLiteral("http://community.numira.example/inprogram/"));
+            QCOMPARE(env.main->homeUrl(), "http://community.numira.example/inprogram/");
         }
     }
 
@@ -196,21 +191,21 @@ private slots:
         SettingsStore::write(SettingsStore::DBInUse, env.defaultDatabase());
         QProcess first;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), env.path(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), env.path(QStringLiteral("runtime")));
-        QDir().mkpath(env.path(QStringLiteral("runtime")));
-        QFile::setPermissions(env.path(QStringLiteral("runtime")), QFileDevice::ReadOwner |
-                                                                       QFileDevice::WriteOwner |
-                                                                       QFileDevice::ExeOwner);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_CONFIG_HOME", env.path("config"));
+        environment.insert("XDG_RUNTIME_DIR", env.path("runtime"));
+        QDir().mkpath(env.path("runtime"));
+        QFile::setPermissions(env.path("runtime"), QFileDevice::ReadOwner |
+                                                       QFileDevice::WriteOwner |
+                                                       QFileDevice::ExeOwner);
         first.setProcessEnvironment(environment);
         first.start(QStringLiteral(NUMIRA_PROGRAM_DIR "/numira"), {});
         QVERIFY(first.waitForStarted());
-        const QString lock = env.path(QStringLiteral("runtime/numira-instance.lock"));
+        const QString lock = env.path("runtime/numira-instance.lock");
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!SettingsStore::read(SettingsStore::DefPath).isEmpty(), 20000);
 
-        const QString settingsFile = env.path(QStringLiteral("config/Numira/Numira.conf"));
+        const QString settingsFile = env.path("config/Numira/Numira.conf");
         QFile before(settingsFile);
         QVERIFY(before.open(QIODevice::ReadOnly));
         const QByteArray settingsBefore = before.readAll();
@@ -221,7 +216,7 @@ private slots:
                                          "Another Instance of Numira is Already Running!  Please "
                                          "close it before you try and open a new instance!")});
         QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
-        QCOMPARE(env.prompt.shown.first().title, QStringLiteral("Numira"));
+        QCOMPARE(env.prompt.shown.first().title, "Numira");
         QVERIFY(env.prompt.dialogs.isEmpty());
         QVERIFY(env.probedAddresses.isEmpty());
         QVERIFY(!env.main->isVisible());
@@ -241,13 +236,13 @@ private slots:
         TestEnv env;
         const QByteArray home = qgetenv("HOME");
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("HOME", QFile::encodeName(env.path(QStringLiteral("home"))));
-        const QString shared = env.path(QStringLiteral("shared"));
+        qputenv("HOME", QFile::encodeName(env.path("home")));
+        const QString shared = env.path("shared");
         QVERIFY(QDir().mkpath(shared));
-        const QString own = env.path(QStringLiteral("own"));
+        const QString own = env.path("own");
         QVERIFY(QDir().mkpath(own));
         QCOMPARE(::chmod(QFile::encodeName(own).constData(), 0700), 0);
-        const QString link = env.path(QStringLiteral("link"));
+        const QString link = env.path("link");
         QVERIFY(QFile::link(own, link));
 
         // A runtime folder others may write, a missing one and a link to one are not used.
@@ -262,8 +257,8 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", runtime);
 
         const QString fallback = QFileInfo(paths.first()).path();
-        QVERIFY2(fallback.startsWith(env.path(QStringLiteral("home/"))), qPrintable(fallback));
-        const QString name = QStringLiteral("/numira-instance.lock");
+        QVERIFY2(fallback.startsWith(env.path("home/")), qPrintable(fallback));
+        const QString name = "/numira-instance.lock";
         QCOMPARE(paths,
                  (QStringList{fallback + name, fallback + name, fallback + name, own + name}));
         struct stat info;
@@ -275,7 +270,7 @@ private slots:
     {
         TestEnv env;
         env.makeDatabase();
-        const QString lock = env.path(QStringLiteral("no such folder/numira.lock"));
+        const QString lock = env.path("no such folder/numira.lock");
         QVERIFY(!startWithLock(env, lock));
         QCOMPARE(
             env.prompt.texts(),
@@ -288,10 +283,10 @@ private slots:
     {
         TestEnv env;
         // Another program's SQLite file with space a compaction would reclaim.
-        const QString foreign = env.path(QStringLiteral("other.mdb"));
-        QVERIFY(execSql(foreign, QStringLiteral("CREATE TABLE other (a)")));
-        QVERIFY(execSql(foreign, QStringLiteral("INSERT INTO other VALUES (zeroblob(500000))")));
-        QVERIFY(execSql(foreign, QStringLiteral("DELETE FROM other")));
+        const QString foreign = env.path("other.mdb");
+        QVERIFY(execSql(foreign, "CREATE TABLE other (a)"));
+        QVERIFY(execSql(foreign, "INSERT INTO other VALUES (zeroblob(500000))"));
+        QVERIFY(execSql(foreign, "DELETE FROM other"));
         const QByteArray bytes = [&] {
             QFile file(foreign);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -305,7 +300,7 @@ private slots:
                                        "databases specifically designed for this application!")});
         QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
         QCOMPARE(env.prompt.dialogs.size(), 1);
-        QCOMPARE(env.prompt.dialogs.first().title, QStringLiteral("Open"));
+        QCOMPARE(env.prompt.dialogs.first().title, "Open");
 
         env.main->unload();
         QFile file(foreign);
