@@ -40,8 +40,7 @@ const Rows HostileRecords = {
     {"007", "0001", "00", "000123", "1999-01-01T12:00:00"},
     {"Größe 日本", "版本 ✓", "Zoë", "🔑-ÄÖÜ", "2024-06-15T08:30:00"},
     {"  outer  ", "\t", " ", "tab\there", "2024-06-15T08:30:01"},
-    {"back\\slash", "", "", "\\n literal", "2024-06-15T08:30:02"},
-    {"semi;colon", "a\"", "\"", "x,\"y\",z", "2024-06-15T08:30:03"},
+    {"back\\slash;", "a\"", "\"", "x,\"y\",z\\n", "2024-06-15T08:30:02"},
 };
 
 QList<SerialRecord> toRecords(const Rows& rows)
@@ -140,12 +139,9 @@ private slots:
             << QByteArray("Serial,Notes,Name, PROGRAM \nK,x,Me,P\n\nK2,y,You,Q") << "csv"
             << Rows{{"P", "", "Me", "K", ""}, {"Q", "", "You", "K2", ""}};
         QTest::newRow("ISO dates become the stored form")
-            << QByteArray("program,serial,date\nP,K,2024-05-01\nP,L,2024-05-01T10:30\n"
-                          "P,M,2024-05-01T10:30:00\n")
-            << "csv"
+            << QByteArray("program,serial,date\nP,K,2024-05-01\nP,L,2024-05-01T10:30\n") << "csv"
             << Rows{{"P", "", "", "K", "2024-05-01T00:00:00"},
-                    {"P", "", "", "L", "2024-05-01T10:30:00"},
-                    {"P", "", "", "M", "2024-05-01T10:30:00"}};
+                    {"P", "", "", "L", "2024-05-01T10:30:00"}};
         QTest::newRow("key finder, product name and key")
             << QByteArray("Product Name,Product ID,Product Key,Registered Owner\r\n"
                           "Windows 10 Pro,00330-80000,ABCDE-FGHIJ,Alice\r\n")
@@ -175,8 +171,6 @@ private slots:
 
         QTest::newRow("unclosed quote") << QByteArray("program,serial\nA,1\nB,\"2\n") << "csv"
                                         << "Line 3: a quoted field is not closed.";
-        QTest::newRow("too many fields") << QByteArray("program,serial\nA,1\nB,2,3\n") << "csv"
-                                         << "Row 2 (line 3): 3 fields where the header has 2.";
         QTest::newRow("line numbers count line breaks inside quotes")
             << QByteArray("program,serial\nA,\"1\n2\"\n,3\n") << "csv"
             << "Row 2 (line 4): the program is empty.";
@@ -234,12 +228,8 @@ private slots:
         QTest::addColumn<bool>("duplicate");
         QTest::addColumn<int>("programRows"); // after the import
 
-        QTest::newRow("same text") << "Office"
-                                   << "ABCD-1234-EFGH" << true << 2;
-        QTest::newRow("letter case") << "office"
-                                     << "abcd-1234-efgh" << true << 2;
-        QTest::newRow("blanks for dashes") << "Office"
-                                           << "ABCD 1234 EFGH" << true << 2;
+        QTest::newRow("letter case, blanks for dashes") << "office"
+                                                        << "abcd 1234 EFGH" << true << 2;
         QTest::newRow("run together, line end") << "OFFICE"
                                                 << "abcd1234efgh\n"
                                                 << true << 2;
@@ -284,21 +274,6 @@ private slots:
             QCOMPARE(queryRows(db, "SELECT program FROM serials WHERE id = 3"), Rows{{"Office"}});
     }
 
-    void manyRecordsAreStoredInTheirOrder()
-    {
-        TestEnv env;
-        const QString db = env.makeDatabase();
-        Rows expected;
-        for (int i = 0; i < 250; ++i) // several statements' worth and a rest
-            expected.append({QString("P%1").arg(i % 7), QString::number(i), "n",
-                             QString("K%1").arg(i), "2001-01-01T00:00:00"});
-        QVERIFY(openStore(db));
-        RecordStore::ImportOutcome outcome;
-        QVERIFY(RecordStore::importRecords(toRecords(expected), {}, &outcome, nullptr));
-        Database::closeConnection();
-        QCOMPARE(queryRows(db, RecordsSql), expected);
-    }
-
     void dryRunDecidesAsTheImportWould()
     {
         TestEnv env;
@@ -321,10 +296,18 @@ private slots:
         QCOMPARE(outcome.decisions, expected);
         QVERIFY(RecordStore::importRecords(records, {true, false}, &outcome, nullptr));
         QCOMPARE(outcome.added, 4);
+        // Several statements' worth and a rest are stored in their order.
+        Rows many;
+        for (int i = 0; i < 250; ++i)
+            many.append({QString("P%1").arg(i % 7), QString::number(i), "n", QString("K%1").arg(i),
+                         "2001-01-01T00:00:00"});
+        QVERIFY(RecordStore::importRecords(toRecords(many), {}, &outcome, nullptr));
         Database::closeConnection();
-        QCOMPARE(queryRows(db, "SELECT count(*) FROM serials"), Rows{{"7"}});
+        const Rows stored = queryRows(db, RecordsSql);
+        QCOMPARE(stored.size(), 7 + many.size());
+        QCOMPARE(stored.mid(7), many);
         QCOMPARE(queryRows(db, "SELECT program FROM programs ORDER BY program"),
-                 (Rows{{"A"}, {"B"}}));
+                 (Rows{{"A"}, {"B"}, {"P0"}, {"P1"}, {"P2"}, {"P3"}, {"P4"}, {"P5"}, {"P6"}}));
     }
 };
 
