@@ -15,7 +15,9 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "BenchSupport.h"
 #include <algorithm>
+
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -27,48 +29,29 @@ constexpr int Rounds = 5;
 
 bool fillDatabase(const QString& path)
 {
-    bool ok = true;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-        db.setDatabaseName(path);
-        ok = db.open() && db.transaction();
-        QSqlQuery program(db);
-        program.prepare(QStringLiteral("INSERT INTO programs (program) VALUES (?)"));
-        for (int p = 0; ok && p < 2000; ++p) {
-            program.addBindValue(QStringLiteral("Program %1").arg(p));
-            ok = program.exec();
-        }
-        QSqlQuery serial(db);
-        serial.prepare(QStringLiteral(
-            "INSERT INTO serials (program, version, name, serial, date) VALUES (?, ?, ?, ?, ?)"));
-        // A tenth more than kept, deleted again below: a used database has free pages.
-        const int written = Records + Records / 10;
-        for (int i = 0; ok && i < written; ++i) {
-            serial.addBindValue(QStringLiteral("Program %1").arg(i % 2000));
-            serial.addBindValue(QStringLiteral("%1.%2").arg(i % 13).arg(i % 7));
-            serial.addBindValue(QStringLiteral("Registered User %1").arg(i * 7919 % 100003));
-            serial.addBindValue(QStringLiteral("%1-%2-%3-%4")
-                                    .arg(i * 2654435761u % 100000, 5, 10, QLatin1Char('0'))
-                                    .arg(i % 9973, 4, 16, QLatin1Char('0'))
-                                    .arg(i * 31 % 65521, 5, 10, QLatin1Char('0'))
-                                    .arg(i, 6, 36, QLatin1Char('0')));
-            serial.addBindValue(QStringLiteral("2024-03-%1T12:%2:00")
-                                    .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
-                                    .arg(i % 60, 2, 10, QLatin1Char('0')));
-            ok = serial.exec();
-        }
+    // A tenth more than kept, deleted again below: a used database has free pages.
+    const auto row = [](int i) -> QVariantList {
+        return {QStringLiteral("Program %1").arg(i % 2000),
+                QStringLiteral("%1.%2").arg(i % 13).arg(i % 7),
+                QStringLiteral("Registered User %1").arg(i * 7919 % 100003),
+                QStringLiteral("%1-%2-%3-%4")
+                    .arg(i * 2654435761u % 100000, 5, 10, QLatin1Char('0'))
+                    .arg(i % 9973, 4, 16, QLatin1Char('0'))
+                    .arg(i * 31 % 65521, 5, 10, QLatin1Char('0'))
+                    .arg(i, 6, 36, QLatin1Char('0')),
+                QStringLiteral("2024-03-%1T12:%2:00")
+                    .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+                    .arg(i % 60, 2, 10, QLatin1Char('0'))};
+    };
+    return BenchSupport::fillDatabase(path, Records + Records / 10, row, [](QSqlDatabase& db) {
         QSqlQuery prune(db);
-        ok = ok && prune.exec(QStringLiteral("DELETE FROM serials WHERE id % 11 = 0")) &&
-             db.commit();
         QSqlQuery count(db);
-        ok = ok && count.exec(QStringLiteral("SELECT count(*) FROM serials")) && count.next();
-        if (ok)
-            std::printf("records: %d\n", count.value(0).toInt());
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
-    return ok;
+        if (!prune.exec(QStringLiteral("DELETE FROM serials WHERE id % 11 = 0")) ||
+            !count.exec(QStringLiteral("SELECT count(*) FROM serials")) || !count.next())
+            return false;
+        std::printf("records: %d\n", count.value(0).toInt());
+        return true;
+    });
 }
 
 // Runs one statement on a file through a connection of its own.

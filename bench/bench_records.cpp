@@ -16,7 +16,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "BenchSupport.h"
 #include <algorithm>
+
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -28,41 +30,20 @@ constexpr int Rounds = 3;
 
 bool fillDatabase(const QString& path)
 {
-    bool ok = true;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-        db.setDatabaseName(path);
-        ok = db.open() && db.transaction();
-        QSqlQuery program(db);
-        program.prepare(QStringLiteral("INSERT INTO programs (program) VALUES (?)"));
-        for (int p = 0; ok && p < 2000; ++p) {
-            program.addBindValue(QStringLiteral("Program %1").arg(p));
-            ok = program.exec();
-        }
-        QSqlQuery serial(db);
-        serial.prepare(QStringLiteral(
-            "INSERT INTO serials (program, version, name, serial, date) VALUES (?, ?, ?, ?, ?)"));
-        for (int i = 0; ok && i < Records; ++i) {
-            serial.addBindValue(QStringLiteral("Program %1").arg(i % 2000));
-            serial.addBindValue(QStringLiteral("%1.%2").arg(i % 13).arg(i % 7));
-            // Every tenth name needs quoting in CSV.
-            serial.addBindValue(i % 10 ? QStringLiteral("Registered User %1").arg(i)
-                                       : QStringLiteral("User, \"%1\"").arg(i));
-            serial.addBindValue(QStringLiteral("%1-%2-%3")
-                                    .arg(i * 2654435761u % 100000, 5, 10, QLatin1Char('0'))
-                                    .arg(i % 9973, 4, 16, QLatin1Char('0'))
-                                    .arg(i, 6, 36, QLatin1Char('0')));
-            serial.addBindValue(QStringLiteral("2024-03-%1T12:%2:00")
-                                    .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
-                                    .arg(i % 60, 2, 10, QLatin1Char('0')));
-            ok = serial.exec();
-        }
-        ok = ok && db.commit();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
-    return ok;
+    return BenchSupport::fillDatabase(path, Records, [](int i) -> QVariantList {
+        return {QStringLiteral("Program %1").arg(i % 2000),
+                QStringLiteral("%1.%2").arg(i % 13).arg(i % 7),
+                // Every tenth name needs quoting in CSV.
+                i % 10 ? QStringLiteral("Registered User %1").arg(i)
+                       : QStringLiteral("User, \"%1\"").arg(i),
+                QStringLiteral("%1-%2-%3")
+                    .arg(i * 2654435761u % 100000, 5, 10, QLatin1Char('0'))
+                    .arg(i % 9973, 4, 16, QLatin1Char('0'))
+                    .arg(i, 6, 36, QLatin1Char('0')),
+                QStringLiteral("2024-03-%1T12:%2:00")
+                    .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+                    .arg(i % 60, 2, 10, QLatin1Char('0'))};
+    });
 }
 
 bool freshDatabase(const QString& path)

@@ -30,6 +30,8 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -131,20 +133,6 @@ bool generate(const QString& dbPath, QString* error)
     }
     QSqlDatabase::removeDatabase("bench-generate");
     return ok;
-}
-
-// Kilobytes of a line of /proc/self/status ("VmRSS", "VmHWM"); 0 where there is none.
-qint64 statusKb(const char* key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray prefix = QByteArray(key) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
 }
 
 double median(QList<double> values)
@@ -286,8 +274,8 @@ int main(int argc, char** argv)
     }
     main.show();
     QCoreApplication::processEvents();
-    const qint64 emptyRss = statusKb("VmRSS");
-    const qint64 emptyHwm = statusKb("VmHWM");
+    const qint64 emptyRss = BenchSupport::statusKb("VmRSS");
+    const qint64 emptyHwm = BenchSupport::statusKb("VmHWM");
 
     const auto closeScreens = [] {
         WindowRegistry::closeChildScreens();
@@ -333,8 +321,8 @@ int main(int argc, char** argv)
                   ms(shellAll.timer)));
 
     // 5. Memory with the full result shown.
-    const qint64 shownRss = statusKb("VmRSS");
-    const qint64 shownHwm = statusKb("VmHWM");
+    const qint64 shownRss = BenchSupport::statusKb("VmRSS");
+    const qint64 shownHwm = BenchSupport::statusKb("VmHWM");
 
     // 3. Browsing the program with 10,000 records.
     main.hostFromButton(MainWindow::Screen::Browse);

@@ -26,6 +26,8 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -72,19 +74,6 @@ double medianMs(const std::function<void()>& work, int repeats = Repeats)
     for (int i = 0; i < repeats; ++i)
         runs << timeMs(work);
     return median(runs);
-}
-
-qint64 statusKb(const char* key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray prefix = QByteArray(key) + ':';
-    for (const QByteArray& entry : status.readAll().split('\n')) {
-        if (entry.startsWith(prefix))
-            return entry.mid(prefix.size()).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
 }
 
 bool runSql(const QString& dbPath, const QStringList& statements, QString* error)
@@ -276,7 +265,7 @@ int main(int argc, char** argv)
                  .arg(build / 1000, 0, 'f', 1));
 
     Database::openConnection(Database::connectionStringFor(dbPath), &error);
-    const qint64 idleKb = statusKb("VmRSS");
+    const qint64 idleKb = BenchSupport::statusKb("VmRSS");
 
     // 2. "All" for a fragment of a serial that few records hold.
     const double floorScan = shellScan(dbPath, rare);
@@ -313,7 +302,7 @@ int main(int argc, char** argv)
         model.setRecords(std::move(pages));
         view.viewport()->repaint();
     });
-    const double shownKb = statusKb("VmRSS");
+    const double shownKb = BenchSupport::statusKb("VmRSS");
     // Scroll down fifty pages, a page at a time as the view asks.
     const double scrolled = timeMs([&] {
         for (int i = 0; i < 50 && model.canFetchMore(QModelIndex()); ++i) {
@@ -322,7 +311,7 @@ int main(int argc, char** argv)
         }
         view.viewport()->repaint();
     });
-    const double scrolledKb = statusKb("VmRSS");
+    const double scrolledKb = BenchSupport::statusKb("VmRSS");
     line(QStringLiteral("3. \"All\" for \"%1\" (every record): first rows on screen in %2 "
                         "(target < 100 ms at 1M, < 200 ms at 3M); %3 rows after scrolling in "
                         "%4. Memory: %5 before, +%6 with the list shown, +%7 after scrolling "
@@ -356,7 +345,7 @@ int main(int argc, char** argv)
             RecordStore::searchSerials(RecordStore::SearchField::All, BroadKeyword, &rows, &error);
         });
         line(QStringLiteral("5. The same search read whole (the list before paging): %1, +%2")
-                 .arg(ms(whole), mib(statusKb("VmRSS") - idleKb)));
+                 .arg(ms(whole), mib(BenchSupport::statusKb("VmRSS") - idleKb)));
     }
     Database::closeConnection();
     return 0;

@@ -14,7 +14,7 @@
 
 #include <sys/stat.h>
 
-class SpecialFilesTest : public QObject
+class UnusualFilesTest : public QObject
 {
     Q_OBJECT
 
@@ -66,5 +66,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SpecialFilesTest)
-#include "tst_special_files.moc"
+QTEST_MAIN(UnusualFilesTest)
+#include "tst_unusual_files.moc"
