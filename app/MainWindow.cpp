@@ -2,9 +2,10 @@
 
 #include "about/AboutWindow.h"
 #include "app/CommandLine.h"
-#include "app/InstanceServer.h"
+#include "app/DatabaseCommands.h"
 #include "app/PopupMenus.h"
-#include "app/SearchIndexDialog.h"
+#include "app/SingleInstance.h"
+#include "app/SkinChoice.h"
 #include "app/StartupRules.h"
 #include "app/TrayManager.h"
 #include "app/WindowRegistry.h"
@@ -12,20 +13,14 @@
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
 #include "screens/SearchScreen.h"
-#include "skins/SkinFile.h"
-#include "store/Backup.h"
 #include "store/Compaction.h"
 #include "store/Database.h"
-#include "store/RecordExport.h"
-#include "store/RecordImport.h"
-#include "store/RecordStore.h"
 #include "store/SettingsStore.h"
 #include "ui/AccessKeyGuard.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
 #include "ui/PictureFile.h"
 #include "ui/Prompt.h"
-#include "ui/SkinColor.h"
 #include "ui/Twips.h"
 #include "ui/WindowShape.h"
 #include "web/Community.h"
@@ -35,20 +30,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDate>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLockFile>
 #include <QLoggingCategory>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
 
@@ -68,17 +56,6 @@ const QString PointerPicture = QStringLiteral("art/pointer.png");
 const QString SecondInstanceMessage = QStringLiteral(
     "Another Instance of Numira is Already Running!  Please close it before you try and open a "
     "new instance!");
-const QString ErrorOpeningMessage =
-    QStringLiteral("Error Opening Database!  Please select your database!");
-const QString InvalidStructureMessage = QStringLiteral(
-    "Invalid Database Structure! Please make sure you only use databases specifically designed "
-    "for this application!");
-const QString DatabaseFilter = QStringLiteral("Database (*.mdb)|*.mdb| ");
-const QString RecordsFilter =
-    QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|All Files (*)|*| ");
-const QString InvalidSkinMessage = QStringLiteral("Invalid Skin INI File!  No Changes Made!");
-// How often a handed-over quick add looks again whether the question box in its way closed.
-constexpr int QuickAddRetryMs = 200;
 
 } // namespace
 
@@ -109,6 +86,10 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     m_tray = new TrayManager(
         this, QIcon(programFile(TrayIcon)),
         m_deps.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable()), this);
+    m_instance = new SingleInstance(m_deps.lockPath, m_deps.serverName, this);
+    connect(m_instance, &SingleInstance::quickAddReady, this, &MainWindow::openQuickAdd);
+    m_databaseCommands = std::make_unique<DatabaseCommands>(*this);
+    m_skinChoice = std::make_unique<SkinChoice>(*this);
     WindowRegistry::setMainWindow(this, m_deps.prompt);
     QCoreApplication::instance()->installEventFilter(new AccessKeyGuard(this));
 }
@@ -228,8 +209,10 @@ bool MainWindow::startUp()
 {
     applyWindowShape();
     QString lockError;
-    if (!isOnlyInstance(&lockError)) {
-        if (lockError.isEmpty() && handOverQuickAdd()) {
+    if (!m_instance->acquire(&lockError)) {
+        const CommandLine commandLine = CommandLine::parse(m_deps.arguments);
+        if (lockError.isEmpty() && commandLine.quickAdd &&
+            m_instance->handOver(commandLine.quickAddText)) {
             unload();
             return false;
         }
@@ -241,12 +224,12 @@ bool MainWindow::startUp()
         unload();
         return false;
     }
-    startInstanceServer();
+    m_instance->listen();
     runStartPage();
     Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
     SettingsStore::write(SettingsStore::DefPath, m_deps.programFolder);
-    applyStartupSkin();
-    storeStartUp();
+    m_skinChoice->applyAtStartUp();
+    m_databaseCommands->openAtStartUp(m_deps);
     showDatabaseName();
     runQuickAdd();
     return true;
@@ -266,71 +249,40 @@ void MainWindow::applyWindowShape()
     setOutline(points);
 }
 
-bool MainWindow::isOnlyInstance(QString* lockError)
+void MainWindow::openDatabase()
 {
-    const QString path =
-        m_deps.lockPath.isEmpty() ? StartupRules::instanceLockPath(lockError) : m_deps.lockPath;
-    if (path.isEmpty())
-        return false;
-    m_lock = std::make_unique<QLockFile>(path);
-    // The lock is held for the whole run; only a lock whose process is gone counts as stale.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
-        return true;
-    // Only a lock held by a running process means another instance.
-    if (m_lock->error() != QLockFile::LockFailedError)
-        *lockError = QStringLiteral("Numira cannot create its lock file \"%1\".").arg(path);
-    m_lock.reset();
-    return false;
+    m_databaseCommands->chooseDatabase();
 }
 
-QString MainWindow::instanceServerName() const
+void MainWindow::backupDatabase()
 {
-    if (!m_deps.serverName.isEmpty())
-        return m_deps.serverName;
-    // The socket lies beside the lock, so whoever finds the lock taken finds the socket.
-    if (!m_deps.lockPath.isEmpty())
-        return QFileInfo(m_deps.lockPath).path() + QStringLiteral("/numira-instance.socket");
-    return InstanceServer::defaultServerName();
+    m_databaseCommands->backup();
 }
 
-bool MainWindow::handOverQuickAdd()
+void MainWindow::importRecords()
 {
-    const CommandLine commandLine = CommandLine::parse(m_deps.arguments);
-    return commandLine.quickAdd &&
-           InstanceServer::sendQuickAdd(commandLine.quickAddText, instanceServerName());
+    m_databaseCommands->importRecords();
 }
 
-void MainWindow::startInstanceServer()
+void MainWindow::exportRecords()
 {
-    m_instanceServer = new InstanceServer(instanceServerName(), this);
-    connect(m_instanceServer, &InstanceServer::quickAddReceived, this,
-            &MainWindow::receiveQuickAdd);
-    QString error;
-    if (!m_instanceServer->start(&error))
-        qCWarning(lcMain).noquote() << "A second start cannot hand over its text:" << error;
+    m_databaseCommands->exportRecords();
+}
+
+void MainWindow::chooseSkin()
+{
+    m_skinChoice->chooseForNextStart();
 }
 
 void MainWindow::receiveQuickAdd(const QString& text)
 {
-    m_pendingQuickAdds.append(text);
-    if (m_pendingQuickAdds.size() == 1)
-        QTimer::singleShot(0, this, &MainWindow::openPendingQuickAdd);
+    m_instance->receive(text);
 }
 
-void MainWindow::openPendingQuickAdd()
+void MainWindow::openQuickAdd(const QString& text)
 {
-    if (m_shutDown || m_pendingQuickAdds.isEmpty())
+    if (m_shutDown)
         return;
-    // A question box or a file dialog is waiting for the user: answering it may still close
-    // or reload screens, so the text waits until it is gone.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
-        QTimer::singleShot(QuickAddRetryMs, this, &MainWindow::openPendingQuickAdd);
-        return;
-    }
-    // Texts that arrived together: the last one is shown, none is typed over another.
-    const QString text = m_pendingQuickAdds.takeLast();
-    m_pendingQuickAdds.clear();
     if (isHidden())
         m_tray->restoreFromTray();
     raise();
@@ -361,214 +313,6 @@ void MainWindow::showDatabaseName()
                        : QStringLiteral("%1 - %2").arg(AppInfo::Title, QFileInfo(path).fileName());
     setWindowTitle(title);
     m_tray->setToolTip(title);
-}
-
-void MainWindow::applyStartupSkin()
-{
-    SkinColor::setColorsInUse(std::nullopt);
-    const QString skinFile = SettingsStore::read(SettingsStore::SkinInUse);
-    if (skinFile.isEmpty())
-        return;
-    SkinValues skin;
-    if (!readSkinFile(skinFile, &skin))
-        return;
-
-    // An empty label colour (an empty value line) leaves the designed orange.
-    if (!skin.labelFore.isEmpty()) {
-        const QColor labelColor = SkinColor::toQColor(SkinColor::hexToColor(skin.labelFore));
-        for (PictureButton* label : {lblAbout, lblExit, lblOpen, lblMinimize})
-            Look::setForeColor(label, labelColor);
-    }
-
-    // A picture that is missing or no picture leaves the designed one in place.
-    const QPixmap background = PictureFile::load(programFile(skin.mainPicture));
-    if (!background.isNull())
-        setBackgroundPicture(background);
-    const QList<QPair<PictureButton*, QString>> pictures = {{picAdd, skin.addPicture},
-                                                            {picBrowse, skin.browsePicture},
-                                                            {picSearch, skin.searchPicture},
-                                                            {picHome, skin.homePicture},
-                                                            {picBrowser, skin.browserPicture}};
-    for (const auto& [button, file] : pictures) {
-        const QPixmap picture = PictureFile::load(programFile(file));
-        if (!picture.isNull())
-            button->setPixmap(picture);
-    }
-    SkinColor::setColorsInUse(
-        SkinColor::WindowColors{skin.listBack, skin.listFore, skin.labelFore, skin.formBack});
-    update();
-}
-
-bool MainWindow::readSkinFile(const QString& skinFile, SkinValues* skin)
-{
-    if (parseSkinFile(skinFile, skin) == SkinParseResult::Valid)
-        return true;
-    prompt().critical(InvalidSkinMessage);
-    return false;
-}
-
-void MainWindow::chooseSkin()
-{
-    const QString defPath = SettingsStore::read(SettingsStore::DefPath);
-    const QString initialFolder =
-        defPath.isEmpty() ? QString() : defPath + QStringLiteral("/skins/");
-    const QString chosen =
-        prompt().openFile(QStringLiteral("Change Skin"),
-                          QStringLiteral("Skin INI File (*.ini)|*.ini| "), initialFolder);
-    if (chosen.isEmpty())
-        return;
-    // A file the next start would refuse is refused now, and the skin in use stays.
-    SkinValues skin;
-    if (!readSkinFile(chosen, &skin))
-        return;
-    SettingsStore::write(SettingsStore::SkinInUse, chosen);
-    prompt().inform(QStringLiteral("Skin will be loaded next time you run Numira!"));
-}
-
-void MainWindow::storeStartUp()
-{
-    QString& dbPath = Database::databasePath();
-    if (dbPath.isEmpty()) {
-        const QString userData = m_deps.userDataFolder.isEmpty() ? StartupRules::userDataFolder()
-                                                                 : m_deps.userDataFolder;
-        dbPath = StartupRules::defaultDatabasePath(m_deps.programFolder, m_deps.executableFolder,
-                                                   userData);
-        const QString shipped = StartupRules::shippedDatabasePath(m_deps.programFolder);
-        QString error;
-        if (dbPath != shipped && !StartupRules::provideUserDatabase(shipped, dbPath, &error))
-            qCWarning(lcMain).noquote() << "No database of your own was made:" << error;
-        SettingsStore::write(SettingsStore::DBInUse, dbPath);
-    }
-    Database::connectionString() = Database::connectionStringFor(dbPath);
-    if (!StartupRules::isOrdinaryFile(dbPath))
-        openDatabase();
-    if (!Database::openConnection(Database::connectionString())) {
-        prompt().critical(ErrorOpeningMessage);
-        openDatabase();
-        return;
-    }
-    if (!Database::checkSchema(dbPath)) {
-        // A database named by the settings passes the same check as one chosen in the dialog.
-        prompt().critical(InvalidStructureMessage);
-        openDatabase();
-        return;
-    }
-    SearchIndexDialog::ensureIndex(this);
-}
-
-void MainWindow::openDatabase()
-{
-    WindowRegistry::closeChildScreens();
-    const QString inUse = Database::databasePath();
-    const QString chosen =
-        prompt().openFile(QStringLiteral("Open"), DatabaseFilter,
-                          inUse.isEmpty() ? QString() : QFileInfo(inUse).absolutePath());
-    if (!chosen.isEmpty()) {
-        if (Database::connectionExists())
-            Database::closeConnection();
-        if (Database::checkSchema(chosen)) {
-            SettingsStore::write(SettingsStore::DBInUse, chosen);
-            Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
-            Database::connectionString() = Database::connectionStringFor(Database::databasePath());
-            showDatabaseName();
-            if (!Database::openConnection(Database::connectionString()))
-                return;
-            SearchIndexDialog::ensureIndex(this);
-            WindowRegistry::closeChildScreens();
-            showBrowser();
-            return;
-        }
-        // Not a Numira database (or no database at all): the one in use stays.
-        Database::openConnection(Database::connectionString());
-        prompt().critical(InvalidStructureMessage);
-    }
-    if (!Database::openConnection(Database::connectionString()))
-        return;
-    WindowRegistry::closeChildScreens();
-    showBrowser();
-}
-
-void MainWindow::backupDatabase()
-{
-    if (!prompt().askYesNo(QStringLiteral(
-            "Numira will now backup the database that you are currently using!  Please Select the "
-            "Directory you would like to backup to and Click Save! Do you want to continue?")))
-        return;
-    WindowRegistry::closeChildScreens();
-    const QString target =
-        prompt().saveFile(QStringLiteral("Backup Serials..."), DatabaseFilter,
-                          Backup::proposedBackupPath(QDate::currentDate(), QDir::homePath()));
-    if (target.isEmpty())
-        return;
-    if (Database::connectionExists())
-        Database::closeConnection();
-    QString error;
-    if (!Backup::copyDatabase(Database::databasePath(), target, &error)) {
-        // The screens need the connection: open it again before saying what went wrong.
-        Database::openConnection(Database::connectionString());
-        prompt().critical(QStringLiteral("The backup to \"%1\" failed!  %2").arg(target, error));
-        return;
-    }
-    prompt().inform(QStringLiteral("Database Backup Complete!"));
-    if (!Database::openConnection(Database::connectionString()))
-        return;
-    WindowRegistry::closeChildScreens();
-    showBrowser();
-}
-
-void MainWindow::importRecords()
-{
-    const QString title = QStringLiteral("Import Records");
-    const QString source = prompt().openFile(title, RecordsFilter, QString());
-    if (source.isEmpty())
-        return;
-    QFile file(source);
-    QList<RecordStore::SerialRecord> records;
-    QString error;
-    if (!file.open(QIODevice::ReadOnly))
-        error = QStringLiteral("The file cannot be read (%1).").arg(file.errorString());
-    else
-        RecordImport::parse(file.readAll(), RecordImport::formatForFile(source), &records, &error);
-    RecordStore::ImportOutcome outcome;
-    if (error.isEmpty())
-        RecordStore::importRecords(records, {}, &outcome, &error);
-    if (!error.isEmpty()) {
-        prompt().critical(
-            QStringLiteral("Nothing was imported from \"%1\"!  %2").arg(source, error), title);
-        return;
-    }
-    // The lists on the screens no longer show every record.
-    WindowRegistry::closeChildScreens();
-    showBrowser();
-    prompt().inform(QStringLiteral("Records imported: %1.  Duplicates skipped: %2.  New "
-                                   "programs: %3.")
-                        .arg(outcome.added)
-                        .arg(outcome.duplicates)
-                        .arg(outcome.newPrograms),
-                    title);
-}
-
-void MainWindow::exportRecords()
-{
-    const QString title = QStringLiteral("Export Records");
-    const QString target = prompt().saveFile(
-        title, RecordsFilter, QDir::homePath() + QStringLiteral("/NumiraRecords.csv"));
-    if (target.isEmpty())
-        return;
-    QList<RecordStore::StoredRecord> stored;
-    QString error;
-    if (RecordStore::allSerials(RecordStore::RecordOrder::ByKey, &stored, &error)) {
-        QList<RecordStore::SerialRecord> records;
-        for (const RecordStore::StoredRecord& each : stored)
-            records.append(each.record);
-        if (RecordExport::writeFile(
-                target, RecordExport::toFormat(RecordExport::formatForFile(target), records),
-                &error)) {
-            prompt().inform(QStringLiteral("Records exported: %1.").arg(records.size()), title);
-            return;
-        }
-    }
-    prompt().critical(QStringLiteral("The export to \"%1\" failed!  %2").arg(target, error), title);
 }
 
 void MainWindow::runQuickAdd()
@@ -735,7 +479,7 @@ void MainWindow::shutDown()
     if (Database::connectionExists())
         Database::closeConnection();
     compactDatabase();
-    m_lock.reset();
+    m_instance->release();
     hide();
     emit shutDownFinished();
     m_deps.endProcess();
@@ -745,7 +489,7 @@ void MainWindow::compactDatabase()
 {
     // Only the instance that holds the lock owns a database; a refused one touches none, even
     // where the path in use is known to the process.
-    if (!m_lock)
+    if (!m_instance->isHeld())
         return;
     QString error;
     if (!Compaction::compactAtExit(Database::databasePath(), &error))

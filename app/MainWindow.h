@@ -6,13 +6,13 @@
 
 #include <memory>
 
+class DatabaseCommands;
 class QFrame;
-class InstanceServer;
-class QLockFile;
 class PictureButton;
+class SingleInstance;
+class SkinChoice;
 class TrayManager;
 class WebView;
-struct SkinValues;
 
 // The main window: the shaped, borderless window with its buttons, the frame that hosts the
 // browser or one record screen, and the start-up and shut-down of the program.
@@ -30,7 +30,10 @@ public:
     bool startUp();
     void showCentered();
 
-    // Commands other windows call.
+    // The window title and the tray's tip name the database in use.
+    void showDatabaseName();
+
+    // Commands of the menus.
     void openDatabase();
     void backupDatabase();
     void importRecords();
@@ -100,18 +103,9 @@ private:
     QString programFile(const QString& relativePath) const;
 
     void applyWindowShape();
-    bool isOnlyInstance(QString* lockError);
     void runStartPage();
-    void applyStartupSkin();
-    // Reads a skin file; an unusable one is refused with a message.
-    bool readSkinFile(const QString& skinFile, SkinValues* skin);
-    void storeStartUp();
     void runQuickAdd();
-    void startInstanceServer();
-    QString instanceServerName() const;
-    void openPendingQuickAdd();
-    bool handOverQuickAdd();
-    void showDatabaseName();
+    void openQuickAdd(const QString& text);
     void showLocalStartPage();
 
     void showFullMenu(const QPoint& globalPos);
@@ -122,9 +116,9 @@ private:
 
     MainDeps m_deps;
     TrayManager* m_tray = nullptr;
-    std::unique_ptr<QLockFile> m_lock;
-    InstanceServer* m_instanceServer = nullptr;
-    QStringList m_pendingQuickAdds;
+    SingleInstance* m_instance = nullptr;
+    std::unique_ptr<DatabaseCommands> m_databaseCommands;
+    std::unique_ptr<SkinChoice> m_skinChoice;
     bool m_shutDown = false;
     QString m_homeUrl;
     QString m_quickAddText;

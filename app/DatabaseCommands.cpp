@@ -1,0 +1,191 @@
+#include "app/DatabaseCommands.h"
+
+#include "app/MainWindow.h"
+#include "app/SearchIndexDialog.h"
+#include "app/StartupRules.h"
+#include "app/WindowRegistry.h"
+#include "store/Backup.h"
+#include "store/Database.h"
+#include "store/RecordExport.h"
+#include "store/RecordImport.h"
+#include "store/RecordStore.h"
+#include "store/SettingsStore.h"
+#include "ui/Prompt.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcDatabaseCommands, "numira.database")
+
+namespace {
+
+const QString ErrorOpeningMessage =
+    QStringLiteral("Error Opening Database!  Please select your database!");
+const QString InvalidStructureMessage = QStringLiteral(
+    "Invalid Database Structure! Please make sure you only use databases specifically designed "
+    "for this application!");
+const QString DatabaseFilter = QStringLiteral("Database (*.mdb)|*.mdb| ");
+const QString RecordsFilter =
+    QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|All Files (*)|*| ");
+
+} // namespace
+
+DatabaseCommands::DatabaseCommands(MainWindow& window) : m_window(window)
+{
+}
+
+Prompt& DatabaseCommands::prompt() const
+{
+    return m_window.prompt();
+}
+
+void DatabaseCommands::showBrowserOverScreens()
+{
+    WindowRegistry::closeChildScreens();
+    m_window.showBrowser();
+}
+
+void DatabaseCommands::openAtStartUp(const MainDeps& deps)
+{
+    QString& dbPath = Database::databasePath();
+    if (dbPath.isEmpty()) {
+        const QString userData =
+            deps.userDataFolder.isEmpty() ? StartupRules::userDataFolder() : deps.userDataFolder;
+        dbPath =
+            StartupRules::defaultDatabasePath(deps.programFolder, deps.executableFolder, userData);
+        const QString shipped = StartupRules::shippedDatabasePath(deps.programFolder);
+        QString error;
+        if (dbPath != shipped && !StartupRules::provideUserDatabase(shipped, dbPath, &error))
+            qCWarning(lcDatabaseCommands).noquote() << "No database of your own was made:" << error;
+        SettingsStore::write(SettingsStore::DBInUse, dbPath);
+    }
+    Database::connectionString() = Database::connectionStringFor(dbPath);
+    if (!StartupRules::isOrdinaryFile(dbPath))
+        chooseDatabase();
+    if (!Database::openConnection(Database::connectionString())) {
+        prompt().critical(ErrorOpeningMessage);
+        chooseDatabase();
+        return;
+    }
+    if (!Database::checkSchema(dbPath)) {
+        // A database named by the settings passes the same check as one chosen in the dialog.
+        prompt().critical(InvalidStructureMessage);
+        chooseDatabase();
+        return;
+    }
+    SearchIndexDialog::ensureIndex(&m_window);
+}
+
+void DatabaseCommands::chooseDatabase()
+{
+    WindowRegistry::closeChildScreens();
+    const QString inUse = Database::databasePath();
+    const QString chosen =
+        prompt().openFile(QStringLiteral("Open"), DatabaseFilter,
+                          inUse.isEmpty() ? QString() : QFileInfo(inUse).absolutePath());
+    if (!chosen.isEmpty()) {
+        if (Database::connectionExists())
+            Database::closeConnection();
+        if (Database::checkSchema(chosen)) {
+            SettingsStore::write(SettingsStore::DBInUse, chosen);
+            Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
+            Database::connectionString() = Database::connectionStringFor(Database::databasePath());
+            m_window.showDatabaseName();
+            if (!Database::openConnection(Database::connectionString()))
+                return;
+            SearchIndexDialog::ensureIndex(&m_window);
+            showBrowserOverScreens();
+            return;
+        }
+        // Not a Numira database (or no database at all): the one in use stays.
+        Database::openConnection(Database::connectionString());
+        prompt().critical(InvalidStructureMessage);
+    }
+    if (!Database::openConnection(Database::connectionString()))
+        return;
+    showBrowserOverScreens();
+}
+
+void DatabaseCommands::backup()
+{
+    if (!prompt().askYesNo(QStringLiteral(
+            "Numira will now backup the database that you are currently using!  Please Select the "
+            "Directory you would like to backup to and Click Save! Do you want to continue?")))
+        return;
+    WindowRegistry::closeChildScreens();
+    const QString target =
+        prompt().saveFile(QStringLiteral("Backup Serials..."), DatabaseFilter,
+                          Backup::proposedBackupPath(QDate::currentDate(), QDir::homePath()));
+    if (target.isEmpty())
+        return;
+    if (Database::connectionExists())
+        Database::closeConnection();
+    QString error;
+    if (!Backup::copyDatabase(Database::databasePath(), target, &error)) {
+        // The screens need the connection: open it again before saying what went wrong.
+        Database::openConnection(Database::connectionString());
+        prompt().critical(QStringLiteral("The backup to \"%1\" failed!  %2").arg(target, error));
+        return;
+    }
+    prompt().inform(QStringLiteral("Database Backup Complete!"));
+    if (!Database::openConnection(Database::connectionString()))
+        return;
+    showBrowserOverScreens();
+}
+
+void DatabaseCommands::importRecords()
+{
+    const QString title = QStringLiteral("Import Records");
+    const QString source = prompt().openFile(title, RecordsFilter, QString());
+    if (source.isEmpty())
+        return;
+    QFile file(source);
+    QList<RecordStore::SerialRecord> records;
+    QString error;
+    if (!file.open(QIODevice::ReadOnly))
+        error = QStringLiteral("The file cannot be read (%1).").arg(file.errorString());
+    else
+        RecordImport::parse(file.readAll(), RecordImport::formatForFile(source), &records, &error);
+    RecordStore::ImportOutcome outcome;
+    if (error.isEmpty())
+        RecordStore::importRecords(records, {}, &outcome, &error);
+    if (!error.isEmpty()) {
+        prompt().critical(
+            QStringLiteral("Nothing was imported from \"%1\"!  %2").arg(source, error), title);
+        return;
+    }
+    // The lists on the screens no longer show every record.
+    showBrowserOverScreens();
+    prompt().inform(QStringLiteral("Records imported: %1.  Duplicates skipped: %2.  New "
+                                   "programs: %3.")
+                        .arg(outcome.added)
+                        .arg(outcome.duplicates)
+                        .arg(outcome.newPrograms),
+                    title);
+}
+
+void DatabaseCommands::exportRecords()
+{
+    const QString title = QStringLiteral("Export Records");
+    const QString target = prompt().saveFile(
+        title, RecordsFilter, QDir::homePath() + QStringLiteral("/NumiraRecords.csv"));
+    if (target.isEmpty())
+        return;
+    QList<RecordStore::StoredRecord> stored;
+    QString error;
+    if (RecordStore::allSerials(RecordStore::RecordOrder::ByKey, &stored, &error)) {
+        QList<RecordStore::SerialRecord> records;
+        for (const RecordStore::StoredRecord& each : stored)
+            records.append(each.record);
+        if (RecordExport::writeFile(
+                target, RecordExport::toFormat(RecordExport::formatForFile(target), records),
+                &error)) {
+            prompt().inform(QStringLiteral("Records exported: %1.").arg(records.size()), title);
+            return;
+        }
+    }
+    prompt().critical(QStringLiteral("The export to \"%1\" failed!  %2").arg(target, error), title);
+}

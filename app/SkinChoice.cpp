@@ -1,0 +1,89 @@
+#include "app/SkinChoice.h"
+
+#include "app/MainWindow.h"
+#include "skins/SkinFile.h"
+#include "store/SettingsStore.h"
+#include "ui/Look.h"
+#include "ui/PictureButton.h"
+#include "ui/PictureFile.h"
+#include "ui/Prompt.h"
+#include "ui/SkinColor.h"
+
+namespace {
+
+const QString InvalidSkinMessage = QStringLiteral("Invalid Skin INI File!  No Changes Made!");
+
+} // namespace
+
+SkinChoice::SkinChoice(MainWindow& window) : m_window(window)
+{
+}
+
+QString SkinChoice::programFile(const QString& relativePath) const
+{
+    return m_window.programFolder() + QLatin1Char('/') + relativePath;
+}
+
+bool SkinChoice::read(const QString& skinFile, SkinValues* skin)
+{
+    if (parseSkinFile(skinFile, skin) == SkinParseResult::Valid)
+        return true;
+    m_window.prompt().critical(InvalidSkinMessage);
+    return false;
+}
+
+void SkinChoice::applyAtStartUp()
+{
+    SkinColor::setColorsInUse(std::nullopt);
+    const QString skinFile = SettingsStore::read(SettingsStore::SkinInUse);
+    if (skinFile.isEmpty())
+        return;
+    SkinValues skin;
+    if (!read(skinFile, &skin))
+        return;
+
+    // An empty label colour (an empty value line) leaves the designed orange.
+    if (!skin.labelFore.isEmpty()) {
+        const QColor labelColor = SkinColor::toQColor(SkinColor::hexToColor(skin.labelFore));
+        for (PictureButton* label :
+             {m_window.lblAbout, m_window.lblExit, m_window.lblOpen, m_window.lblMinimize})
+            Look::setForeColor(label, labelColor);
+    }
+
+    // A picture that is missing or no picture leaves the designed one in place.
+    const QPixmap background = PictureFile::load(programFile(skin.mainPicture));
+    if (!background.isNull())
+        m_window.setBackgroundPicture(background);
+    const QList<QPair<PictureButton*, QString>> pictures = {
+        {m_window.picAdd, skin.addPicture},
+        {m_window.picBrowse, skin.browsePicture},
+        {m_window.picSearch, skin.searchPicture},
+        {m_window.picHome, skin.homePicture},
+        {m_window.picBrowser, skin.browserPicture}};
+    for (const auto& [button, file] : pictures) {
+        const QPixmap picture = PictureFile::load(programFile(file));
+        if (!picture.isNull())
+            button->setPixmap(picture);
+    }
+    SkinColor::setColorsInUse(
+        SkinColor::WindowColors{skin.listBack, skin.listFore, skin.labelFore, skin.formBack});
+    m_window.update();
+}
+
+void SkinChoice::chooseForNextStart()
+{
+    const QString defPath = SettingsStore::read(SettingsStore::DefPath);
+    const QString initialFolder =
+        defPath.isEmpty() ? QString() : defPath + QStringLiteral("/skins/");
+    const QString chosen =
+        m_window.prompt().openFile(QStringLiteral("Change Skin"),
+                                   QStringLiteral("Skin INI File (*.ini)|*.ini| "), initialFolder);
+    if (chosen.isEmpty())
+        return;
+    // A file the next start would refuse is refused now, and the skin in use stays.
+    SkinValues skin;
+    if (!read(chosen, &skin))
+        return;
+    SettingsStore::write(SettingsStore::SkinInUse, chosen);
+    m_window.prompt().inform(QStringLiteral("Skin will be loaded next time you run Numira!"));
+}
