@@ -1,18 +1,33 @@
 #pragma once
 
-// What several benchmarks share: memory readings and filling a database with generated
-// records through a connection of its own.
+// What several benchmarks share: timing a step, memory readings and filling a database with
+// generated records through a connection of its own.
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 namespace BenchSupport {
+
+// Milliseconds the work took; a step that fails ends the benchmark.
+inline double timeOf(const std::function<bool()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (!work()) {
+        std::fprintf(stderr, "a timed step failed\n");
+        std::exit(1);
+    }
+    return timer.nsecsElapsed() / 1e6;
+}
 
 // Kilobytes of a line of /proc/self/status ("VmRSS", "VmHWM"); 0 where there is none.
 inline qint64 statusKb(const char* key)

@@ -84,17 +84,6 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-double timeOf(const std::function<bool()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    if (!work()) {
-        std::fprintf(stderr, "a timed step failed\n");
-        std::exit(1);
-    }
-    return timer.nsecsElapsed() / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -120,22 +109,26 @@ int main(int argc, char** argv)
         QFile::copy(original, work);
         sizeBefore = QFileInfo(work).size();
         QFile::remove(plain);
-        copies.push_back(timeOf([&] { return QFile::copy(work, plain); }));
+        copies.push_back(BenchSupport::timeOf([&] { return QFile::copy(work, plain); }));
         QFile::remove(plain);
-        syncedCopies.push_back(timeOf(
+        syncedCopies.push_back(BenchSupport::timeOf(
             [&] { return QFile::copy(work, plain) && DurableFile::syncFile(plain, nullptr); }));
-        backups.push_back(timeOf([&] { return Backup::copyDatabase(work, backup, &error); }));
-        compactions.push_back(timeOf([&] { return Compaction::compactDatabase(work, &error); }));
+        backups.push_back(
+            BenchSupport::timeOf([&] { return Backup::copyDatabase(work, backup, &error); }));
+        compactions.push_back(
+            BenchSupport::timeOf([&] { return Compaction::compactDatabase(work, &error); }));
         sizeAfter = QFileInfo(work).size();
 
         // Where the compaction's time goes, step by step on the uncompacted file.
         QFile::remove(work);
         QFile::copy(original, work);
         QFile::remove(plain);
-        vacuums.push_back(timeOf([&] { return runSql(work, SqlCatalogue::VacuumInto, plain); }));
-        integrity.push_back(timeOf([&] { return runSql(plain, SqlCatalogue::IntegrityCheck); }));
-        quick.push_back(
-            timeOf([&] { return runSql(plain, QStringLiteral("PRAGMA integrity_check")); }));
+        vacuums.push_back(
+            BenchSupport::timeOf([&] { return runSql(work, SqlCatalogue::VacuumInto, plain); }));
+        integrity.push_back(
+            BenchSupport::timeOf([&] { return runSql(plain, SqlCatalogue::IntegrityCheck); }));
+        quick.push_back(BenchSupport::timeOf(
+            [&] { return runSql(plain, QStringLiteral("PRAGMA integrity_check")); }));
     }
 
     const double copy = median(copies);

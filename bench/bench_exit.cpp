@@ -8,6 +8,8 @@
 #include "store/SchemaFile.h"
 #include "store/SqlCatalogue.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -70,17 +72,6 @@ bool fill(const QString& path, int records)
         records);
 }
 
-double timeOf(const std::function<bool()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    if (!work()) {
-        std::fprintf(stderr, "a timed step failed\n");
-        std::exit(1);
-    }
-    return timer.nsecsElapsed() / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -106,17 +97,19 @@ int main(int argc, char** argv)
     }
     const qint64 size = QFileInfo(db).size();
 
-    const double nothing = timeOf([&] { return Compaction::compactAtExit(db, &error); });
+    const double nothing =
+        BenchSupport::timeOf([&] { return Compaction::compactAtExit(db, &error); });
     const bool untouched = QFileInfo(db).size() == size;
-    const double cp = timeOf([&] {
+    const double cp = BenchSupport::timeOf([&] {
         return QProcess::execute(QStringLiteral("cp"), {db, copy}) == 0;
     });
     const double vacuumInto =
-        timeOf([&] { return runSql(db, {SqlCatalogue::VacuumInto}, vacuumed); });
+        BenchSupport::timeOf([&] { return runSql(db, {SqlCatalogue::VacuumInto}, vacuumed); });
     if (!runSql(db, {QStringLiteral(
                         "DELETE FROM serials WHERE id > (SELECT max(id) * 4 / 5 FROM serials)")}))
         return 1;
-    const double reclaiming = timeOf([&] { return Compaction::compactAtExit(db, &error); });
+    const double reclaiming =
+        BenchSupport::timeOf([&] { return Compaction::compactAtExit(db, &error); });
 
     std::printf(
         "database: %lld bytes before, %lld bytes after deleting the last fifth and compacting\n",

@@ -63,17 +63,6 @@ bool shell(const QString& sqlite3, const QString& db, const QByteArray& commands
            process.readAllStandardError().isEmpty();
 }
 
-double timeOf(const std::function<bool()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    if (!work()) {
-        std::fprintf(stderr, "a timed step failed\n");
-        std::exit(1);
-    }
-    return timer.nsecsElapsed() / 1e6;
-}
-
 double best(const std::vector<double>& values)
 {
     return *std::min_element(values.begin(), values.end());
@@ -133,8 +122,8 @@ int main(int argc, char** argv)
 
     std::vector<double> exports, shellExports, imports, shellImports;
     for (int round = 0; round < Rounds; ++round) {
-        exports.push_back(timeOf([&] { return numiraExport(source, ours); }));
-        shellExports.push_back(timeOf([&] {
+        exports.push_back(BenchSupport::timeOf([&] { return numiraExport(source, ours); }));
+        shellExports.push_back(BenchSupport::timeOf([&] {
             return shell(sqlite3, source,
                          ".headers on\n.mode csv\n.output " + theirs.toUtf8() +
                              "\nSELECT program, version, name, serial, date FROM serials "
@@ -142,12 +131,12 @@ int main(int argc, char** argv)
         }));
         if (!freshDatabase(target))
             return 1;
-        imports.push_back(timeOf([&] { return numiraImport(ours, target); }));
+        imports.push_back(BenchSupport::timeOf([&] { return numiraImport(ours, target); }));
         if (!freshDatabase(target))
             return 1;
         // The shell's nearest equivalent: .import into a staging table, then the programs
         // and the records from it, in one transaction.
-        shellImports.push_back(timeOf([&] {
+        shellImports.push_back(BenchSupport::timeOf([&] {
             return shell(sqlite3, target,
                          "BEGIN;\n.mode csv\n.import " + theirs.toUtf8() +
                              " staging\nINSERT INTO programs (program) SELECT DISTINCT program "

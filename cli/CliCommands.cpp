@@ -250,11 +250,21 @@ bool CliCommands::outputFormat(const CliArguments& args, CliOutput::Format* form
     return true;
 }
 
-int CliCommands::printRows(const CliArguments& args, const CliOutput::Rows& rows)
+bool CliCommands::startReading(const CliArguments& args, CliOutput::Format* format, int* refused)
 {
-    CliOutput::Format format;
-    if (!outputFormat(args, &format))
-        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
+    if (!outputFormat(args, format)) {
+        *refused = usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
+        return false;
+    }
+    if (!openDatabase(args)) {
+        *refused = Failure;
+        return false;
+    }
+    return true;
+}
+
+int CliCommands::printRows(CliOutput::Format format, const CliOutput::Rows& rows)
+{
     write(m_out, CliOutput::format(format, rows));
     return Success;
 }
@@ -277,10 +287,8 @@ bool CliCommands::serialArgument(const QString& value, QString* serial)
 int CliCommands::list(const CliArguments& args)
 {
     CliOutput::Format format;
-    if (!outputFormat(args, &format))
-        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
-    if (!openDatabase(args))
-        return Failure;
+    if (int refused = Success; !startReading(args, &format, &refused))
+        return refused;
     QList<RecordStore::StoredRecord> records;
     QString error;
     const bool ok =
@@ -289,7 +297,7 @@ int CliCommands::list(const CliArguments& args)
             : RecordStore::fullSerialsOfProgram(args.positional.first(), &records, &error);
     if (!ok)
         return fail(error);
-    return printRows(args, recordRows(records));
+    return printRows(format, recordRows(records));
 }
 
 int CliCommands::search(const CliArguments& args)
@@ -299,14 +307,12 @@ int CliCommands::search(const CliArguments& args)
     if (!by.isEmpty())
         by = by.left(1).toUpper() + by.mid(1).toLower();
     const auto field = RecordStore::searchFieldFromChoice(by);
-    CliOutput::Format format;
     if (!field)
         return usage(QStringLiteral("--by is one of all, program, version, name, serial"),
                      args.command);
-    if (!outputFormat(args, &format))
-        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
-    if (!openDatabase(args))
-        return Failure;
+    CliOutput::Format format;
+    if (int refused = Success; !startReading(args, &format, &refused))
+        return refused;
     RecordStore::Listing found;
     QString error;
     if (!RecordStore::searchSerials(*field, args.positional.first(), &found, &error))
@@ -319,7 +325,7 @@ int CliCommands::search(const CliArguments& args)
         if (record)
             records.append({found.cell(row, 0).toLongLong(), *record});
     }
-    return printRows(args, recordRows(records));
+    return printRows(format, recordRows(records));
 }
 
 int CliCommands::show(const CliArguments& args)
@@ -330,10 +336,8 @@ int CliCommands::show(const CliArguments& args)
         return usage(QStringLiteral("--field is one of %1").arg(RecordColumns.join(", ")),
                      args.command);
     CliOutput::Format format;
-    if (!outputFormat(args, &format))
-        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
-    if (!openDatabase(args))
-        return Failure;
+    if (int refused = Success; !startReading(args, &format, &refused))
+        return refused;
     const QString id = args.positional.first();
     std::optional<RecordStore::SerialRecord> record;
     QString error;
@@ -358,7 +362,7 @@ int CliCommands::show(const CliArguments& args)
         write(m_out, text.mid(text.indexOf('\n') + 1));
         return Success;
     }
-    return printRows(args, CliOutput::Rows{RecordColumns, {values}, {0}});
+    return printRows(format, CliOutput::Rows{RecordColumns, {values}, {0}});
 }
 
 int CliCommands::add(const CliArguments& args)
@@ -449,10 +453,8 @@ int CliCommands::remove(const CliArguments& args)
 int CliCommands::programs(const CliArguments& args)
 {
     CliOutput::Format format;
-    if (!outputFormat(args, &format))
-        return usage(QStringLiteral("--format is one of table, tsv, csv, json"), args.command);
-    if (!openDatabase(args))
-        return Failure;
+    if (int refused = Success; !startReading(args, &format, &refused))
+        return refused;
     QStringList names;
     QString error;
     if (!RecordStore::programNames(&names, &error))
@@ -460,7 +462,7 @@ int CliCommands::programs(const CliArguments& args)
     CliOutput::Rows rows{{QStringLiteral("program")}, {}, {}};
     for (const QString& name : names)
         rows.values.append({name});
-    return printRows(args, rows);
+    return printRows(format, rows);
 }
 
 int CliCommands::exportRecords(const CliArguments& args)

@@ -54,7 +54,10 @@ private:
     bool openDatabase(const CliArguments& args);
     bool outputFormat(const CliArguments& args, CliOutput::Format* format);
     bool serialArgument(const QString& value, QString* serial);
-    int printRows(const CliArguments& args, const CliOutput::Rows& rows);
+    // Checks --format, then opens the database, so that a mistyped command touches no file;
+    // false with the exit code in refused when either fails.
+    bool startReading(const CliArguments& args, CliOutput::Format* format, int* refused);
+    int printRows(CliOutput::Format format, const CliOutput::Rows& rows);
 
     int fail(const QString& message);
     int usage(const QString& message, const QString& command = QString());
