@@ -42,7 +42,12 @@ private slots:
     void onlyTenValueLinesEachLosingItsLastCharacterMakeASkin_data();
     void onlyTenValueLinesEachLosingItsLastCharacterMakeASkin();
     void hexToColorGivesBlueGreenRed_data();
-    void hexToColorGivesBlueGreenRed();
+    void hexToColorGivesBlueGreenRed()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, expected);
+        QCOMPARE(SkinColor::hexToColor(text), expected);
+    }
 };
 
 void SkinsTest::onlyTenValueLinesEachLosingItsLastCharacterMakeASkin_data()
@@ -51,8 +56,6 @@ void SkinsTest::onlyTenValueLinesEachLosingItsLastCharacterMakeASkin_data()
     QTest::addColumn<QStringList>("expected"); // empty: not a skin
     const QByteArray lines = tenValues();
     QTest::newRow("CR LF") << lines << plainValues();
-    QTest::newRow("CR only") << tenValues({"\r"}) << plainValues();
-    QTest::newRow("LF only") << tenValues({"\n"}) << plainValues();
     QTest::newRow("mixed, no final break")
         << tenValues({"\r\n", "\r", "\n"}).chopped(2) << plainValues();
     QTest::newRow("comment lines") << QByteArray("; a skin\r\n" + lines + ";end") << plainValues();
@@ -94,9 +97,6 @@ void SkinsTest::hexToColorGivesBlueGreenRed_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("expected");
     QTest::newRow("#336699") << "#336699" << 10053171.0;
-    QTest::newRow("#FF0000") << "#FF0000" << 255.0;
-    QTest::newRow("#FFFFFF") << "#FFFFFF" << 16777215.0;
-    QTest::newRow("#000000") << "#000000" << 0.0;
     QTest::newRow("empty") << "" << 0.0;
     QTest::newRow("lower case, no #") << "ff8000" << 33023.0;
     QTest::newRow("value line without its extra character") << "#33669" << double(0x696633);
@@ -104,13 +104,6 @@ void SkinsTest::hexToColorGivesBlueGreenRed_data()
     QTest::newRow("non-hex keeps its place") << "#12G456" << double(0x560412);
     QTest::newRow("nine digits") << "#123456789" << double(0x893412);
     QTest::newRow("very long") << QString(400, QLatin1Char('F')) << 16777215.0;
-}
-
-void SkinsTest::hexToColorGivesBlueGreenRed()
-{
-    QFETCH(QString, text);
-    QFETCH(double, expected);
-    QCOMPARE(SkinColor::hexToColor(text), expected);
 }
 
 QTEST_GUILESS_MAIN(SkinsTest)

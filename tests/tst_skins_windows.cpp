@@ -68,9 +68,6 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("heading line makes eleven values")
-            << "heading.ini"
-            << "[Skin]\r\n" + QByteArray("#163E5E \r\n").repeated(10);
         QTest::newRow("missing file") << "gone.ini" << QByteArray();
         // Label colour empty; pictures missing, a text file, a folder, nothing at all.
         QTest::newRow("unusable pictures, empty label colour")
