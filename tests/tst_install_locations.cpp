@@ -46,9 +46,9 @@ class InstallLocationsTest : public QObject
     Q_OBJECT
 
 private slots:
-    // An installed program makes the user's own database once from the shipped one, keeps
-    // records there across starts (never copying over them), and leaves its shipped files as
-    // shipped. Run from a build folder, it keeps everything beside the executable.
+    // Installed, the program makes the user's own database once from the shipped one and never
+    // copies over it, even with the settings lost; the shipped files stay as shipped. Run from a
+    // build folder, it keeps everything beside the executable.
     void installedRunKeepsRecordsInTheUserDataFolder()
     {
         TestEnv env;
@@ -74,6 +74,7 @@ private slots:
             env.main->unload();
             env.main.reset();
             TestEnv::processDeferredDeletes();
+            SettingsStore::write(SettingsStore::DBInUse, QString()); // the settings are lost
         }
         QCOMPARE(StoreFixtures::fileBytes(share + "/numira.mdb"), shippedBytes);
         QCOMPARE(QDir(share).entryList(QDir::Files | QDir::Hidden).size(), 4);
@@ -81,7 +82,6 @@ private slots:
 
         // Beside the executable wins: a build folder keeps working as it always did.
         QFile::setPermissions(share, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        SettingsStore::write(SettingsStore::DBInUse, QString()); // as on a first start
         env.makeDatabase();
         QVERIFY(startFrom(env, env.programFolder()));
         QCOMPARE(SettingsStore::read(SettingsStore::DefPath), env.programFolder());
