@@ -1,14 +1,12 @@
-// The about window: comments text, version, label colours, links and its quick-add option.
+// The about window: comments text, version, links and its quick-add option.
 
 #include "about/AboutText.h"
 #include "about/AboutWindow.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
-#include "screens/RecordHandOver.h"
+#include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 #include "ui/HyperlinkLabel.h"
-#include "ui/Look.h"
-#include "ui/SkinColor.h"
 #include "web/NativeHostManifests.h"
 #include "web/RegistryFile.h"
 
@@ -41,60 +39,25 @@ public slots:
 private slots:
     void init() { setStoreFile(QString()); }
 
-    void commentsBecomeLinesEndedByCrLf_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("LF, blank line kept") << QByteArray("A\n\nB\n") << "A\r\n\r\nB\r\n";
-        QTest::newRow("CR LF, CR alone, last line unended")
-            << QByteArray("A\r\nB\rC") << "A\r\nB\r\nC\r\n";
-        QTest::newRow("empty file") << QByteArray() << "";
-        QTest::newRow("not UTF-8") << QByteArray("caf\xe9\n") << QString::fromUtf8("café\r\n");
-    }
-
-    void commentsBecomeLinesEndedByCrLf()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, text);
-        QCOMPARE(AboutText::commentsFromBytes(file), text);
-    }
-
-    void windowShowsCommentsVersionLinksAndColours()
+    void windowShowsCommentsInCrLfLinesVersionAndLinks()
     {
         TestEnv env;
         env.makeDatabase();
-        QFile comments(AboutText::commentsPath(env.programFolder()));
-        QCOMPARE(AboutText::readComments(comments.fileName()), QString());
-        QVERIFY(comments.open(QIODevice::WriteOnly) && comments.write("Line one\r\nLine two\r\n"));
-        comments.close();
+        const QString comments = AboutText::commentsPath(env.programFolder());
+        // Every line end becomes CR LF, a last line unended too; not UTF-8 is read as Latin-1.
+        QCOMPARE(AboutText::commentsFromBytes("caf\xe9\n"), QString::fromUtf8("café\r\n"));
+        StoreFixtures::writeFile(comments, "A\n\nB\r\nC\rD");
+        QCOMPARE(AboutText::readComments(comments), "A\r\n\r\nB\r\nC\r\nD\r\n");
         QVERIFY(env.start());
-        SkinColor::setColorsInUse(
-            SkinColor::WindowColors{"#102030", "#F0E0D0", "#3366CC", "#204060"});
         AboutWindow* about = openAbout(env);
-        QVERIFY(about && about->isWindow() && about->isVisible());
-        // The box shows each CR LF as one line break.
-        QCOMPARE(about->txtComments->toPlainText(), QStringLiteral("Line one\nLine two\n"));
-        QVERIFY2(
-            QRegularExpression(R"(^V \d+\.\d+\.\d+$)").match(about->lblVersion->text()).hasMatch(),
-            qPrintable(about->lblVersion->text()));
-        QCOMPARE(openAbout(env), about); // a second request shows the same window
-
-        // Labels take the skin, even the check box nested in a frame; links keep their colour.
-        for (QLabel* label : about->findChildren<QLabel*>())
-            if (Look::kindOf(label) == Look::Kind::Label)
-                QCOMPARE(Look::foreColor(label), QColor(0x33, 0x66, 0xcc));
-        QCOMPARE(Look::backColor(about->chkQuickClick), QColor(0x20, 0x40, 0x60));
-        m_opened.clear();
-        for (const char* scheme : {"mailto", "http"})
-            QDesktopServices::setUrlHandler(scheme, this, "open");
-        for (HyperlinkLabel* link : {about->avhAuthor, about->avhArtwork, about->avhWebsite}) {
-            QCOMPARE(Look::foreColor(link), HyperlinkLabel::linkColor());
-            QTest::mouseClick(link, Qt::LeftButton);
-        }
-        for (const char* scheme : {"mailto", "http"})
-            QDesktopServices::unsetUrlHandler(scheme);
-        QCOMPARE(m_opened, (QStringList{"mailto:alex@numira.example", "mailto:robin@numira.example",
-                                        "http://www.numira.example/"}));
+        QCOMPARE(about->txtComments->toPlainText(), QStringLiteral("A\n\nB\nC\nD\n"));
+        QVERIFY(
+            QRegularExpression(R"(^V \d+\.\d+\.\d+$)").match(about->lblVersion->text()).hasMatch());
+        // A link opens its address on the desktop.
+        QDesktopServices::setUrlHandler("mailto", this, "open");
+        QTest::mouseClick(about->avhAuthor, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler("mailto");
+        QCOMPARE(m_opened, QStringList{"mailto:alex@numira.example"});
     }
 
     void okWritesOrRemovesTheBrowserManifests()
@@ -107,16 +70,12 @@ private slots:
         const QString host = QDir::cleanPath(QCoreApplication::applicationDirPath() +
                                              "/../libexec/numira/numira-quickadd-host");
         const NativeHostManifests manifests(home, host);
-        const auto noneWritten = [&manifests] {
-            return !QFileInfo::exists(manifests.chromiumManifestPath()) &&
-                   !QFileInfo::exists(manifests.chromeManifestPath()) &&
-                   !QFileInfo::exists(manifests.firefoxManifestPath());
-        };
+        // Which manifests are written is the manifests' own test; one stands for all here.
+        const auto noneWritten = [&] { return !QFileInfo::exists(manifests.chromeManifestPath()); };
         const auto aboutIsClosed = [] { return !WindowRegistry::loadedForm("frmAbout"); };
 
-        // Closing by other means applies nothing, not even a cleared option.
-        openAbout(env)->chkQuickClick->setChecked(false);
-        WindowRegistry::loadedForm(QStringLiteral("frmAbout"))->close();
+        // Closing by other means applies nothing.
+        openAbout(env)->close();
         QVERIFY(aboutIsClosed() && noneWritten());
 
         // Every opening starts checked: kept, cleared, then kept again after the removal.

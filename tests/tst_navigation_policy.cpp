@@ -36,13 +36,10 @@ private slots:
         row("database beside the pages", "file:///opt/numira/numira.mdb", false, Decision::Refuse);
         row("climbing out", "file:///opt/numira/../etc/x.htm", false, Decision::Refuse);
         row("neighbour folder", "file:///opt/numira-other/x.htm", false, Decision::Refuse);
-        row("home folder", "file:///root/.config/Numira/Numira.conf", false, Decision::Refuse);
         row("remote file share", "file://server/opt/numira/x.htm", false, Decision::Refuse);
         row("script", "javascript:alert(1)", false, Decision::Refuse);
         row("data from a page", "data:text/html,<script>1</script>", false, Decision::Refuse);
         row("data from the program", "data:text/html,<p>offline</p>", true, Decision::Show);
-        row("engine page", "chrome://version", false, Decision::Refuse);
-        row("ftp", "ftp://example.org/", false, Decision::Refuse);
     }
 
     void decide()
