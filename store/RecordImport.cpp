@@ -76,7 +76,10 @@ int keyFinderColumn(const QString& header)
 bool decode(const QByteArray& bytes, bool latin1Fallback, QString* text, QString* error)
 {
     auto encoding = QStringConverter::encodingForData(bytes);
-    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
+    // Stateless: a sequence cut off at the end of the file is an error, not a character
+    // silently held back.
+    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8),
+                           QStringConverter::Flag::Stateless);
     *text = decoder.decode(bytes);
     if (decoder.hasError()) {
         if (!latin1Fallback || encoding) {

@@ -46,6 +46,7 @@ private slots:
         const QString comments = AboutText::commentsPath(env.programFolder());
         // Every line end becomes CR LF, a last line unended too; not UTF-8 is read as Latin-1.
         QCOMPARE(AboutText::commentsFromBytes("caf\xe9\n"), QString::fromUtf8("café\r\n"));
+        QCOMPARE(AboutText::commentsFromBytes("caf\xe9"), QString::fromUtf8("café\r\n"));
         StoreFixtures::writeFile(comments, "A\n\nB\r\nC\rD");
         QCOMPARE(AboutText::readComments(comments), "A\r\n\r\nB\r\nC\r\nD\r\n");
         QVERIFY(env.start());
