@@ -1,6 +1,7 @@
 // The add screen driven through the main window against a real database file.
 
 #include "screens/AddScreen.h"
+#include "support/RecordingWebView.h"
 #include "tst_screens_kit.h"
 
 using namespace ScreensKit;
@@ -121,6 +122,8 @@ private slots:
             env.main->show();
             QVERIFY(QTest::qWaitForWindowActive(env.main.get()));
             AddScreen* add = loaded<AddScreen>();
+            // The browser keeps its one start page and stays behind the add screen.
+            QVERIFY(env.web()->navigations.size() == 1 && env.main->WebBrowse->isVisible());
             if (confirm) {
                 add->lstSelect->setCurrentRow(1);
                 QTest::keyClicks(add->txtVersion, "2");
