@@ -1,11 +1,14 @@
-// The command line: read by the program itself before Qt (so neither Qt nor the web engine
-// takes an option out of it) and handed to a running instance by a second start.
+// The command line and the single instance: the arguments are read by the program itself
+// before Qt (so neither Qt nor the web engine takes an option out of them), a second start
+// hands its text to the running instance, and a second start without text is refused.
 
 #include "app/CommandLine.h"
 #include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
 #include "screens/ScreenKit.h"
+#include "store/SettingsStore.h"
+#include "support/StoreFixtures.h"
 #include "tst_screens_kit.h"
 
 #include <QProcess>
@@ -23,7 +26,7 @@ QString runtimeFolder(const TestEnv& env)
     return env.path("runtime");
 }
 
-// Starts the built program against this test process as the running instance.
+// Starts the built program with this test's settings and runtime folder.
 void startChild(QProcess& child, const TestEnv& env, const QStringList& arguments)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -34,14 +37,13 @@ void startChild(QProcess& child, const TestEnv& env, const QStringList& argument
     child.start(NUMIRA_PROGRAM_DIR "/numira", arguments);
 }
 
-void startRunningInstance(TestEnv& env, const Rows& records = {})
+bool startWithLock(TestEnv& env, const QString& lock)
 {
-    seed(env.makeDatabase(), records);
+    env.main.reset();
     MainDeps deps = env.deps();
-    deps.lockPath = runtimeFolder(env) + "/numira-instance.lock";
+    deps.lockPath = lock;
     env.main = std::make_unique<MainWindow>(deps);
-    QVERIFY(env.main->startUp());
-    env.main->showCentered();
+    return env.main->startUp();
 }
 
 QString shownSerial()
@@ -49,6 +51,12 @@ QString shownSerial()
     auto* add = loaded<AddScreen>();
     return add && add->isVisible() ? ScreenKit::plainText(add->txtSerial)
                                    : QStringLiteral("<none>");
+}
+
+QByteArray settingsText(const TestEnv& env)
+{
+    QSettings("Numira", "Numira").sync();
+    return StoreFixtures::fileBytes(env.path("config/Numira/Numira.conf"));
 }
 
 } // namespace
@@ -65,27 +73,19 @@ private slots:
         QCOMPARE(CommandLine::parse({"--help", "x"}).quickAddText, QStringLiteral("--help x"));
         QCOMPARE(CommandLine::parse({"--add-serial= AB", "12 "}).quickAddText,
                  QStringLiteral("AB 12"));
-        QVERIFY(CommandLine::parse({"--add-serial="}).quickAdd);
-        QVERIFY(!CommandLine::parse({" ", ""}).quickAdd);
     }
 
     void secondStartHandsItsTextOver_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("serial");
-        // Options Qt or its web engine would take, alone and first: an obeyed -platform or
-        // -display would end the child before it hands anything over.
-        for (QStringList option :
-             QList<QStringList>{{"-platform", "xcb"},
-                                {"-display", ":9"},
-                                {"-style", "windows"},
+        // An obeyed -platform would end the child before it hands anything over; Qt and the
+        // web engine would take the others out of the text.
+        for (const QStringList& arguments :
+             QList<QStringList>{{"-platform", "xcb", "AB-1"},
                                 {"-reverse"},
-                                {"--webEngineArgs", "--remote-debugging-port=9"}}) {
-            QTest::addRow("%s alone", qPrintable(option.first()))
-                << option.mid(0, 1) << option.first();
-            option << "AB-1";
-            QTest::addRow("%s first", qPrintable(option.first())) << option << option.join(' ');
-        }
+                                {"--webEngineArgs", "--remote-debugging-port=9", "AB-1"}})
+            QTest::newRow(qPrintable(arguments.first())) << arguments << arguments.join(' ');
         QTest::newRow("explicit, empty") << QStringList{"--add-serial="} << "";
     }
 
@@ -94,22 +94,10 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, serial);
         TestEnv env;
-        startRunningInstance(env);
-        env.main->hostFromButton(MainWindow::Screen::Browse); // busy: another screen is shown
-        QProcess second;
-        startChild(second, env, arguments);
-        QVERIFY(second.waitForFinished(30000));
-        QCOMPARE(second.exitCode(), 0);
-        QTRY_COMPARE(shownSerial(), serial);
-        QVERIFY(!loaded<AddScreen>()->isQuickAdd()); // storing it does not end the program
-        QCOMPARE(env.main->windowTitle(), QStringLiteral("Numira - numira.mdb"));
-        QVERIFY(env.prompt.shown.isEmpty()); // the refusal is for a start without text only
-    }
-
-    void handedOverTextWaitsForAnOpenQuestion()
-    {
-        TestEnv env;
-        startRunningInstance(env, {{"Zip", "1", "Ann", "Z-1"}});
+        seed(env.makeDatabase(), {{"Zip", "1", "Ann", "Z-1"}});
+        QVERIFY(startWithLock(env, runtimeFolder(env) + "/numira-instance.lock"));
+        env.main->showCentered();
+        // Busy: the edit screen over the list, and a question open on it.
         env.main->hostFromButton(MainWindow::Screen::Browse);
         auto* browse = loaded<BrowseScreen>();
         QTest::keyClicks(browse->cmbProgram, "Zip");
@@ -121,13 +109,55 @@ private slots:
         question.show();
 
         QProcess second;
-        startChild(second, env, {"QUEUED-1"});
+        startChild(second, env, arguments);
         QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitCode(), 0);
         QTest::qWait(500);
         QVERIFY(loaded<EditScreen>()); // the screen behind the question is left alone
         QCOMPARE(shownSerial(), QStringLiteral("<none>"));
         question.done(QMessageBox::No);
-        QTRY_COMPARE(shownSerial(), QStringLiteral("QUEUED-1"));
+        QTRY_COMPARE(shownSerial(), serial);
+        QVERIFY(!loaded<AddScreen>()->isQuickAdd()); // storing it does not end the program
+        QCOMPARE(env.main->windowTitle(), QStringLiteral("Numira - numira.mdb"));
+        QVERIFY(env.prompt.shown.isEmpty()); // the refusal is for a start without text only
+    }
+
+    // A lock that cannot be made is said as such; a lock held by a running instance refuses a
+    // start without text, touching nothing.
+    void lockRefusesASecondStart()
+    {
+        TestEnv env;
+        env.copyShippedFiles();
+        env.makeDatabase();
+        const QString unmakeable = env.path("no such folder/numira.lock");
+        QVERIFY(!startWithLock(env, unmakeable));
+        QCOMPARE(env.prompt.texts(),
+                 QStringList{"Numira cannot create its lock file \"" + unmakeable + "\"."});
+        QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
+        QCOMPARE(env.processEnds, 1);
+
+        // The first instance is the real program; it writes only DefPath, so the settings file
+        // is complete once DefPath appears.
+        env.prompt.clear();
+        SettingsStore::write(SettingsStore::DBInUse, env.defaultDatabase());
+        QProcess first;
+        startChild(first, env, {});
+        const QString lock = runtimeFolder(env) + "/numira-instance.lock";
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!SettingsStore::read(SettingsStore::DefPath).isEmpty(), 20000);
+        const QByteArray settingsBefore = settingsText(env);
+
+        QVERIFY(!startWithLock(env, lock));
+        QCOMPARE(env.prompt.texts(), QStringList{"Another Instance of Numira is Already Running!  "
+                                                 "Please close it before you try and open a new "
+                                                 "instance!"});
+        QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
+        QVERIFY(env.prompt.dialogs.isEmpty() && env.probedAddresses.isEmpty());
+        QVERIFY(Database::databasePath().isEmpty());
+        QCOMPARE(env.processEnds, 2);
+        QCOMPARE(settingsText(env), settingsBefore);
+        first.kill();
+        first.waitForFinished();
     }
 };
 

@@ -10,10 +10,7 @@ using namespace ScreensKit;
 
 namespace {
 
-QWidget* focused()
-{
-    return QApplication::focusWidget();
-}
+const auto focused = &QApplication::focusWidget;
 
 // Shows "add", "browse", "search" or "edit over browse|search" with the keys a user would
 // press; returns the screen on top.
@@ -51,33 +48,6 @@ class KeyboardTest : public QObject
     Q_OBJECT
 
 private slots:
-    void tabLeavesTheSerialBoxAndNothingLooksChosen()
-    {
-        for (const QString name : {"add", "edit over browse"}) {
-            TestEnv env;
-            QWidget* screen = open(env, name);
-            if (auto* list = screen->findChild<QListWidget*>()) {
-                // The keyboard rests on "New Program", which nobody chose: no highlight on it.
-                QTRY_COMPARE(focused(), list);
-                QVERIFY(list->viewport()
-                            ->grab(list->visualItemRect(list->item(0)))
-                            .toImage()
-                            .allGray());
-            }
-            auto* serial = screen->findChild<QPlainTextEdit*>("txtSerial");
-            serial->setFocus();
-            QTest::keyClicks(serial, "A");
-            QTest::keyClick(serial, Qt::Key_Tab);
-            QCOMPARE(focused()->objectName(), QStringLiteral("cmdCancel"));
-            for (int i = 0; i < 2; ++i)
-                QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
-            QCOMPARE(focused()->objectName(), QStringLiteral("txtName"));
-            QApplication::clipboard()->setText("\t");
-            QTest::keyClick(serial, Qt::Key_V, Qt::ControlModifier); // a pasted tab stays
-            QVERIFY(ScreenKit::plainText(serial).contains("A\t"));
-        }
-    }
-
     void screenOnTopOwnsTheKeyboard_data()
     {
         QTest::addColumn<QString>("name");
@@ -91,6 +61,25 @@ private slots:
         TestEnv env;
         QWidget* top = open(env, name);
         QTRY_VERIFY(top->isAncestorOf(focused()));
+        if (auto* list = top->findChild<QListWidget*>()) {
+            // The keyboard rests on "New Program", which nobody chose: no highlight on it.
+            QTRY_COMPARE(focused(), list);
+            const QRect first = list->visualItemRect(list->item(0));
+            QVERIFY(list->viewport()->grab(first).toImage().allGray());
+        }
+        if (auto* serial = top->findChild<QPlainTextEdit*>("txtSerial")) {
+            // Tab leaves the serial box; a pasted tab stays in it.
+            serial->setFocus();
+            QTest::keyClicks(serial, "A");
+            QTest::keyClick(serial, Qt::Key_Tab);
+            QCOMPARE(focused()->objectName(), QStringLiteral("cmdCancel"));
+            for (int i = 0; i < 2; ++i)
+                QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(focused()->objectName(), QStringLiteral("txtName"));
+            QApplication::clipboard()->setText("\t");
+            QTest::keyClick(serial, Qt::Key_V, Qt::ControlModifier);
+            QVERIFY(ScreenKit::plainText(serial).contains("A\t"));
+        }
         const auto letters = [](QWidget* screen, bool visibleOnly) {
             QStringList found;
             for (QAbstractButton* button : screen->findChildren<QAbstractButton*>())
@@ -140,7 +129,7 @@ private slots:
     {
         TestEnv env;
         const SkinColor::WindowColors skin{"102030", "F0E0D0", "00FF00", ""};
-        auto* edit = open(env, "edit over browse", &skin);
+        QWidget* edit = open(env, "edit over browse", &skin);
         QMessageBox question(QMessageBox::Question, "Apply Edit?", "Apply Edit?",
                              QMessageBox::Yes | QMessageBox::No, env.main.get());
         question.show();
@@ -157,8 +146,6 @@ private slots:
                 QCOMPARE(control->palette().color(QPalette::Disabled, role), active);
             }
         }
-        const QPalette version = edit->findChild<QLineEdit*>("txtVersion")->palette();
-        QCOMPARE(version.color(QPalette::Inactive, QPalette::Text), QColor(0xF0, 0xE0, 0xD0));
     }
 };
 
