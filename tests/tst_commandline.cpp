@@ -6,7 +6,6 @@
 #include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
-#include "screens/ScreenKit.h"
 #include "store/SettingsStore.h"
 #include "support/StoreFixtures.h"
 #include "tst_screens_kit.h"
@@ -20,9 +19,7 @@ namespace {
 // The per-user runtime folder of the test, holding the lock and the hand-over socket.
 QString runtimeFolder(const TestEnv& env)
 {
-    QDir().mkpath(env.path("runtime"));
-    QFile::setPermissions(env.path("runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QDir().mkdir(env.path("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return env.path("runtime");
 }
 
@@ -49,8 +46,7 @@ bool startWithLock(TestEnv& env, const QString& lock)
 QString shownSerial()
 {
     auto* add = loaded<AddScreen>();
-    return add && add->isVisible() ? ScreenKit::plainText(add->txtSerial)
-                                   : QStringLiteral("<none>");
+    return add && add->isVisible() ? add->txtSerial->toPlainText() : QStringLiteral("<none>");
 }
 
 QByteArray settingsText(const TestEnv& env)

@@ -81,11 +81,12 @@ private slots:
                 popup = openMenu(main, databaseMenu);
                 (databaseMenu ? popup->popupdb : popup->database)->actions().at(item)->trigger();
                 TestEnv::processDeferredDeletes();
-                asked << (env.prompt.dialogs.isEmpty() ? env.prompt.shown.value(0).text.left(25)
-                                                       : env.prompt.dialogs.first().title);
+                const auto dialog = env.prompt.dialogs.value(0);
+                asked << (dialog.kind.isEmpty() ? env.prompt.shown.value(0).text.left(25)
+                                                : dialog.kind + ' ' + dialog.title);
             }
-            QCOMPARE(asked, (QStringList{"Open", "Numira will now backup th", "Import Records",
-                                         "Export Records"}));
+            QCOMPARE(asked, (QStringList{"open Open", "Numira will now backup th",
+                                         "open Import Records", "save Export Records"}));
         }
 
         // Browser keeps the page; Home asks for the community page.
