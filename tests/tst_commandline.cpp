@@ -67,8 +67,10 @@ private slots:
         QCOMPARE(CommandLine::parse({"--help"}).action, CommandLine::Action::PrintHelp);
         QCOMPARE(CommandLine::parse({"--version"}).action, CommandLine::Action::PrintVersion);
         QCOMPARE(CommandLine::parse({"--help", "x"}).quickAddText, QStringLiteral("--help x"));
-        QCOMPARE(CommandLine::parse({"--add-serial= AB", "12 "}).quickAddText,
-                 QStringLiteral("AB 12"));
+        // Outer blanks go, inner ones stay; blanks alone are no quick add.
+        QCOMPARE(CommandLine::parse({"--add-serial= A  B", "12 "}).quickAddText,
+                 QStringLiteral("A  B 12"));
+        QVERIFY(!CommandLine::parse({" ", ""}).quickAdd);
     }
 
     void secondStartHandsItsTextOver_data()
