@@ -101,36 +101,33 @@ private slots:
         QTest::addColumn<QString>("format");
         QTest::addColumn<Rows>("records");
         QTest::addColumn<QString>("reason");
-
-        QTest::newRow("byte-order mark, semicolons")
-            << QByteArray("\xEF\xBB\xBFprogram;serial;version\r\nOffice;AB-1;2021\r\n") << "csv"
-            << Rows{{"Office", "2021", "", "AB-1", ""}} << "";
-        QTest::newRow("any column order, LF, unknown column, blank line, dates")
-            << QByteArray("Serial,Notes,date,Name, PROGRAM "
-                          "\nK,x,2024-05-01,Me,P\n\nL,y,2024-05-01T10:30,,Q")
-            << "csv"
-            << Rows{{"P", "", "Me", "K", "2024-05-01T00:00:00"},
-                    {"Q", "", "", "L", "2024-05-01T10:30:00"}}
-            << "";
-        QTest::newRow("key finder: Latin-1, tabs, the first of two spellings")
-            << QByteArray("Software\tCD Key\tVersion\tProduct Name\tRegistered Owner\r\n"
-                          "Caf\xe9\tX-Y\t3\tOther\tAlice\r\n")
-            << "keyfinder" << Rows{{"Café", "3", "Alice", "X-Y", ""}} << "";
-        QTest::newRow("unclosed quote") << QByteArray("program,serial\nA,1\nB,\"2\n") << "csv"
-                                        << Rows() << "Line 3: a quoted field is not closed.";
-        QTest::newRow("line numbers count line breaks inside quotes")
-            << QByteArray("program,serial\nA,\"1\n2\"\n,3\n") << "csv" << Rows()
-            << "Row 2 (line 4): the program is empty.";
-        QTest::newRow("not a date")
-            << QByteArray("program,serial,date\nA,1,2024-01-01\nB,2,yesterday\n") << "csv" << Rows()
-            << "Row 2 (line 3): the date \"yesterday\" is not an ISO 8601 date.";
-        QTest::newRow("no serial column") << QByteArray("program,version\nA,1\n") << "csv" << Rows()
-                                          << "The header needs the columns \"program\" and "
-                                             "\"serial\".";
-        QTest::newRow("json number") << QByteArray(R"({"format":"numira","version":1,"records":)"
-                                                   R"([{"program":"A","serial":"1"},)"
-                                                   R"({"program":"B","serial":2}]})")
-                                     << "json" << Rows() << "Record 2: \"serial\" is not a text.";
+        const auto row = [](const char* tag, const char* format, const QByteArray& bytes,
+                            const Rows& records, const char* reason = "") {
+            QTest::newRow(tag) << bytes << format << records << reason;
+        };
+        row("byte-order mark, semicolons", "csv",
+            "\xEF\xBB\xBFprogram;serial;version\r\nOffice;AB-1;2021\r\n",
+            {{"Office", "2021", "", "AB-1", ""}});
+        row("any column order, LF, unknown column, blank line, dates", "csv",
+            "Serial,Notes,date,Name, PROGRAM \nK,x,2024-05-01,Me,P\n\nL,y,2024-05-01T10:30,,Q",
+            {{"P", "", "Me", "K", "2024-05-01T00:00:00"},
+             {"Q", "", "", "L", "2024-05-01T10:30:00"}});
+        row("key finder: Latin-1, tabs, the first of two spellings", "keyfinder",
+            "Software\tCD Key\tVersion\tProduct Name\tRegistered Owner\r\n"
+            "Caf\xe9\tX-Y\t3\tOther\tAlice\r\n",
+            {{"Café", "3", "Alice", "X-Y", ""}});
+        row("unclosed quote", "csv", "program,serial\nA,1\nB,\"2\n", {},
+            "Line 3: a quoted field is not closed.");
+        row("line numbers count line breaks inside quotes", "csv",
+            "program,serial\nA,\"1\n2\"\n,3\n", {}, "Row 2 (line 4): the program is empty.");
+        row("not a date", "csv", "program,serial,date\nA,1,2024-01-01\nB,2,yesterday\n", {},
+            "Row 2 (line 3): the date \"yesterday\" is not an ISO 8601 date.");
+        row("no serial column", "csv", "program,version\nA,1\n", {},
+            "The header needs the columns \"program\" and \"serial\".");
+        row("json number", "json",
+            R"({"format":"numira","version":1,"records":[{"program":"A","serial":"1"},)"
+            R"({"program":"B","serial":2}]})",
+            {}, "Record 2: \"serial\" is not a text.");
     }
 
     void importReadsOrRefusesWholeFiles()
