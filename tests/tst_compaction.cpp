@@ -12,7 +12,6 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QSet>
 #include <QThread>
 #include <QtTest>
 
@@ -76,7 +75,6 @@ private slots:
         const QString db = env.makeDatabase();
         addRecords(db, 5000);
         StoreChild other({"add", db, "600"});
-        QSet<int> committed;
         int compactions = 0;
         while (other.state() != QProcess::NotRunning || other.canReadLine()) {
             other.waitForReadyRead(50);
@@ -85,14 +83,12 @@ private slots:
                 if (!line.startsWith("committed "))
                     other.kill();
                 QVERIFY2(line.startsWith("committed "), line.constData());
-                committed.insert(line.mid(10).toInt());
             }
             QString error;
             QVERIFY2(Compaction::compactDatabase(db, &error), qPrintable(error));
             ++compactions;
         }
         QCOMPARE(other.exitCode(), 0);
-        QCOMPARE(committed.size(), 600);
         QVERIFY2(compactions > 10, qPrintable(QString::number(compactions)));
         QCOMPARE(queryRows(db, "SELECT serial FROM serials WHERE program = 'Other'").size(), 600);
     }
@@ -206,11 +202,10 @@ private slots:
         addRecords(db, 100000);
         const QList<QStringList> before = allRows(db);
         const QByteArray original = fileBytes(db);
-        const QString journal = db + "-journal";
         // At once; while the journal is written; the moment the database file changes, where
         // a rewrite that is not one atomic step would leave it half written.
         const QList<std::function<bool()>> killPoints = {
-            [] { return true; }, [&] { return QFileInfo(journal).size() > 0; },
+            [] { return true; }, [&] { return QFileInfo(db + "-journal").size() > 0; },
             [&] { return QFileInfo(db).size() != original.size(); }};
         for (int point = 0; point < killPoints.size(); ++point) {
             writeFile(db, original);

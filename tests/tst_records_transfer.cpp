@@ -16,11 +16,6 @@ namespace {
 const QString RecordsSql =
     QStringLiteral("SELECT program, version, name, serial, date FROM serials ORDER BY id");
 
-bool openStore(const QString& path)
-{
-    return Database::openConnection(Database::connectionStringFor(path));
-}
-
 QList<SerialRecord> toRecords(const Rows& rows)
 {
     QList<SerialRecord> records;
@@ -64,15 +59,13 @@ private slots:
                  qPrintable(error));
         TestEnv env;
         const QString db = env.makeDatabase();
-        QVERIFY(openStore(db));
+        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
         RecordStore::ImportOutcome outcome;
         QVERIFY2(RecordStore::importRecords(read, {}, &outcome, &error), qPrintable(error));
         Database::closeConnection();
         QCOMPARE(queryRows(db, RecordsSql), records);
-        Rows programs;
-        for (const QStringList& r : records)
-            programs.append({r.at(0)});
-        QCOMPARE(queryRows(db, "SELECT program FROM programs ORDER BY rowid"), programs);
+        QCOMPARE(queryRows(db, "SELECT program FROM programs ORDER BY rowid"),
+                 queryRows(db, "SELECT program FROM serials ORDER BY id"));
     }
 
     void csvIsWrittenAfterRfc4180()
@@ -156,7 +149,7 @@ private slots:
         QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
                             "('Office', '2021', 'Me', 'ABCD-1234-EFGH', '2001-01-01T00:00:00')"));
         QVERIFY(execSql(db, "INSERT INTO programs (program) VALUES ('Office')"));
-        QVERIFY(openStore(db));
+        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
         const QList<SerialRecord> records = toRecords({{"office", "9", "x", "abcd 1234–efgh"},
                                                        {"ÄRGER", "1", "n", "ÖL-1"},
                                                        {"ärger", "2", "n", "öl 1"},
@@ -186,23 +179,15 @@ private slots:
         QCOMPARE(queryRows(db, RecordsSql).mid(9), many);
         QCOMPARE(queryRows(db, "SELECT group_concat(program, '|') FROM serials WHERE id < 10"),
                  Rows{{"Office|ÄRGER|Office|B|Office|ÄRGER|ÄRGER|Office|B"}});
-        const QString programs = "SELECT program FROM programs ORDER BY program";
-        QCOMPARE(queryRows(db, programs), (Rows{{"B"},
-                                                {"Office"},
-                                                {"P0"},
-                                                {"P1"},
-                                                {"P2"},
-                                                {"P3"},
-                                                {"P4"},
-                                                {"P5"},
-                                                {"P6"},
-                                                {"ÄRGER"}}));
+        const QString programs = "SELECT group_concat(program, '|') FROM (SELECT program FROM "
+                                 "programs ORDER BY program)";
+        QCOMPARE(queryRows(db, programs), Rows{{"B|Office|P0|P1|P2|P3|P4|P5|P6|ÄRGER"}});
         const Rows before = queryRows(db, RecordsSql) + queryRows(db, programs);
 
         // One refused record takes the whole import back, new program included.
         QVERIFY(execSql(db, "CREATE TRIGGER refuse BEFORE INSERT ON serials WHEN "
                             "NEW.serial = 'BOOM' BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        QVERIFY(openStore(db));
+        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
         QString error;
         QVERIFY(!RecordStore::importRecords(
             toRecords({{"New", "1", "n", "K9", ""}, {"B", "2", "n", "BOOM", ""}}), {}, &outcome,
