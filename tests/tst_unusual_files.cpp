@@ -56,8 +56,7 @@ private slots:
         QVERIFY(!RegistryFile::keyExists(RegistryFile::Hive::CurrentUser, "Software\\Numira"));
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         // Only the skin file itself in the way makes the skin invalid.
-        const bool skinRefused = file.endsWith(".ini");
-        QCOMPARE(env.prompt.texts(), skinRefused
+        QCOMPARE(env.prompt.texts(), file.endsWith(".ini")
                                          ? QStringList{"Invalid Skin INI File!  No Changes Made!"}
                                          : QStringList());
         if (file == "comments.txt")
