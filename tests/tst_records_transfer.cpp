@@ -105,10 +105,13 @@ private slots:
             "Serial,Notes,date,Name, PROGRAM \nK,x,2024-05-01,Me,P\n\nL,y,2024-05-01T10:30,,Q",
             {{"P", "", "Me", "K", "2024-05-01T00:00:00"},
              {"Q", "", "", "L", "2024-05-01T10:30:00"}});
+        // Latin-1 whose last byte, without a line end, starts a UTF-8 sequence.
         row("key finder: Latin-1, tabs, the first of two spellings", "keyfinder",
             "Software\tCD Key\tVersion\tProduct Name\tRegistered Owner\r\n"
-            "Caf\xe9\tX-Y\t3\tOther\tAlice\r\n",
-            {{"Café", "3", "Alice", "X-Y", ""}});
+            "Caf\xe9\tX-Y\t3\tOther\tRen\xe9",
+            {{"Café", "3", "René", "X-Y", ""}});
+        row("UTF-8 cut off inside a character", "csv", "program,serial\nA,KEY-\xc3", {},
+            "The file is not UTF-8 text.");
         row("unclosed quote", "csv", "program,serial\nA,1\nB,\"2\n", {},
             "Line 3: a quoted field is not closed.");
         row("line numbers count line breaks inside quotes", "csv",
