@@ -86,8 +86,8 @@ class PingTest : public QObject
 private slots:
     void probeRefusesBadTargetsAndEchoesOverLoopback()
     {
-        // Stored little-endian, the value is the address in network order: part 1 lowest. A part
-        // counts modulo 256, a word or nothing as 0.
+        // Stored little-endian, the value is the address in network order: the first number
+        // lowest. A number counts modulo 256, a word or nothing as 0.
         QCOMPARE(dottedToAddress("192.0.2.1"), 0x010200c0u);
         QCOMPARE(dottedToAddress("260.x..-1"), 0xff000004u);
         // 0.0.0.0 would be answered by this host itself and pass for the server.
