@@ -284,6 +284,22 @@ bool CliCommands::serialArgument(const QString& value, QString* serial)
     return true;
 }
 
+int CliCommands::failNoRecord(const QString& id)
+{
+    return fail(QStringLiteral("No record has the id %1.").arg(id));
+}
+
+std::optional<RecordStore::SerialRecord> CliCommands::recordWithId(const QString& id, int* refused)
+{
+    std::optional<RecordStore::SerialRecord> record;
+    QString error;
+    if (!RecordStore::loadSerial(id, &record, &error))
+        *refused = fail(error);
+    else if (!record)
+        *refused = failNoRecord(id);
+    return record;
+}
+
 int CliCommands::list(const CliArguments& args)
 {
     CliOutput::Format format;
@@ -339,12 +355,10 @@ int CliCommands::show(const CliArguments& args)
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
     const QString id = args.positional.first();
-    std::optional<RecordStore::SerialRecord> record;
-    QString error;
-    if (!RecordStore::loadSerial(id, &record, &error))
-        return fail(error);
+    int refused = Success;
+    std::optional<RecordStore::SerialRecord> record = recordWithId(id, &refused);
     if (!record)
-        return fail(QStringLiteral("No record has the id %1.").arg(id));
+        return refused;
     const QStringList values = recordValues({id.toLongLong(), *record});
     if (column >= 0) {
         QByteArray bytes = values.at(column).toUtf8();
@@ -411,12 +425,10 @@ int CliCommands::edit(const CliArguments& args)
     if (!openDatabase(args))
         return Failure;
     const QString id = args.positional.first();
-    std::optional<RecordStore::SerialRecord> record;
-    QString error;
-    if (!RecordStore::loadSerial(id, &record, &error))
-        return fail(error);
+    int refused = Success;
+    std::optional<RecordStore::SerialRecord> record = recordWithId(id, &refused);
     if (!record)
-        return fail(QStringLiteral("No record has the id %1.").arg(id));
+        return refused;
     if (args.has(QStringLiteral("--program")))
         record->program = args.value(QStringLiteral("--program"));
     if (args.has(QStringLiteral("--version")))
@@ -429,10 +441,11 @@ int CliCommands::edit(const CliArguments& args)
         return fail(QStringLiteral("The program and the serial must not be empty."));
     record->date = RecordStore::dateText(QDateTime::currentDateTime());
     bool found = false;
+    QString error;
     if (!RecordStore::rewriteSerial(id, *record, &found, &error))
         return fail(error);
     if (!found)
-        return fail(QStringLiteral("No record has the id %1.").arg(id));
+        return failNoRecord(id);
     return Success;
 }
 
@@ -446,7 +459,7 @@ int CliCommands::remove(const CliArguments& args)
     if (!RecordStore::deleteSerial(id, &found, &error))
         return fail(error);
     if (!found)
-        return fail(QStringLiteral("No record has the id %1.").arg(id));
+        return failNoRecord(id);
     return Success;
 }
 

@@ -2,11 +2,13 @@
 
 #include "cli/CliArguments.h"
 #include "cli/CliOutput.h"
+#include "store/RecordStore.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
@@ -58,8 +60,12 @@ private:
     // false with the exit code in refused when either fails.
     bool startReading(const CliArguments& args, CliOutput::Format* format, int* refused);
     int printRows(CliOutput::Format format, const CliOutput::Rows& rows);
+    // The record with the id; none, with the exit code in refused, when it cannot be read or
+    // no record has that id.
+    std::optional<RecordStore::SerialRecord> recordWithId(const QString& id, int* refused);
 
     int fail(const QString& message);
+    int failNoRecord(const QString& id);
     int usage(const QString& message, const QString& command = QString());
     void write(QIODevice& device, const QByteArray& bytes);
     QString helpText(const Command* command) const;

@@ -94,6 +94,8 @@ private slots:
             {}, {}, "Office|1.0|A, B|Z", "Z\r\n");
         row("rm", "rm 2", 0, {}, {}, "Office|2021|Me|ABCD-1234");
         row("rm of a missing record", "rm 9", 1, {}, "numira-cli: No record has the id 9.\n");
+        row("edit of a missing record", "edit 9 --name x", 1, {},
+            "numira-cli: No record has the id 9.\n");
         row("unknown command", "frob", 2, {},
             "numira-cli: no command \"frob\" (see numira-cli --help)\n");
         row("add without its serial", "add --program P --version 1 --name n", 2, {},
