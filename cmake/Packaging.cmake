@@ -34,6 +34,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps works out the Qt and C++ libraries the executable needs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
+# Files under /etc are the administrator's to change (conffiles); the maintainer scripts link
+# the host manifest for Google Chrome (see data/extension/CMakeLists.txt).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_LIST_DIR}/debian/conffiles
+    ${CMAKE_CURRENT_LIST_DIR}/debian/postinst
+    ${CMAKE_CURRENT_LIST_DIR}/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
 set(CPACK_NUMIRA_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackagingChecks.cmake)
 

@@ -7,16 +7,15 @@
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 #include "ui/HyperlinkLabel.h"
+#include "store/SettingsStore.h"
 #include "web/NativeHostManifests.h"
-#include "web/RegistryFile.h"
+#include "web/QuickAddRegistration.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
-
-using namespace RegistryFile;
 
 namespace {
 
@@ -37,8 +36,6 @@ public slots:
     void open(const QUrl& url) { m_opened << url.toString(); }
 
 private slots:
-    void init() { setStoreFile(QString()); }
-
     void windowShowsCommentsInCrLfLinesVersionAndLinks()
     {
         TestEnv env;
@@ -61,23 +58,30 @@ private slots:
         QCOMPARE(m_opened, QStringList{"mailto:alex@numira.example"});
     }
 
-    void okWritesOrRemovesTheBrowserManifests()
+    void okSetsTheOptionAndWritesOrRemovesTheBrowserManifests()
     {
         TestEnv env;
         env.makeDatabase();
         QVERIFY(env.start());
         const QString home = env.path("home");
+        // Chromium's profiles follow XDG_CONFIG_HOME, and so do the manifests written for it.
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.path("xdg")));
         // The test program has no host beside it, so the installed layout's place is named.
         const QString host = QDir::cleanPath(QCoreApplication::applicationDirPath() +
                                              "/../libexec/numira/numira-quickadd-host");
-        const NativeHostManifests manifests(home, host);
-        // Which manifests are written is the manifests' own test; one stands for all here.
-        const auto noneWritten = [&] { return !QFileInfo::exists(manifests.chromeManifestPath()); };
+        const NativeHostManifests manifests(home, host, env.path("xdg"));
+        // Firefox's folder was there before; the Chromium folders are made by the first OK.
+        QVERIFY(QDir().mkpath(home + "/.mozilla") && QDir().mkpath(env.path("xdg")));
+        const auto noneWritten = [&] {
+            return !QFileInfo::exists(manifests.chromeManifestPath()) &&
+                   !QFileInfo::exists(manifests.firefoxManifestPath());
+        };
         const auto aboutIsClosed = [] { return !WindowRegistry::loadedForm("frmAbout"); };
 
-        // Closing by other means applies nothing.
+        // Closing by other means applies nothing, and the option reads as on.
         openAbout(env)->close();
-        QVERIFY(aboutIsClosed() && noneWritten());
+        QVERIFY(aboutIsClosed() && noneWritten() && QuickAddRegistration::isEnabledForUser());
 
         // Every opening starts checked: kept, cleared, then kept again after the removal.
         for (const bool keepChecked : {true, false, true}) {
@@ -88,7 +92,11 @@ private slots:
             QVERIFY(aboutIsClosed());
             TestEnv::processDeferredDeletes();
             QVERIFY(env.prompt.shown.isEmpty());
+            QCOMPARE(QuickAddRegistration::isEnabledForUser(), keepChecked);
             QVERIFY(keepChecked ? manifests.isInstalled() : noneWritten());
+            // Clearing removes the folders the manifests needed, and only those.
+            QCOMPARE(QFileInfo::exists(env.path("xdg/chromium")), keepChecked);
+            QVERIFY(QFileInfo::exists(home + "/.mozilla") && QFileInfo::exists(env.path("xdg")));
         }
 
         // A browser folder that cannot be made is said, and the window still closes.
@@ -99,6 +107,10 @@ private slots:
         QVERIFY2(said.startsWith("The quick add was not changed!  ") && said.contains(".mozilla"),
                  qPrintable(said));
         QVERIFY(aboutIsClosed());
+        if (configHome.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", configHome);
     }
 
 private:

@@ -3,6 +3,7 @@
 
 #include "support/StoreFixtures.h"
 #include "web/NativeHostManifests.h"
+#include "web/NativeHostRegistry.h"
 #include "web/NativeMessage.h"
 #include "web/QuickAddExtension.h"
 #include "web/QuickAddHost.h"
@@ -11,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QTimer>
 #include <QtTest>
 
 #include <cstring>
@@ -37,48 +39,68 @@ QJsonObject readJson(const QString& path)
     return QJsonDocument::fromJson(StoreFixtures::fileBytes(path)).object();
 }
 
-// A stand-in for Numira that appends each argument it is started with, NUL-ended, to one file.
+// A stand-in for Numira that appends each argument it is started with, NUL-ended, to one file;
+// beside it the settings folder the host reads, the user's quick-add option in it.
 struct StandIn
 {
     QTemporaryDir dir;
 
-    StandIn()
+    explicit StandIn(const QString& option = QString())
     {
         QFile script(dir.filePath("numira-standin"));
         script.open(QIODevice::WriteOnly);
         script.write("#!/bin/sh\nprintf '%s\\0' \"$@\" >> '" + dir.filePath("runs").toUtf8() +
                      "'\n");
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        QDir().mkpath(dir.filePath("config/Numira"));
+        if (!option.isNull())
+            StoreFixtures::writeFile(dir.filePath("config/Numira/Numira.conf"),
+                                     "[Info]\nQuickAdd=" + option.toUtf8() + "\n");
     }
 
     // The arguments of every start so far, each NUL-ended.
     QByteArray runs() const { return StoreFixtures::fileBytes(dir.filePath("runs")); }
+
+    // The host's environment: this stand-in as Numira, this settings folder as the user's.
+    QProcessEnvironment environment(int waitMsecs = 0) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("NUMIRA_PROGRAM", dir.filePath("numira-standin"));
+        environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        if (waitMsecs > 0)
+            environment.insert("NUMIRA_QUICKADD_WAIT_MS", QString::number(waitMsecs));
+        return environment;
+    }
 };
+
+// The host's answer as the browser reads it; empty when its framing is broken.
+QJsonObject answerIn(const QByteArray& output)
+{
+    if (output.size() < 4 || frame(output.mid(4)) != output)
+        return {};
+    return QJsonDocument::fromJson(output.mid(4)).object();
+}
 
 // The real host's answer, empty when its framing is broken or it did not finish. The browser
 // keeps the input open while it waits, so it is closed only when asked.
 QJsonObject runHost(const StandIn& standIn, const QByteArray& input, bool closeInput)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("NUMIRA_PROGRAM", standIn.dir.filePath("numira-standin"));
     QProcess host;
-    host.setProcessEnvironment(environment);
+    host.setProcessEnvironment(standIn.environment());
     host.start(NUMIRA_QUICKADD_HOST, {"chrome-extension://joefcafdojacpibgkjcnbpfaeballeki/"});
     host.write(input);
     if (closeInput)
         host.closeWriteChannel();
     if (!host.waitForFinished(10000))
         return {};
-    const QByteArray output = host.readAllStandardOutput();
-    if (output.size() < 4 || frame(output.mid(4)) != output)
-        return {};
-    return QJsonDocument::fromJson(output.mid(4)).object();
+    return answerIn(host.readAllStandardOutput());
 }
 
 // Starts the host once more with a good message and waits for that start: by then a start
 // wrongly made by an earlier host has long been recorded.
 void verifyNothingElseStarted(const StandIn& standIn)
 {
+    QFile::remove(standIn.dir.filePath("config/Numira/Numira.conf")); // the option on
     QCOMPARE(runHost(standIn, frame(textMessage("sentinel")), false).value("ok"), true);
     QTRY_VERIFY(!standIn.runs().isEmpty());
     QCOMPARE(standIn.runs(), QByteArray("--add-serial=sentinel") + '\0');
@@ -97,32 +119,38 @@ private slots:
     {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("reason");
+        // The user's quick-add option as the About window stored it; null: never stored.
+        QTest::addColumn<QString>("option");
         QTest::newRow("option-like, shell characters, lines")
-            << frame(textMessage("-style=x  $(touch x); `id` 'q\" \\ *\none\t\r\n")) << "";
+            << frame(textMessage("-style=x  $(touch x); `id` 'q\" \\ *\none\t\r\n")) << ""
+            << QString();
         QTest::newRow("accents, CJK, emoji")
-            << frame(textMessage(QString::fromUtf8("Clé-Ñ 日本語 🔑 Ωμέγα"))) << "";
+            << frame(textMessage(QString::fromUtf8("Clé-Ñ 日本語 🔑 Ωμέγα"))) << "" << "1";
         QTest::newRow("longest text")
-            << frame(textMessage(QString(NativeMessage::MaxTextBytes, 'x'))) << "";
+            << frame(textMessage(QString(NativeMessage::MaxTextBytes, 'x'))) << "" << "";
+        QTest::newRow("quick add turned off")
+            << frame(textMessage("ABCD")) << "turned off in Numira's About window" << "0";
         const QByteArray good = textMessage("ABCD");
         // One byte over in as many characters as allowed.
         const QString overCap = QString(NativeMessage::MaxTextBytes - 1, 'x') + QChar(0xe9);
-        QTest::newRow("empty input") << QByteArray() << "No message";
-        QTest::newRow("half a length") << QByteArray("\x05\x00", 2) << "cut short";
-        QTest::newRow("body cut short") << frame(good).chopped(1) << "ends after";
-        QTest::newRow("length near 4 GB") << frame(good, 0xfffffff0) << "bytes long";
-        QTest::newRow("broken UTF-8") << frame("{\"text\":\"AB\xc3\"}") << "not JSON";
-        QTest::newRow("extra member") << frame("{\"text\":\"A\",\"url\":\"x\"}") << "nothing more";
-        QTest::newRow("empty text") << frame("{\"text\":\"\"}") << "empty";
-        QTest::newRow("NUL in text") << frame("{\"text\":\"AB\\u0000CD\"}") << "NUL";
-        QTest::newRow("unpaired surrogate") << frame("{\"text\":\"\\ud83d\"}") << "surrogate";
-        QTest::newRow("text over 16 KiB") << frame(textMessage(overCap)) << "bytes long";
+        QTest::newRow("empty input") << QByteArray() << "No message" << QString();
+        QTest::newRow("half a length") << QByteArray("\x05\x00", 2) << "cut short" << QString();
+        QTest::newRow("body cut short") << frame(good).chopped(1) << "ends after" << QString();
+        QTest::newRow("length near 4 GB") << frame(good, 0xfffffff0) << "bytes long" << QString();
+        QTest::newRow("broken UTF-8") << frame("{\"text\":\"AB\xc3\"}") << "not JSON" << QString();
+        QTest::newRow("extra member") << frame("{\"text\":\"A\",\"url\":\"x\"}") << "nothing more" << QString();
+        QTest::newRow("empty text") << frame("{\"text\":\"\"}") << "empty" << QString();
+        QTest::newRow("NUL in text") << frame("{\"text\":\"AB\\u0000CD\"}") << "NUL" << QString();
+        QTest::newRow("unpaired surrogate") << frame("{\"text\":\"\\ud83d\"}") << "surrogate" << QString();
+        QTest::newRow("text over 16 KiB") << frame(textMessage(overCap)) << "bytes long" << QString();
     }
 
     void hostAnswersEachMessage()
     {
         QFETCH(QByteArray, input);
         QFETCH(QString, reason);
-        StandIn standIn;
+        QFETCH(QString, option);
+        StandIn standIn(option);
         const bool good = reason.isEmpty();
         const QJsonObject reply = runHost(standIn, input, !good);
         QCOMPARE(reply.value("ok"), good);
@@ -158,18 +186,84 @@ private slots:
         QCOMPARE(QuickAddHost::programPath(host, environment), QString());
     }
 
+    // The browser keeps the pipe open while the host works: a frame that stops part way, or
+    // comes a byte at a time, is given up on when the one deadline for the whole frame passes.
+    void hostGivesUpOnAStalledFrame_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<int>("trickleMsecs"); // then one byte more every so often; 0: none
+        QTest::addColumn<QString>("reason");
+        const QByteArray body = textMessage("ABCD").leftJustified(100, ' ');
+        QTest::newRow("nothing") << QByteArray() << 0 << "No message arrived within 1.5 s";
+        QTest::newRow("half a length") << frame(body).left(2) << 0 << "cut short: no more";
+        QTest::newRow("20 of 100 bytes") << frame(body).left(24) << 0 << "20 of its 100 bytes";
+        QTest::newRow("a byte every 0.2 s") << frame(body).left(24) << 200 << "of its 100 bytes";
+    }
+
+    void hostGivesUpOnAStalledFrame()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(int, trickleMsecs);
+        QFETCH(QString, reason);
+        StandIn standIn;
+        QProcess host;
+        host.setProcessEnvironment(standIn.environment(1500));
+        host.start(NUMIRA_QUICKADD_HOST, {"chrome-extension://joefcafdojacpibgkjcnbpfaeballeki/"});
+        QVERIFY(host.waitForStarted());
+        host.write(sent);
+        QTimer trickle;
+        connect(&trickle, &QTimer::timeout, &host, [&host] { host.write(" "); });
+        if (trickleMsecs > 0)
+            trickle.start(trickleMsecs);
+        // The write channel stays open throughout; the bound is far beyond the host's 1.5 s.
+        QVERIFY2(host.waitForFinished(15000), "the host waited on past its deadline");
+        trickle.stop();
+        const QJsonObject reply = answerIn(host.readAllStandardOutput());
+        QCOMPARE(reply.value("ok"), false);
+        QVERIFY2(reply["error"].toString().contains(reason), qPrintable(reply["error"].toString()));
+        QCOMPARE(standIn.runs(), QByteArray());
+    }
+
+    void browserConfigFolderFollowsXdg_data()
+    {
+        QTest::addColumn<QString>("xdgConfigHome");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("unset") << QString() << "/home/u/.config";
+        QTest::newRow("absolute") << "/data/u/conf/" << "/data/u/conf";
+        QTest::newRow("relative is ignored") << "conf" << "/home/u/.config";
+    }
+
+    void browserConfigFolderFollowsXdg()
+    {
+        QFETCH(QString, xdgConfigHome);
+        QFETCH(QString, expected);
+        QCOMPARE(NativeHostManifests::configFolderFor("/home/u", xdgConfigHome), expected);
+    }
+
     void manifestsAreWrittenAndRemoved()
     {
         QTemporaryDir home;
         const QString host = "/opt/Numira Apps/libexec/numira/numira-quickadd-host";
-        const NativeHostManifests manifests(home.path(), host);
+        const QString config = home.filePath("conf");
+        // Chromium's folder is there with a profile in it; the others are not.
+        QVERIFY(QDir().mkpath(config + "/chromium/Default"));
+        const NativeHostManifests manifests(home.path(), host, config);
         QString error;
-        QVERIFY2(manifests.install(&error) && manifests.isInstalled(), qPrintable(error));
+        QStringList created;
+        QVERIFY2(manifests.install(&created, &error) && manifests.isInstalled(),
+                 qPrintable(error));
+        const QStringList made = {config + "/chromium/NativeMessagingHosts",
+                                  config + "/google-chrome",
+                                  config + "/google-chrome/NativeMessagingHosts",
+                                  home.filePath(".mozilla"),
+                                  home.filePath(".mozilla/native-messaging-hosts")};
+        QCOMPARE(created, made);
 
         const QStringList paths = {
-            "/.config/chromium/NativeMessagingHosts/org.numira.quickadd.json",
-            "/.config/google-chrome/NativeMessagingHosts/org.numira.quickadd.json",
-            "/.mozilla/native-messaging-hosts/org.numira.quickadd.json"};
+            config + "/chromium/NativeMessagingHosts/org.numira.quickadd.json",
+            config + "/google-chrome/NativeMessagingHosts/org.numira.quickadd.json",
+            home.filePath(".mozilla/native-messaging-hosts/org.numira.quickadd.json")};
+        QCOMPARE(manifests.manifestPaths(), paths);
         QJsonObject expected{
             {"name", "org.numira.quickadd"},
             {"description", "Numira quick add: opens selected text in Numira's add screen"},
@@ -182,25 +276,31 @@ private slots:
                 expected.remove("allowed_origins");
                 expected.insert("allowed_extensions", QJsonArray{"quickadd@numira.org"});
             }
-            QCOMPARE(readJson(home.path() + path), expected);
+            QCOMPARE(readJson(path), expected);
         }
 
         // Moving the host makes the manifests stale until they are written again.
-        const NativeHostManifests moved(home.path(), "/usr/libexec/numira/numira-quickadd-host");
-        QVERIFY(!moved.isInstalled() && moved.install());
+        const NativeHostManifests moved(home.path(), "/usr/libexec/numira/numira-quickadd-host",
+                                        config);
+        QVERIFY(!moved.isInstalled() && moved.install(&created));
         QVERIFY(moved.isInstalled() && !manifests.isInstalled());
+        QCOMPARE(created, made);
 
-        QVERIFY2(moved.uninstall(&error), qPrintable(error));
-        for (const QString& path : paths) // the folders stay: other hosts may live there
-            QVERIFY2(!QFileInfo::exists(home.path() + path) &&
-                         QFileInfo(home.path() + path).dir().exists(),
-                     qPrintable(path));
+        // Removing takes the files and the folders Numira made, unless something else came to
+        // live in one: the profile folder Chromium had, and a file another host left.
+        StoreFixtures::writeFile(home.filePath(".mozilla/native-messaging-hosts/other.json"), "{}");
+        QVERIFY2(moved.uninstall(created, &error), qPrintable(error));
+        for (const QString& path : paths)
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+        for (const QString& folder : made)
+            QVERIFY2(QFileInfo::exists(folder) == folder.contains(".mozilla"), qPrintable(folder));
+        QVERIFY(QFileInfo::exists(config + "/chromium/Default"));
         QVERIFY(!moved.isInstalled() && moved.uninstall());
 
         // A file where a folder belongs cannot be worked around, not even by root.
         QVERIFY(QDir(home.filePath(".mozilla")).removeRecursively());
         QFile(home.filePath(".mozilla")).open(QIODevice::WriteOnly);
-        QVERIFY(!manifests.install(&error));
+        QVERIFY(!manifests.install(nullptr, &error));
         QVERIFY2(error.contains(home.filePath(".mozilla")) && !error.contains("chromium"),
                  qPrintable(error));
         QVERIFY(QFileInfo::exists(manifests.chromiumManifestPath()) &&
@@ -209,9 +309,24 @@ private slots:
         // A manifest that cannot be removed is reported too, and the others still go.
         QVERIFY(QFile::remove(manifests.chromeManifestPath()) &&
                 QDir().mkpath(manifests.chromeManifestPath() + "/held"));
-        QVERIFY(!manifests.uninstall(&error));
+        QVERIFY(!manifests.uninstall({}, &error));
         QVERIFY2(error.contains(manifests.chromeManifestPath()), qPrintable(error));
         QVERIFY(!QFileInfo::exists(manifests.chromiumManifestPath()));
+    }
+
+    // What Windows builds write under HKEY_CURRENT_USER: each browser's key names the manifest
+    // of its family.
+    void windowsRegistryTable()
+    {
+        const QString folder = "/Users/u/AppData/Local/Numira/NativeMessagingHosts";
+        const QString chromium = QDir::toNativeSeparators(folder + "/org.numira.quickadd.chromium.json");
+        const QString firefox = QDir::toNativeSeparators(folder + "/org.numira.quickadd.firefox.json");
+        const QList<NativeHostRegistry::Entry> expected = {
+            {"Software\\Google\\Chrome\\NativeMessagingHosts\\org.numira.quickadd", chromium},
+            {"Software\\Chromium\\NativeMessagingHosts\\org.numira.quickadd", chromium},
+            {"Software\\Microsoft\\Edge\\NativeMessagingHosts\\org.numira.quickadd", chromium},
+            {"Software\\Mozilla\\NativeMessagingHosts\\org.numira.quickadd", firefox}};
+        QCOMPARE(NativeHostRegistry::entries(folder), expected);
     }
 
     void extensionAgreesWithTheHost()

@@ -1,12 +1,11 @@
 // Files from outside put in the way: a named pipe or a huge file as the skin file, a skin
-// picture, comments.txt or the registry file. The program starts and goes on as without them.
+// picture or comments.txt. The program starts and goes on as without them.
 
 #include "about/AboutText.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
 #include "store/SettingsStore.h"
 #include "support/TestEnv.h"
-#include "web/RegistryFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,7 +23,7 @@ private slots:
         QTest::addColumn<QString>("file"); // relative to the program folder
         QTest::addColumn<bool>("pipe");    // else a 2 GB file of holes
         for (const char* file :
-             {"skins/ember.ini", "skins/ember/main.png", "comments.txt", "registry.json"}) {
+             {"skins/ember.ini", "skins/ember/main.png", "comments.txt"}) {
             QTest::addRow("pipe as %s", file) << file << true;
             QTest::addRow("huge %s", file) << file << false;
         }
@@ -45,7 +44,6 @@ private slots:
             QFile huge(path);
             QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(2) << 30));
         }
-        RegistryFile::setStoreFile(env.programFolder() + "/registry.json");
         SettingsStore::write(SettingsStore::SkinInUse, env.programFolder() + "/skins/ember.ini");
 
         QElapsedTimer clock;
@@ -53,7 +51,6 @@ private slots:
         QVERIFY(env.start());
         env.main->showAbout();
         QVERIFY(WindowRegistry::loadedForm(QStringLiteral("frmAbout")));
-        QVERIFY(!RegistryFile::keyExists(RegistryFile::Hive::CurrentUser, "Software\\Numira"));
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         // Only the skin file itself in the way makes the skin invalid.
         QCOMPARE(env.prompt.texts(), file.endsWith(".ini")
@@ -61,7 +58,6 @@ private slots:
                                          : QStringList());
         if (file == "comments.txt")
             QVERIFY(AboutText::readComments(path).isEmpty());
-        RegistryFile::setStoreFile(QString());
     }
 };
 

@@ -1,4 +1,4 @@
-// The start page, the Home and Browser commands, the shipped pages and the registry file.
+// The start page, the Home and Browser commands and the shipped pages.
 
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
@@ -6,12 +6,8 @@
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 #include "ui/PictureButton.h"
-#include "web/QuickAddRegistration.h"
-#include "web/RegistryFile.h"
 
 #include <QtTest>
-
-using namespace RegistryFile;
 
 class StartPageTest : public QObject
 {
@@ -57,36 +53,6 @@ private slots:
         const QRegularExpression outside(R"((?i)(src|href)\s*=|url\(|@import|<link|<script)");
         QVERIFY2(!notConnected.contains(outside),
                  qPrintable(outside.match(notConnected).captured()));
-    }
-
-    void registryMatchesNamesAnyCaseAndRefusesUnsafeChanges()
-    {
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("reg/registry.json"));
-        setStoreFile(file);
-        const QString parent = QStringLiteral("Software\\Numira Test");
-        const QString key = parent + QStringLiteral("\\Sub");
-        QVERIFY(writeBinaryValue(Hive::CurrentUser, key, "Bits", QByteArray("\x00\xff", 2)));
-        // Names match without regard to case; the first spelling stays, the new type replaces.
-        QVERIFY(writeStringValue(Hive::CurrentUser, key.toUpper(), "BITS", "now text"));
-        QCOMPARE(valueNames(Hive::CurrentUser, key), QStringList{"Bits"});
-        const auto bits = readValue(Hive::CurrentUser, key, QStringLiteral("bits"));
-        QVERIFY(bits && bits->type == ValueType::String);
-        QCOMPARE(bits->data, QByteArray("now text\0", 9));
-
-        // A key with subkeys stays; a missing key is no success; a quick add never made is.
-        QString error;
-        QVERIFY(!deleteKey(Hive::CurrentUser, parent, &error) && !error.isEmpty() &&
-                keyExists(Hive::CurrentUser, key));
-        QVERIFY(!deleteKey(Hive::CurrentUser, QStringLiteral("Software\\Nowhere")));
-        QVERIFY(QuickAddRegistration::removeQuickAdd());
-
-        // A damaged file is never replaced by a write that could not read it.
-        StoreFixtures::writeFile(file, "{ not json");
-        QVERIFY(!QuickAddRegistration::registerQuickAdd(QStringLiteral("/opt/numira"), &error));
-        QVERIFY(error.contains(QLatin1String("damaged")));
-        QCOMPARE(StoreFixtures::fileBytes(file), QByteArray("{ not json"));
-        setStoreFile(QString());
     }
 };
 

@@ -9,15 +9,26 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 
-namespace {
+#include <algorithm>
 
-bool writeManifest(const QString& path, const QJsonObject& manifest, QString* error)
+bool NativeHostManifests::writeManifest(const QString& path, const QJsonObject& manifest,
+                                        QStringList* createdFolders, QString* error)
 {
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        *error =
-            QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(folder));
-        return false;
+    // The folders that are missing now, outermost first, so that each one Numira makes can be
+    // told from one it found.
+    QStringList missing;
+    for (QString step = folder; !QFileInfo::exists(step) && QDir(step) != QDir::root();
+         step = QFileInfo(step).absolutePath())
+        missing.prepend(QDir::cleanPath(step));
+    for (const QString& step : std::as_const(missing)) {
+        if (!QDir().mkdir(step)) {
+            *error =
+                QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(step));
+            return false;
+        }
+        if (createdFolders && !createdFolders->contains(step))
+            createdFolders->append(step);
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
@@ -30,26 +41,42 @@ bool writeManifest(const QString& path, const QJsonObject& manifest, QString* er
     return true;
 }
 
-} // namespace
+NativeHostManifests::NativeHostManifests(const QString& homeFolder, const QString& hostPath,
+                                         const QString& configFolder)
+    : m_homeFolder(homeFolder), m_hostPath(hostPath), m_configFolder(configFolder)
+{
+}
 
 NativeHostManifests::NativeHostManifests(const QString& homeFolder, const QString& hostPath)
-    : m_homeFolder(homeFolder), m_hostPath(hostPath)
+    : NativeHostManifests(
+          homeFolder, hostPath,
+          configFolderFor(homeFolder, qEnvironmentVariable("XDG_CONFIG_HOME")))
 {
+}
+
+QString NativeHostManifests::configFolderFor(const QString& homeFolder,
+                                             const QString& xdgConfigHome)
+{
+    // The XDG rule: a relative value is invalid and ignored.
+    if (!xdgConfigHome.isEmpty() && QDir::isAbsolutePath(xdgConfigHome))
+        return QDir::cleanPath(xdgConfigHome);
+    return QDir(homeFolder).filePath(QStringLiteral(".config"));
 }
 
 QString NativeHostManifests::chromiumManifestPath() const
 {
-    return manifestIn(QStringLiteral(".config/chromium/NativeMessagingHosts"));
+    return manifestIn(m_configFolder + QStringLiteral("/chromium/NativeMessagingHosts"));
 }
 
 QString NativeHostManifests::chromeManifestPath() const
 {
-    return manifestIn(QStringLiteral(".config/google-chrome/NativeMessagingHosts"));
+    return manifestIn(m_configFolder + QStringLiteral("/google-chrome/NativeMessagingHosts"));
 }
 
 QString NativeHostManifests::firefoxManifestPath() const
 {
-    return manifestIn(QStringLiteral(".mozilla/native-messaging-hosts"));
+    // Firefox does not follow XDG_CONFIG_HOME for this folder.
+    return manifestIn(QDir(m_homeFolder).filePath(QStringLiteral(".mozilla/native-messaging-hosts")));
 }
 
 QStringList NativeHostManifests::manifestPaths() const
@@ -59,9 +86,8 @@ QStringList NativeHostManifests::manifestPaths() const
 
 QString NativeHostManifests::manifestIn(const QString& folder) const
 {
-    return QDir(m_homeFolder)
-        .filePath(folder + QLatin1Char('/') + QuickAddExtension::HostName +
-                  QStringLiteral(".json"));
+    return QDir::cleanPath(folder + QLatin1Char('/') + QuickAddExtension::HostName +
+                          QStringLiteral(".json"));
 }
 
 QJsonObject NativeHostManifests::commonManifest() const
@@ -91,7 +117,7 @@ QJsonObject NativeHostManifests::firefoxManifest() const
     return manifest;
 }
 
-bool NativeHostManifests::install(QString* error) const
+bool NativeHostManifests::install(QStringList* createdFolders, QString* error) const
 {
     QStringList problems;
     const QList<std::pair<QString, QJsonObject>> manifests = {
@@ -101,7 +127,7 @@ bool NativeHostManifests::install(QString* error) const
     };
     for (const auto& [path, manifest] : manifests) {
         QString problem;
-        if (!writeManifest(path, manifest, &problem))
+        if (!writeManifest(path, manifest, createdFolders, &problem))
             problems << problem;
     }
     if (error)
@@ -109,7 +135,7 @@ bool NativeHostManifests::install(QString* error) const
     return problems.isEmpty();
 }
 
-bool NativeHostManifests::uninstall(QString* error) const
+bool NativeHostManifests::uninstall(const QStringList& createdFolders, QString* error) const
 {
     QStringList problems;
     for (const QString& path : manifestPaths()) {
@@ -117,6 +143,16 @@ bool NativeHostManifests::uninstall(QString* error) const
         if (QFileInfo::exists(path) && !file.remove())
             problems << QStringLiteral("Cannot remove %1: %2.")
                             .arg(QDir::toNativeSeparators(path), file.errorString());
+    }
+    // Deepest first, so that a folder Numira made inside another it made empties that one.
+    QStringList folders = createdFolders;
+    std::sort(folders.begin(), folders.end(), [](const QString& a, const QString& b) {
+        return a.count(QLatin1Char('/')) > b.count(QLatin1Char('/'));
+    });
+    for (const QString& folder : std::as_const(folders)) {
+        // rmdir() removes only an empty folder: whatever the browser or the user put there
+        // keeps it.
+        QDir().rmdir(folder);
     }
     if (error)
         *error = problems.join(QLatin1Char('\n'));

@@ -5,12 +5,22 @@
 #include <QStringList>
 
 // The per-user files that tell Chromium, Google Chrome and Firefox where Numira's native host
-// is and which extension may start it. Without them the extension's "Add to Numira" fails.
+// is and which extension may start it. The package ships the same files system-wide; these
+// serve a Numira installed into a prefix the browsers do not read, and a user's own build.
 class NativeHostManifests final
 {
 public:
-    // homeFolder is the user's home; hostPath the absolute path of numira-quickadd-host.
+    // homeFolder is the user's home; hostPath the absolute path of numira-quickadd-host;
+    // configFolder where Chromium and Google Chrome keep their profiles (see
+    // configFolderFor()).
+    NativeHostManifests(const QString& homeFolder, const QString& hostPath,
+                        const QString& configFolder);
+    // The config folder as the browsers choose it from this process's environment.
     NativeHostManifests(const QString& homeFolder, const QString& hostPath);
+
+    // $XDG_CONFIG_HOME when it names an absolute folder, else homeFolder/.config: where
+    // Chromium and Google Chrome put their default profiles.
+    static QString configFolderFor(const QString& homeFolder, const QString& xdgConfigHome);
 
     // Where each browser looks, one file per browser.
     QString chromiumManifestPath() const;
@@ -18,16 +28,24 @@ public:
     QString firefoxManifestPath() const;
     QStringList manifestPaths() const;
 
-    // Writes or replaces every manifest, making folders as needed. Every file is attempted;
-    // the error lists each one that failed.
-    bool install(QString* error = nullptr) const;
-    // Removes every manifest; a file that is not there is no failure.
-    bool uninstall(QString* error = nullptr) const;
+    // Writes or replaces every manifest, making folders as needed; the folders it had to make
+    // are added to createdFolders (parents before children). Every file is attempted; the
+    // error lists each one that failed.
+    bool install(QStringList* createdFolders = nullptr, QString* error = nullptr) const;
+    // Removes every manifest (a file that is not there is no failure), then those of
+    // createdFolders that are empty, children first; a folder that now holds something else
+    // stays, as do folders Numira did not make.
+    bool uninstall(const QStringList& createdFolders = {}, QString* error = nullptr) const;
     // True when every manifest is there and points at this host.
     bool isInstalled() const;
 
     QJsonObject chromiumManifest() const;
     QJsonObject firefoxManifest() const;
+
+    // Writes one manifest file whole (a reader never sees half of it), making its folder and
+    // any missing parents, which are added to createdFolders.
+    static bool writeManifest(const QString& path, const QJsonObject& manifest,
+                              QStringList* createdFolders, QString* error);
 
 private:
     QJsonObject commonManifest() const;
@@ -35,4 +53,5 @@ private:
 
     QString m_homeFolder;
     QString m_hostPath;
+    QString m_configFolder;
 };

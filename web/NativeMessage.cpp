@@ -1,6 +1,7 @@
 #include "web/NativeMessage.h"
 
 #include <QBuffer>
+#include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QtEndian>
@@ -16,23 +17,31 @@ bool fail(QString* error, const QString& text)
     return false;
 }
 
-// Reads exactly count bytes; false when the device ends or stalls first.
-bool readExactly(QIODevice* device, qint64 count, QByteArray* data, int waitMsecs)
+enum class ReadResult { Complete, Ended, TimedOut };
+
+// Reads exactly count bytes before the deadline.
+ReadResult readExactly(QIODevice* device, qint64 count, QByteArray* data,
+                       const QDeadlineTimer& deadline)
 {
     data->clear();
     data->reserve(count);
+    bool saidReady = false;
     while (data->size() < count) {
         const QByteArray chunk = device->read(count - data->size());
-        if (chunk.isEmpty()) {
-            // A blocking file says "no more" by returning nothing; waitForReadyRead() is false
-            // for it, so only sequential devices that can still deliver are waited for.
-            if (!device->isSequential() || !device->waitForReadyRead(waitMsecs))
-                return false;
+        if (!chunk.isEmpty()) {
+            data->append(chunk);
+            saidReady = false;
             continue;
         }
-        data->append(chunk);
+        // A file or buffer has nothing more to come; a pipe that said it was ready and then
+        // gave nothing has been closed by its writer.
+        if (!device->isSequential() || saidReady)
+            return ReadResult::Ended;
+        if (deadline.hasExpired() || !device->waitForReadyRead(int(deadline.remainingTime())))
+            return deadline.hasExpired() ? ReadResult::TimedOut : ReadResult::Ended;
+        saidReady = true;
     }
-    return true;
+    return ReadResult::Complete;
 }
 
 bool isValidUnicode(const QString& text)
@@ -51,21 +60,31 @@ bool isValidUnicode(const QString& text)
 
 bool readFrame(QIODevice* device, QByteArray* body, QString* error, int waitMsecs)
 {
+    // One deadline for the whole frame: a sender that trickles a byte now and then cannot
+    // keep the host waiting longer than a sender that sends nothing.
+    const QDeadlineTimer deadline(waitMsecs);
+    const QString within = QStringLiteral(" within %1 s").arg(waitMsecs / 1000.0);
     QByteArray header;
-    if (!readExactly(device, HeaderBytes, &header, waitMsecs)) {
-        if (header.isEmpty())
-            return fail(error, QStringLiteral("No message arrived."));
-        return fail(error, QStringLiteral("The message length is cut short."));
-    }
+    ReadResult result = readExactly(device, HeaderBytes, &header, deadline);
+    const bool late = result == ReadResult::TimedOut;
+    if (result != ReadResult::Complete && header.isEmpty())
+        return fail(error, QStringLiteral("No message arrived%1.").arg(late ? within : QString()));
+    if (result != ReadResult::Complete)
+        return fail(error, QStringLiteral("The message length is cut short%1.")
+                               .arg(late ? QStringLiteral(": no more arrived") + within : QString()));
     const quint32 length = qFromUnaligned<quint32>(header.constData());
     if (length > MaxMessageBytes)
         return fail(error, QStringLiteral("The message is %1 bytes long; at most %2 are taken.")
                                .arg(length)
                                .arg(MaxMessageBytes));
-    if (!readExactly(device, length, body, waitMsecs))
-        return fail(error, QStringLiteral("The message ends after %1 of its %2 bytes.")
+    result = readExactly(device, length, body, deadline);
+    if (result != ReadResult::Complete)
+        return fail(error, QStringLiteral("The message ends after %1 of its %2 bytes%3.")
                                .arg(body->size())
-                               .arg(length));
+                               .arg(length)
+                               .arg(result == ReadResult::TimedOut
+                                        ? QStringLiteral(": no more arrived") + within
+                                        : QString()));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "web/NativeMessage.h"
 #include "web/QuickAddExtension.h"
+#include "web/QuickAddRegistration.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,13 +58,27 @@ bool startProgram(const QString& program, const QString& text, QString* error)
     return false;
 }
 
-bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QString* error)
+int frameWaitMsecs(const QProcessEnvironment& environment)
+{
+    bool isNumber = false;
+    const int chosen = environment.value(QStringLiteral("NUMIRA_QUICKADD_WAIT_MS")).toInt(&isNumber);
+    return isNumber && chosen > 0 ? chosen : NativeMessage::FrameWaitMsecs;
+}
+
+bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QString* error,
+           int waitMsecs)
 {
     QString problem;
     QByteArray body;
     QString text;
-    bool ok = NativeMessage::readFrame(input, &body, &problem) &&
+    bool ok = NativeMessage::readFrame(input, &body, &problem, waitMsecs) &&
               NativeMessage::parseQuickAdd(body, &text, &problem);
+    // The package makes the host reachable for every user of the machine; the option in the
+    // About window decides per user whether it starts anything.
+    if (ok && !QuickAddRegistration::isEnabledForUser()) {
+        problem = TurnedOffReply;
+        ok = false;
+    }
     if (ok) {
         const QString program = programPath(hostFolder, QProcessEnvironment::systemEnvironment());
         if (program.isEmpty()) {

@@ -18,8 +18,19 @@ QString programPath(const QString& hostFolder, const QProcessEnvironment& enviro
 // argument QuickAddExtension::AddSerialOption + text. Returns once the start was attempted.
 bool startProgram(const QString& program, const QString& text, QString* error);
 
-// Reads one message from input, starts Numira with its text, and writes {"ok": true} or
-// {"ok": false, "error": ...} to output. Nothing is started unless the message is accepted.
-bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QString* error);
+// The answer to a user who turned quick add off in the About window.
+inline const QString TurnedOffReply = QStringLiteral(
+    "Quick add is turned off in Numira's About window. To turn it on, open Numira, click \"A\" "
+    "for About, check \"Use Quick Add Shortcut in the Web Browser\" and press OK.");
+
+// How long the host waits for the browser's message: NativeMessage::FrameWaitMsecs, or
+// $NUMIRA_QUICKADD_WAIT_MS when that holds a positive number (tests shorten the wait).
+int frameWaitMsecs(const QProcessEnvironment& environment);
+
+// Reads one message from input (for at most waitMsecs), starts Numira with its text, and
+// writes {"ok": true} or {"ok": false, "error": ...} to output. Nothing is started unless the
+// message is accepted and the user's quick-add setting is on.
+bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QString* error,
+           int waitMsecs);
 
 } // namespace QuickAddHost

@@ -1,64 +1,20 @@
 #include "web/QuickAddRegistration.h"
 
+#include "store/SettingsStore.h"
 #include "web/NativeHostManifests.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include "web/RegistryFile.h"
+#include <algorithm>
+
+#ifdef Q_OS_WIN
+#include "web/NativeHostRegistry.h"
+
+#include <QStandardPaths>
+#endif
 
 namespace QuickAddRegistration {
-
-namespace {
-
-using RegistryFile::Hive;
-
-void keepFirstError(bool ok, const QString& failure, bool* allOk, QString* error)
-{
-    if (ok || !*allOk)
-        return;
-    *allOk = false;
-    if (error)
-        *error = failure;
-}
-
-} // namespace
-
-QString runPagePath(const QString& programFolder)
-{
-    return programFolder + QStringLiteral("/NumiraRun.htm");
-}
-
-bool registerQuickAdd(const QString& programFolder, QString* error)
-{
-    const QString page = runPagePath(programFolder);
-    const QList<QPair<QString, char>> entries = {{SelectionKey, SelectionContext},
-                                                 {ControlsKey, ControlsContext}};
-    bool allOk = true;
-    for (const auto& [key, context] : entries) {
-        QString failure;
-        keepFirstError(
-            RegistryFile::writeStringValue(Hive::CurrentUser, key, QString(), page, &failure),
-            failure, &allOk, error);
-        keepFirstError(RegistryFile::writeBinaryValue(Hive::CurrentUser, key, ContextsValue,
-                                                      QByteArray(1, context), &failure),
-                       failure, &allOk, error);
-    }
-    return allOk;
-}
-
-bool removeQuickAdd(QString* error)
-{
-    bool allOk = true;
-    for (const QString& key : {SelectionKey, ControlsKey}) {
-        if (!RegistryFile::keyExists(Hive::CurrentUser, key))
-            continue;
-        QString failure;
-        keepFirstError(RegistryFile::deleteKey(Hive::CurrentUser, key, &failure), failure, &allOk,
-                       error);
-    }
-    return allOk;
-}
 
 QString hostProgramPath(const QString& executableFolder)
 {
@@ -69,14 +25,60 @@ QString hostProgramPath(const QString& executableFolder)
     return QDir::cleanPath(executableFolder + QStringLiteral("/../libexec/numira/") + name);
 }
 
+bool isEnabledForUser()
+{
+    return SettingsStore::read(SettingsStore::QuickAdd) != QLatin1String("0");
+}
+
+#ifdef Q_OS_WIN
+
 bool apply(bool enabled, const QuickAddPlaces& places, QString* error)
 {
-#ifdef Q_OS_WIN
-    return enabled ? registerQuickAdd(places.programFolder, error) : removeQuickAdd(error);
-#else
-    const NativeHostManifests manifests(places.homeFolder, places.hostPath);
-    return enabled ? manifests.install(error) : manifests.uninstall(error);
-#endif
+    SettingsStore::write(SettingsStore::QuickAdd,
+                         enabled ? QStringLiteral("1") : QStringLiteral("0"));
+    const QString folder = QDir(QStandardPaths::writableLocation(
+                                    QStandardPaths::AppLocalDataLocation))
+                               .filePath(QStringLiteral("NativeMessagingHosts"));
+    const QList<NativeHostRegistry::Entry> table = NativeHostRegistry::entries(folder);
+    if (!enabled)
+        return NativeHostRegistry::remove(table, error);
+    const NativeHostManifests manifests(places.homeFolder, QDir::toNativeSeparators(places.hostPath));
+    QString problem;
+    if (!NativeHostManifests::writeManifest(NativeHostRegistry::chromiumManifestPath(folder),
+                                            manifests.chromiumManifest(), nullptr, &problem) ||
+        !NativeHostManifests::writeManifest(NativeHostRegistry::firefoxManifestPath(folder),
+                                            manifests.firefoxManifest(), nullptr, &problem)) {
+        if (error)
+            *error = problem;
+        return false;
+    }
+    return NativeHostRegistry::write(table, error);
 }
+
+#else
+
+bool apply(bool enabled, const QuickAddPlaces& places, QString* error)
+{
+    SettingsStore::write(SettingsStore::QuickAdd,
+                         enabled ? QStringLiteral("1") : QStringLiteral("0"));
+    const NativeHostManifests manifests(places.homeFolder, places.hostPath);
+    QStringList created = SettingsStore::read(SettingsStore::QuickAddFolders)
+                              .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    bool ok = false;
+    if (enabled) {
+        ok = manifests.install(&created, error);
+    } else {
+        ok = manifests.uninstall(created, error);
+        // Only folders still there are remembered: one that now holds something of someone
+        // else's stays, and is removed later if it empties.
+        created.erase(std::remove_if(created.begin(), created.end(),
+                                     [](const QString& folder) { return !QFileInfo::exists(folder); }),
+                      created.end());
+    }
+    SettingsStore::write(SettingsStore::QuickAddFolders, created.join(QLatin1Char('\n')));
+    return ok;
+}
+
+#endif
 
 } // namespace QuickAddRegistration

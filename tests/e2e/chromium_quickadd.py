@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Quick add through a real browser: headless Chromium loads the extension, whose click handler
 is called with a selection; Chromium starts the real host, which starts a stand-in for Numira.
-All in a temporary folder, the user's home untouched. Exits 0 passed, 1 failed, 77 skipped."""
+Three users in turn, in one browser: one without a host manifest (the extension shows why in a
+notification), one who turned quick add off (the host refuses, nothing starts) and one for
+whom it works. All in a temporary folder, the user's home untouched. Every wait is on what the
+browser does, bounded generously for a loaded machine. Exits 0 passed, 1 failed, 77 skipped."""
 
 import base64
 import hashlib
@@ -16,6 +19,9 @@ import time
 from pathlib import Path
 
 HANDLER = "addSelectionToNumira"
+CLICK = "onAddToNumiraClicked"
+# Far beyond what any step takes alone (about a second); only a hung browser reaches it.
+BOUND = 90
 # A leading "-" and non-ASCII text: neither may be changed on the way to Numira.
 SELECTION = "-style=x Clé-Ñ 日本語 🔑 ABCD-1234"
 
@@ -43,7 +49,7 @@ class DevTools:
         message, self.buffer = self.buffer.split(b"\0", 1)
         return json.loads(message)
 
-    def call(self, method, params=None, session=None, timeout=15):
+    def call(self, method, params=None, session=None, timeout=BOUND):
         self.next_id += 1
         message = {"id": self.next_id, "method": method, "params": params or {}}
         if session:
@@ -56,7 +62,7 @@ class DevTools:
             raise Failure(f"{method}: {answer['error']}")
         return answer["result"]
 
-    def wait_for_event(self, matches, timeout=30):
+    def wait_for_event(self, matches, timeout=BOUND):
         deadline = time.monotonic() + timeout
         while True:
             event = self.events.pop(0) if self.events else self.receive(deadline)
@@ -64,7 +70,7 @@ class DevTools:
                 return event
 
 
-def evaluate(devtools, session, expression, timeout=15):
+def evaluate(devtools, session, expression, timeout=BOUND):
     result = devtools.call("Runtime.evaluate", {"expression": expression, "awaitPromise": True,
                                                 "returnByValue": True}, session, timeout)
     if "exceptionDetails" in result:
@@ -86,10 +92,15 @@ def run(chromium, host, extension_dir, work):
     stand_in.chmod(0o755)
 
     home, profile = work / "home", work / "home/.config/chromium"
-    (profile / "NativeMessagingHosts").mkdir(parents=True)
-    (profile / "NativeMessagingHosts/org.numira.quickadd.json").write_text(json.dumps({
+    hosts = profile / "NativeMessagingHosts"
+    hosts.mkdir(parents=True)
+    manifest = json.dumps({
         "name": "org.numira.quickadd", "description": "Numira quick add (test)",
-        "path": str(host), "type": "stdio", "allowed_origins": [origin]}))
+        "path": str(host), "type": "stdio", "allowed_origins": [origin]})
+    # The user's Numira settings, where the host reads the About window's option.
+    settings = home / ".config/Numira/Numira.conf"
+    settings.parent.mkdir(parents=True)
+    system_manifest = Path("/etc/chromium/native-messaging-hosts/org.numira.quickadd.json")
     environment = dict(os.environ, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
                        XDG_CACHE_HOME=str(home / ".cache"), NUMIRA_PROGRAM=str(stand_in))
 
@@ -120,28 +131,64 @@ def run(chromium, host, extension_dir, work):
             "targetId": worker["params"]["targetInfo"]["targetId"], "flatten": True})["sessionId"]
 
         # The target exists before its script has run: ask until the handler is there.
-        deadline = time.monotonic() + 15
+        deadline = time.monotonic() + BOUND
         while True:
             try:
-                if evaluate(devtools, session, f"typeof {HANDLER}", 5) == "function":
+                if evaluate(devtools, session, f"typeof {CLICK}", 10) == "function":
                     break
             except Failure:
                 pass  # the worker may still be starting
             if time.monotonic() > deadline:
-                raise Failure(f"{HANDLER} was not defined within 15 s")
+                raise Failure(f"{CLICK} was not defined within {BOUND} s")
             time.sleep(0.05)
 
-        # A text the host refuses rejects the handler's promise with the host's reason and
-        # starts nothing.
+        # Every notification the extension makes is recorded on its way to the browser.
+        evaluate(devtools, session, """
+            globalThis.shownNotifications = [];
+            const create = extensionApi.notifications.create.bind(extensionApi.notifications);
+            extensionApi.notifications.create = (options) => {
+                shownNotifications.push(options);
+                return create(options);
+            };
+            true""")
+
+        def click_fails_with(said):
+            """A click that fails shows one notification, which the browser lists, saying why."""
+            shown = evaluate(devtools, session,
+                             f"{CLICK}({json.dumps(SELECTION)}).then(async (id) => [id, "
+                             "Object.keys(await extensionApi.notifications.getAll()), "
+                             "shownNotifications.splice(0)])")
+            identifier, listed, notes = shown
+            if not identifier or identifier not in listed or len(notes) != 1:
+                raise Failure(f"no notification shown: {shown}")
+            if notes[0]["title"] != "Add to Numira failed" or said not in notes[0]["message"]:
+                raise Failure(f"the notification says {notes[0]}")
+
+        # A user for whom no manifest is anywhere: the browser cannot find the host.
+        if system_manifest.exists():
+            print(f"note: {system_manifest} exists; the unregistered user is not tried")
+        else:
+            click_fails_with("quick-add helper is not installed")
+
+        # A user who turned quick add off: the host refuses and starts nothing.
+        (hosts / "org.numira.quickadd.json").write_text(manifest)
+        settings.write_text("[Info]\nQuickAdd=0\n")
+        click_fails_with("turned off in Numira's About window")
+
+        # The option on again: a text the host refuses rejects the handler's promise with the
+        # host's reason; the selection reaches the stand-in unchanged.
+        settings.write_text("[Info]\nQuickAdd=1\n")
         refused = evaluate(devtools, session,
                            f'{HANDLER}("").then(() => "resolved", (e) => "rejected: " + e.message)')
         if not str(refused).startswith("rejected: ") or "empty" not in refused:
             raise Failure(f"an empty selection was not refused: {refused}")
-        reply = evaluate(devtools, session, f"{HANDLER}({json.dumps(SELECTION)})")
-        if reply != {"ok": True}:
-            raise Failure(f"unexpected reply {reply}")
+        outcome = evaluate(devtools, session, f"{CLICK}({json.dumps(SELECTION)})")
+        if outcome is not None:
+            raise Failure(f"the click failed: {outcome}")
 
-        deadline = time.monotonic() + 10
+        # The host answered once it had started the stand-in; the stand-in writes its file
+        # when it runs, which only a very loaded machine delays.
+        deadline = time.monotonic() + BOUND
         while not any(runs.glob("*[0-9]")) and time.monotonic() < deadline:
             time.sleep(0.02)
         received = [path.read_bytes().split(b"\0")[:-1] for path in runs.glob("*[0-9]")]

@@ -3,9 +3,13 @@
 # Usage: check-install.sh BUILD_DIR [CMAKE]
 set -eu
 build=$1
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
-"${2:-cmake}" --install "$build" --prefix "$prefix" >/dev/null
+# Staged with DESTDIR, so that what a /usr build installs at absolute paths (/etc) lands in the
+# stage as well, never in the machine's own folders.
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+prefix=$stage/opt/numira-check
+DESTDIR=$stage "${2:-cmake}" --install "$build" --prefix /opt/numira-check >/dev/null
+configured=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
 
 failures=0
 fail() {
@@ -13,8 +17,10 @@ fail() {
     failures=$((failures + 1))
 }
 
-# Every installed file stays under the prefix: no absolute destinations.
+# Every installed file stays under the prefix: no absolute destinations, but for the browsers'
+# fixed folders under /etc in a build for /usr.
 grep -v "^$prefix/" "$build/install_manifest.txt" | while IFS= read -r path; do
+    [ "$configured" = /usr ] && case $path in "$stage"/etc/*) continue ;; esac
     echo "FAIL: installed outside the prefix: $path"
 done | grep . && failures=$((failures + 1))
 
@@ -26,7 +32,6 @@ for path in \
     libexec/numira/numira-quickadd-host \
     share/numira/numira.mdb \
     share/numira/NotConnected.htm \
-    share/numira/NumiraRun.htm \
     share/numira/comments.txt \
     share/numira/art/main.png \
     share/applications/$id.desktop \
@@ -90,6 +95,19 @@ group "Desktop Entry" | grep -q '^Keywords=.*;$' || fail "desktop entry lacks Ke
 for line in "Name=Add Serial Number" "Exec=numira --add-serial="; do
     group "Desktop Action add-serial" | grep -qxF "$line" || fail "add-serial action lacks '$line'"
 done
+
+# The host manifests every user's browsers read (Chromium, Google Chrome through the package's
+# link, Firefox) name the installed host; browsers read them only at the paths a /usr build
+# gives them.
+if [ "$configured" = /usr ]; then etc=$stage/etc; else etc=etc; fi
+host=$configured/libexec/numira/numira-quickadd-host
+for manifest in "$etc/chromium/native-messaging-hosts/org.numira.quickadd.json" \
+    share/numira/chrome-native-messaging-hosts/org.numira.quickadd.json \
+    lib/mozilla/native-messaging-hosts/org.numira.quickadd.json; do
+    grep -qF "\"path\": \"$host\"" "$manifest" 2>/dev/null || fail "$manifest does not name $host"
+done
+grep -qF 'pref("extensions.startupScanScopes", 8);' "$etc/firefox-esr/numira-quickadd.js" 2>/dev/null ||
+    fail "no Firefox preference file"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures failure(s); installed files:"
