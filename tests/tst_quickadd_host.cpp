@@ -215,8 +215,10 @@ private slots:
         connect(&trickle, &QTimer::timeout, &host, [&host] { host.write(" "); });
         if (trickleMsecs > 0)
             trickle.start(trickleMsecs);
-        // The write channel stays open throughout; the bound is far beyond the host's 1.5 s.
-        QVERIFY2(host.waitForFinished(15000), "the host waited on past its deadline");
+        // The write channel stays open throughout; the bound is far beyond the host's 1.5 s,
+        // and the trickle (76 bytes more, 15 s) would complete the frame before it.
+        QTRY_VERIFY2_WITH_TIMEOUT(host.state() == QProcess::NotRunning,
+                                  "the host waited on past its deadline", 20000);
         trickle.stop();
         const QJsonObject reply = answerIn(host.readAllStandardOutput());
         QCOMPARE(reply.value("ok"), false);
@@ -343,6 +345,17 @@ private slots:
                  QuickAddExtension::FirefoxId);
         QVERIFY(StoreFixtures::fileBytes(NUMIRA_EXTENSION_DIR "/background.js")
                     .contains('"' + QuickAddExtension::HostName.toUtf8() + '"'));
+        // The package's system-wide manifests say what the per-user ones say.
+        const QString host = "/usr/libexec/numira/numira-quickadd-host";
+        const NativeHostManifests perUser("/home/u", host, "/home/u/.config");
+        const auto systemManifest = [&host](const char* name) {
+            QByteArray text = StoreFixtures::fileBytes(NUMIRA_EXTENSION_DIR "/system/" +
+                                                       QByteArray(name));
+            return QJsonDocument::fromJson(text.replace("@NUMIRA_HOST_PATH@", host.toUtf8()))
+                .object();
+        };
+        QCOMPARE(systemManifest("chromium-host.json.in"), perUser.chromiumManifest());
+        QCOMPARE(systemManifest("firefox-host.json.in"), perUser.firefoxManifest());
     }
 };
 

@@ -112,7 +112,10 @@ def run(chromium, host, extension_dir, work):
         process = subprocess.Popen(
             [chromium, "--headless", "--no-sandbox", "--disable-gpu", f"--user-data-dir={profile}",
              "--remote-debugging-pipe", "--enable-unsafe-extension-debugging", "--no-first-run",
-             "about:blank"],
+             # Nothing may leave the machine: background services off, and every connection
+             # (names included) sent to a SOCKS proxy on loopback that does not answer.
+             "--disable-background-networking", "--disable-component-update",
+             "--proxy-server=socks5://127.0.0.1:9", "about:blank"],
             env=environment, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
             pass_fds=(3, 4), start_new_session=True, preexec_fn=lambda: (
                 os.dup2(to_browser_read, 100), os.dup2(from_browser_write, 101),

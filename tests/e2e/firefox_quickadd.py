@@ -1,0 +1,267 @@
+#!/usr/bin/env python3
+"""Quick add through a real Firefox ESR, driven over Marionette on loopback.
+
+Default: headless Firefox installs the extension as a temporary add-on and its click handler is
+called, in the extension's own page, for four users in turn: one without a host manifest, one
+whose Numira cannot be started and one who turned quick add off (each is told why in a
+notification), then one for whom the selection reaches a stand-in for Numira unchanged. All in
+a temporary folder, the user's home untouched. Exits 0 passed, 1 failed, 77 skipped.
+
+--system-addon PROFILE: starts Firefox once on an existing PROFILE folder and prints whether the
+add-on installed system-wide (the Debian package) is active in that very start; see
+firefox_existing_profile.sh."""
+
+import json
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import uuid
+from pathlib import Path
+
+ADDON_ID = "quickadd@numira.org"
+CLICK = "onAddToNumiraClicked"
+SELECTION = "-style=x Clé-Ñ 日本語 🔑 ABCD-1234"
+# Far beyond what any step takes alone; only a hung browser reaches it.
+BOUND = 90
+
+
+class Failure(Exception):
+    pass
+
+
+class Marionette:
+    """Marionette's protocol: "LENGTH:JSON" messages; commands [0, id, name, parameters]."""
+
+    def __init__(self, port):
+        deadline = time.monotonic() + BOUND
+        while True:
+            try:
+                self.socket = socket.create_connection(("127.0.0.1", port), timeout=BOUND)
+                break
+            except OSError:
+                if time.monotonic() > deadline:
+                    raise Failure("Firefox's Marionette port did not open")
+                time.sleep(0.1)
+        self.buffer, self.next_id = b"", 0
+        self.receive()  # the greeting
+
+    def receive(self):
+        while b":" not in self.buffer:
+            self.read_more()
+        length, rest = self.buffer.split(b":", 1)
+        while len(rest) < int(length):
+            self.read_more()
+            rest = self.buffer.split(b":", 1)[1]
+        self.buffer = rest[int(length):]
+        return json.loads(rest[:int(length)])
+
+    def read_more(self):
+        chunk = self.socket.recv(1 << 16)
+        if not chunk:
+            raise Failure("Firefox closed the Marionette connection")
+        self.buffer += chunk
+
+    def call(self, name, parameters=None):
+        self.next_id += 1
+        body = json.dumps([0, self.next_id, name, parameters or {}]).encode()
+        self.socket.sendall(str(len(body)).encode() + b":" + body)
+        while True:
+            answer = self.receive()
+            if answer[0] == 1 and answer[1] == self.next_id:
+                break
+        if answer[2]:
+            raise Failure(f"{name}: {answer[2]}")
+        return answer[3]
+
+    def script(self, source, *arguments):
+        return self.call("WebDriver:ExecuteScript",
+                         {"script": source, "args": list(arguments)}).get("value")
+
+
+# Nothing may leave the machine: every connection goes to a SOCKS proxy on loopback that does
+# not answer, names included, and the services that call home are off.
+QUIET_PREFS = {
+    "marionette.port": 0,
+    "network.proxy.type": 1,
+    "network.proxy.socks": "127.0.0.1",
+    "network.proxy.socks_port": 9,
+    "network.proxy.socks_remote_dns": True,
+    "network.proxy.allow_hijacking_localhost": False,
+    "network.trr.mode": 5,
+    "network.captive-portal-service.enabled": False,
+    "network.connectivity-service.enabled": False,
+    "services.settings.server": "http://127.0.0.1:9/v1",
+    "app.normandy.enabled": False,
+    "app.update.disabledForTesting": True,
+    "browser.safebrowsing.update.enabled": False,
+    "datareporting.policy.dataSubmissionEnabled": False,
+    "toolkit.telemetry.enabled": False,
+    "extensions.getAddons.cache.enabled": False,
+    "extensions.update.enabled": False,
+}
+
+
+def start_firefox(firefox, profile, environment, log):
+    """Firefox on profile with Marionette on a port it picks; returns the process and client."""
+    prefs = profile / "user.js"
+    existing = prefs.read_text() if prefs.exists() else ""
+    prefs.write_text(existing + "".join(f"user_pref({json.dumps(name)}, {json.dumps(value)});\n"
+                                        for name, value in QUIET_PREFS.items()))
+    port_file = profile / "MarionetteActivePort"
+    if port_file.exists():
+        port_file.unlink()
+    process = subprocess.Popen(
+        [firefox, "--headless", "--marionette", "--remote-allow-system-access", "--no-remote",
+         "--profile", str(profile), "about:blank"],
+        env=environment, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+        start_new_session=True)
+    deadline = time.monotonic() + BOUND
+    while not (port_file.exists() and port_file.read_text().strip()):
+        if process.poll() is not None or time.monotonic() > deadline:
+            raise Failure("Firefox did not open its Marionette port")
+        time.sleep(0.05)
+    client = Marionette(int(port_file.read_text()))
+    client.call("WebDriver:NewSession", {"capabilities": {"alwaysMatch": {}}})
+    return process, client
+
+
+def stop_firefox(process, client):
+    try:
+        client.call("Marionette:Quit", {"flags": ["eForceQuit"]})
+    except (Failure, OSError):
+        pass
+    try:
+        process.wait(timeout=BOUND)
+    except subprocess.TimeoutExpired:
+        os.killpg(process.pid, 9)
+        process.wait()
+
+
+def run(firefox, host, extension_dir, work):
+    # A stand-in for Numira that records its arguments, NUL-terminated, one file per start.
+    runs, stand_in = work / "runs", work / "numira-standin"
+    runs.mkdir()
+    stand_in.write_text(f"#!/bin/sh\nout='{runs}'/$$\n"
+                        "printf '%s\\0' \"$@\" > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n")
+    stand_in.chmod(0o755)
+
+    home, profile = work / "home", work / "profile"
+    hosts = home / ".mozilla/native-messaging-hosts"
+    settings = home / ".config/Numira/Numira.conf"
+    for folder in (hosts, settings.parent, profile):
+        folder.mkdir(parents=True)
+    internal = str(uuid.uuid4())
+    (profile / "user.js").write_text(
+        f'user_pref("extensions.webextensions.uuids", {json.dumps(json.dumps({ADDON_ID: internal}))});\n')
+    environment = dict(os.environ, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
+                       XDG_CACHE_HOME=str(home / ".cache"), NUMIRA_PROGRAM=str(stand_in))
+    system_manifest = Path("/usr/lib/mozilla/native-messaging-hosts/org.numira.quickadd.json")
+
+    log_path = work / "firefox.log"
+    with open(log_path, "wb") as log:
+        process, client = start_firefox(firefox, profile, environment, log)
+    try:
+        client.call("Addon:Install", {"path": str(extension_dir), "temporary": True})
+        client.call("WebDriver:Navigate",
+                    {"url": f"moz-extension://{internal}/_generated_background_page.html"})
+        deadline = time.monotonic() + BOUND
+        while client.script(f"return typeof {CLICK}") != "function":
+            if time.monotonic() > deadline:
+                raise Failure(f"{CLICK} was not defined within {BOUND} s")
+            time.sleep(0.05)
+        # Every notification the extension makes is recorded on its way to the browser.
+        # (Marionette's scripts see the page's window, not its script-level constants; the
+        # extension's "extensionApi" is this window's "browser".)
+        client.script("""
+            window.shownNotifications = [];
+            const create = browser.notifications.create.bind(browser.notifications);
+            browser.notifications.create = (options) => {
+                shownNotifications.push(options);
+                return create(options);
+            };""")
+
+        def click_fails_with(said):
+            shown = client.script(
+                f"return {CLICK}(arguments[0]).then(async (id) => [id, "
+                "Object.keys(await browser.notifications.getAll()), "
+                "shownNotifications.splice(0)])", SELECTION)
+            identifier, listed, notes = shown
+            if not identifier or identifier not in listed or len(notes) != 1:
+                raise Failure(f"no notification shown: {shown}")
+            if notes[0]["title"] != "Add to Numira failed" or said not in notes[0]["message"]:
+                raise Failure(f"the notification says {notes[0]}")
+
+        if system_manifest.exists():
+            print(f"note: {system_manifest} exists; the unregistered user is not tried")
+        else:
+            click_fails_with("quick-add helper is not installed")
+        (hosts / "org.numira.quickadd.json").write_text(json.dumps({
+            "name": "org.numira.quickadd", "description": "Numira quick add (test)",
+            "path": str(host), "type": "stdio", "allowed_extensions": [ADDON_ID]}))
+        stand_in.chmod(0o644)
+        click_fails_with("Cannot start")
+        stand_in.chmod(0o755)
+        settings.write_text("[Info]\nQuickAdd=0\n")
+        click_fails_with("turned off in Numira's About window")
+        settings.write_text("[Info]\nQuickAdd=1\n")
+
+        started = time.monotonic()
+        outcome = client.script(f"return {CLICK}(arguments[0])", SELECTION)
+        if outcome is not None:
+            raise Failure(f"the click failed: {outcome}")
+        deadline = time.monotonic() + BOUND
+        while not any(runs.glob("*[0-9]")) and time.monotonic() < deadline:
+            time.sleep(0.01)
+        print(f"click to Numira started: {time.monotonic() - started:.2f} s")
+        received = [path.read_bytes().split(b"\0")[:-1] for path in runs.glob("*[0-9]")]
+        if received != [[b"--add-serial=" + SELECTION.encode()]]:
+            raise Failure(f"the stand-in received {received}")
+    except Failure:
+        print("--- Firefox's output ---\n" + log_path.read_text(errors="replace")[-4000:])
+        raise
+    finally:
+        stop_firefox(process, client)
+
+
+def system_addon_state(firefox, profile):
+    """Whether the system-wide add-on is active in this start of Firefox on profile."""
+    with open(profile / "numira-check.log", "ab") as log:
+        process, client = start_firefox(firefox, profile, dict(os.environ), log)
+    try:
+        client.call("Marionette:SetContext", {"value": "chrome"})
+        return client.script(f"""
+            const {{AddonManager}} = ChromeUtils.importESModule(
+                "resource://gre/modules/AddonManager.sys.mjs");
+            return AddonManager.getAddonByID("{ADDON_ID}").then(
+                (addon) => addon ? (addon.isActive ? "active" : "installed, not active")
+                                 : "not installed");""")
+    finally:
+        stop_firefox(process, client)
+
+
+def main():
+    arguments = dict(zip(sys.argv[1::2], sys.argv[2::2]))
+    firefox = shutil.which("firefox-esr") or shutil.which("firefox")
+    if not firefox:
+        print("SKIP: Firefox is not installed")
+        return 77
+    try:
+        if "--system-addon" in arguments:
+            print(system_addon_state(firefox, Path(arguments["--system-addon"]).resolve()))
+            return 0
+        with tempfile.TemporaryDirectory(prefix="numira-firefox-") as work:
+            run(firefox, Path(arguments["--host"]).resolve(),
+                Path(arguments["--extension"]).resolve(), Path(work))
+    except Failure as failure:
+        print(f"FAIL: {failure}")
+        return 1
+    print("PASS")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
