@@ -22,8 +22,7 @@ int main(int argc, char* argv[])
         return 2;
 
     QString error;
-    const int waitMsecs =
-        QuickAddHost::frameWaitMsecs(QProcessEnvironment::systemEnvironment());
+    const int waitMsecs = QuickAddHost::frameWaitMsecs(QProcessEnvironment::systemEnvironment());
     if (QuickAddHost::serve(&input, &output, QCoreApplication::applicationDirPath(), &error,
                             waitMsecs))
         return 0;

@@ -4,10 +4,10 @@
 #include "about/AboutWindow.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
+#include "store/SettingsStore.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 #include "ui/HyperlinkLabel.h"
-#include "store/SettingsStore.h"
 #include "web/NativeHostManifests.h"
 #include "web/QuickAddRegistration.h"
 

@@ -125,11 +125,14 @@ private slots:
             << frame(textMessage("-style=x  $(touch x); `id` 'q\" \\ *\none\t\r\n")) << ""
             << QString();
         QTest::newRow("accents, CJK, emoji")
-            << frame(textMessage(QString::fromUtf8("Clé-Ñ 日本語 🔑 Ωμέγα"))) << "" << "1";
+            << frame(textMessage(QString::fromUtf8("Clé-Ñ 日本語 🔑 Ωμέγα"))) << ""
+            << "1";
         QTest::newRow("longest text")
-            << frame(textMessage(QString(NativeMessage::MaxTextBytes, 'x'))) << "" << "";
+            << frame(textMessage(QString(NativeMessage::MaxTextBytes, 'x'))) << ""
+            << "";
         QTest::newRow("quick add turned off")
-            << frame(textMessage("ABCD")) << "turned off in Numira's About window" << "0";
+            << frame(textMessage("ABCD")) << "turned off in Numira's About window"
+            << "0";
         const QByteArray good = textMessage("ABCD");
         // One byte over in as many characters as allowed.
         const QString overCap = QString(NativeMessage::MaxTextBytes - 1, 'x') + QChar(0xe9);
@@ -138,11 +141,14 @@ private slots:
         QTest::newRow("body cut short") << frame(good).chopped(1) << "ends after" << QString();
         QTest::newRow("length near 4 GB") << frame(good, 0xfffffff0) << "bytes long" << QString();
         QTest::newRow("broken UTF-8") << frame("{\"text\":\"AB\xc3\"}") << "not JSON" << QString();
-        QTest::newRow("extra member") << frame("{\"text\":\"A\",\"url\":\"x\"}") << "nothing more" << QString();
+        QTest::newRow("extra member")
+            << frame("{\"text\":\"A\",\"url\":\"x\"}") << "nothing more" << QString();
         QTest::newRow("empty text") << frame("{\"text\":\"\"}") << "empty" << QString();
         QTest::newRow("NUL in text") << frame("{\"text\":\"AB\\u0000CD\"}") << "NUL" << QString();
-        QTest::newRow("unpaired surrogate") << frame("{\"text\":\"\\ud83d\"}") << "surrogate" << QString();
-        QTest::newRow("text over 16 KiB") << frame(textMessage(overCap)) << "bytes long" << QString();
+        QTest::newRow("unpaired surrogate")
+            << frame("{\"text\":\"\\ud83d\"}") << "surrogate" << QString();
+        QTest::newRow("text over 16 KiB")
+            << frame(textMessage(overCap)) << "bytes long" << QString();
     }
 
     void hostAnswersEachMessage()
@@ -231,8 +237,10 @@ private slots:
         QTest::addColumn<QString>("xdgConfigHome");
         QTest::addColumn<QString>("expected");
         QTest::newRow("unset") << QString() << "/home/u/.config";
-        QTest::newRow("absolute") << "/data/u/conf/" << "/data/u/conf";
-        QTest::newRow("relative is ignored") << "conf" << "/home/u/.config";
+        QTest::newRow("absolute") << "/data/u/conf/"
+                                  << "/data/u/conf";
+        QTest::newRow("relative is ignored") << "conf"
+                                             << "/home/u/.config";
     }
 
     void browserConfigFolderFollowsXdg()
@@ -252,13 +260,11 @@ private slots:
         const NativeHostManifests manifests(home.path(), host, config);
         QString error;
         QStringList created;
-        QVERIFY2(manifests.install(&created, &error) && manifests.isInstalled(),
-                 qPrintable(error));
-        const QStringList made = {config + "/chromium/NativeMessagingHosts",
-                                  config + "/google-chrome",
-                                  config + "/google-chrome/NativeMessagingHosts",
-                                  home.filePath(".mozilla"),
-                                  home.filePath(".mozilla/native-messaging-hosts")};
+        QVERIFY2(manifests.install(&created, &error) && manifests.isInstalled(), qPrintable(error));
+        const QStringList made = {
+            config + "/chromium/NativeMessagingHosts", config + "/google-chrome",
+            config + "/google-chrome/NativeMessagingHosts", home.filePath(".mozilla"),
+            home.filePath(".mozilla/native-messaging-hosts")};
         QCOMPARE(created, made);
 
         const QStringList paths = {
@@ -321,8 +327,10 @@ private slots:
     void windowsRegistryTable()
     {
         const QString folder = "/Users/u/AppData/Local/Numira/NativeMessagingHosts";
-        const QString chromium = QDir::toNativeSeparators(folder + "/org.numira.quickadd.chromium.json");
-        const QString firefox = QDir::toNativeSeparators(folder + "/org.numira.quickadd.firefox.json");
+        const QString chromium =
+            QDir::toNativeSeparators(folder + "/org.numira.quickadd.chromium.json");
+        const QString firefox =
+            QDir::toNativeSeparators(folder + "/org.numira.quickadd.firefox.json");
         const QList<NativeHostRegistry::Entry> expected = {
             {"Software\\Google\\Chrome\\NativeMessagingHosts\\org.numira.quickadd", chromium},
             {"Software\\Chromium\\NativeMessagingHosts\\org.numira.quickadd", chromium},
@@ -349,8 +357,8 @@ private slots:
         const QString host = "/usr/libexec/numira/numira-quickadd-host";
         const NativeHostManifests perUser("/home/u", host, "/home/u/.config");
         const auto systemManifest = [&host](const char* name) {
-            QByteArray text = StoreFixtures::fileBytes(NUMIRA_EXTENSION_DIR "/system/" +
-                                                       QByteArray(name));
+            QByteArray text =
+                StoreFixtures::fileBytes(NUMIRA_EXTENSION_DIR "/system/" + QByteArray(name));
             return QJsonDocument::fromJson(text.replace("@NUMIRA_HOST_PATH@", host.toUtf8()))
                 .object();
         };

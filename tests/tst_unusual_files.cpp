@@ -22,8 +22,7 @@ private slots:
     {
         QTest::addColumn<QString>("file"); // relative to the program folder
         QTest::addColumn<bool>("pipe");    // else a 2 GB file of holes
-        for (const char* file :
-             {"skins/ember.ini", "skins/ember/main.png", "comments.txt"}) {
+        for (const char* file : {"skins/ember.ini", "skins/ember/main.png", "comments.txt"}) {
             QTest::addRow("pipe as %s", file) << file << true;
             QTest::addRow("huge %s", file) << file << false;
         }

@@ -48,9 +48,8 @@ NativeHostManifests::NativeHostManifests(const QString& homeFolder, const QStrin
 }
 
 NativeHostManifests::NativeHostManifests(const QString& homeFolder, const QString& hostPath)
-    : NativeHostManifests(
-          homeFolder, hostPath,
-          configFolderFor(homeFolder, qEnvironmentVariable("XDG_CONFIG_HOME")))
+    : NativeHostManifests(homeFolder, hostPath,
+                          configFolderFor(homeFolder, qEnvironmentVariable("XDG_CONFIG_HOME")))
 {
 }
 
@@ -76,7 +75,8 @@ QString NativeHostManifests::chromeManifestPath() const
 QString NativeHostManifests::firefoxManifestPath() const
 {
     // Firefox does not follow XDG_CONFIG_HOME for this folder.
-    return manifestIn(QDir(m_homeFolder).filePath(QStringLiteral(".mozilla/native-messaging-hosts")));
+    return manifestIn(
+        QDir(m_homeFolder).filePath(QStringLiteral(".mozilla/native-messaging-hosts")));
 }
 
 QStringList NativeHostManifests::manifestPaths() const
@@ -87,7 +87,7 @@ QStringList NativeHostManifests::manifestPaths() const
 QString NativeHostManifests::manifestIn(const QString& folder) const
 {
     return QDir::cleanPath(folder + QLatin1Char('/') + QuickAddExtension::HostName +
-                          QStringLiteral(".json"));
+                           QStringLiteral(".json"));
 }
 
 QJsonObject NativeHostManifests::commonManifest() const

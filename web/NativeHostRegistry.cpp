@@ -12,14 +12,16 @@ namespace NativeHostRegistry {
 
 QString chromiumManifestPath(const QString& manifestFolder)
 {
-    return QDir::toNativeSeparators(QDir(manifestFolder).filePath(
-        QuickAddExtension::HostName + QStringLiteral(".chromium.json")));
+    return QDir::toNativeSeparators(
+        QDir(manifestFolder)
+            .filePath(QuickAddExtension::HostName + QStringLiteral(".chromium.json")));
 }
 
 QString firefoxManifestPath(const QString& manifestFolder)
 {
-    return QDir::toNativeSeparators(QDir(manifestFolder).filePath(
-        QuickAddExtension::HostName + QStringLiteral(".firefox.json")));
+    return QDir::toNativeSeparators(
+        QDir(manifestFolder)
+            .filePath(QuickAddExtension::HostName + QStringLiteral(".firefox.json")));
 }
 
 QList<Entry> entries(const QString& manifestFolder)

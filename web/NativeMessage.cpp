@@ -17,7 +17,12 @@ bool fail(QString* error, const QString& text)
     return false;
 }
 
-enum class ReadResult { Complete, Ended, TimedOut };
+enum class ReadResult
+{
+    Complete,
+    Ended,
+    TimedOut
+};
 
 // Reads exactly count bytes before the deadline.
 ReadResult readExactly(QIODevice* device, qint64 count, QByteArray* data,
@@ -70,8 +75,9 @@ bool readFrame(QIODevice* device, QByteArray* body, QString* error, int waitMsec
     if (result != ReadResult::Complete && header.isEmpty())
         return fail(error, QStringLiteral("No message arrived%1.").arg(late ? within : QString()));
     if (result != ReadResult::Complete)
-        return fail(error, QStringLiteral("The message length is cut short%1.")
-                               .arg(late ? QStringLiteral(": no more arrived") + within : QString()));
+        return fail(error,
+                    QStringLiteral("The message length is cut short%1.")
+                        .arg(late ? QStringLiteral(": no more arrived") + within : QString()));
     const quint32 length = qFromUnaligned<quint32>(header.constData());
     if (length > MaxMessageBytes)
         return fail(error, QStringLiteral("The message is %1 bytes long; at most %2 are taken.")

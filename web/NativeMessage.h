@@ -24,8 +24,7 @@ inline constexpr int FrameWaitMsecs = 30000;
 // sockets), and only until waitMsecs after the call: a frame that stalls part way, its sender
 // still holding the pipe open, fails then like one that was cut short. A plain file or buffer
 // that ends early is a truncated frame.
-bool readFrame(QIODevice* device, QByteArray* body, QString* error,
-               int waitMsecs = FrameWaitMsecs);
+bool readFrame(QIODevice* device, QByteArray* body, QString* error, int waitMsecs = FrameWaitMsecs);
 
 // The text of one quick-add message body. Refused: invalid UTF-8, anything but a JSON object
 // holding exactly one member "text" whose value is a string, and texts that are empty, hold a

@@ -13,8 +13,7 @@
 #include <unistd.h>
 #endif
 
-PipeInput::PipeInput(int descriptor, QObject* parent)
-    : QIODevice(parent), m_descriptor(descriptor)
+PipeInput::PipeInput(int descriptor, QObject* parent) : QIODevice(parent), m_descriptor(descriptor)
 {
     open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }

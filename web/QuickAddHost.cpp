@@ -61,7 +61,8 @@ bool startProgram(const QString& program, const QString& text, QString* error)
 int frameWaitMsecs(const QProcessEnvironment& environment)
 {
     bool isNumber = false;
-    const int chosen = environment.value(QStringLiteral("NUMIRA_QUICKADD_WAIT_MS")).toInt(&isNumber);
+    const int chosen =
+        environment.value(QStringLiteral("NUMIRA_QUICKADD_WAIT_MS")).toInt(&isNumber);
     return isNumber && chosen > 0 ? chosen : NativeMessage::FrameWaitMsecs;
 }
 

@@ -36,13 +36,14 @@ bool apply(bool enabled, const QuickAddPlaces& places, QString* error)
 {
     SettingsStore::write(SettingsStore::QuickAdd,
                          enabled ? QStringLiteral("1") : QStringLiteral("0"));
-    const QString folder = QDir(QStandardPaths::writableLocation(
-                                    QStandardPaths::AppLocalDataLocation))
-                               .filePath(QStringLiteral("NativeMessagingHosts"));
+    const QString folder =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+            .filePath(QStringLiteral("NativeMessagingHosts"));
     const QList<NativeHostRegistry::Entry> table = NativeHostRegistry::entries(folder);
     if (!enabled)
         return NativeHostRegistry::remove(table, error);
-    const NativeHostManifests manifests(places.homeFolder, QDir::toNativeSeparators(places.hostPath));
+    const NativeHostManifests manifests(places.homeFolder,
+                                        QDir::toNativeSeparators(places.hostPath));
     QString problem;
     if (!NativeHostManifests::writeManifest(NativeHostRegistry::chromiumManifestPath(folder),
                                             manifests.chromiumManifest(), nullptr, &problem) ||
@@ -71,9 +72,10 @@ bool apply(bool enabled, const QuickAddPlaces& places, QString* error)
         ok = manifests.uninstall(created, error);
         // Only folders still there are remembered: one that now holds something of someone
         // else's stays, and is removed later if it empties.
-        created.erase(std::remove_if(created.begin(), created.end(),
-                                     [](const QString& folder) { return !QFileInfo::exists(folder); }),
-                      created.end());
+        created.erase(
+            std::remove_if(created.begin(), created.end(),
+                           [](const QString& folder) { return !QFileInfo::exists(folder); }),
+            created.end());
     }
     SettingsStore::write(SettingsStore::QuickAddFolders, created.join(QLatin1Char('\n')));
     return ok;
