@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Quick add through a real browser: headless Chromium loads the extension, whose click handler
 is called with a selection; Chromium starts the real host, which starts a stand-in for Numira.
-Three users in turn, in one browser: one without a host manifest (the extension shows why in a
-notification), one who turned quick add off (the host refuses, nothing starts) and one for
-whom it works. All in a temporary folder, the user's home untouched. Every wait is on what the
+Four users in turn, in one browser: one without a host manifest, one whose Numira cannot be
+started and one who turned quick add off (each time the extension shows why in a notification
+and nothing starts), then one for whom it works. All in a temporary folder, the user's home untouched. Every wait is on what the
 browser does, bounded generously for a loaded machine. Exits 0 passed, 1 failed, 77 skipped."""
 
 import base64
@@ -173,8 +173,13 @@ def run(chromium, host, extension_dir, work):
         else:
             click_fails_with("quick-add helper is not installed")
 
-        # A user who turned quick add off: the host refuses and starts nothing.
+        # A user whose Numira cannot be started: the host says so.
         (hosts / "org.numira.quickadd.json").write_text(manifest)
+        stand_in.chmod(0o644)
+        click_fails_with("Cannot start")
+        stand_in.chmod(0o755)
+
+        # A user who turned quick add off: the host refuses and starts nothing.
         settings.write_text("[Info]\nQuickAdd=0\n")
         click_fails_with("turned off in Numira's About window")
 

@@ -8,9 +8,11 @@ build=$1
 cmake=${2:-cmake}
 scratch=$(mktemp -d)
 trap 'chmod -R u+w "$scratch"; rm -rf "$scratch"' EXIT
-prefix=$scratch/prefix
-"$cmake" --install "$build" --prefix "$prefix" >/dev/null
-chmod -R a-w "$prefix"
+# Staged with DESTDIR, so that what a /usr build installs at absolute paths (/etc) lands in the
+# stage too, never in the machine's own folders.
+prefix=$scratch/root/prefix
+DESTDIR=$scratch/root "$cmake" --install "$build" --prefix /prefix >/dev/null
+chmod -R a-w "$scratch/root"
 (cd "$prefix" && find . -type f -exec sha256sum {} + | sort) > "$scratch/before"
 
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data"
