@@ -224,7 +224,11 @@ def run(chromium, host, extension_dir, work):
 
 def main():
     arguments = dict(zip(sys.argv[1::2], sys.argv[2::2]))  # --host HOST --extension FOLDER
-    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
+    # Debian's launcher script (/usr/bin/chromium) also loads every extension installed under
+    # /usr/share/chromium/extensions: with Numira's package installed, that copy and the one
+    # under test share an id and replace each other. The browser itself loads only this one.
+    chromium = next((path for path in ("/usr/lib/chromium/chromium",) if os.access(path, os.X_OK)),
+                    None) or shutil.which("chromium") or shutil.which("chromium-browser")
     if not chromium:
         print("SKIP: Chromium is not installed")
         return 77

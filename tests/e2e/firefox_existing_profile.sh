@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 export HOME="$work/home"
 mkdir -p "$HOME" "$work/with" "$work/without"
 
-if dpkg -s numira >/dev/null 2>&1; then
+if dpkg-query -W -f='${Status}' numira 2>/dev/null | grep -q "ok installed"; then
     echo "Numira's package is installed already: remove it first" >&2
     exit 2
 fi
@@ -26,5 +26,5 @@ echo "first start after the install, without $prefs: $($check "$work/without")"
 mv "$work/prefs.js" "$prefs"
 echo "first start after the install, with $prefs:    $($check "$work/with")"
 
-dpkg -r numira >/dev/null
-echo "after removing the package:                    $($check "$work/with")"
+dpkg -P numira >/dev/null
+echo "after purging the package:                     $($check "$work/with")"

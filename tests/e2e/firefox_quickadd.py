@@ -105,12 +105,20 @@ QUIET_PREFS = {
 }
 
 
-def start_firefox(firefox, profile, environment, log):
+# Marionette's own preferences for automation turn off add-ons of the system scope, where the
+# package installs Numira's: a profile checked for them keeps Firefox's ordinary ones.
+ORDINARY_SCOPES_PREFS = {
+    "remote.prefs.recommended": False,
+    "extensions.enabledScopes": 15,
+}
+
+
+def start_firefox(firefox, profile, environment, log, extra_prefs=None):
     """Firefox on profile with Marionette on a port it picks; returns the process and client."""
     prefs = profile / "user.js"
-    existing = prefs.read_text() if prefs.exists() else ""
-    prefs.write_text(existing + "".join(f"user_pref({json.dumps(name)}, {json.dumps(value)});\n"
-                                        for name, value in QUIET_PREFS.items()))
+    chosen = dict(QUIET_PREFS, **(extra_prefs or {}))
+    prefs.write_text("".join(f"user_pref({json.dumps(name)}, {json.dumps(value)});\n"
+                             for name, value in chosen.items()))
     port_file = profile / "MarionetteActivePort"
     if port_file.exists():
         port_file.unlink()
@@ -155,15 +163,14 @@ def run(firefox, host, extension_dir, work):
     for folder in (hosts, settings.parent, profile):
         folder.mkdir(parents=True)
     internal = str(uuid.uuid4())
-    (profile / "user.js").write_text(
-        f'user_pref("extensions.webextensions.uuids", {json.dumps(json.dumps({ADDON_ID: internal}))});\n')
     environment = dict(os.environ, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
                        XDG_CACHE_HOME=str(home / ".cache"), NUMIRA_PROGRAM=str(stand_in))
     system_manifest = Path("/usr/lib/mozilla/native-messaging-hosts/org.numira.quickadd.json")
 
     log_path = work / "firefox.log"
     with open(log_path, "wb") as log:
-        process, client = start_firefox(firefox, profile, environment, log)
+        process, client = start_firefox(firefox, profile, environment, log, {
+            "extensions.webextensions.uuids": json.dumps({ADDON_ID: internal})})
     try:
         client.call("Addon:Install", {"path": str(extension_dir), "temporary": True})
         client.call("WebDriver:Navigate",
@@ -241,7 +248,8 @@ def run(firefox, host, extension_dir, work):
 def system_addon_state(firefox, profile):
     """Whether the system-wide add-on is active in this start of Firefox on profile."""
     with open(profile / "numira-check.log", "ab") as log:
-        process, client = start_firefox(firefox, profile, dict(os.environ), log)
+        process, client = start_firefox(firefox, profile, dict(os.environ), log,
+                                        ORDINARY_SCOPES_PREFS)
     try:
         client.call("Marionette:SetContext", {"value": "chrome"})
         return client.script(f"""
