@@ -99,8 +99,8 @@ int main(int argc, char** argv)
     environment.insert(QStringLiteral("BENCH_SHOWN"), shown);
 
     const QString host = QCoreApplication::applicationDirPath() + "/../bin/numira-quickadd-host";
-    const QByteArray message = NativeMessage::encodeFrame({{QStringLiteral("text"),
-                                                            QString::fromUtf8(Serial)}});
+    const QByteArray message =
+        NativeMessage::encodeFrame({{QStringLiteral("text"), QString::fromUtf8(Serial)}});
     QList<double> runs;
     for (int i = 0; i < Repeats; ++i) {
         QFile::remove(shown);
