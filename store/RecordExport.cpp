@@ -1,38 +1,67 @@
 #include "store/RecordExport.h"
 
+#include "store/TargetFile.h"
+
+#include <QBuffer>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 
-const QStringList Columns = {QStringLiteral("program"), QStringLiteral("version"),
-                             QStringLiteral("name"), QStringLiteral("serial"),
-                             QStringLiteral("date")};
+constexpr qsizetype FlushBytes = 64 * 1024;
 
-QStringList fields(const RecordStore::SerialRecord& record)
+const char* const Header[] = {"program", "version", "name", "serial", "date"};
+
+bool startsLikeFormula(const QString& value)
 {
-    return {record.program, record.version, record.name, record.serial, record.date};
+    if (value.isEmpty())
+        return false;
+    switch (value.front().unicode()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+        return true;
+    default:
+        return false;
+    }
 }
 
-template <class Field>
-QByteArray joined(const QList<RecordStore::SerialRecord>& records, QChar separator,
-                  const QString& lineEnd, Field field)
+void appendJsonString(QByteArray& out, const QString& value)
 {
-    QString text = Columns.join(separator) + lineEnd;
-    text.reserve(text.size() + records.size() * 96);
-    for (const RecordStore::SerialRecord& record : records) {
-        for (const QString* value :
-             {&record.program, &record.version, &record.name, &record.serial, &record.date}) {
-            if (value != &record.program)
-                text += separator;
-            text += field(*value);
+    static const char hex[] = "0123456789abcdef";
+    out += '"';
+    const QByteArray utf8 = value.toUtf8();
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (byte) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (byte < 0x20) {
+                out += "\\u00";
+                out += hex[byte >> 4];
+                out += hex[byte & 0xf];
+            } else {
+                out += c;
+            }
         }
-        text += lineEnd;
     }
-    return text.toUtf8();
+    out += '"';
 }
 
 } // namespace
@@ -93,56 +122,183 @@ QString tsvField(const QString& value)
     return escaped;
 }
 
-QByteArray toCsv(const QList<RecordStore::SerialRecord>& records)
+Writer::Writer(QIODevice& device, Format format, Options options)
+    : m_device(device), m_format(format), m_options(options)
 {
-    return joined(records, QLatin1Char(','), QStringLiteral("\r\n"), csvField);
+    m_buffer.reserve(FlushBytes + 4096);
 }
 
-QByteArray toTsv(const QList<RecordStore::SerialRecord>& records)
+Writer::~Writer()
 {
-    return joined(records, QLatin1Char('\t'), QStringLiteral("\n"), tsvField);
+    finish();
+}
+
+bool Writer::flushIfFull()
+{
+    if (m_buffer.size() < FlushBytes || m_failed)
+        return !m_failed;
+    m_failed = m_device.write(m_buffer) != m_buffer.size();
+    m_buffer.clear();
+    return !m_failed;
+}
+
+bool Writer::begin()
+{
+    switch (m_format) {
+    case Format::Json:
+        m_buffer += "{\"format\": \"numira\", \"version\": 1, \"records\": [";
+        break;
+    case Format::Csv:
+        m_buffer += "program,version,name,serial,date\r\n";
+        break;
+    case Format::Tsv:
+        m_buffer += "program\tversion\tname\tserial\tdate\n";
+        break;
+    }
+    return flushIfFull();
+}
+
+void Writer::field(const QString& value, bool first)
+{
+    switch (m_format) {
+    case Format::Csv:
+        if (!first)
+            m_buffer += ',';
+        if (m_options.spreadsheetSafe && startsLikeFormula(value))
+            m_buffer += csvField(QLatin1Char('\'') + value).toUtf8();
+        else
+            m_buffer += csvField(value).toUtf8();
+        break;
+    case Format::Tsv:
+        if (!first)
+            m_buffer += '\t';
+        m_buffer += tsvField(value).toUtf8();
+        break;
+    case Format::Json:
+        break;
+    }
+}
+
+bool Writer::write(const RecordStore::SerialRecord& record)
+{
+    const QString* const values[] = {&record.program, &record.version, &record.name,
+                                     &record.serial, &record.date};
+    if (m_format == Format::Json) {
+        m_buffer += m_firstRecord ? "\n{" : ",\n{";
+        for (int i = 0; i < 5; ++i) {
+            if (i > 0)
+                m_buffer += ", ";
+            m_buffer += '"';
+            m_buffer += Header[i];
+            m_buffer += "\": ";
+            appendJsonString(m_buffer, *values[i]);
+        }
+        m_buffer += '}';
+    } else {
+        for (int i = 0; i < 5; ++i)
+            field(*values[i], i == 0);
+        m_buffer += m_format == Format::Csv ? "\r\n" : "\n";
+    }
+    m_firstRecord = false;
+    return flushIfFull();
+}
+
+bool Writer::finish()
+{
+    if (m_finished)
+        return !m_failed;
+    m_finished = true;
+    if (m_format == Format::Json)
+        m_buffer += m_firstRecord ? "]}\n" : "\n]}\n";
+    if (!m_failed && !m_buffer.isEmpty())
+        m_failed = m_device.write(m_buffer) != m_buffer.size();
+    m_buffer.clear();
+    return !m_failed;
+}
+
+namespace {
+
+// Writes every record; *deviceFailed tells a refused write from a failed read.
+bool writeRecords(QIODevice& device, Format format, const Options& options, qint64* count,
+                  QString* error, bool* deviceFailed)
+{
+    *count = 0;
+    *deviceFailed = false;
+    Writer writer(device, format, options);
+    const auto refused = [&] {
+        *deviceFailed = true;
+        if (error)
+            *error = device.errorString();
+        return false;
+    };
+    if (!writer.begin())
+        return refused();
+    const bool walked = RecordStore::forEachSerial(
+        RecordStore::RecordOrder::ByKey,
+        [&](const RecordStore::StoredRecord& stored) {
+            if (!writer.write(stored.record))
+                return refused();
+            ++*count;
+            return true;
+        },
+        error);
+    if (!walked)
+        return false;
+    return writer.finish() || refused();
+}
+
+} // namespace
+
+bool writeAll(QIODevice& device, Format format, const Options& options, qint64* count,
+              QString* error)
+{
+    bool deviceFailed = false;
+    return writeRecords(device, format, options, count, error, &deviceFailed);
+}
+
+bool exportToFile(const QString& path, Format format, const Options& options, qint64* count,
+                  QString* error)
+{
+    *count = 0;
+    TargetFile file(path);
+    if (!file.begin(error))
+        return false;
+    bool deviceFailed = false;
+    // A refused write (a full disk) is reported by commit(), with its reason.
+    if (!writeRecords(file, format, options, count, error, &deviceFailed) && !deviceFailed)
+        return false;
+    return file.commit(error);
+}
+
+QByteArray toFormat(Format format, const QList<RecordStore::SerialRecord>& records,
+                    Options options)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        Writer writer(buffer, format, options);
+        writer.begin();
+        for (const RecordStore::SerialRecord& record : records)
+            writer.write(record);
+        writer.finish();
+    }
+    return bytes;
+}
+
+QByteArray toCsv(const QList<RecordStore::SerialRecord>& records)
+{
+    return toFormat(Format::Csv, records);
 }
 
 QByteArray toJson(const QList<RecordStore::SerialRecord>& records)
 {
-    QJsonArray list;
-    for (const RecordStore::SerialRecord& record : records) {
-        const QStringList values = fields(record);
-        QJsonObject object;
-        for (int i = 0; i < Columns.size(); ++i)
-            object.insert(Columns.at(i), values.at(i));
-        list.append(object);
-    }
-    const QJsonObject document{{QStringLiteral("format"), QStringLiteral("numira")},
-                               {QStringLiteral("version"), 1},
-                               {QStringLiteral("records"), list}};
-    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+    return toFormat(Format::Json, records);
 }
 
-QByteArray toFormat(Format format, const QList<RecordStore::SerialRecord>& records)
+QByteArray toTsv(const QList<RecordStore::SerialRecord>& records)
 {
-    switch (format) {
-    case Format::Json:
-        return toJson(records);
-    case Format::Tsv:
-        return toTsv(records);
-    case Format::Csv:
-        break;
-    }
-    return toCsv(records);
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes, QString* error)
-{
-    // QSaveFile writes beside the target and renames over it after flushing to disk.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error =
-                QStringLiteral("\"%1\" could not be written (%2).").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return toFormat(Format::Tsv, records);
 }
 
 } // namespace RecordExport
