@@ -179,8 +179,11 @@ void DatabaseCommands::importRecords()
 void DatabaseCommands::exportRecords()
 {
     const QString title = QStringLiteral("Export Records");
-    const QString target = prompt().saveFile(
-        title, ExportFilter, recordsFolder() + QStringLiteral("/NumiraRecords.csv"));
+    RecordExport::Options options; // a plain export, unless the box is checked
+    const QString target = prompt().saveFileWithOption(
+        title, ExportFilter, recordsFolder() + QStringLiteral("/NumiraRecords.csv"),
+        QStringLiteral("&Spreadsheet-safe CSV: a ' before cells that begin with =, +, -, @"),
+        &options.spreadsheetSafe);
     if (target.isEmpty())
         return;
     m_recordsFolder = QFileInfo(target).absolutePath();
@@ -193,7 +196,7 @@ void DatabaseCommands::exportRecords()
         return;
     qint64 count = 0;
     QString error;
-    if (RecordExport::exportToFile(target, RecordExport::formatForFile(target), {}, &count,
+    if (RecordExport::exportToFile(target, RecordExport::formatForFile(target), options, &count,
                                    &error)) {
         prompt().inform(QStringLiteral("Records exported: %1.").arg(count), title);
         return;

@@ -322,38 +322,6 @@ private slots:
                                 QDir::NoDotAndDotDot),
                  QStringList{"out.csv"});
     }
-
-    // Another program holding the write lock makes the import wait for it, not fail.
-    void importWaitsForAnotherWriter()
-    {
-        TestEnv env;
-        const QString db = env.makeDatabase();
-        const QString holding = env.path("holding");
-        QProcess shell;
-        shell.start("sqlite3", {db});
-        QVERIFY(shell.waitForStarted());
-        shell.write("BEGIN IMMEDIATE;\n"
-                    "INSERT INTO serials (program, version, name, serial, date) VALUES "
-                    "('Shell', '1', 'n', 'SHELL-1', '2001-01-01T00:00:00');\n"
-                    ".system touch '" + QFile::encodeName(holding) + "'\n"
-                    ".system sleep 1\n"
-                    "COMMIT;\n");
-        shell.closeWriteChannel();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(holding), 10000);
-
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
-        QList<SerialRecord> records;
-        for (int i = 0; i < 1000; ++i)
-            records.append({"Mine", "1", "n", QString("K%1").arg(i), ""});
-        RecordStore::ImportOutcome outcome;
-        QString error;
-        QVERIFY2(RecordStore::importRecords(records, {}, &outcome, &error), qPrintable(error));
-        Database::closeConnection();
-        QVERIFY(shell.waitForFinished(10000));
-        QCOMPARE(shell.exitCode(), 0);
-        QCOMPARE(queryRows(db, "SELECT program, count(*) FROM serials GROUP BY program ORDER BY 1"),
-                 (Rows{{"Mine", "1000"}, {"Shell", "1"}}));
-    }
 };
 
 QTEST_MAIN(RecordsTransferTest)
