@@ -19,6 +19,9 @@ const QStringList RecordColumns = {QStringLiteral("id"),      QStringLiteral("pr
                                    QStringLiteral("version"), QStringLiteral("name"),
                                    QStringLiteral("serial"),  QStringLiteral("date")};
 
+// When a table is too wide, the id and the date stay whole and the texts give way.
+const QList<int> RecordFloors = {-1, 4, 4, 4, 4, -1};
+
 QStringList recordValues(const RecordStore::StoredRecord& stored)
 {
     const RecordStore::SerialRecord& r = stored.record;
@@ -290,7 +293,8 @@ bool CliCommands::startReading(const CliArguments& args, CliOutput::Format* form
 
 int CliCommands::printRows(CliOutput::Format format, const CliOutput::Rows& rows)
 {
-    write(m_out, CliOutput::format(format, rows, tableWidth()));
+    write(m_out, CliOutput::format(format, rows, tableWidth(),
+                                   rows.columns == RecordColumns ? RecordFloors : QList<int>()));
     return Success;
 }
 
@@ -376,7 +380,7 @@ int CliCommands::streamRecords(CliOutput::Format format, const RecordWalk& walk)
             &error);
         if (!measured)
             return fail(error);
-        widths = CliOutput::fittedWidths(widths, tableWidth());
+        widths = CliOutput::fittedWidths(widths, tableWidth(), RecordFloors);
     }
     CliOutput::Stream stream(m_out, format, RecordColumns, {0}, widths);
     const bool written = walk(
@@ -429,12 +433,12 @@ int CliCommands::show(const CliArguments& args)
     if (args.has(QStringLiteral("--field")) && column < 0)
         return usage(QStringLiteral("--field is one of %1").arg(RecordColumns.join(", ")),
                      args.command);
-    CliOutput::Format format;
-    if (int refused = Success; !startReading(args, &format, &refused))
-        return refused;
     const QString id = args.positional.first();
     int refused = Success;
     if (!validId(id, args.command, &refused))
+        return refused;
+    CliOutput::Format format;
+    if (!startReading(args, &format, &refused))
         return refused;
     std::optional<RecordStore::SerialRecord> record = recordWithId(id, &refused);
     if (!record)

@@ -158,7 +158,7 @@ QString shownValue(const QString& value)
     return shown;
 }
 
-QList<int> fittedWidths(QList<int> widths, int available, int minimum)
+QList<int> fittedWidths(QList<int> widths, int available, const QList<int>& columnFloors)
 {
     if (available <= 0 || widths.isEmpty())
         return widths;
@@ -166,8 +166,10 @@ QList<int> fittedWidths(QList<int> widths, int available, int minimum)
     for (const int width : widths)
         total += width;
     QList<int> floors;
-    for (const int width : widths)
-        floors.append(std::min(width, minimum));
+    for (qsizetype i = 0; i < widths.size(); ++i) {
+        const int floor = columnFloors.value(i, 4);
+        floors.append(floor < 0 ? widths.at(i) : std::min(widths.at(i), floor));
+    }
     while (total > available) {
         // The widest column that may still give a cell.
         qsizetype widest = -1;
@@ -276,7 +278,7 @@ bool Stream::finish()
     return !m_failed;
 }
 
-QByteArray format(Format format, const Rows& rows, int tableWidth)
+QByteArray format(Format format, const Rows& rows, int tableWidth, const QList<int>& floors)
 {
     QList<int> widths;
     if (format == Format::Table) {
@@ -286,7 +288,7 @@ QByteArray format(Format format, const Rows& rows, int tableWidth)
             for (qsizetype i = 0; i < values.size() && i < widths.size(); ++i)
                 widths[i] = std::max(widths[i], displayWidth(shownValue(values.at(i))));
         }
-        widths = fittedWidths(widths, tableWidth);
+        widths = fittedWidths(widths, tableWidth, floors);
     }
     QByteArray bytes;
     {

@@ -35,7 +35,8 @@ struct Rows
 // escaped (\n, \t, \r, \\, \x1b); with a width, columns are cut (ending in "…") until every line
 // fits in that many terminal cells. TSV and CSV as the export writes them. JSON: an array of
 // objects, one per row.
-QByteArray format(Format format, const Rows& rows, int tableWidth = 0);
+QByteArray format(Format format, const Rows& rows, int tableWidth = 0,
+                  const QList<int>& floors = {});
 
 // The cells a text takes on a terminal: East Asian wide and full-width characters two,
 // combining marks none, everything else one.
@@ -45,8 +46,9 @@ QString elided(const QString& text, int cells);
 // A value as the table shows it: nothing in it can move the cursor or command the terminal.
 QString shownValue(const QString& value);
 // Column widths that fit into available cells with two blanks between columns, taken from the
-// widest columns first; no column goes below the smaller of its own width and minimum.
-QList<int> fittedWidths(QList<int> widths, int available, int minimum = 4);
+// widest columns first; no column goes below the smaller of its own width and its floor (4
+// where floors names none; a negative floor keeps the column whole).
+QList<int> fittedWidths(QList<int> widths, int available, const QList<int>& floors = {});
 
 // Writes rows as they come, holding none: TSV, CSV and JSON as format() writes them, and a
 // table with the widths given (natural widths are found by a first pass over the rows).

@@ -246,7 +246,7 @@ bool splitTsv(const QString& text, const RowSink& sink, QString* error)
                     break;
                 default:
                     setError(error, QStringLiteral("Line %1: a backslash must be followed by "
-                                                   "\\\\, t, n or r.")
+                                                   "\\, t, n or r.")
                                         .arg(line));
                     return false;
                 }

@@ -124,8 +124,8 @@ private slots:
             "Word|||W-1");
         row("add a program of two lines", "add --program \"A\nB\" --serial 1", 1, {},
             "numira-cli: The program name holds a line break.\n", "Paint|1.0|A, B|x\ty");
-        row("edit empties the version", "edit 2 --version \"\"", 0, {}, {}, "Paint||A, B|x\ty");
-        row("edit an empty serial", "edit 2 --serial \"\"", 1, {},
+        row("edit empties the version", "edit 2 --version=", 0, {}, {}, "Paint||A, B|x\ty");
+        row("edit an empty serial", "edit 2 --serial=", 1, {},
             "numira-cli: The serial is empty.\n", "Paint|1.0|A, B|x\ty");
         row("edit to a serial another record holds",
             "edit 2 --program office --serial abcd1234", 1, {},
@@ -213,7 +213,7 @@ private slots:
         const Outcome refused = runCli(env, {"--db", target, "import", bad});
         QCOMPARE(refused.code, 1);
         QCOMPARE(refused.err, "numira-cli: " + bad.toUtf8() +
-                                  ": Row 2 (line 3): the program is empty. Nothing was "
+                                  ": Row 2 (line 3): the program name is empty. Nothing was "
                                   "imported.\n");
         QCOMPARE(queryRows(target, "SELECT count(*) FROM serials"), Rows{{"2"}});
     }
