@@ -228,19 +228,19 @@ void Stream::line(const QStringList& values, bool header)
     case Format::Tsv:
         for (qsizetype i = 0; i < values.size(); ++i) {
             if (i > 0)
-                text += QLatin1Char('\t');
-            text += RecordExport::tsvField(values.at(i));
+                m_buffer += '\t';
+            RecordExport::appendTsvField(m_buffer, values.at(i));
         }
-        text += QLatin1Char('\n');
-        break;
+        m_buffer += '\n';
+        return;
     case Format::Csv:
         for (qsizetype i = 0; i < values.size(); ++i) {
             if (i > 0)
-                text += QLatin1Char(',');
-            text += RecordExport::csvField(values.at(i));
+                m_buffer += ',';
+            RecordExport::appendCsvField(m_buffer, values.at(i));
         }
-        text += QStringLiteral("\r\n");
-        break;
+        m_buffer += "\r\n";
+        return;
     case Format::Json:
         m_buffer += m_firstRow ? "\n" : ",\n";
         appendJsonRow(m_buffer, m_columns, m_numeric, values);

@@ -122,6 +122,50 @@ QString tsvField(const QString& value)
     return escaped;
 }
 
+void appendCsvField(QByteArray& out, const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    for (qsizetype i = 0; !quote && i < utf8.size(); ++i) {
+        const char c = utf8.at(i);
+        quote = c == '"' || c == ',' || c == ';' || c == '\r' || c == '\n';
+    }
+    if (!quote) {
+        out += utf8;
+        return;
+    }
+    out += '"';
+    for (const char c : utf8) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendTsvField(QByteArray& out, const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    for (const char c : utf8) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
 Writer::Writer(QIODevice& device, Format format, Options options)
     : m_device(device), m_format(format), m_options(options)
 {
@@ -165,14 +209,14 @@ void Writer::field(const QString& value, bool first)
         if (!first)
             m_buffer += ',';
         if (m_options.spreadsheetSafe && startsLikeFormula(value))
-            m_buffer += csvField(QLatin1Char('\'') + value).toUtf8();
+            appendCsvField(m_buffer, QLatin1Char('\'') + value);
         else
-            m_buffer += csvField(value).toUtf8();
+            appendCsvField(m_buffer, value);
         break;
     case Format::Tsv:
         if (!first)
             m_buffer += '\t';
-        m_buffer += tsvField(value).toUtf8();
+        appendTsvField(m_buffer, value);
         break;
     case Format::Json:
         break;

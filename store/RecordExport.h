@@ -81,8 +81,11 @@ QByteArray toTsv(const QList<RecordStore::SerialRecord>& records);
 QByteArray toFormat(Format format, const QList<RecordStore::SerialRecord>& records,
                     Options options = {});
 
-// One CSV field and one TSV field, as the writers above put them.
+// One CSV field and one TSV field, as the writers above put them; the append forms add the
+// field's UTF-8 bytes to out, which is what the writers do for every value.
 QString csvField(const QString& value);
 QString tsvField(const QString& value);
+void appendCsvField(QByteArray& out, const QString& value);
+void appendTsvField(QByteArray& out, const QString& value);
 
 } // namespace RecordExport
