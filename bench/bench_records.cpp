@@ -26,7 +26,6 @@ extern char** environ;
 
 namespace {
 
-
 bool fillDatabase(const QString& path, int records)
 {
     return BenchSupport::fillDatabase(path, records, [](int i) -> QVariantList {
@@ -150,14 +149,13 @@ int main(int argc, char** argv)
                      "SELECT program, version, name, serial, date FROM staging;\nDROP TABLE "
                      "staging;\nCOMMIT;\n");
     }
-    const QString select = QStringLiteral(
-        "SELECT program, version, name, serial, date FROM serials ORDER BY id");
+    const QString select =
+        QStringLiteral("SELECT program, version, name, serial, date FROM serials ORDER BY id");
     std::vector<Run> exportCsv, shellExportCsv, exportJson, shellExportJson, list, shellList,
         imports, shellImports;
     for (int round = 0; round < Rounds; ++round) {
         exportCsv.push_back(run({cli, "--db", source, "export", "-o", csv}, {}, {}));
-        shellExportCsv.push_back(
-            run({sqlite3, "-csv", "-header", source, select}, {}, shellCsv));
+        shellExportCsv.push_back(run({sqlite3, "-csv", "-header", source, select}, {}, shellCsv));
         exportJson.push_back(run({cli, "--db", source, "export", "-o", json}, {}, {}));
         shellExportJson.push_back(run({sqlite3, "-json", source, select}, {}, shellJson));
         list.push_back(run({cli, "--db", source, "list"}, {}, {}));

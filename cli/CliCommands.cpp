@@ -446,8 +446,9 @@ int CliCommands::show(const CliArguments& args)
     const QStringList values = recordValues({id.toLongLong(), *record});
     if (column >= 0) {
         // Exactly as stored for a script; on a terminal, nothing that commands the terminal.
-        QByteArray bytes = m_outIsTerminal ? CliOutput::shownValue(values.at(column)).toUtf8() + '\n'
-                                           : values.at(column).toUtf8();
+        QByteArray bytes = m_outIsTerminal
+                               ? CliOutput::shownValue(values.at(column)).toUtf8() + '\n'
+                               : values.at(column).toUtf8();
         write(m_out, bytes);
         return Success;
     }
@@ -627,9 +628,8 @@ int CliCommands::importRecords(const CliArguments& args)
     }
     QByteArray bytes;
     QString error;
-    const bool read = source == QLatin1String("-")
-                          ? RecordImport::readStream(m_in, &bytes, &error)
-                          : RecordImport::readFile(source, &bytes, &error);
+    const bool read = source == QLatin1String("-") ? RecordImport::readStream(m_in, &bytes, &error)
+                                                   : RecordImport::readFile(source, &bytes, &error);
     if (!read)
         return fail(error + QStringLiteral(" Nothing was imported."));
     QList<RecordStore::SerialRecord> records;

@@ -1,5 +1,5 @@
-// CSV, JSON, TSV and key-finder files: any bytes are read or refused with a reason, and what is read
-// comes back unchanged through Numira's own CSV export.
+// CSV, JSON, TSV and key-finder files: any bytes are read or refused with a reason, and what is
+// read comes back unchanged through each of Numira's export formats.
 
 #include "store/RecordExport.h"
 #include "store/RecordImport.h"
@@ -27,16 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 std::abort();
         }
         // What was read comes back unchanged through each export format.
-        for (const auto exported : {RecordExport::Format::Csv, RecordExport::Format::Json,
-                                    RecordExport::Format::Tsv}) {
-            const auto againFormat = exported == RecordExport::Format::Json
-                                          ? RecordImport::Format::Json
-                                      : exported == RecordExport::Format::Tsv
-                                          ? RecordImport::Format::Tsv
-                                          : RecordImport::Format::Csv;
+        for (const auto exported :
+             {RecordExport::Format::Csv, RecordExport::Format::Json, RecordExport::Format::Tsv}) {
+            const auto againFormat =
+                exported == RecordExport::Format::Json  ? RecordImport::Format::Json
+                : exported == RecordExport::Format::Tsv ? RecordImport::Format::Tsv
+                                                        : RecordImport::Format::Csv;
             QList<RecordStore::SerialRecord> again;
-            if (!RecordImport::parse(RecordExport::toFormat(exported, records), againFormat,
-                                     &again, &error) ||
+            if (!RecordImport::parse(RecordExport::toFormat(exported, records), againFormat, &again,
+                                     &error) ||
                 again.size() != records.size())
                 std::abort();
             for (qsizetype i = 0; i < records.size(); ++i) {

@@ -225,8 +225,8 @@ void Writer::field(const QString& value, bool first)
 
 bool Writer::write(const RecordStore::SerialRecord& record)
 {
-    const QString* const values[] = {&record.program, &record.version, &record.name,
-                                     &record.serial, &record.date};
+    const QString* const values[] = {&record.program, &record.version, &record.name, &record.serial,
+                                     &record.date};
     if (m_format == Format::Json) {
         m_buffer += m_firstRecord ? "\n{" : ",\n{";
         for (int i = 0; i < 5; ++i) {
@@ -314,8 +314,7 @@ bool exportToFile(const QString& path, Format format, const Options& options, qi
     return file.commit(error);
 }
 
-QByteArray toFormat(Format format, const QList<RecordStore::SerialRecord>& records,
-                    Options options)
+QByteArray toFormat(Format format, const QList<RecordStore::SerialRecord>& records, Options options)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);

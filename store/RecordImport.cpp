@@ -289,8 +289,7 @@ enum class Layout
     Tsv
 };
 
-bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* records,
-               QString* error)
+bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* records, QString* error)
 {
     const bool keyFinder = layout == Layout::KeyFinder;
     QString text;
@@ -320,10 +319,10 @@ bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* reco
                 columns.append(which);
             }
             if (!seen[Program] || !seen[Serial]) {
-                setError(error,
-                         keyFinder ? QStringLiteral("The header names no product and key columns.")
-                                   : QStringLiteral("The header needs the columns \"program\" "
-                                                    "and \"serial\"."));
+                setError(error, keyFinder
+                                    ? QStringLiteral("The header names no product and key columns.")
+                                    : QStringLiteral("The header needs the columns \"program\" "
+                                                     "and \"serial\"."));
                 return false;
             }
             return true;
@@ -348,9 +347,8 @@ bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* reco
         read.append(std::move(record));
         return true;
     };
-    const bool split = layout == Layout::Tsv
-                           ? splitTsv(text, takeRow, error)
-                           : splitCsv(text, separatorOf(text), takeRow, error);
+    const bool split = layout == Layout::Tsv ? splitTsv(text, takeRow, error)
+                                             : splitCsv(text, separatorOf(text), takeRow, error);
     if (!split)
         return false;
     if (rowNumber == 0) {
@@ -405,9 +403,10 @@ QString loneSurrogateReason(QByteArray bytes, qsizetype offset, const QByteArray
     while (bytes.contains(marker))
         marker += '-';
     bytes.replace(offset, escape.size(), marker);
-    const QString general = QStringLiteral("The file holds a lone UTF-16 surrogate (%1) at byte %2.")
-                                .arg(QString::fromLatin1(escape))
-                                .arg(offset);
+    const QString general =
+        QStringLiteral("The file holds a lone UTF-16 surrogate (%1) at byte %2.")
+            .arg(QString::fromLatin1(escape))
+            .arg(offset);
     const QJsonArray list =
         QJsonDocument::fromJson(bytes).object().value(QLatin1String("records")).toArray();
     for (qsizetype r = 0; r < list.size(); ++r) {
@@ -527,7 +526,8 @@ bool readStream(QIODevice& device, QByteArray* bytes, QString* error)
 {
     bytes->clear();
     while (!device.atEnd() || device.waitForReadyRead(-1)) {
-        const QByteArray piece = device.read(qMin<qint64>(1 << 20, MaxFileBytes + 1 - bytes->size()));
+        const QByteArray piece =
+            device.read(qMin<qint64>(1 << 20, MaxFileBytes + 1 - bytes->size()));
         if (piece.isEmpty())
             break;
         bytes->append(piece);
@@ -557,7 +557,8 @@ Format detectedFormat(const QString& path, const QByteArray& bytes)
     bool finderKey = false;
     for (const QString& cell : header.split(separator)) {
         QString name = cell.trimmed();
-        if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
+        if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) &&
+            name.endsWith(QLatin1Char('"')))
             name = name.mid(1, name.size() - 2);
         name = name.trimmed().toLower();
         numira = numira || numiraColumn(name) == Serial;

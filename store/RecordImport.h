@@ -16,8 +16,8 @@ namespace RecordImport {
 
 enum class Format
 {
-    Csv,      // columns program, version, name, serial, date by header name, in any order
-    Json,     // {"format": "numira", "version": 1, "records": [...]}
+    Csv,       // columns program, version, name, serial, date by header name, in any order
+    Json,      // {"format": "numira", "version": 1, "records": [...]}
     KeyFinder, // the CSV export of product-key finder tools
     Tsv        // Numira's own TSV export
 };
@@ -45,8 +45,8 @@ bool readStream(QIODevice& device, QByteArray* bytes, QString* error);
 // CSV text: UTF-8 with or without a byte-order mark (UTF-16 with its mark is read too), fields
 // separated by ",", ";" or a tab (whichever the header row uses most), quoted after RFC 4180,
 // lines ended by CRLF or LF. Header names compare without regard to case and outer blanks;
-// columns of other names are ignored. Every record keeps to RecordRule; the date, when given, is ISO
-// 8601 and is stored in the store's form; an empty date is set at import.
+// columns of other names are ignored. Every record keeps to RecordRule; the date, when given, is
+// ISO 8601 and is stored in the store's form; an empty date is set at import.
 //
 // The key finder preset takes its columns by these names instead:
 //   program: "Product Name", "Product", "Software", "Application", "Program", "Name"

@@ -146,8 +146,8 @@ bool TargetFile::begin(QString* error)
 #endif
     if (m_descriptor < 0) {
         if (error)
-            *error = QStringLiteral("\"%1\" cannot be written (%2).")
-                         .arg(m_path, writeFailure(errno));
+            *error =
+                QStringLiteral("\"%1\" cannot be written (%2).").arg(m_path, writeFailure(errno));
         return false;
     }
     m_temporary = QFile::decodeName(pattern);
@@ -219,8 +219,8 @@ bool TargetFile::commit(QString* error)
     why = refusal(m_path, &target);
     if (!why.isEmpty() || target != m_target) {
         if (error)
-            *error = why.isEmpty() ? failure(QStringLiteral("it changed while it was written"))
-                                   : why;
+            *error =
+                why.isEmpty() ? failure(QStringLiteral("it changed while it was written")) : why;
         discard();
         return false;
     }

@@ -125,10 +125,10 @@ private slots:
         row("add a program of two lines", "add --program \"A\nB\" --serial 1", 1, {},
             "numira-cli: The program name holds a line break.\n", "Paint|1.0|A, B|x\ty");
         row("edit empties the version", "edit 2 --version=", 0, {}, {}, "Paint||A, B|x\ty");
-        row("edit an empty serial", "edit 2 --serial=", 1, {},
-            "numira-cli: The serial is empty.\n", "Paint|1.0|A, B|x\ty");
-        row("edit to a serial another record holds",
-            "edit 2 --program office --serial abcd1234", 1, {},
+        row("edit an empty serial", "edit 2 --serial=", 1, {}, "numira-cli: The serial is empty.\n",
+            "Paint|1.0|A, B|x\ty");
+        row("edit to a serial another record holds", "edit 2 --program office --serial abcd1234", 1,
+            {},
             "numira-cli: This serial is already stored for Office 2021 (Me) as record 1; "
             "--allow-duplicate stores it anyway.\n",
             "Paint|1.0|A, B|x\ty");
@@ -227,15 +227,16 @@ private slots:
         QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
                             "('日本語', '1', 'N', char(27) || '[31mRED', '2003-03-03T00:00:00')"));
         const auto onTerminal = [&](const QString& words) {
-            const Outcome ran = runCli(env, {"-qec", "'" + Cli + "' --db '" + db + "' " + words,
-                                             "/dev/null"},
-                                       {}, "script", "56");
+            const Outcome ran =
+                runCli(env, {"-qec", "'" + Cli + "' --db '" + db + "' " + words, "/dev/null"}, {},
+                       "script", "56");
             return QString::fromUtf8(QByteArray(ran.out).replace("\r\n", "\n"));
         };
-        QCOMPARE(onTerminal("list"), QString("id  program  version  name  serial   date\n"
-                                             "1   Office   2021     Me    ABCD-1…  2001-01-01T00:00:00\n"
-                                             "2   Paint    1.0      A, B  x\\ty     2002-02-02T00:00:00\n"
-                                             "3   日本語   1        N     \\x1b[3…  2003-03-03T00:00:00\n"));
+        QCOMPARE(onTerminal("list"),
+                 QString("id  program  version  name  serial   date\n"
+                         "1   Office   2021     Me    ABCD-1…  2001-01-01T00:00:00\n"
+                         "2   Paint    1.0      A, B  x\\ty     2002-02-02T00:00:00\n"
+                         "3   日本語   1        N     \\x1b[3…  2003-03-03T00:00:00\n"));
         QCOMPARE(onTerminal("list --wide").split('\n').value(3),
                  "3   日本語   1        N     \\x1b[31mRED  2003-03-03T00:00:00");
         QCOMPARE(onTerminal("show 3 --field serial"), "\\x1b[31mRED\n");
@@ -276,10 +277,10 @@ private slots:
         // A largest file size stands in for a full disk; the signal it raises is ignored as a
         // shell's trap leaves it.
         QVERIFY(execSql(db, "UPDATE serials SET serial = hex(randomblob(4000)) WHERE id = 1"));
-        const Outcome full =
-            runCli(env, {"-c", "trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\"", Cli, "--db", db,
-                         "export", "-o", out},
-                   {}, "sh");
+        const Outcome full = runCli(env,
+                                    {"-c", "trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\"", Cli,
+                                     "--db", db, "export", "-o", out},
+                                    {}, "sh");
         QCOMPARE(full.err, "numira-cli: \"" + out.toUtf8() +
                                "\" could not be written (The disk is full.).\n");
         QCOMPARE(full.code, 1);
@@ -288,10 +289,11 @@ private slots:
                  QStringList());
 
         // Bytes that are no UTF-8 would reach the database changed.
-        const Outcome bytes = runCli(
-            env, {"-c", "exec \"$0\" --db \"$1\" add --program \"$(printf 'A\\377')\" --serial 1",
-                  Cli, db},
-            {}, "sh");
+        const Outcome bytes =
+            runCli(env,
+                   {"-c", "exec \"$0\" --db \"$1\" add --program \"$(printf 'A\\377')\" --serial 1",
+                    Cli, db},
+                   {}, "sh");
         QCOMPARE(bytes.code, 2);
         QCOMPARE(bytes.err, "numira-cli: argument 5 is not UTF-8 text; nothing was done (see "
                             "numira-cli --help)\n");
@@ -330,7 +332,10 @@ private slots:
             QVERIFY(shell.waitForFinished(10000) && shell.exitCode() == 0);
         }
         QCOMPARE(queryRows(db, "SELECT program, count(*) FROM serials GROUP BY 1 ORDER BY 1"),
-                 (Rows{{"Added", "1"}, {"Imported", "1000"}, {"Office", "1"}, {"Paint", "1"},
+                 (Rows{{"Added", "1"},
+                       {"Imported", "1000"},
+                       {"Office", "1"},
+                       {"Paint", "1"},
                        {"Shell", "2"}}));
     }
 };

@@ -62,7 +62,8 @@ private slots:
         QVERIFY(execSql(env.defaultDatabase(), "UPDATE serials SET name = '=1+1' WHERE id = 2"));
         run(env.path("home/records/safe.csv"), false, PromptAnswer::No, true);
         QVERIFY(env.prompt.dialogs.value(0).option.startsWith("&Spreadsheet-safe CSV"));
-        QVERIFY(StoreFixtures::fileBytes(env.path("home/records/safe.csv")).contains("\nPaint,1,'=1+1,"));
+        QVERIFY(StoreFixtures::fileBytes(env.path("home/records/safe.csv"))
+                    .contains("\nPaint,1,'=1+1,"));
         QVERIFY(execSql(env.defaultDatabase(), "UPDATE serials SET name = 'N' WHERE id = 2"));
 
         // One serial typed differently, one under a new program, one under a program in

@@ -242,14 +242,21 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("refusal"); // empty: exported
-        QTest::newRow("new file") << "none" << "";
-        QTest::newRow("file of another mode") << "file" << "";
-        QTest::newRow("own link to a file") << "link" << "";
-        QTest::newRow("named pipe") << "fifo" << "is a named pipe, not a file";
-        QTest::newRow("folder") << "folder" << "is a folder, not a file";
-        QTest::newRow("device") << "device" << "is a device, not a file";
+        QTest::newRow("new file") << "none"
+                                  << "";
+        QTest::newRow("file of another mode") << "file"
+                                              << "";
+        QTest::newRow("own link to a file") << "link"
+                                            << "";
+        QTest::newRow("named pipe") << "fifo"
+                                    << "is a named pipe, not a file";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder, not a file";
+        QTest::newRow("device") << "device"
+                                << "is a device, not a file";
         QTest::newRow("another user's link in a shared folder")
-            << "foreign link" << "is a symbolic link that another user owns in a shared folder";
+            << "foreign link"
+            << "is a symbolic link that another user owns in a shared folder";
     }
 
     void exportReplacesOnlyOrdinaryFiles()
@@ -290,11 +297,12 @@ private slots:
         QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
         qint64 count = -1;
         QString error;
-        const bool exported = RecordExport::exportToFile(target, RecordExport::Format::Csv, {},
-                                                         &count, &error);
+        const bool exported =
+            RecordExport::exportToFile(target, RecordExport::Format::Csv, {}, &count, &error);
         Database::closeConnection();
         QCOMPARE(exported, refusal.isEmpty());
-        const QByteArray csv = "program,version,name,serial,date\r\nP,1,N,S,2001-01-01T00:00:00\r\n";
+        const QByteArray csv =
+            "program,version,name,serial,date\r\nP,1,N,S,2001-01-01T00:00:00\r\n";
         struct stat after = {};
         ::lstat(path, &after);
         if (!exported) {
@@ -317,10 +325,10 @@ private slots:
             QCOMPARE(written.st_mode & 07777, mode_t(0600));
         }
         // Nothing is left behind beside the target.
-        QCOMPARE(QDir(env.path("shared"))
-                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                QDir::NoDotAndDotDot),
-                 QStringList{"out.csv"});
+        QCOMPARE(
+            QDir(env.path("shared"))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            QStringList{"out.csv"});
     }
 };
 

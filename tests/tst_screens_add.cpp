@@ -32,7 +32,8 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<QStringList>("typed"); // new program name, serial
         QTest::addColumn<QString>("reason");
-        QTest::newRow("nothing chosen") << -1 << QStringList{"", "S"} << "The program name is empty.";
+        QTest::newRow("nothing chosen")
+            << -1 << QStringList{"", "S"} << "The program name is empty.";
         QTest::newRow("new program, no name")
             << 0 << QStringList{"", "S"} << "The program name is empty.";
         QTest::newRow("new program of two lines")

@@ -18,8 +18,8 @@ void Prompt::warn(const QString& text, const QString& title)
 }
 
 QString Prompt::saveFileWithOption(const QString& title, const QString& filter,
-                                  const QString& proposedPath, const QString& option,
-                                  bool* checked)
+                                   const QString& proposedPath, const QString& option,
+                                   bool* checked)
 {
     Q_UNUSED(option)
     Q_UNUSED(checked)

@@ -54,8 +54,8 @@ QString QtPrompt::openFile(const QString& title, const QString& filter,
 }
 
 QString QtPrompt::saveFileWithOption(const QString& title, const QString& filter,
-                                    const QString& proposedPath, const QString& option,
-                                    bool* checked)
+                                     const QString& proposedPath, const QString& option,
+                                     bool* checked)
 {
     // Qt's own dialog, since a check box can be added to it; the caller asks before it
     // replaces a file.

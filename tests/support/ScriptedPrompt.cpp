@@ -23,8 +23,8 @@ QString ScriptedPrompt::saveFile(const QString& title, const QString& filter,
 }
 
 QString ScriptedPrompt::saveFileWithOption(const QString& title, const QString& filter,
-                                          const QString& proposedPath, const QString& option,
-                                          bool* checked)
+                                           const QString& proposedPath, const QString& option,
+                                           bool* checked)
 {
     dialogs.append({QStringLiteral("save"), title, filter, proposedPath, option});
     if (!m_options.isEmpty())
