@@ -136,7 +136,7 @@ const QList<CliCommands::Command>& CliCommands::commands()
          "byte-order mark is fine); tsv reads the TSV export; keyfinder reads the CSV export of "
          "product-key finders (columns such as Product Name and Product Key). The format "
          "follows FILE's extension (.json, .tsv) unless given. FILE is an ordinary file of at "
-         "most 512 MiB. Serials already stored for their "
+         "most 256 MiB. Serials already stored for their "
          "program are skipped and counted unless --allow-duplicate. --dry-run stores nothing "
          "and lists what would be added and what is a duplicate.",
          {"--format", "--dry-run", "--allow-duplicate"},
@@ -636,6 +636,7 @@ int CliCommands::importRecords(const CliArguments& args)
     if (!RecordImport::parse(bytes, format.value_or(RecordImport::detectedFormat(source, bytes)),
                              &records, &error))
         return fail(QStringLiteral("%1: %2 Nothing was imported.").arg(source, error));
+    bytes = QByteArray(); // the records are all that is needed from here on
     if (!openDatabase(args))
         return Failure;
     RecordStore::ImportOptions options;

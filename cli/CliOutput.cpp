@@ -56,28 +56,7 @@ void appendJsonRow(QByteArray& out, const QStringList& columns, const QList<int>
             out += QByteArray::number(values.value(i).toLongLong());
             continue;
         }
-        const QByteArray utf8 = values.value(i).toUtf8();
-        out += '"';
-        for (const char c : utf8) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (c == '"' || c == '\\') {
-                out += '\\';
-                out += c;
-            } else if (c == '\n') {
-                out += "\\n";
-            } else if (c == '\r') {
-                out += "\\r";
-            } else if (c == '\t') {
-                out += "\\t";
-            } else if (byte < 0x20) {
-                out += "\\u00";
-                out += "0123456789abcdef"[byte >> 4];
-                out += "0123456789abcdef"[byte & 0xf];
-            } else {
-                out += c;
-            }
-        }
-        out += '"';
+        RecordExport::appendJsonString(out, values.value(i));
     }
     out += '}';
 }

@@ -28,42 +28,6 @@ bool startsLikeFormula(const QString& value)
     }
 }
 
-void appendJsonString(QByteArray& out, const QString& value)
-{
-    static const char hex[] = "0123456789abcdef";
-    out += '"';
-    const QByteArray utf8 = value.toUtf8();
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (byte) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (byte < 0x20) {
-                out += "\\u00";
-                out += hex[byte >> 4];
-                out += hex[byte & 0xf];
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-}
-
 } // namespace
 
 namespace RecordExport {
@@ -122,6 +86,46 @@ QString tsvField(const QString& value)
     return escaped;
 }
 
+void appendJsonString(QByteArray& out, const QString& value)
+{
+    static const char hex[] = "0123456789abcdef";
+    out += '"';
+    const QByteArray utf8 = value.toUtf8();
+    const char* const begin = utf8.constData();
+    const char* run = begin; // start of the bytes not yet copied
+    const char* const end = begin + utf8.size();
+    for (const char* at = begin; at != end; ++at) {
+        const auto byte = static_cast<unsigned char>(*at);
+        if (byte >= 0x20 && byte != '"' && byte != '\\')
+            continue;
+        out.append(run, at - run);
+        run = at + 1;
+        switch (byte) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += "\\u00";
+            out += hex[byte >> 4];
+            out += hex[byte & 0xf];
+        }
+    }
+    out.append(run, end - run);
+    out += '"';
+}
+
 void appendCsvField(QByteArray& out, const QString& value)
 {
     const QByteArray utf8 = value.toUtf8();
@@ -135,17 +139,23 @@ void appendCsvField(QByteArray& out, const QString& value)
         return;
     }
     out += '"';
-    for (const char c : utf8) {
-        if (c == '"')
-            out += '"';
-        out += c;
+    qsizetype run = 0;
+    for (qsizetype quoteAt; (quoteAt = utf8.indexOf('"', run)) >= 0; run = quoteAt + 1) {
+        out.append(utf8.constData() + run, quoteAt + 1 - run);
+        out += '"';
     }
+    out.append(utf8.constData() + run, utf8.size() - run);
     out += '"';
 }
 
 void appendTsvField(QByteArray& out, const QString& value)
 {
     const QByteArray utf8 = value.toUtf8();
+    if (!utf8.contains('\\') && !utf8.contains('\t') && !utf8.contains('\n') &&
+        !utf8.contains('\r')) {
+        out += utf8;
+        return;
+    }
     for (const char c : utf8) {
         switch (c) {
         case '\\':

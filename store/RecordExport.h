@@ -87,5 +87,7 @@ QString csvField(const QString& value);
 QString tsvField(const QString& value);
 void appendCsvField(QByteArray& out, const QString& value);
 void appendTsvField(QByteArray& out, const QString& value);
+// A JSON string (in quotes, escaped) of the value's UTF-8 bytes.
+void appendJsonString(QByteArray& out, const QString& value);
 
 } // namespace RecordExport

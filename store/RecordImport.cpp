@@ -525,7 +525,8 @@ bool readFile(const QString& path, QByteArray* bytes, QString* error)
 bool readStream(QIODevice& device, QByteArray* bytes, QString* error)
 {
     bytes->clear();
-    while (!device.atEnd() || device.waitForReadyRead(-1)) {
+    // A read that gives nothing is the end: standard input blocks until there is more.
+    for (;;) {
         const QByteArray piece =
             device.read(qMin<qint64>(1 << 20, MaxFileBytes + 1 - bytes->size()));
         if (piece.isEmpty())

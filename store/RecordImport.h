@@ -32,9 +32,9 @@ Format formatForFile(const QString& path);
 // is a key finder's export.
 Format detectedFormat(const QString& path, const QByteArray& bytes);
 
-// The largest file an import reads: well above a million records' export (about 90 MB as CSV,
-// 180 MB as JSON), and small enough that reading it cannot exhaust the memory.
-inline constexpr qint64 MaxFileBytes = qint64(512) << 20;
+// The largest file an import reads: well above a million records' export (75 MiB as CSV,
+// 135 MiB as JSON), and small enough that reading one holds a few GiB at most.
+inline constexpr qint64 MaxFileBytes = qint64(256) << 20;
 
 // The bytes of a file to import: an ordinary file of at most MaxFileBytes (a pipe, a device
 // or a folder is refused, and nothing waits for a writer); false with the reason otherwise.

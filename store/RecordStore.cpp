@@ -200,18 +200,6 @@ bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, QS
     return run(query, SqlCatalogue::InsertProgram, {text(program)}, error);
 }
 
-QList<RecordStore::StoredRecord> readRecords(QSqlQuery& query)
-{
-    QList<RecordStore::StoredRecord> records;
-    while (query.next()) {
-        records.append(
-            {query.value(0).toLongLong(),
-             {query.value(1).toString(), query.value(2).toString(), query.value(3).toString(),
-              query.value(4).toString(), query.value(5).toString()}});
-    }
-    return records;
-}
-
 // Hands each row to the visitor as it is read; nothing but the current row is held.
 bool visitRecords(QSqlQuery& query, const RecordStore::RecordVisitor& each, QString* error)
 {
@@ -388,20 +376,6 @@ bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QS
     return true;
 }
 
-bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error)
-{
-    QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
-    QSqlQuery query(db);
-    if (!run(query,
-             order == RecordOrder::ByKey ? SqlCatalogue::AllSerialsByKey : SqlCatalogue::AllSerials,
-             {}, error))
-        return false;
-    *records = readRecords(query);
-    return true;
-}
-
 bool forEachSerial(RecordOrder order, const RecordVisitor& each, QString* error)
 {
     QSqlDatabase db;
@@ -424,18 +398,6 @@ bool forEachSerialOfProgram(const QString& program, const RecordVisitor& each, Q
     if (!run(query, SqlCatalogue::FullSerialsOfProgram, {text(program)}, error))
         return false;
     return visitRecords(query, each, error);
-}
-
-bool fullSerialsOfProgram(const QString& program, QList<StoredRecord>* records, QString* error)
-{
-    QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
-    QSqlQuery query(db);
-    if (!run(query, SqlCatalogue::FullSerialsOfProgram, {text(program)}, error))
-        return false;
-    *records = readRecords(query);
-    return true;
 }
 
 bool storedProgramName(const QString& program, QString* stored, QString* error)

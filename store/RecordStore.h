@@ -103,8 +103,6 @@ enum class RecordOrder
     ByKey      // id: the order they were stored in, for export
 };
 
-bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error);
-
 // Hands every record to the visitor as it is read, holding none: the way to walk all records
 // whatever their number. A visitor that returns false stops the walk, and the function then
 // returns false with *error as the visitor left it.
@@ -112,8 +110,6 @@ using RecordVisitor = std::function<bool(const StoredRecord&)>;
 bool forEachSerial(RecordOrder order, const RecordVisitor& each, QString* error);
 // The records of one program (letter case aside), by version descending, then id.
 bool forEachSerialOfProgram(const QString& program, const RecordVisitor& each, QString* error);
-// The records of one program, by version descending, then id.
-bool fullSerialsOfProgram(const QString& program, QList<StoredRecord>* records, QString* error);
 
 // The program row that names the program apart from letter case: a new record goes under it
 // instead of a second row of the same name. *stored stays empty when there is none.

@@ -140,6 +140,9 @@ private slots:
         row("import TSV from standard input", "import - --format tsv", 0,
             "Added 1 records (1 new programs), skipped 0 duplicates.\n", {}, "T|||L1\nL2",
             "program\tserial\nT\tL1\\nL2\n");
+        row("import of a key finder's export, known by its header", "import -", 0,
+            "Added 1 records (1 new programs), skipped 0 duplicates.\n", {}, "Visio||Ann|KF-9",
+            "Product Name;Product Key;Registered Owner\r\nVisio;KF-9;Ann\r\n");
         row("import of a device", "import /dev/zero", 1, {},
             "numira-cli: \"/dev/zero\" is not an ordinary file. Nothing was imported.\n");
     }
@@ -268,11 +271,11 @@ private slots:
         const QString huge = env.path("huge.csv");
         {
             QFile file(huge);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize((qint64(512) << 20) + 1));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize((qint64(256) << 20) + 1));
         }
         QCOMPARE(runCli(env, {"--db", db, "import", huge}).err,
                  "numira-cli: \"" + huge.toUtf8() +
-                     "\" is larger than 536870912 bytes. Nothing was imported.\n");
+                     "\" is larger than 268435456 bytes. Nothing was imported.\n");
 
         // A largest file size stands in for a full disk; the signal it raises is ignored as a
         // shell's trap leaves it.

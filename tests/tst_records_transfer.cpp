@@ -236,6 +236,55 @@ private slots:
         QCOMPARE(queryRows(db, RecordsSql) + queryRows(db, programs), before);
     }
 
+    // Every write of the store keeps to the record rule, whoever calls it, and a refused record
+    // leaves the file as it was.
+    void storeWritesRefuseWhatTheRuleRefuses_data()
+    {
+        QTest::addColumn<QStringList>("record"); // program, version, name, serial
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("no program")
+            << QStringList{"", "1", "n", "S"} << "The program name is empty.";
+        QTest::newRow("no serial") << QStringList{"P", "1", "n", ""} << "The serial is empty.";
+        QTest::newRow("version of two lines")
+            << QStringList{"P", "1\r", "n", "S"} << "The version holds a line break.";
+        QTest::newRow("name with a line separator") << QStringList{"P", "1", "a\u2028b", "S"}
+                                                    << "The registration name holds a line break.";
+        QTest::newRow("storable: empty version and name, a serial of lines")
+            << QStringList{"P", "", "", "L1\nL2"} << "";
+    }
+
+    void storeWritesRefuseWhatTheRuleRefuses()
+    {
+        QFETCH(QStringList, record);
+        QFETCH(QString, problem);
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
+                            "('Q', '0', 'm', 'OLD', '2001-01-01T00:00:00')"));
+        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        const SerialRecord r{record.at(0), record.at(1), record.at(2), record.at(3),
+                             "2002-02-02T00:00:00"};
+        const QDateTime when = QDateTime::currentDateTime();
+        QString added, stored, rewritten, updated, imported;
+        qlonglong id = 0;
+        bool found = false;
+        RecordStore::ImportOutcome outcome;
+        RecordStore::addSerial({r.program, r.version, r.name, r.serial}, true, when, &added);
+        RecordStore::addRecord(r, &id, &stored);
+        RecordStore::rewriteSerial("1", r, &found, &rewritten);
+        RecordStore::importRecords({r}, {}, &outcome, &imported);
+        if (!r.program.isEmpty()) // the edit screen's update keeps the program
+            RecordStore::updateSerial("1", r.version, r.name, r.serial, when, &found, &updated);
+        Database::closeConnection();
+        QCOMPARE((QStringList{added, stored, rewritten, imported.mid(imported.indexOf(' ', 7) + 1),
+                              updated}),
+                 (QStringList{problem, problem, problem, problem,
+                              r.program.isEmpty() ? QString() : problem}));
+        if (!problem.isEmpty())
+            QCOMPARE(queryRows(db, "SELECT program, version, name, serial FROM serials"),
+                     (Rows{{"Q", "0", "m", "OLD"}}));
+    }
+
     // What stands at the export's path decides what the export does: a file (or the user's own
     // link to one) is replaced by a private file; anything else is left exactly as it was.
     void exportReplacesOnlyOrdinaryFiles_data()
