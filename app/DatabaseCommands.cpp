@@ -28,8 +28,11 @@ const QString InvalidStructureMessage = QStringLiteral(
     "Invalid Database Structure! Please make sure you only use databases specifically designed "
     "for this application!");
 const QString DatabaseFilter = QStringLiteral("Database (*.mdb)|*.mdb| ");
-const QString RecordsFilter =
-    QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|All Files (*)|*| ");
+const QString ImportFilter = QStringLiteral(
+    "CSV (*.csv)|*.csv|Key finder CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|"
+    "All Files (*)|*| ");
+const QString ExportFilter =
+    QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
 
 } // namespace
 
@@ -136,19 +139,25 @@ void DatabaseCommands::backup()
     showBrowserOverScreens();
 }
 
+QString DatabaseCommands::recordsFolder() const
+{
+    return m_recordsFolder.isEmpty() ? QDir::homePath() : m_recordsFolder;
+}
+
 void DatabaseCommands::importRecords()
 {
     const QString title = QStringLiteral("Import Records");
-    const QString source = prompt().openFile(title, RecordsFilter, QString());
+    const QString source = prompt().openFile(title, ImportFilter, recordsFolder());
     if (source.isEmpty())
         return;
-    QFile file(source);
+    m_recordsFolder = QFileInfo(source).absolutePath();
+    QByteArray bytes;
     QList<RecordStore::SerialRecord> records;
     QString error;
-    if (!file.open(QIODevice::ReadOnly))
-        error = QStringLiteral("The file cannot be read (%1).").arg(file.errorString());
-    else
-        RecordImport::parse(file.readAll(), RecordImport::formatForFile(source), &records, &error);
+    // A key finder's export is told by its header, whichever file type was chosen.
+    if (RecordImport::readFile(source, &bytes, &error))
+        RecordImport::parse(bytes, RecordImport::detectedFormat(source, bytes), &records, &error);
+    bytes.clear();
     RecordStore::ImportOutcome outcome;
     if (error.isEmpty())
         RecordStore::importRecords(records, {}, &outcome, &error);
@@ -170,22 +179,27 @@ void DatabaseCommands::importRecords()
 void DatabaseCommands::exportRecords()
 {
     const QString title = QStringLiteral("Export Records");
-    const QString target = prompt().saveFile(
-        title, RecordsFilter, QDir::homePath() + QStringLiteral("/NumiraRecords.csv"));
+    RecordExport::Options options; // a plain export, unless the box is checked
+    const QString target = prompt().saveFileWithOption(
+        title, ExportFilter, recordsFolder() + QStringLiteral("/NumiraRecords.csv"),
+        QStringLiteral("&Spreadsheet-safe CSV: a ' before cells that begin with =, +, -, @"),
+        &options.spreadsheetSafe);
     if (target.isEmpty())
         return;
-    QList<RecordStore::StoredRecord> stored;
+    m_recordsFolder = QFileInfo(target).absolutePath();
+    // Only the backup replaces a file without a question.
+    const QFileInfo existing(target);
+    if ((existing.exists() || existing.isSymLink()) &&
+        !prompt().askYesNo(
+            QStringLiteral("\"%1\" already exists.  Do you want to replace it?").arg(target),
+            title))
+        return;
+    qint64 count = 0;
     QString error;
-    if (RecordStore::allSerials(RecordStore::RecordOrder::ByKey, &stored, &error)) {
-        QList<RecordStore::SerialRecord> records;
-        for (const RecordStore::StoredRecord& each : stored)
-            records.append(each.record);
-        if (RecordExport::writeFile(
-                target, RecordExport::toFormat(RecordExport::formatForFile(target), records),
-                &error)) {
-            prompt().inform(QStringLiteral("Records exported: %1.").arg(records.size()), title);
-            return;
-        }
+    if (RecordExport::exportToFile(target, RecordExport::formatForFile(target), options, &count,
+                                   &error)) {
+        prompt().inform(QStringLiteral("Records exported: %1.").arg(count), title);
+        return;
     }
     prompt().critical(QStringLiteral("The export to \"%1\" failed!  %2").arg(target, error), title);
 }

@@ -2,6 +2,8 @@
 
 #include "app/MainDeps.h"
 
+#include <QString>
+
 class MainWindow;
 class Prompt;
 
@@ -26,5 +28,9 @@ private:
     Prompt& prompt() const;
     void showBrowserOverScreens();
 
+    // Where the import and export dialogs open: the folder last used for records, else home.
+    QString recordsFolder() const;
+
     MainWindow& m_window;
+    QString m_recordsFolder;
 };

@@ -15,7 +15,12 @@ bool CliArguments::parse(const QStringList& words, QString* error)
     bool plainOnly = false;
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QString& word = words.at(i);
-        if (plainOnly || word == QLatin1String("-") || !word.startsWith(QLatin1Char('-'))) {
+        // "-1" is a malformed id, which the command names, not an option.
+        bool negativeNumber = word.size() > 1;
+        for (qsizetype c = 1; negativeNumber && c < word.size(); ++c)
+            negativeNumber = word.at(c).isDigit();
+        if (plainOnly || word == QLatin1String("-") || !word.startsWith(QLatin1Char('-')) ||
+            negativeNumber) {
             if (command.isEmpty())
                 command = word;
             else
@@ -24,6 +29,12 @@ bool CliArguments::parse(const QStringList& words, QString* error)
         }
         if (word == QLatin1String("--")) {
             plainOnly = true;
+            continue;
+        }
+        // Before the command, --version asks for the tool's version; after it, a command's
+        // --version takes the record's version.
+        if (command.isEmpty() && word == QLatin1String("--version")) {
+            flags.insert(word);
             continue;
         }
         QString name = word;

@@ -10,8 +10,8 @@
 class CliArguments final
 {
 public:
-    // Options that take a value; every other "-..." word is a flag. A lone "-" is a plain
-    // argument (standard input), and so is every word after "--".
+    // Options that take a value; every other "-..." word is a flag. A lone "-", a word such as
+    // "-1" and every word after "--" are plain arguments.
     static const QSet<QString>& valueOptions();
 
     // False with *error for an option that lacks its value.
@@ -24,6 +24,10 @@ public:
 
     bool has(const QString& option) const { return options.contains(option); }
     QString value(const QString& option) const { return options.value(option); }
+    bool versionWanted() const
+    {
+        return command.isEmpty() && flags.contains(QStringLiteral("--version"));
+    }
     bool helpWanted() const
     {
         return flags.contains(QStringLiteral("--help")) || flags.contains(QStringLiteral("-h"));

@@ -1,8 +1,10 @@
 #include "cli/CliCommands.h"
 
+#include "store/AppInfo.h"
 #include "store/Database.h"
 #include "store/RecordExport.h"
 #include "store/RecordImport.h"
+#include "store/RecordRule.h"
 #include "store/RecordStore.h"
 #include "store/SettingsStore.h"
 
@@ -16,6 +18,9 @@ const QString Tool = QStringLiteral("numira-cli");
 const QStringList RecordColumns = {QStringLiteral("id"),      QStringLiteral("program"),
                                    QStringLiteral("version"), QStringLiteral("name"),
                                    QStringLiteral("serial"),  QStringLiteral("date")};
+
+// When a table is too wide, the id and the date stay whole and the texts give way.
+const QList<int> RecordFloors = {-1, 4, 4, 4, 4, -1};
 
 QStringList recordValues(const RecordStore::StoredRecord& stored)
 {
@@ -43,8 +48,10 @@ QString oneLine(QString text)
 
 } // namespace
 
-CliCommands::CliCommands(QIODevice& in, QIODevice& out, QIODevice& err, bool outIsTerminal)
-    : m_in(in), m_out(out), m_err(err), m_outIsTerminal(outIsTerminal)
+CliCommands::CliCommands(QIODevice& in, QIODevice& out, QIODevice& err, bool outIsTerminal,
+                         int terminalWidth)
+    : m_in(in), m_out(out), m_err(err), m_outIsTerminal(outIsTerminal),
+      m_terminalWidth(outIsTerminal ? terminalWidth : 0)
 {
 }
 
@@ -76,19 +83,23 @@ const QList<CliCommands::Command>& CliCommands::commands()
          1,
          &CliCommands::show},
         {"add",
-         "add --program P --version V --name N --serial S|- [--allow-duplicate]",
-         "Stores a record dated now and prints its id. A program named apart from letter case "
-         "as a stored one goes under the stored one. --serial - reads the serial from standard "
-         "input (one line end at its end is dropped). A serial already stored for the program "
-         "(letter case, blanks and dashes aside) is refused unless --allow-duplicate.",
+         "add --program P --serial S|- [--version V] [--name N] [--allow-duplicate]",
+         "Stores a record dated now and prints its id. A record needs a program and a serial; "
+         "the version and the name may be empty, and only the serial may hold line breaks. A "
+         "program named apart from letter case as a stored one goes under the stored one. "
+         "--serial - reads the serial from standard input (one line end at its end is "
+         "dropped). A serial already stored for the program (letter case, blanks and dashes "
+         "aside) is refused unless --allow-duplicate.",
          {"--program", "--version", "--name", "--serial", "--allow-duplicate"},
          0,
          0,
          &CliCommands::add},
         {"edit",
-         "edit ID [--program P] [--version V] [--name N] [--serial S|-]",
-         "Changes the given fields of a record and dates it now.",
-         {"--program", "--version", "--name", "--serial"},
+         "edit ID [--program P] [--version V] [--name N] [--serial S|-] [--allow-duplicate]",
+         "Changes the given fields of a record and dates it now, under the rules of add: a "
+         "serial that another record of the program already holds is refused unless "
+         "--allow-duplicate.",
+         {"--program", "--version", "--name", "--serial", "--allow-duplicate"},
          1,
          1,
          &CliCommands::edit},
@@ -107,20 +118,25 @@ const QList<CliCommands::Command>& CliCommands::commands()
          0,
          &CliCommands::programs},
         {"export",
-         "export [--format csv|json|tsv] [-o FILE]",
+         "export [--format csv|json|tsv] [-o FILE] [--spreadsheet-safe]",
          "Writes every record in the order stored: CSV (header program,version,name,serial,date; "
          "RFC 4180), JSON or TSV. The format follows FILE's extension unless given; CSV by "
-         "default. FILE is replaced only once the new one is complete.",
-         {"--format", "-o"},
+         "default. FILE is made readable by you alone and replaced only once the new one is "
+         "complete; a device, pipe or folder is refused. --spreadsheet-safe puts a ' before CSV "
+         "cells that begin with =, +, -, @, a tab or a carriage return, so that a spreadsheet "
+         "does not run them as formulas (the file then no longer imports to the same values).",
+         {"--format", "-o", "--spreadsheet-safe"},
          0,
          0,
          &CliCommands::exportRecords},
         {"import",
-         "import FILE|- [--format csv|json|keyfinder] [--dry-run] [--allow-duplicate]",
+         "import FILE|- [--format csv|json|tsv|keyfinder] [--dry-run] [--allow-duplicate]",
          "Adds the records of a file in one transaction: a bad row adds nothing and is named. "
          "CSV columns are matched by header name in any order, separated by , or ; (a UTF-8 "
-         "byte-order mark is fine); keyfinder reads the CSV export of product-key finders "
-         "(columns such as Product Name and Product Key). Serials already stored for their "
+         "byte-order mark is fine); tsv reads the TSV export; keyfinder reads the CSV export of "
+         "product-key finders (columns such as Product Name and Product Key). The format "
+         "follows FILE's extension (.json, .tsv) unless given. FILE is an ordinary file of at "
+         "most 256 MiB. Serials already stored for their "
          "program are skipped and counted unless --allow-duplicate. --dry-run stores nothing "
          "and lists what would be added and what is a duplicate.",
          {"--format", "--dry-run", "--allow-duplicate"},
@@ -150,8 +166,9 @@ QString CliCommands::helpText(const Command* command) const
             "Usage: %1 [--db FILE] COMMAND [ARGUMENTS]\n\n"
             "Reads and changes Numira's serial numbers. --db names the database file; without it, "
             "the database Numira has in use.\nOutput is an aligned table on a terminal and TSV "
-            "otherwise; --format table|tsv|csv|json chooses.\nExit status: 0 done, 1 failed, 2 "
-            "wrong command line.\n\nCommands:\n")
+            "otherwise; --format table|tsv|csv|json chooses. A table fits the terminal's width, "
+            "long values cut with an ellipsis; --wide shows them whole.\nExit status: 0 done, 1 "
+            "failed, 2 wrong command line. --version prints the version.\n\nCommands:\n")
             .arg(Tool);
     for (const Command& each : commands())
         text += QStringLiteral("  %1\n").arg(each.usage);
@@ -183,10 +200,21 @@ int CliCommands::usage(const QString& message, const QString& command)
 
 int CliCommands::run(const QStringList& words)
 {
-    CliArguments args;
+    CliArguments args; // --wide goes with any command
     QString error;
     if (!args.parse(words, &error))
         return usage(error);
+    if (args.versionWanted()) {
+        write(m_out, QStringLiteral("%1 %2.%3.%4\n")
+                         .arg(Tool)
+                         .arg(AppInfo::VersionMajor)
+                         .arg(AppInfo::VersionMinor)
+                         .arg(AppInfo::VersionRevision)
+                         .toUtf8());
+        return Success;
+    }
+    m_wide = args.flags.contains(QStringLiteral("--wide"));
+    args.flags.remove(QStringLiteral("--wide"));
     if (args.command.isEmpty() || args.command == QLatin1String("help")) {
         const QString about = args.positional.value(0);
         const Command* command = findCommand(about);
@@ -265,7 +293,8 @@ bool CliCommands::startReading(const CliArguments& args, CliOutput::Format* form
 
 int CliCommands::printRows(CliOutput::Format format, const CliOutput::Rows& rows)
 {
-    write(m_out, CliOutput::format(format, rows));
+    write(m_out, CliOutput::format(format, rows, tableWidth(),
+                                   rows.columns == RecordColumns ? RecordFloors : QList<int>()));
     return Success;
 }
 
@@ -289,6 +318,25 @@ int CliCommands::failNoRecord(const QString& id)
     return fail(QStringLiteral("No record has the id %1.").arg(id));
 }
 
+bool CliCommands::validId(const QString& id, const QString& command, int* refused)
+{
+    bool ok = !id.isEmpty() && id.at(0) != QLatin1Char('0');
+    for (qsizetype i = 0; ok && i < id.size(); ++i)
+        ok = id.at(i) >= QLatin1Char('0') && id.at(i) <= QLatin1Char('9');
+    if (ok)
+        id.toLongLong(&ok);
+    if (!ok)
+        *refused = usage(
+            QStringLiteral("\"%1\" is not a record id; an id is a whole number from 1").arg(id),
+            command);
+    return ok;
+}
+
+int CliCommands::tableWidth() const
+{
+    return m_wide ? 0 : m_terminalWidth;
+}
+
 std::optional<RecordStore::SerialRecord> CliCommands::recordWithId(const QString& id, int* refused)
 {
     std::optional<RecordStore::SerialRecord> record;
@@ -305,15 +353,49 @@ int CliCommands::list(const CliArguments& args)
     CliOutput::Format format;
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
-    QList<RecordStore::StoredRecord> records;
+    const QString program = args.positional.value(0);
+    return streamRecords(format, [&](const RecordStore::RecordVisitor& each, QString* error) {
+        return program.isEmpty()
+                   ? RecordStore::forEachSerial(RecordStore::RecordOrder::ByProgram, each, error)
+                   : RecordStore::forEachSerialOfProgram(program, each, error);
+    });
+}
+
+int CliCommands::streamRecords(CliOutput::Format format, const RecordWalk& walk)
+{
     QString error;
-    const bool ok =
-        args.positional.isEmpty()
-            ? RecordStore::allSerials(RecordStore::RecordOrder::ByProgram, &records, &error)
-            : RecordStore::fullSerialsOfProgram(args.positional.first(), &records, &error);
-    if (!ok)
+    QList<int> widths;
+    if (format == CliOutput::Format::Table) {
+        // A first pass finds the widths, so that the rows need not be held.
+        for (const QString& column : RecordColumns)
+            widths.append(CliOutput::displayWidth(column));
+        const bool measured = walk(
+            [&](const RecordStore::StoredRecord& record) {
+                const QStringList values = recordValues(record);
+                for (qsizetype i = 0; i < values.size(); ++i)
+                    widths[i] = std::max(
+                        widths[i], CliOutput::displayWidth(CliOutput::shownValue(values.at(i))));
+                return true;
+            },
+            &error);
+        if (!measured)
+            return fail(error);
+        widths = CliOutput::fittedWidths(widths, tableWidth(), RecordFloors);
+    }
+    CliOutput::Stream stream(m_out, format, RecordColumns, {0}, widths);
+    const bool written = walk(
+        [&](const RecordStore::StoredRecord& record) {
+            if (stream.row(recordValues(record)))
+                return true;
+            error = QStringLiteral("The output cannot be written (%1).").arg(m_out.errorString());
+            return false;
+        },
+        &error);
+    if (!written)
         return fail(error);
-    return printRows(format, recordRows(records));
+    if (!stream.finish())
+        return fail(QStringLiteral("The output cannot be written (%1).").arg(m_out.errorString()));
+    return Success;
 }
 
 int CliCommands::search(const CliArguments& args)
@@ -351,19 +433,22 @@ int CliCommands::show(const CliArguments& args)
     if (args.has(QStringLiteral("--field")) && column < 0)
         return usage(QStringLiteral("--field is one of %1").arg(RecordColumns.join(", ")),
                      args.command);
-    CliOutput::Format format;
-    if (int refused = Success; !startReading(args, &format, &refused))
-        return refused;
     const QString id = args.positional.first();
     int refused = Success;
+    if (!validId(id, args.command, &refused))
+        return refused;
+    CliOutput::Format format;
+    if (!startReading(args, &format, &refused))
+        return refused;
     std::optional<RecordStore::SerialRecord> record = recordWithId(id, &refused);
     if (!record)
         return refused;
     const QStringList values = recordValues({id.toLongLong(), *record});
     if (column >= 0) {
-        QByteArray bytes = values.at(column).toUtf8();
-        if (m_outIsTerminal)
-            bytes += '\n';
+        // Exactly as stored for a script; on a terminal, nothing that commands the terminal.
+        QByteArray bytes = m_outIsTerminal
+                               ? CliOutput::shownValue(values.at(column)).toUtf8() + '\n'
+                               : values.at(column).toUtf8();
         write(m_out, bytes);
         return Success;
     }
@@ -381,7 +466,7 @@ int CliCommands::show(const CliArguments& args)
 
 int CliCommands::add(const CliArguments& args)
 {
-    for (const char* required : {"--program", "--version", "--name", "--serial"}) {
+    for (const char* required : {"--program", "--serial"}) {
         if (!args.has(QLatin1String(required)))
             return usage(QStringLiteral("add needs %1").arg(QLatin1String(required)), args.command);
     }
@@ -391,26 +476,43 @@ int CliCommands::add(const CliArguments& args)
     record.name = args.value(QStringLiteral("--name"));
     serialArgument(args.value(QStringLiteral("--serial")), &record.serial);
     record.date = RecordStore::dateText(QDateTime::currentDateTime());
-    if (record.program.isEmpty() || record.serial.isEmpty())
-        return fail(QStringLiteral("The program and the serial must not be empty."));
+    const QString problem =
+        RecordRule::problem(record.program, record.version, record.name, record.serial);
+    if (!problem.isEmpty())
+        return fail(problem);
     if (!openDatabase(args))
         return Failure;
-    QString error;
-    if (!args.flags.contains(QStringLiteral("--allow-duplicate"))) {
-        std::optional<RecordStore::StoredRecord> match;
-        if (!RecordStore::findDuplicateSerial(record.program, record.serial, &match, &error))
-            return fail(error);
-        if (match)
-            return fail(QStringLiteral("This serial is already stored for %1 %2 (%3) as record "
-                                       "%4; --allow-duplicate adds it anyway.")
-                            .arg(match->record.program, match->record.version, match->record.name)
-                            .arg(match->id));
-    }
+    if (int refused = Success; !refuseDuplicate(args, record, 0, &refused))
+        return refused;
     qlonglong id = 0;
+    QString error;
     if (!RecordStore::addRecord(record, &id, &error))
         return fail(error);
     write(m_out, QByteArray::number(id) + '\n');
     return Success;
+}
+
+bool CliCommands::refuseDuplicate(const CliArguments& args, const RecordStore::SerialRecord& record,
+                                  qlonglong exceptId, int* refused)
+{
+    if (args.flags.contains(QStringLiteral("--allow-duplicate")))
+        return true;
+    std::optional<RecordStore::StoredRecord> match;
+    QString error;
+    if (!RecordStore::findDuplicateSerial(record.program, record.serial, &match, &error,
+                                          exceptId)) {
+        *refused = fail(error);
+        return false;
+    }
+    if (!match)
+        return true;
+    *refused = fail(QStringLiteral("This serial is already stored for %1 as record %2; "
+                                   "--allow-duplicate %3 it anyway.")
+                        .arg(RecordRule::title(match->record.program, match->record.version,
+                                               match->record.name))
+                        .arg(match->id)
+                        .arg(exceptId == 0 ? QStringLiteral("adds") : QStringLiteral("stores")));
+    return false;
 }
 
 int CliCommands::edit(const CliArguments& args)
@@ -422,10 +524,12 @@ int CliCommands::edit(const CliArguments& args)
     if (!anyChange)
         return usage(QStringLiteral("edit needs at least one of %1").arg(changeable.join(", ")),
                      args.command);
-    if (!openDatabase(args))
-        return Failure;
     const QString id = args.positional.first();
     int refused = Success;
+    if (!validId(id, args.command, &refused))
+        return refused;
+    if (!openDatabase(args))
+        return Failure;
     std::optional<RecordStore::SerialRecord> record = recordWithId(id, &refused);
     if (!record)
         return refused;
@@ -437,8 +541,14 @@ int CliCommands::edit(const CliArguments& args)
         record->name = args.value(QStringLiteral("--name"));
     if (args.has(QStringLiteral("--serial")))
         serialArgument(args.value(QStringLiteral("--serial")), &record->serial);
-    if (record->program.isEmpty() || record->serial.isEmpty())
-        return fail(QStringLiteral("The program and the serial must not be empty."));
+    const QString problem =
+        RecordRule::problem(record->program, record->version, record->name, record->serial);
+    if (!problem.isEmpty())
+        return fail(problem);
+    // A serial or a program that changes is checked as add checks it.
+    if ((args.has(QStringLiteral("--serial")) || args.has(QStringLiteral("--program"))) &&
+        !refuseDuplicate(args, *record, id.toLongLong(), &refused))
+        return refused;
     record->date = RecordStore::dateText(QDateTime::currentDateTime());
     bool found = false;
     QString error;
@@ -451,9 +561,11 @@ int CliCommands::edit(const CliArguments& args)
 
 int CliCommands::remove(const CliArguments& args)
 {
+    const QString id = args.positional.first();
+    if (int refused = Success; !validId(id, args.command, &refused))
+        return refused;
     if (!openDatabase(args))
         return Failure;
-    const QString id = args.positional.first();
     bool found = false;
     QString error;
     if (!RecordStore::deleteSerial(id, &found, &error))
@@ -488,22 +600,18 @@ int CliCommands::exportRecords(const CliArguments& args)
             return usage(QStringLiteral("--format is one of csv, json, tsv"), args.command);
         format = *chosen;
     }
+    RecordExport::Options options;
+    options.spreadsheetSafe = args.flags.contains(QStringLiteral("--spreadsheet-safe"));
     if (!openDatabase(args))
         return Failure;
-    QList<RecordStore::StoredRecord> stored;
+    qint64 count = 0;
     QString error;
-    if (!RecordStore::allSerials(RecordStore::RecordOrder::ByKey, &stored, &error))
-        return fail(error);
-    QList<RecordStore::SerialRecord> records;
-    records.reserve(stored.size());
-    for (const RecordStore::StoredRecord& each : stored)
-        records.append(each.record);
-    const QByteArray bytes = RecordExport::toFormat(format, records);
     if (target.isEmpty() || target == QLatin1String("-")) {
-        write(m_out, bytes);
+        if (!RecordExport::writeAll(m_out, format, options, &count, &error))
+            return fail(error);
         return Success;
     }
-    if (!RecordExport::writeFile(target, bytes, &error))
+    if (!RecordExport::exportToFile(target, format, options, &count, &error))
         return fail(error);
     return Success;
 }
@@ -511,27 +619,24 @@ int CliCommands::exportRecords(const CliArguments& args)
 int CliCommands::importRecords(const CliArguments& args)
 {
     const QString source = args.positional.first();
-    RecordImport::Format format = RecordImport::formatForFile(source);
+    std::optional<RecordImport::Format> format;
     if (args.has(QStringLiteral("--format"))) {
-        const auto chosen = RecordImport::formatFromName(args.value(QStringLiteral("--format")));
-        if (!chosen)
-            return usage(QStringLiteral("--format is one of csv, json, keyfinder"), args.command);
-        format = *chosen;
+        format = RecordImport::formatFromName(args.value(QStringLiteral("--format")));
+        if (!format)
+            return usage(QStringLiteral("--format is one of csv, json, tsv, keyfinder"),
+                         args.command);
     }
     QByteArray bytes;
-    if (source == QLatin1String("-")) {
-        bytes = m_in.readAll();
-    } else {
-        QFile file(source);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(
-                QStringLiteral("\"%1\" cannot be read (%2).").arg(source, file.errorString()));
-        bytes = file.readAll();
-    }
-    QList<RecordStore::SerialRecord> records;
     QString error;
-    if (!RecordImport::parse(bytes, format, &records, &error))
+    const bool read = source == QLatin1String("-") ? RecordImport::readStream(m_in, &bytes, &error)
+                                                   : RecordImport::readFile(source, &bytes, &error);
+    if (!read)
+        return fail(error + QStringLiteral(" Nothing was imported."));
+    QList<RecordStore::SerialRecord> records;
+    if (!RecordImport::parse(bytes, format.value_or(RecordImport::detectedFormat(source, bytes)),
+                             &records, &error))
         return fail(QStringLiteral("%1: %2 Nothing was imported.").arg(source, error));
+    bytes = QByteArray(); // the records are all that is needed from here on
     if (!openDatabase(args))
         return Failure;
     RecordStore::ImportOptions options;

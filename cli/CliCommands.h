@@ -24,8 +24,10 @@ public:
         Usage = 2
     };
 
-    // outIsTerminal picks the default output: an aligned table for a person, TSV for a pipe.
-    CliCommands(QIODevice& in, QIODevice& out, QIODevice& err, bool outIsTerminal);
+    // outIsTerminal picks the default output: an aligned table for a person, TSV for a pipe;
+    // terminalWidth (cells, 0 for no limit) is what a table is fitted into.
+    CliCommands(QIODevice& in, QIODevice& out, QIODevice& err, bool outIsTerminal,
+                int terminalWidth = 0);
 
     int run(const QStringList& words);
 
@@ -60,6 +62,17 @@ private:
     // false with the exit code in refused when either fails.
     bool startReading(const CliArguments& args, CliOutput::Format* format, int* refused);
     int printRows(CliOutput::Format format, const CliOutput::Rows& rows);
+    // Prints records as the walk hands them over, holding none of them.
+    using RecordWalk = std::function<bool(const RecordStore::RecordVisitor&, QString*)>;
+    int streamRecords(CliOutput::Format format, const RecordWalk& walk);
+    // The width a table is fitted into: the terminal's, or none with --wide.
+    int tableWidth() const;
+    // A record id is a whole number from 1; anything else is a wrong command line.
+    bool validId(const QString& id, const QString& command, int* refused);
+    // False, with the exit code in refused, when the serial is already stored for the program
+    // by a record other than exceptId and --allow-duplicate was not given.
+    bool refuseDuplicate(const CliArguments& args, const RecordStore::SerialRecord& record,
+                         qlonglong exceptId, int* refused);
     // The record with the id; none, with the exit code in refused, when it cannot be read or
     // no record has that id.
     std::optional<RecordStore::SerialRecord> recordWithId(const QString& id, int* refused);
@@ -74,4 +87,6 @@ private:
     QIODevice& m_out;
     QIODevice& m_err;
     bool m_outIsTerminal = false;
+    int m_terminalWidth = 0;
+    bool m_wide = false;
 };

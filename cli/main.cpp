@@ -4,12 +4,50 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStringDecoder>
 
 #include <cstdio>
+#include <cstdlib>
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+namespace {
+
+// The first argument that is not UTF-8 text, or 0. Such bytes would turn into replacement
+// characters, and a name or a serial would be stored or looked for changed.
+int firstNonUtf8Argument(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString text = decoder.decode(QByteArrayView(argv[i]));
+        Q_UNUSED(text)
+        if (decoder.hasError())
+            return i;
+    }
+    return 0;
+}
+
+// The terminal's width in cells: asked of the terminal, else $COLUMNS, else 80.
+int terminalWidth()
+{
+    struct winsize size = {};
+    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    const int columns = std::atoi(qgetenv("COLUMNS").constData());
+    return columns > 0 ? columns : 80;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (const int bad = firstNonUtf8Argument(argc, argv)) {
+        std::fprintf(stderr,
+                     "numira-cli: argument %d is not UTF-8 text; nothing was done (see "
+                     "numira-cli --help)\n",
+                     bad);
+        return CliCommands::Usage;
+    }
     QCoreApplication app(argc, argv);
     QFile in;
     QFile out;
@@ -17,7 +55,8 @@ int main(int argc, char* argv[])
     in.open(stdin, QIODevice::ReadOnly);
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    CliCommands commands(in, out, err, isatty(STDOUT_FILENO) != 0);
+    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    CliCommands commands(in, out, err, terminal, terminal ? terminalWidth() : 0);
     QStringList words = app.arguments();
     words.removeFirst();
     return commands.run(words);

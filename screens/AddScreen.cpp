@@ -4,6 +4,7 @@
 #include "screens/RecordHandOver.h"
 #include "screens/ScreenKit.h"
 #include "store/Database.h"
+#include "store/RecordRule.h"
 #include "store/RecordStore.h"
 #include "ui/Look.h"
 #include "ui/Prompt.h"
@@ -130,19 +131,17 @@ void AddScreen::onOkClicked()
     record.name = txtName->text();
     record.serial = ScreenKit::plainText(txtSerial);
     const QString newName = txtNewProg->text();
-    // Blanks count as content: only the empty text is missing.
-    const bool detailsFilled =
-        !record.version.isEmpty() && !record.name.isEmpty() && !record.serial.isEmpty();
-
-    bool newProgram = false;
-    if (row == NewProgramRow && detailsFilled && !newName.isEmpty()) {
+    // Nothing chosen leaves the program empty, which the record rule refuses.
+    const bool newProgram = row == NewProgramRow;
+    if (newProgram)
         record.program = newName;
-        newProgram = true;
-    } else if (row > NewProgramRow && detailsFilled) {
+    else if (row > NewProgramRow)
         record.program = selected.first()->text();
-    } else {
-        m_prompt.message({QStringLiteral("Please fill in all fields!"), QStringLiteral("Error!"),
-                          PromptButtons::Ok, PromptIcon::Critical});
+    const QString problem =
+        RecordRule::problem(record.program, record.version, record.name, record.serial);
+    if (!problem.isEmpty()) {
+        m_prompt.message(
+            {problem, QStringLiteral("Error!"), PromptButtons::Ok, PromptIcon::Critical});
         return;
     }
 
@@ -183,8 +182,9 @@ bool AddScreen::confirmNewSerial(const QString& program, const QString& serial)
     if (!RecordStore::findDuplicateSerial(program, serial, &match, &error) || !match)
         return true;
     return m_prompt.askYesNo(
-        QStringLiteral("This serial is already stored for %1 %2 (%3). Add it anyway?")
-            .arg(match->record.program, match->record.version, match->record.name));
+        QStringLiteral("This serial is already stored for %1. Add it anyway?")
+            .arg(RecordRule::title(match->record.program, match->record.version,
+                                   match->record.name)));
 }
 
 void AddScreen::startQuickAdd(const QString& serial)

@@ -4,6 +4,7 @@
 #include "screens/RecordHandOver.h"
 #include "screens/ScreenKit.h"
 #include "screens/SearchScreen.h"
+#include "store/RecordRule.h"
 #include "store/RecordStore.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
@@ -99,8 +100,13 @@ void EditScreen::onSaveClicked()
     const QString version = txtVersion->text();
     const QString name = txtName->text();
     const QString serial = ScreenKit::plainText(txtSerial);
-    if (version.isEmpty() || name.isEmpty() || serial.isEmpty())
+    // Version and name may be left empty; what the record rule refuses is said, not ignored.
+    const QString problem = RecordRule::detailsProblem(version, name, serial);
+    if (!problem.isEmpty()) {
+        m_prompt.message(
+            {problem, QStringLiteral("Error!"), PromptButtons::Ok, PromptIcon::Critical});
         return;
+    }
     if (!m_prompt.askYesNo(QStringLiteral("Apply Edit?"), QStringLiteral("Apply Edit?")))
         return;
 

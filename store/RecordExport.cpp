@@ -1,38 +1,31 @@
 #include "store/RecordExport.h"
 
+#include "store/TargetFile.h"
+
+#include <QBuffer>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 
-const QStringList Columns = {QStringLiteral("program"), QStringLiteral("version"),
-                             QStringLiteral("name"), QStringLiteral("serial"),
-                             QStringLiteral("date")};
+constexpr qsizetype FlushBytes = 64 * 1024;
 
-QStringList fields(const RecordStore::SerialRecord& record)
-{
-    return {record.program, record.version, record.name, record.serial, record.date};
-}
+const char* const Header[] = {"program", "version", "name", "serial", "date"};
 
-template <class Field>
-QByteArray joined(const QList<RecordStore::SerialRecord>& records, QChar separator,
-                  const QString& lineEnd, Field field)
+bool startsLikeFormula(const QString& value)
 {
-    QString text = Columns.join(separator) + lineEnd;
-    text.reserve(text.size() + records.size() * 96);
-    for (const RecordStore::SerialRecord& record : records) {
-        for (const QString* value :
-             {&record.program, &record.version, &record.name, &record.serial, &record.date}) {
-            if (value != &record.program)
-                text += separator;
-            text += field(*value);
-        }
-        text += lineEnd;
+    if (value.isEmpty())
+        return false;
+    switch (value.front().unicode()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+        return true;
+    default:
+        return false;
     }
-    return text.toUtf8();
 }
 
 } // namespace
@@ -93,56 +86,272 @@ QString tsvField(const QString& value)
     return escaped;
 }
 
-QByteArray toCsv(const QList<RecordStore::SerialRecord>& records)
+void appendJsonString(QByteArray& out, const QString& value)
 {
-    return joined(records, QLatin1Char(','), QStringLiteral("\r\n"), csvField);
+    static const char hex[] = "0123456789abcdef";
+    out += '"';
+    const QByteArray utf8 = value.toUtf8();
+    const char* const begin = utf8.constData();
+    const char* run = begin; // start of the bytes not yet copied
+    const char* const end = begin + utf8.size();
+    for (const char* at = begin; at != end; ++at) {
+        const auto byte = static_cast<unsigned char>(*at);
+        if (byte >= 0x20 && byte != '"' && byte != '\\')
+            continue;
+        out.append(run, at - run);
+        run = at + 1;
+        switch (byte) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += "\\u00";
+            out += hex[byte >> 4];
+            out += hex[byte & 0xf];
+        }
+    }
+    out.append(run, end - run);
+    out += '"';
 }
 
-QByteArray toTsv(const QList<RecordStore::SerialRecord>& records)
+void appendCsvField(QByteArray& out, const QString& value)
 {
-    return joined(records, QLatin1Char('\t'), QStringLiteral("\n"), tsvField);
+    const QByteArray utf8 = value.toUtf8();
+    bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    for (qsizetype i = 0; !quote && i < utf8.size(); ++i) {
+        const char c = utf8.at(i);
+        quote = c == '"' || c == ',' || c == ';' || c == '\r' || c == '\n';
+    }
+    if (!quote) {
+        out += utf8;
+        return;
+    }
+    out += '"';
+    qsizetype run = 0;
+    for (qsizetype quoteAt; (quoteAt = utf8.indexOf('"', run)) >= 0; run = quoteAt + 1) {
+        out.append(utf8.constData() + run, quoteAt + 1 - run);
+        out += '"';
+    }
+    out.append(utf8.constData() + run, utf8.size() - run);
+    out += '"';
+}
+
+void appendTsvField(QByteArray& out, const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    if (!utf8.contains('\\') && !utf8.contains('\t') && !utf8.contains('\n') &&
+        !utf8.contains('\r')) {
+        out += utf8;
+        return;
+    }
+    for (const char c : utf8) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+Writer::Writer(QIODevice& device, Format format, Options options)
+    : m_device(device), m_format(format), m_options(options)
+{
+    m_buffer.reserve(FlushBytes + 4096);
+}
+
+Writer::~Writer()
+{
+    finish();
+}
+
+bool Writer::flushIfFull()
+{
+    if (m_buffer.size() < FlushBytes || m_failed)
+        return !m_failed;
+    m_failed = m_device.write(m_buffer) != m_buffer.size();
+    m_buffer.clear();
+    return !m_failed;
+}
+
+bool Writer::begin()
+{
+    switch (m_format) {
+    case Format::Json:
+        m_buffer += "{\"format\": \"numira\", \"version\": 1, \"records\": [";
+        break;
+    case Format::Csv:
+        m_buffer += "program,version,name,serial,date\r\n";
+        break;
+    case Format::Tsv:
+        m_buffer += "program\tversion\tname\tserial\tdate\n";
+        break;
+    }
+    return flushIfFull();
+}
+
+void Writer::field(const QString& value, bool first)
+{
+    switch (m_format) {
+    case Format::Csv:
+        if (!first)
+            m_buffer += ',';
+        if (m_options.spreadsheetSafe && startsLikeFormula(value))
+            appendCsvField(m_buffer, QLatin1Char('\'') + value);
+        else
+            appendCsvField(m_buffer, value);
+        break;
+    case Format::Tsv:
+        if (!first)
+            m_buffer += '\t';
+        appendTsvField(m_buffer, value);
+        break;
+    case Format::Json:
+        break;
+    }
+}
+
+bool Writer::write(const RecordStore::SerialRecord& record)
+{
+    const QString* const values[] = {&record.program, &record.version, &record.name, &record.serial,
+                                     &record.date};
+    if (m_format == Format::Json) {
+        m_buffer += m_firstRecord ? "\n{" : ",\n{";
+        for (int i = 0; i < 5; ++i) {
+            if (i > 0)
+                m_buffer += ", ";
+            m_buffer += '"';
+            m_buffer += Header[i];
+            m_buffer += "\": ";
+            appendJsonString(m_buffer, *values[i]);
+        }
+        m_buffer += '}';
+    } else {
+        for (int i = 0; i < 5; ++i)
+            field(*values[i], i == 0);
+        m_buffer += m_format == Format::Csv ? "\r\n" : "\n";
+    }
+    m_firstRecord = false;
+    return flushIfFull();
+}
+
+bool Writer::finish()
+{
+    if (m_finished)
+        return !m_failed;
+    m_finished = true;
+    if (m_format == Format::Json)
+        m_buffer += m_firstRecord ? "]}\n" : "\n]}\n";
+    if (!m_failed && !m_buffer.isEmpty())
+        m_failed = m_device.write(m_buffer) != m_buffer.size();
+    m_buffer.clear();
+    return !m_failed;
+}
+
+namespace {
+
+// Writes every record; *deviceFailed tells a refused write from a failed read.
+bool writeRecords(QIODevice& device, Format format, const Options& options, qint64* count,
+                  QString* error, bool* deviceFailed)
+{
+    *count = 0;
+    *deviceFailed = false;
+    Writer writer(device, format, options);
+    const auto refused = [&] {
+        *deviceFailed = true;
+        if (error)
+            *error = device.errorString();
+        return false;
+    };
+    if (!writer.begin())
+        return refused();
+    const bool walked = RecordStore::forEachSerial(
+        RecordStore::RecordOrder::ByKey,
+        [&](const RecordStore::StoredRecord& stored) {
+            if (!writer.write(stored.record))
+                return refused();
+            ++*count;
+            return true;
+        },
+        error);
+    if (!walked)
+        return false;
+    return writer.finish() || refused();
+}
+
+} // namespace
+
+bool writeAll(QIODevice& device, Format format, const Options& options, qint64* count,
+              QString* error)
+{
+    bool deviceFailed = false;
+    return writeRecords(device, format, options, count, error, &deviceFailed);
+}
+
+bool exportToFile(const QString& path, Format format, const Options& options, qint64* count,
+                  QString* error)
+{
+    *count = 0;
+    TargetFile file(path);
+    if (!file.begin(error))
+        return false;
+    bool deviceFailed = false;
+    // A refused write (a full disk) is reported by commit(), with its reason.
+    if (!writeRecords(file, format, options, count, error, &deviceFailed) && !deviceFailed)
+        return false;
+    return file.commit(error);
+}
+
+QByteArray toFormat(Format format, const QList<RecordStore::SerialRecord>& records, Options options)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        Writer writer(buffer, format, options);
+        writer.begin();
+        for (const RecordStore::SerialRecord& record : records)
+            writer.write(record);
+        writer.finish();
+    }
+    return bytes;
+}
+
+QByteArray toCsv(const QList<RecordStore::SerialRecord>& records)
+{
+    return toFormat(Format::Csv, records);
 }
 
 QByteArray toJson(const QList<RecordStore::SerialRecord>& records)
 {
-    QJsonArray list;
-    for (const RecordStore::SerialRecord& record : records) {
-        const QStringList values = fields(record);
-        QJsonObject object;
-        for (int i = 0; i < Columns.size(); ++i)
-            object.insert(Columns.at(i), values.at(i));
-        list.append(object);
-    }
-    const QJsonObject document{{QStringLiteral("format"), QStringLiteral("numira")},
-                               {QStringLiteral("version"), 1},
-                               {QStringLiteral("records"), list}};
-    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+    return toFormat(Format::Json, records);
 }
 
-QByteArray toFormat(Format format, const QList<RecordStore::SerialRecord>& records)
+QByteArray toTsv(const QList<RecordStore::SerialRecord>& records)
 {
-    switch (format) {
-    case Format::Json:
-        return toJson(records);
-    case Format::Tsv:
-        return toTsv(records);
-    case Format::Csv:
-        break;
-    }
-    return toCsv(records);
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes, QString* error)
-{
-    // QSaveFile writes beside the target and renames over it after flushing to disk.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error =
-                QStringLiteral("\"%1\" could not be written (%2).").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return toFormat(Format::Tsv, records);
 }
 
 } // namespace RecordExport

@@ -1,11 +1,17 @@
 #include "store/RecordImport.h"
 
+#include "store/BoundedFile.h"
+#include "store/RecordRule.h"
+
 #include <QDateTime>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
+
+#include <functional>
 
 namespace {
 
@@ -123,14 +129,19 @@ struct CsvRow
     int line = 0; // where the row starts, from 1
 };
 
-// Splits RFC 4180 text into rows. Rows that are one empty field (blank lines) are dropped.
-bool splitCsv(const QString& text, QChar separator, QList<CsvRow>* rows, QString* error)
+// Takes each row as it is split; false stops the reading (with *error set).
+using RowSink = std::function<bool(const CsvRow& row)>;
+
+// Splits RFC 4180 text into rows and hands each on as it ends. Rows that are one empty field
+// (blank lines) are dropped.
+bool splitCsv(const QString& text, QChar separator, const RowSink& sink, QString* error)
 {
     const qsizetype size = text.size();
     qsizetype i = 0;
     int line = 1;
+    CsvRow row;
     while (i < size) {
-        CsvRow row;
+        row.fields.clear();
         row.line = line;
         bool rowEnded = false;
         while (!rowEnded) {
@@ -186,16 +197,77 @@ bool splitCsv(const QString& text, QChar separator, QList<CsvRow>* rows, QString
                 rowEnded = true;
             }
         }
-        if (!(row.fields.size() == 1 && row.fields.first().isEmpty()))
-            rows->append(row);
+        if (!(row.fields.size() == 1 && row.fields.first().isEmpty()) && !sink(row))
+            return false;
+    }
+    return true;
+}
+
+// Splits the TSV that the export writes: one record a line, fields apart by tabs, and in a
+// field \\, \t, \n and \r for a backslash, tab, line feed and carriage return. A line may
+// end in CRLF; blank lines are dropped. Any other backslash sequence is refused, so that a
+// file of another kind is not taken with its text changed.
+bool splitTsv(const QString& text, const RowSink& sink, QString* error)
+{
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    CsvRow row;
+    for (int line = 1; start < size; ++line) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = size;
+        qsizetype last = end;
+        if (last > start && text.at(last - 1) == QLatin1Char('\r'))
+            --last;
+        row.fields.clear();
+        row.line = line;
+        QString value;
+        for (qsizetype i = start; i < last; ++i) {
+            const QChar c = text.at(i);
+            if (c == QLatin1Char('\t')) {
+                row.fields.append(value);
+                value.clear();
+            } else if (c != QLatin1Char('\\')) {
+                value += c;
+            } else {
+                const QChar next = i + 1 < last ? text.at(i + 1) : QChar();
+                switch (next.unicode()) {
+                case '\\':
+                    value += QLatin1Char('\\');
+                    break;
+                case 't':
+                    value += QLatin1Char('\t');
+                    break;
+                case 'n':
+                    value += QLatin1Char('\n');
+                    break;
+                case 'r':
+                    value += QLatin1Char('\r');
+                    break;
+                default:
+                    setError(error, QStringLiteral("Line %1: a backslash must be followed by "
+                                                   "\\, t, n or r.")
+                                        .arg(line));
+                    return false;
+                }
+                ++i;
+            }
+        }
+        row.fields.append(value);
+        start = end + 1;
+        if (!(row.fields.size() == 1 && row.fields.first().isEmpty()) && !sink(row))
+            return false;
     }
     return true;
 }
 
 bool checkRecord(SerialRecord& record, const QString& where, QString* error)
 {
-    if (record.program.isEmpty()) {
-        setError(error, QStringLiteral("%1: the program is empty.").arg(where));
+    QString problem =
+        RecordRule::problem(record.program, record.version, record.name, record.serial);
+    if (!problem.isEmpty()) {
+        problem[0] = problem.at(0).toLower();
+        setError(error, QStringLiteral("%1: %2").arg(where, problem));
         return false;
     }
     if (!record.date.isEmpty()) {
@@ -210,47 +282,52 @@ bool checkRecord(SerialRecord& record, const QString& where, QString* error)
     return true;
 }
 
-bool parseCsv(const QByteArray& bytes, bool keyFinder, QList<SerialRecord>* records, QString* error)
+enum class Layout
 {
+    Csv,
+    KeyFinder,
+    Tsv
+};
+
+bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* records, QString* error)
+{
+    const bool keyFinder = layout == Layout::KeyFinder;
     QString text;
     if (!decode(bytes, keyFinder, &text, error))
         return false;
-    QList<CsvRow> rows;
-    if (!splitCsv(text, separatorOf(text), &rows, error))
-        return false;
-    if (rows.isEmpty()) {
-        setError(error, QStringLiteral("The file has no header row."));
-        return false;
-    }
-    // Which field each column fills, -1 for columns that are not read.
+    // Which field each column fills, -1 for columns that are not read; empty before the
+    // header row.
     QList<int> columns;
-    QList<bool> seen(FieldCount, false);
-    for (const QString& header : rows.first().fields) {
-        const QString name = header.trimmed().toLower();
-        int which = keyFinder ? keyFinderColumn(name) : numiraColumn(name);
-        if (which >= 0 && seen[which]) {
-            if (!keyFinder) {
-                setError(error, QStringLiteral("The header names the column \"%1\" twice.")
-                                    .arg(header.trimmed()));
+    QList<SerialRecord> read;
+    int rowNumber = 0;
+    const RowSink takeRow = [&](const CsvRow& row) {
+        if (rowNumber++ == 0) {
+            QList<bool> seen(FieldCount, false);
+            for (const QString& header : row.fields) {
+                const QString name = header.trimmed().toLower();
+                int which = keyFinder ? keyFinderColumn(name) : numiraColumn(name);
+                if (which >= 0 && seen[which]) {
+                    if (!keyFinder) {
+                        setError(error, QStringLiteral("The header names the column \"%1\" twice.")
+                                            .arg(header.trimmed()));
+                        return false;
+                    }
+                    which = -1; // a finder's second spelling of a column: the first one counts
+                }
+                if (which >= 0)
+                    seen[which] = true;
+                columns.append(which);
+            }
+            if (!seen[Program] || !seen[Serial]) {
+                setError(error, keyFinder
+                                    ? QStringLiteral("The header names no product and key columns.")
+                                    : QStringLiteral("The header needs the columns \"program\" "
+                                                     "and \"serial\"."));
                 return false;
             }
-            which = -1; // a finder's second spelling of a column: the first one counts
+            return true;
         }
-        if (which >= 0)
-            seen[which] = true;
-        columns.append(which);
-    }
-    if (!seen[Program] || !seen[Serial]) {
-        setError(error, keyFinder ? QStringLiteral("The header names no product and key columns.")
-                                  : QStringLiteral("The header needs the columns \"program\" "
-                                                   "and \"serial\"."));
-        return false;
-    }
-    QList<SerialRecord> read;
-    read.reserve(rows.size() - 1);
-    for (qsizetype r = 1; r < rows.size(); ++r) {
-        const CsvRow& row = rows.at(r);
-        const QString where = QStringLiteral("Row %1 (line %2)").arg(r).arg(row.line);
+        const QString where = QStringLiteral("Row %1 (line %2)").arg(rowNumber - 1).arg(row.line);
         if (row.fields.size() != columns.size()) {
             setError(error, QStringLiteral("%1: %2 fields where the header has %3.")
                                 .arg(where)
@@ -267,14 +344,90 @@ bool parseCsv(const QByteArray& bytes, bool keyFinder, QList<SerialRecord>* reco
             record.date.clear();
         if (!checkRecord(record, where, error))
             return false;
-        read.append(record);
+        read.append(std::move(record));
+        return true;
+    };
+    const bool split = layout == Layout::Tsv ? splitTsv(text, takeRow, error)
+                                             : splitCsv(text, separatorOf(text), takeRow, error);
+    if (!split)
+        return false;
+    if (rowNumber == 0) {
+        setError(error, QStringLiteral("The file has no header row."));
+        return false;
     }
-    *records = read;
+    *records = std::move(read);
     return true;
+}
+
+// The first \\uXXXX escape of a UTF-16 surrogate that is not one half of a pair: where it
+// starts and its text, or -1. JSON readers that take such an escape join it with whatever
+// follows, so that "\\ud800X" would come back as another character and without the X.
+qsizetype loneSurrogate(const QByteArray& bytes, QByteArray* escape)
+{
+    auto unitAt = [&](qsizetype at) -> int {
+        if (at + 6 > bytes.size() || bytes.at(at) != '\\' || bytes.at(at + 1) != 'u')
+            return -1;
+        bool ok = false;
+        const int unit = bytes.mid(at + 2, 4).toInt(&ok, 16);
+        return ok ? unit : -1;
+    };
+    bool inString = false;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        if (c == '"') {
+            inString = !inString;
+        } else if (inString && c == '\\') {
+            const int unit = unitAt(i);
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                const int next = unitAt(i + 6);
+                if (next >= 0xDC00 && next <= 0xDFFF) {
+                    i += 11;
+                    continue;
+                }
+            }
+            if (unit >= 0xD800 && unit <= 0xDFFF) {
+                *escape = bytes.mid(i, 6);
+                return i;
+            }
+            ++i; // the escaped character, whatever it is
+        }
+    }
+    return -1;
+}
+
+// Names the record that holds the lone surrogate at offset: the escape is replaced by a marker
+// that occurs nowhere else, and the record whose field holds the marker is the one.
+QString loneSurrogateReason(QByteArray bytes, qsizetype offset, const QByteArray& escape)
+{
+    QByteArray marker = "numira-lone-surrogate";
+    while (bytes.contains(marker))
+        marker += '-';
+    bytes.replace(offset, escape.size(), marker);
+    const QString general =
+        QStringLiteral("The file holds a lone UTF-16 surrogate (%1) at byte %2.")
+            .arg(QString::fromLatin1(escape))
+            .arg(offset);
+    const QJsonArray list =
+        QJsonDocument::fromJson(bytes).object().value(QLatin1String("records")).toArray();
+    for (qsizetype r = 0; r < list.size(); ++r) {
+        const QJsonObject object = list.at(r).toObject();
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            if (it.value().toString().contains(QLatin1String(marker)))
+                return QStringLiteral("Record %1: \"%2\" holds a lone UTF-16 surrogate (%3).")
+                    .arg(r + 1)
+                    .arg(it.key(), QString::fromLatin1(escape));
+        }
+    }
+    return general;
 }
 
 bool parseJson(const QByteArray& bytes, QList<SerialRecord>* records, QString* error)
 {
+    QByteArray escape;
+    if (const qsizetype at = loneSurrogate(bytes, &escape); at >= 0) {
+        setError(error, loneSurrogateReason(bytes, at, escape));
+        return false;
+    }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (document.isNull()) {
@@ -349,14 +502,71 @@ std::optional<Format> formatFromName(const QString& name)
         return Format::Json;
     if (name == QLatin1String("keyfinder"))
         return Format::KeyFinder;
+    if (name == QLatin1String("tsv"))
+        return Format::Tsv;
     return std::nullopt;
 }
 
 Format formatForFile(const QString& path)
 {
-    return QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0
-               ? Format::Json
-               : Format::Csv;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("json"))
+        return Format::Json;
+    if (suffix == QLatin1String("tsv"))
+        return Format::Tsv;
+    return Format::Csv;
+}
+
+bool readFile(const QString& path, QByteArray* bytes, QString* error)
+{
+    return BoundedFile::read(path, MaxFileBytes, bytes, error);
+}
+
+bool readStream(QIODevice& device, QByteArray* bytes, QString* error)
+{
+    bytes->clear();
+    // A read that gives nothing is the end: standard input blocks until there is more.
+    for (;;) {
+        const QByteArray piece =
+            device.read(qMin<qint64>(1 << 20, MaxFileBytes + 1 - bytes->size()));
+        if (piece.isEmpty())
+            break;
+        bytes->append(piece);
+        if (bytes->size() > MaxFileBytes) {
+            bytes->clear();
+            setError(error, QStringLiteral("The input is larger than %1 bytes.").arg(MaxFileBytes));
+            return false;
+        }
+    }
+    return true;
+}
+
+Format detectedFormat(const QString& path, const QByteArray& bytes)
+{
+    const Format byName = formatForFile(path);
+    if (byName != Format::Csv)
+        return byName;
+    // The header row alone decides: Numira's column names, else a key finder's.
+    qsizetype end = bytes.indexOf('\n');
+    QString header;
+    if (!decode(bytes.left(end < 0 ? qMin<qsizetype>(bytes.size(), 4096) : end), true, &header,
+                nullptr))
+        return Format::Csv;
+    const QChar separator = separatorOf(header);
+    bool numira = false;
+    bool finderProgram = false;
+    bool finderKey = false;
+    for (const QString& cell : header.split(separator)) {
+        QString name = cell.trimmed();
+        if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) &&
+            name.endsWith(QLatin1Char('"')))
+            name = name.mid(1, name.size() - 2);
+        name = name.trimmed().toLower();
+        numira = numira || numiraColumn(name) == Serial;
+        finderProgram = finderProgram || keyFinderColumn(name) == Program;
+        finderKey = finderKey || keyFinderColumn(name) == Serial;
+    }
+    return !numira && finderProgram && finderKey ? Format::KeyFinder : Format::Csv;
 }
 
 QString storedDate(const QString& iso)
@@ -381,11 +591,13 @@ bool parse(const QByteArray& bytes, Format format, QList<SerialRecord>* records,
     case Format::Json:
         return parseJson(bytes, records, error);
     case Format::KeyFinder:
-        return parseCsv(bytes, true, records, error);
+        return parseRows(bytes, Layout::KeyFinder, records, error);
+    case Format::Tsv:
+        return parseRows(bytes, Layout::Tsv, records, error);
     case Format::Csv:
         break;
     }
-    return parseCsv(bytes, false, records, error);
+    return parseRows(bytes, Layout::Csv, records, error);
 }
 
 } // namespace RecordImport

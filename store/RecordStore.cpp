@@ -1,6 +1,7 @@
 #include "store/RecordStore.h"
 
 #include "store/Database.h"
+#include "store/RecordRule.h"
 #include "store/SearchIndex.h"
 #include "store/SerialKey.h"
 #include "store/SqlCatalogue.h"
@@ -122,27 +123,46 @@ bool changeRecord(const QString& id, const QString& sql, QVariantList values, bo
 }
 
 // Runs work in one transaction on the shared connection: everything it wrote stays, or none.
+// The write lock is taken first, so that another writer makes it wait (the busy timeout), not
+// fail.
 template <class Work> bool inTransaction(QString* error, Work work)
 {
     QSqlDatabase db;
     if (!sharedConnection(&db, error))
         return false;
-    if (!db.transaction()) {
-        setError(error, plainReason(db.lastError()));
-        return false;
+    {
+        QSqlQuery begin(db);
+        if (!begin.exec(SqlCatalogue::BeginWrite)) {
+            setError(error, plainReason(begin.lastError()));
+            return false;
+        }
     }
     bool ok = true;
     {
         QSqlQuery query(db);
         ok = work(query);
     }
-    if (ok && !db.commit()) {
-        setError(error, plainReason(db.lastError()));
-        ok = false;
+    if (ok) {
+        QSqlQuery commit(db);
+        if (!commit.exec(SqlCatalogue::CommitWrite)) {
+            setError(error, plainReason(commit.lastError()));
+            ok = false;
+        }
     }
-    if (!ok)
-        db.rollback();
+    if (!ok) {
+        QSqlQuery rollback(db);
+        rollback.exec(SqlCatalogue::RollbackWrite);
+    }
     return ok;
+}
+
+// Refuses a record that the record rule does not take.
+bool storable(const QString& problem, QString* error)
+{
+    if (problem.isEmpty())
+        return true;
+    setError(error, problem);
+    return false;
 }
 
 // Program names compare without regard to letter case, in every script.
@@ -180,16 +200,24 @@ bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, QS
     return run(query, SqlCatalogue::InsertProgram, {text(program)}, error);
 }
 
-QList<RecordStore::StoredRecord> readRecords(QSqlQuery& query)
+// Hands each row to the visitor as it is read; nothing but the current row is held.
+bool visitRecords(QSqlQuery& query, const RecordStore::RecordVisitor& each, QString* error)
 {
-    QList<RecordStore::StoredRecord> records;
+    RecordStore::StoredRecord record;
     while (query.next()) {
-        records.append(
-            {query.value(0).toLongLong(),
-             {query.value(1).toString(), query.value(2).toString(), query.value(3).toString(),
-              query.value(4).toString(), query.value(5).toString()}});
+        record.id = query.value(0).toLongLong();
+        record.record = {query.value(1).toString(), query.value(2).toString(),
+                         query.value(3).toString(), query.value(4).toString(),
+                         query.value(5).toString()};
+        if (!each(record))
+            return false;
     }
-    return records;
+    // A read that ended early (a damaged page, a lost file) is an error, not the end.
+    if (query.lastError().isValid()) {
+        setError(error, plainReason(query.lastError()));
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -218,6 +246,9 @@ bool programNames(QStringList* names, QString* error)
 bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, QString* error,
                QString* storedUnder)
 {
+    if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
+                  error))
+        return false;
     QString program = record.program;
     const bool stored = inTransaction(error, [&](QSqlQuery& query) {
         if (newProgram && !programRowFor(query, record.program, &program, error))
@@ -285,6 +316,9 @@ bool loadSerial(const QString& id, std::optional<SerialRecord>* record, QString*
 bool updateSerial(const QString& id, const QString& version, const QString& name,
                   const QString& serial, const QDateTime& when, bool* found, QString* error)
 {
+    *found = false;
+    if (!storable(RecordRule::detailsProblem(version, name, serial), error))
+        return false;
     return changeRecord(id, SqlCatalogue::UpdateSerial,
                         {text(version), text(name), text(serial), dateText(when)}, found, error);
 }
@@ -342,7 +376,7 @@ bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QS
     return true;
 }
 
-bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error)
+bool forEachSerial(RecordOrder order, const RecordVisitor& each, QString* error)
 {
     QSqlDatabase db;
     if (!sharedConnection(&db, error))
@@ -352,11 +386,10 @@ bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error)
              order == RecordOrder::ByKey ? SqlCatalogue::AllSerialsByKey : SqlCatalogue::AllSerials,
              {}, error))
         return false;
-    *records = readRecords(query);
-    return true;
+    return visitRecords(query, each, error);
 }
 
-bool fullSerialsOfProgram(const QString& program, QList<StoredRecord>* records, QString* error)
+bool forEachSerialOfProgram(const QString& program, const RecordVisitor& each, QString* error)
 {
     QSqlDatabase db;
     if (!sharedConnection(&db, error))
@@ -364,8 +397,7 @@ bool fullSerialsOfProgram(const QString& program, QList<StoredRecord>* records, 
     QSqlQuery query(db);
     if (!run(query, SqlCatalogue::FullSerialsOfProgram, {text(program)}, error))
         return false;
-    *records = readRecords(query);
-    return true;
+    return visitRecords(query, each, error);
 }
 
 bool storedProgramName(const QString& program, QString* stored, QString* error)
@@ -382,7 +414,7 @@ bool storedProgramName(const QString& program, QString* stored, QString* error)
 }
 
 bool findDuplicateSerial(const QString& program, const QString& serial,
-                         std::optional<StoredRecord>* match, QString* error)
+                         std::optional<StoredRecord>* match, QString* error, qlonglong exceptId)
 {
     match->reset();
     QString stored;
@@ -395,7 +427,8 @@ bool findDuplicateSerial(const QString& program, const QString& serial,
         return false;
     const QString key = SerialKey::normalised(serial);
     while (query.next()) {
-        if (SerialKey::normalised(query.value(3).toString()) == key) {
+        if (query.value(0).toLongLong() != exceptId &&
+            SerialKey::normalised(query.value(3).toString()) == key) {
             *match = StoredRecord{query.value(0).toLongLong(),
                                   {stored, query.value(1).toString(), query.value(2).toString(),
                                    query.value(3).toString(), QString()}};
@@ -407,6 +440,9 @@ bool findDuplicateSerial(const QString& program, const QString& serial,
 
 bool addRecord(const SerialRecord& record, qlonglong* id, QString* error)
 {
+    if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
+                  error))
+        return false;
     return inTransaction(error, [&](QSqlQuery& query) {
         QString program;
         if (!programRowFor(query, record.program, &program, error))
@@ -424,6 +460,9 @@ bool addRecord(const SerialRecord& record, qlonglong* id, QString* error)
 bool rewriteSerial(const QString& id, const SerialRecord& record, bool* found, QString* error)
 {
     *found = false;
+    if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
+                  error))
+        return false;
     qlonglong key = 0;
     if (!recordId(id, &key)) {
         QSqlDatabase db;
@@ -451,6 +490,12 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
 {
     constexpr int BatchRows = 100;
     *outcome = ImportOutcome();
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const SerialRecord& r = records.at(i);
+        const QString problem = RecordRule::problem(r.program, r.version, r.name, r.serial);
+        if (!problem.isEmpty())
+            return storable(QStringLiteral("Record %1: %2").arg(i + 1).arg(problem), error);
+    }
     const QString now = dateText(QDateTime::currentDateTime());
     ImportOutcome result;
     const bool ok = inTransaction(error, [&](QSqlQuery& query) {

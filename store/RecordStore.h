@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // Typed operations of the record screens over the shared connection. Every operation reads
@@ -102,18 +103,26 @@ enum class RecordOrder
     ByKey      // id: the order they were stored in, for export
 };
 
-bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error);
-// The records of one program, by version descending, then id.
-bool fullSerialsOfProgram(const QString& program, QList<StoredRecord>* records, QString* error);
+// Hands every record to the visitor as it is read, holding none: the way to walk all records
+// whatever their number. A visitor that returns false stops the walk, and the function then
+// returns false with *error as the visitor left it.
+using RecordVisitor = std::function<bool(const StoredRecord&)>;
+bool forEachSerial(RecordOrder order, const RecordVisitor& each, QString* error);
+// The records of one program (letter case aside), by version descending, then id.
+bool forEachSerialOfProgram(const QString& program, const RecordVisitor& each, QString* error);
 
 // The program row that names the program apart from letter case: a new record goes under it
 // instead of a second row of the same name. *stored stays empty when there is none.
 bool storedProgramName(const QString& program, QString* stored, QString* error);
 
 // The first record of the program (letter case aside) whose serial is the same key
-// (SerialKey); *match stays empty when there is none.
+// (SerialKey), the record exceptId aside (an edit compares a record with the others);
+// *match stays empty when there is none.
 bool findDuplicateSerial(const QString& program, const QString& serial,
-                         std::optional<StoredRecord>* match, QString* error);
+                         std::optional<StoredRecord>* match, QString* error,
+                         qlonglong exceptId = 0);
+
+// Every write below refuses a record that RecordRule does not take, with the rule's words.
 
 // Stores one record, dated record.date (the stored form), under the program row that names it
 // apart from letter case, or under a new program row; both in one transaction. *id is the key.

@@ -64,6 +64,12 @@ inline const QString SearchSerial = QStringLiteral(
     "SELECT id, program, version FROM serials NOT INDEXED WHERE serial LIKE '%' || ? || '%' "
     "ORDER BY program, version, id");
 
+// Every transaction that writes takes the write lock at its start: one that read first and
+// asked for the lock later would be refused at once by another writer instead of waiting.
+inline const QString BeginWrite = QStringLiteral("BEGIN IMMEDIATE");
+inline const QString CommitWrite = QStringLiteral("COMMIT");
+inline const QString RollbackWrite = QStringLiteral("ROLLBACK");
+
 // Records in and out: whole records for the command line, export and import. The program name
 // compares without regard to ASCII letter case through the columns' collation.
 inline const QString AllSerials = QStringLiteral(

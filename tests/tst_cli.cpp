@@ -1,9 +1,12 @@
 // numira-cli run as a real process against real database files.
 
+#include "store/AppInfo.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using Rows = QList<QStringList>;
 using StoreFixtures::writeFile;
@@ -21,12 +24,15 @@ struct Outcome
 
 // A home of the test's own: the real settings are never read.
 Outcome runCli(const TestEnv& env, const QStringList& args, const QByteArray& input = {},
-               const QString& program = Cli)
+               const QString& program = Cli, const QString& columns = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", env.path("home"));
     environment.remove("XDG_CONFIG_HOME");
+    environment.remove("COLUMNS");
+    if (!columns.isEmpty())
+        environment.insert("COLUMNS", columns);
     process.setProcessEnvironment(environment);
     process.start(program, args);
     process.write(input);
@@ -100,6 +106,45 @@ private slots:
             "numira-cli: no command \"frob\" (see numira-cli --help)\n");
         row("add without its serial", "add --program P --version 1 --name n", 2, {},
             "numira-cli: add needs --serial (see numira-cli add --help)\n");
+        row("version", "--version", 0,
+            QString("numira-cli %1.%2.%3\n")
+                .arg(AppInfo::VersionMajor)
+                .arg(AppInfo::VersionMinor)
+                .arg(AppInfo::VersionRevision)
+                .toUtf8());
+        row("an id that is no number", "show abc", 2, {},
+            "numira-cli: \"abc\" is not a record id; an id is a whole number from 1 (see "
+            "numira-cli show --help)\n");
+        row("a negative id", "rm -1", 2, {},
+            "numira-cli: \"-1\" is not a record id; an id is a whole number from 1 (see "
+            "numira-cli rm --help)\n",
+            "Paint|1.0|A, B|x\ty");
+        // The record rule: program and serial, one line each but the serial.
+        row("add without version and name", "add --program Word --serial W-1", 0, "3\n", {},
+            "Word|||W-1");
+        row("add a program of two lines", "add --program \"A\nB\" --serial 1", 1, {},
+            "numira-cli: The program name holds a line break.\n", "Paint|1.0|A, B|x\ty");
+        row("edit empties the version", "edit 2 --version=", 0, {}, {}, "Paint||A, B|x\ty");
+        row("edit an empty serial", "edit 2 --serial=", 1, {}, "numira-cli: The serial is empty.\n",
+            "Paint|1.0|A, B|x\ty");
+        row("edit to a serial another record holds", "edit 2 --program office --serial abcd1234", 1,
+            {},
+            "numira-cli: This serial is already stored for Office 2021 (Me) as record 1; "
+            "--allow-duplicate stores it anyway.\n",
+            "Paint|1.0|A, B|x\ty");
+        row("edit to the record's own serial typed anew", "edit 1 --serial \"abcd 1234\"", 0, {});
+        row("import: a row with a field too many", "import -", 1, {},
+            "numira-cli: -: Row 2 (line 3): 3 fields where the header has 2. Nothing was "
+            "imported.\n",
+            "Paint|1.0|A, B|x\ty", "program,serial\nA,1\nB,2,3\n");
+        row("import TSV from standard input", "import - --format tsv", 0,
+            "Added 1 records (1 new programs), skipped 0 duplicates.\n", {}, "T|||L1\nL2",
+            "program\tserial\nT\tL1\\nL2\n");
+        row("import of a key finder's export, known by its header", "import -", 0,
+            "Added 1 records (1 new programs), skipped 0 duplicates.\n", {}, "Visio||Ann|KF-9",
+            "Product Name;Product Key;Registered Owner\r\nVisio;KF-9;Ann\r\n");
+        row("import of a device", "import /dev/zero", 1, {},
+            "numira-cli: \"/dev/zero\" is not an ordinary file. Nothing was imported.\n");
     }
 
     void commandsAnswerAndExit()
@@ -171,9 +216,130 @@ private slots:
         const Outcome refused = runCli(env, {"--db", target, "import", bad});
         QCOMPARE(refused.code, 1);
         QCOMPARE(refused.err, "numira-cli: " + bad.toUtf8() +
-                                  ": Row 2 (line 3): the program is empty. Nothing was "
+                                  ": Row 2 (line 3): the program name is empty. Nothing was "
                                   "imported.\n");
         QCOMPARE(queryRows(target, "SELECT count(*) FROM serials"), Rows{{"2"}});
+    }
+
+    // On a terminal the table fits its width, counts wide characters as two cells and shows
+    // control characters escaped; --wide and a pipe get every value whole.
+    void terminalTableFitsTheWidth()
+    {
+        TestEnv env;
+        const QString db = seededDatabase(env);
+        QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
+                            "('日本語', '1', 'N', char(27) || '[31mRED', '2003-03-03T00:00:00')"));
+        const auto onTerminal = [&](const QString& words) {
+            const Outcome ran =
+                runCli(env, {"-qec", "'" + Cli + "' --db '" + db + "' " + words, "/dev/null"}, {},
+                       "script", "56");
+            return QString::fromUtf8(QByteArray(ran.out).replace("\r\n", "\n"));
+        };
+        QCOMPARE(onTerminal("list"),
+                 QString("id  program  version  name  serial   date\n"
+                         "1   Office   2021     Me    ABCD-1…  2001-01-01T00:00:00\n"
+                         "2   Paint    1.0      A, B  x\\ty     2002-02-02T00:00:00\n"
+                         "3   日本語   1        N     \\x1b[3…  2003-03-03T00:00:00\n"));
+        QCOMPARE(onTerminal("list --wide").split('\n').value(3),
+                 "3   日本語   1        N     \\x1b[31mRED  2003-03-03T00:00:00");
+        QCOMPARE(onTerminal("show 3 --field serial"), "\\x1b[31mRED\n");
+        QCOMPARE(runCli(env, {"--db", db, "show", "3", "--field", "serial"}).out, "\x1b[31mRED");
+    }
+
+    // Exports are the user's alone and never replace what is not a file; imports read ordinary
+    // files of a bounded size only; a full disk is said as such and leaves the old file.
+    void filesAreWrittenAndReadSafely()
+    {
+        TestEnv env;
+        const QString db = seededDatabase(env);
+        const QString out = env.path("out.csv");
+        QCOMPARE(runCli(env, {"--db", db, "export", "-o", out}).code, 0);
+        QCOMPARE(QFileInfo(out).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+                 QFile::Permissions());
+        const QByteArray exported = StoreFixtures::fileBytes(out);
+
+        const QString fifo = env.path("fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo), 0600), 0);
+        const Outcome toFifo = runCli(env, {"--db", db, "export", "-o", fifo});
+        QCOMPARE(toFifo.err, "numira-cli: \"" + fifo.toUtf8() +
+                                 "\" is a named pipe, not a file; it is left as it is.\n");
+        QVERIFY(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo));
+        const Outcome fromFifo = runCli(env, {"--db", db, "import", fifo});
+        QCOMPARE(fromFifo.err, "numira-cli: \"" + fifo.toUtf8() +
+                                   "\" is not an ordinary file. Nothing was imported.\n");
+
+        const QString huge = env.path("huge.csv");
+        {
+            QFile file(huge);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize((qint64(256) << 20) + 1));
+        }
+        QCOMPARE(runCli(env, {"--db", db, "import", huge}).err,
+                 "numira-cli: \"" + huge.toUtf8() +
+                     "\" is larger than 268435456 bytes. Nothing was imported.\n");
+
+        // A largest file size stands in for a full disk; the signal it raises is ignored as a
+        // shell's trap leaves it.
+        QVERIFY(execSql(db, "UPDATE serials SET serial = hex(randomblob(4000)) WHERE id = 1"));
+        const Outcome full = runCli(env,
+                                    {"-c", "trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\"", Cli,
+                                     "--db", db, "export", "-o", out},
+                                    {}, "sh");
+        QCOMPARE(full.err, "numira-cli: \"" + out.toUtf8() +
+                               "\" could not be written (The disk is full.).\n");
+        QCOMPARE(full.code, 1);
+        QCOMPARE(StoreFixtures::fileBytes(out), exported);
+        QCOMPARE(QDir(env.path("")).entryList({".out.csv*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+
+        // Bytes that are no UTF-8 would reach the database changed.
+        const Outcome bytes =
+            runCli(env,
+                   {"-c", "exec \"$0\" --db \"$1\" add --program \"$(printf 'A\\377')\" --serial 1",
+                    Cli, db},
+                   {}, "sh");
+        QCOMPARE(bytes.code, 2);
+        QCOMPARE(bytes.err, "numira-cli: argument 5 is not UTF-8 text; nothing was done (see "
+                            "numira-cli --help)\n");
+    }
+
+    // A writer that holds the file for a moment (here the sqlite3 shell, inside its own
+    // transaction) makes add and import wait, not fail.
+    void writersWaitForEachOther()
+    {
+        TestEnv env;
+        const QString db = seededDatabase(env);
+        QByteArray rows = "program,serial\n";
+        for (int i = 0; i < 1000; ++i)
+            rows += "Imported,K" + QByteArray::number(i) + "\n";
+        const QList<QPair<QStringList, QByteArray>> writes{
+            {{"add", "--program", "Added", "--serial", "A-1"}, {}}, {{"import", "-"}, rows}};
+        int round = 0;
+        for (const auto& [words, input] : writes) {
+            const QString holding = env.path(QString("holding%1").arg(++round));
+            QProcess shell;
+            shell.start("sqlite3", {db});
+            QVERIFY(shell.waitForStarted());
+            shell.write("BEGIN IMMEDIATE;\n"
+                        "INSERT INTO serials (program, version, name, serial, date) VALUES "
+                        "('Shell', '1', 'n', 'S', '2001-01-01T00:00:00');\n"
+                        ".system touch '" +
+                        QFile::encodeName(holding) +
+                        "'\n"
+                        ".system sleep 1\n"
+                        "COMMIT;\n");
+            shell.closeWriteChannel();
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(holding), 10000);
+            const Outcome ran = runCli(env, QStringList{"--db", db} + words, input);
+            QCOMPARE(ran.err, QByteArray());
+            QCOMPARE(ran.code, 0);
+            QVERIFY(shell.waitForFinished(10000) && shell.exitCode() == 0);
+        }
+        QCOMPARE(queryRows(db, "SELECT program, count(*) FROM serials GROUP BY 1 ORDER BY 1"),
+                 (Rows{{"Added", "1"},
+                       {"Imported", "1000"},
+                       {"Office", "1"},
+                       {"Paint", "1"},
+                       {"Shell", "2"}}));
     }
 };
 

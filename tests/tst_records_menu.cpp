@@ -21,9 +21,12 @@ private slots:
         seed(env.makeDatabase(),
              {{"Office", "2021", "Me", "ABCD-1234"}, {"Paint", "1", "N", "P1"}});
         QVERIFY(env.start());
-        const auto run = [&](const QString& file, bool import) {
+        const auto run = [&](const QString& file, bool import,
+                             PromptAnswer answer = PromptAnswer::No, bool safe = false) {
             env.prompt.clear();
             env.prompt.chooseFile(file);
+            env.prompt.answer(answer);
+            env.prompt.checkOption(safe);
             if (import)
                 QTest::mouseClick(env.main.get(), Qt::RightButton, {}, QPoint(200, 10));
             else
@@ -32,24 +35,57 @@ private slots:
             (import ? popup->importrecords1 : popup->exportrecords)->trigger();
             TestEnv::processDeferredDeletes();
         };
-        const QString exported = env.path("home/out.csv");
+        QDir().mkpath(env.path("home/records"));
+        const QString exported = env.path("home/records/out.csv");
         run(exported, false);
+        QCOMPARE(env.prompt.dialogs.value(0).folderOrProposal,
+                 env.path("home") + "/NumiraRecords.csv");
         QCOMPARE(env.prompt.texts(), QStringList{"Records exported: 2."});
-        QCOMPARE(StoreFixtures::fileBytes(exported),
-                 "program,version,name,serial,date\r\n"
-                 "Office,2021,Me,ABCD-1234,2001-01-01T00:00:00\r\n"
-                 "Paint,1,N,P1,2001-01-01T00:00:00\r\n");
+        const QByteArray csv = "program,version,name,serial,date\r\n"
+                               "Office,2021,Me,ABCD-1234,2001-01-01T00:00:00\r\n"
+                               "Paint,1,N,P1,2001-01-01T00:00:00\r\n";
+        QCOMPARE(StoreFixtures::fileBytes(exported), csv);
+        QCOMPARE(QFileInfo(exported).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+                 QFile::Permissions());
+        // An export asks before it replaces a file, and offers the folder used last.
+        StoreFixtures::writeFile(exported, "mine");
+        for (const PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Yes}) {
+            run(exported, false, answer);
+            QCOMPARE(env.prompt.texts().value(0),
+                     "\"" + exported + "\" already exists.  Do you want to replace it?");
+            QCOMPARE(env.prompt.dialogs.value(0).folderOrProposal,
+                     env.path("home/records") + "/NumiraRecords.csv");
+            QCOMPARE(StoreFixtures::fileBytes(exported),
+                     answer == PromptAnswer::Yes ? csv : QByteArray("mine"));
+        }
+        // The check box marks formula-like cells as text.
+        QVERIFY(execSql(env.defaultDatabase(), "UPDATE serials SET name = '=1+1' WHERE id = 2"));
+        run(env.path("home/records/safe.csv"), false, PromptAnswer::No, true);
+        QVERIFY(env.prompt.dialogs.value(0).option.startsWith("&Spreadsheet-safe CSV"));
+        QVERIFY(StoreFixtures::fileBytes(env.path("home/records/safe.csv"))
+                    .contains("\nPaint,1,'=1+1,"));
+        QVERIFY(execSql(env.defaultDatabase(), "UPDATE serials SET name = 'N' WHERE id = 2"));
 
         // One serial typed differently, one under a new program, one under a program in
         // another letter case.
         StoreFixtures::writeFile(env.path("in.csv"),
                                  "serial;program\nabcd 1234;OFFICE\nV-1;Visio\nP2;paint\n");
         run(env.path("in.csv"), true);
+        // The import opens where the export did.
+        QCOMPARE(env.prompt.dialogs.value(0).folderOrProposal, env.path("home/records"));
         QCOMPARE(env.prompt.texts(), QStringList{"Records imported: 2.  Duplicates skipped: 1.  "
                                                  "New programs: 1."});
         const QString db = env.defaultDatabase();
         QCOMPARE(queryRows(db, "SELECT program, serial FROM serials WHERE id > 2"),
                  (Rows{{"Visio", "V-1"}, {"Paint", "P2"}}));
+
+        // A key finder's export is known by its header.
+        StoreFixtures::writeFile(env.path("finder.csv"),
+                                 "Product Name,Product Key,Registered Owner\nVisio,KF-1,Ann\n");
+        run(env.path("finder.csv"), true);
+        QCOMPARE(queryRows(db, "SELECT program, name, serial FROM serials WHERE id > 4"),
+                 (Rows{{"Visio", "Ann", "KF-1"}}));
+        QVERIFY(execSql(db, "DELETE FROM serials WHERE id > 4"));
 
         StoreFixtures::writeFile(env.path("bad.csv"), "program,serial\nX,1\nY\n");
         run(env.path("bad.csv"), true);

@@ -4,9 +4,14 @@
 #include "store/RecordExport.h"
 #include "store/RecordImport.h"
 #include "store/RecordStore.h"
+#include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using RecordStore::SerialRecord;
 using Rows = QList<QStringList>;
@@ -36,6 +41,7 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::newRow("csv") << "records.csv";
         QTest::newRow("json") << "records.json";
+        QTest::newRow("tsv") << "records.tsv";
     }
 
     // Values a spreadsheet, a shell or a careless writer would mangle; no two serials the same.
@@ -44,12 +50,15 @@ private slots:
         QFETCH(QString, file);
         const Rows records = {
             {"Say \"hi\"", "1,0", "O'Brien; Ltd", "\"QUOTED\"", "2001-02-03T04:05:06"},
-            {"Multi\r\nLine", "2\n", "a\rb", "K1\r\nK2", "2010-12-31T23:59:59"},
+            {"Lines", "2", "a b", "K1\r\nK2", "2010-12-31T23:59:59"},
+            {"Bare LF", "", "", "L1\nL2", "2010-12-31T23:59:58"},
+            {"Bare CR", "", "", "C1\rC2\r", "2010-12-31T23:59:57"},
             {"-Minus", "+1", "=SUM(A1)", "@cmd", "2020-02-29T00:00:00"},
             {"007", "0001", "00", "000123", "1999-01-01T12:00:00"},
             {"Größe 日本", "版本 ✓", "Zoë", "🔑-ÄÖÜ", "2024-06-15T08:30:00"},
             {"  outer  ", "\t", " ", "tab\there", "2024-06-15T08:30:01"},
-            {"back\\slash;", "a\"", "\"", "x,\"y\",z\\n", "2024-06-15T08:30:02"}};
+            {"back\\slash;", "a\"", "\"", "x,\"y\",z\\n", "2024-06-15T08:30:02"},
+            {"\\t\\", "\\\\", "\x1b[31m", "\x01\u2028", "2024-06-15T08:30:03"}};
         // The file itself is written and read by tst_cli.
         const QByteArray bytes =
             RecordExport::toFormat(RecordExport::formatForFile(file), toRecords(records));
@@ -70,15 +79,22 @@ private slots:
 
     void csvIsWrittenAfterRfc4180()
     {
-        const QByteArray csv = RecordExport::toCsv(
+        const QList<SerialRecord> records =
             toRecords({{"Plain", "1.0", "Me", "AB-12", "2024-01-02T03:04:05"},
                        {"Say \"hi\"", " 2", "a,b", "x\r\ny", "2024-01-02T03:04:06"},
-                       {"-1", "=1", "semi;", "007", ""}}));
-        QCOMPARE(csv, QByteArray("program,version,name,serial,date\r\n"
-                                 "Plain,1.0,Me,AB-12,2024-01-02T03:04:05\r\n"
-                                 "\"Say \"\"hi\"\"\",\" 2\",\"a,b\",\"x\r\ny\","
-                                 "2024-01-02T03:04:06\r\n"
-                                 "-1,=1,\"semi;\",007,\r\n"));
+                       {"Two", "", "", "L1\nL2", ""},
+                       {"-1", "=1", "semi;", "\t@x", "+"}});
+        QCOMPARE(RecordExport::toCsv(records),
+                 QByteArray("program,version,name,serial,date\r\n"
+                            "Plain,1.0,Me,AB-12,2024-01-02T03:04:05\r\n"
+                            "\"Say \"\"hi\"\"\",\" 2\",\"a,b\",\"x\r\ny\","
+                            "2024-01-02T03:04:06\r\n"
+                            "Two,,,\"L1\nL2\",\r\n"
+                            "-1,=1,\"semi;\",\"\t@x\",+\r\n"));
+        // For a spreadsheet, cells that would run as formulas are marked as text.
+        QCOMPARE(RecordExport::toFormat(RecordExport::Format::Csv, records.mid(3), {true}),
+                 QByteArray("program,version,name,serial,date\r\n"
+                            "'-1,'=1,\"semi;\",'\t@x,'+\r\n"));
         const QByteArray json = RecordExport::toJson(toRecords({{"P", "1", "N", "S", "D"}}));
         QCOMPARE(QJsonDocument::fromJson(json).object(),
                  QJsonDocument::fromJson(R"({"format": "numira", "version": 1, "records": [
@@ -115,7 +131,27 @@ private slots:
         row("unclosed quote", "csv", "program,serial\nA,1\nB,\"2\n", {},
             "Line 3: a quoted field is not closed.");
         row("line numbers count line breaks inside quotes", "csv",
-            "program,serial\nA,\"1\n2\"\n,3\n", {}, "Row 2 (line 4): the program is empty.");
+            "program,serial\nA,\"1\n2\"\n,3\n", {}, "Row 2 (line 4): the program name is empty.");
+        row("a row with a field too many", "csv", "program,serial\nA,1\nB,2,3\nC,4\n", {},
+            "Row 2 (line 3): 3 fields where the header has 2.");
+        row("a row with a field too few", "csv", "program;serial;version\nA;1;2\nB;2\n", {},
+            "Row 2 (line 3): 2 fields where the header has 3.");
+        row("record rule: no serial", "csv", "program,version,serial\nA,1,\n", {},
+            "Row 1 (line 2): the serial is empty.");
+        row("record rule: a program of two lines", "csv", "program,serial\n\"A\nB\",1\n", {},
+            "Row 1 (line 2): the program name holds a line break.");
+        row("tsv escapes, CRLF, empty fields", "tsv",
+            "program\tversion\tname\tserial\r\nP\\tQ\t1\\\\2\t\tL1\\nL2\\r\r\n",
+            {{"P\tQ", "1\\2", "", "L1\nL2\r", ""}});
+        row("tsv: a backslash the export never writes", "tsv", "program\tserial\nP\tC:\\x\n", {},
+            "Line 2: a backslash must be followed by \\, t, n or r.");
+        row("json: a surrogate pair is one character", "json",
+            R"({"format":"numira","version":1,"records":[{"program":"B","serial":"\ud83d\udd11"}]})",
+            {{"B", "", "", "🔑", ""}});
+        row("json: half a surrogate pair names its record", "json",
+            R"({"format":"numira","version":1,"records":[{"program":"A","serial":"1"},)"
+            R"({"program":"B","serial":"\ud800X"}]})",
+            {}, "Record 2: \"serial\" holds a lone UTF-16 surrogate (\\ud800).");
         row("not a date", "csv", "program,serial,date\nA,1,2024-01-01\nB,2,yesterday\n", {},
             "Row 2 (line 3): the date \"yesterday\" is not an ISO 8601 date.");
         row("no serial column", "csv", "program,version\nA,1\n", {},
@@ -198,6 +234,150 @@ private slots:
         QVERIFY(error.contains("refused"));
         Database::closeConnection();
         QCOMPARE(queryRows(db, RecordsSql) + queryRows(db, programs), before);
+    }
+
+    // Every write of the store keeps to the record rule, whoever calls it, and a refused record
+    // leaves the file as it was.
+    void storeWritesRefuseWhatTheRuleRefuses_data()
+    {
+        QTest::addColumn<QStringList>("record"); // program, version, name, serial
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("no program")
+            << QStringList{"", "1", "n", "S"} << "The program name is empty.";
+        QTest::newRow("no serial") << QStringList{"P", "1", "n", ""} << "The serial is empty.";
+        QTest::newRow("version of two lines")
+            << QStringList{"P", "1\r", "n", "S"} << "The version holds a line break.";
+        QTest::newRow("name with a line separator") << QStringList{"P", "1", "a\u2028b", "S"}
+                                                    << "The registration name holds a line break.";
+        QTest::newRow("storable: empty version and name, a serial of lines")
+            << QStringList{"P", "", "", "L1\nL2"} << "";
+    }
+
+    void storeWritesRefuseWhatTheRuleRefuses()
+    {
+        QFETCH(QStringList, record);
+        QFETCH(QString, problem);
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
+                            "('Q', '0', 'm', 'OLD', '2001-01-01T00:00:00')"));
+        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        const SerialRecord r{record.at(0), record.at(1), record.at(2), record.at(3),
+                             "2002-02-02T00:00:00"};
+        const QDateTime when = QDateTime::currentDateTime();
+        QString added, stored, rewritten, updated, imported;
+        qlonglong id = 0;
+        bool found = false;
+        RecordStore::ImportOutcome outcome;
+        RecordStore::addSerial({r.program, r.version, r.name, r.serial}, true, when, &added);
+        RecordStore::addRecord(r, &id, &stored);
+        RecordStore::rewriteSerial("1", r, &found, &rewritten);
+        RecordStore::importRecords({r}, {}, &outcome, &imported);
+        if (!r.program.isEmpty()) // the edit screen's update keeps the program
+            RecordStore::updateSerial("1", r.version, r.name, r.serial, when, &found, &updated);
+        Database::closeConnection();
+        QCOMPARE((QStringList{added, stored, rewritten, imported.mid(imported.indexOf(' ', 7) + 1),
+                              updated}),
+                 (QStringList{problem, problem, problem, problem,
+                              r.program.isEmpty() ? QString() : problem}));
+        if (!problem.isEmpty())
+            QCOMPARE(queryRows(db, "SELECT program, version, name, serial FROM serials"),
+                     (Rows{{"Q", "0", "m", "OLD"}}));
+    }
+
+    // What stands at the export's path decides what the export does: a file (or the user's own
+    // link to one) is replaced by a private file; anything else is left exactly as it was.
+    void exportReplacesOnlyOrdinaryFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("refusal"); // empty: exported
+        QTest::newRow("new file") << "none"
+                                  << "";
+        QTest::newRow("file of another mode") << "file"
+                                              << "";
+        QTest::newRow("own link to a file") << "link"
+                                            << "";
+        QTest::newRow("named pipe") << "fifo"
+                                    << "is a named pipe, not a file";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder, not a file";
+        QTest::newRow("device") << "device"
+                                << "is a device, not a file";
+        QTest::newRow("another user's link in a shared folder")
+            << "foreign link"
+            << "is a symbolic link that another user owns in a shared folder";
+    }
+
+    void exportReplacesOnlyOrdinaryFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, refusal);
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
+                            "('P', '1', 'N', 'S', '2001-01-01T00:00:00')"));
+        const bool root = ::geteuid() == 0;
+        if ((kind == "device" || kind == "foreign link") && !root)
+            QSKIP("needs root to make a device node or a link of another owner");
+        QDir().mkpath(env.path("shared"));
+        QString target = env.path("shared/out.csv");
+        const QString victim = env.path("victim.txt");
+        StoreFixtures::writeFile(victim, "keep me");
+        const QByteArray path = QFile::encodeName(target);
+        if (kind == "file") {
+            StoreFixtures::writeFile(target, "old");
+            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        } else if (kind == "link" || kind == "foreign link") {
+            QVERIFY(QFile::link(victim, target));
+            if (kind == "foreign link") {
+                QVERIFY(::chmod(QFile::encodeName(env.path("shared")), 01777) == 0);
+                QVERIFY(::lchown(path, 65534, 65534) == 0);
+            }
+        } else if (kind == "fifo") {
+            QVERIFY(::mkfifo(path, 0600) == 0);
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkpath(target));
+        } else if (kind == "device") {
+            QVERIFY(::mknod(path, S_IFCHR | 0666, makedev(1, 3)) == 0);
+        }
+        struct stat before = {};
+        ::lstat(path, &before);
+
+        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        qint64 count = -1;
+        QString error;
+        const bool exported =
+            RecordExport::exportToFile(target, RecordExport::Format::Csv, {}, &count, &error);
+        Database::closeConnection();
+        QCOMPARE(exported, refusal.isEmpty());
+        const QByteArray csv =
+            "program,version,name,serial,date\r\nP,1,N,S,2001-01-01T00:00:00\r\n";
+        struct stat after = {};
+        ::lstat(path, &after);
+        if (!exported) {
+            QCOMPARE(error, "\"" + target + "\" " + refusal +
+                                (kind == "foreign link" ? "; it is not followed."
+                                                        : "; it is left as it is."));
+            QCOMPARE(after.st_mode, before.st_mode);
+            QCOMPARE(after.st_ino, before.st_ino);
+            QCOMPARE(StoreFixtures::fileBytes(victim), QByteArray("keep me"));
+        } else {
+            QCOMPARE(count, qint64(1));
+            // A link stays a link, and the file it names gets the records.
+            if (kind == "link") {
+                QVERIFY(S_ISLNK(after.st_mode));
+                target = victim;
+            }
+            QCOMPARE(StoreFixtures::fileBytes(target), csv);
+            struct stat written = {};
+            QCOMPARE(::stat(QFile::encodeName(target), &written), 0);
+            QCOMPARE(written.st_mode & 07777, mode_t(0600));
+        }
+        // Nothing is left behind beside the target.
+        QCOMPARE(
+            QDir(env.path("shared"))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            QStringList{"out.csv"});
     }
 };
 

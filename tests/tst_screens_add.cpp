@@ -31,21 +31,28 @@ private slots:
     {
         QTest::addColumn<int>("row");
         QTest::addColumn<QStringList>("typed"); // new program name, serial
-        QTest::newRow("nothing chosen") << -1 << QStringList{"", "S"};
-        QTest::newRow("new program, no name") << 0 << QStringList{"", "S"};
-        QTest::newRow("listed, no serial") << 1 << QStringList{"", ""};
-        QTest::newRow("connection gone") << 0 << QStringList{"Prog", "S"};
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("nothing chosen")
+            << -1 << QStringList{"", "S"} << "The program name is empty.";
+        QTest::newRow("new program, no name")
+            << 0 << QStringList{"", "S"} << "The program name is empty.";
+        QTest::newRow("new program of two lines")
+            << 0 << QStringList{"A\nB", "S"} << "The program name holds a line break.";
+        QTest::newRow("listed, no serial") << 1 << QStringList{"", ""} << "The serial is empty.";
+        QTest::newRow("connection gone") << 0 << QStringList{"Prog", "S"} << "";
     }
 
     void confirmRefusesAndKeepsInput()
     {
         QFETCH(int, row);
         QFETCH(QStringList, typed);
-        const bool connected = !typed.at(0).startsWith("Prog");
+        QFETCH(QString, reason);
+        const bool connected = !reason.isEmpty();
         TestEnv env;
         auto* add = openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Alpha", "1", "n", "s"}});
         add->lstSelect->setCurrentRow(row);
-        QTest::keyClicks(add->txtNewProg, typed.at(0));
+        // A pasted name keeps its line break.
+        add->txtNewProg->setText(typed.at(0));
         QTest::keyClicks(add->txtVersion, "1.0");
         QTest::keyClicks(add->txtName, "Me");
         QTest::keyClicks(add->txtSerial, typed.at(1));
@@ -55,7 +62,7 @@ private slots:
 
         const PromptMessage shown = env.prompt.shown.value(0);
         const QStringList expected =
-            connected ? QStringList{"Please fill in all fields!", "Error!"}
+            connected ? QStringList{reason, "Error!"}
                       : QStringList{Database::noConnectionMessage(), AppInfo::Title};
         QCOMPARE(QStringList({shown.text, shown.title}), expected);
         QCOMPARE(shown.icon, PromptIcon::Critical);
@@ -74,6 +81,8 @@ private slots:
         QTest::newRow("quotes, wildcards, non-ascii")
             << 0 << QStringList{"Bob's 100% _Café Zoë 🔑", "A'B%_C\nÅÄÖ\n日本\n"} << "";
         QTest::newRow("listed program, blanks only") << 1 << QStringList{" ", "   "} << "";
+        QTest::newRow("listed program, version and name left empty")
+            << 1 << QStringList{"", "K-2"} << "";
         // The lists compare without letter case, so this name is the listed program.
         QTest::newRow("new name, listed apart from case")
             << 0 << QStringList{"lISTED", "K-1"} << "Listed";

@@ -102,24 +102,30 @@ private slots:
                                               : Rows()));
     }
 
-    void saveNeedsEveryBoxAndAYes()
+    // Version and name may be emptied; an empty serial is refused and said.
+    void saveNeedsASerialAndAYes()
     {
         TestEnv env;
         // Line breaks, a non-breaking space and 100 KB survive a save unchanged.
         const QString serial = "first line\n\u00a0indented\n" + QString(100 * 1024, 'K');
         lookCloser(env, true, serial);
         auto* edit = loaded<EditScreen>();
-        const QString sql = "SELECT version, serial FROM serials WHERE id = 1";
-        edit->txtVersion->clear();
+        const QString sql = "SELECT version, name, serial FROM serials WHERE id = 1";
+        edit->txtSerial->clear();
         edit->cmdSave->click(); // refused without a question
-        QTest::keyClicks(edit->txtVersion, "   ");
+        QCOMPARE(env.prompt.shown.value(0).text, "The serial is empty.");
+        QCOMPARE(env.prompt.shown.value(0).icon, PromptIcon::Critical);
+        edit->txtSerial->setPlainText(serial);
+        edit->txtVersion->clear();
+        edit->txtName->clear();
         edit->cmdSave->click();   // answered No
         edit->cmdDelete->click(); // answered No
-        QVERIFY(env.prompt.shown.size() == 2 && loaded<EditScreen>() == edit);
-        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"1", serial}}));
+        QVERIFY(env.prompt.shown.size() == 3 && loaded<EditScreen>() == edit);
+        QCOMPARE(env.prompt.shown.at(1).text, "Apply Edit?");
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"1", "Ann", serial}}));
         env.prompt.answer(PromptAnswer::Yes);
         edit->cmdSave->click();
-        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"   ", serial}}));
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"", "", serial}}));
     }
 };
 

@@ -17,6 +17,15 @@ void Prompt::warn(const QString& text, const QString& title)
     message({text, title, PromptButtons::Ok, PromptIcon::Exclamation});
 }
 
+QString Prompt::saveFileWithOption(const QString& title, const QString& filter,
+                                   const QString& proposedPath, const QString& option,
+                                   bool* checked)
+{
+    Q_UNUSED(option)
+    Q_UNUSED(checked)
+    return saveFile(title, filter, proposedPath);
+}
+
 bool Prompt::askYesNo(const QString& text, const QString& title)
 {
     return message({text, title, PromptButtons::YesNo, PromptIcon::None}) == PromptAnswer::Yes;

@@ -48,6 +48,12 @@ public:
                              const QString& initialFolder) = 0;
     virtual QString saveFile(const QString& title, const QString& filter,
                              const QString& proposedPath) = 0;
+    // A save dialog with one check box under it (an option of what is saved): *checked gives
+    // the box's state when the dialog opens and receives it when the dialog closes. Without
+    // an implementation of its own, the plain save dialog, the option left as it was.
+    virtual QString saveFileWithOption(const QString& title, const QString& filter,
+                                       const QString& proposedPath, const QString& option,
+                                       bool* checked);
 
     // Shorthands for the common boxes.
     void inform(const QString& text, const QString& title = AppInfo::Title);

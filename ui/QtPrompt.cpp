@@ -1,7 +1,9 @@
 #include "ui/QtPrompt.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 
 QWidget* QtPrompt::dialogParent() const
@@ -49,6 +51,26 @@ QString QtPrompt::openFile(const QString& title, const QString& filter,
 {
     return QFileDialog::getOpenFileName(dialogParent(), title, initialFolder,
                                         qtFilterFromDesign(filter));
+}
+
+QString QtPrompt::saveFileWithOption(const QString& title, const QString& filter,
+                                     const QString& proposedPath, const QString& option,
+                                     bool* checked)
+{
+    // Qt's own dialog, since a check box can be added to it; the caller asks before it
+    // replaces a file.
+    QFileDialog dialog(dialogParent(), title, proposedPath, qtFilterFromDesign(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    auto* box = new QCheckBox(option, &dialog);
+    box->setObjectName(QStringLiteral("chkOption"));
+    box->setChecked(*checked);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    *checked = box->isChecked();
+    return dialog.selectedFiles().value(0);
 }
 
 QString QtPrompt::saveFile(const QString& title, const QString& filter, const QString& proposedPath)

@@ -22,6 +22,16 @@ QString ScriptedPrompt::saveFile(const QString& title, const QString& filter,
     return m_files.isEmpty() ? QString() : m_files.dequeue();
 }
 
+QString ScriptedPrompt::saveFileWithOption(const QString& title, const QString& filter,
+                                           const QString& proposedPath, const QString& option,
+                                           bool* checked)
+{
+    dialogs.append({QStringLiteral("save"), title, filter, proposedPath, option});
+    if (!m_options.isEmpty())
+        *checked = m_options.dequeue();
+    return m_files.isEmpty() ? QString() : m_files.dequeue();
+}
+
 QStringList ScriptedPrompt::texts() const
 {
     QStringList result;
@@ -36,4 +46,5 @@ void ScriptedPrompt::clear()
     dialogs.clear();
     m_answers.clear();
     m_files.clear();
+    m_options.clear();
 }

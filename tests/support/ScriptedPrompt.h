@@ -17,6 +17,7 @@ public:
         QString title;
         QString filter;
         QString folderOrProposal;
+        QString option; // the check box's text, for a dialog that has one
     };
 
     PromptAnswer message(const PromptMessage& message) override;
@@ -24,11 +25,16 @@ public:
                      const QString& initialFolder) override;
     QString saveFile(const QString& title, const QString& filter,
                      const QString& proposedPath) override;
+    QString saveFileWithOption(const QString& title, const QString& filter,
+                               const QString& proposedPath, const QString& option,
+                               bool* checked) override;
 
     // The next answers to Yes/No questions, in order.
     void answer(PromptAnswer next) { m_answers.enqueue(next); }
     // The next file dialog's result; the empty text cancels it.
     void chooseFile(const QString& path) { m_files.enqueue(path); }
+    // The state the next dialog with a check box leaves its box in; unscripted, as it opened.
+    void checkOption(bool checked) { m_options.enqueue(checked); }
 
     QList<PromptMessage> shown;
     QList<FileDialog> dialogs;
@@ -39,4 +45,5 @@ public:
 private:
     QQueue<PromptAnswer> m_answers;
     QQueue<QString> m_files;
+    QQueue<bool> m_options;
 };
