@@ -110,6 +110,8 @@ int main(int argc, char** argv)
         timer.start();
         process.start(host, {QStringLiteral("chrome-extension://bench/")});
         process.write(message);
+        // Nothing runs an event loop here: hand the message to the pipe now.
+        process.waitForBytesWritten();
         while (!QFile::exists(shown)) {
             if (timer.elapsed() > 60000)
                 qFatal("the add screen did not show the text within 60 s");

@@ -8,7 +8,7 @@ packages=(
     sqlite3
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream man-db librsvg2-bin dpkg-dev lintian
-    chromium python3
+    chromium firefox-esr python3
 )
 
 missing=()

@@ -77,7 +77,7 @@ private slots:
             SettingsStore::write(SettingsStore::DBInUse, QString()); // the settings are lost
         }
         QCOMPARE(StoreFixtures::fileBytes(share + "/numira.mdb"), shippedBytes);
-        QCOMPARE(QDir(share).entryList(QDir::Files | QDir::Hidden).size(), 4);
+        QCOMPARE(QDir(share).entryList(QDir::Files | QDir::Hidden).size(), 3);
         QCOMPARE(StoreFixtures::folderEntries(env.path("data")), QStringList{"numira.mdb"});
 
         // Beside the executable wins: a build folder keeps working as it always did.
