@@ -97,8 +97,16 @@ void applySkinColors(QWidget* window)
         case Look::Kind::Container:
             if (formBack)
                 Look::setBackColor(control, *formBack);
+            // A frame's caption and a check box's text stand on the window colour, as the
+            // labels do: they take the label colour, or they may vanish on a dark skin.
+            if (labelFore)
+                Look::setForeColor(control, *labelFore);
             break;
         case Look::Kind::Other:
+            // Links stand on the window colour too; the designed blue is unreadable on a
+            // dark one. They stay underlined while hovered, which marks them as links.
+            if (labelFore && control->inherits("HyperlinkLabel"))
+                Look::setForeColor(control, *labelFore);
             break;
         }
     }
