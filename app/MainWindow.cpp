@@ -17,6 +17,7 @@
 #include "store/Compaction.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
+#include "store/SqlCatalogue.h"
 #include "ui/AccessKeyGuard.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
@@ -37,6 +38,7 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QScreen>
+#include <QSqlQuery>
 #include <QSystemTrayIcon>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
@@ -316,10 +318,29 @@ void MainWindow::showLocalStartPage()
     WebBrowse->navigate(QUrl::fromLocalFile(StartupRules::notConnectedPage(m_deps.programFolder)));
 }
 
+namespace {
+
+// The shared connection is open on a database with the Numira tables: a file that failed to
+// open, or one refused for its structure, is not a database in use.
+bool numiraDatabaseOpen()
+{
+    if (!Database::connectionExists())
+        return false;
+    QSqlQuery tables(Database::connection());
+    QStringList names;
+    if (tables.exec(SqlCatalogue::TableNames)) {
+        while (tables.next())
+            names << tables.value(0).toString();
+    }
+    return names.contains(QLatin1String("programs")) && names.contains(QLatin1String("serials"));
+}
+
+} // namespace
+
 void MainWindow::showDatabaseName()
 {
-    // Only a database that is open is named: a file that failed to open is not in use.
-    const QString path = Database::connectionExists() ? Database::databasePath() : QString();
+    // Only a database that is open is named.
+    const QString path = numiraDatabaseOpen() ? Database::databasePath() : QString();
     const QString title =
         path.isEmpty() ? AppInfo::Title
                        : QStringLiteral("%1 - %2").arg(AppInfo::Title, QFileInfo(path).fileName());

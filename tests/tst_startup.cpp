@@ -200,7 +200,7 @@ private slots:
         env.main = std::make_unique<MainWindow>(deps);
         QVERIFY(env.main->startUp());
         QVERIFY(!env.main->instance()->listen());
-        SingleInstance later(QString(), QString());
+        SingleInstance later{QString(), QString()};
         QString error;
         QVERIFY(!later.acquire(&error) && error.isEmpty());
         QCOMPARE(later.socketPath(), socket);
