@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr int Repeats = 5;
+constexpr int Repeats = 9;
 
 class SilentPrompt final : public Prompt
 {
