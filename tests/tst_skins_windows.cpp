@@ -181,15 +181,21 @@ private slots:
         int checked = 0;
         for (QWidget* window : windows) {
             for (QWidget* control : window->findChildren<QWidget*>()) {
-                if (!qobject_cast<QLabel*>(control) && !qobject_cast<QGroupBox*>(control) &&
-                    !qobject_cast<QCheckBox*>(control))
+                // A button's caption stands on the button itself.
+                const bool button = qobject_cast<QPushButton*>(control);
+                if (!button && !qobject_cast<QLabel*>(control) &&
+                    !qobject_cast<QGroupBox*>(control) && !qobject_cast<QCheckBox*>(control))
                     continue;
-                const QColor text = control->palette().color(QPalette::WindowText);
-                const double ratio = contrast(text, backgroundBehind(control));
+                const QPalette& palette = control->palette();
+                const QColor text = palette.color(QPalette::Active, button ? QPalette::ButtonText
+                                                                           : QPalette::WindowText);
+                const QColor back = button ? palette.color(QPalette::Active, QPalette::Button)
+                                           : backgroundBehind(control);
+                const double ratio = contrast(text, back);
                 QVERIFY2(ratio >= 3.0,
                          qPrintable(QString("%1 in %2: %3 on %4, %5:1")
                                         .arg(control->objectName(), window->objectName(),
-                                             text.name(), backgroundBehind(control).name())
+                                             text.name(), back.name())
                                         .arg(ratio, 0, 'f', 2)));
                 ++checked;
             }

@@ -98,9 +98,13 @@ void applySkinColors(QWidget* window)
             if (formBack)
                 Look::setBackColor(control, *formBack);
             // A frame's caption and a check box's text stand on the window colour, as the
-            // labels do: they take the label colour, or they may vanish on a dark skin.
-            if (labelFore)
-                Look::setForeColor(control, *labelFore);
+            // labels do: they take the label colour, or they may vanish on a dark skin. Only
+            // that text: buttons and boxes inside a frame keep their own text colours.
+            if (labelFore) {
+                QPalette palette = control->palette();
+                palette.setColor(QPalette::WindowText, *labelFore);
+                control->setPalette(palette);
+            }
             break;
         case Look::Kind::Other:
             // Links stand on the window colour too; the designed blue is unreadable on a
