@@ -433,6 +433,12 @@ void MainWindow::unloadWindow(QWidget* window)
 void MainWindow::endProgram()
 {
     WindowRegistry::closeChildScreens();
+    // A serial handed over while the quick add was being typed waits for this moment: the
+    // run goes on with it instead of ending, or it would be lost.
+    if (!m_handOver->waitingTexts().isEmpty()) {
+        showBrowser();
+        return;
+    }
     unload();
 }
 

@@ -224,6 +224,8 @@ private slots:
                 << screen << true << true;
         }
         QTest::newRow("edit, untouched") << "edit" << false << false;
+        // A quick-add run would end with its add screen: it goes on with the waiting text.
+        QTest::newRow("quick add, typed, kept") << "quick add" << true << false;
     }
 
     void handOverOntoUnsavedTypingAsksFirst()
@@ -233,12 +235,13 @@ private slots:
         QFETCH(bool, discard);
         TestEnv env;
         seed(env.makeDatabase(), {{"Zip", "1", "Ann", "Z-1"}});
-        QVERIFY(env.start());
+        QVERIFY(screen == "quick add" ? env.start({"Q-1"}) : env.start());
         env.main->showCentered();
         QLineEdit* typedBox = nullptr;
         QPushButton* leave = nullptr;
-        if (screen == "add") {
-            env.main->hostFromButton(MainWindow::Screen::Add);
+        if (screen != "edit") {
+            if (screen == "add")
+                env.main->hostFromButton(MainWindow::Screen::Add);
             typedBox = loaded<AddScreen>()->txtVersion;
             leave = loaded<AddScreen>()->cmdCancel;
         } else {
@@ -278,6 +281,8 @@ private slots:
         QTRY_COMPARE(shownSerial(), QStringLiteral("NEW-1"));
         QVERIFY(env.main->handOver()->waitingTexts().isEmpty());
         QCOMPARE(env.prompt.shown.size(), 1);
+        QCOMPARE(env.processEnds, 0);
+        QVERIFY(!loaded<AddScreen>()->isQuickAdd());
     }
 };
 
