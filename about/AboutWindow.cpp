@@ -8,9 +8,11 @@
 #include "ui/SkinColor.h"
 #include "ui/Twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
@@ -25,7 +27,7 @@ const QString ProgrammerName = QStringLiteral("Alex Marlowe");
 const QString ProgrammerMail = QStringLiteral("mailto:alex@numira.example");
 const QString ArtistName = QStringLiteral("Robin Kessler");
 const QString ArtistMail = QStringLiteral("mailto:robin@numira.example");
-const QString WebSite = QStringLiteral("http://www.numira.example/");
+const QString WebSite = QStringLiteral("https://numira.org");
 const QString BetaTesters =
     QStringLiteral("Sam Ortega, Jo Lindqvist, Kit Adebayo and thanks to all others!");
 
@@ -50,6 +52,32 @@ AboutWindow::AboutWindow(Prompt& prompt, ScreenHost& host, QWidget* parent)
     txtComments->setPlainText(
         AboutText::readComments(AboutText::commentsPath(m_host.programFolder())));
     lblVersion->setText(AboutText::versionText());
+    // Enter presses OK wherever the focus is, as a default button promises: every control of
+    // the window passes Enter on to the window first.
+    const QList<QWidget*> controls = findChildren<QWidget*>();
+    for (QWidget* control : controls)
+        control->installEventFilter(this);
+}
+
+bool AboutWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            cmdOK->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void AboutWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The default button takes the first focus, not the read-only comments above it.
+    if (!isAncestorOf(QApplication::focusWidget()))
+        cmdOK->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void AboutWindow::buildControls()

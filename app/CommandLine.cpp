@@ -2,21 +2,29 @@
 
 #include "app/StartupRules.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString AddSerialOption = QStringLiteral("--add-serial=");
+const QStringList HelpOptions = {QStringLiteral("-h"), QStringLiteral("--help")};
+const QString VersionOption = QStringLiteral("--version");
 
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList& arguments)
 {
     CommandLine result;
-    if (arguments.size() == 1 && arguments.first() == QLatin1String("--help")) {
-        result.action = Action::PrintHelp;
-        return result;
-    }
-    if (arguments.size() == 1 && arguments.first() == QLatin1String("--version")) {
-        result.action = Action::PrintVersion;
+    // A line made only of help and version options asks for them (help wins when both are
+    // there); one other word and the whole line is quick-add text.
+    const bool onlyOptions = !arguments.isEmpty() &&
+                             std::all_of(arguments.begin(), arguments.end(), [](const QString& a) {
+                                 return HelpOptions.contains(a) || a == VersionOption;
+                             });
+    if (onlyOptions) {
+        const bool help = std::any_of(arguments.begin(), arguments.end(),
+                                      [](const QString& a) { return HelpOptions.contains(a); });
+        result.action = help ? Action::PrintHelp : Action::PrintVersion;
         return result;
     }
     QStringList words = arguments;
@@ -45,7 +53,7 @@ QString CommandLine::usage()
     return QStringLiteral(
         "Usage: numira [TEXT...]\n"
         "       numira --add-serial=TEXT\n"
-        "       numira --help | --version\n"
+        "       numira -h | --help | --version\n"
         "\n"
         "Keeps your software serial numbers. Any text on the command line opens the add\n"
         "screen with that text as the serial; a running Numira receives it instead.\n"

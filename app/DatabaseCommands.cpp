@@ -96,8 +96,9 @@ void DatabaseCommands::chooseDatabase()
             SettingsStore::write(SettingsStore::DBInUse, chosen);
             Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
             Database::connectionString() = Database::connectionStringFor(Database::databasePath());
+            const bool opened = Database::openConnection(Database::connectionString());
             m_window.showDatabaseName();
-            if (!Database::openConnection(Database::connectionString()))
+            if (!opened)
                 return;
             SearchIndexDialog::ensureIndex(&m_window);
             showBrowserOverScreens();
@@ -105,9 +106,12 @@ void DatabaseCommands::chooseDatabase()
         }
         // Not a Numira database (or no database at all): the one in use stays.
         Database::openConnection(Database::connectionString());
+        m_window.showDatabaseName();
         prompt().critical(InvalidStructureMessage);
     }
-    if (!Database::openConnection(Database::connectionString()))
+    const bool opened = Database::openConnection(Database::connectionString());
+    m_window.showDatabaseName();
+    if (!opened)
         return;
     showBrowserOverScreens();
 }

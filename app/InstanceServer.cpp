@@ -1,38 +1,34 @@
 #include "app/InstanceServer.h"
 
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 
 #include <memory>
 
 namespace {
 
-// Every message starts with this tag, so an empty text is told apart from a caller that
-// connected and sent nothing.
+// Every message starts with its tag, so an empty quick-add text is told apart from a start
+// without text and from a caller that connected and sent nothing.
 const QByteArray QuickAddTag = QByteArrayLiteral("numira-quick-add\n");
+const QByteArray ShowTag = QByteArrayLiteral("numira-show\n");
 constexpr int TimeoutMs = 3000;
 
 } // namespace
 
 InstanceServer::InstanceServer(const QString& serverName, QObject* parent)
-    : QObject(parent), m_serverName(serverName.isEmpty() ? defaultServerName() : serverName)
+    : QObject(parent), m_serverName(serverName)
 {
 }
 
 InstanceServer::~InstanceServer() = default;
 
-QString InstanceServer::defaultServerName()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder + QStringLiteral("/numira-instance.socket");
-}
-
 bool InstanceServer::start(QString* error)
 {
+    if (m_serverName.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("There is no private folder for the socket.");
+        return false;
+    }
     QLocalServer::removeServer(m_serverName);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -56,17 +52,31 @@ void InstanceServer::acceptConnection()
             socket->deleteLater();
             if (message->startsWith(QuickAddTag))
                 emit quickAddReceived(QString::fromUtf8(message->mid(QuickAddTag.size())));
+            else if (*message == ShowTag)
+                emit showRequested();
         });
     }
 }
 
 bool InstanceServer::sendQuickAdd(const QString& text, const QString& serverName)
 {
+    return send(QuickAddTag + text.toUtf8(), serverName);
+}
+
+bool InstanceServer::sendShow(const QString& serverName)
+{
+    return send(ShowTag, serverName);
+}
+
+bool InstanceServer::send(const QByteArray& message, const QString& serverName)
+{
+    if (serverName.isEmpty())
+        return false;
     QLocalSocket socket;
-    socket.connectToServer(serverName.isEmpty() ? defaultServerName() : serverName);
+    socket.connectToServer(serverName);
     if (!socket.waitForConnected(TimeoutMs))
         return false;
-    socket.write(QuickAddTag + text.toUtf8());
+    socket.write(message);
     if (!socket.waitForBytesWritten(TimeoutMs))
         return false;
     socket.disconnectFromServer();

@@ -3,6 +3,7 @@
 #include "about/AboutWindow.h"
 #include "app/CommandLine.h"
 #include "app/DatabaseCommands.h"
+#include "app/HandOverReceiver.h"
 #include "app/PopupMenus.h"
 #include "app/SingleInstance.h"
 #include "app/SkinChoice.h"
@@ -16,6 +17,7 @@
 #include "store/Compaction.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
+#include "store/SqlCatalogue.h"
 #include "ui/AccessKeyGuard.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
@@ -36,6 +38,7 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QScreen>
+#include <QSqlQuery>
 #include <QSystemTrayIcon>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
@@ -86,8 +89,16 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     m_tray = new TrayManager(
         this, QIcon(programFile(TrayIcon)),
         m_deps.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable()), this);
+    connect(m_tray, &TrayManager::addSerialRequested, this, [this] {
+        bringToFront();
+        hostFromButton(Screen::Add);
+    });
+    connect(m_tray, &TrayManager::quitRequested, this, &MainWindow::unload);
     m_instance = new SingleInstance(m_deps.lockPath, m_deps.serverName, this);
-    connect(m_instance, &SingleInstance::quickAddReady, this, &MainWindow::openQuickAdd);
+    m_handOver = new HandOverReceiver(*this);
+    connect(m_instance, &SingleInstance::quickAddReady, m_handOver, &HandOverReceiver::addSerial);
+    connect(m_instance, &SingleInstance::showReady, m_handOver, &HandOverReceiver::showWindow);
+    connect(m_handOver, &HandOverReceiver::waitingTextDue, m_instance, &SingleInstance::receive);
     m_databaseCommands = std::make_unique<DatabaseCommands>(*this);
     m_skinChoice = std::make_unique<SkinChoice>(*this);
     WindowRegistry::setMainWindow(this, m_deps.prompt);
@@ -210,9 +221,14 @@ bool MainWindow::startUp()
     applyWindowShape();
     QString lockError;
     if (!m_instance->acquire(&lockError)) {
+        // The running instance takes the text, or shows its window for a start without one;
+        // this start then ends quietly. The refusal is for an instance that cannot be reached.
         const CommandLine commandLine = CommandLine::parse(m_deps.arguments);
-        if (lockError.isEmpty() && commandLine.quickAdd &&
-            m_instance->handOver(commandLine.quickAddText)) {
+        const bool handedOver =
+            lockError.isEmpty() &&
+            (commandLine.quickAdd ? m_instance->handOverQuickAdd(commandLine.quickAddText)
+                                  : m_instance->handOverShow());
+        if (handedOver) {
             unload();
             return false;
         }
@@ -279,16 +295,13 @@ void MainWindow::receiveQuickAdd(const QString& text)
     m_instance->receive(text);
 }
 
-void MainWindow::openQuickAdd(const QString& text)
+void MainWindow::bringToFront()
 {
-    if (m_shutDown)
-        return;
-    if (isHidden())
+    // Out of the tray or the task bar: a hidden or minimised window comes back.
+    if (isHidden() || isMinimized())
         m_tray->restoreFromTray();
     raise();
     activateWindow();
-    hostFromButton(Screen::Add);
-    WindowRegistry::addScreen()->fillSerial(text);
 }
 
 void MainWindow::runStartPage()
@@ -305,9 +318,29 @@ void MainWindow::showLocalStartPage()
     WebBrowse->navigate(QUrl::fromLocalFile(StartupRules::notConnectedPage(m_deps.programFolder)));
 }
 
+namespace {
+
+// The shared connection is open on a database with the Numira tables: a file that failed to
+// open, or one refused for its structure, is not a database in use.
+bool numiraDatabaseOpen()
+{
+    if (!Database::connectionExists())
+        return false;
+    QSqlQuery tables(Database::connection());
+    QStringList names;
+    if (tables.exec(SqlCatalogue::TableNames)) {
+        while (tables.next())
+            names << tables.value(0).toString();
+    }
+    return names.contains(QLatin1String("programs")) && names.contains(QLatin1String("serials"));
+}
+
+} // namespace
+
 void MainWindow::showDatabaseName()
 {
-    const QString path = Database::databasePath();
+    // Only a database that is open is named.
+    const QString path = numiraDatabaseOpen() ? Database::databasePath() : QString();
     const QString title =
         path.isEmpty() ? AppInfo::Title
                        : QStringLiteral("%1 - %2").arg(AppInfo::Title, QFileInfo(path).fileName());
@@ -334,6 +367,7 @@ void MainWindow::runQuickAdd()
 void MainWindow::hostFromButton(Screen screen)
 {
     Database::openConnection(Database::connectionString());
+    showDatabaseName();
     hostFromMenu(screen);
 }
 
@@ -399,6 +433,12 @@ void MainWindow::unloadWindow(QWidget* window)
 void MainWindow::endProgram()
 {
     WindowRegistry::closeChildScreens();
+    // A serial handed over while the quick add was being typed waits for this moment: the
+    // run goes on with it instead of ending, or it would be lost.
+    if (!m_handOver->waitingTexts().isEmpty()) {
+        showBrowser();
+        return;
+    }
     unload();
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 class DatabaseCommands;
+class HandOverReceiver;
 class QFrame;
 class PictureButton;
 class SingleInstance;
@@ -63,6 +64,10 @@ public:
     // A quick add handed over by a second start: the window comes to the front and the add
     // screen opens with the text. While a question box is open the text waits for it.
     void receiveQuickAdd(const QString& text);
+    // Restores a hidden or minimised window, raises and activates it.
+    void bringToFront();
+    HandOverReceiver* handOver() const { return m_handOver; }
+    SingleInstance* instance() const { return m_instance; }
 
     // Unloading the main window: runs the shut-down and ends the program.
     void unload();
@@ -105,7 +110,6 @@ private:
     void applyWindowShape();
     void runStartPage();
     void runQuickAdd();
-    void openQuickAdd(const QString& text);
     void showLocalStartPage();
 
     void showFullMenu(const QPoint& globalPos);
@@ -117,6 +121,7 @@ private:
     MainDeps m_deps;
     TrayManager* m_tray = nullptr;
     SingleInstance* m_instance = nullptr;
+    HandOverReceiver* m_handOver = nullptr;
     std::unique_ptr<DatabaseCommands> m_databaseCommands;
     std::unique_ptr<SkinChoice> m_skinChoice;
     bool m_shutDown = false;

@@ -13,7 +13,7 @@ Q_LOGGING_CATEGORY(lcInstance, "numira.instance")
 
 namespace {
 
-// How often a handed-over text looks again whether the question box in its way closed.
+// How often a hand-over looks again whether the question box in its way closed.
 constexpr int RetryMs = 200;
 
 } // namespace
@@ -27,17 +27,17 @@ SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::acquire(QString* error)
 {
-    const QString path = m_lockPath.isEmpty() ? StartupRules::instanceLockPath(error) : m_lockPath;
-    if (path.isEmpty())
+    m_lockInUse = m_lockPath.isEmpty() ? StartupRules::instanceLockPath(error) : m_lockPath;
+    if (m_lockInUse.isEmpty())
         return false;
-    m_lock = std::make_unique<QLockFile>(path);
+    m_lock = std::make_unique<QLockFile>(m_lockInUse);
     // Only a lock whose process is gone counts as stale, however long the run.
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0))
         return true;
     // Only a lock held by a running process means another instance.
     if (m_lock->error() != QLockFile::LockFailedError)
-        *error = QStringLiteral("Numira cannot create its lock file \"%1\".").arg(path);
+        *error = QStringLiteral("Numira cannot create its lock file \"%1\".").arg(m_lockInUse);
     m_lock.reset();
     return false;
 }
@@ -47,33 +47,52 @@ void SingleInstance::release()
     m_lock.reset();
 }
 
-QString SingleInstance::serverName() const
+QString SingleInstance::socketPath() const
 {
     if (!m_serverName.isEmpty())
         return m_serverName;
-    // The socket lies beside the lock, so whoever finds the lock taken finds the socket.
-    if (!m_lockPath.isEmpty())
-        return QFileInfo(m_lockPath).path() + QStringLiteral("/numira-instance.socket");
-    return InstanceServer::defaultServerName();
+    // The socket lies beside the lock, in the same private folder, so whoever finds the lock
+    // taken finds the socket, and no one else can listen there first. Never anywhere else.
+    if (m_lockInUse.isEmpty())
+        return QString();
+    return QFileInfo(m_lockInUse).path() + QStringLiteral("/numira-instance.socket");
 }
 
-bool SingleInstance::handOver(const QString& quickAddText) const
+bool SingleInstance::handOverQuickAdd(const QString& text) const
 {
-    return InstanceServer::sendQuickAdd(quickAddText, serverName());
+    return InstanceServer::sendQuickAdd(text, socketPath());
 }
 
-void SingleInstance::listen()
+bool SingleInstance::handOverShow() const
 {
-    m_server = new InstanceServer(serverName(), this);
+    return InstanceServer::sendShow(socketPath());
+}
+
+bool SingleInstance::listen()
+{
+    m_server = new InstanceServer(socketPath(), this);
     connect(m_server, &InstanceServer::quickAddReceived, this, &SingleInstance::receive);
+    connect(m_server, &InstanceServer::showRequested, this, &SingleInstance::receiveShow);
     QString error;
-    if (!m_server->start(&error))
-        qCWarning(lcInstance).noquote() << "A second start cannot hand over its text:" << error;
+    if (m_server->start(&error))
+        return true;
+    qCWarning(lcInstance).noquote() << "A later start cannot hand over its work:" << error;
+    return false;
 }
 
 void SingleInstance::receive(const QString& text)
 {
-    m_pending.append(text);
+    enqueue({false, text});
+}
+
+void SingleInstance::receiveShow()
+{
+    enqueue({true, QString()});
+}
+
+void SingleInstance::enqueue(const Pending& pending)
+{
+    m_pending.append(pending);
     if (m_pending.size() == 1)
         QTimer::singleShot(0, this, &SingleInstance::deliverPending);
 }
@@ -86,7 +105,12 @@ void SingleInstance::deliverPending()
         QTimer::singleShot(RetryMs, this, &SingleInstance::deliverPending);
         return;
     }
-    const QString text = m_pending.takeLast();
-    m_pending.clear();
-    emit quickAddReady(text);
+    const Pending next = m_pending.takeFirst();
+    // The next one waits for whatever this one opens (a question, a screen) to be handled.
+    if (!m_pending.isEmpty())
+        QTimer::singleShot(0, this, &SingleInstance::deliverPending);
+    if (next.show)
+        emit showReady();
+    else
+        emit quickAddReady(next.text);
 }

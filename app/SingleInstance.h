@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 
@@ -10,15 +10,16 @@ class InstanceServer;
 class QLockFile;
 
 // One running Numira per user. The first start holds a lock file for its whole run and listens
-// on a local socket beside it; a later start finds the lock taken and may hand its quick-add
-// text over the socket instead.
+// on a local socket beside it, in the same private folder; a later start finds the lock taken
+// and hands its quick-add text, or its wish to see the window, over the socket instead.
 class SingleInstance final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SingleInstance)
 
 public:
-    // Empty paths: the lock in the per-user runtime folder, the socket beside the lock.
+    // Empty paths: the lock in the user's private folder (StartupRules::instanceLockPath), the
+    // socket beside the lock.
     SingleInstance(const QString& lockPath, const QString& serverName, QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -28,25 +29,39 @@ public:
     bool isHeld() const { return m_lock != nullptr; }
     void release();
 
-    // A later start's hand-over; false when no running instance took the text.
-    bool handOver(const QString& quickAddText) const;
-    // The holder listens for hand-overs from later starts.
-    void listen();
+    // The socket: beside the lock file; empty when there is no private folder for the lock.
+    QString socketPath() const;
 
-    // A handed-over text waits while a question box, file dialog or menu is open: answering it
-    // may still close or reload screens. Texts that arrive together give only the last one.
+    // A later start's hand-overs; false when no running instance took the message.
+    bool handOverQuickAdd(const QString& text) const;
+    bool handOverShow() const;
+    // The holder listens for hand-overs from later starts. False, with the reason in the log,
+    // when the socket cannot be made in the private folder: later starts are then refused.
+    bool listen();
+
+    // A hand-over waits while a question box, file dialog or menu is open: answering it may
+    // still close or reload screens. Several are delivered one after the other, in order.
     void receive(const QString& text);
+    void receiveShow();
 
 signals:
     void quickAddReady(const QString& text);
+    void showReady();
 
 private:
-    QString serverName() const;
+    struct Pending
+    {
+        bool show = false;
+        QString text;
+    };
+
+    void enqueue(const Pending& pending);
     void deliverPending();
 
     QString m_lockPath;
     QString m_serverName;
+    QString m_lockInUse;
     std::unique_ptr<QLockFile> m_lock;
     InstanceServer* m_server = nullptr;
-    QStringList m_pending;
+    QList<Pending> m_pending;
 };

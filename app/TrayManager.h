@@ -2,12 +2,15 @@
 
 #include <QObject>
 
+class QAction;
 class QIcon;
+class QMenu;
 class QSystemTrayIcon;
 class QWidget;
 
 // Hides the main window into the tray and brings it back. Where the platform has no tray
-// the window is minimised instead, so that it can always come back.
+// the window is minimised instead, so that it can always come back. The icon's menu shows the
+// window, opens the add screen or ends the program.
 class TrayManager final : public QObject
 {
     Q_OBJECT
@@ -23,12 +26,16 @@ public:
 
     bool trayAvailable() const { return m_trayAvailable; }
     bool iconShown() const;
+    QMenu* menu() const { return m_menu; }
 
 signals:
     void restored();
+    void addSerialRequested();
+    void quitRequested();
 
 private:
     QWidget* m_window = nullptr;
     bool m_trayAvailable = false;
     QSystemTrayIcon* m_trayMain = nullptr;
+    QMenu* m_menu = nullptr;
 };

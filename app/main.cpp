@@ -3,32 +3,11 @@
 #include "app/StartupRules.h"
 #include "store/AppInfo.h"
 #include "ui/QtPrompt.h"
+#include "web/WebEngineStart.h"
 
 #include <QApplication>
-#include <QLoggingCategory>
 
 #include <cstdio>
-
-#include <unistd.h>
-
-namespace {
-
-// Chromium's own chatter (informational lines at every start) stays quiet; errors still show.
-void quietenWebEngine()
-{
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--log-level"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --log-level=2").trimmed());
-    // The engine's start-up notes (graphics set-up, sandbox state) are informational lines at
-    // the default and engine categories; warnings and errors still show.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\n"
-                                                    "qt.webenginecontext.debug=false\n"
-                                                    "default.info=false"));
-    // The engine shares its graphics contexts with the widgets; without this it warns.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -45,10 +24,7 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    // Chromium refuses to run its sandbox as root; the browser then runs without it.
-    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    quietenWebEngine();
+    WebEngineStart::prepare();
 
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};

@@ -1,19 +1,27 @@
-// Start-up to the main window shown, against a bare Qt Widgets window started the same way.
-// Each run is a fresh process, timed from its start until it reports its window on screen.
-// Run: build/bench/bench_startup   (a temporary program folder and settings; nothing of the
-// user's is read or written)
+// Start-up to the main window shown, side by side with three floors started the same way: a
+// bare Qt Widgets window, the same bare window in a process linked with the web engine, and a
+// window holding an empty web view. Each run is a fresh process, timed from its start until it
+// reports its window on screen. Every figure is taken offscreen and, when a display is there,
+// on it too (run it as `xvfb-run -a build/bench/bench_startup` for an X server without a
+// screen). "Numira, browser through OpenGL" is the program with the engine drawing as it did
+// before the software renderer was chosen: its window was re-created once the browser came.
+// (a temporary program folder and settings; nothing of the user's is read or written)
 
 #include "app/MainDeps.h"
 #include "app/MainWindow.h"
 #include "store/SchemaFile.h"
 #include "ui/Prompt.h"
+#include "web/WebEngineStart.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineView>
 #include <QWindow>
 
 #include <algorithm>
@@ -21,7 +29,7 @@
 
 namespace {
 
-constexpr int Repeats = 5;
+constexpr int Repeats = 9;
 
 class SilentPrompt final : public Prompt
 {
@@ -57,9 +65,27 @@ int runBareLinked(int argc, char** argv)
     return app.exec();
 }
 
-// The program's start-up in this process: prints "shown" once the main window is on screen.
-int runProgram(int argc, char** argv, const QString& folder)
+// A window of the main window's size holding a web view that has no page yet.
+int runEmptyWebView(int argc, char** argv)
 {
+    WebEngineStart::prepare();
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setFixedSize(434, 338);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(new QWebEngineView(&window));
+    window.show();
+    QTimer poll;
+    reportWhenShown(&window, &poll);
+    return app.exec();
+}
+
+// The program's start-up in this process: prints "shown" once the main window is on screen.
+int runProgram(int argc, char** argv, const QString& folder, bool openGl)
+{
+    WebEngineStart::prepare();
+    if (openGl)
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
@@ -111,9 +137,13 @@ double timeToShown(const QString& program, const QStringList& arguments,
 int main(int argc, char** argv)
 {
     if (argc > 2 && QByteArray(argv[1]) == "--program")
-        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]));
+        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]), false);
+    if (argc > 2 && QByteArray(argv[1]) == "--program-opengl")
+        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]), true);
     if (argc > 1 && QByteArray(argv[1]) == "--bare-linked")
         return runBareLinked(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--empty-web-view")
+        return runEmptyWebView(argc, argv);
 
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
@@ -127,21 +157,39 @@ int main(int argc, char** argv)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("HOME"), dir.path());
-    if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
 
+    QStringList platforms{QStringLiteral("offscreen")};
+    if (!environment.value(QStringLiteral("DISPLAY")).isEmpty())
+        platforms << QStringLiteral("xcb");
+    const QString self = QCoreApplication::applicationFilePath();
     const QString bare = QCoreApplication::applicationDirPath() + "/bench_bare_window";
-    const double floor = timeToShown(bare, {}, environment);
-    const double numira = timeToShown(QCoreApplication::applicationFilePath(),
-                                      {QStringLiteral("--program"), folder}, environment);
-    const double linked = timeToShown(QCoreApplication::applicationFilePath(),
-                                      {QStringLiteral("--bare-linked")}, environment);
-    std::printf("Start-up to the window shown (median of %d, platform %s): Numira %.1f ms, "
-                "bare Qt Widgets window %.1f ms (floor): %.2fx (target within 1.5x); the same "
-                "bare window in a process that loads the web engine's libraries %.1f ms "
-                "(%.2fx the floor)\n",
-                Repeats, qPrintable(environment.value(QStringLiteral("QT_QPA_PLATFORM"))), numira,
-                floor, numira / floor, linked, linked / floor);
+    struct Variant
+    {
+        const char* name;
+        QString program;
+        QStringList arguments;
+    };
+    const QList<Variant> variants = {
+        {"bare Qt Widgets window (floor)", bare, {}},
+        {"bare window, web engine linked", self, {QStringLiteral("--bare-linked")}},
+        {"window with an empty web view", self, {QStringLiteral("--empty-web-view")}},
+        {"Numira", self, {QStringLiteral("--program"), folder}},
+        {"Numira, browser through OpenGL", self, {QStringLiteral("--program-opengl"), folder}},
+    };
+    std::printf("Start-up to the window shown, median of %d fresh processes, ms (x the floor)\n",
+                Repeats);
+    for (const QString& platform : platforms) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        std::printf("platform %s:\n", qPrintable(platform));
+        double floor = 0;
+        for (const Variant& variant : variants) {
+            const double ms = timeToShown(variant.program, variant.arguments, environment);
+            if (floor == 0)
+                floor = ms;
+            std::printf("  %-34s %8.1f  (%.2fx)\n", variant.name, ms, ms / floor);
+            std::fflush(stdout);
+        }
+    }
     return 0;
 }

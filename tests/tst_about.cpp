@@ -11,6 +11,7 @@
 #include "web/NativeHostManifests.h"
 #include "web/QuickAddRegistration.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QPlainTextEdit>
@@ -56,6 +57,43 @@ private slots:
         QTest::mouseClick(about->avhAuthor, Qt::LeftButton);
         QDesktopServices::unsetUrlHandler("mailto");
         QCOMPARE(m_opened, QStringList{"mailto:alex@numira.example"});
+        QCOMPARE(about->avhWebsite->url(), QUrl("https://numira.org"));
+    }
+
+    // Enter presses OK wherever the focus is: the option is applied and the window closes.
+    void enterPressesOkWhereverTheFocusIs_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        for (const char* focus : {"", "txtComments", "chkQuickClick", "avhWebsite"})
+            QTest::newRow(*focus ? focus : "first focus") << QString(focus) << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter in the comments") << "txtComments" << int(Qt::Key_Enter);
+    }
+
+    void enterPressesOkWhereverTheFocusIs()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        TestEnv env;
+        env.makeDatabase();
+        QVERIFY(env.start());
+        env.main->showCentered();
+        AboutWindow* about = openAbout(env);
+        bool applied = false;
+        about->setQuickAddApplier([&](bool enabled, QString*) { return applied = enabled; });
+        QVERIFY(QTest::qWaitForWindowActive(about));
+        if (!focus.isEmpty())
+            about->findChild<QWidget*>(focus)->setFocus();
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target && about->isAncestorOf(target));
+        QCOMPARE(target->objectName(), focus.isEmpty() ? QStringLiteral("cmdOK") : focus);
+        m_opened.clear();
+        QDesktopServices::setUrlHandler("https", this, "open");
+        QTest::keyClick(target, Qt::Key(key));
+        QDesktopServices::unsetUrlHandler("https");
+        QVERIFY(applied);
+        QVERIFY(!WindowRegistry::loadedForm("frmAbout"));
+        QVERIFY(m_opened.isEmpty()); // a focused link is not opened by Enter
     }
 
     void okSetsTheOptionAndWritesOrRemovesTheBrowserManifests()

@@ -1,8 +1,11 @@
 // The command line and the single instance: the arguments are read by the program itself
 // before Qt (so neither Qt nor the web engine takes an option out of them), a second start
-// hands its text to the running instance, and a second start without text is refused.
+// hands its text, or its wish to see the window, to the running instance, and is refused only
+// when the running instance cannot be reached.
 
 #include "app/CommandLine.h"
+#include "app/HandOverReceiver.h"
+#include "app/TrayManager.h"
 #include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
@@ -10,6 +13,7 @@
 #include "support/StoreFixtures.h"
 #include "tst_screens_kit.h"
 
+#include <QLockFile>
 #include <QProcess>
 
 using namespace ScreensKit;
@@ -62,15 +66,70 @@ class CommandLineTest : public QObject
     Q_OBJECT
 
 private slots:
+    void argumentsAreReadWithoutAWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("text");
+        const int run = int(CommandLine::Action::Run), help = int(CommandLine::Action::PrintHelp),
+                  version = int(CommandLine::Action::PrintVersion);
+        // Only help and version options: help wins; one other word makes it all text.
+        QTest::newRow("-h") << QStringList{"-h"} << help << "";
+        QTest::newRow("--help --version") << QStringList{"--help", "--version"} << help << "";
+        QTest::newRow("--version --help") << QStringList{"--version", "--help"} << help << "";
+        QTest::newRow("--version") << QStringList{"--version"} << version << "";
+        QTest::newRow("--help x") << QStringList{"--help", "x"} << run << "--help x";
+        QTest::newRow("x -h") << QStringList{"x", "-h"} << run << "x -h";
+        QTest::newRow("-help") << QStringList{"-help"} << run << "-help";
+        // Outer blanks go, inner ones stay.
+        QTest::newRow("explicit") << QStringList{"--add-serial= A  B", "12 "} << run << "A  B 12";
+    }
+
     void argumentsAreReadWithoutAWindow()
     {
-        QCOMPARE(CommandLine::parse({"--help"}).action, CommandLine::Action::PrintHelp);
-        QCOMPARE(CommandLine::parse({"--version"}).action, CommandLine::Action::PrintVersion);
-        QCOMPARE(CommandLine::parse({"--help", "x"}).quickAddText, QStringLiteral("--help x"));
-        // Outer blanks go, inner ones stay; blanks alone are no quick add.
-        QCOMPARE(CommandLine::parse({"--add-serial= A  B", "12 "}).quickAddText,
-                 QStringLiteral("A  B 12"));
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QString, text);
+        const CommandLine line = CommandLine::parse(arguments);
+        QCOMPARE(int(line.action), action);
+        QCOMPARE(line.quickAddText, text);
+        QCOMPARE(line.quickAdd, !text.isEmpty());
+        // Blanks alone are no quick add.
         QVERIFY(!CommandLine::parse({" ", ""}).quickAdd);
+    }
+
+    // A start without text shows the running window wherever it is; a text does the same and
+    // fills the add screen. The later start ends quietly.
+    void secondStartBringsTheRunningWindowBack_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("in the tray, no text") << true << QStringList{};
+        QTest::newRow("minimised, no text") << false << QStringList{};
+        QTest::newRow("minimised, a text") << false << QStringList{"AB-2"};
+    }
+
+    void secondStartBringsTheRunningWindowBack()
+    {
+        QFETCH(bool, trayAvailable);
+        QFETCH(QStringList, arguments);
+        TestEnv env;
+        env.trayAvailable = trayAvailable;
+        env.makeDatabase();
+        QVERIFY(startWithLock(env, runtimeFolder(env) + "/numira-instance.lock"));
+        MainWindow& main = *env.main;
+        main.showCentered();
+        main.hideToTray();
+        QVERIFY(trayAvailable ? main.isHidden() : main.isMinimized());
+
+        QProcess second;
+        startChild(second, env, arguments);
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY(main.isVisible() && !main.isMinimized());
+        QVERIFY(!main.tray()->iconShown());
+        QCOMPARE(shownSerial(), arguments.isEmpty() ? QStringLiteral("<none>") : arguments.first());
+        QVERIFY(env.prompt.shown.isEmpty());
     }
 
     void secondStartHandsItsTextOver_data()
@@ -120,9 +179,9 @@ private slots:
         QVERIFY(env.prompt.shown.isEmpty()); // the refusal is for a start without text only
     }
 
-    // A lock that cannot be made is said as such; a lock held by a running instance refuses a
-    // start without text, touching nothing.
-    void lockRefusesASecondStart()
+    // A lock that cannot be made is said as such; a lock held by an instance that does not
+    // answer refuses a later start, touching nothing.
+    void lockRefusesWhenTheRunningInstanceCannotBeReached()
     {
         TestEnv env;
         env.copyShippedFiles();
@@ -134,28 +193,96 @@ private slots:
         QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
         QCOMPARE(env.processEnds, 1);
 
-        // The first instance is the real program; it writes only DefPath, so the settings file
-        // is complete once DefPath appears.
-        env.prompt.clear();
         SettingsStore::write(SettingsStore::DBInUse, env.defaultDatabase());
-        QProcess first;
-        startChild(first, env, {});
-        const QString lock = runtimeFolder(env) + "/numira-instance.lock";
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!SettingsStore::read(SettingsStore::DefPath).isEmpty(), 20000);
         const QByteArray settingsBefore = settingsText(env);
-
-        QVERIFY(!startWithLock(env, lock));
-        QCOMPARE(env.prompt.texts(), QStringList{"Another Instance of Numira is Already Running!  "
-                                                 "Please close it before you try and open a new "
-                                                 "instance!"});
-        QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
-        QVERIFY(env.prompt.dialogs.isEmpty() && env.probedAddresses.isEmpty());
-        QVERIFY(Database::databasePath().isEmpty());
-        QCOMPARE(env.processEnds, 2);
+        const QString lock = runtimeFolder(env) + "/numira-instance.lock";
+        QLockFile running(lock); // held, but nobody listens beside it
+        QVERIFY(running.tryLock(0));
+        for (const QStringList& arguments : {QStringList{}, QStringList{"AB-3"}}) {
+            env.prompt.clear();
+            QVERIFY(!startWithLock(env, lock));
+            QCOMPARE(env.prompt.texts(),
+                     QStringList{"Another Instance of Numira is Already Running!  Please close it "
+                                 "before you try and open a new instance!"});
+            QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
+            QVERIFY(env.prompt.dialogs.isEmpty() && env.probedAddresses.isEmpty());
+            QVERIFY(Database::databasePath().isEmpty());
+        }
         QCOMPARE(settingsText(env), settingsBefore);
-        first.kill();
-        first.waitForFinished();
+    }
+
+    // With unsaved typing in front, a handed-over text asks first. No keeps the screen and its
+    // typing, and the text comes back once that screen is left; Yes replaces it at once.
+    void handOverOntoUnsavedTypingAsksFirst_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<bool>("discard");
+        for (const char* screen : {"add", "edit"}) {
+            QTest::newRow(qPrintable(QString(screen) + ", typed, kept")) << screen << true << false;
+            QTest::newRow(qPrintable(QString(screen) + ", typed, discarded"))
+                << screen << true << true;
+        }
+        QTest::newRow("edit, untouched") << "edit" << false << false;
+        // A quick-add run would end with its add screen: it goes on with the waiting text.
+        QTest::newRow("quick add, typed, kept") << "quick add" << true << false;
+    }
+
+    void handOverOntoUnsavedTypingAsksFirst()
+    {
+        QFETCH(QString, screen);
+        QFETCH(bool, typed);
+        QFETCH(bool, discard);
+        TestEnv env;
+        seed(env.makeDatabase(), {{"Zip", "1", "Ann", "Z-1"}});
+        QVERIFY(screen == "quick add" ? env.start({"Q-1"}) : env.start());
+        env.main->showCentered();
+        QLineEdit* typedBox = nullptr;
+        QPushButton* leave = nullptr;
+        if (screen != "edit") {
+            if (screen == "add")
+                env.main->hostFromButton(MainWindow::Screen::Add);
+            typedBox = loaded<AddScreen>()->txtVersion;
+            leave = loaded<AddScreen>()->cmdCancel;
+        } else {
+            env.main->hostFromButton(MainWindow::Screen::Browse);
+            auto* browse = loaded<BrowseScreen>();
+            QTest::keyClicks(browse->cmbProgram, "Zip");
+            selectRow(browse->lstRecords, 0);
+            QTest::keyClick(browse->cmdView, Qt::Key_Space);
+            typedBox = loaded<EditScreen>()->txtName;
+            leave = loaded<EditScreen>()->cmdCancel;
+        }
+        const QString before = typedBox->text();
+        if (typed)
+            QTest::keyClicks(typedBox, "-2");
+        env.prompt.answer(discard ? PromptAnswer::Yes : PromptAnswer::No);
+
+        env.main->receiveQuickAdd("NEW-1");
+        if (!typed) {
+            QTRY_COMPARE(shownSerial(), QStringLiteral("NEW-1"));
+            QVERIFY(env.prompt.shown.isEmpty());
+            return;
+        }
+        QTRY_COMPARE(
+            env.prompt.texts(),
+            QStringList{"Discard what you typed and add the serial from the web browser?"});
+        QCOMPARE(env.prompt.shown.first().buttons, PromptButtons::YesNo);
+        if (discard) {
+            QTRY_COMPARE(shownSerial(), QStringLiteral("NEW-1"));
+            QCOMPARE(loaded<AddScreen>()->txtVersion->text(), QString());
+            return;
+        }
+        QTest::qWait(300);
+        QCOMPARE(typedBox->text(), before + "-2"); // the screen and its typing stay
+        QVERIFY(typedBox->isVisible());
+        QCOMPARE(env.main->handOver()->waitingTexts(), QStringList{"NEW-1"});
+        QTest::mouseClick(leave, Qt::LeftButton);
+        QTRY_COMPARE(shownSerial(), QStringLiteral("NEW-1"));
+        QVERIFY(env.main->handOver()->waitingTexts().isEmpty());
+        QCOMPARE(env.prompt.shown.size(), 1);
+        QCOMPARE(env.processEnds, 0);
+        QVERIFY(!loaded<AddScreen>()->isQuickAdd());
     }
 };
 

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QMenu>
 #include <QPolygon>
 #include <QtTest>
 
@@ -107,6 +108,38 @@ private slots:
             QCOMPARE(WindowRegistry::loadedForm("frmBrowse"), browse);
             QVERIFY(browse->isVisible());
         }
+    }
+
+    // Right-click on the tray icon: show the window, open the add screen, or end the program.
+    void trayMenuShowsAddsAndQuits()
+    {
+        TestEnv env;
+        env.trayAvailable = true;
+        env.makeDatabase();
+        QVERIFY(env.start());
+        MainWindow& main = *env.main;
+        main.showCentered();
+        QMenu* menu = main.tray()->menu();
+        QStringList captions;
+        for (const QAction* action : menu->actions())
+            captions << action->text();
+        QCOMPARE(captions, (QStringList{"&Show Numira", "&Add Serial...", "", "&Quit"}));
+        const auto trigger = [&](const char* name) {
+            main.hideToTray();
+            QVERIFY(main.isHidden() && main.tray()->iconShown());
+            menu->findChild<QAction*>(name)->trigger();
+        };
+
+        trigger("trayShow");
+        QVERIFY(main.isVisible() && !main.tray()->iconShown());
+        QVERIFY(!WindowRegistry::loadedForm("frmAdd"));
+        trigger("trayAdd");
+        QVERIFY(main.isVisible() && !main.tray()->iconShown());
+        QWidget* add = WindowRegistry::loadedForm("frmAdd");
+        QVERIFY(add && add->isVisible() && !main.WebBrowse->isVisible());
+        trigger("trayQuit");
+        QVERIFY(main.hasShutDown());
+        QCOMPARE(env.processEnds, 1);
     }
 };
 

@@ -2,6 +2,7 @@
 // and the choice of a skin for the next start.
 
 #include "app/MainWindow.h"
+#include "app/WindowRegistry.h"
 #include "screens/AddScreen.h"
 #include "store/SettingsStore.h"
 #include "support/TestEnv.h"
@@ -9,13 +10,17 @@
 #include "ui/PictureButton.h"
 #include "ui/SkinColor.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#include <cmath>
 
 namespace {
 
@@ -49,6 +54,30 @@ void verifyMainWindow(const MainWindow& main, const QString& folder, const QColo
         QCOMPARE(button->size(), expected.size());
     }
     QCOMPARE(argb(main.backgroundPicture().toImage()), argb(QImage(folder + "main.png")));
+}
+
+// WCAG's contrast ratio of two colours, 1 (none) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour a control's text stands on: the nearest filled background behind it.
+QColor backgroundBehind(const QWidget* widget)
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (w->autoFillBackground() || w->isWindow())
+            return w->palette().color(w->backgroundRole());
+    }
+    return QColor();
 }
 
 AddScreen* hostAdd(MainWindow& main)
@@ -124,6 +153,54 @@ private slots:
         const AddScreen designed(env.main->prompt(), *env.main);
         for (auto role : {QPalette::Button, QPalette::ButtonText})
             QCOMPARE(add->cmdOK->palette().color(role), designed.cmdOK->palette().color(role));
+    }
+
+    // Every caption, link and check box of the About window and the screens stands out from
+    // the skin's background it is drawn on.
+    void everyTextIsReadableOnTheSampleSkins_data()
+    {
+        QTest::addColumn<QString>("skin");
+        QTest::newRow("ocean") << "ocean";
+        QTest::newRow("ember") << "ember";
+    }
+
+    void everyTextIsReadableOnTheSampleSkins()
+    {
+        QFETCH(QString, skin);
+        TestEnv env;
+        start(env, "skins/" + skin + ".ini");
+        QVERIFY(SkinColor::colorsInUse().has_value());
+        QWidgetList windows;
+        for (const auto screen :
+             {MainWindow::Screen::Add, MainWindow::Screen::Browse, MainWindow::Screen::Search}) {
+            env.main->hostFromButton(screen);
+            windows << env.main->fraMain->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).last();
+        }
+        env.main->showAbout();
+        windows << WindowRegistry::loadedForm("frmAbout");
+        int checked = 0;
+        for (QWidget* window : windows) {
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                // A button's caption stands on the button itself.
+                const bool button = qobject_cast<QPushButton*>(control);
+                if (!button && !qobject_cast<QLabel*>(control) &&
+                    !qobject_cast<QGroupBox*>(control) && !qobject_cast<QCheckBox*>(control))
+                    continue;
+                const QPalette& palette = control->palette();
+                const QColor text = palette.color(QPalette::Active, button ? QPalette::ButtonText
+                                                                           : QPalette::WindowText);
+                const QColor back = button ? palette.color(QPalette::Active, QPalette::Button)
+                                           : backgroundBehind(control);
+                const double ratio = contrast(text, back);
+                QVERIFY2(ratio >= 3.0,
+                         qPrintable(QString("%1 in %2: %3 on %4, %5:1")
+                                        .arg(control->objectName(), window->objectName(),
+                                             text.name(), back.name())
+                                        .arg(ratio, 0, 'f', 2)));
+                ++checked;
+            }
+        }
+        QVERIFY(checked > 20);
     }
 
     void chosenSkinWaitsForTheNextStart()

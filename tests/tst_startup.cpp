@@ -1,7 +1,9 @@
 // Start-up and shut-down of the whole program: settings, database choice, lock folder (the
 // single instance itself: tst_commandline).
 
+#include "app/InstanceServer.h"
 #include "app/MainWindow.h"
+#include "app/SingleInstance.h"
 #include "app/StartupRules.h"
 #include "app/WindowRegistry.h"
 #include "store/Database.h"
@@ -14,6 +16,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using StoreFixtures::fileBytes;
 
@@ -104,6 +107,8 @@ private slots:
             QCOMPARE(env.prompt.dialogs.size(), foreign ? 1 : 2);
             QCOMPARE(env.prompt.dialogs.at(0).title, "Open");
             QCOMPARE(env.prompt.dialogs.at(0).filter, "Database (*.mdb)|*.mdb| ");
+            // The title names only a database that is open.
+            QCOMPARE(env.main->windowTitle(), QStringLiteral("Numira"));
             env.main->unload();
             QVERIFY(!Database::connectionExists());
             QCOMPARE(env.processEnds, 1);
@@ -155,6 +160,54 @@ private slots:
         struct stat info;
         QCOMPARE(::lstat(QFile::encodeName(fallback).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0700u);
+    }
+
+    // The hand-over socket lies beside the lock in the user's private folder, never in a
+    // runtime folder that is someone else's, and never anywhere else: a socket that cannot be
+    // made there means later starts are refused, not sent elsewhere.
+    void handOverSocketLivesBesideTheLockOnly()
+    {
+        TestEnv env;
+        env.makeDatabase();
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QString foreign = env.path("foreign-runtime");
+        QVERIFY(QDir().mkpath(foreign));
+        QCOMPARE(::chmod(QFile::encodeName(foreign).constData(), 0700), 0);
+        // Another user's folder where the machine allows it, else one that anyone may write.
+        if (::chown(QFile::encodeName(foreign).constData(), 65534, 65534) != 0)
+            QCOMPARE(::chmod(QFile::encodeName(foreign).constData(), 01777), 0);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(foreign));
+        MainDeps deps = env.deps();
+        deps.lockPath.clear();
+        env.main = std::make_unique<MainWindow>(deps);
+        QVERIFY(env.main->startUp());
+
+        const QString socket = env.main->instance()->socketPath();
+        QCOMPARE(QFileInfo(socket).path(), QFileInfo(StartupRules::instanceLockPath()).path());
+        QVERIFY2(socket.startsWith(env.path("home/")), qPrintable(socket));
+        struct stat info;
+        QCOMPARE(::lstat(QFile::encodeName(socket).constData(), &info), 0);
+        QVERIFY(S_ISSOCK(info.st_mode));
+        QVERIFY(QDir(foreign).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+        QVERIFY(InstanceServer::sendQuickAdd("AB-4", socket));
+        QTRY_VERIFY(WindowRegistry::loadedForm("frmAdd"));
+
+        // A socket that cannot be made in the private folder: nothing listens anywhere.
+        env.main.reset();
+        TestEnv::processDeferredDeletes();
+        QFile::remove(socket);
+        QVERIFY(QDir().mkpath(socket + "/blocked"));
+        env.main = std::make_unique<MainWindow>(deps);
+        QVERIFY(env.main->startUp());
+        QVERIFY(!env.main->instance()->listen());
+        SingleInstance later{QString(), QString()};
+        QString error;
+        QVERIFY(!later.acquire(&error) && error.isEmpty());
+        QCOMPARE(later.socketPath(), socket);
+        QVERIFY(!later.handOverQuickAdd("AB-5"));
+        QVERIFY(!later.handOverShow());
+        env.main.reset();
+        qputenv("XDG_RUNTIME_DIR", runtime);
     }
 };
 

@@ -63,6 +63,9 @@ void setBackColor(QWidget* widget, const QColor& color)
         palette.setColor(QPalette::Button, color);
     } else {
         palette.setColor(QPalette::Window, color);
+        // A check box fills its background with its own role (Button), not Window: without
+        // it, it would stand as a light band on the skin's background.
+        palette.setColor(widget->backgroundRole(), color);
         widget->setAutoFillBackground(true);
     }
     widget->setPalette(palette);

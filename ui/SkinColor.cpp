@@ -97,8 +97,20 @@ void applySkinColors(QWidget* window)
         case Look::Kind::Container:
             if (formBack)
                 Look::setBackColor(control, *formBack);
+            // A frame's caption and a check box's text stand on the window colour, as the
+            // labels do: they take the label colour, or they may vanish on a dark skin. Only
+            // that text: buttons and boxes inside a frame keep their own text colours.
+            if (labelFore) {
+                QPalette palette = control->palette();
+                palette.setColor(QPalette::WindowText, *labelFore);
+                control->setPalette(palette);
+            }
             break;
         case Look::Kind::Other:
+            // Links stand on the window colour too; the designed blue is unreadable on a
+            // dark one. They stay underlined while hovered, which marks them as links.
+            if (labelFore && control->inherits("HyperlinkLabel"))
+                Look::setForeColor(control, *labelFore);
             break;
         }
     }

@@ -35,8 +35,10 @@ const std::optional<WindowColors>& colorsInUse();
 
 // Paints a window's controls and background with the skin's colours in use: editors take the
 // list colours, labels the label colour, frames, check boxes and the window itself the window
-// colour; buttons, hyperlink labels and pictures keep their designed look. Does nothing when
-// no skin is in use.
+// colour. Every text that stands on the window colour (labels, frame captions, check box
+// texts, hyperlink labels) takes the label colour, so it stays readable on the skin's
+// background; buttons and pictures keep their designed look. Does nothing when no skin is in
+// use.
 void applySkinColors(QWidget* window);
 
 } // namespace SkinColor

@@ -2,8 +2,11 @@
 
 #include "web/NavigationPolicy.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QMenu>
+#include <QSet>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -74,7 +77,88 @@ private:
     QString m_programFolder;
 };
 
+// The engine's view with a right-click menu of only what works here.
+class PrunedMenuView final : public QWebEngineView
+{
+public:
+    using QWebEngineView::QWebEngineView;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override
+    {
+        QMenu* menu = createStandardContextMenu();
+        EngineWebView::pruneContextMenu(menu, this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        if (menu->actions().isEmpty()) {
+            delete menu;
+            return;
+        }
+        menu->popup(event->globalPos());
+    }
+};
+
 } // namespace
+
+bool EngineWebView::offersInContextMenu(QWebEnginePage::WebAction action)
+{
+    switch (action) {
+    case QWebEnginePage::Back:
+    case QWebEnginePage::Forward:
+    case QWebEnginePage::Stop:
+    case QWebEnginePage::Reload:
+    case QWebEnginePage::ReloadAndBypassCache:
+    case QWebEnginePage::Cut:
+    case QWebEnginePage::Copy:
+    case QWebEnginePage::Paste:
+    case QWebEnginePage::PasteAndMatchStyle:
+    case QWebEnginePage::Undo:
+    case QWebEnginePage::Redo:
+    case QWebEnginePage::SelectAll:
+    case QWebEnginePage::Unselect:
+    case QWebEnginePage::OpenLinkInThisWindow:
+    case QWebEnginePage::CopyLinkToClipboard:
+    case QWebEnginePage::CopyImageToClipboard:
+    case QWebEnginePage::CopyImageUrlToClipboard:
+    case QWebEnginePage::CopyMediaUrlToClipboard:
+    case QWebEnginePage::ToggleMediaControls:
+    case QWebEnginePage::ToggleMediaLoop:
+    case QWebEnginePage::ToggleMediaPlayPause:
+    case QWebEnginePage::ToggleMediaMute:
+        return true;
+    default:
+        // Saving a page or a download (no download is ever taken), the page's source and the
+        // developer tools (never shown), new windows and tabs (the browser has none), and
+        // anything a later engine adds.
+        return false;
+    }
+}
+
+void EngineWebView::pruneContextMenu(QMenu* menu, const QWebEngineView* view)
+{
+    QSet<const QAction*> offered;
+    for (int i = 0; i < QWebEnginePage::WebActionCount; ++i) {
+        const auto action = static_cast<QWebEnginePage::WebAction>(i);
+        if (offersInContextMenu(action))
+            offered.insert(view->pageAction(action));
+    }
+    const QList<QAction*> actions = menu->actions();
+    for (QAction* action : actions) {
+        // Spell-check suggestions and other entries that are no page action go as well: only
+        // what is known to work stays.
+        if (!action->isSeparator() && !offered.contains(action))
+            menu->removeAction(action);
+    }
+    bool lastWasSeparator = true;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator() && lastWasSeparator)
+            menu->removeAction(action);
+        else
+            lastWasSeparator = action->isSeparator();
+    }
+    const QList<QAction*> left = menu->actions();
+    if (!left.isEmpty() && left.last()->isSeparator())
+        menu->removeAction(left.last());
+}
 
 EngineWebView::EngineWebView(QWidget* parent, const QString& programFolder)
     : WebView(parent),
@@ -106,7 +190,7 @@ void EngineWebView::startEngine()
         QTimer::singleShot(10, this, &EngineWebView::startEngine);
         return;
     }
-    m_view = new QWebEngineView(this);
+    m_view = new PrunedMenuView(this);
     m_view->setPage(new PolicyPage(m_programFolder, m_view));
     layout()->addWidget(m_view);
     // The owner decides what a failed page turns into; the engine shows no page of its own.
@@ -114,6 +198,7 @@ void EngineWebView::startEngine()
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
         if (!ok)
             emit navigationFailed(m_view->page()->requestedUrl());
+        emit pageLoaded(ok);
     });
     if (m_pendingUrl.isValid())
         m_view->setUrl(m_pendingUrl);

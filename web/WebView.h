@@ -3,6 +3,9 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <QWebEnginePage>
+
+class QMenu;
 class QWebEngineView;
 
 // The embedded browser as the main window uses it: navigate and tell where it is. Tests put
@@ -20,6 +23,8 @@ public:
 signals:
     // A page could not be loaded (no connection, no such host, an error answer).
     void navigationFailed(const QUrl& url);
+    // A page finished loading, well or not.
+    void pageLoaded(bool ok);
 };
 
 // The real browser: Qt WebEngine, started once the browser is first shown. Its pages' scripts
@@ -36,6 +41,16 @@ public:
 
     void navigate(const QUrl& url) override;
     QUrl url() const override;
+
+    // Whether the browser's right-click menu offers the action: only what works in this
+    // browser, which saves nothing, has no developer tools and opens no windows of its own.
+    static bool offersInContextMenu(QWebEnginePage::WebAction action);
+    // Takes out of a right-click menu of the view every action it does not offer, and the
+    // separators left at an edge or doubled.
+    static void pruneContextMenu(QMenu* menu, const QWebEngineView* view);
+
+    // The engine's view once it has started; null before.
+    QWebEngineView* engineView() const { return m_view; }
 
 protected:
     void showEvent(QShowEvent* event) override;

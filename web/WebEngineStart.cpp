@@ -1,0 +1,79 @@
+#include "web/WebEngineStart.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
+namespace WebEngineStart {
+
+const QStringList& debuggingVariables()
+{
+    static const QStringList names = {
+        // Chromium switches of every kind: --remote-debugging-port, --remote-debugging-pipe,
+        // --load-extension, --disable-web-security and the rest.
+        QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"),
+        // host:port of the engine's DevTools server.
+        QStringLiteral("QTWEBENGINE_REMOTE_DEBUGGING"),
+        // Chromium's own variable for the same switches.
+        QStringLiteral("CHROME_REMOTE_DEBUGGING_PORT"),
+    };
+    return names;
+}
+
+bool keepsDebuggingVariables()
+{
+#ifdef NUMIRA_WEBENGINE_DEVELOPER_VARIABLES
+    return true;
+#else
+    return false;
+#endif
+}
+
+QStringList clearDebuggingVariables()
+{
+    QStringList cleared;
+    if (keepsDebuggingVariables())
+        return cleared;
+    for (const QString& name : debuggingVariables()) {
+        const QByteArray key = name.toLatin1();
+        if (qEnvironmentVariableIsSet(key.constData())) {
+            qunsetenv(key.constData());
+            cleared << name;
+        }
+    }
+    return cleared;
+}
+
+void prepare()
+{
+    clearDebuggingVariables();
+#ifndef Q_OS_WIN
+    // Chromium refuses to run its sandbox as root; the browser then runs without it.
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+#endif
+    // Chromium's own chatter (informational lines at every start) stays quiet; errors still
+    // show. Its switches were cleared above, so only this one is passed.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--log-level"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --log-level=2").trimmed());
+    // The engine's start-up notes (graphics set-up, sandbox state) are informational lines at
+    // the default and engine categories; warnings and errors still show.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\n"
+                                                    "qt.webenginecontext.debug=false\n"
+                                                    "default.info=false"));
+    // A browser drawn through OpenGL makes Qt re-create the top-level window it lands in on an
+    // OpenGL surface, giving it a new native window a moment after it first appeared (and an
+    // OpenGL surface from the start costs the driver's loading before the first show). Drawn
+    // by the software renderer it is an ordinary widget: the window keeps its native window,
+    // and the pages show on every platform, also without a display.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+} // namespace WebEngineStart
