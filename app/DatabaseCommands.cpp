@@ -76,7 +76,7 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         chooseDatabase();
         return;
     }
-    SearchIndexDialog::ensureIndex(&m_window);
+    SearchIndexDialog::ensureIndexSoon(&m_window);
 }
 
 void DatabaseCommands::chooseDatabase()

@@ -12,6 +12,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 
 void setError(QString* error, const QString& text)
@@ -76,8 +78,8 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QStri
     return ok;
 }
 
-// Reads every row. Equal neighbouring cells of a column share one string, which keeps large
-// results ordered by program small.
+// Reads every row. Equal neighbouring cells of a column share one string, which keeps long
+// lists of one program small.
 void readListing(QSqlQuery& query, int columns, RecordStore::Listing* rows)
 {
     rows->columns = columns;
@@ -309,39 +311,6 @@ std::optional<SearchField> searchFieldFromChoice(const QString& choice)
     return std::nullopt;
 }
 
-bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QString* error)
-{
-    QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
-    const QVariant keyword = text(keywords);
-    QString sql;
-    QVariantList values{keyword};
-    switch (field) {
-    case SearchField::All:
-        sql = SqlCatalogue::SearchAll;
-        values = {keyword, keyword, keyword, keyword};
-        break;
-    case SearchField::Program:
-        sql = SqlCatalogue::SearchProgram;
-        break;
-    case SearchField::Version:
-        sql = SqlCatalogue::SearchVersion;
-        break;
-    case SearchField::Name:
-        sql = SqlCatalogue::SearchName;
-        break;
-    case SearchField::Serial:
-        sql = SqlCatalogue::SearchSerial;
-        break;
-    }
-    QSqlQuery query(db);
-    if (!run(query, sql, values, error))
-        return false;
-    readListing(query, 3, rows);
-    return true;
-}
-
 bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error)
 {
     QSqlDatabase db;
@@ -553,62 +522,58 @@ bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* 
     return true;
 }
 
-bool pagedSearch(SearchField field, const QString& keywords, ResultPages* pages, QString* error)
+bool search(SearchField field, const QString& keywords, ResultPages* found, QString* error)
 {
-    // Rows of the table's start that are tried first: when many of them match, most of the
-    // table does, and walking the list's order finds each page at once; otherwise the matches
-    // are few enough to find all and sort their keys.
-    constexpr int SampleRows = 2048;
-    constexpr int BroadShare = 64; // one match in this many sampled rows is broad
+    // Candidates up to this many are read and ordered at once (about a millisecond per
+    // thousand); beyond it the list is read a page at a time.
+    constexpr qint64 KeyLimit = 20000;
+    // A walk along the list's order is tried for this many times the rows where, spread
+    // evenly, a page of matches would be; at least MinimumWalk and at most MaximumWalk rows.
+    constexpr qint64 WalkSlack = 4;
+    constexpr qint64 MinimumWalk = 4096;
+    constexpr qint64 MaximumWalk = 16384;
 
     QSqlDatabase db;
     if (!sharedConnection(&db, error))
         return false;
-    const QVariant keyword = text(keywords);
+    ResultPages::Search plan;
+    plan.field = field;
+    plan.keyword = text(keywords).toString();
     QSqlQuery query(db);
-    QVariantList values;
-    QString sql = SqlCatalogue::withPlainPlaceholders(SqlCatalogue::sampleMatches(field),
-                                                      {keyword, SampleRows}, &values);
-    if (!run(query, sql, values, error))
+    if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
         return false;
-    const qint64 sampled = query.next() ? query.value(0).toLongLong() : 0;
+    const qint64 keys = query.next() && !query.value(0).isNull()
+                            ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
+                            : 0;
     query.finish();
-    if (sampled * BroadShare >= SampleRows) {
-        ResultPages walk = ResultPages::walk(field, keyword.toString());
-        if (!walk.fetchMore(error))
+
+    qint64 candidates = -1; // unknown: no index, or no run of three characters
+    plan.candidates = SearchIndex::candidateQuery(keywords);
+    if (!plan.candidates.isEmpty() && SearchIndex::exists(db)) {
+        if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, KeyLimit + 1}, error))
             return false;
-        *pages = std::move(walk);
-        return true;
+        candidates = query.next() ? query.value(0).toLongLong() : 0;
+        query.finish();
+        if (candidates <= KeyLimit) {
+            plan.source = SqlCatalogue::Source::Candidates;
+            *found = ResultPages::fromSearch(plan);
+            return found->fetchMore(error);
+        }
     }
-    QString column; // empty: all four
-    switch (field) {
-    case SearchField::Program:
-        column = QStringLiteral("program");
-        break;
-    case SearchField::Version:
-        column = QStringLiteral("version");
-        break;
-    case SearchField::Name:
-        column = QStringLiteral("name");
-        break;
-    case SearchField::Serial:
-        column = QStringLiteral("serial");
-        break;
-    case SearchField::All:
-        break;
-    }
-    const QString candidates = SearchIndex::candidateQuery(keywords, column);
-    const bool indexed = !candidates.isEmpty() && SearchIndex::exists(db);
-    values.clear();
-    sql = SqlCatalogue::withPlainPlaceholders(indexed ? SqlCatalogue::matchingIdsIndexed(field)
-                                                      : SqlCatalogue::matchingIdsScanned(field),
-                                              {keyword, candidates}, &values);
-    if (!run(query, sql, values, error))
+
+    // Many candidates, or none known: walk if a page comes soon.
+    plan.source = candidates > 0 ? SqlCatalogue::Source::Candidates : SqlCatalogue::Source::Scan;
+    plan.allKeys = candidates < 0;
+    ResultPages pages = ResultPages::fromSearch(plan);
+    const qint64 spread =
+        candidates > 0 ? WalkSlack * ResultPages::PageRows * keys / candidates : MaximumWalk;
+    const qint64 walk = std::clamp(spread, MinimumWalk, MaximumWalk);
+    bool walked = false;
+    if (!pages.probeWalk(walk, keys <= walk, &walked, error))
         return false;
-    QList<qint64> keys;
-    while (query.next())
-        keys.append(query.value(0).toLongLong());
-    *pages = ResultPages::fromKeys(std::move(keys), 3, SqlCatalogue::SearchRowById);
+    if (!walked && !pages.fetchMore(error))
+        return false;
+    *found = std::move(pages);
     return true;
 }
 
