@@ -113,14 +113,14 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
     if (!hasNumiraTables(db, &inUse))
         return inUse ? leftInUse(dbPath)
                      : fail(error, QStringLiteral("\"%1\" is not a Numira database.").arg(dbPath));
+    // After many deletions the search index holds markers on pages that only a merge gives
+    // back; merged first, they count as free below. Bounded, so that the end of the program
+    // stays quick: an unfinished merge goes on at the next end.
+    bool merged = false;
+    QString notMerged;
+    if (!SearchIndex::mergeAfterDeletions(db, MergeMilliseconds, &merged, &notMerged))
+        qCInfo(lcCompaction).noquote() << "The search index was not merged:" << notMerged;
     if (need == Need::OnlyIfWorthwhile) {
-        // After many deletions the search index holds markers on pages that only a merge
-        // gives back; merged first, they count as free below. Bounded, so that the end of
-        // the program stays quick: an unfinished merge goes on at the next end.
-        bool merged = false;
-        QString why;
-        if (!SearchIndex::mergeAfterDeletions(db, MergeMilliseconds, &merged, &why))
-            qCInfo(lcCompaction).noquote() << "The search index was not merged:" << why;
         qint64 freePages = 0;
         qint64 totalPages = 0;
         if (!runPragma(db, SqlCatalogue::FreePageCount, &freePages) ||
