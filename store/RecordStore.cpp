@@ -12,8 +12,6 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-#include <algorithm>
-
 namespace {
 
 void setError(QString* error, const QString& text)
@@ -527,11 +525,11 @@ bool search(SearchField field, const QString& keywords, ResultPages* found, QStr
     // Candidates up to this many are read and ordered at once (about a millisecond per
     // thousand); beyond it the list is read a page at a time.
     constexpr qint64 KeyLimit = 20000;
-    // A walk along the list's order is tried for this many times the rows where, spread
-    // evenly, a page of matches would be; at least MinimumWalk and at most MaximumWalk rows.
-    constexpr qint64 WalkSlack = 4;
-    constexpr qint64 MinimumWalk = 4096;
-    constexpr qint64 MaximumWalk = 16384;
+    // A walk along the list's order is tried in growing steps. With the index, it stops once
+    // the candidates are fewer than twice the rows walked: reading them costs no more than the
+    // walk so far. Without it, it stops at an eighth of the table, which is then scanned.
+    constexpr qint64 FirstWalk = 4096;
+    constexpr qint64 ScanShare = 8;
 
     QSqlDatabase db;
     if (!sharedConnection(&db, error))
@@ -547,32 +545,45 @@ bool search(SearchField field, const QString& keywords, ResultPages* found, QStr
                             : 0;
     query.finish();
 
-    qint64 candidates = -1; // unknown: no index, or no run of three characters
     plan.candidates = SearchIndex::candidateQuery(keywords);
-    if (!plan.candidates.isEmpty() && SearchIndex::exists(db)) {
-        if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, KeyLimit + 1}, error))
+    const bool indexed = !plan.candidates.isEmpty() && SearchIndex::exists(db);
+    // Whether the index names no more than `limit` candidates.
+    const auto fewCandidates = [&](qint64 limit, bool* few) {
+        if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, limit + 1}, error))
             return false;
-        candidates = query.next() ? query.value(0).toLongLong() : 0;
+        *few = !query.next() || query.value(0).toLongLong() <= limit;
         query.finish();
-        if (candidates <= KeyLimit) {
-            plan.source = SqlCatalogue::Source::Candidates;
-            *found = ResultPages::fromSearch(plan);
-            return found->fetchMore(error);
-        }
+        return true;
+    };
+    bool few = false;
+    if (indexed && !fewCandidates(KeyLimit, &few))
+        return false;
+    if (few) {
+        plan.source = SqlCatalogue::Source::Candidates;
+        *found = ResultPages::fromSearch(plan);
+        return found->fetchMore(error);
     }
 
-    // Many candidates, or none known: walk if a page comes soon.
-    plan.source = candidates > 0 ? SqlCatalogue::Source::Candidates : SqlCatalogue::Source::Scan;
-    plan.allKeys = candidates < 0;
+    // Many candidates, or none known: walk while a page may come soon.
+    plan.source = indexed ? SqlCatalogue::Source::Candidates : SqlCatalogue::Source::Scan;
+    plan.allKeys = !indexed;
     ResultPages pages = ResultPages::fromSearch(plan);
-    const qint64 spread =
-        candidates > 0 ? WalkSlack * ResultPages::PageRows * keys / candidates : MaximumWalk;
-    const qint64 walk = std::clamp(spread, MinimumWalk, MaximumWalk);
-    bool walked = false;
-    if (!pages.probeWalk(walk, keys <= walk, &walked, error))
-        return false;
-    if (!walked && !pages.fetchMore(error))
-        return false;
+    qint64 walked = 0;
+    for (qint64 step = FirstWalk;; step *= 2) {
+        bool walkFound = false;
+        if (!pages.probeWalk(walked, step, walked + step >= keys, &walkFound, error))
+            return false;
+        walked += step;
+        if (walkFound)
+            break;
+        if (indexed ? !fewCandidates(2 * walked, &few) : false)
+            return false;
+        if (indexed ? few : walked * ScanShare >= keys) {
+            if (!pages.fetchMore(error))
+                return false;
+            break;
+        }
+    }
     *found = std::move(pages);
     return true;
 }

@@ -5,6 +5,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <utility>
+
 namespace {
 
 // Pages kept in memory: a few screens' worth either side of what is shown.
@@ -18,14 +20,15 @@ bool failed(const QSqlQuery& query, QString* error)
 }
 
 // Binds the numbered values of a search text: ?1 keyword, ?2 candidates, ?3 to ?5 the row after
-// which to start, ?6 the page's rows, ?7 the rows a probing walk looks at.
+// which to start, ?6 the rows wanted, ?7 and ?8 the rows a probing walk looks at and where.
 bool prepareSearch(QSqlQuery& query, const ResultPages::Search& search, const QString& sql,
-                   QVariantList after, QString* error, qint64 walkRows = 0)
+                   QVariantList after, QString* error, qint64 wanted = ResultPages::PageRows,
+                   qint64 walkRows = 0, qint64 walkFrom = 0)
 {
     while (after.size() < 3)
         after << QVariant();
     QVariantList numbered{search.keyword, search.candidates};
-    numbered << after << ResultPages::PageRows << walkRows;
+    numbered << after << wanted << walkRows << walkFrom;
     QVariantList values;
     if (!query.prepare(SqlCatalogue::withPlainPlaceholders(sql, numbered, &values)))
         return failed(query, error);
@@ -84,7 +87,7 @@ bool ResultPages::fetchMore(QString* error)
     return true;
 }
 
-bool ResultPages::probeWalk(qint64 rows, bool coversTable, bool* found, QString* error)
+bool ResultPages::probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, QString* error)
 {
     *found = false;
     if (!Database::connectionExists()) {
@@ -94,21 +97,21 @@ bool ResultPages::probeWalk(qint64 rows, bool coversTable, bool* found, QString*
     }
     QSqlQuery query(Database::connection());
     query.setForwardOnly(true);
-    if (!prepareSearch(query, m_search, SqlCatalogue::firstWalkedRows(m_search.field), {}, error,
-                       rows))
+    const qint64 wanted = PageRows - m_probed.size() / m_columns;
+    if (!prepareSearch(query, m_search, SqlCatalogue::walkedRows(m_search.field), {}, error, wanted,
+                       rows, from))
         return false;
-    QList<QString> cells;
-    Key end;
     while (query.next()) {
-        end = Key{query.value(1), query.value(2), query.value(0).toLongLong()};
-        cells << query.value(0).toString() << end.program.toString() << end.version.toString();
+        m_probeEnd = Key{query.value(1), query.value(2), query.value(0).toLongLong()};
+        m_probed << query.value(0).toString() << m_probeEnd.program.toString()
+                 << m_probeEnd.version.toString();
     }
-    if (cells.size() / m_columns < PageRows && !coversTable)
+    if (m_probed.size() / m_columns < PageRows && !atEnd)
         return true;
     *found = true;
     m_mode = Mode::Pages;
     m_search.source = SqlCatalogue::Source::Walk;
-    appendPage(std::move(cells), end);
+    appendPage(std::exchange(m_probed, {}), m_probeEnd);
     return true;
 }
 

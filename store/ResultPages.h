@@ -42,10 +42,11 @@ public:
     // fetchMore.
     static ResultPages fromSearch(Search search);
 
-    // For a walk: reads the first page from the first `rows` rows along the list's order only.
-    // *found tells whether that gave a whole page, or all of the matches when coversTable;
-    // the page is then this list's first. Otherwise the list is left as it was.
-    bool probeWalk(qint64 rows, bool coversTable, bool* found, QString* error);
+    // Tries a walk along the list's order: reads the matches among `rows` rows from the one at
+    // offset `from`, after those found by earlier calls. *found tells whether they make a whole
+    // page, or all of the matches when atEnd (the rows reach the end of the table); they are
+    // then this list's first page, and the list walks on from there.
+    bool probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, QString* error);
 
     int columns() const { return m_columns; }
     // Rows known so far; a list that is not complete has more.
@@ -92,7 +93,9 @@ private:
     QList<qint64> m_keys;
     QString m_rowSql;
 
-    QList<Key> m_pageEnds; // the last row of each page read so far
+    QList<Key> m_pageEnds;   // the last row of each page read so far
+    QList<QString> m_probed; // matches found by walks tried so far
+    Key m_probeEnd;
     qsizetype m_lastPageRows = 0;
 
     QHash<qsizetype, QList<QString>> m_cache;

@@ -107,7 +107,9 @@ inline const QStringList SearchIndexTriggers = {
 inline const QString BeginBuild = QStringLiteral("BEGIN IMMEDIATE");
 inline const QString CommitBuild = QStringLiteral("COMMIT");
 inline const QString RollbackBuild = QStringLiteral("ROLLBACK");
-inline const QString SerialIdRange = QStringLiteral("SELECT min(id), max(id) FROM serials");
+// Two subqueries: min() and max() together in one query would read the whole table.
+inline const QString SerialIdRange =
+    QStringLiteral("SELECT (SELECT min(id) FROM serials), (SELECT max(id) FROM serials)");
 // One slice of the initial fill, by key range, so that the build can report and be cancelled.
 inline const QString FillSearchIndex = QStringLiteral(
     "INSERT INTO serials_search (rowid, program, version, name, serial) "
@@ -246,12 +248,14 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
         .arg(columns, from, where, limit ? QStringLiteral(" LIMIT ?6") : QString());
 }
 
-// The first matches among the first ?7 rows of the walk: whether walking finds a page soon.
-inline QString firstWalkedRows(Field field)
+// The first ?6 matches among ?7 rows of the walk from the one at offset ?8: whether walking
+// finds a page soon. The offset steps along the (program, version) index alone; only the rows
+// looked at are read from the table.
+inline QString walkedRows(Field field)
 {
     return QStringLiteral("SELECT id, program, version FROM (SELECT id, program, version, name, "
-                          "serial FROM serials ORDER BY program, version, id LIMIT ?7) WHERE %1 "
-                          "ORDER BY program, version, id LIMIT ?6")
+                          "serial FROM serials ORDER BY program, version, id LIMIT ?7 OFFSET ?8) "
+                          "WHERE %1 ORDER BY program, version, id LIMIT ?6")
         .arg(searchFilter(field));
 }
 
