@@ -352,8 +352,9 @@ int main(int argc, char** argv)
         });
         const double scan = shellTimer(dbPath, shellScan(keyword, listed));
         const double indexed = shellTimer(dbPath, shellIndexed(keyword, listed));
-        line(QStringLiteral("   %1 \"%2\" (%3 matches): %4; floors %5 scan, %6 indexed%7")
-                 .arg(kind, keyword)
+        // The keyword is joined, not substituted: it may hold "%" and a digit.
+        line(QStringLiteral("   %1 \"").arg(kind) + keyword +
+             QStringLiteral("\" (%1 matches): %2; floors %3 scan, %4 indexed%5")
                  .arg(matches)
                  .arg(ms(first), ms(scan), ms(indexed),
                       against(first, indexed > 0 ? std::min(scan, indexed) : scan)));
@@ -428,8 +429,9 @@ int main(int argc, char** argv)
         const QString sql = shellIndexed(keyword, whole);
         const ProcessRun floor = processRun(
             shell, {"-separator", "\t", dbPath, sql.isEmpty() ? shellScan(keyword, whole) : sql});
-        line(QStringLiteral("   %1 \"%2\": numira-cli %3, %4 MiB; sqlite3 %5, %6 MiB%7")
-                 .arg(kind, keyword, ms(ours.wallMs))
+        line(QStringLiteral("   %1 \"").arg(kind) + keyword +
+             QStringLiteral("\": numira-cli %1, %2 MiB; sqlite3 %3, %4 MiB%5")
+                 .arg(ms(ours.wallMs))
                  .arg(ours.maxRssMiB, 0, 'f', 1)
                  .arg(ms(floor.wallMs))
                  .arg(floor.maxRssMiB, 0, 'f', 1)
