@@ -547,6 +547,8 @@ bool search(SearchField field, const QString& keywords, ResultPages* found, QStr
 
     plan.candidates = SearchIndex::candidateQuery(keywords);
     const bool indexed = !plan.candidates.isEmpty() && SearchIndex::exists(db);
+    if (!indexed)
+        plan.candidates.clear();
     // Whether the index names no more than `limit` candidates.
     const auto fewCandidates = [&](qint64 limit, bool* few) {
         if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, limit + 1}, error))

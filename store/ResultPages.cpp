@@ -224,12 +224,18 @@ bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
             *error = Database::noConnectionMessage();
         return false;
     }
+    // A walk finds a first page soon, but reading every row along the list's order looks each
+    // one up apart; the candidates or a scan read the table in its own order and sort.
+    SqlCatalogue::Source source = m_search.source;
+    if (source == SqlCatalogue::Source::Walk)
+        source = m_search.candidates.isEmpty() ? SqlCatalogue::Source::Scan
+                                               : SqlCatalogue::Source::Candidates;
     QSqlQuery query(Database::connection());
     query.setForwardOnly(true);
     if (!prepareSearch(
             query, m_search,
-            SqlCatalogue::searchRows(m_search.field, m_search.source, SqlCatalogue::Cells::Record),
-            {}, error))
+            SqlCatalogue::searchRows(m_search.field, source, SqlCatalogue::Cells::Record), {},
+            error))
         return false;
     QStringList cells;
     while (query.next()) {

@@ -29,7 +29,7 @@ public:
         SqlCatalogue::Field field = SqlCatalogue::Field::All;
         QString keyword;
         SqlCatalogue::Source source = SqlCatalogue::Source::Scan;
-        QString candidates;  // the index's full-text query, for Source::Candidates
+        QString candidates;  // the index's full-text query; empty without one
         bool allKeys = true; // read every key at the first read, or page after page
     };
 
