@@ -79,7 +79,7 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         chooseDatabase();
         return;
     }
-    SearchIndexDialog::ensureIndex(&m_window);
+    SearchIndexDialog::ensureIndexSoon(&m_window);
 }
 
 void DatabaseCommands::chooseDatabase()

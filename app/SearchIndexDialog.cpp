@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QProgressDialog>
+#include <QTimer>
 
 namespace {
 
@@ -34,4 +35,9 @@ void SearchIndexDialog::ensureIndex(QWidget* parent)
             return !dialog.wasCanceled();
         },
         &outcome, nullptr);
+}
+
+void SearchIndexDialog::ensureIndexSoon(QWidget* parent)
+{
+    QTimer::singleShot(0, parent, [parent] { ensureIndex(parent); });
 }

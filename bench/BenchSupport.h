@@ -17,6 +17,13 @@
 
 namespace BenchSupport {
 
+// The floor of a search: the "All" scan with its sort, as the sqlite3 shell runs it (each "?"
+// replaced by the quoted keyword).
+inline const QString ScanAllSql = QStringLiteral(
+    "SELECT id, program, version FROM serials NOT INDEXED WHERE program LIKE '%' || ? || '%' "
+    "OR version LIKE '%' || ? || '%' OR serial LIKE '%' || ? || '%' "
+    "OR name LIKE '%' || ? || '%' ORDER BY program, version, id");
+
 // Milliseconds the work took; a step that fails ends the benchmark.
 inline double timeOf(const std::function<bool()>& work)
 {

@@ -187,7 +187,7 @@ ShellTiming shellSearch(const QString& dbPath, const QString& keyword)
     const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
     if (shell.isEmpty())
         return {};
-    QString sql = SqlCatalogue::SearchAll;
+    QString sql = BenchSupport::ScanAllSql;
     sql.replace(QLatin1Char('?'), QLatin1Char('\'') + keyword + QLatin1Char('\''));
     QList<double> walls;
     QList<double> timers;

@@ -37,6 +37,57 @@ CliOutput::Rows recordRows(const QList<RecordStore::StoredRecord>& records)
     return rows;
 }
 
+// Rows written one at a time in a format that needs no look at later rows (not the table):
+// the same bytes as the whole list formatted at once.
+class RowStream final
+{
+public:
+    RowStream(CliOutput::Format format, QStringList columns, QList<int> numericColumns)
+        : m_format(format), m_columns(std::move(columns)), m_numeric(std::move(numericColumns))
+    {
+    }
+
+    QByteArray start() const
+    {
+        if (m_format == CliOutput::Format::Json)
+            return QByteArrayLiteral("[\n");
+        return CliOutput::format(m_format, {m_columns, {}, m_numeric});
+    }
+
+    QByteArray row(const QStringList& values)
+    {
+        QByteArray text = CliOutput::format(m_format, {m_columns, {values}, m_numeric});
+        if (m_format != CliOutput::Format::Json)
+            return text.mid(headerSize());
+        // "[\n" + the object + "\n]\n": the object, after a comma for every one but the first.
+        text = text.mid(2, text.size() - 5);
+        if (m_rows++ > 0)
+            text.prepend(",\n");
+        return text;
+    }
+
+    QByteArray end() const
+    {
+        if (m_format != CliOutput::Format::Json)
+            return QByteArray();
+        return m_rows > 0 ? QByteArrayLiteral("\n]\n") : QByteArrayLiteral("]\n");
+    }
+
+private:
+    qsizetype headerSize()
+    {
+        if (m_headerSize < 0)
+            m_headerSize = start().size();
+        return m_headerSize;
+    }
+
+    CliOutput::Format m_format;
+    QStringList m_columns;
+    QList<int> m_numeric;
+    qsizetype m_headerSize = -1;
+    qsizetype m_rows = 0;
+};
+
 // An error text on one line, as standard error promises.
 QString oneLine(QString text)
 {
@@ -411,19 +462,42 @@ int CliCommands::search(const CliArguments& args)
     CliOutput::Format format;
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
-    RecordStore::Listing found;
+    ResultPages found;
     QString error;
-    if (!RecordStore::searchSerials(*field, args.positional.first(), &found, &error))
+    if (!RecordStore::search(*field, args.positional.first(), &found, &error))
         return fail(error);
-    QList<RecordStore::StoredRecord> records;
-    for (qsizetype row = 0; row < found.rowCount(); ++row) {
-        std::optional<RecordStore::SerialRecord> record;
-        if (!RecordStore::loadSerial(found.cell(row, 0), &record, &error))
+    // A table is aligned to its widest value, so it is written once every row is read; the
+    // other formats are written a row at a time as the records are read.
+    if (format == CliOutput::Format::Table) {
+        CliOutput::Rows rows{RecordColumns, {}, {0}};
+        if (!found.eachRecord(
+                [&rows](const QStringList& cells) {
+                    rows.values.append(cells);
+                    return true;
+                },
+                &error))
             return fail(error);
-        if (record)
-            records.append({found.cell(row, 0).toLongLong(), *record});
+        return printRows(format, rows);
     }
-    return printRows(format, recordRows(records));
+    // Written in blocks: standard output is unbuffered, and a write per row costs more than
+    // the row.
+    constexpr qsizetype BlockBytes = 64 * 1024;
+    RowStream stream(format, RecordColumns, {0});
+    QByteArray block = stream.start();
+    const bool read = found.eachRecord(
+        [&](const QStringList& cells) {
+            block += stream.row(cells);
+            if (block.size() >= BlockBytes) {
+                write(m_out, block);
+                block.clear();
+            }
+            return true;
+        },
+        &error);
+    if (!read)
+        return fail(error);
+    write(m_out, block + stream.end());
+    return Success;
 }
 
 int CliCommands::show(const CliArguments& args)

@@ -85,7 +85,7 @@ bool SearchScreen::runSearch(const QString& keywords, const QString& searchtype)
         RecordStore::searchFieldFromChoice(searchtype);
     if (field) {
         QString error;
-        if (!RecordStore::pagedSearch(*field, keywords, &rows, &error)) {
+        if (!RecordStore::search(*field, keywords, &rows, &error)) {
             ScreenKit::reportFailure(m_prompt, QStringLiteral("The search could not be run!"),
                                      error);
             return false;

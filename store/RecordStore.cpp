@@ -77,8 +77,8 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QStri
     return ok;
 }
 
-// Reads every row. Equal neighbouring cells of a column share one string, which keeps large
-// results ordered by program small.
+// Reads every row. Equal neighbouring cells of a column share one string, which keeps long
+// lists of one program small.
 void readListing(QSqlQuery& query, int columns, RecordStore::Listing* rows)
 {
     rows->columns = columns;
@@ -343,39 +343,6 @@ std::optional<SearchField> searchFieldFromChoice(const QString& choice)
     return std::nullopt;
 }
 
-bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QString* error)
-{
-    QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
-    const QVariant keyword = text(keywords);
-    QString sql;
-    QVariantList values{keyword};
-    switch (field) {
-    case SearchField::All:
-        sql = SqlCatalogue::SearchAll;
-        values = {keyword, keyword, keyword, keyword};
-        break;
-    case SearchField::Program:
-        sql = SqlCatalogue::SearchProgram;
-        break;
-    case SearchField::Version:
-        sql = SqlCatalogue::SearchVersion;
-        break;
-    case SearchField::Name:
-        sql = SqlCatalogue::SearchName;
-        break;
-    case SearchField::Serial:
-        sql = SqlCatalogue::SearchSerial;
-        break;
-    }
-    QSqlQuery query(db);
-    if (!run(query, sql, values, error))
-        return false;
-    readListing(query, 3, rows);
-    return true;
-}
-
 bool forEachSerial(RecordOrder order, const RecordVisitor& each, QString* error)
 {
     QSqlDatabase db;
@@ -598,62 +565,73 @@ bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* 
     return true;
 }
 
-bool pagedSearch(SearchField field, const QString& keywords, ResultPages* pages, QString* error)
+bool search(SearchField field, const QString& keywords, ResultPages* found, QString* error)
 {
-    // Rows of the table's start that are tried first: when many of them match, most of the
-    // table does, and walking the list's order finds each page at once; otherwise the matches
-    // are few enough to find all and sort their keys.
-    constexpr int SampleRows = 2048;
-    constexpr int BroadShare = 64; // one match in this many sampled rows is broad
+    // Candidates up to this many are read and ordered at once (about a millisecond per
+    // thousand); beyond it the list is read a page at a time.
+    constexpr qint64 KeyLimit = 20000;
+    // A walk along the list's order is tried in growing steps. With the index, it stops once
+    // the candidates are fewer than twice the rows walked: reading them costs no more than the
+    // walk so far. Without it, it stops at an eighth of the table, which is then scanned.
+    constexpr qint64 FirstWalk = 4096;
+    constexpr qint64 ScanShare = 8;
 
     QSqlDatabase db;
     if (!sharedConnection(&db, error))
         return false;
-    const QVariant keyword = text(keywords);
+    ResultPages::Search plan;
+    plan.field = field;
+    plan.keyword = text(keywords).toString();
     QSqlQuery query(db);
-    QVariantList values;
-    QString sql = SqlCatalogue::withPlainPlaceholders(SqlCatalogue::sampleMatches(field),
-                                                      {keyword, SampleRows}, &values);
-    if (!run(query, sql, values, error))
+    if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
         return false;
-    const qint64 sampled = query.next() ? query.value(0).toLongLong() : 0;
+    const qint64 keys = query.next() && !query.value(0).isNull()
+                            ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
+                            : 0;
     query.finish();
-    if (sampled * BroadShare >= SampleRows) {
-        ResultPages walk = ResultPages::walk(field, keyword.toString());
-        if (!walk.fetchMore(error))
+
+    plan.candidates = SearchIndex::candidateQuery(keywords);
+    const bool indexed = !plan.candidates.isEmpty() && SearchIndex::exists(db);
+    if (!indexed)
+        plan.candidates.clear();
+    // Whether the index names no more than `limit` candidates.
+    const auto fewCandidates = [&](qint64 limit, bool* few) {
+        if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, limit + 1}, error))
             return false;
-        *pages = std::move(walk);
+        *few = !query.next() || query.value(0).toLongLong() <= limit;
+        query.finish();
         return true;
-    }
-    QString column; // empty: all four
-    switch (field) {
-    case SearchField::Program:
-        column = QStringLiteral("program");
-        break;
-    case SearchField::Version:
-        column = QStringLiteral("version");
-        break;
-    case SearchField::Name:
-        column = QStringLiteral("name");
-        break;
-    case SearchField::Serial:
-        column = QStringLiteral("serial");
-        break;
-    case SearchField::All:
-        break;
-    }
-    const QString candidates = SearchIndex::candidateQuery(keywords, column);
-    const bool indexed = !candidates.isEmpty() && SearchIndex::exists(db);
-    values.clear();
-    sql = SqlCatalogue::withPlainPlaceholders(indexed ? SqlCatalogue::matchingIdsIndexed(field)
-                                                      : SqlCatalogue::matchingIdsScanned(field),
-                                              {keyword, candidates}, &values);
-    if (!run(query, sql, values, error))
+    };
+    bool few = false;
+    if (indexed && !fewCandidates(KeyLimit, &few))
         return false;
-    QList<qint64> keys;
-    while (query.next())
-        keys.append(query.value(0).toLongLong());
-    *pages = ResultPages::fromKeys(std::move(keys), 3, SqlCatalogue::SearchRowById);
+    if (few) {
+        plan.source = SqlCatalogue::Source::Candidates;
+        *found = ResultPages::fromSearch(plan);
+        return found->fetchMore(error);
+    }
+
+    // Many candidates, or none known: walk while a page may come soon.
+    plan.source = indexed ? SqlCatalogue::Source::Candidates : SqlCatalogue::Source::Scan;
+    plan.allKeys = !indexed;
+    ResultPages pages = ResultPages::fromSearch(plan);
+    qint64 walked = 0;
+    for (qint64 step = FirstWalk;; step *= 2) {
+        bool walkFound = false;
+        if (!pages.probeWalk(walked, step, walked + step >= keys, &walkFound, error))
+            return false;
+        walked += step;
+        if (walkFound)
+            break;
+        if (indexed ? !fewCandidates(2 * walked, &few) : false)
+            return false;
+        if (indexed ? few : walked * ScanShare >= keys) {
+            if (!pages.fetchMore(error))
+                return false;
+            break;
+        }
+    }
+    *found = std::move(pages);
     return true;
 }
 

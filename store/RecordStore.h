@@ -86,10 +86,6 @@ bool deleteSerial(const QString& id, bool* found, QString* error);
 // The search-by choice ("All", "Program", "Version", "Name", "Serial"), compared exactly.
 std::optional<SearchField> searchFieldFromChoice(const QString& choice);
 
-// Records whose field contains the keyword ("%" and "_" act as wildcards), ordered by
-// program, version, id: columns id, program, version.
-bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QString* error);
-
 // A record with its key, as the command line and the export read it.
 struct StoredRecord
 {
@@ -161,8 +157,16 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
 // The same records as serialsOfProgram, read a page at a time.
 bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* error);
 
-// The same records as searchSerials, read a page at a time: through the search index when the
-// file has one and the keyword has three characters in a row, by scanning otherwise.
-bool pagedSearch(SearchField field, const QString& keywords, ResultPages* pages, QString* error);
+// Finds the records whose field contains the keyword ("%" and "_" act as wildcards, letters
+// A-Z match either case), ordered by program, version, id: the one search of the screens and
+// the command line. The screens read *found a page at a time (columns id, program, version),
+// the command line whole records in one statement (ResultPages::eachRecord).
+//
+// A keyword with three characters in a row finds its candidates through the search index when
+// the file has one, and the index tells how many there are: a few are read and ordered at
+// once; many are read a page at a time, each page after the last, along the list's order when
+// that finds a page soon, else among the candidates. Without the index, a walk along the
+// list's order that finds a page soon is kept; otherwise the table is scanned.
+bool search(SearchField field, const QString& keywords, ResultPages* found, QString* error);
 
 } // namespace RecordStore

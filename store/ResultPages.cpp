@@ -5,6 +5,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <utility>
+
 namespace {
 
 // Pages kept in memory: a few screens' worth either side of what is shown.
@@ -15,6 +17,24 @@ bool failed(const QSqlQuery& query, QString* error)
     if (error)
         *error = query.lastError().text();
     return false;
+}
+
+// Binds the numbered values of a search text: ?1 keyword, ?2 candidates, ?3 to ?5 the row after
+// which to start, ?6 the rows wanted, ?7 and ?8 the rows a probing walk looks at and where.
+bool prepareSearch(QSqlQuery& query, const ResultPages::Search& search, const QString& sql,
+                   QVariantList after, QString* error, qint64 wanted = ResultPages::PageRows,
+                   qint64 walkRows = 0, qint64 walkFrom = 0)
+{
+    while (after.size() < 3)
+        after << QVariant();
+    QVariantList numbered{search.keyword, search.candidates};
+    numbered << after << wanted << walkRows << walkFrom;
+    QVariantList values;
+    if (!query.prepare(SqlCatalogue::withPlainPlaceholders(sql, numbered, &values)))
+        return failed(query, error);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    return query.exec() || failed(query, error);
 }
 
 } // namespace
@@ -30,13 +50,14 @@ ResultPages ResultPages::fromKeys(QList<qint64> keys, int columns, QString rowSq
     return pages;
 }
 
-ResultPages ResultPages::walk(SqlCatalogue::Field field, QString keyword)
+ResultPages ResultPages::fromSearch(Search search)
 {
     ResultPages pages;
-    pages.m_mode = Mode::Walk;
+    pages.m_isSearch = true;
+    pages.m_mode = search.allKeys ? Mode::Keys : Mode::Pages;
     pages.m_columns = 3;
-    pages.m_field = field;
-    pages.m_keyword = std::move(keyword);
+    pages.m_rowSql = SqlCatalogue::SearchRowById;
+    pages.m_search = std::move(search);
     pages.m_complete = false;
     return pages;
 }
@@ -52,12 +73,50 @@ bool ResultPages::fetchMore(QString* error)
 {
     if (m_complete)
         return true;
+    if (m_mode == Mode::Keys) {
+        m_complete = true;
+        return readAllKeys(error);
+    }
     QList<QString> cells;
     Key end;
     if (!readPage(m_pageEnds.size(), &cells, &end, error)) {
         m_complete = true;
         return false;
     }
+    appendPage(std::move(cells), end);
+    return true;
+}
+
+bool ResultPages::probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, QString* error)
+{
+    *found = false;
+    if (!Database::connectionExists()) {
+        if (error)
+            *error = Database::noConnectionMessage();
+        return false;
+    }
+    QSqlQuery query(Database::connection());
+    query.setForwardOnly(true);
+    const qint64 wanted = PageRows - m_probed.size() / m_columns;
+    if (!prepareSearch(query, m_search, SqlCatalogue::walkedRows(m_search.field), {}, error, wanted,
+                       rows, from))
+        return false;
+    while (query.next()) {
+        m_probeEnd = Key{query.value(1), query.value(2), query.value(0).toLongLong()};
+        m_probed << query.value(0).toString() << m_probeEnd.program.toString()
+                 << m_probeEnd.version.toString();
+    }
+    if (m_probed.size() / m_columns < PageRows && !atEnd)
+        return true;
+    *found = true;
+    m_mode = Mode::Pages;
+    m_search.source = SqlCatalogue::Source::Walk;
+    appendPage(std::exchange(m_probed, {}), m_probeEnd);
+    return true;
+}
+
+void ResultPages::appendPage(QList<QString> cells, const Key& end)
+{
     const qsizetype rows = cells.size() / m_columns;
     if (rows > 0) {
         m_pageEnds.append(end);
@@ -65,7 +124,6 @@ bool ResultPages::fetchMore(QString* error)
         remember(m_pageEnds.size() - 1, std::move(cells));
     }
     m_complete = rows < PageRows;
-    return true;
 }
 
 QString ResultPages::cell(qsizetype row, int column)
@@ -87,6 +145,25 @@ QString ResultPages::cell(qsizetype row, int column)
     }
     const qsizetype at = (row % PageRows) * m_columns + column;
     return at < found->size() ? found->at(at) : QString();
+}
+
+bool ResultPages::readAllKeys(QString* error)
+{
+    if (!Database::connectionExists()) {
+        if (error)
+            *error = Database::noConnectionMessage();
+        return false;
+    }
+    QSqlQuery query(Database::connection());
+    query.setForwardOnly(true);
+    if (!prepareSearch(
+            query, m_search,
+            SqlCatalogue::searchRows(m_search.field, m_search.source, SqlCatalogue::Cells::Key), {},
+            error))
+        return false;
+    while (query.next())
+        m_keys.append(query.value(0).toLongLong());
+    return true;
 }
 
 bool ResultPages::readPage(qsizetype page, QList<QString>* cells, Key* end, QString* error)
@@ -114,29 +191,62 @@ bool ResultPages::readPage(qsizetype page, QList<QString>* cells, Key* end, QStr
     }
 
     QString sql;
-    QVariantList values{m_keyword, QVariant(), QVariant(), QVariant(), PageRows};
+    QVariantList after;
     if (page == 0) {
-        sql = SqlCatalogue::firstMatches(m_field);
+        sql = SqlCatalogue::searchRows(m_search.field, m_search.source, SqlCatalogue::Cells::Listed,
+                                       false, true);
     } else {
-        const Key& after = m_pageEnds.at(page - 1);
-        sql = SqlCatalogue::matchesAfter(m_field, !after.program.isNull(), !after.version.isNull());
-        values[1] = after.program;
-        values[2] = after.version;
-        values[3] = after.id;
+        const Key& last = m_pageEnds.at(page - 1);
+        sql = SqlCatalogue::searchRows(m_search.field, m_search.source, SqlCatalogue::Cells::Listed,
+                                       true, true, !last.program.isNull(), !last.version.isNull());
+        after = {last.program, last.version, last.id};
     }
-    QVariantList bound;
-    if (!query.prepare(SqlCatalogue::withPlainPlaceholders(sql, values, &bound)))
-        return failed(query, error);
-    for (const QVariant& value : bound)
-        query.addBindValue(value);
-    if (!query.exec())
-        return failed(query, error);
+    if (!prepareSearch(query, m_search, sql, after, error))
+        return false;
     while (query.next()) {
         *end = Key{query.value(1), query.value(2), query.value(0).toLongLong()};
         cells->append(query.value(0).toString());
         cells->append(end->program.toString());
         cells->append(end->version.toString());
     }
+    return true;
+}
+
+bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
+{
+    if (!m_isSearch) {
+        if (error)
+            *error = QStringLiteral("This list is not a search.");
+        return false;
+    }
+    if (!Database::connectionExists()) {
+        if (error)
+            *error = Database::noConnectionMessage();
+        return false;
+    }
+    // A walk finds a first page soon, but reading every row along the list's order looks each
+    // one up apart; the candidates or a scan read the table in its own order and sort.
+    SqlCatalogue::Source source = m_search.source;
+    if (source == SqlCatalogue::Source::Walk)
+        source = m_search.candidates.isEmpty() ? SqlCatalogue::Source::Scan
+                                               : SqlCatalogue::Source::Candidates;
+    QSqlQuery query(Database::connection());
+    query.setForwardOnly(true);
+    if (!prepareSearch(
+            query, m_search,
+            SqlCatalogue::searchRows(m_search.field, source, SqlCatalogue::Cells::Record), {},
+            error))
+        return false;
+    QStringList cells;
+    while (query.next()) {
+        cells.clear();
+        for (int column = 0; column < 6; ++column)
+            cells.append(query.value(column).toString());
+        if (!sink(cells))
+            return false;
+    }
+    if (query.lastError().isValid())
+        return failed(query, error);
     return true;
 }
 

@@ -9,7 +9,8 @@
 // without it (made by an earlier version) is searched by scanning, exactly as before.
 namespace SearchIndex {
 
-// Told how far the build has come (records done of total); answers false to cancel it.
+// Told how far the build has come (records done of total); answers false to cancel it. It is
+// called on the thread that builds.
 using BuildProgress = std::function<bool(qint64 done, qint64 total)>;
 
 enum class BuildOutcome
@@ -19,17 +20,32 @@ enum class BuildOutcome
     Cancelled
 };
 
+enum class State
+{
+    Missing,  // a file of an earlier version: searches scan
+    Outdated, // the larger index of an earlier version: it still finds candidates
+    Current
+};
+
+State state(const QSqlDatabase& db);
+// Whether the file has an index that finds candidates, of any version.
 bool exists(const QSqlDatabase& db);
 
-// The full-text query that finds, through the trigrams, every record whose searched field may
-// match the keyword: each run of three or more characters between wildcards as a phrase, all
-// of them required. Empty when the keyword has no such run. column is "program", "version",
-// "name" or "serial"; empty for all four.
-QString candidateQuery(const QString& keyword, const QString& column);
+// The full-text query that names every record that may match the keyword: each run of three
+// or more characters between wildcards split into its trigrams, all of them required in one of
+// the four fields. Empty when the keyword has no such run.
+QString candidateQuery(const QString& keyword);
 
-// Builds the index and its triggers in one transaction when the file lacks them. Cancelled or
-// failed, the transaction is rolled back and the file is left exactly as it was.
+// Builds the index and its triggers in one transaction when the file lacks them or has an
+// earlier version's. Cancelled or failed, the transaction is rolled back and the file is left
+// exactly as it was.
 bool ensure(const QSqlDatabase& db, const BuildProgress& progress, BuildOutcome* outcome,
             QString* error);
+
+// When records were deleted since the index was last merged, a tenth as many as there are or
+// more, merges its segments: that drops the deletion markers and lets compaction give their
+// pages back. Works about budgetMs at most (an unfinished merge goes on at the next call);
+// *merged tells whether the merge completed.
+bool mergeAfterDeletions(const QSqlDatabase& db, int budgetMs, bool* merged, QString* error);
 
 } // namespace SearchIndex

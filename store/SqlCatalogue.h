@@ -45,25 +45,6 @@ inline const QString SerialById =
 inline const QString UpdateSerial =
     QStringLiteral("UPDATE serials SET version = ?, name = ?, serial = ?, date = ? WHERE id = ?");
 inline const QString DeleteSerial = QStringLiteral("DELETE FROM serials WHERE id = ?");
-// The searches scan the table and sort what matches: walking the (program, version) index for
-// the order would look up every row by id and costs several times more for a rare keyword.
-inline const QString SearchAll = QStringLiteral(
-    "SELECT id, program, version FROM serials NOT INDEXED WHERE program LIKE '%' || ? || '%' "
-    "OR version LIKE '%' || ? || '%' OR serial LIKE '%' || ? || '%' "
-    "OR name LIKE '%' || ? || '%' ORDER BY program, version, id");
-inline const QString SearchProgram = QStringLiteral(
-    "SELECT id, program, version FROM serials NOT INDEXED WHERE program LIKE '%' || ? || '%' "
-    "ORDER BY program, version, id");
-inline const QString SearchVersion = QStringLiteral(
-    "SELECT id, program, version FROM serials NOT INDEXED WHERE version LIKE '%' || ? || '%' "
-    "ORDER BY program, version, id");
-inline const QString SearchName = QStringLiteral(
-    "SELECT id, program, version FROM serials NOT INDEXED WHERE name LIKE '%' || ? || '%' "
-    "ORDER BY program, version, id");
-inline const QString SearchSerial = QStringLiteral(
-    "SELECT id, program, version FROM serials NOT INDEXED WHERE serial LIKE '%' || ? || '%' "
-    "ORDER BY program, version, id");
-
 // Every transaction that writes takes the write lock at its start: one that read first and
 // asked for the lock later would be refused at once by another writer instead of waiting.
 inline const QString BeginWrite = QStringLiteral("BEGIN IMMEDIATE");
@@ -97,13 +78,23 @@ inline const QString UpdateWholeSerial = QStringLiteral(
 // The search index: a trigram full-text table over the four searched fields, reading its texts
 // from serials (external content) and kept current by triggers. Its trigrams fold letter case
 // in every script, where LIKE folds only ASCII letters: what it finds for a keyword is a
-// superset of the matches, and the search applies the table's own LIKE to it.
-inline const QString SearchIndexExists = QStringLiteral(
-    "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'serials_search'");
+// superset of the matches, and the search applies the table's own LIKE to it. It keeps only
+// which records hold a trigram (detail = none), not where: a quarter of the size of the full
+// detail, and the LIKE that confirms every candidate makes positions unnecessary. Files of an
+// earlier version have the full detail; the index is current when its definition says none.
+inline const QString SearchIndexState =
+    QStringLiteral("SELECT count(*), coalesce(sum(sql LIKE '%detail = none%'), 0) FROM "
+                   "sqlite_master WHERE type = 'table' AND name = 'serials_search'");
 inline const QString CreateSearchIndex =
     QStringLiteral("CREATE VIRTUAL TABLE serials_search USING fts5(program, version, name, serial, "
                    "tokenize = 'trigram case_sensitive 0', content = 'serials', content_rowid = "
-                   "'id', columnsize = 0)");
+                   "'id', columnsize = 0, detail = none)");
+inline const QStringList DropSearchIndex = {
+    QStringLiteral("DROP TRIGGER IF EXISTS serials_search_insert"),
+    QStringLiteral("DROP TRIGGER IF EXISTS serials_search_delete"),
+    QStringLiteral("DROP TRIGGER IF EXISTS serials_search_update"),
+    QStringLiteral("DROP TABLE IF EXISTS serials_search"),
+};
 inline const QStringList SearchIndexTriggers = {
     QStringLiteral("CREATE TRIGGER serials_search_insert AFTER INSERT ON serials BEGIN "
                    "INSERT INTO serials_search (rowid, program, version, name, serial) "
@@ -122,15 +113,38 @@ inline const QStringList SearchIndexTriggers = {
 inline const QString BeginBuild = QStringLiteral("BEGIN IMMEDIATE");
 inline const QString CommitBuild = QStringLiteral("COMMIT");
 inline const QString RollbackBuild = QStringLiteral("ROLLBACK");
-inline const QString SerialIdRange = QStringLiteral("SELECT min(id), max(id) FROM serials");
+// Two subqueries: min() and max() together in one query would read the whole table.
+inline const QString SerialIdRange =
+    QStringLiteral("SELECT (SELECT min(id) FROM serials), (SELECT max(id) FROM serials)");
 // One slice of the initial fill, by key range, so that the build can report and be cancelled.
 inline const QString FillSearchIndex = QStringLiteral(
     "INSERT INTO serials_search (rowid, program, version, name, serial) "
     "SELECT id, program, version, name, serial FROM serials WHERE id >= ? AND id < ?");
+// During the build: merge fewer, larger segments as they fill; after it, one segment.
+inline const QString BuildMergeLimits =
+    QStringLiteral("INSERT INTO serials_search (serials_search, rank) VALUES ('crisismerge', 64)");
+inline const QString NormalMergeLimits =
+    QStringLiteral("INSERT INTO serials_search (serials_search, rank) VALUES ('crisismerge', 16)");
+// Deletions leave markers in the index until its segments are merged. How many records were
+// deleted is what the keys tell (AUTOINCREMENT never reuses one): the last key given out less
+// the records there are. The index's own settings table keeps that number as of its last merge
+// (the index ignores settings it does not know).
+inline const QString DeletedRecords = QStringLiteral(
+    "SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'serials'), 0) - count(*), "
+    "count(*), coalesce((SELECT v FROM serials_search_config WHERE k = 'numira-merged-at'), 0) "
+    "FROM serials");
+inline const QString RememberMerge = QStringLiteral(
+    "INSERT OR REPLACE INTO serials_search_config (k, v) VALUES ('numira-merged-at', ?)");
+// Some merging work, a bounded amount of pages, even when the segments are few.
+inline const QString MergeSearchIndex =
+    QStringLiteral("INSERT INTO serials_search (serials_search, rank) VALUES ('merge', -?)");
+inline const QString TotalChanges = QStringLiteral("SELECT total_changes()");
 
-// Paged lists. A search is a filter on serials (the keyword joined to "%" inside SQL, so that
-// "%" and "_" in it stay wildcards), read either as the ordered keys of every match or page
-// after page along the (program, version) index.
+// Searches. A search is a filter on serials (the keyword joined to "%" inside SQL, so that
+// "%" and "_" in it stay wildcards) in the order program, version, id. The records are read
+// from one of three sources: the candidates that the index names, confirmed by the filter; a
+// walk along the (program, version) index, which gives the first rows at once when matches
+// are dense; or a scan of the whole table.
 enum class Field
 {
     All,
@@ -138,6 +152,21 @@ enum class Field
     Version,
     Name,
     Serial
+};
+
+enum class Source
+{
+    Candidates, // ?2 is the index's full-text query
+    Walk,
+    Scan
+};
+
+// What each row of a search holds.
+enum class Cells
+{
+    Key,    // id
+    Listed, // id, program, version: the rows of the result list
+    Record  // id, program, version, name, serial, date: the whole record
 };
 
 // The texts below number their parameters ("?1" to "?9") because a value is used several
@@ -176,55 +205,63 @@ inline QString searchFilter(Field field)
                           "serial LIKE '%' || ?1 || '%' OR name LIKE '%' || ?1 || '%')");
 }
 
-// The keys of the index rows that may match: those holding every literal part of the keyword
-// (?2, a full-text query of the searched fields), a superset of the matches.
-inline const QString IndexCandidates =
-    QStringLiteral("SELECT rowid FROM serials_search WHERE serials_search MATCH ?2");
+// How many records the index names for the full-text query ?1, counted up to ?2 only: the
+// count of a broad keyword costs no more than that of a rarer one.
+inline const QString CountCandidates =
+    QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM serials_search WHERE serials_search "
+                   "MATCH ? LIMIT ?)");
 
-// How many of the first rows of the table match: tells a broad keyword from a rare one.
-inline QString sampleMatches(Field field)
+// The records that match, in list order. after: only those after the row (?3, ?4, ?5) =
+// (program, version, id), null texts first and compared with IS. limit: at most ?6 of them.
+// The candidates drive the join (CROSS JOIN keeps them outside), so that only they are read;
+// the walk's order and limit lead SQLite along the (program, version) index, whose bound
+// before the exact comparison lets a later page start at its key.
+inline QString searchRows(Field field, Source source, Cells cells, bool after = false,
+                          bool limit = false, bool programKnown = true, bool versionKnown = true)
 {
-    return QStringLiteral("SELECT count(*) FROM (SELECT program, version, name, serial FROM "
-                          "serials LIMIT ?2) WHERE %1")
-        .arg(searchFilter(field));
+    QString columns = QStringLiteral("serials.id");
+    if (cells != Cells::Key)
+        columns += QStringLiteral(", serials.program, serials.version");
+    if (cells == Cells::Record)
+        columns += QStringLiteral(", serials.name, serials.serial, serials.date");
+    QString from;
+    switch (source) {
+    case Source::Candidates:
+        from = QStringLiteral("(SELECT rowid AS candidate FROM serials_search WHERE "
+                              "serials_search MATCH ?2) CROSS JOIN serials ON serials.id = "
+                              "candidate");
+        break;
+    case Source::Walk:
+        from = QStringLiteral("serials");
+        break;
+    case Source::Scan:
+        from = QStringLiteral("serials NOT INDEXED");
+        break;
+    }
+    QString where = searchFilter(field);
+    if (after) {
+        if (source == Source::Walk && programKnown && versionKnown)
+            where += QStringLiteral(" AND (program, version) >= (?3, ?4)");
+        else if (source == Source::Walk && programKnown)
+            where += QStringLiteral(" AND program >= ?3");
+        where += QStringLiteral(
+            " AND (program > ?3 OR (?3 IS NULL AND program IS NOT NULL) OR (program IS ?3 AND "
+            "(version > ?4 OR (?4 IS NULL AND version IS NOT NULL) OR (version IS ?4 AND "
+            "serials.id > ?5))))");
+    }
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY serials.program, "
+                          "serials.version, serials.id%4")
+        .arg(columns, from, where, limit ? QStringLiteral(" LIMIT ?6") : QString());
 }
 
-// The ordered keys of every match, by the trigram index or by scanning the table.
-inline QString matchingIdsIndexed(Field field)
+// The first ?6 matches among ?7 rows of the walk from the one at offset ?8: whether walking
+// finds a page soon. The offset steps along the (program, version) index alone; only the rows
+// looked at are read from the table.
+inline QString walkedRows(Field field)
 {
-    return QStringLiteral("SELECT id FROM serials WHERE id IN (%1) AND %2 "
-                          "ORDER BY program, version, id")
-        .arg(IndexCandidates, searchFilter(field));
-}
-inline QString matchingIdsScanned(Field field)
-{
-    return QStringLiteral(
-               "SELECT id FROM serials NOT INDEXED WHERE %1 ORDER BY program, version, id")
-        .arg(searchFilter(field));
-}
-
-// The next page of matches after the row (?2, ?3, ?4) = (program, version, id), walking the
-// (program, version) index in order. The bound before the exact comparison lets the walk start
-// at the key; null texts sort first and are compared with IS.
-inline QString matchesAfter(Field field, bool programKnown, bool versionKnown)
-{
-    QString bound;
-    if (programKnown && versionKnown)
-        bound = QStringLiteral(" AND (program, version) >= (?2, ?3)");
-    else if (programKnown)
-        bound = QStringLiteral(" AND program >= ?2");
-    return QStringLiteral(
-               "SELECT id, program, version FROM serials WHERE %1%2 AND (program > ?2 OR "
-               "(?2 IS NULL AND program IS NOT NULL) OR (program IS ?2 AND (version > ?3 OR "
-               "(?3 IS NULL AND version IS NOT NULL) OR (version IS ?3 AND id > ?4)))) "
-               "ORDER BY program, version, id LIMIT ?5")
-        .arg(searchFilter(field), bound);
-}
-inline QString firstMatches(Field field)
-{
-    return QStringLiteral(
-               "SELECT id, program, version FROM serials WHERE %1 ORDER BY program, version, id "
-               "LIMIT ?5")
+    return QStringLiteral("SELECT id, program, version FROM (SELECT id, program, version, name, "
+                          "serial FROM serials ORDER BY program, version, id LIMIT ?7 OFFSET ?8) "
+                          "WHERE %1 ORDER BY program, version, id LIMIT ?6")
         .arg(searchFilter(field));
 }
 

@@ -15,11 +15,12 @@ CREATE TABLE serials (
 
 CREATE INDEX serials_program_version ON serials (program, version);
 
--- The search index: trigrams of the four searched fields, case folded, read from serials and
--- kept current by the triggers below. Files made without it get it when first opened.
+-- The search index: which records hold each trigram of the four searched fields, case folded,
+-- read from serials and kept current by the triggers below. Files made without it, or with an
+-- earlier version's ("detail = none" is how the program tells them apart), get it when opened.
 CREATE VIRTUAL TABLE serials_search USING fts5(program, version, name, serial,
     tokenize = 'trigram case_sensitive 0', content = 'serials', content_rowid = 'id',
-    columnsize = 0);
+    columnsize = 0, detail = none);
 
 CREATE TRIGGER serials_search_insert AFTER INSERT ON serials BEGIN
     INSERT INTO serials_search (rowid, program, version, name, serial)
