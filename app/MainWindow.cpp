@@ -293,8 +293,8 @@ void MainWindow::openQuickAdd(const QString& text)
 
 void MainWindow::runStartPage()
 {
-    m_homeUrl = Community::HomePage;
-    if (m_deps.probe(Community::ProbeAddress) == 0)
+    m_homeUrl = Community::homePage();
+    if (m_deps.probe(Community::probeAddress()) == 0)
         WebBrowse->navigate(QUrl(m_homeUrl));
     else
         showLocalStartPage();

@@ -454,6 +454,9 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
     const QString now = dateText(QDateTime::currentDateTime());
     ImportOutcome result;
     const bool ok = inTransaction(error, [&](QSqlQuery& query) {
+        // Many records written into a damaged file would be lost with it.
+        if (!Database::verifyIntact(Database::connection(), Database::databasePath(), error))
+            return false;
         QHash<QString, QString> programs;
         if (!programsByKey(query, &programs, error))
             return false;
