@@ -54,6 +54,9 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, QString* error)
     bool written = false;
     {
         const QSqlDatabase db = QSqlDatabase::database(SourceConnection, false);
+        // The user asked for this copy and waits for it: a writer's transaction is waited for
+        // longer than by the screens.
+        QSqlQuery(db).exec(SqlCatalogue::BackupBusyWait);
         // Whatever the file's size: a damaged file's copy would pass as a good backup.
         if (Database::verifyIntact(db, source, &why)) {
             QSqlQuery vacuum(db);

@@ -180,6 +180,16 @@ bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, QS
     return run(query, SqlCatalogue::InsertProgram, {text(program)}, error);
 }
 
+// A read that a fault cut short (a damaged page) ends like a read that is done: the rows read
+// so far are not the answer.
+bool readWhole(const QSqlQuery& query, QString* error)
+{
+    if (!query.lastError().isValid())
+        return true;
+    setError(error, plainReason(query.lastError()));
+    return false;
+}
+
 QList<RecordStore::StoredRecord> readRecords(QSqlQuery& query)
 {
     QList<RecordStore::StoredRecord> records;
@@ -241,7 +251,7 @@ bool serialsOfProgram(const QString& program, Listing* rows, QString* error)
     if (!run(query, SqlCatalogue::SerialsOfProgram, {text(program)}, error))
         return false;
     readListing(query, 4, rows);
-    return true;
+    return readWhole(query, error);
 }
 
 bool deleteProgram(const QString& program, ProgramDeletion* outcome, QString* error)
@@ -339,7 +349,7 @@ bool searchSerials(SearchField field, const QString& keywords, Listing* rows, QS
     if (!run(query, sql, values, error))
         return false;
     readListing(query, 3, rows);
-    return true;
+    return readWhole(query, error);
 }
 
 bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error)
@@ -353,7 +363,7 @@ bool allSerials(RecordOrder order, QList<StoredRecord>* records, QString* error)
              {}, error))
         return false;
     *records = readRecords(query);
-    return true;
+    return readWhole(query, error);
 }
 
 bool fullSerialsOfProgram(const QString& program, QList<StoredRecord>* records, QString* error)
@@ -365,7 +375,7 @@ bool fullSerialsOfProgram(const QString& program, QList<StoredRecord>* records, 
     if (!run(query, SqlCatalogue::FullSerialsOfProgram, {text(program)}, error))
         return false;
     *records = readRecords(query);
-    return true;
+    return readWhole(query, error);
 }
 
 bool storedProgramName(const QString& program, QString* stored, QString* error)

@@ -26,6 +26,7 @@ inline const QString Vacuum = QStringLiteral("VACUUM");
 // a compaction or an import, and on the finished backup.
 inline const QString SkipSyncs = QStringLiteral("PRAGMA synchronous = OFF");
 inline const QString VacuumInto = QStringLiteral("VACUUM INTO ?");
+inline const QString BackupBusyWait = QStringLiteral("PRAGMA busy_timeout = 10000");
 inline const QString IntegrityCheck = QStringLiteral("PRAGMA quick_check");
 
 // Record screens. Program names and keywords are bound; a keyword keeps "%" and "_" as LIKE

@@ -15,7 +15,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -24,27 +23,20 @@ using namespace StoreFixtures;
 
 namespace {
 
-QSet<QString> otherSerials(const QString& dbPath)
-{
-    QSet<QString> serials;
-    for (const QStringList& row :
-         queryRows(dbPath, "SELECT serial FROM serials WHERE program = 'Other'"))
-        serials.insert(row.value(0));
-    return serials;
-}
-
 // A script for the sqlite3 shell: transactions that each add 200 records (and their search
-// index entries) and change the dates of a seventh of the table, so that every commit rewrites
-// pages all over the file.
+// index entries) and change the dates of a seventh of the table, with a page cache so small
+// that SQLite writes into the database file long before the commit: the file is torn for most
+// of each transaction, as it is during a large import. (No syncs: the shell is never killed.)
 QByteArray writerScript(int transactions)
 {
-    QByteArray script = ".timeout 10000\n";
+    QByteArray script = ".timeout 10000\nPRAGMA cache_size = 100;\nPRAGMA synchronous = OFF;\n";
     for (int t = 0; t < transactions; ++t)
         script +=
-            QStringLiteral("BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                           "LIMIT 200) INSERT INTO serials (program, version, name, serial) "
-                           "SELECT 'Other', '%1', hex(randomblob(60)), 'o%1-' || i FROM n; "
-                           "UPDATE serials SET date = '%1' WHERE id % 7 = %2; COMMIT;\n")
+            QStringLiteral(
+                "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                "LIMIT 200) INSERT INTO serials (program, version, name, serial) "
+                "SELECT 'Other', '%1', hex(randomblob(60)), 'o%1-' || i FROM n; "
+                "UPDATE serials SET date = '%1' WHERE id % 7 = %2; COMMIT; SELECT 'committed';\n")
                 .arg(t)
                 .arg(t % 7)
                 .toUtf8();
@@ -170,8 +162,8 @@ private slots:
         QVERIFY(allRows(target) == allRows(db));
     }
 
-    // The sqlite3 shell commits beside the backups: each backup is a whole database holding
-    // every record committed before it began.
+    // The sqlite3 shell commits beside the backups, saying so after each commit: each backup is
+    // a whole database holding every transaction committed before it began, and none in part.
     void backupsBesideAWriterAreWholeSnapshots()
     {
         TestEnv env;
@@ -181,20 +173,33 @@ private slots:
         writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         writer.start("sqlite3", {db});
         QVERIFY2(writer.waitForStarted(), "the sqlite3 shell is needed");
-        writer.write(writerScript(150));
+        writer.write(writerScript(80));
         writer.closeWriteChannel();
+        QByteArray said;
         int backups = 0;
-        while (writer.state() == QProcess::Running && backups < 40) {
-            const QSet<QString> committed = otherSerials(db);
-            const QString target = env.path(QStringLiteral("backup-%1.mdb").arg(backups++));
+        while (writer.state() == QProcess::Running && backups < 20) {
+            writer.waitForReadyRead(10);
+            said += writer.readAllStandardOutput();
+            const qsizetype committed = said.count("committed\n");
+            const QString target = env.path(QStringLiteral("backup-%1.mdb").arg(backups));
             QString error;
-            QVERIFY2(Backup::copyDatabase(db, target, &error), qPrintable(error));
+            // A transaction that holds the file longer than the backup waits for it is said as
+            // such; what counts is that every backup said to be done is whole.
+            if (!Backup::copyDatabase(db, target, &error)) {
+                QVERIFY2(error.contains(Database::inUseMessage()), qPrintable(error));
+                QVERIFY(!QFile::exists(target));
+                continue;
+            }
+            ++backups;
             QCOMPARE(queryRows(target, "PRAGMA integrity_check"), QList<QStringList>{{"ok"}});
-            const QSet<QString> kept = otherSerials(target);
-            QVERIFY2(kept.contains(committed),
-                     qPrintable(QStringLiteral("%1 of %2 committed records missing")
-                                    .arg(QSet<QString>(committed).subtract(kept).size())
-                                    .arg(committed.size())));
+            const int kept =
+                queryRows(target, "SELECT count(*) FROM serials WHERE program = 'Other'")
+                    .value(0)
+                    .value(0)
+                    .toInt();
+            QVERIFY2(kept % 200 == 0 && kept >= committed * 200,
+                     qPrintable(
+                         QStringLiteral("%1 records of %2 transactions").arg(kept).arg(committed)));
             QFile::remove(target);
         }
         writer.kill();

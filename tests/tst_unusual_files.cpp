@@ -145,7 +145,7 @@ private slots:
         addRecords(db, 2000);
         QVERIFY(execSql(db, "INSERT INTO programs (program) VALUES (zeroblob(?))",
                         {Database::CheckOnOpenLimit}));
-        damage(db, 4096, 1 << 20);
+        damage(db, 4096, 2 << 20);
         const QByteArray damaged = fileBytes(db);
         const QStringList entries = folderEntries(env.programFolder());
         QString error;
@@ -160,6 +160,9 @@ private slots:
         RecordStore::ImportOutcome outcome;
         QVERIFY(!RecordStore::importRecords({{"P", "1", "N", "S", {}}}, {}, &outcome, &error));
         QCOMPARE(error, Database::damagedMessage());
+        // A list that runs into a damaged page is a failure, not the records read before it.
+        QList<RecordStore::StoredRecord> records;
+        QVERIFY(!RecordStore::allSerials(RecordStore::RecordOrder::ByKey, &records, &error));
         Database::closeConnection();
         QCOMPARE(fileBytes(db), damaged);
         QCOMPARE(folderEntries(env.programFolder()), entries);

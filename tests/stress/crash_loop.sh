@@ -64,16 +64,17 @@ for round in $(seq 1 "$rounds"); do
     other=$!
     aim=$((round % 3))
     : >"$work/out"
-    if [ "$aim" -eq 2 ]; then
-        "$writer" "$db" "r$round" $((RANDOM % 20 + 5)) "$backup" >"$work/out" 2>&1 &
-    else
-        "$writer" "$db" "r$round" $((RANDOM % 200 + 20)) >"$work/out" 2>&1 &
-    fi
+    # The rounds aimed at the compaction or the backup add few records, to get there soon.
+    case $aim in
+    0) "$writer" "$db" "r$round" $((RANDOM % 200 + 20)) >"$work/out" 2>&1 & ;;
+    1) "$writer" "$db" "r$round" $((RANDOM % 20 + 5)) >"$work/out" 2>&1 & ;;
+    2) "$writer" "$db" "r$round" $((RANDOM % 20 + 5)) "$backup" >"$work/out" 2>&1 & ;;
+    esac
     victim=$!
     case $aim in
     0) pause 1000 ;;
-    1) wait_for_line compacting && pause 600 || true ;;
-    2) wait_for_line "backing up" && pause 600 || true ;;
+    1) wait_for_line compacting && pause 200 || true ;;
+    2) wait_for_line "backing up" && pause 150 || true ;;
     esac
     kill -KILL "$victim" 2>/dev/null || true
     wait "$victim" 2>/dev/null || true
