@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString fileName = fileNameFor(value);
     if (fileName.isEmpty())
         return 0;
-    const QString path = folder.filePath(fileName);
+    // Joined by hand: QDir would take a name that begins with ":" for a resource path.
+    const QString path = folder.path() + QLatin1Char('/') + fileName;
     if (!QFile::copy(folder.filePath(Template), path))
         return 0; // a name the file system refuses
     QString error;
