@@ -68,8 +68,10 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
     Database::connectionString() = Database::connectionStringFor(dbPath);
     if (!StartupRules::isOrdinaryFile(dbPath))
         chooseDatabase();
-    if (!Database::openConnection(Database::connectionString())) {
-        prompt().critical(ErrorOpeningMessage);
+    QString why;
+    if (!Database::openConnection(Database::connectionString(), &why)) {
+        // A damaged file says so, and the dialog that follows is where its backup is chosen.
+        prompt().critical(why == Database::damagedMessage() ? why : ErrorOpeningMessage);
         chooseDatabase();
         return;
     }
@@ -92,7 +94,8 @@ void DatabaseCommands::chooseDatabase()
     if (!chosen.isEmpty()) {
         if (Database::connectionExists())
             Database::closeConnection();
-        if (Database::checkSchema(chosen)) {
+        QString why;
+        if (Database::checkSchema(chosen, &why)) {
             SettingsStore::write(SettingsStore::DBInUse, chosen);
             Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
             Database::connectionString() = Database::connectionStringFor(Database::databasePath());
@@ -107,7 +110,7 @@ void DatabaseCommands::chooseDatabase()
         // Not a Numira database (or no database at all): the one in use stays.
         Database::openConnection(Database::connectionString());
         m_window.showDatabaseName();
-        prompt().critical(InvalidStructureMessage);
+        prompt().critical(why == Database::damagedMessage() ? why : InvalidStructureMessage);
     }
     const bool opened = Database::openConnection(Database::connectionString());
     m_window.showDatabaseName();

@@ -306,8 +306,8 @@ void MainWindow::bringToFront()
 
 void MainWindow::runStartPage()
 {
-    m_homeUrl = Community::HomePage;
-    if (m_deps.probe(Community::ProbeAddress) == 0)
+    m_homeUrl = Community::homePage();
+    if (m_deps.probe(Community::probeAddress()) == 0)
         WebBrowse->navigate(QUrl(m_homeUrl));
     else
         showLocalStartPage();

@@ -1,21 +1,22 @@
 #include "store/Backup.h"
 
+#include "store/Database.h"
 #include "store/DurableFile.h"
+#include "store/SqlCatalogue.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryFile>
-
-#ifdef Q_OS_LINUX
-#include <cerrno>
-#include <unistd.h>
-#endif
 
 namespace Backup {
 
 namespace {
 
-constexpr qint64 ChunkSize = 1 << 20;
+const QString SourceConnection = QStringLiteral("numira-backup-source");
+const QString CopyConnection = QStringLiteral("numira-backup-copy");
 
 bool fail(QString* error, const QString& text)
 {
@@ -24,57 +25,64 @@ bool fail(QString* error, const QString& text)
     return false;
 }
 
-// The reason a write stopped short; a short write without an error code is a full disk in
-// all but name.
-QString writeFailure(const QFileDevice& file)
+// SQLite names a failed write by its own codes ("disk I/O error"); the file system's reason is
+// found by writing as much as the copy needs into the copy itself, which is thrown away.
+QString writeFailure(const QSqlError& why, QFileDevice& copy, qint64 size)
 {
-    return file.error() == QFileDevice::NoError ? QStringLiteral("The disk is full.")
-                                                : file.errorString();
-}
-
-bool copyByReading(QFile& in, QFileDevice& out, QString* error)
-{
-    QByteArray buffer(ChunkSize, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(buffer.data(), buffer.size());
-        if (got < 0)
-            return fail(error,
-                        QStringLiteral("Reading the database failed: %1").arg(in.errorString()));
-        if (got == 0)
-            return true;
-        if (out.write(buffer.constData(), got) != got)
-            return fail(error,
-                        QStringLiteral("Writing the copy failed: %1").arg(writeFailure(out)));
+    if (Database::isInUse(why))
+        return Database::inUseMessage();
+    const QByteArray block(64 * 1024, '\0');
+    copy.seek(copy.size());
+    for (qint64 written = copy.size(); written < size; written += block.size()) {
+        if (copy.write(block) != block.size() || !copy.flush())
+            return copy.error() == QFileDevice::NoError ? Database::diskFullMessage()
+                                                        : copy.errorString();
     }
+    return why.text();
 }
 
-// Copies inside the kernel where it can; falls back to reading and writing where the file
-// systems do not support it.
-bool copyContents(QFile& in, QFileDevice& out, QString* error)
+// Writes the committed contents of the database into the empty file at copy. SQLite reads
+// them under a shared lock, as any reader does: a writer of another process is waited for and
+// a journal that a killed writer left behind is played back first, so the copy is always a
+// state that some commit left, never a file caught halfway through a write.
+bool writeSnapshot(const QString& source, QFileDevice& copy, QString* error)
 {
-#ifdef Q_OS_LINUX
-    bool copiedAny = false;
-    for (;;) {
-        const ssize_t copied =
-            ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr, ChunkSize * 64, 0);
-        if (copied == 0)
-            return true;
-        if (copied > 0) {
-            copiedAny = true;
-            continue;
+    QString why;
+    bool inUse = false;
+    if (!Database::openDatabaseFile(source, SourceConnection, &why, &inUse))
+        return fail(error, why);
+    bool written = false;
+    {
+        const QSqlDatabase db = QSqlDatabase::database(SourceConnection, false);
+        // The user asked for this copy and waits for it: a writer's transaction is waited for
+        // longer than by the screens.
+        QSqlQuery(db).exec(SqlCatalogue::BackupBusyWait);
+        // Whatever the file's size: a damaged file's copy would pass as a good backup.
+        if (Database::verifyIntact(db, source, &why)) {
+            QSqlQuery vacuum(db);
+            vacuum.prepare(SqlCatalogue::VacuumInto);
+            vacuum.addBindValue(copy.fileName());
+            written = vacuum.exec();
+            if (!written)
+                why = QStringLiteral("Writing the copy failed: %1")
+                          .arg(writeFailure(vacuum.lastError(), copy, QFileInfo(source).size()));
         }
-        if (errno == EINTR)
-            continue;
-        const bool unsupported = errno == ENOSYS || errno == EXDEV || errno == EINVAL ||
-                                 errno == EOPNOTSUPP || errno == EBADF;
-        if (!unsupported || copiedAny)
-            return fail(
-                error,
-                QStringLiteral("Writing the copy failed: %1").arg(DurableFile::lastSystemError()));
-        break;
     }
-#endif
-    return copyByReading(in, out, error);
+    Database::removeConnection(SourceConnection);
+    return written || fail(error, why);
+}
+
+// The copy reads back as a whole database before it may replace anything.
+bool checkCopy(const QString& copy, QString* error)
+{
+    QString why;
+    bool intact = Database::openDatabaseFile(copy, CopyConnection, &why);
+    if (intact) {
+        const QSqlDatabase db = QSqlDatabase::database(CopyConnection, false);
+        intact = Database::verifyIntact(db, copy, &why);
+    }
+    Database::removeConnection(CopyConnection);
+    return intact || fail(error, QStringLiteral("The copy does not read back whole: %1").arg(why));
 }
 
 } // namespace
@@ -89,9 +97,6 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
 {
     if (!QFileInfo(source).isFile())
         return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(source));
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("The database cannot be read: %1").arg(in.errorString()));
 
     const QString destination = DurableFile::resolved(target);
     const QFileInfo destinationInfo(destination);
@@ -99,18 +104,22 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
         return fail(error, QStringLiteral("A folder of that name is in the way."));
 
     // The copy grows under a name of its own beside the target; the target itself changes only
-    // by the final rename, so an older backup survives any failure before it.
+    // by the final rename, so an older backup survives any failure before it. The file is made
+    // empty and readable by its owner alone; SQLite writes into an empty file as into a new one.
     QTemporaryFile out(destination + QStringLiteral(".XXXXXX"));
     if (!out.open())
         return fail(error, QStringLiteral("No file can be written in \"%1\": %2")
                                .arg(destinationInfo.absolutePath(), out.errorString()));
-    if (!copyContents(in, out, error))
+    const QString copy = out.fileName();
+    const auto removeJournal = [&copy] { QFile::remove(copy + QStringLiteral("-journal")); };
+    if (!writeSnapshot(source, out, error) || !checkCopy(copy, error)) {
+        removeJournal();
         return false;
-    if (!out.flush())
-        return fail(error, QStringLiteral("Writing the copy failed: %1").arg(writeFailure(out)));
+    }
+    removeJournal();
     // The backup holds the same records as the database: it gets the same protection. The
     // copy was created readable by its owner alone and is no wider than the database since.
-    if (!out.setPermissions(in.permissions()))
+    if (!out.setPermissions(QFileInfo(source).permissions()))
         return fail(error, QStringLiteral("The copy cannot take the database's permissions: %1")
                                .arg(out.errorString()));
     QString why;
@@ -118,7 +127,7 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
         return fail(error, QStringLiteral("The copy cannot be flushed to disk: %1").arg(why));
     out.close();
 
-    if (!DurableFile::renameOver(out.fileName(), destination, &why))
+    if (!DurableFile::renameOver(copy, destination, &why))
         return fail(error, QStringLiteral("The copy cannot take the target's name: %1").arg(why));
     out.setAutoRemove(false);
     if (!DurableFile::syncFolder(destinationInfo.absolutePath(), &why))

@@ -9,9 +9,12 @@ namespace Backup {
 // MM-DD-YYYY and ".mdb", with no separator before the date.
 QString proposedBackupPath(const QDate& date, const QString& homeFolder);
 
-// Copies the database file to target. The copy is written to a temporary file beside the
-// target and renamed over it only when complete and flushed, so a failure never destroys an
-// older file of that name. False with a plain reason on failure.
+// Copies the committed records of the database to target, as a snapshot that SQLite takes
+// under its lock (another process may be writing; a killed writer's journal is played back
+// first). The database must pass SQLite's quick check before, and the copy after it is written.
+// The copy is written to a temporary file beside the target and renamed over it only when
+// complete, checked and flushed, so a failure never destroys an older file of that name. The
+// copy gets the database's permissions. False with a plain reason on failure.
 bool copyDatabase(const QString& source, const QString& target, QString* error);
 
 } // namespace Backup

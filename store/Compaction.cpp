@@ -13,11 +13,6 @@
 #include <QSqlQuery>
 #include <QTemporaryFile>
 
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 Q_LOGGING_CATEGORY(lcCompaction, "numira.compaction", QtInfoMsg)
 
 namespace Compaction {
@@ -33,21 +28,6 @@ bool fail(QString* error, const QString& text)
     if (error)
         *error = text;
     return false;
-}
-
-// The user may write the file, and has not marked it read-only: root may write any file, but
-// a file whose owner took away its own write permission is not rewritten even for root.
-bool isWritableByUser(const QString& path)
-{
-#ifdef Q_OS_WIN
-    return QFileInfo(path).isWritable();
-#else
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info;
-    if (::stat(name.constData(), &info) != 0 || ::access(name.constData(), W_OK) != 0)
-        return false;
-    return info.st_uid != ::geteuid() || (info.st_mode & S_IWUSR) != 0;
-#endif
 }
 
 // SQLite names a failed write by its own codes ("disk I/O error"); the file system's reason is
@@ -132,6 +112,10 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
             return true;
         }
     }
+    // Rewriting a damaged file would carry the damage into every page, or drop records.
+    QString damage;
+    if (!Database::verifyIntact(db, dbPath, &damage))
+        return damage == Database::inUseMessage() ? leftInUse(dbPath) : fail(error, damage);
     QSqlQuery(db).exec(SqlCatalogue::ShortBusyWait);
     QSqlQuery(db).exec(SqlCatalogue::FullSyncs);
     QSqlQuery vacuum(db);
@@ -157,7 +141,7 @@ bool compact(const QString& dbPath, Need need, QString* error)
     const QString database = DurableFile::resolved(dbPath);
     if (!QFileInfo(database).isFile())
         return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(dbPath));
-    if (!isWritableByUser(database))
+    if (!Database::isWritableByUser(database))
         return fail(
             error,
             QStringLiteral("The database \"%1\" is read-only and is left as it is.").arg(dbPath));

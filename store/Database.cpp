@@ -8,6 +8,11 @@
 #include <QSqlQuery>
 #include <QUrl>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 const QString SharedConnectionName = QStringLiteral("numira-shared");
@@ -20,6 +25,7 @@ QString g_openFailure;
 // SQLite's primary result codes.
 constexpr int SqliteBusy = 5;
 constexpr int SqliteLocked = 6;
+constexpr int SqliteCorrupt = 11;
 constexpr int SqliteFull = 13;
 
 int primaryCode(const QSqlError& error)
@@ -34,6 +40,75 @@ bool hasSqliteHeader(const QString& path)
         return false;
     static const QByteArray header("SQLite format 3\0", 16);
     return file.read(header.size()) == header;
+}
+
+// What stands at a path that is not an ordinary file, in the words a user knows.
+QString notAFileMessage(const QString& path)
+{
+#ifndef Q_OS_WIN
+    struct stat info;
+    if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0) {
+        QString kind;
+        if (S_ISDIR(info.st_mode))
+            kind = QStringLiteral("a folder");
+        else if (S_ISFIFO(info.st_mode))
+            kind = QStringLiteral("a named pipe (FIFO)");
+        else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+            kind = QStringLiteral("a device");
+        else if (S_ISSOCK(info.st_mode))
+            kind = QStringLiteral("a socket");
+        if (!kind.isEmpty())
+            return QStringLiteral("\"%1\" is %2, not a database file.").arg(path, kind);
+    }
+#else
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("\"%1\" is a folder, not a database file.").arg(path);
+#endif
+    return QStringLiteral("The file \"%1\" does not exist.").arg(path);
+}
+
+// The file as the last successful check saw it: a file that still looks the same to the file
+// system (same file, size and change times, to the nanosecond) is not read again.
+struct FileIdentity
+{
+    QString path;
+    qint64 device = 0;
+    qint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    bool operator==(const FileIdentity& other) const
+    {
+        return path == other.path && device == other.device && inode == other.inode &&
+               size == other.size && modifiedNs == other.modifiedNs && changedNs == other.changedNs;
+    }
+};
+
+FileIdentity identityOf(const QString& path)
+{
+    FileIdentity identity;
+    identity.path = QFileInfo(path).absoluteFilePath();
+#ifndef Q_OS_WIN
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return FileIdentity();
+    identity.device = qint64(info.st_dev);
+    identity.inode = qint64(info.st_ino);
+    identity.size = qint64(info.st_size);
+    identity.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    identity.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+#else
+    const QFileInfo info(path);
+    identity.size = info.size();
+    identity.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
+#endif
+    return identity;
+}
+
+FileIdentity& lastIntactFile()
+{
+    static FileIdentity identity;
+    return identity;
 }
 
 } // namespace
@@ -88,6 +163,49 @@ QString diskFullMessage()
     return QStringLiteral("The disk is full.");
 }
 
+QString damagedMessage()
+{
+    return QStringLiteral("The database file is damaged!  Numira leaves it as it is, so that "
+                          "nothing more is lost.  Please open your latest backup of it instead.");
+}
+
+bool isWritableByUser(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return QFileInfo(path).isWritable();
+#else
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (::stat(name.constData(), &info) != 0 || ::access(name.constData(), W_OK) != 0)
+        return false;
+    return info.st_uid != ::geteuid() || (info.st_mode & S_IWUSR) != 0;
+#endif
+}
+
+bool verifyIntact(const QSqlDatabase& db, const QString& path, QString* error)
+{
+    const FileIdentity before = identityOf(path);
+    if (before.inode != 0 && before == lastIntactFile())
+        return true;
+    QSqlQuery check(db);
+    check.setForwardOnly(true);
+    if (!check.exec(SqlCatalogue::IntegrityCheck) || !check.next()) {
+        const QSqlError why = check.lastError();
+        if (error)
+            *error = isInUse(why)                        ? inUseMessage()
+                     : primaryCode(why) == SqliteCorrupt ? damagedMessage()
+                                                         : why.text();
+        return false;
+    }
+    if (check.value(0).toString() != QLatin1String("ok")) {
+        if (error)
+            *error = damagedMessage();
+        return false;
+    }
+    lastIntactFile() = before;
+    return true;
+}
+
 bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error,
                       bool* inUse)
 {
@@ -96,7 +214,7 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile()) {
         if (error)
-            *error = QStringLiteral("The file \"%1\" does not exist.").arg(path);
+            *error = notAFileMessage(path);
         return false;
     }
     if (!hasSqliteHeader(path)) {
@@ -111,23 +229,29 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         // mode=rw opens an existing file only: SQLite would otherwise create a missing one.
+        // mode=ro keeps a file that its owner made read-only unchanged even for root.
         db.setDatabaseName(
             QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
-            QStringLiteral("?mode=rw"));
+            (isWritableByUser(path) ? QStringLiteral("?mode=rw") : QStringLiteral("?mode=ro")));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
         if (db.open()) {
             // SQLite opens any file lazily; reading the catalogue proves it is a database.
             QSqlQuery probe(db);
             if (probe.exec(SqlCatalogue::CountSchemaObjects) && probe.next()) {
-                opened = true;
+                probe.finish();
+                opened = info.size() > CheckOnOpenLimit || verifyIntact(db, path, error);
+                if (!opened && inUse)
+                    *inUse = error && *error == inUseMessage();
             } else if (isInUse(probe.lastError())) {
                 if (inUse)
                     *inUse = true;
                 if (error)
                     *error = inUseMessage();
             } else if (error) {
-                *error = QStringLiteral("\"%1\" is not a Numira database (%2).")
-                             .arg(path, probe.lastError().text());
+                *error = primaryCode(probe.lastError()) == SqliteCorrupt
+                             ? damagedMessage()
+                             : QStringLiteral("\"%1\" is not a Numira database (%2).")
+                                   .arg(path, probe.lastError().text());
             }
         } else if (error) {
             *error = primaryCode(db.lastError()) == SqliteFull
@@ -161,7 +285,7 @@ bool openConnection(const QString& connString, QString* error)
     bool inUse = false;
     g_connectionOpen =
         openDatabaseFile(pathFromConnectionString(connString), SharedConnectionName, &why, &inUse);
-    g_openFailure = inUse || why == diskFullMessage() ? why : QString();
+    g_openFailure = inUse || why == diskFullMessage() || why == damagedMessage() ? why : QString();
     if (error)
         *error = why;
     return g_connectionOpen;

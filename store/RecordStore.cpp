@@ -200,6 +200,16 @@ bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, QS
     return run(query, SqlCatalogue::InsertProgram, {text(program)}, error);
 }
 
+// A read that a fault cut short (a damaged page, a lost file) ends like a read that is done:
+// the rows read so far are not the answer.
+bool readWhole(const QSqlQuery& query, QString* error)
+{
+    if (!query.lastError().isValid())
+        return true;
+    setError(error, plainReason(query.lastError()));
+    return false;
+}
+
 // Hands each row to the visitor as it is read; nothing but the current row is held.
 bool visitRecords(QSqlQuery& query, const RecordStore::RecordVisitor& each, QString* error)
 {
@@ -212,12 +222,7 @@ bool visitRecords(QSqlQuery& query, const RecordStore::RecordVisitor& each, QStr
         if (!each(record))
             return false;
     }
-    // A read that ended early (a damaged page, a lost file) is an error, not the end.
-    if (query.lastError().isValid()) {
-        setError(error, plainReason(query.lastError()));
-        return false;
-    }
-    return true;
+    return readWhole(query, error);
 }
 
 } // namespace
@@ -272,7 +277,7 @@ bool serialsOfProgram(const QString& program, Listing* rows, QString* error)
     if (!run(query, SqlCatalogue::SerialsOfProgram, {text(program)}, error))
         return false;
     readListing(query, 4, rows);
-    return true;
+    return readWhole(query, error);
 }
 
 bool deleteProgram(const QString& program, ProgramDeletion* outcome, QString* error)
@@ -466,6 +471,9 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
     const QString now = dateText(QDateTime::currentDateTime());
     ImportOutcome result;
     const bool ok = inTransaction(error, [&](QSqlQuery& query) {
+        // Many records written into a damaged file would be lost with it.
+        if (!Database::verifyIntact(Database::connection(), Database::databasePath(), error))
+            return false;
         QHash<QString, QString> programs;
         if (!programsByKey(query, &programs, error))
             return false;

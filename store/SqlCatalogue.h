@@ -21,10 +21,12 @@ inline const QString PageCount = QStringLiteral("PRAGMA page_count");
 inline const QString ShortBusyWait = QStringLiteral("PRAGMA busy_timeout = 250");
 inline const QString FullSyncs = QStringLiteral("PRAGMA synchronous = EXTRA");
 inline const QString Vacuum = QStringLiteral("VACUUM");
-// A compacted copy into the bound file name, and the structural check of a file ("ok" as the
-// only row): what the benchmark compares the compaction with.
+// The backup: a compacted copy of the committed records into the bound file name. The quick
+// structural check of a file ("ok" as the only row) runs on opening a file, before a backup,
+// a compaction or an import, and on the finished backup.
 inline const QString SkipSyncs = QStringLiteral("PRAGMA synchronous = OFF");
 inline const QString VacuumInto = QStringLiteral("VACUUM INTO ?");
+inline const QString BackupBusyWait = QStringLiteral("PRAGMA busy_timeout = 10000");
 inline const QString IntegrityCheck = QStringLiteral("PRAGMA quick_check");
 
 // Record screens. Program names and keywords are bound; a keyword keeps "%" and "_" as LIKE

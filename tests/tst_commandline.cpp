@@ -34,6 +34,8 @@ void startChild(QProcess& child, const TestEnv& env, const QStringList& argument
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("XDG_CONFIG_HOME", env.path("config"));
     environment.insert("XDG_RUNTIME_DIR", runtimeFolder(env));
+    // The echo and the start page stay on this machine.
+    environment.insert("NUMIRA_COMMUNITY_SERVER", "127.0.0.1");
     child.setProcessEnvironment(environment);
     child.start(NUMIRA_PROGRAM_DIR "/numira", arguments);
 }

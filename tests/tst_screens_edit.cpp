@@ -10,14 +10,19 @@ using namespace ScreensKit;
 namespace {
 
 // Lists the records on the browse or the search screen, chooses the one with id 1 and opens it
-// with Look Closer; returns the list.
+// with Look Closer; returns the list, or null when the list screen did not come up. The
+// callers check both the list and the edit screen, so that a hand-over that brings nothing
+// fails the test instead of ending the test program.
 QTreeView* lookCloser(TestEnv& env, bool fromBrowse, const QString& serial = "KEY-1")
 {
     seed(env.makeDatabase(), {{"Alpha", "1", "Ann", serial}, {"Alpha", "2", "Bob", "KEY-2"}});
-    env.start();
+    if (!env.start())
+        return nullptr;
     env.main->hostFromButton(fromBrowse ? MainWindow::Screen::Browse : MainWindow::Screen::Search);
     auto* browse = loaded<BrowseScreen>();
     auto* search = loaded<SearchScreen>();
+    if (fromBrowse ? !browse : !search)
+        return nullptr;
     if (fromBrowse) {
         QTest::keyClicks(browse->cmbProgram, "Alpha");
     } else {
@@ -63,7 +68,7 @@ private slots:
         TestEnv env;
         QTreeView* list = lookCloser(env, tag.at(0) == "browse");
         auto* edit = loaded<EditScreen>();
-        QVERIFY(edit);
+        QVERIFY(list && edit);
         QCOMPARE(edit->txtName->text() + edit->txtSerial->toPlainText(),
                  QStringLiteral("AnnKEY-1"));
 
@@ -108,8 +113,9 @@ private slots:
         TestEnv env;
         // Line breaks, a non-breaking space and 100 KB survive a save unchanged.
         const QString serial = "first line\n\u00a0indented\n" + QString(100 * 1024, 'K');
-        lookCloser(env, true, serial);
+        QVERIFY(lookCloser(env, true, serial));
         auto* edit = loaded<EditScreen>();
+        QVERIFY(edit);
         const QString sql = "SELECT version, name, serial FROM serials WHERE id = 1";
         edit->txtSerial->clear();
         edit->cmdSave->click(); // refused without a question

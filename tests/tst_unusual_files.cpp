@@ -1,10 +1,17 @@
 // Files from outside put in the way: a named pipe or a huge file as the skin file, a skin
 // picture or comments.txt. The program starts and goes on as without them.
+// A damaged database, something that is no file, or a file its owner made read-only, given as
+// the database: said as what it is, and never written.
 
 #include "about/AboutText.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
+#include "store/Backup.h"
+#include "store/Compaction.h"
+#include "store/Database.h"
+#include "store/RecordStore.h"
 #include "store/SettingsStore.h"
+#include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
 #include <QElapsedTimer>
@@ -12,6 +19,42 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+
+using namespace StoreFixtures;
+
+namespace {
+
+struct CliOutcome
+{
+    int code = -1;
+    QString err;
+};
+
+// The real numira-cli on a database named with --db; arguments split at blanks.
+CliOutcome runCli(const TestEnv& env, const QString& db, const QString& command)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", env.path("home"));
+    environment.remove("XDG_CONFIG_HOME");
+    process.setProcessEnvironment(environment);
+    process.start(NUMIRA_CLI, QStringList{"--db", db} + command.split(' '));
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000))
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+// One byte in every 997 changed between the two offsets.
+void damage(const QString& dbPath, qint64 from, qint64 to)
+{
+    QByteArray bytes = fileBytes(dbPath);
+    for (qint64 at = from + 997; at < qMin(to, qint64(bytes.size())); at += 997)
+        bytes[at] = char(bytes[at] ^ 0x5a);
+    writeFile(dbPath, bytes);
+}
+
+} // namespace
 
 class UnusualFilesTest : public QObject
 {
@@ -57,6 +100,115 @@ private slots:
                                          : QStringList());
         if (file == "comments.txt")
             QVERIFY(AboutText::readComments(path).isEmpty());
+    }
+
+    // Every command of the command line and the program's start-up say the file is damaged;
+    // none of them, nor the end of the program, writes a byte into it.
+    void damagedDatabaseIsSaidAndLeftAlone()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 301);
+        // The first page stays whole: the file opens, and only the check finds the damage.
+        damage(db, 4096, LLONG_MAX);
+        const QByteArray damaged = fileBytes(db);
+        for (const char* command :
+             {"list", "export", "rm 2", "search KEY", "programs", "show 3",
+              "add --program P --version 1 --name N --serial S", "edit 4 --serial S"}) {
+            const CliOutcome outcome = runCli(env, db, command);
+            QVERIFY2(
+                outcome.code == 1 && outcome.err.contains(Database::damagedMessage()),
+                qPrintable(
+                    QStringLiteral("%1: %2 %3").arg(command).arg(outcome.code).arg(outcome.err)));
+        }
+        env.prompt.chooseFile(QString());
+        env.start();
+        QVERIFY(!Database::connectionExists());
+        QCOMPARE(env.prompt.shown.value(0).text, Database::damagedMessage());
+        QCOMPARE(env.prompt.shown.value(0).icon, PromptIcon::Critical);
+        QCOMPARE(env.prompt.dialogs.value(0).title, "Open");
+        env.main->unload();
+        QCOMPARE(fileBytes(db), damaged);
+        QCOMPARE(folderEntries(env.programFolder()), QStringList{"numira.mdb"});
+    }
+
+    // A file too large to be checked at every opening is checked before the work that would
+    // spread its damage: the backup, the compaction and the import refuse it untouched.
+    void largeDamagedDatabaseIsCheckedBeforeCopiesAndRewrites()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 2000);
+        QVERIFY(execSql(db, "INSERT INTO programs (program) VALUES (zeroblob(?))",
+                        {Database::CheckOnOpenLimit}));
+        damage(db, 4096, 2 << 20);
+        const QByteArray damaged = fileBytes(db);
+        const QStringList entries = folderEntries(env.programFolder());
+        QString error;
+        QVERIFY(!Backup::copyDatabase(db, env.path("backup.mdb"), &error));
+        QCOMPARE(error, Database::damagedMessage());
+        error.clear();
+        QVERIFY(!Compaction::compactDatabase(db, &error));
+        QCOMPARE(error, Database::damagedMessage());
+        error.clear();
+        QVERIFY2(Database::openConnection(Database::connectionStringFor(db), &error),
+                 qPrintable(error));
+        RecordStore::ImportOutcome outcome;
+        QVERIFY(!RecordStore::importRecords({{"P", "1", "N", "S", {}}}, {}, &outcome, &error));
+        QCOMPARE(error, Database::damagedMessage());
+        // A list that runs into a damaged page is a failure, not the records read before it.
+        QList<RecordStore::StoredRecord> records;
+        QVERIFY(!RecordStore::allSerials(RecordStore::RecordOrder::ByKey, &records, &error));
+        Database::closeConnection();
+        QCOMPARE(fileBytes(db), damaged);
+        QCOMPARE(folderEntries(env.programFolder()), entries);
+        QVERIFY(!QFile::exists(env.path("backup.mdb")));
+    }
+
+    // What stands at the path is named; a file without its owner's write bit is read but never
+    // changed, even by root.
+    void notADatabaseFileIsNamed_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("folder") << "list" << 1 << "is a folder, not a database file.";
+        QTest::newRow("fifo") << "list" << 1 << "is a named pipe (FIFO), not a database file.";
+        QTest::newRow("device") << "list" << 1 << "is a device, not a database file.";
+        QTest::newRow("missing") << "list" << 1 << "does not exist.";
+        QTest::newRow("read-only list") << "list" << 0 << "";
+        QTest::newRow("read-only rm") << "rm 1" << 1 << "The database file is read-only.";
+        QTest::newRow("read-only add") << "add --program P --version 1 --name N --serial S" << 1
+                                       << "The database file is read-only.";
+    }
+
+    void notADatabaseFileIsNamed()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        const QString kind = QString(QTest::currentDataTag()).section(' ', 0, 0);
+        TestEnv env;
+        QString db = env.path("database");
+        if (kind == "folder") {
+            QVERIFY(QDir().mkpath(db));
+        } else if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(db).constData(), 0600), 0);
+        } else if (kind == "device") {
+            db = "/dev/null";
+        } else if (kind == "read-only") {
+            env.makeDatabase(db);
+            addRecords(db, 20);
+            QVERIFY(
+                QFile::setPermissions(db, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+        const QByteArray bytes = kind == "read-only" ? fileBytes(db) : QByteArray();
+        const CliOutcome outcome = runCli(env, db, command);
+        QCOMPARE(outcome.code, code);
+        QVERIFY2(said.isEmpty() ? outcome.err.isEmpty() : outcome.err.contains(said),
+                 qPrintable(outcome.err));
+        if (kind == "read-only")
+            QCOMPARE(fileBytes(db), bytes);
     }
 };
 

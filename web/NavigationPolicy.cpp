@@ -13,7 +13,7 @@ bool isCommunity(const QUrl& url)
 {
     const QString scheme = url.scheme().toLower();
     return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
-           url.host().compare(QUrl(Community::HomePage).host(), Qt::CaseInsensitive) == 0 &&
+           url.host().compare(QUrl(Community::homePage()).host(), Qt::CaseInsensitive) == 0 &&
            url.userInfo().isEmpty();
 }
 

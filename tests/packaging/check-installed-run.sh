@@ -17,6 +17,8 @@ chmod -R a-w "$scratch/root"
 
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data"
 export XDG_RUNTIME_DIR="$scratch/run" QT_QPA_PLATFORM=offscreen
+# The echo and the start page stay on this machine.
+export NUMIRA_COMMUNITY_SERVER=127.0.0.1
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 own=$XDG_DATA_HOME/numira/numira.mdb

@@ -1,8 +1,10 @@
 // The program's writing path in a loop, for the crash loop: records added one by one through
-// the shared connection as the add screen adds them, each printed once committed, then the
-// end of the program: the connection closed and the file compacted.
-//   stress_writer DATABASE PREFIX COUNT
+// the shared connection as the add screen adds them, each printed once committed, then, when
+// a backup file is named, the backup as the menu takes it, then the end of the program: the
+// connection closed and the file compacted. Each phase is announced before it begins.
+//   stress_writer DATABASE PREFIX COUNT [BACKUP]
 
+#include "store/Backup.h"
 #include "store/Compaction.h"
 #include "store/Database.h"
 #include "store/RecordStore.h"
@@ -16,8 +18,8 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: stress_writer DATABASE PREFIX COUNT\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: stress_writer DATABASE PREFIX COUNT [BACKUP]\n");
         return 2;
     }
     std::setvbuf(stdout, nullptr, _IONBF, 0);
@@ -46,6 +48,14 @@ int main(int argc, char** argv)
     QSqlQuery(Database::connection())
         .exec(QStringLiteral("DELETE FROM programs WHERE length(program) = 2000000"));
     Database::closeConnection();
+    if (argc == 5) {
+        std::printf("backing up\n");
+        if (!Backup::copyDatabase(db, QString::fromLocal8Bit(argv[4]), &error)) {
+            std::printf("not backed up: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("backed up\n");
+    }
     std::printf("compacting\n");
     if (!Compaction::compactAtExit(db, &error)) {
         std::printf("not compacted: %s\n", qPrintable(error));

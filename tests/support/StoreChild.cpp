@@ -24,7 +24,10 @@ const char* const RequestVariable = "NUMIRA_STORE_CHILD";
 
 // Another program using the database: "add" commits count records one by one through one
 // connection kept open, printing "committed N" after each commit and retrying a busy one;
-// "hold" keeps a read transaction open until it is killed, "lock" an exclusive one.
+// "hold" keeps a read transaction open until it is killed, "lock" an exclusive one; "spill"
+// changes every serial in a transaction too large for its page cache, so that SQLite has
+// written part of it into the database file, and waits uncommitted: killed, it leaves the file
+// as a crashed writer does, half changed beside its journal.
 int runOtherProgram(const QStringList& request)
 {
     const QString connection = QStringLiteral("other-program");
@@ -34,6 +37,18 @@ int runOtherProgram(const QStringList& request)
         return 1;
     }
     QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (request.at(2) == QLatin1String("spill")) {
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = 10"));
+        QSqlQuery(db).exec(QStringLiteral("BEGIN"));
+        QSqlQuery change(db);
+        if (!change.exec(QStringLiteral("UPDATE serials SET serial = serial || ' uncommitted'"))) {
+            std::printf("failed: %s\n", qPrintable(change.lastError().text()));
+            return 1;
+        }
+        std::puts("holding");
+        for (;;)
+            QThread::sleep(1);
+    }
     if (request.at(2) == QLatin1String("hold") || request.at(2) == QLatin1String("lock")) {
         QSqlQuery(db).exec(request.at(2) == QLatin1String("lock")
                                ? QStringLiteral("BEGIN EXCLUSIVE")
@@ -83,7 +98,7 @@ int runRequest(const QStringList& request)
     char* argv[] = {const_cast<char*>("store-child"), nullptr};
     QCoreApplication app(argc, argv);
     if (request.at(2) == QLatin1String("add") || request.at(2) == QLatin1String("hold") ||
-        request.at(2) == QLatin1String("lock"))
+        request.at(2) == QLatin1String("lock") || request.at(2) == QLatin1String("spill"))
         return runOtherProgram(request);
     std::puts("ready");
     QString error;

@@ -13,7 +13,9 @@ public:
     // operation: "compact", dbPath or "backup", source, target (a compaction ignores a third
     // item); or another program on the file: "add", dbPath, count (prints "committed N" after
     // each commit) or "hold", dbPath (prints "holding" inside a read transaction and waits) or
-    // "lock", dbPath (the same inside an exclusive transaction). fileSizeLimit < 0: none.
+    // "lock", dbPath (the same inside an exclusive transaction) or "spill", dbPath (prints
+    // "holding" with part of an uncommitted change written into the file, and waits).
+    // fileSizeLimit < 0: none.
     explicit StoreChild(const QStringList& operation, qint64 fileSizeLimit = -1,
                         bool asNobody = false);
     // Waits until the child is about to begin the operation: its first line says so.

@@ -117,6 +117,8 @@ template <class Work> auto withConnection(const QString& dbPath, Work work)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(dbPath);
+        // A look at a file that another process is writing waits for its commit.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
         if (db.open())
             result = work(db);
         db.close();
