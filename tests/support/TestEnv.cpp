@@ -4,6 +4,7 @@
 #include "screens/RecordHandOver.h"
 #include "store/Database.h"
 #include "store/SchemaFile.h"
+#include "store/SqliteDriver.h"
 #include "support/RecordingWebView.h"
 #include "ui/SkinColor.h"
 
@@ -115,7 +116,7 @@ template <class Work> auto withConnection(const QString& dbPath, Work work)
     const QString name = QStringLiteral("numira-test-peek");
     decltype(work(std::declval<QSqlDatabase&>())) result{};
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), name);
         db.setDatabaseName(dbPath);
         if (db.open())
             result = work(db);
