@@ -14,6 +14,7 @@ public:
                      const QString& initialFolder) override;
     QString saveFile(const QString& title, const QString& filter,
                      const QString& proposedPath) override;
+    PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override;
 
     // Boxes and dialogs stand centred over the active window, or over this one when no
     // window of the program is active (a start-up message, a window hidden in the tray).

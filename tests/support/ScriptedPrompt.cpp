@@ -22,6 +22,12 @@ QString ScriptedPrompt::saveFile(const QString& title, const QString& filter,
     return m_files.isEmpty() ? QString() : m_files.dequeue();
 }
 
+PassphraseAnswer ScriptedPrompt::askPassphrase(const PassphraseQuestion& question)
+{
+    passphraseQuestions.append(question);
+    return m_passphrases.isEmpty() ? PassphraseAnswer() : m_passphrases.dequeue();
+}
+
 QStringList ScriptedPrompt::texts() const
 {
     QStringList result;
@@ -36,4 +42,6 @@ void ScriptedPrompt::clear()
     dialogs.clear();
     m_answers.clear();
     m_files.clear();
+    passphraseQuestions.clear();
+    m_passphrases.clear();
 }

@@ -24,13 +24,23 @@ public:
                      const QString& initialFolder) override;
     QString saveFile(const QString& title, const QString& filter,
                      const QString& proposedPath) override;
+    PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override;
 
     // The next answers to Yes/No questions, in order.
     void answer(PromptAnswer next) { m_answers.enqueue(next); }
     // The next file dialog's result; the empty text cancels it.
     void chooseFile(const QString& path) { m_files.enqueue(path); }
 
+    // The next passphrase questions' answers, in order; with none left, the question is
+    // cancelled.
+    void givePassphrase(const QString& passphrase, bool remember = false)
+    {
+        m_passphrases.enqueue({true, passphrase, remember});
+    }
+    void cancelPassphrase() { m_passphrases.enqueue({}); }
+
     QList<PromptMessage> shown;
+    QList<PassphraseQuestion> passphraseQuestions;
     QList<FileDialog> dialogs;
 
     QStringList texts() const;
@@ -39,4 +49,5 @@ public:
 private:
     QQueue<PromptAnswer> m_answers;
     QQueue<QString> m_files;
+    QQueue<PassphraseAnswer> m_passphrases;
 };

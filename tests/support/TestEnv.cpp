@@ -115,6 +115,15 @@ template <class Work> auto withConnection(const QString& dbPath, Work work)
 {
     const QString name = QStringLiteral("numira-test-peek");
     decltype(work(std::declval<QSqlDatabase&>())) result{};
+    // A protected file is read with the passphrase the store holds for it.
+    if (Database::isProtectedFile(dbPath)) {
+        if (Database::openDatabaseFile(dbPath, name, nullptr)) {
+            QSqlDatabase db = QSqlDatabase::database(name, false);
+            result = work(db);
+        }
+        Database::removeConnection(name);
+        return result;
+    }
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), name);
         db.setDatabaseName(dbPath);
