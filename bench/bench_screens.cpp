@@ -62,6 +62,7 @@ public:
     }
     QString openFile(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
+    PassphraseAnswer askPassphrase(const PassphraseQuestion&) override { return {}; }
 };
 
 class NullWebView final : public WebView

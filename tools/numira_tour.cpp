@@ -51,6 +51,11 @@ public:
         QTextStream(stdout) << "save dialog cancelled: " << title << "\n";
         return QString();
     }
+    PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override
+    {
+        QTextStream(stdout) << "passphrase question cancelled: " << question.title << "\n";
+        return {};
+    }
 };
 
 void wait(int ms)
