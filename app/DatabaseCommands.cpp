@@ -6,9 +6,12 @@
 #include "app/WindowRegistry.h"
 #include "store/Backup.h"
 #include "store/Database.h"
+#include "store/DatabaseProtection.h"
+#include "store/PassphraseKeyring.h"
 #include "store/RecordExport.h"
 #include "store/RecordImport.h"
 #include "store/RecordStore.h"
+#include "store/SecretBytes.h"
 #include "store/SettingsStore.h"
 #include "ui/Prompt.h"
 
@@ -69,7 +72,8 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
     if (!StartupRules::isOrdinaryFile(dbPath))
         chooseDatabase();
     QString why;
-    if (!Database::openConnection(Database::connectionString(), &why)) {
+    if (!unlock(Database::databasePath()) ||
+        !Database::openConnection(Database::connectionString(), &why)) {
         // A damaged file says so, and the dialog that follows is where its backup is chosen.
         prompt().critical(why == Database::damagedMessage() ? why : ErrorOpeningMessage);
         chooseDatabase();
@@ -95,7 +99,7 @@ void DatabaseCommands::chooseDatabase()
         if (Database::connectionExists())
             Database::closeConnection();
         QString why;
-        if (Database::checkSchema(chosen, &why)) {
+        if (unlock(chosen) && Database::checkSchema(chosen, &why)) {
             SettingsStore::write(SettingsStore::DBInUse, chosen);
             Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
             Database::connectionString() = Database::connectionStringFor(Database::databasePath());
@@ -201,6 +205,7 @@ void DatabaseCommands::exportRecords()
             QStringLiteral("\"%1\" already exists.  Do you want to replace it?").arg(target),
             title))
         return;
+    warnIfExportIsPlain(title);
     qint64 count = 0;
     QString error;
     if (RecordExport::exportToFile(target, RecordExport::formatForFile(target), options, &count,
@@ -209,4 +214,190 @@ void DatabaseCommands::exportRecords()
         return;
     }
     prompt().critical(QStringLiteral("The export to \"%1\" failed!  %2").arg(target, error), title);
+}
+
+bool DatabaseCommands::unlock(const QString& path)
+{
+    if (!Database::isProtectedFile(path) || Database::hasPassphrase(path))
+        return true;
+    const QString keyringProblem = PassphraseKeyring::unavailableReason();
+    if (keyringProblem.isEmpty()) {
+        SecretBytes kept;
+        if (PassphraseKeyring::read(path, &kept) &&
+            Database::checkPassphrase(path, kept) == Database::PassphraseCheck::Right) {
+            Database::rememberPassphrase(path, kept);
+            return true;
+        }
+    }
+    constexpr int Tries = 3;
+    for (int attempt = 0; attempt < Tries; ++attempt) {
+        PassphraseQuestion question;
+        question.title = QStringLiteral("Passphrase");
+        question.text =
+            QStringLiteral("The database \"%1\" is protected. Enter its passphrase:").arg(path);
+        question.offerKeyring = true;
+        question.keyringUnavailable = keyringProblem;
+        PassphraseAnswer answer = prompt().askPassphrase(question);
+        if (!answer.accepted)
+            return false;
+        const SecretBytes passphrase(answer.passphrase);
+        SecretBytes::wipe(answer.passphrase);
+        switch (Database::checkPassphrase(path, passphrase)) {
+        case Database::PassphraseCheck::Right: {
+            Database::rememberPassphrase(path, passphrase);
+            QString error;
+            if (answer.remember && !PassphraseKeyring::store(path, passphrase, &error))
+                prompt().warn(
+                    QStringLiteral("The keyring did not keep the passphrase: %1").arg(error),
+                    question.title);
+            return true;
+        }
+        case Database::PassphraseCheck::Wrong:
+            prompt().critical(Database::wrongPassphraseMessage(), question.title);
+            break;
+        case Database::PassphraseCheck::Failed:
+            // Not a matter of the passphrase: opening says what is wrong with the file.
+            return true;
+        }
+    }
+    return false;
+}
+
+bool DatabaseCommands::confirmCurrentPassphrase(const QString& title)
+{
+    PassphraseQuestion question;
+    question.title = title;
+    question.text = QStringLiteral("Enter the database's current passphrase:");
+    PassphraseAnswer answer = prompt().askPassphrase(question);
+    if (!answer.accepted)
+        return false;
+    const SecretBytes passphrase(answer.passphrase);
+    SecretBytes::wipe(answer.passphrase);
+    QString error;
+    switch (Database::checkPassphrase(Database::databasePath(), passphrase, &error)) {
+    case Database::PassphraseCheck::Right:
+        return true;
+    case Database::PassphraseCheck::Wrong:
+        prompt().critical(Database::wrongPassphraseMessage(), title);
+        return false;
+    case Database::PassphraseCheck::Failed:
+        break;
+    }
+    prompt().critical(error, title);
+    return false;
+}
+
+void DatabaseCommands::rewriteDatabase(const QString& title,
+                                       const std::function<bool(QString*)>& rewrite,
+                                       const QString& done)
+{
+    WindowRegistry::closeChildScreens();
+    if (Database::connectionExists())
+        Database::closeConnection();
+    QString error;
+    const bool rewritten = rewrite(&error);
+    // The screens need the connection, whatever the outcome.
+    Database::openConnection(Database::connectionString());
+    if (!rewritten) {
+        prompt().critical(error, title);
+        return;
+    }
+    showBrowserOverScreens();
+    prompt().inform(done, title);
+}
+
+void DatabaseCommands::protectWithPassphrase()
+{
+    const QString title = QStringLiteral("Protect with Passphrase");
+    const QString path = Database::databasePath();
+    if (!StartupRules::isOrdinaryFile(path)) {
+        prompt().critical(Database::noConnectionMessage(), title);
+        return;
+    }
+    if (Database::isProtectedFile(path)) {
+        prompt().inform(QStringLiteral("The database is protected by a passphrase already."),
+                        title);
+        return;
+    }
+    PassphraseQuestion question;
+    question.title = title;
+    question.text = QStringLiteral(
+        "Numira will encrypt the database with this passphrase. Without it, nobody (not even "
+        "you) can read the records again. Enter it twice:");
+    question.confirm = true;
+    PassphraseAnswer answer = prompt().askPassphrase(question);
+    if (!answer.accepted)
+        return;
+    const SecretBytes passphrase(answer.passphrase);
+    SecretBytes::wipe(answer.passphrase);
+    rewriteDatabase(
+        title, [&](QString* error) { return DatabaseProtection::protect(path, passphrase, error); },
+        QStringLiteral("The database is protected by the passphrase.  Older copies of the file "
+                       "and its backups are not."));
+}
+
+void DatabaseCommands::changePassphrase()
+{
+    const QString title = QStringLiteral("Change Passphrase");
+    const QString path = Database::databasePath();
+    if (!Database::isProtectedFile(path)) {
+        prompt().inform(QStringLiteral("The database is not protected by a passphrase."), title);
+        return;
+    }
+    if (!confirmCurrentPassphrase(title))
+        return;
+    PassphraseQuestion question;
+    question.title = title;
+    question.text = QStringLiteral("Enter the new passphrase twice:");
+    question.confirm = true;
+    PassphraseAnswer answer = prompt().askPassphrase(question);
+    if (!answer.accepted)
+        return;
+    const SecretBytes passphrase(answer.passphrase);
+    SecretBytes::wipe(answer.passphrase);
+    rewriteDatabase(
+        title,
+        [&](QString* error) {
+            if (!DatabaseProtection::changePassphrase(path, passphrase, error))
+                return false;
+            // A passphrase the keyring kept for the file is the new one from now on.
+            SecretBytes kept;
+            if (PassphraseKeyring::unavailableReason().isEmpty() &&
+                PassphraseKeyring::read(path, &kept))
+                PassphraseKeyring::store(path, passphrase);
+            return true;
+        },
+        QStringLiteral("The passphrase is changed."));
+}
+
+void DatabaseCommands::removePassphrase()
+{
+    const QString title = QStringLiteral("Remove Passphrase");
+    const QString path = Database::databasePath();
+    if (!Database::isProtectedFile(path)) {
+        prompt().inform(QStringLiteral("The database is not protected by a passphrase."), title);
+        return;
+    }
+    if (!confirmCurrentPassphrase(title))
+        return;
+    rewriteDatabase(
+        title,
+        [&](QString* error) {
+            if (!DatabaseProtection::unprotect(path, error))
+                return false;
+            if (PassphraseKeyring::unavailableReason().isEmpty())
+                PassphraseKeyring::remove(path);
+            return true;
+        },
+        QStringLiteral("The passphrase is removed: the database file is not encrypted any "
+                       "more."));
+}
+
+void DatabaseCommands::warnIfExportIsPlain(const QString& title)
+{
+    if (Database::isProtectedFile(Database::databasePath()))
+        prompt().warn(QStringLiteral("The database is protected by a passphrase, but the "
+                                     "exported file is not: anyone who gets it can read every "
+                                     "record."),
+                      title);
 }

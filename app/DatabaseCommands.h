@@ -3,6 +3,7 @@
 #include "app/MainDeps.h"
 
 #include <QString>
+#include <functional>
 
 class MainWindow;
 class Prompt;
@@ -24,7 +25,27 @@ public:
     void importRecords();
     void exportRecords();
 
+    // The passphrase of the database in use: put on (asked twice), changed and taken off
+    // (each after the current one). Each rewrites the file and tells the user how it went.
+    void protectWithPassphrase();
+    void changePassphrase();
+    void removePassphrase();
+
+    // For a protected file whose passphrase this run does not know yet: asks for it, up to
+    // three times. False when the user cancelled or gave three wrong ones; the file is then
+    // treated as one that cannot be opened.
+    bool unlock(const QString& path);
+
 private:
+    // An export of a protected database is a plain file: the user is told before it is made.
+    void warnIfExportIsPlain(const QString& title);
+    // Asks for the passphrase of the protected database in use, once; false after a cancel
+    // or a wrong one (said so).
+    bool confirmCurrentPassphrase(const QString& title);
+    // Closes the connection, runs the rewrite, opens the connection again and says how it
+    // went.
+    void rewriteDatabase(const QString& title, const std::function<bool(QString*)>& rewrite,
+                         const QString& done);
     Prompt& prompt() const;
     void showBrowserOverScreens();
 

@@ -40,6 +40,8 @@ public:
     void importRecords();
     void exportRecords();
     void chooseSkin();
+    // The commands on the database that have no forwarding method of their own.
+    DatabaseCommands& databaseCommands() { return *m_databaseCommands; }
 
     // Hosting of the record screens in the frame.
     void hostFromButton(Screen screen);

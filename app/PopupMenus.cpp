@@ -1,5 +1,6 @@
 #include "app/PopupMenus.h"
 
+#include "app/DatabaseCommands.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
 
@@ -26,6 +27,12 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     backupdatabase = addItem(popupdb, "backupdatabase", QStringLiteral("&Backup Database"));
     importrecords = addItem(popupdb, "importrecords", QStringLiteral("&Import Records..."));
     exportrecords = addItem(popupdb, "exportrecords", QStringLiteral("E&xport Records..."));
+    protectdatabase =
+        addItem(popupdb, "protectdatabase", QStringLiteral("&Protect with Passphrase..."));
+    changepassphrase =
+        addItem(popupdb, "changepassphrase", QStringLiteral("&Change Passphrase..."));
+    removepassphrase =
+        addItem(popupdb, "removepassphrase", QStringLiteral("&Remove Passphrase..."));
 
     popupsub = new QMenu(QStringLiteral("popupsub"), this);
     popupsub->setObjectName(QStringLiteral("popupsub"));
@@ -39,6 +46,12 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     backupdb1 = addItem(database, "backupdb1", QStringLiteral("&Backup Database"));
     importrecords1 = addItem(database, "importrecords1", QStringLiteral("&Import Records..."));
     exportrecords1 = addItem(database, "exportrecords1", QStringLiteral("E&xport Records..."));
+    protectdatabase1 =
+        addItem(database, "protectdatabase1", QStringLiteral("&Protect with Passphrase..."));
+    changepassphrase1 =
+        addItem(database, "changepassphrase1", QStringLiteral("&Change Passphrase..."));
+    removepassphrase1 =
+        addItem(database, "removepassphrase1", QStringLiteral("&Remove Passphrase..."));
     add = addItem(popupsub, "add", QStringLiteral("&Add"));
     browse = addItem(popupsub, "browse", QStringLiteral("&Browse"));
     search = addItem(popupsub, "search", QStringLiteral("&Search"));
@@ -54,6 +67,15 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
         connect(import, &QAction::triggered, this, [] { mainWindow()->importRecords(); });
     for (QAction* exportItem : {exportrecords, exportrecords1})
         connect(exportItem, &QAction::triggered, this, [] { mainWindow()->exportRecords(); });
+    for (QAction* protect : {protectdatabase, protectdatabase1})
+        connect(protect, &QAction::triggered, this,
+                [] { mainWindow()->databaseCommands().protectWithPassphrase(); });
+    for (QAction* change : {changepassphrase, changepassphrase1})
+        connect(change, &QAction::triggered, this,
+                [] { mainWindow()->databaseCommands().changePassphrase(); });
+    for (QAction* remove : {removepassphrase, removepassphrase1})
+        connect(remove, &QAction::triggered, this,
+                [] { mainWindow()->databaseCommands().removePassphrase(); });
     for (QAction* aboutWindow : {about, options})
         connect(aboutWindow, &QAction::triggered, this, [] { mainWindow()->showAbout(); });
     connect(skins, &QAction::triggered, this, [] { mainWindow()->chooseSkin(); });

@@ -24,6 +24,9 @@ public:
     QAction* backupdatabase = nullptr;
     QAction* importrecords = nullptr;
     QAction* exportrecords = nullptr;
+    QAction* protectdatabase = nullptr;
+    QAction* changepassphrase = nullptr;
+    QAction* removepassphrase = nullptr;
 
     QMenu* popupsub = nullptr;
     QAction* about = nullptr;
@@ -34,6 +37,9 @@ public:
     QAction* backupdb1 = nullptr;
     QAction* importrecords1 = nullptr;
     QAction* exportrecords1 = nullptr;
+    QAction* protectdatabase1 = nullptr;
+    QAction* changepassphrase1 = nullptr;
+    QAction* removepassphrase1 = nullptr;
     QAction* add = nullptr;
     QAction* browse = nullptr;
     QAction* search = nullptr;

@@ -3,6 +3,8 @@
 // What several benchmarks share: timing a step, memory readings and filling a database with
 // generated records through a connection of its own.
 
+#include "store/SqliteDriver.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
@@ -59,7 +61,7 @@ inline bool fillDatabase(const QString& path, int count,
     bool ok = true;
     {
         QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+            QSqlDatabase::addDatabase(SqliteDriver::registeredName(), QStringLiteral("fill"));
         db.setDatabaseName(path);
         ok = db.open() && db.transaction();
         QSqlQuery program(db);

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include "BenchSupport.h"
+#include "store/SqliteDriver.h"
 #include <algorithm>
 
 #include <cstdio>
@@ -60,7 +61,7 @@ bool runSql(const QString& path, const QString& sql, const QString& value = QStr
     bool ok = false;
     {
         QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("step"));
+            QSqlDatabase::addDatabase(SqliteDriver::registeredName(), QStringLiteral("step"));
         db.setDatabaseName(path);
         if (db.open()) {
             QSqlQuery(db).exec(SqlCatalogue::SkipSyncs);

@@ -9,6 +9,7 @@
 #include "store/SqlCatalogue.h"
 
 #include "BenchSupport.h"
+#include "store/SqliteDriver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -31,7 +32,7 @@ bool runSql(const QString& path, const QStringList& statements, const QVariant& 
     bool ok = true;
     {
         QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench"));
+            QSqlDatabase::addDatabase(SqliteDriver::registeredName(), QStringLiteral("bench"));
         db.setDatabaseName(path);
         ok = db.open();
         for (const QString& sql : statements) {

@@ -31,6 +31,7 @@
 #include <QTreeView>
 
 #include "BenchSupport.h"
+#include "store/SqliteDriver.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -61,6 +62,7 @@ public:
     }
     QString openFile(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
+    PassphraseAnswer askPassphrase(const PassphraseQuestion&) override { return {}; }
 };
 
 class NullWebView final : public WebView
@@ -93,7 +95,8 @@ bool generate(const QString& dbPath, QString* error)
         return false;
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bench-generate");
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "bench-generate");
         db.setDatabaseName(dbPath);
         if (!db.open() || !db.transaction()) {
             *error = db.lastError().text();

@@ -28,6 +28,7 @@
 #include <QTreeView>
 
 #include "BenchSupport.h"
+#include "store/SqliteDriver.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -76,7 +77,7 @@ bool runSql(const QString& dbPath, const QStringList& statements, QString* error
 {
     bool ok = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bench-sql");
+        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "bench-sql");
         db.setDatabaseName(dbPath);
         ok = db.open();
         for (const QString& sql : statements) {
@@ -114,7 +115,8 @@ bool generate(const QString& dbPath, qint64 count, QString* error)
     QRandomGenerator random(20261207);
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bench-generate");
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "bench-generate");
         db.setDatabaseName(dbPath);
         if (db.open() && db.transaction()) {
             QSqlQuery insert(db);
@@ -156,7 +158,7 @@ QString firstValue(const QString& dbPath, const QString& sql)
 {
     QString value;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bench-value");
+        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "bench-value");
         db.setDatabaseName(dbPath);
         QSqlQuery query(db);
         if (db.open() && query.exec(sql) && query.next())

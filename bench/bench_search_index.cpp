@@ -8,6 +8,7 @@
 
 #include "store/Compaction.h"
 #include "store/Database.h"
+#include "store/SqliteDriver.h"
 #include "store/RecordStore.h"
 #include "store/SearchIndex.h"
 #include "store/SqlCatalogue.h"
@@ -57,7 +58,7 @@ bool runSql(const QString& path, const QStringList& statements, QString* value =
     bool ok = true;
     {
         QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench"));
+            QSqlDatabase::addDatabase(SqliteDriver::registeredName(), QStringLiteral("bench"));
         db.setDatabaseName(path);
         ok = db.open();
         for (const QString& sql : statements) {

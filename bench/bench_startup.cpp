@@ -37,6 +37,7 @@ public:
     PromptAnswer message(const PromptMessage&) override { return PromptAnswer::No; }
     QString openFile(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
+    PassphraseAnswer askPassphrase(const PassphraseQuestion&) override { return {}; }
 };
 
 // Prints "shown" once the window is on screen.

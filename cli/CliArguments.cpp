@@ -2,11 +2,18 @@
 
 const QSet<QString>& CliArguments::valueOptions()
 {
-    static const QSet<QString> names = {QStringLiteral("--db"),      QStringLiteral("--format"),
-                                        QStringLiteral("--by"),      QStringLiteral("--field"),
-                                        QStringLiteral("--program"), QStringLiteral("--version"),
-                                        QStringLiteral("--name"),    QStringLiteral("--serial"),
-                                        QStringLiteral("-o"),        QStringLiteral("--output")};
+    static const QSet<QString> names = {QStringLiteral("--db"),
+                                        QStringLiteral("--format"),
+                                        QStringLiteral("--by"),
+                                        QStringLiteral("--field"),
+                                        QStringLiteral("--program"),
+                                        QStringLiteral("--version"),
+                                        QStringLiteral("--name"),
+                                        QStringLiteral("--serial"),
+                                        QStringLiteral("-o"),
+                                        QStringLiteral("--output"),
+                                        QStringLiteral("--passphrase-fd"),
+                                        QStringLiteral("--new-passphrase-fd")};
     return names;
 }
 

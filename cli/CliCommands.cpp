@@ -1,11 +1,15 @@
 #include "cli/CliCommands.h"
 
 #include "store/AppInfo.h"
+#include "cli/CliPassphrase.h"
 #include "store/Database.h"
+#include "store/DatabaseProtection.h"
+#include "store/PassphraseKeyring.h"
 #include "store/RecordExport.h"
 #include "store/RecordImport.h"
 #include "store/RecordRule.h"
 #include "store/RecordStore.h"
+#include "store/SecretBytes.h"
 #include "store/SettingsStore.h"
 
 #include <QDateTime>
@@ -194,6 +198,30 @@ const QList<CliCommands::Command>& CliCommands::commands()
          1,
          1,
          &CliCommands::importRecords},
+        {"protect",
+         "protect [--new-passphrase-fd N] [--remember]",
+         "Encrypts the database with a passphrase, read from descriptor N or asked twice on the "
+         "terminal. The file is replaced only once the encrypted copy is complete on disk. "
+         "--remember keeps the passphrase in the desktop's keyring, where numira-cli and Numira "
+         "find it.",
+         {"--new-passphrase-fd", "--remember"},
+         0,
+         0,
+         &CliCommands::protect},
+        {"change-passphrase",
+         "change-passphrase [--passphrase-fd N] [--new-passphrase-fd M]",
+         "Gives a protected database a new passphrase.",
+         {"--new-passphrase-fd"},
+         0,
+         0,
+         &CliCommands::changePassphrase},
+        {"unprotect",
+         "unprotect [--passphrase-fd N]",
+         "Takes the passphrase off a protected database: the file is plain SQLite again.",
+         {},
+         0,
+         0,
+         &CliCommands::unprotect},
     };
     return all;
 }
@@ -216,7 +244,9 @@ QString CliCommands::helpText(const Command* command) const
         QStringLiteral(
             "Usage: %1 [--db FILE] COMMAND [ARGUMENTS]\n\n"
             "Reads and changes Numira's serial numbers. --db names the database file; without it, "
-            "the database Numira has in use.\nOutput is an aligned table on a terminal and TSV "
+            "the database Numira has in use. A protected database's passphrase is read from "
+            "descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the "
+            "terminal.\nOutput is an aligned table on a terminal and TSV "
             "otherwise; --format table|tsv|csv|json chooses. A table fits the terminal's width, "
             "long values cut with an ellipsis; --wide shows them whole.\nExit status: 0 done, 1 "
             "failed, 2 wrong command line. --version prints the version.\n\nCommands:\n")
@@ -284,7 +314,8 @@ int CliCommands::run(const QStringList& words)
         return Success;
     }
     for (const QString& option : args.options.keys()) {
-        if (option != QLatin1String("--db") && !command->options.contains(option))
+        if (option != QLatin1String("--db") && option != QLatin1String("--passphrase-fd") &&
+            !command->options.contains(option))
             return usage(QStringLiteral("%1 takes no %2").arg(command->name, option),
                          command->name);
     }
@@ -298,15 +329,22 @@ int CliCommands::run(const QStringList& words)
     return command->handler(*this, args);
 }
 
-bool CliCommands::openDatabase(const CliArguments& args)
+bool CliCommands::databasePathOf(const CliArguments& args, QString* path)
 {
-    const QString path = args.has(QStringLiteral("--db"))
-                             ? args.value(QStringLiteral("--db"))
-                             : SettingsStore::read(SettingsStore::DBInUse);
-    if (path.isEmpty()) {
+    *path = args.has(QStringLiteral("--db")) ? args.value(QStringLiteral("--db"))
+                                             : SettingsStore::read(SettingsStore::DBInUse);
+    if (path->isEmpty()) {
         fail(QStringLiteral("Numira has no database in use; name one with --db FILE."));
         return false;
     }
+    return true;
+}
+
+bool CliCommands::openDatabase(const CliArguments& args)
+{
+    QString path;
+    if (!databasePathOf(args, &path) || !unlockDatabase(path, args))
+        return false;
     QString error;
     if (!Database::checkSchema(path, &error) ||
         !Database::openConnection(Database::connectionStringFor(path), &error)) {
@@ -739,5 +777,128 @@ int CliCommands::importRecords(const CliArguments& args)
                   .arg(options.dryRun ? QStringLiteral("would skip") : QStringLiteral("skipped"))
                   .arg(outcome.duplicates);
     write(m_out, report.toUtf8());
+    return Success;
+}
+
+bool CliCommands::unlockDatabase(const QString& path, const CliArguments& args)
+{
+    if (!Database::isProtectedFile(path) || Database::hasPassphrase(path))
+        return true;
+    SecretBytes passphrase;
+    QString error;
+    bool read = false;
+    if (args.has(QStringLiteral("--passphrase-fd"))) {
+        int descriptor = -1;
+        if (!CliPassphrase::descriptorFromText(args.value(QStringLiteral("--passphrase-fd")),
+                                               &descriptor)) {
+            fail(QStringLiteral("--passphrase-fd takes a file descriptor number."));
+            return false;
+        }
+        read = CliPassphrase::readDescriptor(descriptor, &passphrase, &error);
+    } else {
+        SecretBytes kept;
+        if (PassphraseKeyring::unavailableReason().isEmpty() &&
+            PassphraseKeyring::read(path, &kept) &&
+            Database::checkPassphrase(path, kept) == Database::PassphraseCheck::Right) {
+            Database::rememberPassphrase(path, kept);
+            return true;
+        }
+        read = CliPassphrase::askTerminal(QStringLiteral("Passphrase of %1").arg(path), false,
+                                          &passphrase, &error);
+    }
+    if (!read) {
+        fail(error);
+        return false;
+    }
+    switch (Database::checkPassphrase(path, passphrase, &error)) {
+    case Database::PassphraseCheck::Right:
+        Database::rememberPassphrase(path, passphrase);
+        return true;
+    case Database::PassphraseCheck::Wrong:
+        fail(Database::wrongPassphraseMessage());
+        return false;
+    case Database::PassphraseCheck::Failed:
+        fail(error);
+        return false;
+    }
+    return false;
+}
+
+bool CliCommands::newPassphrase(const CliArguments& args, SecretBytes* passphrase)
+{
+    QString error;
+    bool read = false;
+    if (args.has(QStringLiteral("--new-passphrase-fd"))) {
+        int descriptor = -1;
+        if (!CliPassphrase::descriptorFromText(args.value(QStringLiteral("--new-passphrase-fd")),
+                                               &descriptor)) {
+            fail(QStringLiteral("--new-passphrase-fd takes a file descriptor number."));
+            return false;
+        }
+        read = CliPassphrase::readDescriptor(descriptor, passphrase, &error);
+    } else {
+        read =
+            CliPassphrase::askTerminal(QStringLiteral("New passphrase"), true, passphrase, &error);
+    }
+    if (!read)
+        fail(error);
+    return read;
+}
+
+int CliCommands::protect(const CliArguments& args)
+{
+    QString path;
+    if (!databasePathOf(args, &path))
+        return Failure;
+    QString error;
+    if (Database::isProtectedFile(path))
+        return fail(QStringLiteral("The database is protected by a passphrase already."));
+    if (!Database::checkSchema(path, &error))
+        return fail(error);
+    SecretBytes passphrase;
+    if (!newPassphrase(args, &passphrase))
+        return Failure;
+    if (!DatabaseProtection::protect(path, passphrase, &error))
+        return fail(error);
+    if (args.flags.contains(QStringLiteral("--remember")) &&
+        !PassphraseKeyring::store(path, passphrase, &error))
+        return fail(QStringLiteral("The database is protected, but the keyring did not keep "
+                                   "the passphrase: %1")
+                        .arg(error));
+    return Success;
+}
+
+int CliCommands::changePassphrase(const CliArguments& args)
+{
+    QString path;
+    if (!databasePathOf(args, &path))
+        return Failure;
+    if (!Database::isProtectedFile(path))
+        return fail(QStringLiteral("The database is not protected by a passphrase."));
+    if (!unlockDatabase(path, args))
+        return Failure;
+    SecretBytes passphrase;
+    if (!newPassphrase(args, &passphrase))
+        return Failure;
+    QString error;
+    if (!DatabaseProtection::changePassphrase(path, passphrase, &error))
+        return fail(error);
+    return Success;
+}
+
+int CliCommands::unprotect(const CliArguments& args)
+{
+    QString path;
+    if (!databasePathOf(args, &path))
+        return Failure;
+    if (!Database::isProtectedFile(path))
+        return fail(QStringLiteral("The database is not protected by a passphrase."));
+    if (!unlockDatabase(path, args))
+        return Failure;
+    QString error;
+    if (!DatabaseProtection::unprotect(path, &error))
+        return fail(error);
+    if (PassphraseKeyring::unavailableReason().isEmpty())
+        PassphraseKeyring::remove(path);
     return Success;
 }

@@ -11,6 +11,7 @@
 #include <optional>
 
 class QIODevice;
+class SecretBytes;
 
 // The commands of numira-cli over the program's own store. Each returns the exit status:
 // 0 done, 1 failed (one line on standard error says why), 2 the command line was wrong.
@@ -54,6 +55,18 @@ private:
     int programs(const CliArguments& args);
     int exportRecords(const CliArguments& args);
     int importRecords(const CliArguments& args);
+
+    // The passphrase commands.
+    int protect(const CliArguments& args);
+    int changePassphrase(const CliArguments& args);
+    int unprotect(const CliArguments& args);
+    // For a protected file whose passphrase is not known yet: reads it (--passphrase-fd,
+    // else the terminal) and checks it. False after a failure said on standard error.
+    bool unlockDatabase(const QString& path, const CliArguments& args);
+    // The database file the command works on: --db, else the one Numira has in use.
+    bool databasePathOf(const CliArguments& args, QString* path);
+    // A new passphrase: --new-passphrase-fd, else asked twice on the terminal.
+    bool newPassphrase(const CliArguments& args, SecretBytes* passphrase);
 
     bool openDatabase(const CliArguments& args);
     bool outputFormat(const CliArguments& args, CliOutput::Format* format);

@@ -5,6 +5,7 @@
 // not built for coverage; the value is handed to Numira's code directly.
 
 #include "store/Database.h"
+#include "store/SqliteDriver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,7 +25,7 @@ bool makeTemplate(const QDir& folder)
 {
     bool made = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fuzz-template");
+        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "fuzz-template");
         db.setDatabaseName(folder.filePath(Template));
         made = db.open() && QSqlQuery(db).exec(QStringLiteral("CREATE TABLE marker (a)"));
         db.close();

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config ccache
-    qt6-base-dev libqt6sql6-sqlite qt6-webengine-dev qt6-declarative-dev
+    qt6-base-dev qt6-webengine-dev qt6-declarative-dev libssl-dev qtkeychain-qt6-dev
+    gnome-keyring dbus
     sqlite3
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream man-db librsvg2-bin dpkg-dev lintian

@@ -1,6 +1,8 @@
 #include "store/Database.h"
 
+#include "store/SecretBytes.h"
 #include "store/SqlCatalogue.h"
+#include "store/SqliteDriver.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#include <map>
 
 namespace {
 
@@ -27,6 +30,24 @@ constexpr int SqliteBusy = 5;
 constexpr int SqliteLocked = 6;
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteFull = 13;
+constexpr int SqliteNotADatabase = 26;
+
+// The smallest page SQLite writes; a protected file is a whole number of pages.
+constexpr qint64 SmallestPage = 512;
+
+std::map<QString, SecretBytes>& passphrases()
+{
+    static std::map<QString, SecretBytes> kept;
+    return kept;
+}
+
+// A file reached through a symbolic link is the same file.
+QString keyOf(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
 
 int primaryCode(const QSqlError& error)
 {
@@ -217,24 +238,39 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
             *error = notAFileMessage(path);
         return false;
     }
-    if (!hasSqliteHeader(path)) {
+    const bool plain = hasSqliteHeader(path);
+    if (!plain && !isProtectedFile(path)) {
         // SQLite takes an empty or one-byte file for a new, empty database; Numira wants a
         // database that exists.
         if (error)
             *error = QStringLiteral("\"%1\" is not a Numira database.").arg(path);
         return false;
     }
+    const auto kept = plain ? passphrases().end() : passphrases().find(keyOf(path));
+    if (!plain && kept == passphrases().end()) {
+        if (error)
+            *error = needsPassphraseMessage(path);
+        return false;
+    }
 
     bool opened = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), connectionName);
         // mode=rw opens an existing file only: SQLite would otherwise create a missing one.
         // mode=ro keeps a file that its owner made read-only unchanged even for root.
         db.setDatabaseName(
             QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
             (isWritableByUser(path) ? QStringLiteral("?mode=rw") : QStringLiteral("?mode=ro")));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
-        if (db.open()) {
+        db.setConnectOptions(QStringLiteral("OPEN_URI;BUSY_TIMEOUT=3000"));
+        bool connected = false;
+        if (plain) {
+            connected = db.open();
+        } else {
+            QString passphrase = kept->second.toText();
+            connected = db.open(QString(), passphrase);
+            SecretBytes::wipe(passphrase);
+        }
+        if (connected) {
             // SQLite opens any file lazily; reading the catalogue proves it is a database.
             QSqlQuery probe(db);
             if (probe.exec(SqlCatalogue::CountSchemaObjects) && probe.next()) {
@@ -247,6 +283,9 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
                     *inUse = true;
                 if (error)
                     *error = inUseMessage();
+            } else if (!plain && primaryCode(probe.lastError()) == SqliteNotADatabase) {
+                if (error)
+                    *error = wrongPassphraseMessage();
             } else if (error) {
                 *error = primaryCode(probe.lastError()) == SqliteCorrupt
                              ? damagedMessage()
@@ -343,9 +382,66 @@ QString noConnectionMessage()
 void resetStore()
 {
     closeConnection();
+    passphrases().clear();
     g_openFailure.clear();
     databasePath().clear();
     connectionString().clear();
+}
+
+bool isProtectedFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.size() >= SmallestPage && info.size() % SmallestPage == 0 &&
+           !hasSqliteHeader(path);
+}
+
+bool hasPassphrase(const QString& path)
+{
+    return passphrases().count(keyOf(path)) > 0;
+}
+
+void rememberPassphrase(const QString& path, const SecretBytes& passphrase)
+{
+    passphrases()[keyOf(path)] = passphrase.copy();
+}
+
+void forgetPassphrase(const QString& path)
+{
+    passphrases().erase(keyOf(path));
+}
+
+PassphraseCheck checkPassphrase(const QString& path, const SecretBytes& passphrase, QString* error)
+{
+    const QString connectionName = QStringLiteral("numira-passphrase-check");
+    const QString key = keyOf(path);
+    // The check runs through the one open path, with this passphrase in place of a kept one.
+    auto& kept = passphrases();
+    const auto before = kept.find(key);
+    SecretBytes previous = before == kept.end() ? SecretBytes() : std::move(before->second);
+    const bool hadPrevious = before != kept.end();
+    kept[key] = passphrase.copy();
+    QString why;
+    const bool opened = openDatabaseFile(path, connectionName, &why);
+    removeConnection(connectionName);
+    if (hadPrevious)
+        kept[key] = std::move(previous);
+    else
+        kept.erase(key);
+    if (opened)
+        return PassphraseCheck::Right;
+    if (error)
+        *error = why;
+    return why == wrongPassphraseMessage() ? PassphraseCheck::Wrong : PassphraseCheck::Failed;
+}
+
+QString wrongPassphraseMessage()
+{
+    return QStringLiteral("The passphrase is not right.");
+}
+
+QString needsPassphraseMessage(const QString& path)
+{
+    return QStringLiteral("\"%1\" is protected by a passphrase.").arg(path);
 }
 
 } // namespace Database

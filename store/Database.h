@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+class SecretBytes;
+
 // The one shared database connection that every screen uses, the database file in use and
 // its connection string.
 namespace Database {
@@ -64,6 +66,35 @@ bool checkSchema(const QString& path, QString* error = nullptr);
 QString noConnectionMessage();
 
 // Forgets the path, the connection string and closes the connection (tests, start of run).
+// Forgets every passphrase too.
 void resetStore();
+
+// --- Databases protected by a passphrase ---
+//
+// A protected file is encrypted page by page: it has no SQLite header, and its size is a whole
+// number of pages. Its passphrase, once known to be right, is kept in memory for the rest of
+// the run under the file's absolute path, so that every connection to it (the shared one, the
+// schema check, compaction, backup) opens it the same way; it is never written anywhere.
+
+// Whether the file looks like a protected database (the passphrase alone can tell for sure).
+bool isProtectedFile(const QString& path);
+// Whether a passphrase for the file is kept.
+bool hasPassphrase(const QString& path);
+void rememberPassphrase(const QString& path, const SecretBytes& passphrase);
+void forgetPassphrase(const QString& path);
+
+enum class PassphraseCheck
+{
+    Right,
+    Wrong,
+    Failed // the file cannot be read for another reason (error says which)
+};
+// Opens the file with the passphrase on a connection of its own and reads its catalogue.
+// Changes nothing in the file, whatever the outcome.
+PassphraseCheck checkPassphrase(const QString& path, const SecretBytes& passphrase,
+                                QString* error = nullptr);
+QString wrongPassphraseMessage();
+// What opening says for a protected file whose passphrase is not known yet.
+QString needsPassphraseMessage(const QString& path);
 
 } // namespace Database

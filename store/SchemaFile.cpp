@@ -1,5 +1,7 @@
 #include "store/SchemaFile.h"
 
+#include "store/SqliteDriver.h"
+
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -57,7 +59,7 @@ bool createDatabase(const QString& dbPath, const QString& schemaPath, QString* e
     const QString connectionName = QStringLiteral("numira-schema-create");
     bool ok = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), connectionName);
         db.setDatabaseName(temporary);
         ok = db.open();
         if (!ok && error)

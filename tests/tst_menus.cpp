@@ -59,7 +59,8 @@ private slots:
         QTRY_VERIFY(popup->popupdb->isVisible());
         QCOMPARE(captions(popup->popupdb),
                  (QStringList{"&Open Database", "&Backup Database", "&Import Records...",
-                              "E&xport Records..."}));
+                              "E&xport Records...", "&Protect with Passphrase...",
+                              "&Change Passphrase...", "&Remove Passphrase..."}));
         popup->popupdb->close();
 
         popup = openMenu(main, false);
@@ -76,17 +77,21 @@ private slots:
         // asks first (what the commands do: tst_startup, tst_backup, tst_records_menu).
         for (const bool databaseMenu : {true, false}) {
             QStringList asked;
-            for (int item = 0; item < 4; ++item) {
+            for (int item = 0; item < 7; ++item) {
                 env.prompt.clear();
                 popup = openMenu(main, databaseMenu);
                 (databaseMenu ? popup->popupdb : popup->database)->actions().at(item)->trigger();
                 TestEnv::processDeferredDeletes();
                 const auto dialog = env.prompt.dialogs.value(0);
-                asked << (dialog.kind.isEmpty() ? env.prompt.shown.value(0).text.left(25)
-                                                : dialog.kind + ' ' + dialog.title);
+                const QString question = env.prompt.passphraseQuestions.value(0).title;
+                asked << (!dialog.kind.isEmpty() ? dialog.kind + ' ' + dialog.title
+                          : question.isEmpty()   ? env.prompt.shown.value(0).text.left(25)
+                                                 : "passphrase " + question);
             }
-            QCOMPARE(asked, (QStringList{"open Open", "Numira will now backup th",
-                                         "open Import Records", "save Export Records"}));
+            QCOMPARE(asked,
+                     (QStringList{"open Open", "Numira will now backup th", "open Import Records",
+                                  "save Export Records", "passphrase Protect with Passphrase",
+                                  "The database is not prote", "The database is not prote"}));
         }
 
         // Browser keeps the page; Home asks for the community page.

@@ -9,6 +9,7 @@
 #include "store/RecordExport.h"
 #include "store/RecordStore.h"
 #include "store/SearchIndex.h"
+#include "store/SqliteDriver.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
@@ -192,7 +193,8 @@ private slots:
         QVERIFY(execSql(db, "CREATE TRIGGER refuse BEFORE INSERT ON serials WHEN NEW.serial = "
                             "'bad' BEGIN SELECT RAISE(ABORT, 'no'); END"));
         QVERIFY(!add({"Editor", "1", "me", "bad"}) && error.contains("refused"));
-        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-program");
+        QSqlDatabase other =
+            QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "other-program");
         other.setDatabaseName(db);
         QVERIFY(other.open() && QSqlQuery(other).exec("BEGIN EXCLUSIVE"));
         QVERIFY(!add({"Editor", "1", "me", "good"}));

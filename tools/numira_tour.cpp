@@ -13,6 +13,7 @@
 #include "app/WindowRegistry.h"
 #include "store/SchemaFile.h"
 #include "store/SettingsStore.h"
+#include "store/SqliteDriver.h"
 #include "ui/Prompt.h"
 
 #include <QAbstractButton>
@@ -50,6 +51,11 @@ public:
         QTextStream(stdout) << "save dialog cancelled: " << title << "\n";
         return QString();
     }
+    PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override
+    {
+        QTextStream(stdout) << "passphrase question cancelled: " << question.title << "\n";
+        return {};
+    }
 };
 
 void wait(int ms)
@@ -78,7 +84,7 @@ bool makeSampleDatabase(const QString& path, const QString& schema)
     }
     {
         QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tour"));
+            QSqlDatabase::addDatabase(SqliteDriver::registeredName(), QStringLiteral("tour"));
         db.setDatabaseName(path);
         db.open();
         QSqlQuery query(db);

@@ -35,6 +35,26 @@ struct PromptMessage
     PromptIcon icon = PromptIcon::None;
 };
 
+// The question for a database's passphrase. The field is masked; with confirm the passphrase
+// is asked twice (a new one) and a hint on its strength is shown.
+struct PassphraseQuestion
+{
+    QString title;
+    QString text;
+    bool confirm = false;
+    // The "remember in the keyring" option: shown when offered, disabled with the reason when
+    // no keyring can be reached.
+    bool offerKeyring = false;
+    QString keyringUnavailable;
+};
+
+struct PassphraseAnswer
+{
+    bool accepted = false; // false: the user cancelled
+    QString passphrase;    // the caller wipes it after use
+    bool remember = false; // keep it in the keyring
+};
+
 class Prompt
 {
 public:
@@ -54,6 +74,8 @@ public:
     virtual QString saveFileWithOption(const QString& title, const QString& filter,
                                        const QString& proposedPath, const QString& option,
                                        bool* checked);
+
+    virtual PassphraseAnswer askPassphrase(const PassphraseQuestion& question) = 0;
 
     // Shorthands for the common boxes.
     void inform(const QString& text, const QString& title = AppInfo::Title);

@@ -1,5 +1,7 @@
 #include "ui/QtPrompt.h"
 
+#include "ui/PassphraseDialog.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -79,4 +81,10 @@ QString QtPrompt::saveFile(const QString& title, const QString& filter, const QS
     return QFileDialog::getSaveFileName(dialogParent(), title, proposedPath,
                                         qtFilterFromDesign(filter), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
+}
+
+PassphraseAnswer QtPrompt::askPassphrase(const PassphraseQuestion& question)
+{
+    PassphraseDialog dialog(question, dialogParent());
+    return dialog.ask();
 }

@@ -17,6 +17,7 @@ public:
     QString saveFileWithOption(const QString& title, const QString& filter,
                                const QString& proposedPath, const QString& option,
                                bool* checked) override;
+    PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override;
 
     // Boxes and dialogs stand centred over the active window, or over this one when no
     // window of the program is active (a start-up message, a window hidden in the tray).

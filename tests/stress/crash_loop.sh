@@ -6,11 +6,17 @@
 # round the file must pass integrity_check and hold every record either process confirmed; a
 # backup that said it was done must pass integrity_check and hold every record the writer had
 # confirmed before it, and a backup killed halfway must leave the older backup whole.
-#   tests/stress/crash_loop.sh [ROUNDS] [BUILD_FOLDER]
+# With the mode "protect", each round instead puts a passphrase on the file or takes it off
+# with numira-cli and kills it at a random instant: afterwards the file must be the old one or
+# the new one, complete (every record, integrity_check ok), never neither.
+#   tests/stress/crash_loop.sh [ROUNDS] [BUILD_FOLDER] [protect]
 set -euo pipefail
 rounds=${1:-1000}
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build=${2:-$source_dir/build}
+if [ "${3:-}" = protect ]; then
+    exec "$(dirname "$0")/protect_crash_loop.sh" "$rounds" "$build"
+fi
 cmake --build "$build" --target stress_writer numira_mkdb | grep -E "error|FAILED" && exit 1 || true
 writer=$build/stress/stress_writer
 work=$(mktemp -d)

@@ -32,6 +32,12 @@ QString ScriptedPrompt::saveFileWithOption(const QString& title, const QString& 
     return m_files.isEmpty() ? QString() : m_files.dequeue();
 }
 
+PassphraseAnswer ScriptedPrompt::askPassphrase(const PassphraseQuestion& question)
+{
+    passphraseQuestions.append(question);
+    return m_passphrases.isEmpty() ? PassphraseAnswer() : m_passphrases.dequeue();
+}
+
 QStringList ScriptedPrompt::texts() const
 {
     QStringList result;
@@ -47,4 +53,6 @@ void ScriptedPrompt::clear()
     m_answers.clear();
     m_files.clear();
     m_options.clear();
+    passphraseQuestions.clear();
+    m_passphrases.clear();
 }

@@ -28,6 +28,7 @@ public:
     QString saveFileWithOption(const QString& title, const QString& filter,
                                const QString& proposedPath, const QString& option,
                                bool* checked) override;
+    PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override;
 
     // The next answers to Yes/No questions, in order.
     void answer(PromptAnswer next) { m_answers.enqueue(next); }
@@ -36,7 +37,16 @@ public:
     // The state the next dialog with a check box leaves its box in; unscripted, as it opened.
     void checkOption(bool checked) { m_options.enqueue(checked); }
 
+    // The next passphrase questions' answers, in order; with none left, the question is
+    // cancelled.
+    void givePassphrase(const QString& passphrase, bool remember = false)
+    {
+        m_passphrases.enqueue({true, passphrase, remember});
+    }
+    void cancelPassphrase() { m_passphrases.enqueue({}); }
+
     QList<PromptMessage> shown;
+    QList<PassphraseQuestion> passphraseQuestions;
     QList<FileDialog> dialogs;
 
     QStringList texts() const;
@@ -46,4 +56,5 @@ private:
     QQueue<PromptAnswer> m_answers;
     QQueue<QString> m_files;
     QQueue<bool> m_options;
+    QQueue<PassphraseAnswer> m_passphrases;
 };

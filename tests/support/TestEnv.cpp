@@ -4,6 +4,7 @@
 #include "screens/RecordHandOver.h"
 #include "store/Database.h"
 #include "store/SchemaFile.h"
+#include "store/SqliteDriver.h"
 #include "support/RecordingWebView.h"
 #include "ui/SkinColor.h"
 
@@ -114,11 +115,20 @@ template <class Work> auto withConnection(const QString& dbPath, Work work)
 {
     const QString name = QStringLiteral("numira-test-peek");
     decltype(work(std::declval<QSqlDatabase&>())) result{};
+    // A protected file is read with the passphrase the store holds for it.
+    if (Database::isProtectedFile(dbPath)) {
+        if (Database::openDatabaseFile(dbPath, name, nullptr)) {
+            QSqlDatabase db = QSqlDatabase::database(name, false);
+            result = work(db);
+        }
+        Database::removeConnection(name);
+        return result;
+    }
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), name);
         db.setDatabaseName(dbPath);
         // A look at a file that another process is writing waits for its commit.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        db.setConnectOptions(QStringLiteral("BUSY_TIMEOUT=10000"));
         if (db.open())
             result = work(db);
         db.close();

@@ -1,0 +1,366 @@
+// Databases protected by a passphrase: the file on disk, opening it from the program and from
+// numira-cli, and putting on, changing and taking off the passphrase.
+
+#include "app/DatabaseCommands.h"
+#include "app/MainWindow.h"
+#include "store/Database.h"
+#include "store/DatabaseProtection.h"
+#include "store/SecretBytes.h"
+#include "support/StoreFixtures.h"
+#include "support/TestEnv.h"
+
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using Rows = QList<QStringList>;
+using StoreFixtures::fileBytes;
+
+namespace {
+
+const QString Cli = QStringLiteral(NUMIRA_CLI);
+const QString Right = QStringLiteral("correct horse battery");
+const QString Wrong = QStringLiteral("correct horse batterz");
+const QString IndexQuery = QStringLiteral(
+    "SELECT rowid FROM serials_search WHERE serials_search MATCH '\"RARE-77\"' ORDER BY rowid");
+
+// Texts that must not be found in a protected file's bytes.
+const QList<QByteArray> Secrets = {"Photoshoppe", "Ada Lovelace-Byron", "RARE-77Q-XK91-SERIAL"};
+
+QString seeded(const TestEnv& env)
+{
+    const QString db = env.makeDatabase();
+    StoreFixtures::addRecords(db, 40);
+    execSql(db, "INSERT INTO programs (program) VALUES ('Photoshoppe')");
+    execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
+                "('Photoshoppe', '7', 'Ada Lovelace-Byron', 'RARE-77Q-XK91-SERIAL', "
+                "'2001-01-01T00:00:00')");
+    return db;
+}
+
+bool protect(const QString& db, const QString& passphrase)
+{
+    QString error;
+    const bool done = DatabaseProtection::protect(db, SecretBytes(passphrase), &error);
+    if (!done)
+        qWarning("protect: %s", qPrintable(error));
+    return done;
+}
+
+struct Outcome
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// numira-cli with standard input given, and optionally a file opened as descriptor 3.
+Outcome runCli(const TestEnv& env, const QStringList& args, const QByteArray& input,
+               const QString& descriptor3File = QString())
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", env.path("home"));
+    environment.remove("XDG_CONFIG_HOME");
+    process.setProcessEnvironment(environment);
+    const QByteArray name = QFile::encodeName(descriptor3File);
+    const int extra = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY);
+    process.setChildProcessModifier([extra] {
+        if (extra >= 0)
+            ::dup2(extra, 3);
+        else
+            ::close(3);
+        // No terminal: a passphrase can only come from a descriptor.
+        ::setsid();
+    });
+    process.start(Cli, args);
+    process.write(input);
+    process.closeWriteChannel();
+    const bool finished = process.waitForFinished(60000);
+    if (extra >= 0)
+        ::close(extra);
+    if (!finished)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace
+
+class PassphraseTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The file holds none of the records' texts, other SQLite programs cannot read it, and a
+    // wrong passphrase is told apart from the right one without changing a byte.
+    void protectedFileKeepsItsRecordsToItself()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        for (const QByteArray& secret : Secrets)
+            QVERIFY(fileBytes(db).contains(secret));
+        const Rows before = StoreFixtures::allRows(db);
+        QVERIFY(protect(db, Right));
+        Database::forgetPassphrase(db);
+
+        const QByteArray bytes = fileBytes(db);
+        QVERIFY(!bytes.startsWith("SQLite format 3"));
+        for (const QByteArray& secret : Secrets) {
+            QVERIFY2(!bytes.contains(secret), secret.constData());
+            QVERIFY(!bytes.contains(QString::fromLatin1(secret).toUtf8().toBase64()));
+        }
+        QVERIFY(Database::isProtectedFile(db));
+
+        const QString shell = QStandardPaths::findExecutable("sqlite3");
+        if (!shell.isEmpty()) {
+            QProcess sqlite;
+            sqlite.start(shell, {db, "SELECT count(*) FROM serials"});
+            QVERIFY(sqlite.waitForFinished());
+            QVERIFY(sqlite.exitCode() != 0);
+            QVERIFY(sqlite.readAllStandardError().contains("not a database"));
+        }
+
+        // Without a passphrase the store does not even try.
+        QString error;
+        QVERIFY(!Database::openConnection(Database::connectionStringFor(db), &error));
+        QCOMPARE(error, Database::needsPassphraseMessage(db));
+
+        const QDateTime modified = QFileInfo(db).lastModified();
+        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Wrong), &error),
+                 Database::PassphraseCheck::Wrong);
+        QCOMPARE(error, QStringLiteral("The passphrase is not right."));
+        QCOMPARE(Database::checkPassphrase(db, SecretBytes(QString()), &error),
+                 Database::PassphraseCheck::Wrong);
+        QCOMPARE(fileBytes(db), bytes);
+        QCOMPARE(QFileInfo(db).lastModified(), modified);
+        QVERIFY(!Database::hasPassphrase(db));
+
+        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Right)),
+                 Database::PassphraseCheck::Right);
+        Database::rememberPassphrase(db, SecretBytes(Right));
+        QCOMPARE(StoreFixtures::allRows(db), before);
+    }
+
+    // Protect, change and remove each carry every record, the key counter and the search
+    // index, keep the file's permissions, and leave nothing of their own beside it.
+    void protectChangeRemoveKeepEverything()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        QVERIFY(QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner));
+        const QFile::Permissions permissions = QFileInfo(db).permissions();
+        const QStringList entries = StoreFixtures::folderEntries(QFileInfo(db).path());
+        const Rows records = StoreFixtures::allRows(db);
+        const Rows found = queryRows(db, IndexQuery);
+        QCOMPARE(found.size(), 1);
+        const auto unchanged = [&] {
+            return StoreFixtures::allRows(db) == records && queryRows(db, IndexQuery) == found &&
+                   queryRows(db, "PRAGMA integrity_check") == Rows{{"ok"}} &&
+                   QFileInfo(db).permissions() == permissions &&
+                   StoreFixtures::folderEntries(QFileInfo(db).path()) == entries;
+        };
+
+        QVERIFY(protect(db, Right));
+        QVERIFY(Database::isProtectedFile(db) && Database::hasPassphrase(db));
+        QVERIFY(unchanged());
+        QString error;
+        QVERIFY(!DatabaseProtection::protect(db, SecretBytes(Wrong), &error));
+
+        QVERIFY(DatabaseProtection::changePassphrase(db, SecretBytes(Wrong), &error));
+        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Right)),
+                 Database::PassphraseCheck::Wrong);
+        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Wrong)),
+                 Database::PassphraseCheck::Right);
+        QVERIFY(unchanged());
+
+        QVERIFY(DatabaseProtection::unprotect(db, &error));
+        QVERIFY(fileBytes(db).startsWith("SQLite format 3"));
+        QVERIFY(!Database::hasPassphrase(db));
+        QVERIFY(unchanged());
+        QVERIFY(!DatabaseProtection::unprotect(db, &error));
+    }
+
+    // The start-up asks for the passphrase of a protected database up to three times; a cancel
+    // or three wrong ones are a database that cannot be opened.
+    void startUpAsksForThePassphrase_data()
+    {
+        QTest::addColumn<QStringList>("answers"); // "" cancels
+        QTest::addColumn<int>("wrongSaid");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("right at once") << QStringList{Right} << 0 << true;
+        QTest::newRow("right at the third try") << QStringList{Wrong, "x", Right} << 2 << true;
+        QTest::newRow("three wrong") << QStringList{Wrong, Wrong, Wrong, Right} << 3 << false;
+        QTest::newRow("cancelled") << QStringList{""} << 0 << false;
+    }
+    void startUpAsksForThePassphrase()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(int, wrongSaid);
+        QFETCH(bool, opened);
+        TestEnv env;
+        const QString db = seeded(env);
+        QVERIFY(protect(db, Right));
+        Database::resetStore();
+        const QByteArray bytes = fileBytes(db);
+        for (const QString& answer : answers) {
+            if (answer.isEmpty())
+                env.prompt.cancelPassphrase();
+            else
+                env.prompt.givePassphrase(answer);
+        }
+        env.start();
+
+        QCOMPARE(env.prompt.passphraseQuestions.size(), std::min<qsizetype>(answers.size(), 3));
+        QVERIFY(!env.prompt.passphraseQuestions.first().confirm);
+        QCOMPARE(env.prompt.texts().count("The passphrase is not right."), wrongSaid);
+        QCOMPARE(Database::connectionExists(), opened);
+        if (opened) {
+            QCOMPARE(queryRows(db, IndexQuery).size(), 1);
+            QVERIFY(env.prompt.dialogs.isEmpty());
+        } else {
+            QVERIFY(env.prompt.texts().contains(
+                "Error Opening Database!  Please select your database!"));
+            QCOMPARE(env.prompt.dialogs.value(0).title, QStringLiteral("Open"));
+            QCOMPARE(fileBytes(db), bytes);
+        }
+    }
+
+    // The three menu commands through the prompt: a new passphrase is asked twice, the current
+    // one is asked before it is changed or removed, and the screens keep their connection.
+    void menuCommandsProtectChangeAndRemove()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        const Rows records = StoreFixtures::allRows(db);
+        QVERIFY(env.start());
+        DatabaseCommands& commands = env.main->databaseCommands();
+
+        commands.changePassphrase();
+        QCOMPARE(env.prompt.texts().last(),
+                 QStringLiteral("The database is not protected by a passphrase."));
+
+        env.prompt.givePassphrase(Right);
+        commands.protectWithPassphrase();
+        QVERIFY(env.prompt.passphraseQuestions.last().confirm);
+        QVERIFY(Database::isProtectedFile(db) && Database::connectionExists());
+        QCOMPARE(StoreFixtures::allRows(db), records);
+
+        // A wrong current passphrase changes nothing.
+        const QByteArray bytes = fileBytes(db);
+        const qsizetype asked = env.prompt.passphraseQuestions.size();
+        env.prompt.givePassphrase(Wrong);
+        commands.changePassphrase();
+        QCOMPARE(env.prompt.passphraseQuestions.size(), asked + 1);
+        QCOMPARE(env.prompt.texts().last(), QStringLiteral("The passphrase is not right."));
+        QCOMPARE(fileBytes(db), bytes);
+
+        env.prompt.givePassphrase(Right);
+        env.prompt.givePassphrase(Wrong);
+        commands.changePassphrase();
+        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Wrong)),
+                 Database::PassphraseCheck::Right);
+        QVERIFY(Database::connectionExists());
+
+        // Its export is a plain file, and the user is told so.
+        env.prompt.chooseFile(env.path("records.csv"));
+        commands.exportRecords();
+        QVERIFY(env.prompt.texts().contains(
+            "The database is protected by a passphrase, but the exported file is not: anyone "
+            "who gets it can read every record."));
+        QVERIFY(fileBytes(env.path("records.csv")).contains("RARE-77Q-XK91-SERIAL"));
+
+        env.prompt.givePassphrase(Wrong);
+        commands.removePassphrase();
+        QVERIFY(fileBytes(db).startsWith("SQLite format 3"));
+        QVERIFY(Database::connectionExists());
+        QCOMPARE(StoreFixtures::allRows(db), records);
+    }
+
+    // numira-cli takes the passphrase from a descriptor, refuses a wrong one with exit 1, and
+    // protects, changes and unprotects with the new passphrase from another descriptor.
+    void commandLineUsesDescriptors()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        const QString newFile = env.path("new-passphrase");
+        StoreFixtures::writeFile(newFile, Wrong.toUtf8() + "\n");
+        const QByteArray right = Right.toUtf8() + "\n";
+
+        Outcome outcome = runCli(env, {"--db", db, "protect", "--new-passphrase-fd", "0"}, right);
+        QCOMPARE(outcome.code, 0);
+        QVERIFY(Database::isProtectedFile(db));
+
+        outcome = runCli(env, {"--db", db, "search", "RARE-77", "--passphrase-fd", "0"}, right);
+        QCOMPARE(outcome.code, 0);
+        QVERIFY(outcome.out.contains("Ada Lovelace-Byron"));
+
+        const QByteArray bytes = fileBytes(db);
+        outcome = runCli(env, {"--db", db, "list", "--passphrase-fd", "0"}, Wrong.toUtf8());
+        QCOMPARE(outcome.code, 1);
+        QCOMPARE(outcome.err, QByteArray("numira-cli: The passphrase is not right.\n"));
+        QCOMPARE(fileBytes(db), bytes);
+        // No terminal and no descriptor: refused, not hung.
+        outcome = runCli(env, {"--db", db, "list"}, {});
+        QCOMPARE(outcome.code, 1);
+        QVERIFY(outcome.err.contains("--passphrase-fd"));
+
+        outcome = runCli(
+            env,
+            {"--db", db, "change-passphrase", "--passphrase-fd", "0", "--new-passphrase-fd", "3"},
+            right, newFile);
+        QCOMPARE(outcome.code, 0);
+        Database::resetStore();
+        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Wrong)),
+                 Database::PassphraseCheck::Right);
+
+        outcome = runCli(env, {"--db", db, "unprotect", "--passphrase-fd", "3"}, {}, newFile);
+        QCOMPARE(outcome.code, 0);
+        QVERIFY(fileBytes(db).startsWith("SQLite format 3"));
+        QCOMPARE(queryRows(db, IndexQuery).size(), 1);
+    }
+
+    // The keyring round trip against a real Secret Service: gnome-keyring-daemon in a private
+    // session bus. protect --remember keeps the passphrase, a later run with no descriptor and
+    // no terminal finds it there, and unprotect removes it again.
+    void keyringKeepsThePassphrase()
+    {
+        const QString session = QStandardPaths::findExecutable("dbus-run-session");
+        const QString daemon = QStandardPaths::findExecutable("gnome-keyring-daemon");
+        if (session.isEmpty() || daemon.isEmpty())
+            QSKIP("dbus-run-session or gnome-keyring-daemon is not installed");
+        TestEnv env;
+        const QString db = seeded(env);
+        const QString script = QStringLiteral(
+            "echo -n unlock | gnome-keyring-daemon --unlock --components=secrets >/dev/null "
+            "2>&1 || exit 10\n"
+            "\"$CLI\" --db \"$DB\" protect --new-passphrase-fd 3 --remember 3<<<\"$PASS\" "
+            "|| exit 11\n"
+            "\"$CLI\" --db \"$DB\" search RARE-77 --format tsv </dev/null || exit 12\n"
+            "\"$CLI\" --db \"$DB\" unprotect </dev/null || exit 13\n"
+            "\"$CLI\" --db \"$DB\" protect --new-passphrase-fd 3 3<<<\"$PASS\" || exit 14\n"
+            "\"$CLI\" --db \"$DB\" list </dev/null && exit 15\n"
+            "exit 0\n");
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", env.path("home"));
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "DBUS_SESSION_BUS_ADDRESS"})
+            environment.remove(name);
+        environment.insert("CLI", Cli);
+        environment.insert("DB", db);
+        environment.insert("PASS", Right);
+        process.setProcessEnvironment(environment);
+        process.setChildProcessModifier([] { ::setsid(); });
+        process.start(session, {"--", "bash", "-c", script});
+        QVERIFY(process.waitForFinished(120000));
+        const QByteArray out = process.readAllStandardOutput();
+        const QByteArray err = process.readAllStandardError();
+        QVERIFY2(process.exitCode() == 0, (out + err).constData());
+        QVERIFY(out.contains("Ada Lovelace-Byron"));
+        QVERIFY(err.contains("no terminal"));
+        QVERIFY(Database::isProtectedFile(db));
+    }
+};
+
+QTEST_MAIN(PassphraseTest)
+#include "tst_passphrase.moc"
