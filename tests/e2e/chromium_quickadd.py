@@ -14,12 +14,11 @@ import select
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 from pathlib import Path
 
 from quickadd_scenarios import (BOUND, CLICK, HOST_NAME, SELECTION, Failure, StandIn,
-                                expect_failure_notice, host_manifest, play_users,
+                                expect_failure_notice, host_manifest, play_users, run_test,
                                 user_environment)
 
 HANDLER = "addSelectionToNumira"
@@ -181,15 +180,7 @@ def main():
     if not chromium:
         print("SKIP: Chromium is not installed")
         return 77
-    with tempfile.TemporaryDirectory(prefix="numira-chromium-") as work:
-        try:
-            run(chromium, Path(arguments["--host"]).resolve(),
-                Path(arguments["--extension"]).resolve(), Path(work))
-        except Failure as failure:
-            print(f"FAIL: {failure}")
-            return 1
-    print("PASS")
-    return 0
+    return run_test("chromium", chromium, run, arguments)
 
 
 if __name__ == "__main__":

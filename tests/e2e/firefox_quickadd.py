@@ -17,13 +17,12 @@ import shutil
 import socket
 import subprocess
 import sys
-import tempfile
 import time
 import uuid
 from pathlib import Path
 
 from quickadd_scenarios import (BOUND, CLICK, HOST_NAME, SELECTION, Failure, StandIn,
-                                expect_failure_notice, host_manifest, play_users,
+                                expect_failure_notice, host_manifest, play_users, run_test,
                                 user_environment)
 
 ADDON_ID = "quickadd@numira.org"
@@ -224,18 +223,14 @@ def main():
     if not firefox:
         print("SKIP: Firefox is not installed")
         return 77
-    try:
-        if "--system-addon" in arguments:
+    if "--system-addon" in arguments:
+        try:
             print(system_addon_state(firefox, Path(arguments["--system-addon"]).resolve()))
-            return 0
-        with tempfile.TemporaryDirectory(prefix="numira-firefox-") as work:
-            run(firefox, Path(arguments["--host"]).resolve(),
-                Path(arguments["--extension"]).resolve(), Path(work))
-    except Failure as failure:
-        print(f"FAIL: {failure}")
-        return 1
-    print("PASS")
-    return 0
+        except Failure as failure:
+            print(f"FAIL: {failure}")
+            return 1
+        return 0
+    return run_test("firefox", firefox, run, arguments)
 
 
 if __name__ == "__main__":

@@ -6,7 +6,9 @@ handler resolved with)."""
 
 import json
 import os
+import tempfile
 import time
+from pathlib import Path
 
 CLICK = "onAddToNumiraClicked"
 HOST_NAME = "org.numira.quickadd"
@@ -106,3 +108,17 @@ def play_users(click_fails_with, click_works, stand_in, system_manifest, user_ma
     started = time.monotonic()
     click_reaches_numira()
     print(f"click to Numira started: {time.monotonic() - started:.2f} s")
+
+
+def run_test(browser_name, browser, run, arguments):
+    """Calls run(browser, host, extension folder, work folder) for "--host HOST --extension
+    FOLDER" in a temporary work folder; prints the outcome and returns the exit status."""
+    with tempfile.TemporaryDirectory(prefix=f"numira-{browser_name}-") as work:
+        try:
+            run(browser, Path(arguments["--host"]).resolve(),
+                Path(arguments["--extension"]).resolve(), Path(work))
+        except Failure as failure:
+            print(f"FAIL: {failure}")
+            return 1
+    print("PASS")
+    return 0
