@@ -1,18 +1,26 @@
 #pragma once
 
-// What several benchmarks share: timing a step, memory readings and filling a database with
-// generated records through a connection of its own.
+// What several benchmarks share: timing a step, memory readings, filling a database with
+// generated records through a connection of its own, and starting the program in a process of
+// its own on a temporary program folder and settings.
+
+#include "app/MainDeps.h"
+#include "store/SchemaFile.h"
 
 #include "store/SqliteDriver.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QTemporaryDir>
 #include <QVariantList>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -83,6 +91,49 @@ inline bool fillDatabase(const QString& path, int count,
     }
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
     return ok;
+}
+
+// The middle of the values (of two middles the later); -1 for none.
+inline double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? -1 : values.at(values.size() / 2);
+}
+
+// The folder "program" in dir with a new database in it; a database that cannot be made ends
+// the benchmark.
+inline QString makeProgramFolder(const QTemporaryDir& dir)
+{
+    const QString folder = dir.filePath(QStringLiteral("program"));
+    QDir().mkpath(folder);
+    QString error;
+    if (!SchemaFile::createDatabase(folder + QStringLiteral("/numira.mdb"),
+                                    QStringLiteral(NUMIRA_SCHEMA_FILE), &error))
+        qFatal("cannot make the database: %s", qPrintable(error));
+    return folder;
+}
+
+// The environment of a started program: its home and settings in dir, nothing of the user's.
+inline QProcessEnvironment isolatedEnvironment(const QTemporaryDir& dir)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("HOME"), dir.path());
+    environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    return environment;
+}
+
+// The main window's dependencies for a program started on folder: no tray, every echo answered,
+// the lock in the folder.
+inline MainDeps programDeps(Prompt* prompt, const QString& folder)
+{
+    MainDeps deps;
+    deps.prompt = prompt;
+    deps.programFolder = folder;
+    deps.probe = [](const QString&) { return quint32(11010); };
+    deps.lockPath = folder + QStringLiteral("/numira.lock");
+    deps.trayAvailable = false;
+    return deps;
 }
 
 } // namespace BenchSupport

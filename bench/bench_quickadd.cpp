@@ -4,16 +4,12 @@
 // printed by tests/e2e/*_quickadd.py) this is the time from the click to the add screen.
 // Run: build/bench/bench_quickadd   (a temporary program folder and settings)
 
-#include "app/MainDeps.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
 #include "screens/AddScreen.h"
-#include "store/SchemaFile.h"
-#include "ui/Prompt.h"
 #include "web/NativeMessage.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -21,6 +17,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+
+#include "BenchSupport.h"
+#include "SilentPrompt.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,14 +29,6 @@ namespace {
 constexpr int Repeats = 5;
 const QByteArray Serial = "ABCD-1234-EFGH";
 
-class SilentPrompt final : public Prompt
-{
-public:
-    PromptAnswer message(const PromptMessage&) override { return PromptAnswer::No; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-};
-
 // Numira's start-up with the host's argument; creates the file $BENCH_SHOWN once the add
 // screen is on screen with the text.
 int runProgram(int argc, char** argv)
@@ -45,15 +36,9 @@ int runProgram(int argc, char** argv)
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
-    const QString folder = qEnvironmentVariable("BENCH_FOLDER");
     SilentPrompt prompt;
-    MainDeps deps;
-    deps.prompt = &prompt;
-    deps.programFolder = folder;
+    MainDeps deps = BenchSupport::programDeps(&prompt, qEnvironmentVariable("BENCH_FOLDER"));
     deps.arguments = QCoreApplication::arguments().mid(1);
-    deps.probe = [](const QString&) { return quint32(11010); };
-    deps.lockPath = folder + QStringLiteral("/numira.lock");
-    deps.trayAvailable = false;
     MainWindow main(deps);
     if (!main.startUp())
         return 1;
@@ -80,20 +65,11 @@ int main(int argc, char** argv)
 
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("program"));
-    QDir().mkpath(folder);
-    QString error;
-    if (!SchemaFile::createDatabase(folder + QStringLiteral("/numira.mdb"),
-                                    QStringLiteral(NUMIRA_SCHEMA_FILE), &error))
-        qFatal("cannot make the database: %s", qPrintable(error));
-
+    const QString folder = BenchSupport::makeProgramFolder(dir);
     const QString shown = dir.filePath(QStringLiteral("shown"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("HOME"), dir.path());
+    QProcessEnvironment environment = BenchSupport::isolatedEnvironment(dir);
     if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
     environment.insert(QStringLiteral("NUMIRA_PROGRAM"), QCoreApplication::applicationFilePath());
     environment.insert(QStringLiteral("BENCH_FOLDER"), folder);
     environment.insert(QStringLiteral("BENCH_SHOWN"), shown);

@@ -7,14 +7,10 @@
 // before the software renderer was chosen: its window was re-created once the browser came.
 // (a temporary program folder and settings; nothing of the user's is read or written)
 
-#include "app/MainDeps.h"
 #include "app/MainWindow.h"
-#include "store/SchemaFile.h"
-#include "ui/Prompt.h"
 #include "web/WebEngineStart.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QQuickWindow>
@@ -24,21 +20,14 @@
 #include <QWebEngineView>
 #include <QWindow>
 
-#include <algorithm>
+#include "BenchSupport.h"
+#include "SilentPrompt.h"
+
 #include <cstdio>
 
 namespace {
 
 constexpr int Repeats = 9;
-
-class SilentPrompt final : public Prompt
-{
-public:
-    PromptAnswer message(const PromptMessage&) override { return PromptAnswer::No; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-    PassphraseAnswer askPassphrase(const PassphraseQuestion&) override { return {}; }
-};
 
 // Prints "shown" once the window is on screen.
 void reportWhenShown(QWidget* window, QTimer* poll)
@@ -91,25 +80,13 @@ int runProgram(int argc, char** argv, const QString& folder, bool openGl)
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
     SilentPrompt prompt;
-    MainDeps deps;
-    deps.prompt = &prompt;
-    deps.programFolder = folder;
-    deps.probe = [](const QString&) { return quint32(11010); };
-    deps.lockPath = folder + QStringLiteral("/numira.lock");
-    deps.trayAvailable = false;
-    MainWindow main(deps);
+    MainWindow main(BenchSupport::programDeps(&prompt, folder));
     if (!main.startUp())
         return 1;
     main.showCentered();
     QTimer poll;
     reportWhenShown(&main, &poll);
     return app.exec();
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? -1 : values.at(values.size() / 2);
 }
 
 double timeToShown(const QString& program, const QStringList& arguments,
@@ -130,7 +107,7 @@ double timeToShown(const QString& program, const QStringList& arguments,
         process.kill();
         process.waitForFinished();
     }
-    return median(runs);
+    return BenchSupport::median(runs);
 }
 
 } // namespace
@@ -148,17 +125,8 @@ int main(int argc, char** argv)
 
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("program"));
-    QDir().mkpath(folder);
-    QString error;
-    if (!SchemaFile::createDatabase(folder + QStringLiteral("/numira.mdb"),
-                                    QStringLiteral(NUMIRA_SCHEMA_FILE), &error))
-        qFatal("cannot make the database: %s", qPrintable(error));
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("HOME"), dir.path());
-    environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    const QString folder = BenchSupport::makeProgramFolder(dir);
+    QProcessEnvironment environment = BenchSupport::isolatedEnvironment(dir);
 
     QStringList platforms{QStringLiteral("offscreen")};
     if (!environment.value(QStringLiteral("DISPLAY")).isEmpty())

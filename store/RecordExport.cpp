@@ -28,6 +28,24 @@ bool startsLikeFormula(const QString& value)
     }
 }
 
+// The backslash escape that JSON strings and tab-separated fields both use for c; null for any
+// other byte.
+const char* backslashEscape(char c)
+{
+    switch (c) {
+    case '\\':
+        return "\\\\";
+    case '\t':
+        return "\\t";
+    case '\n':
+        return "\\n";
+    case '\r':
+        return "\\r";
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
 
 namespace RecordExport {
@@ -66,22 +84,10 @@ QString tsvField(const QString& value)
     QString escaped;
     escaped.reserve(value.size());
     for (const QChar c : value) {
-        switch (c.unicode()) {
-        case '\\':
-            escaped += QStringLiteral("\\\\");
-            break;
-        case '\t':
-            escaped += QStringLiteral("\\t");
-            break;
-        case '\n':
-            escaped += QStringLiteral("\\n");
-            break;
-        case '\r':
-            escaped += QStringLiteral("\\r");
-            break;
-        default:
+        if (const char* escape = c.unicode() < 0x80 ? backslashEscape(char(c.unicode())) : nullptr)
+            escaped += QLatin1String(escape);
+        else
             escaped += c;
-        }
     }
     return escaped;
 }
@@ -100,23 +106,11 @@ void appendJsonString(QByteArray& out, const QString& value)
             continue;
         out.append(run, at - run);
         run = at + 1;
-        switch (byte) {
-        case '"':
+        if (byte == '"') {
             out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
+        } else if (const char* escape = backslashEscape(*at)) {
+            out += escape;
+        } else {
             out += "\\u00";
             out += hex[byte >> 4];
             out += hex[byte & 0xf];
@@ -157,22 +151,10 @@ void appendTsvField(QByteArray& out, const QString& value)
         return;
     }
     for (const char c : utf8) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
+        if (const char* escape = backslashEscape(c))
+            out += escape;
+        else
             out += c;
-        }
     }
 }
 

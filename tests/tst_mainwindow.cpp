@@ -15,6 +15,17 @@
 #include <QPolygon>
 #include <QtTest>
 
+// Starts the main window on a new database and shows it; null when the start-up failed.
+static MainWindow* startShown(TestEnv& env, bool trayAvailable)
+{
+    env.trayAvailable = trayAvailable;
+    env.makeDatabase();
+    if (!env.start())
+        return nullptr;
+    env.main->showCentered();
+    return env.main.get();
+}
+
 class MainWindowTest : public QObject
 {
     Q_OBJECT
@@ -88,11 +99,8 @@ private slots:
     {
         for (const bool trayAvailable : {true, false}) {
             TestEnv env;
-            env.trayAvailable = trayAvailable;
-            env.makeDatabase();
-            QVERIFY(env.start());
+            QVERIFY(startShown(env, trayAvailable));
             MainWindow& main = *env.main;
-            main.showCentered();
             main.hostFromButton(MainWindow::Screen::Browse);
             QWidget* browse = WindowRegistry::loadedForm("frmBrowse");
 
@@ -114,11 +122,8 @@ private slots:
     void trayMenuShowsAddsAndQuits()
     {
         TestEnv env;
-        env.trayAvailable = true;
-        env.makeDatabase();
-        QVERIFY(env.start());
+        QVERIFY(startShown(env, true));
         MainWindow& main = *env.main;
-        main.showCentered();
         QMenu* menu = main.tray()->menu();
         QStringList captions;
         for (const QAction* action : menu->actions())

@@ -3,6 +3,7 @@
 
 #include "app/DatabaseCommands.h"
 #include "app/MainWindow.h"
+#include "store/Backup.h"
 #include "store/Database.h"
 #include "store/DatabaseProtection.h"
 #include "store/SecretBytes.h"
@@ -140,6 +141,20 @@ private slots:
                  Database::PassphraseCheck::Right);
         Database::rememberPassphrase(db, SecretBytes(Right));
         QCOMPARE(StoreFixtures::allRows(db), before);
+
+        // A backup of a protected file is protected by the same passphrase.
+        const QString backup = env.path("home/NumiraBackup.mdb");
+        QVERIFY2(Backup::copyDatabase(db, backup, &error), qPrintable(error));
+        const QByteArray copied = fileBytes(backup);
+        QVERIFY(!copied.startsWith("SQLite format 3"));
+        for (const QByteArray& secret : Secrets)
+            QVERIFY2(!copied.contains(secret), secret.constData());
+        QCOMPARE(Database::checkPassphrase(backup, SecretBytes(Wrong)),
+                 Database::PassphraseCheck::Wrong);
+        QCOMPARE(Database::checkPassphrase(backup, SecretBytes(Right)),
+                 Database::PassphraseCheck::Right);
+        Database::rememberPassphrase(backup, SecretBytes(Right));
+        QCOMPARE(StoreFixtures::allRows(backup), before);
     }
 
     // Protect, change and remove each carry every record, the key counter and the search

@@ -14,20 +14,14 @@ import select
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 from pathlib import Path
 
+from quickadd_scenarios import (BOUND, CLICK, HOST_NAME, SELECTION, Failure, StandIn,
+                                expect_failure_notice, host_manifest, play_users, run_test,
+                                user_environment)
+
 HANDLER = "addSelectionToNumira"
-CLICK = "onAddToNumiraClicked"
-# Far beyond what any step takes alone (about a second); only a hung browser reaches it.
-BOUND = 90
-# A leading "-" and non-ASCII text: neither may be changed on the way to Numira.
-SELECTION = "-style=x Clé-Ñ 日本語 🔑 ABCD-1234"
-
-
-class Failure(Exception):
-    pass
 
 
 class DevTools:
@@ -84,25 +78,15 @@ def run(chromium, host, extension_dir, work):
     digest = hashlib.sha256(base64.b64decode(key)).hexdigest()[:32]
     origin = "chrome-extension://" + "".join(chr(ord("a") + int(d, 16)) for d in digest) + "/"
 
-    # A stand-in for Numira that records its arguments, NUL-terminated, one file per start.
-    runs, stand_in = work / "runs", work / "numira-standin"
-    runs.mkdir()
-    stand_in.write_text(f"#!/bin/sh\nout='{runs}'/$$\n"
-                        "printf '%s\\0' \"$@\" > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n")
-    stand_in.chmod(0o755)
-
+    stand_in = StandIn(work)
     home, profile = work / "home", work / "home/.config/chromium"
     hosts = profile / "NativeMessagingHosts"
     hosts.mkdir(parents=True)
-    manifest = json.dumps({
-        "name": "org.numira.quickadd", "description": "Numira quick add (test)",
-        "path": str(host), "type": "stdio", "allowed_origins": [origin]})
     # The user's Numira settings, where the host reads the About window's option.
     settings = home / ".config/Numira/Numira.conf"
     settings.parent.mkdir(parents=True)
-    system_manifest = Path("/etc/chromium/native-messaging-hosts/org.numira.quickadd.json")
-    environment = dict(os.environ, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
-                       XDG_CACHE_HOME=str(home / ".cache"), NUMIRA_PROGRAM=str(stand_in))
+    system_manifest = Path(f"/etc/chromium/native-messaging-hosts/{HOST_NAME}.json")
+    environment = user_environment(home, stand_in)
 
     # The browser reads DevTools messages on descriptor 3 and writes them on 4.
     to_browser_read, to_browser_write = os.pipe()
@@ -156,62 +140,26 @@ def run(chromium, host, extension_dir, work):
             true""")
 
         def click_fails_with(said):
-            """A click that fails shows one notification, which the browser lists, saying why."""
             shown = evaluate(devtools, session,
                              f"{CLICK}({json.dumps(SELECTION)}).then(async (id) => [id, "
                              "Object.keys(await extensionApi.notifications.getAll()), "
                              "shownNotifications.splice(0)])")
             identifier, listed, notes = shown
-            if not identifier or identifier not in listed or len(notes) != 1:
-                raise Failure(f"no notification shown: {shown}")
-            if notes[0]["title"] != "Add to Numira failed" or said not in notes[0]["message"]:
-                raise Failure(f"the notification says {notes[0]}")
+            expect_failure_notice(shown, identifier, notes, said, identifier in listed)
 
-        # A user for whom no manifest is anywhere: the browser cannot find the host.
-        def click_reaches_numira():
-            """A click that works resolves with null; the stand-in gets the text unchanged."""
-            outcome = evaluate(devtools, session, f"{CLICK}({json.dumps(SELECTION)})")
-            if outcome is not None:
-                raise Failure(f"the click failed: {outcome}")
-            # The host answered once it had started the stand-in, which writes its file when
-            # it runs; only a very loaded machine delays that.
-            deadline = time.monotonic() + BOUND
-            while not any(runs.glob("*[0-9]")) and time.monotonic() < deadline:
-                time.sleep(0.01)
-            received = [path.read_bytes().split(b"\0")[:-1] for path in runs.glob("*[0-9]")]
-            if received != [[b"--add-serial=" + SELECTION.encode()]]:
-                raise Failure(f"the stand-in received {received}")
-            for path in runs.iterdir():
-                path.unlink()
+        def empty_selection_refused():
+            """A text the host refuses rejects the handler's promise with the host's reason."""
+            refused = evaluate(devtools, session,
+                               f'{HANDLER}("").then(() => "resolved", '
+                               '(e) => "rejected: " + e.message)')
+            if not str(refused).startswith("rejected: ") or "empty" not in refused:
+                raise Failure(f"an empty selection was not refused: {refused}")
 
-        # A user without a manifest of their own: served by the package's system-wide one
-        # where it is installed; elsewhere the browser cannot find the host.
-        if system_manifest.exists():
-            print(f"note: {system_manifest} is installed; checking that it serves")
-            click_reaches_numira()
-        else:
-            click_fails_with("quick-add helper is not installed")
-
-        # A user whose Numira cannot be started: the host says so.
-        (hosts / "org.numira.quickadd.json").write_text(manifest)
-        stand_in.chmod(0o644)
-        click_fails_with("Cannot start")
-        stand_in.chmod(0o755)
-
-        # A user who turned quick add off: the host refuses and starts nothing.
-        settings.write_text("[Info]\nQuickAdd=0\n")
-        click_fails_with("turned off in Numira's About window")
-
-        # The option on again: a text the host refuses rejects the handler's promise with the
-        # host's reason; the selection reaches the stand-in unchanged.
-        settings.write_text("[Info]\nQuickAdd=1\n")
-        refused = evaluate(devtools, session,
-                           f'{HANDLER}("").then(() => "resolved", (e) => "rejected: " + e.message)')
-        if not str(refused).startswith("rejected: ") or "empty" not in refused:
-            raise Failure(f"an empty selection was not refused: {refused}")
-        started = time.monotonic()
-        click_reaches_numira()
-        print(f"click to Numira started: {time.monotonic() - started:.2f} s")
+        play_users(click_fails_with,
+                   lambda: evaluate(devtools, session, f"{CLICK}({json.dumps(SELECTION)})"),
+                   stand_in, system_manifest, hosts / f"{HOST_NAME}.json",
+                   host_manifest(host, {"allowed_origins": [origin]}), settings,
+                   empty_selection_refused)
     except Failure:
         print("--- Chromium's output ---\n" + log_path.read_text(errors="replace")[-4000:])
         raise
@@ -232,15 +180,7 @@ def main():
     if not chromium:
         print("SKIP: Chromium is not installed")
         return 77
-    with tempfile.TemporaryDirectory(prefix="numira-chromium-") as work:
-        try:
-            run(chromium, Path(arguments["--host"]).resolve(),
-                Path(arguments["--extension"]).resolve(), Path(work))
-        except Failure as failure:
-            print(f"FAIL: {failure}")
-            return 1
-    print("PASS")
-    return 0
+    return run_test("chromium", chromium, run, arguments)
 
 
 if __name__ == "__main__":

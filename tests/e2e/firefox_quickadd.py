@@ -17,20 +17,15 @@ import shutil
 import socket
 import subprocess
 import sys
-import tempfile
 import time
 import uuid
 from pathlib import Path
 
+from quickadd_scenarios import (BOUND, CLICK, HOST_NAME, SELECTION, Failure, StandIn,
+                                expect_failure_notice, host_manifest, play_users, run_test,
+                                user_environment)
+
 ADDON_ID = "quickadd@numira.org"
-CLICK = "onAddToNumiraClicked"
-SELECTION = "-style=x Clé-Ñ 日本語 🔑 ABCD-1234"
-# Far beyond what any step takes alone; only a hung browser reaches it.
-BOUND = 90
-
-
-class Failure(Exception):
-    pass
 
 
 class Marionette:
@@ -150,22 +145,15 @@ def stop_firefox(process, client):
 
 
 def run(firefox, host, extension_dir, work):
-    # A stand-in for Numira that records its arguments, NUL-terminated, one file per start.
-    runs, stand_in = work / "runs", work / "numira-standin"
-    runs.mkdir()
-    stand_in.write_text(f"#!/bin/sh\nout='{runs}'/$$\n"
-                        "printf '%s\\0' \"$@\" > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n")
-    stand_in.chmod(0o755)
-
+    stand_in = StandIn(work)
     home, profile = work / "home", work / "profile"
     hosts = home / ".mozilla/native-messaging-hosts"
     settings = home / ".config/Numira/Numira.conf"
     for folder in (hosts, settings.parent, profile):
         folder.mkdir(parents=True)
     internal = str(uuid.uuid4())
-    environment = dict(os.environ, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
-                       XDG_CACHE_HOME=str(home / ".cache"), NUMIRA_PROGRAM=str(stand_in))
-    system_manifest = Path("/usr/lib/mozilla/native-messaging-hosts/org.numira.quickadd.json")
+    environment = user_environment(home, stand_in)
+    system_manifest = Path(f"/usr/lib/mozilla/native-messaging-hosts/{HOST_NAME}.json")
 
     log_path = work / "firefox.log"
     with open(log_path, "wb") as log:
@@ -192,54 +180,19 @@ def run(firefox, host, extension_dir, work):
             };""")
 
         def click_fails_with(said):
-            """A click that fails shows one notification saying why. (Headless Firefox has no
-            alert window: the notification closes at once, so the id the browser gave it stands
-            for its being shown; notifications.getAll() may already have forgotten it.)"""
+            # Headless Firefox has no alert window: the notification closes at once, so the id
+            # the browser gave it stands for its being shown; notifications.getAll() may
+            # already have forgotten it.
             shown = client.script(
                 f"return {CLICK}(arguments[0]).then((id) => [id, shownNotifications.splice(0)])",
                 SELECTION)
             identifier, notes = shown
-            if not identifier or len(notes) != 1:
-                raise Failure(f"no notification shown: {shown}")
-            if notes[0]["title"] != "Add to Numira failed" or said not in notes[0]["message"]:
-                raise Failure(f"the notification says {notes[0]}")
+            expect_failure_notice(shown, identifier, notes, said)
 
-        def click_reaches_numira():
-            """A click that works resolves with null; the stand-in gets the text unchanged."""
-            outcome = client.script(f"return {CLICK}(arguments[0])", SELECTION)
-            if outcome is not None:
-                raise Failure(f"the click failed: {outcome}")
-            # The host answered once it had started the stand-in, which writes its file when
-            # it runs; only a very loaded machine delays that.
-            deadline = time.monotonic() + BOUND
-            while not any(runs.glob("*[0-9]")) and time.monotonic() < deadline:
-                time.sleep(0.01)
-            received = [path.read_bytes().split(b"\0")[:-1] for path in runs.glob("*[0-9]")]
-            if received != [[b"--add-serial=" + SELECTION.encode()]]:
-                raise Failure(f"the stand-in received {received}")
-            for path in runs.iterdir():
-                path.unlink()
-
-        # A user without a manifest of their own: served by the package's system-wide one
-        # where it is installed; elsewhere the browser cannot find the host.
-        if system_manifest.exists():
-            print(f"note: {system_manifest} is installed; checking that it serves")
-            click_reaches_numira()
-        else:
-            click_fails_with("quick-add helper is not installed")
-        (hosts / "org.numira.quickadd.json").write_text(json.dumps({
-            "name": "org.numira.quickadd", "description": "Numira quick add (test)",
-            "path": str(host), "type": "stdio", "allowed_extensions": [ADDON_ID]}))
-        stand_in.chmod(0o644)
-        click_fails_with("Cannot start")
-        stand_in.chmod(0o755)
-        settings.write_text("[Info]\nQuickAdd=0\n")
-        click_fails_with("turned off in Numira's About window")
-        settings.write_text("[Info]\nQuickAdd=1\n")
-
-        started = time.monotonic()
-        click_reaches_numira()
-        print(f"click to Numira started: {time.monotonic() - started:.2f} s")
+        play_users(click_fails_with,
+                   lambda: client.script(f"return {CLICK}(arguments[0])", SELECTION),
+                   stand_in, system_manifest, hosts / f"{HOST_NAME}.json",
+                   host_manifest(host, {"allowed_extensions": [ADDON_ID]}), settings)
     except Failure:
         print("--- Firefox's output ---\n" + log_path.read_text(errors="replace")[-4000:])
         raise
@@ -270,18 +223,14 @@ def main():
     if not firefox:
         print("SKIP: Firefox is not installed")
         return 77
-    try:
-        if "--system-addon" in arguments:
+    if "--system-addon" in arguments:
+        try:
             print(system_addon_state(firefox, Path(arguments["--system-addon"]).resolve()))
-            return 0
-        with tempfile.TemporaryDirectory(prefix="numira-firefox-") as work:
-            run(firefox, Path(arguments["--host"]).resolve(),
-                Path(arguments["--extension"]).resolve(), Path(work))
-    except Failure as failure:
-        print(f"FAIL: {failure}")
-        return 1
-    print("PASS")
-    return 0
+        except Failure as failure:
+            print(f"FAIL: {failure}")
+            return 1
+        return 0
+    return run_test("firefox", firefox, run, arguments)
 
 
 if __name__ == "__main__":
