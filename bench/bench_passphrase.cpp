@@ -66,7 +66,7 @@ Figures measure(const QString& db, bool protectedFile)
             ResultPages pages;
             QString error;
             // About ten records in a million, read to the end of the first page.
-            if (!RecordStore::pagedSearch(RecordStore::SearchField::All,
+            if (!RecordStore::search(RecordStore::SearchField::All,
                                           QStringLiteral("User 4242"), &pages, &error))
                 return false;
             for (qsizetype row = 0; row < std::min<qsizetype>(pages.rowCount(), 50); ++row)
