@@ -72,16 +72,19 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, QString* error)
     return written || fail(error, why);
 }
 
-// The copy reads back as a whole database before it may replace anything.
-bool checkCopy(const QString& copy, QString* error)
+// The copy reads back as a whole database before it may replace anything. The copy of a
+// protected database is protected by the same passphrase.
+bool checkCopy(const QString& source, const QString& copy, QString* error)
 {
     QString why;
+    Database::sharePassphrase(source, copy);
     bool intact = Database::openDatabaseFile(copy, CopyConnection, &why);
     if (intact) {
         const QSqlDatabase db = QSqlDatabase::database(CopyConnection, false);
         intact = Database::verifyIntact(db, copy, &why);
     }
     Database::removeConnection(CopyConnection);
+    Database::forgetPassphrase(copy);
     return intact || fail(error, QStringLiteral("The copy does not read back whole: %1").arg(why));
 }
 
@@ -112,7 +115,7 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
                                .arg(destinationInfo.absolutePath(), out.errorString()));
     const QString copy = out.fileName();
     const auto removeJournal = [&copy] { QFile::remove(copy + QStringLiteral("-journal")); };
-    if (!writeSnapshot(source, out, error) || !checkCopy(copy, error)) {
+    if (!writeSnapshot(source, out, error) || !checkCopy(source, copy, error)) {
         removeJournal();
         return false;
     }

@@ -47,6 +47,15 @@ QString writeFailureCause(const QString& dbPath, qint64 size)
     return QString();
 }
 
+bool cannotCompact(const QString& dbPath, const QString& why, QString* error)
+{
+    const QString cause = writeFailureCause(dbPath, QFileInfo(dbPath).size());
+    return fail(
+        error,
+        QStringLiteral("The database cannot be compacted: %1")
+            .arg(cause.isEmpty() ? why : cause + QStringLiteral(" (") + why + QLatin1Char(')')));
+}
+
 bool runPragma(const QSqlDatabase& db, const QString& sql, qint64* value)
 {
     QSqlQuery query(db);
@@ -114,8 +123,14 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
     }
     // Rewriting a damaged file would carry the damage into every page, or drop records.
     QString damage;
-    if (!Database::verifyIntact(db, dbPath, &damage))
-        return damage == Database::inUseMessage() ? leftInUse(dbPath) : fail(error, damage);
+    if (!Database::verifyIntact(db, dbPath, &damage)) {
+        if (damage == Database::inUseMessage())
+            return leftInUse(dbPath);
+        // A check that could not read (a merge above that failed to write leaves SQLite unable
+        // to go on) is a write failure, named by its cause like the rewrite's own.
+        return damage == Database::damagedMessage() ? fail(error, damage)
+                                                    : cannotCompact(dbPath, damage, error);
+    }
     QSqlQuery(db).exec(SqlCatalogue::ShortBusyWait);
     QSqlQuery(db).exec(SqlCatalogue::FullSyncs);
     QSqlQuery vacuum(db);
@@ -125,12 +140,7 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
     }
     if (Database::isInUse(vacuum.lastError()))
         return leftInUse(dbPath);
-    const QString why = vacuum.lastError().text();
-    const QString cause = writeFailureCause(dbPath, QFileInfo(dbPath).size());
-    return fail(
-        error,
-        QStringLiteral("The database cannot be compacted: %1")
-            .arg(cause.isEmpty() ? why : cause + QStringLiteral(" (") + why + QLatin1Char(')')));
+    return cannotCompact(dbPath, vacuum.lastError().text(), error);
 }
 
 bool compact(const QString& dbPath, Need need, QString* error)

@@ -410,6 +410,13 @@ void forgetPassphrase(const QString& path)
     passphrases().erase(keyOf(path));
 }
 
+void sharePassphrase(const QString& from, const QString& to)
+{
+    const auto kept = passphrases().find(keyOf(from));
+    if (kept != passphrases().end())
+        passphrases()[keyOf(to)] = kept->second.copy();
+}
+
 PassphraseCheck checkPassphrase(const QString& path, const SecretBytes& passphrase, QString* error)
 {
     const QString connectionName = QStringLiteral("numira-passphrase-check");

@@ -82,6 +82,8 @@ bool isProtectedFile(const QString& path);
 bool hasPassphrase(const QString& path);
 void rememberPassphrase(const QString& path, const SecretBytes& passphrase);
 void forgetPassphrase(const QString& path);
+// A copy of a protected file (a backup) opens with the passphrase kept for the original.
+void sharePassphrase(const QString& from, const QString& to);
 
 enum class PassphraseCheck
 {

@@ -24,7 +24,8 @@ const QString Cli = QStringLiteral(NUMIRA_CLI);
 const QString Right = QStringLiteral("correct horse battery");
 const QString Wrong = QStringLiteral("correct horse batterz");
 const QString IndexQuery = QStringLiteral(
-    "SELECT rowid FROM serials_search WHERE serials_search MATCH '\"RARE-77\"' ORDER BY rowid");
+    "SELECT rowid FROM serials_search WHERE serials_search MATCH "
+    "'\"RE-\" AND \"E-7\" AND \"-77\" AND \"77Q\"' ORDER BY rowid");
 
 // Texts that must not be found in a protected file's bytes.
 const QList<QByteArray> Secrets = {"Photoshoppe", "Ada Lovelace-Byron", "RARE-77Q-XK91-SERIAL"};
