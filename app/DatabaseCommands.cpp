@@ -265,6 +265,10 @@ bool DatabaseCommands::unlock(const QString& path)
 
 bool DatabaseCommands::confirmCurrentPassphrase(const QString& title)
 {
+    if (!Database::isProtectedFile(Database::databasePath())) {
+        prompt().inform(QStringLiteral("The database is not protected by a passphrase."), title);
+        return false;
+    }
     PassphraseQuestion question;
     question.title = title;
     question.text = QStringLiteral("Enter the database's current passphrase:");
@@ -340,10 +344,6 @@ void DatabaseCommands::changePassphrase()
 {
     const QString title = QStringLiteral("Change Passphrase");
     const QString path = Database::databasePath();
-    if (!Database::isProtectedFile(path)) {
-        prompt().inform(QStringLiteral("The database is not protected by a passphrase."), title);
-        return;
-    }
     if (!confirmCurrentPassphrase(title))
         return;
     PassphraseQuestion question;
@@ -374,10 +374,6 @@ void DatabaseCommands::removePassphrase()
 {
     const QString title = QStringLiteral("Remove Passphrase");
     const QString path = Database::databasePath();
-    if (!Database::isProtectedFile(path)) {
-        prompt().inform(QStringLiteral("The database is not protected by a passphrase."), title);
-        return;
-    }
     if (!confirmCurrentPassphrase(title))
         return;
     rewriteDatabase(

@@ -39,8 +39,8 @@ public:
 private:
     // An export of a protected database is a plain file: the user is told before it is made.
     void warnIfExportIsPlain(const QString& title);
-    // Asks for the passphrase of the protected database in use, once; false after a cancel
-    // or a wrong one (said so).
+    // Asks for the passphrase of the protected database in use, once; false when the database
+    // is not protected, after a cancel or after a wrong one (each said so).
     bool confirmCurrentPassphrase(const QString& title);
     // Closes the connection, runs the rewrite, opens the connection again and says how it
     // went.

@@ -868,14 +868,21 @@ int CliCommands::protect(const CliArguments& args)
     return Success;
 }
 
+bool CliCommands::unlockProtectedDatabase(const CliArguments& args, QString* path)
+{
+    if (!databasePathOf(args, path))
+        return false;
+    if (!Database::isProtectedFile(*path)) {
+        fail(QStringLiteral("The database is not protected by a passphrase."));
+        return false;
+    }
+    return unlockDatabase(*path, args);
+}
+
 int CliCommands::changePassphrase(const CliArguments& args)
 {
     QString path;
-    if (!databasePathOf(args, &path))
-        return Failure;
-    if (!Database::isProtectedFile(path))
-        return fail(QStringLiteral("The database is not protected by a passphrase."));
-    if (!unlockDatabase(path, args))
+    if (!unlockProtectedDatabase(args, &path))
         return Failure;
     SecretBytes passphrase;
     if (!newPassphrase(args, &passphrase))
@@ -889,11 +896,7 @@ int CliCommands::changePassphrase(const CliArguments& args)
 int CliCommands::unprotect(const CliArguments& args)
 {
     QString path;
-    if (!databasePathOf(args, &path))
-        return Failure;
-    if (!Database::isProtectedFile(path))
-        return fail(QStringLiteral("The database is not protected by a passphrase."));
-    if (!unlockDatabase(path, args))
+    if (!unlockProtectedDatabase(args, &path))
         return Failure;
     QString error;
     if (!DatabaseProtection::unprotect(path, &error))

@@ -63,6 +63,9 @@ private:
     // For a protected file whose passphrase is not known yet: reads it (--passphrase-fd,
     // else the terminal) and checks it. False after a failure said on standard error.
     bool unlockDatabase(const QString& path, const CliArguments& args);
+    // The database file of a command that needs a protected one, unlocked; false after a
+    // failure said on standard error (not protected, wrong passphrase).
+    bool unlockProtectedDatabase(const CliArguments& args, QString* path);
     // The database file the command works on: --db, else the one Numira has in use.
     bool databasePathOf(const CliArguments& args, QString* path);
     // A new passphrase: --new-passphrase-fd, else asked twice on the terminal.
