@@ -1,5 +1,6 @@
 #include "store/Database.h"
 
+#include "store/CipherKey.h"
 #include "store/SecretBytes.h"
 #include "store/SqlCatalogue.h"
 #include "store/SqliteDriver.h"
@@ -15,6 +16,9 @@
 #include <unistd.h>
 #endif
 #include <map>
+
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
 
 namespace {
 
@@ -35,9 +39,11 @@ constexpr int SqliteNotADatabase = 26;
 // The smallest page SQLite writes; a protected file is a whole number of pages.
 constexpr qint64 SmallestPage = 512;
 
-std::map<QString, SecretBytes>& passphrases()
+// The raw key of each protected file whose passphrase was found right, by the file's path: a
+// connection opened with it does not derive the key again.
+std::map<QString, CipherKey>& keys()
 {
-    static std::map<QString, SecretBytes> kept;
+    static std::map<QString, CipherKey> kept;
     return kept;
 }
 
@@ -47,6 +53,52 @@ QString keyOf(const QString& path)
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+// The key derived by the last passphrase check that found the passphrase right, so that keeping
+// that passphrase right after the check takes its key instead of deriving it a second time. The
+// passphrase is known by a keyed hash only (the hash key is random and lives as long as the
+// process), so no copy of it stays behind.
+struct CheckedKey
+{
+    QString file;
+    QByteArray fingerprint;
+    CipherKey key;
+};
+
+CheckedKey& lastChecked()
+{
+    static CheckedKey checked;
+    return checked;
+}
+
+void forgetLastChecked()
+{
+    SecretBytes::wipe(lastChecked().fingerprint);
+    lastChecked() = CheckedKey();
+}
+
+QByteArray fingerprintOf(const SecretBytes& passphrase)
+{
+    static const QByteArray hashKey = CipherKey::freshSalt() + CipherKey::freshSalt();
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (hashKey.size() != 2 * CipherKey::SaltSize ||
+        !HMAC(EVP_sha256(), hashKey.constData(), int(hashKey.size()),
+              reinterpret_cast<const unsigned char*>(passphrase.isEmpty() ? "" : passphrase.data()),
+              size_t(passphrase.size()), digest, &size))
+        return QByteArray();
+    return QByteArray(reinterpret_cast<const char*>(digest), int(size));
+}
+
+// The kept key of a file when it still fits the file: a file replaced by another protected
+// file (a new salt) needs its passphrase again.
+const CipherKey* keptKeyFor(const QString& path)
+{
+    const auto kept = keys().find(keyOf(path));
+    if (kept == keys().end() || kept->second.salt() != CipherKey::saltOfFile(path))
+        return nullptr;
+    return &kept->second;
 }
 
 int primaryCode(const QSqlError& error)
@@ -246,8 +298,8 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
             *error = QStringLiteral("\"%1\" is not a Numira database.").arg(path);
         return false;
     }
-    const auto kept = plain ? passphrases().end() : passphrases().find(keyOf(path));
-    if (!plain && kept == passphrases().end()) {
+    const CipherKey* kept = plain ? nullptr : keptKeyFor(path);
+    if (!plain && !kept) {
         if (error)
             *error = needsPassphraseMessage(path);
         return false;
@@ -266,9 +318,10 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
         if (plain) {
             connected = db.open();
         } else {
-            QString passphrase = kept->second.toText();
-            connected = db.open(QString(), passphrase);
-            SecretBytes::wipe(passphrase);
+            // The raw key and its salt: SQLCipher takes them as they are, without deriving.
+            QString key = kept->keySpec().toText();
+            connected = db.open(QString(), key);
+            SecretBytes::wipe(key);
         }
         if (connected) {
             // SQLite opens any file lazily; reading the catalogue proves it is a database.
@@ -382,7 +435,8 @@ QString noConnectionMessage()
 void resetStore()
 {
     closeConnection();
-    passphrases().clear();
+    keys().clear();
+    forgetLastChecked();
     g_openFailure.clear();
     databasePath().clear();
     connectionString().clear();
@@ -397,45 +451,79 @@ bool isProtectedFile(const QString& path)
 
 bool hasPassphrase(const QString& path)
 {
-    return passphrases().count(keyOf(path)) > 0;
+    return keptKeyFor(path) != nullptr;
 }
 
 void rememberPassphrase(const QString& path, const SecretBytes& passphrase)
 {
-    passphrases()[keyOf(path)] = passphrase.copy();
+    const QByteArray salt = CipherKey::saltOfFile(path);
+    CheckedKey& checked = lastChecked();
+    if (!salt.isEmpty() && checked.file == keyOf(path) && checked.key.salt() == salt &&
+        !checked.fingerprint.isEmpty() && checked.fingerprint == fingerprintOf(passphrase)) {
+        keys()[keyOf(path)] = std::move(checked.key);
+        forgetLastChecked();
+        return;
+    }
+    CipherKey key = CipherKey::derive(passphrase, salt);
+    if (key.isEmpty())
+        keys().erase(keyOf(path));
+    else
+        keys()[keyOf(path)] = std::move(key);
+}
+
+void rememberKey(const QString& path, CipherKey&& key)
+{
+    if (key.isEmpty())
+        keys().erase(keyOf(path));
+    else
+        keys()[keyOf(path)] = std::move(key);
 }
 
 void forgetPassphrase(const QString& path)
 {
-    passphrases().erase(keyOf(path));
+    keys().erase(keyOf(path));
+    if (lastChecked().file == keyOf(path))
+        forgetLastChecked();
 }
 
 void sharePassphrase(const QString& from, const QString& to)
 {
-    const auto kept = passphrases().find(keyOf(from));
-    if (kept != passphrases().end())
-        passphrases()[keyOf(to)] = kept->second.copy();
+    const auto kept = keys().find(keyOf(from));
+    if (kept != keys().end())
+        keys()[keyOf(to)] = kept->second.copy();
 }
 
 PassphraseCheck checkPassphrase(const QString& path, const SecretBytes& passphrase, QString* error)
 {
     const QString connectionName = QStringLiteral("numira-passphrase-check");
-    const QString key = keyOf(path);
-    // The check runs through the one open path, with this passphrase in place of a kept one.
-    auto& kept = passphrases();
-    const auto before = kept.find(key);
-    SecretBytes previous = before == kept.end() ? SecretBytes() : std::move(before->second);
+    const QString file = keyOf(path);
+    forgetLastChecked();
+    // Every check derives the key in full, a wrong passphrase as much as the right one: the
+    // cost of a guess stays the derivation's.
+    CipherKey key = isProtectedFile(path)
+                        ? CipherKey::derive(passphrase, CipherKey::saltOfFile(path))
+                        : CipherKey();
+    // The check runs through the one open path, with this key in place of a kept one.
+    auto& kept = keys();
+    const auto before = kept.find(file);
+    CipherKey previous = before == kept.end() ? CipherKey() : std::move(before->second);
     const bool hadPrevious = before != kept.end();
-    kept[key] = passphrase.copy();
+    if (key.isEmpty())
+        kept.erase(file);
+    else
+        kept[file] = key.copy();
     QString why;
     const bool opened = openDatabaseFile(path, connectionName, &why);
     removeConnection(connectionName);
     if (hadPrevious)
-        kept[key] = std::move(previous);
+        kept[file] = std::move(previous);
     else
-        kept.erase(key);
-    if (opened)
+        kept.erase(file);
+    if (opened) {
+        if (!key.isEmpty())
+            lastChecked() = CheckedKey{file, fingerprintOf(passphrase), std::move(key)};
         return PassphraseCheck::Right;
+    }
     if (error)
         *error = why;
     return why == wrongPassphraseMessage() ? PassphraseCheck::Wrong : PassphraseCheck::Failed;

@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
+class CipherKey;
 class SecretBytes;
 
 // The one shared database connection that every screen uses, the database file in use and
@@ -66,23 +67,32 @@ bool checkSchema(const QString& path, QString* error = nullptr);
 QString noConnectionMessage();
 
 // Forgets the path, the connection string and closes the connection (tests, start of run).
-// Forgets every passphrase too.
+// Wipes every kept key too.
 void resetStore();
 
 // --- Databases protected by a passphrase ---
 //
 // A protected file is encrypted page by page: it has no SQLite header, and its size is a whole
-// number of pages. Its passphrase, once known to be right, is kept in memory for the rest of
-// the run under the file's absolute path, so that every connection to it (the shared one, the
-// schema check, compaction, backup) opens it the same way; it is never written anywhere.
+// number of pages. Once its passphrase is known to be right, the raw key derived from it (with
+// the file's salt) is kept in memory for the rest of the run under the file's absolute path, so
+// that every connection to it (the shared one, the schema check, compaction, backup) opens it
+// the same way without deriving the key again; the passphrase itself is not kept, and neither
+// is ever written anywhere. A kept key serves only while the file keeps the salt it was derived
+// with: a file rewritten meanwhile with a new one needs its passphrase again.
 
 // Whether the file looks like a protected database (the passphrase alone can tell for sure).
 bool isProtectedFile(const QString& path);
-// Whether a passphrase for the file is kept.
+// Whether a key that opens the file as it is now is kept.
 bool hasPassphrase(const QString& path);
+// Keeps the key of the passphrase for the file. Right after checkPassphrase() found the same
+// passphrase right for the same file, its key is taken; otherwise the key is derived again.
 void rememberPassphrase(const QString& path, const SecretBytes& passphrase);
+// Keeps a key made for the file (a file just written with that key and salt).
+void rememberKey(const QString& path, CipherKey&& key);
+// Wipes the kept key of the file (resetStore() wipes all of them).
 void forgetPassphrase(const QString& path);
-// A copy of a protected file (a backup) opens with the passphrase kept for the original.
+// A copy of a protected file (a backup, which keeps the salt) opens with the key kept for the
+// original.
 void sharePassphrase(const QString& from, const QString& to);
 
 enum class PassphraseCheck
@@ -91,7 +101,8 @@ enum class PassphraseCheck
     Wrong,
     Failed // the file cannot be read for another reason (error says which)
 };
-// Opens the file with the passphrase on a connection of its own and reads its catalogue.
+// Derives the key of the passphrase with the file's salt (the full derivation, whatever the
+// outcome), opens the file with it on a connection of its own and reads its catalogue.
 // Changes nothing in the file, whatever the outcome.
 PassphraseCheck checkPassphrase(const QString& path, const SecretBytes& passphrase,
                                 QString* error = nullptr);

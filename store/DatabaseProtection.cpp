@@ -1,5 +1,6 @@
 #include "store/DatabaseProtection.h"
 
+#include "store/CipherKey.h"
 #include "store/Database.h"
 #include "store/DurableFile.h"
 #include "store/SecretBytes.h"
@@ -36,17 +37,18 @@ QString freshNameBeside(const QString& path)
     }
 }
 
-bool runExport(const QSqlDatabase& db, const QString& target, const SecretBytes& passphrase,
+// key empty: the new file is plain.
+bool runExport(const QSqlDatabase& db, const QString& target, const CipherKey& key,
                QString* error)
 {
     QSqlQuery attach(db);
     attach.prepare(QStringLiteral("ATTACH DATABASE ? AS rewritten KEY ?"));
     attach.addBindValue(target);
     // An empty key attaches a plain database.
-    QString key = passphrase.toText();
-    attach.addBindValue(key.isNull() ? QStringLiteral("") : key);
+    QString spec = key.keySpec().toText();
+    attach.addBindValue(spec.isNull() ? QStringLiteral("") : spec);
     const bool attached = attach.exec();
-    SecretBytes::wipe(key);
+    SecretBytes::wipe(spec);
     attach.finish();
     if (!attached)
         return fail(error, attach.lastError().text());
@@ -60,8 +62,8 @@ bool runExport(const QSqlDatabase& db, const QString& target, const SecretBytes&
 }
 
 // Writes the database at path, as the connection opened on it reads it, into a new file with
-// the given passphrase (none: a plain file) and puts the new file in its place.
-bool rewrite(const QString& path, const SecretBytes& passphrase, QString* error)
+// the given key (none: a plain file) and puts the new file in its place.
+bool rewrite(const QString& path, const CipherKey& key, QString* error)
 {
     const QString database = DurableFile::resolved(path);
     QString why;
@@ -71,7 +73,7 @@ bool rewrite(const QString& path, const SecretBytes& passphrase, QString* error)
     bool exported = false;
     {
         const QSqlDatabase db = QSqlDatabase::database(Connection, false);
-        exported = runExport(db, target, passphrase, &why);
+        exported = runExport(db, target, key, &why);
     }
     Database::removeConnection(Connection);
     const auto discard = [&target](QString* error, const QString& text) {
@@ -97,6 +99,19 @@ bool rewrite(const QString& path, const SecretBytes& passphrase, QString* error)
     return true;
 }
 
+// A new file gets a salt of its own; the key derived with it writes the file and is then kept,
+// so the new file opens without a second derivation.
+bool rewriteWith(const QString& path, const SecretBytes& passphrase, QString* error)
+{
+    CipherKey key = CipherKey::derive(passphrase, CipherKey::freshSalt());
+    if (key.isEmpty())
+        return fail(error, QStringLiteral("No key can be made for the passphrase."));
+    if (!rewrite(path, key, error))
+        return false;
+    Database::rememberKey(path, std::move(key));
+    return true;
+}
+
 } // namespace
 
 bool protect(const QString& path, const SecretBytes& passphrase, QString* error)
@@ -105,10 +120,7 @@ bool protect(const QString& path, const SecretBytes& passphrase, QString* error)
         return fail(error, QStringLiteral("The passphrase is empty."));
     if (Database::isProtectedFile(path))
         return fail(error, QStringLiteral("The database is protected already."));
-    if (!rewrite(path, passphrase, error))
-        return false;
-    Database::rememberPassphrase(path, passphrase);
-    return true;
+    return rewriteWith(path, passphrase, error);
 }
 
 bool changePassphrase(const QString& path, const SecretBytes& passphrase, QString* error)
@@ -117,17 +129,14 @@ bool changePassphrase(const QString& path, const SecretBytes& passphrase, QStrin
         return fail(error, QStringLiteral("The passphrase is empty."));
     if (!Database::isProtectedFile(path))
         return fail(error, QStringLiteral("The database is not protected by a passphrase."));
-    if (!rewrite(path, passphrase, error))
-        return false;
-    Database::rememberPassphrase(path, passphrase);
-    return true;
+    return rewriteWith(path, passphrase, error);
 }
 
 bool unprotect(const QString& path, QString* error)
 {
     if (!Database::isProtectedFile(path))
         return fail(error, QStringLiteral("The database is not protected by a passphrase."));
-    if (!rewrite(path, SecretBytes(), error))
+    if (!rewrite(path, CipherKey(), error))
         return false;
     Database::forgetPassphrase(path);
     return true;

@@ -12,8 +12,8 @@ class SecretBytes;
 // blocks; only the file is rewritten.
 //
 // The file must not be open on the shared connection (the caller closes it). For a protected
-// file, Database must hold its passphrase (Database::rememberPassphrase). Afterwards Database
-// holds the new passphrase, or none after unprotect().
+// file, Database must hold its key (Database::rememberPassphrase). The new file gets a fresh
+// random salt; afterwards Database holds the key made for it, or none after unprotect().
 namespace DatabaseProtection {
 
 bool protect(const QString& path, const SecretBytes& passphrase, QString* error);
