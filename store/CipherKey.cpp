@@ -42,10 +42,10 @@ CipherKey CipherKey::derive(const SecretBytes& passphrase, const QByteArray& sal
     ++g_derivations;
     // SQLCipher derives from the bytes as given; an empty passphrase is still derived, so that
     // it costs a guesser as much as any other.
-    const int derived = PKCS5_PBKDF2_HMAC(
-        passphrase.isEmpty() ? "" : passphrase.data(), int(passphrase.size()),
-        reinterpret_cast<const unsigned char*>(salt.constData()), SaltSize, Iterations,
-        EVP_sha512(), KeySize, key);
+    const int derived =
+        PKCS5_PBKDF2_HMAC(passphrase.isEmpty() ? "" : passphrase.data(), int(passphrase.size()),
+                          reinterpret_cast<const unsigned char*>(salt.constData()), SaltSize,
+                          Iterations, EVP_sha512(), KeySize, key);
     if (derived != 1) {
         OPENSSL_cleanse(key, sizeof key);
         return CipherKey();

@@ -38,8 +38,7 @@ QString freshNameBeside(const QString& path)
 }
 
 // key empty: the new file is plain.
-bool runExport(const QSqlDatabase& db, const QString& target, const CipherKey& key,
-               QString* error)
+bool runExport(const QSqlDatabase& db, const QString& target, const CipherKey& key, QString* error)
 {
     QSqlQuery attach(db);
     attach.prepare(QStringLiteral("ATTACH DATABASE ? AS rewritten KEY ?"));

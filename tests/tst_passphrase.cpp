@@ -4,12 +4,16 @@
 #include "app/DatabaseCommands.h"
 #include "app/MainWindow.h"
 #include "store/Backup.h"
+#include "store/CipherKey.h"
+#include "store/Compaction.h"
 #include "store/Database.h"
 #include "store/DatabaseProtection.h"
 #include "store/SecretBytes.h"
+#include "store/SqliteDriver.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
+#include <QSqlQuery>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -23,9 +27,9 @@ namespace {
 const QString Cli = QStringLiteral(NUMIRA_CLI);
 const QString Right = QStringLiteral("correct horse battery");
 const QString Wrong = QStringLiteral("correct horse batterz");
-const QString IndexQuery = QStringLiteral(
-    "SELECT rowid FROM serials_search WHERE serials_search MATCH "
-    "'\"RE-\" AND \"E-7\" AND \"-77\" AND \"77Q\"' ORDER BY rowid");
+const QString IndexQuery =
+    QStringLiteral("SELECT rowid FROM serials_search WHERE serials_search MATCH "
+                   "'\"RE-\" AND \"E-7\" AND \"-77\" AND \"77Q\"' ORDER BY rowid");
 
 // Texts that must not be found in a protected file's bytes.
 const QList<QByteArray> Secrets = {"Photoshoppe", "Ada Lovelace-Byron", "RARE-77Q-XK91-SERIAL"};
@@ -48,6 +52,45 @@ bool protect(const QString& db, const QString& passphrase)
     if (!done)
         qWarning("protect: %s", qPrintable(error));
     return done;
+}
+
+// Protects the plain file at source into target the way SQLCipher does it by itself, the
+// passphrase handed to it as it is: it picks the salt and derives the key.
+bool protectBySqlCipher(const QString& source, const QString& target, const QString& passphrase)
+{
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "by-sqlcipher");
+        db.setDatabaseName(source);
+        QSqlQuery attach(db);
+        done = db.open() && attach.prepare("ATTACH DATABASE ? AS rewritten KEY ?");
+        attach.addBindValue(target);
+        attach.addBindValue(passphrase);
+        done = done && attach.exec();
+        QSqlQuery exportAll(db);
+        done = done && exportAll.exec("SELECT sqlcipher_export('rewritten')") && exportAll.next();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("by-sqlcipher");
+    return done;
+}
+
+// The serials counted on a connection that hands the passphrase to SQLCipher as it is, as the
+// sqlcipher shell's "PRAGMA key" does; -1 when the file does not open with it.
+int countBySqlCipher(const QString& path, const QString& passphrase)
+{
+    int count = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "by-key");
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        if (db.open(QString(), passphrase) && query.exec("SELECT count(*) FROM serials") &&
+            query.next())
+            count = query.value(0).toInt();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("by-key");
+    return count;
 }
 
 struct Outcome
@@ -195,6 +238,113 @@ private slots:
         QVERIFY(!Database::hasPassphrase(db));
         QVERIFY(unchanged());
         QVERIFY(!DatabaseProtection::unprotect(db, &error));
+    }
+
+    // The key Numira derives is SQLCipher's own: a file that SQLCipher protected with the
+    // passphrase alone (as every earlier version of Numira did) opens, and a file Numira
+    // protects opens with the passphrase alone (as the sqlcipher shell opens it).
+    void protectedFilesStayStandard()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        const Rows records = StoreFixtures::allRows(db);
+        const QString earlier = env.path("earlier.mdb");
+        QVERIFY(protectBySqlCipher(db, earlier, Right));
+        QVERIFY(Database::isProtectedFile(earlier));
+
+        QCOMPARE(Database::checkPassphrase(earlier, SecretBytes(Wrong)),
+                 Database::PassphraseCheck::Wrong);
+        QCOMPARE(Database::checkPassphrase(earlier, SecretBytes(Right)),
+                 Database::PassphraseCheck::Right);
+        Database::rememberPassphrase(earlier, SecretBytes(Right));
+        QCOMPARE(StoreFixtures::allRows(earlier), records);
+        QCOMPARE(queryRows(earlier, IndexQuery).size(), 1);
+
+        const int serials = queryRows(db, "SELECT count(*) FROM serials").value(0).value(0).toInt();
+        QVERIFY(serials > 0);
+        QVERIFY(protect(db, Right));
+        QCOMPARE(countBySqlCipher(db, Right), serials);
+        QCOMPARE(countBySqlCipher(db, Wrong), -1);
+        QVERIFY(DatabaseProtection::changePassphrase(db, SecretBytes(Wrong), nullptr));
+        QCOMPARE(countBySqlCipher(db, Wrong), serials);
+        QCOMPARE(countBySqlCipher(db, Right), -1);
+    }
+
+    // Opening a protected file derives its key once; the shared connection, the schema check,
+    // a backup and compaction reuse it. Only a passphrase check derives, a wrong one in full.
+    // Every new file gets a salt of its own.
+    void keptKeyServesEveryConnection()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        const Rows records = StoreFixtures::allRows(db);
+        QVERIFY(protect(db, Right));
+        const QByteArray firstSalt = CipherKey::saltOfFile(db);
+        QVERIFY(DatabaseProtection::changePassphrase(db, SecretBytes(Right), nullptr));
+        QVERIFY(CipherKey::saltOfFile(db) != firstSalt);
+        QVERIFY(Database::hasPassphrase(db));
+        Database::resetStore();
+
+        const int before = CipherKey::derivations();
+        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Right)),
+                 Database::PassphraseCheck::Right);
+        Database::rememberPassphrase(db, SecretBytes(Right));
+        QString error;
+        QVERIFY2(Database::openConnection(Database::connectionStringFor(db), &error),
+                 qPrintable(error));
+        QVERIFY(Database::checkSchema(db, &error));
+        const QString backup = env.path("home/NumiraBackup.mdb");
+        QVERIFY2(Backup::copyDatabase(db, backup, &error), qPrintable(error));
+        Database::closeConnection();
+        QVERIFY2(Compaction::compactDatabase(db, &error), qPrintable(error));
+        QVERIFY(Database::openConnection(Database::connectionStringFor(db), &error));
+        QCOMPARE(StoreFixtures::allRows(db), records);
+        QCOMPARE(CipherKey::derivations(), before + 1);
+
+        QCOMPARE(Database::checkPassphrase(backup, SecretBytes(Wrong)),
+                 Database::PassphraseCheck::Wrong);
+        QCOMPARE(CipherKey::derivations(), before + 2);
+        Database::rememberPassphrase(backup, SecretBytes(Right));
+        QCOMPARE(StoreFixtures::allRows(backup), records);
+    }
+
+    // Forgetting a file's passphrase, resetting the store, or a new salt in the file leave no
+    // key that opens it, not even the one of the last check.
+    void keptKeyGoesWhenForgotten_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("forgotten") << "forget";
+        QTest::newRow("store reset") << "reset";
+        QTest::newRow("file protected again") << "rewrite";
+    }
+    void keptKeyGoesWhenForgotten()
+    {
+        QFETCH(QString, how);
+        TestEnv env;
+        const QString db = seeded(env);
+        const QString other = env.path("other.mdb");
+        QVERIFY(QFile::copy(db, other));
+        QVERIFY(protect(db, Right));
+        QVERIFY(protect(other, Right));
+        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Right)),
+                 Database::PassphraseCheck::Right);
+        if (how == "forget") {
+            Database::forgetPassphrase(db);
+        } else if (how == "reset") {
+            Database::resetStore();
+        } else {
+            QVERIFY(QFile::remove(db) && QFile::copy(other, db));
+        }
+
+        QVERIFY(!Database::hasPassphrase(db));
+        QString error;
+        QVERIFY(!Database::openConnection(Database::connectionStringFor(db), &error));
+        QCOMPARE(error, Database::needsPassphraseMessage(db));
+        const int before = CipherKey::derivations();
+        Database::rememberPassphrase(db, SecretBytes(Right));
+        QCOMPARE(CipherKey::derivations(), before + 1);
+        QVERIFY2(Database::openConnection(Database::connectionStringFor(db), &error),
+                 qPrintable(error));
     }
 
     // The start-up asks for the passphrase of a protected database up to three times; a cancel
