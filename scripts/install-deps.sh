@@ -10,6 +10,7 @@ packages=(
     xvfb xauth fonts-dejavu-core xdotool
     desktop-file-utils appstream man-db librsvg2-bin dpkg-dev lintian
     chromium firefox-esr python3
+    libqt6sql6-psql postgresql
 )
 
 missing=()
