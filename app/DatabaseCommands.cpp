@@ -37,18 +37,6 @@ const QString FilesOnlyMessage = QStringLiteral(
     "A passphrase protects a database file. A database on a server is protected by the "
     "server's own roles and rights.");
 
-// Whether the database names a Numira database: a file with the two tables, or a server whose
-// tables are there or were just made. *why says what else it is.
-bool isNumiraDatabase(const QString& chosen, QString* why)
-{
-    if (!DatabaseAddress::isServer(chosen))
-        return Database::checkSchema(chosen, why);
-    const QString name = QStringLiteral("numira-choice");
-    const bool opened = Database::openAddress(chosen, name, why);
-    Database::removeConnection(name);
-    return opened;
-}
-
 // What the user is told about a database that was refused: a damaged file and a server that
 // cannot be reached say why; anything else is not a Numira database.
 QString refusalMessage(const QString& chosen, const QString& why, const QString& otherwise)
@@ -109,8 +97,7 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         chooseDatabase();
         return;
     }
-    // A server's tables were checked (or made) when it opened.
-    if (!server && !Database::checkSchema(dbPath)) {
+    if (!Database::checkSchema(dbPath)) {
         // A database named by the settings passes the same check as one chosen in the dialog.
         prompt().critical(InvalidStructureMessage);
         chooseDatabase();
@@ -133,7 +120,7 @@ void DatabaseCommands::chooseDatabase()
             Database::closeConnection();
         QString why;
         bool signedIn = true;
-        if ((signedIn = unlock(chosen)) && isNumiraDatabase(chosen, &why)) {
+        if ((signedIn = unlock(chosen)) && Database::checkSchema(chosen, &why)) {
             SettingsStore::write(SettingsStore::DBInUse, chosen);
             Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
             Database::connectionString() = Database::connectionStringFor(Database::databasePath());
