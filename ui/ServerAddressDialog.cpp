@@ -20,6 +20,8 @@ ServerAddressDialog::ServerAddressDialog(const QString& lastAddress, QWidget* pa
     txtAddress->setObjectName(QStringLiteral("txtAddress"));
     txtAddress->setMinimumWidth(360);
     txtAddress->selectAll();
+    // Typing starts in the field and replaces the address offered.
+    txtAddress->setFocus();
     form->addRow(QStringLiteral("Server &address:"), txtAddress);
     layout->addLayout(form);
 
