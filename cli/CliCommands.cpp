@@ -815,8 +815,7 @@ int CliCommands::copyRecords(const CliArguments& args)
                      .arg(options.dryRun ? QStringLiteral("would add") : QStringLiteral("added"))
                      .arg(outcome.added)
                      .arg(outcome.newPrograms)
-                     .arg(options.dryRun ? QStringLiteral("would skip")
-                                         : QStringLiteral("skipped"))
+                     .arg(options.dryRun ? QStringLiteral("would skip") : QStringLiteral("skipped"))
                      .arg(outcome.duplicates)
                      .toUtf8());
     return Success;

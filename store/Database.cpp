@@ -331,7 +331,11 @@ bool openConnection(const QString& connString, QString* error)
     g_connectionOpen = DatabaseAddress::isServer(address)
                            ? ServerConnection::open(address, SharedConnectionName, &why)
                            : openDatabaseFile(address, SharedConnectionName, &why, &inUse);
-    g_openFailure = inUse || why == diskFullMessage() || why == damagedMessage() ? why : QString();
+    // A server that cannot be reached is named too: the screens say why, not just "no database".
+    g_openFailure = inUse || why == diskFullMessage() || why == damagedMessage() ||
+                            DatabaseAddress::isServer(address)
+                        ? why
+                        : QString();
     if (error)
         *error = why;
     return g_connectionOpen;

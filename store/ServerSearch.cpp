@@ -54,26 +54,39 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
     plan.keyword = keyword.isNull() ? QStringLiteral("") : keyword;
     plan.source = SqlCatalogue::Source::ServerWalk;
     plan.allKeys = false;
-    if (narrows(keyword)) {
-        QSqlQuery count(db);
-        count.setForwardOnly(true);
-        const QString sql = QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM serials WHERE "
-                                           "%1 LIMIT ?) AS candidates")
-                                .arg(ServerSql::contains(ServerSql::searchedText()))
-                                .replace(QLatin1String("?1"), QLatin1String("?"));
-        if (!count.prepare(sql)) {
-            if (error)
-                *error = SqlDialect::of(db).plainReason(count.lastError());
+    const auto count = [&](const QString& sql, qint64 limit, qint64* counted) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        QVariantList values;
+        const QString plain = SqlCatalogue::withPlainPlaceholders(
+            sql, {plan.keyword, QVariant(), QVariant(), QVariant(), QVariant(), limit}, &values);
+        bool ok = query.prepare(plain);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        ok = ok && query.exec() && query.next();
+        if (!ok && error)
+            *error = SqlDialect::of(db).plainReason(query.lastError());
+        *counted = ok ? query.value(0).toLongLong() : 0;
+        return ok;
+    };
+    // A keyword that matches densely fills a page from the first rows in list order: walking
+    // that order is then the fastest way to every page.
+    qint64 matches = 0;
+    if (!count(QStringLiteral("SELECT count(*) FROM (SELECT * FROM (SELECT * FROM serials ORDER "
+                              "BY %1 LIMIT ?6::bigint) AS serials WHERE %2 LIMIT %3) AS walked")
+                   .arg(ServerSql::listOrder(), ServerSql::filter(field))
+                   .arg(ResultPages::PageRows),
+               ProbeRows, &matches))
+        return false;
+    if (matches < ResultPages::PageRows && narrows(keyword)) {
+        // Sparser: the trigram index names the candidates; a few are read and ordered at once.
+        qint64 candidates = 0;
+        if (!count(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM serials WHERE %1 LIMIT "
+                                  "?6::bigint) AS candidates")
+                       .arg(ServerSql::contains(ServerSql::searchedText())),
+                   KeyLimit + 1, &candidates))
             return false;
-        }
-        count.addBindValue(plan.keyword);
-        count.addBindValue(KeyLimit + 1);
-        if (!count.exec() || !count.next()) {
-            if (error)
-                *error = SqlDialect::of(db).plainReason(count.lastError());
-            return false;
-        }
-        if (count.value(0).toLongLong() <= KeyLimit) {
+        if (candidates <= KeyLimit) {
             plan.source = SqlCatalogue::Source::ServerCandidates;
             plan.allKeys = true;
         }

@@ -13,12 +13,11 @@ namespace ServerSql {
 // The advisory lock that makes new program rows one writer at a time.
 inline constexpr qint64 ProgramLockKey = 0x4e756d697261; // "Numira"
 
-// The expression with A-Z made a-z.
+// The expression with A-Z made a-z: under the "C" collation lower() folds ASCII letters
+// only, as a file does (and it is several times faster than translate()).
 inline QString fold(const QString& expression)
 {
-    return QStringLiteral("translate(%1, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', "
-                          "'abcdefghijklmnopqrstuvwxyz')")
-        .arg(expression);
+    return QStringLiteral("lower(%1 COLLATE \"C\")").arg(expression);
 }
 
 // A column's sort key as two terms: missing values first, then the folded text.
@@ -65,9 +64,12 @@ inline QString searchedText(const QString& table = QString())
 }
 
 // The keyword ?1 as a pattern on folded text: "%" and "_" are wildcards and nothing escapes.
+// concat() is only stable, so the planner does not read the keyword when it plans: it assumes
+// a moderate share of matches instead of guessing from the letters, which keeps a dense
+// keyword's first page on the list-order index rather than a scan and sort of every record.
 inline QString contains(const QString& expression)
 {
-    return QStringLiteral("%1 LIKE '%' || %2 || '%' ESCAPE ''")
+    return QStringLiteral("%1 LIKE concat('%', %2, '%') ESCAPE ''")
         .arg(expression, fold(QStringLiteral("?1::text")));
 }
 

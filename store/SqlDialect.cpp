@@ -91,6 +91,13 @@ public:
                             "ORDER BY id LIMIT 1)")
                  .arg(ServerSql::programIs(QStringLiteral("?")))},
             {BeginWrite, QStringLiteral("BEGIN")},
+            // The tables of the database's schema; the trigram index is part of the schema, as
+            // current as the tables.
+            {TableNames, QStringLiteral("SELECT tablename FROM pg_catalog.pg_tables WHERE "
+                                        "schemaname = current_schema()")},
+            {CountSchemaObjects, QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables WHERE "
+                                                "schemaname = current_schema()")},
+            {SearchIndexState, QStringLiteral("SELECT 1, 1")},
         };
     }
 

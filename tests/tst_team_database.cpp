@@ -153,6 +153,8 @@ const QStringList AwkwardRecords = {
     "'İstanbul', 'ZZ_ZZ%', '')",
     "INSERT INTO serials (program, version, name, serial, date) VALUES ('', '', 'empty', 'e', "
     "'')",
+    "INSERT INTO serials (program, version, name, serial, date) VALUES ('alpha 3', '', "
+    "'empty version', 'EV-1', '')",
     "INSERT INTO serials (program, version, name, serial, date) VALUES ('ALPHA 3', NULL, "
     "'no version', 'NV-1', '')",
 };
@@ -417,7 +419,8 @@ private slots:
     }
 
     // Two Numiras add 1,000 records each under the same new program at the same moment: one
-    // program row, every record.
+    // program row, every record. The test holds the programs table until both have looked for
+    // the program and are about to store it, so that their first additions truly meet.
     void writersSideBySideMakeOneProgram()
     {
         QString name;
@@ -434,8 +437,24 @@ private slots:
             writer->setProcessEnvironment(environment);
             writers << writer;
         }
-        for (const auto& writer : writers)
-            writer->start(QCoreApplication::applicationFilePath(), {});
+        {
+            QSqlDatabase holder = QSqlDatabase::addDatabase("QPSQL", "holder");
+            holder.setConnectOptions(QStringLiteral("host=%1;user=postgres;dbname=%2")
+                                         .arg(m_server->socketFolder(), name));
+            QVERIFY(holder.open());
+            QSqlQuery hold(holder);
+            QVERIFY(hold.exec("BEGIN") && hold.exec("LOCK TABLE programs IN SHARE MODE"));
+            for (const auto& writer : writers)
+                writer->start(QCoreApplication::applicationFilePath(), {});
+            QTRY_COMPARE_WITH_TIMEOUT(
+                m_server->rows("SELECT count(*) FROM pg_stat_activity WHERE datname = ? AND "
+                               "wait_event_type = 'Lock'",
+                               name, {name}),
+                Rows{{"2"}}, 30000);
+            QVERIFY(hold.exec("COMMIT"));
+            holder.close();
+        }
+        QSqlDatabase::removeDatabase("holder");
         for (const auto& writer : writers) {
             QVERIFY(writer->waitForFinished(240000));
             QVERIFY2(writer->exitCode() == 0, writer->readAllStandardError().constData());
