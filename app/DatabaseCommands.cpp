@@ -36,6 +36,11 @@ const QString ServerBackupFilter = QStringLiteral("JSON (*.json)|*.json| ");
 const QString FilesOnlyMessage = QStringLiteral(
     "A passphrase protects a database file. A database on a server is protected by the "
     "server's own roles and rights.");
+const QString ImportFilter = QStringLiteral(
+    "CSV (*.csv)|*.csv|Key finder CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|"
+    "All Files (*)|*| ");
+const QString ExportFilter =
+    QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
 
 // What the user is told about a database that was refused: a damaged file and a server that
 // cannot be reached say why; anything else is not a Numira database.
@@ -48,11 +53,6 @@ QString refusalMessage(const QString& chosen, const QString& why, const QString&
         return why;
     return otherwise;
 }
-const QString ImportFilter = QStringLiteral(
-    "CSV (*.csv)|*.csv|Key finder CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|"
-    "All Files (*)|*| ");
-const QString ExportFilter =
-    QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
 
 } // namespace
 
