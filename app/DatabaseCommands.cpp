@@ -6,6 +6,7 @@
 #include "app/WindowRegistry.h"
 #include "store/Backup.h"
 #include "store/Database.h"
+#include "store/DatabaseAddress.h"
 #include "store/DatabaseProtection.h"
 #include "store/PassphraseKeyring.h"
 #include "store/RecordExport.h"
@@ -31,11 +32,27 @@ const QString InvalidStructureMessage = QStringLiteral(
     "Invalid Database Structure! Please make sure you only use databases specifically designed "
     "for this application!");
 const QString DatabaseFilter = QStringLiteral("Database (*.mdb)|*.mdb| ");
+const QString ServerBackupFilter = QStringLiteral("JSON (*.json)|*.json| ");
+const QString FilesOnlyMessage = QStringLiteral(
+    "A passphrase protects a database file. A database on a server is protected by the "
+    "server's own roles and rights.");
 const QString ImportFilter = QStringLiteral(
     "CSV (*.csv)|*.csv|Key finder CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|"
     "All Files (*)|*| ");
 const QString ExportFilter =
     QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
+
+// What the user is told about a database that was refused: a damaged file and a server that
+// cannot be reached say why; anything else is not a Numira database.
+QString refusalMessage(const QString& chosen, const QString& why, const QString& otherwise)
+{
+    if (why == Database::damagedMessage())
+        return why;
+    if (DatabaseAddress::isServer(chosen) && !why.isEmpty() &&
+        why != Database::foreignServerMessage(chosen))
+        return why;
+    return otherwise;
+}
 
 } // namespace
 
@@ -69,13 +86,14 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         SettingsStore::write(SettingsStore::DBInUse, dbPath);
     }
     Database::connectionString() = Database::connectionStringFor(dbPath);
-    if (!StartupRules::isOrdinaryFile(dbPath))
+    const bool server = DatabaseAddress::isServer(dbPath);
+    if (!server && !StartupRules::isOrdinaryFile(dbPath))
         chooseDatabase();
     QString why;
-    if (!unlock(Database::databasePath()) ||
-        !Database::openConnection(Database::connectionString(), &why)) {
-        // A damaged file says so, and the dialog that follows is where its backup is chosen.
-        prompt().critical(why == Database::damagedMessage() ? why : ErrorOpeningMessage);
+    if (!unlock(Database::databasePath()) || !m_window.openConnection(&why)) {
+        // A damaged file says so, and the dialog that follows is where its backup is chosen;
+        // a server that does not answer or refuses the user says why.
+        prompt().critical(refusalMessage(Database::databasePath(), why, ErrorOpeningMessage));
         chooseDatabase();
         return;
     }
@@ -92,32 +110,34 @@ void DatabaseCommands::chooseDatabase()
 {
     WindowRegistry::closeChildScreens();
     const QString inUse = Database::databasePath();
-    const QString chosen =
-        prompt().openFile(QStringLiteral("Open"), DatabaseFilter,
-                          inUse.isEmpty() ? QString() : QFileInfo(inUse).absolutePath());
+    const bool serverInUse = DatabaseAddress::isServer(inUse);
+    const QString chosen = prompt().openDatabase(
+        QStringLiteral("Open"), DatabaseFilter,
+        inUse.isEmpty() || serverInUse ? QString() : QFileInfo(inUse).absolutePath(),
+        serverInUse ? inUse : QString());
     if (!chosen.isEmpty()) {
         if (Database::connectionExists())
             Database::closeConnection();
         QString why;
-        if (unlock(chosen) && Database::checkSchema(chosen, &why)) {
+        bool signedIn = true;
+        if ((signedIn = unlock(chosen)) && Database::checkSchema(chosen, &why)) {
             SettingsStore::write(SettingsStore::DBInUse, chosen);
             Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
             Database::connectionString() = Database::connectionStringFor(Database::databasePath());
-            const bool opened = Database::openConnection(Database::connectionString());
-            m_window.showDatabaseName();
+            const bool opened = m_window.openConnection();
             if (!opened)
                 return;
             SearchIndexDialog::ensureIndex(&m_window);
             showBrowserOverScreens();
             return;
         }
-        // Not a Numira database (or no database at all): the one in use stays.
-        Database::openConnection(Database::connectionString());
-        m_window.showDatabaseName();
-        prompt().critical(why == Database::damagedMessage() ? why : InvalidStructureMessage);
+        // Not a Numira database (or no database at all): the one in use stays. A cancelled
+        // password question is the user's own choice and needs no message.
+        m_window.openConnection();
+        if (signedIn || !DatabaseAddress::isServer(chosen))
+            prompt().critical(refusalMessage(chosen, why, InvalidStructureMessage));
     }
-    const bool opened = Database::openConnection(Database::connectionString());
-    m_window.showDatabaseName();
+    const bool opened = m_window.openConnection();
     if (!opened)
         return;
     showBrowserOverScreens();
@@ -130,9 +150,16 @@ void DatabaseCommands::backup()
             "Directory you would like to backup to and Click Save! Do you want to continue?")))
         return;
     WindowRegistry::closeChildScreens();
+    // A server keeps its own files: its backup is every record, written as the JSON export
+    // that Import Records reads back.
+    const bool server = DatabaseAddress::isServer(Database::databasePath());
+    QString proposed = Backup::proposedBackupPath(QDate::currentDate(), QDir::homePath());
+    if (server)
+        proposed = QFileInfo(proposed).path() + QLatin1Char('/') +
+                   QFileInfo(proposed).completeBaseName() + QStringLiteral(".json");
     const QString target =
-        prompt().saveFile(QStringLiteral("Backup Serials..."), DatabaseFilter,
-                          Backup::proposedBackupPath(QDate::currentDate(), QDir::homePath()));
+        prompt().saveFile(QStringLiteral("Backup Serials..."),
+                          server ? ServerBackupFilter : DatabaseFilter, proposed);
     if (target.isEmpty())
         return;
     if (Database::connectionExists())
@@ -140,12 +167,12 @@ void DatabaseCommands::backup()
     QString error;
     if (!Backup::copyDatabase(Database::databasePath(), target, &error)) {
         // The screens need the connection: open it again before saying what went wrong.
-        Database::openConnection(Database::connectionString());
+        m_window.openConnection();
         prompt().critical(QStringLiteral("The backup to \"%1\" failed!  %2").arg(target, error));
         return;
     }
     prompt().inform(QStringLiteral("Database Backup Complete!"));
-    if (!Database::openConnection(Database::connectionString()))
+    if (!m_window.openConnection())
         return;
     showBrowserOverScreens();
 }
@@ -172,6 +199,10 @@ void DatabaseCommands::importRecords()
     RecordStore::ImportOutcome outcome;
     if (error.isEmpty())
         RecordStore::importRecords(records, {}, &outcome, &error);
+    if (error == Database::readOnlyMessage()) {
+        prompt().critical(error, title);
+        return;
+    }
     if (!error.isEmpty()) {
         prompt().critical(
             QStringLiteral("Nothing was imported from \"%1\"!  %2").arg(source, error), title);
@@ -218,6 +249,8 @@ void DatabaseCommands::exportRecords()
 
 bool DatabaseCommands::unlock(const QString& path)
 {
+    if (DatabaseAddress::isServer(path))
+        return signIn(path);
     if (!Database::isProtectedFile(path) || Database::hasPassphrase(path))
         return true;
     const QString keyringProblem = PassphraseKeyring::unavailableReason();
@@ -263,8 +296,74 @@ bool DatabaseCommands::unlock(const QString& path)
     return false;
 }
 
+bool DatabaseCommands::signIn(const QString& address)
+{
+    // Where libpq finds the password itself (~/.pgpass, the service file, the address), or
+    // the server wants none, the first try opens.
+    const QString probe = QStringLiteral("numira-sign-in");
+    QString why;
+    const auto tryOpen = [&] {
+        why.clear();
+        const bool opened = Database::openAddress(address, probe, &why);
+        Database::removeConnection(probe);
+        return opened;
+    };
+    const auto needsPassword = [&] {
+        return why == Database::needsServerPasswordMessage(address) ||
+               why == Database::wrongServerPasswordMessage();
+    };
+    if (tryOpen() || !needsPassword())
+        return true; // anything else is said when the database is opened
+    const QString keyringProblem = PassphraseKeyring::unavailableReason();
+    if (keyringProblem.isEmpty()) {
+        SecretBytes kept;
+        if (PassphraseKeyring::readServerPassword(address, &kept)) {
+            Database::rememberServerPassword(address, kept);
+            if (tryOpen() || !needsPassword())
+                return true;
+            Database::forgetServerPassword(address);
+        }
+    }
+    const DatabaseAddress named(address);
+    constexpr int Tries = 3;
+    for (int attempt = 0; attempt < Tries; ++attempt) {
+        PassphraseQuestion question;
+        question.title = QStringLiteral("Password");
+        question.text = named.user().isEmpty()
+                            ? QStringLiteral("The server of \"%1\" asks for a password:")
+                                  .arg(named.displayName())
+                            : QStringLiteral("The server of \"%1\" asks for the password of %2:")
+                                  .arg(named.displayName(), named.user());
+        question.fieldLabel = QStringLiteral("&Password:");
+        question.offerKeyring = true;
+        question.keyringUnavailable = keyringProblem;
+        PassphraseAnswer answer = prompt().askPassphrase(question);
+        if (!answer.accepted)
+            return false;
+        const SecretBytes password(answer.passphrase);
+        SecretBytes::wipe(answer.passphrase);
+        Database::rememberServerPassword(address, password);
+        if (tryOpen() || !needsPassword()) {
+            QString error;
+            if (answer.remember &&
+                !PassphraseKeyring::storeServerPassword(address, password, &error))
+                prompt().warn(
+                    QStringLiteral("The keyring did not keep the password: %1").arg(error),
+                    question.title);
+            return true;
+        }
+        Database::forgetServerPassword(address);
+        prompt().critical(Database::wrongServerPasswordMessage(), question.title);
+    }
+    return false;
+}
+
 bool DatabaseCommands::confirmCurrentPassphrase(const QString& title)
 {
+    if (DatabaseAddress::isServer(Database::databasePath())) {
+        prompt().inform(FilesOnlyMessage, title);
+        return false;
+    }
     if (!Database::isProtectedFile(Database::databasePath())) {
         prompt().inform(QStringLiteral("The database is not protected by a passphrase."), title);
         return false;
@@ -301,7 +400,7 @@ void DatabaseCommands::rewriteDatabase(const QString& title,
     QString error;
     const bool rewritten = rewrite(&error);
     // The screens need the connection, whatever the outcome.
-    Database::openConnection(Database::connectionString());
+    m_window.openConnection();
     if (!rewritten) {
         prompt().critical(error, title);
         return;
@@ -314,6 +413,10 @@ void DatabaseCommands::protectWithPassphrase()
 {
     const QString title = QStringLiteral("Protect with Passphrase");
     const QString path = Database::databasePath();
+    if (DatabaseAddress::isServer(path)) {
+        prompt().inform(FilesOnlyMessage, title);
+        return;
+    }
     if (!StartupRules::isOrdinaryFile(path)) {
         prompt().critical(Database::noConnectionMessage(), title);
         return;

@@ -34,9 +34,13 @@ public:
     // For a protected file whose passphrase this run does not know yet: asks for it, up to
     // three times. False when the user cancelled or gave three wrong ones; the file is then
     // treated as one that cannot be opened.
+    // For a server: asks for the password when the server wants one that libpq did not
+    // find (the keyring's first, then the user, up to three times). False when the user
+    // cancelled or gave three wrong ones.
     bool unlock(const QString& path);
 
 private:
+    bool signIn(const QString& address);
     // An export of a protected database is a plain file: the user is told before it is made.
     void warnIfExportIsPlain(const QString& title);
     // Asks for the passphrase of the protected database in use, once; false when the database

@@ -14,10 +14,10 @@
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
 #include "screens/SearchScreen.h"
+#include "store/ChangeFeed.h"
 #include "store/Compaction.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
-#include "store/SqlCatalogue.h"
 #include "ui/AccessKeyGuard.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
@@ -32,13 +32,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QScreen>
-#include <QSqlQuery>
 #include <QSystemTrayIcon>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
@@ -99,6 +97,7 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     connect(m_instance, &SingleInstance::quickAddReady, m_handOver, &HandOverReceiver::addSerial);
     connect(m_instance, &SingleInstance::showReady, m_handOver, &HandOverReceiver::showWindow);
     connect(m_handOver, &HandOverReceiver::waitingTextDue, m_instance, &SingleInstance::receive);
+    m_changeFeed = new ChangeFeed(this);
     m_databaseCommands = std::make_unique<DatabaseCommands>(*this);
     m_skinChoice = std::make_unique<SkinChoice>(*this);
     WindowRegistry::setMainWindow(this, m_deps.prompt);
@@ -326,12 +325,7 @@ bool numiraDatabaseOpen()
 {
     if (!Database::connectionExists())
         return false;
-    QSqlQuery tables(Database::connection());
-    QStringList names;
-    if (tables.exec(SqlCatalogue::TableNames)) {
-        while (tables.next())
-            names << tables.value(0).toString();
-    }
+    const QStringList names = Database::connection().tables();
     return names.contains(QLatin1String("programs")) && names.contains(QLatin1String("serials"));
 }
 
@@ -339,13 +333,21 @@ bool numiraDatabaseOpen()
 
 void MainWindow::showDatabaseName()
 {
-    // Only a database that is open is named.
-    const QString path = numiraDatabaseOpen() ? Database::databasePath() : QString();
+    // Only a database that is open is named: a file by its name, a server by its database and
+    // host.
+    const QString name = numiraDatabaseOpen() ? Database::displayName() : QString();
     const QString title =
-        path.isEmpty() ? AppInfo::Title
-                       : QStringLiteral("%1 - %2").arg(AppInfo::Title, QFileInfo(path).fileName());
+        name.isEmpty() ? AppInfo::Title : QStringLiteral("%1 - %2").arg(AppInfo::Title, name);
     setWindowTitle(title);
     m_tray->setToolTip(title);
+}
+
+bool MainWindow::openConnection(QString* why)
+{
+    const bool opened = Database::openConnection(Database::connectionString(), why);
+    m_changeFeed->start();
+    showDatabaseName();
+    return opened;
 }
 
 void MainWindow::runQuickAdd()
@@ -366,8 +368,7 @@ void MainWindow::runQuickAdd()
 
 void MainWindow::hostFromButton(Screen screen)
 {
-    Database::openConnection(Database::connectionString());
-    showDatabaseName();
+    openConnection();
     hostFromMenu(screen);
 }
 
@@ -516,6 +517,7 @@ void MainWindow::shutDown()
         return;
     m_shutDown = true;
     WindowRegistry::closeChildScreens();
+    m_changeFeed->stop();
     if (Database::connectionExists())
         Database::closeConnection();
     compactDatabase();

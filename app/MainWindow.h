@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class ChangeFeed;
 class DatabaseCommands;
 class HandOverReceiver;
 class QFrame;
@@ -33,6 +34,10 @@ public:
 
     // The window title and the tray's tip name the database in use.
     void showDatabaseName();
+    // Opens the shared connection on the database in use again, as every command and button
+    // does before it works on it; the change feed then listens on the new connection and the
+    // title names what is open. False (with why) when it did not open.
+    bool openConnection(QString* why = nullptr);
 
     // Commands of the menus.
     void openDatabase();
@@ -55,6 +60,7 @@ public:
     void unloadWindow(QWidget* window) override;
     void endProgram() override;
     QString programFolder() const override { return m_deps.programFolder; }
+    ChangeFeed* changeFeed() const override { return m_changeFeed; }
 
     void backToBrowser();
     void goHome();
@@ -122,6 +128,7 @@ private:
 
     MainDeps m_deps;
     TrayManager* m_tray = nullptr;
+    ChangeFeed* m_changeFeed = nullptr;
     SingleInstance* m_instance = nullptr;
     HandOverReceiver* m_handOver = nullptr;
     std::unique_ptr<DatabaseCommands> m_databaseCommands;

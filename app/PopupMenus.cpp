@@ -3,6 +3,7 @@
 #include "app/DatabaseCommands.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
+#include "store/Database.h"
 
 #include <QMenu>
 
@@ -76,6 +77,15 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     for (QAction* remove : {removepassphrase, removepassphrase1})
         connect(remove, &QAction::triggered, this,
                 [] { mainWindow()->databaseCommands().removePassphrase(); });
+    // A passphrase protects a file; on a server its three commands are shown disabled.
+    const auto showPassphraseItems = [this] {
+        const bool file = !Database::isServer();
+        for (QAction* item : {protectdatabase, changepassphrase, removepassphrase, protectdatabase1,
+                              changepassphrase1, removepassphrase1})
+            item->setEnabled(file);
+    };
+    connect(popupdb, &QMenu::aboutToShow, this, showPassphraseItems);
+    connect(database, &QMenu::aboutToShow, this, showPassphraseItems);
     for (QAction* aboutWindow : {about, options})
         connect(aboutWindow, &QAction::triggered, this, [] { mainWindow()->showAbout(); });
     connect(skins, &QAction::triggered, this, [] { mainWindow()->chooseSkin(); });

@@ -13,6 +13,8 @@ const QSet<QString>& CliArguments::valueOptions()
                                         QStringLiteral("-o"),
                                         QStringLiteral("--output"),
                                         QStringLiteral("--passphrase-fd"),
+                                        QStringLiteral("--from"),
+                                        QStringLiteral("--to"),
                                         QStringLiteral("--new-passphrase-fd")};
     return names;
 }

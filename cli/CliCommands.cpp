@@ -3,6 +3,7 @@
 #include "store/AppInfo.h"
 #include "cli/CliPassphrase.h"
 #include "store/Database.h"
+#include "store/DatabaseCopy.h"
 #include "store/DatabaseProtection.h"
 #include "store/PassphraseKeyring.h"
 #include "store/RecordExport.h"
@@ -184,6 +185,17 @@ const QList<CliCommands::Command>& CliCommands::commands()
          0,
          0,
          &CliCommands::exportRecords},
+        {"copy",
+         "copy --from ADDRESS --to ADDRESS [--dry-run] [--allow-duplicate]",
+         "Copies every record of one database into another, in one transaction on the target: "
+         "a database file to a PostgreSQL server (postgresql://user@host/db or service=NAME) "
+         "and back, or any two. The target's records stay; serials already stored there for "
+         "their program are skipped and counted, as import does, unless --allow-duplicate. "
+         "--dry-run stores nothing.",
+         {"--from", "--to", "--dry-run", "--allow-duplicate"},
+         0,
+         0,
+         &CliCommands::copyRecords},
         {"import",
          "import FILE|- [--format csv|json|tsv|keyfinder] [--dry-run] [--allow-duplicate]",
          "Adds the records of a file in one transaction: a bad row adds nothing and is named. "
@@ -238,13 +250,15 @@ const CliCommands::Command* CliCommands::findCommand(const QString& name)
 QString CliCommands::helpText(const Command* command) const
 {
     if (command)
-        return QStringLiteral("Usage: %1 [--db FILE] %2\n\n%3\n")
+        return QStringLiteral("Usage: %1 [--db DATABASE] %2\n\n%3\n")
             .arg(Tool, command->usage, command->summary);
     QString text =
         QStringLiteral(
-            "Usage: %1 [--db FILE] COMMAND [ARGUMENTS]\n\n"
-            "Reads and changes Numira's serial numbers. --db names the database file; without it, "
-            "the database Numira has in use. A protected database's passphrase is read from "
+            "Usage: %1 [--db DATABASE] COMMAND [ARGUMENTS]\n\n"
+            "Reads and changes Numira's serial numbers. --db names the database: a file, or a "
+            "PostgreSQL server as postgresql://user@host:port/db or service=NAME (its password "
+            "from ~/.pgpass or the service file); without it, the database Numira has in use. "
+            "A protected database's passphrase is read from "
             "descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the "
             "terminal.\nOutput is an aligned table on a terminal and TSV "
             "otherwise; --format table|tsv|csv|json chooses. A table fits the terminal's width, "
@@ -777,6 +791,33 @@ int CliCommands::importRecords(const CliArguments& args)
                   .arg(options.dryRun ? QStringLiteral("would skip") : QStringLiteral("skipped"))
                   .arg(outcome.duplicates);
     write(m_out, report.toUtf8());
+    return Success;
+}
+
+int CliCommands::copyRecords(const CliArguments& args)
+{
+    const QString from = args.value(QStringLiteral("--from"));
+    const QString to = args.value(QStringLiteral("--to"));
+    if (from.isEmpty() || to.isEmpty())
+        return usage(QStringLiteral("copy needs --from and --to"), args.command);
+    if (!unlockDatabase(from, args) || !unlockDatabase(to, args))
+        return Failure;
+    RecordStore::ImportOptions options;
+    options.dryRun = args.flags.contains(QStringLiteral("--dry-run"));
+    options.keepDuplicates = args.flags.contains(QStringLiteral("--allow-duplicate"));
+    DatabaseCopy::Outcome outcome;
+    QString error;
+    if (!DatabaseCopy::copy(from, to, options, &outcome, &error))
+        return fail(error + QStringLiteral(" Nothing was copied."));
+    write(m_out, QStringLiteral("Read %1 records; %2 %3 records (%4 new programs), %5 %6 "
+                                "duplicates.\n")
+                     .arg(outcome.read)
+                     .arg(options.dryRun ? QStringLiteral("would add") : QStringLiteral("added"))
+                     .arg(outcome.added)
+                     .arg(outcome.newPrograms)
+                     .arg(options.dryRun ? QStringLiteral("would skip") : QStringLiteral("skipped"))
+                     .arg(outcome.duplicates)
+                     .toUtf8());
     return Success;
 }
 

@@ -55,6 +55,7 @@ private:
     int programs(const CliArguments& args);
     int exportRecords(const CliArguments& args);
     int importRecords(const CliArguments& args);
+    int copyRecords(const CliArguments& args);
 
     // The passphrase commands.
     int protect(const CliArguments& args);

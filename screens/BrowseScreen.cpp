@@ -1,6 +1,7 @@
 #include "screens/BrowseScreen.h"
 
 #include "screens/EditScreen.h"
+#include "screens/LiveList.h"
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
@@ -54,6 +55,9 @@ void BrowseScreen::buildControls()
     connect(lstRecords, &QTreeView::doubleClicked, this, &BrowseScreen::onLookCloserClicked);
     connect(cmdDeleteProg, &QPushButton::clicked, this, &BrowseScreen::onDeleteProgramClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &BrowseScreen::onCancelClicked);
+    // Other users' changes list the program's records again.
+    new LiveList(
+        lstRecords, m_records, [this] { search(); }, m_host.changeFeed(), this);
 }
 
 void BrowseScreen::load()

@@ -19,8 +19,8 @@
 
 namespace {
 
-const QString RecordGoneMessage = QStringLiteral(
-    "The selected record no longer exists!  It was deleted after the list was shown.");
+// Another user (or another window) deleted it after the list was shown.
+const QString RecordGoneMessage = QStringLiteral("The record no longer exists.");
 
 } // namespace
 

@@ -148,6 +148,9 @@ void reportFailure(Prompt& prompt, const QString& what, const QString& reason)
 {
     if (!Database::connectionExists())
         prompt.critical(Database::noConnectionMessage());
+    else if (reason == Database::readOnlyMessage())
+        // A role that may only read: the reason is the whole message.
+        prompt.critical(reason);
     else
         prompt.critical(what + QStringLiteral("  ") + reason);
 }

@@ -1,6 +1,7 @@
 #include "screens/SearchScreen.h"
 
 #include "screens/EditScreen.h"
+#include "screens/LiveList.h"
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
@@ -56,6 +57,11 @@ void SearchScreen::buildControls()
     connect(cmdView, &QPushButton::clicked, this, &SearchScreen::onLookCloserClicked);
     connect(lstSearchResults, &QTreeView::doubleClicked, this, &SearchScreen::onLookCloserClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &SearchScreen::onCancelClicked);
+    // Other users' changes run the last search again.
+    new LiveList(
+        lstSearchResults, m_results,
+        [this] { runSearch(recordHandOver().lastKeywords, recordHandOver().lastSearchType); },
+        m_host.changeFeed(), this);
 }
 
 void SearchScreen::load()

@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/DurableFile.h"
+#include "store/RecordExport.h"
 #include "store/SqlCatalogue.h"
 
 #include <QFile>
@@ -14,6 +15,20 @@
 namespace Backup {
 
 namespace {
+
+// A server's backup is a complete export of its records (JSON, the import format), written
+// privately (0600) and in place of the target only once complete on disk. It reads through the
+// shared connection, which the caller has closed and opens again afterwards.
+bool exportServer(const QString& address, const QString& target, QString* error)
+{
+    if (!Database::openConnection(Database::connectionStringFor(address), error))
+        return false;
+    qint64 count = 0;
+    const bool written = RecordExport::exportToFile(target, RecordExport::Format::Json,
+                                                    RecordExport::Options(), &count, error);
+    Database::closeConnection();
+    return written;
+}
 
 const QString SourceConnection = QStringLiteral("numira-backup-source");
 const QString CopyConnection = QStringLiteral("numira-backup-copy");
@@ -98,6 +113,8 @@ QString proposedBackupPath(const QDate& date, const QString& homeFolder)
 
 bool copyDatabase(const QString& source, const QString& target, QString* error)
 {
+    if (Database::isServerAddress(source))
+        return exportServer(source, target, error);
     if (!QFileInfo(source).isFile())
         return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(source));
 

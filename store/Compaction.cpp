@@ -145,7 +145,8 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
 
 bool compact(const QString& dbPath, Need need, QString* error)
 {
-    if (dbPath.isEmpty())
+    // A server reclaims its own space (autovacuum).
+    if (dbPath.isEmpty() || Database::isServerAddress(dbPath))
         return true;
     // Rewriting in place keeps a symbolic link a link, and the file its owner and mode.
     const QString database = DurableFile::resolved(dbPath);

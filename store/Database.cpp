@@ -1,8 +1,11 @@
 #include "store/Database.h"
 
 #include "store/CipherKey.h"
+#include "store/DatabaseAddress.h"
 #include "store/SecretBytes.h"
+#include "store/ServerConnection.h"
 #include "store/SqlCatalogue.h"
+#include "store/SqlDialect.h"
 #include "store/SqliteDriver.h"
 
 #include <QFile>
@@ -263,6 +266,8 @@ bool isWritableByUser(const QString& path)
 
 bool verifyIntact(const QSqlDatabase& db, const QString& path, QString* error)
 {
+    if (!SqlDialect::of(db).checksFile())
+        return true;
     const FileIdentity before = identityOf(path);
     if (before.inode != 0 && before == lastIntactFile())
         return true;
@@ -387,9 +392,15 @@ bool openConnection(const QString& connString, QString* error)
     closeConnection();
     QString why;
     bool inUse = false;
-    g_connectionOpen =
-        openDatabaseFile(pathFromConnectionString(connString), SharedConnectionName, &why, &inUse);
-    g_openFailure = inUse || why == diskFullMessage() || why == damagedMessage() ? why : QString();
+    const QString address = pathFromConnectionString(connString);
+    g_connectionOpen = DatabaseAddress::isServer(address)
+                           ? ServerConnection::open(address, SharedConnectionName, &why)
+                           : openDatabaseFile(address, SharedConnectionName, &why, &inUse);
+    // A server that cannot be reached is named too: the screens say why, not just "no database".
+    g_openFailure = inUse || why == diskFullMessage() || why == damagedMessage() ||
+                            DatabaseAddress::isServer(address)
+                        ? why
+                        : QString();
     if (error)
         *error = why;
     return g_connectionOpen;
@@ -415,6 +426,8 @@ QSqlDatabase connection()
 
 bool checkSchema(const QString& path, QString* error)
 {
+    if (DatabaseAddress::isServer(path))
+        return ServerConnection::check(path, error);
     if (!openDatabaseFile(path, CheckConnectionName, error))
         return false;
     bool hasPrograms = false;
@@ -449,6 +462,7 @@ void resetStore()
     closeConnection();
     keys().clear();
     forgetLastChecked();
+    ServerConnection::forgetAllPasswords();
     g_openFailure.clear();
     databasePath().clear();
     connectionString().clear();
@@ -549,6 +563,70 @@ QString wrongPassphraseMessage()
 QString needsPassphraseMessage(const QString& path)
 {
     return QStringLiteral("\"%1\" is protected by a passphrase.").arg(path);
+}
+
+bool isServer()
+{
+    return connectionExists() && SqlDialect::of(connection()).isServer();
+}
+
+bool isServerAddress(const QString& address)
+{
+    return DatabaseAddress::isServer(address);
+}
+
+QString displayName()
+{
+    return displayNameOf(databasePath());
+}
+
+QString displayNameOf(const QString& address)
+{
+    return DatabaseAddress(address).displayName();
+}
+
+bool openAddress(const QString& address, const QString& connectionName, QString* error)
+{
+    return DatabaseAddress::isServer(address)
+               ? ServerConnection::open(address, connectionName, error)
+               : openDatabaseFile(address, connectionName, error);
+}
+
+void rememberServerPassword(const QString& address, const SecretBytes& password)
+{
+    ServerConnection::rememberPassword(address, password);
+}
+
+void forgetServerPassword(const QString& address)
+{
+    ServerConnection::forgetPassword(address);
+}
+
+bool hasServerPassword(const QString& address)
+{
+    return ServerConnection::hasPassword(address);
+}
+
+QString needsServerPasswordMessage(const QString& address)
+{
+    return QStringLiteral("The database server of \"%1\" asks for a password.")
+        .arg(displayNameOf(address));
+}
+
+QString wrongServerPasswordMessage()
+{
+    return QStringLiteral("The database server refused the password.");
+}
+
+QString readOnlyMessage()
+{
+    return QStringLiteral("You may not change this database.");
+}
+
+QString foreignServerMessage(const QString& address)
+{
+    return QStringLiteral("\"%1\" holds tables of another program and not Numira's.")
+        .arg(displayNameOf(address));
 }
 
 } // namespace Database

@@ -22,7 +22,9 @@ QString pathFromConnectionString(const QString& connString);
 
 // Opens the shared connection as a new connection that replaces the one held before.
 // False when the file is missing, is no SQLite database, or cannot be opened; the shared
-// connection then holds none. Never creates a file.
+// connection then holds none. Never creates a file. The string's data source may also be a
+// server address (DatabaseAddress): the server's Numira tables are then made when the database
+// is empty, and a database that is not Numira's is refused.
 bool openConnection(const QString& connString, QString* error = nullptr);
 void closeConnection();
 bool connectionExists();
@@ -109,5 +111,38 @@ PassphraseCheck checkPassphrase(const QString& path, const SecretBytes& passphra
 QString wrongPassphraseMessage();
 // What opening says for a protected file whose passphrase is not known yet.
 QString needsPassphraseMessage(const QString& path);
+
+
+// --- Databases on a PostgreSQL server ---
+//
+// A server is named by an address (DatabaseAddress) where a file is named by its path: the
+// settings, the connection string and numira-cli hold it as given. Its password comes from
+// libpq's own places (~/.pgpass, the service file, PGPASSFILE) or from rememberServerPassword,
+// which keeps it in memory for the rest of the run, like a passphrase.
+
+// Whether the shared connection is open on a server.
+bool isServer();
+bool isServerAddress(const QString& address);
+// How the title and tray tool-tip name the database in use (databasePath()): the file's name,
+// or "db on host" for a server.
+QString displayName();
+QString displayNameOf(const QString& address);
+
+// Opens a file or a server under its own connection name (the caller removes it); a server's
+// tables are checked, and made on an empty database.
+bool openAddress(const QString& address, const QString& connectionName, QString* error);
+
+void rememberServerPassword(const QString& address, const SecretBytes& password);
+void forgetServerPassword(const QString& address);
+bool hasServerPassword(const QString& address);
+// What opening says when the server wants a password and none was given: the caller asks for
+// one, remembers it and opens again.
+QString needsServerPasswordMessage(const QString& address);
+// What opening says when the server refused the password given.
+QString wrongServerPasswordMessage();
+// What a change says when the role may only read the database.
+QString readOnlyMessage();
+// What opening says for a server database that holds other tables and not Numira's.
+QString foreignServerMessage(const QString& address);
 
 } // namespace Database

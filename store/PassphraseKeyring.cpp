@@ -14,6 +14,7 @@ namespace PassphraseKeyring {
 namespace {
 
 const QString Service = QStringLiteral("Numira database passphrase");
+const QString ServerService = QStringLiteral("Numira database server password");
 const QString SecretService = QStringLiteral("org.freedesktop.secrets");
 
 QString entryOf(const QString& dbPath)
@@ -40,6 +41,43 @@ bool finish(QKeychain::Job& job, QString* error)
     return false;
 }
 
+bool readEntry(const QString& service, const QString& key, SecretBytes* secret, QString* error)
+{
+    QKeychain::ReadPasswordJob job(service);
+    job.setKey(key);
+    if (!finish(job, error))
+        return false;
+    QByteArray bytes = job.binaryData();
+    *secret = SecretBytes(std::move(bytes));
+    SecretBytes::wipe(bytes);
+    return !secret->isEmpty();
+}
+
+bool storeEntry(const QString& service, const QString& key, const SecretBytes& secret,
+                QString* error)
+{
+    QKeychain::WritePasswordJob job(service);
+    job.setKey(key);
+    // The job shares these bytes until it ends: they are wiped only then.
+    QByteArray bytes(secret.data(), secret.size());
+    job.setBinaryData(bytes);
+    const bool stored = finish(job, error);
+    SecretBytes::wipe(bytes);
+    return stored;
+}
+
+bool removeEntry(const QString& service, const QString& key, QString* error)
+{
+    QKeychain::DeletePasswordJob job(service);
+    job.setKey(key);
+    QString why;
+    if (finish(job, &why) || why.isEmpty())
+        return true;
+    if (error)
+        *error = why;
+    return false;
+}
+
 } // namespace
 
 QString unavailableReason()
@@ -59,38 +97,32 @@ QString unavailableReason()
 
 bool read(const QString& dbPath, SecretBytes* passphrase, QString* error)
 {
-    QKeychain::ReadPasswordJob job(Service);
-    job.setKey(entryOf(dbPath));
-    if (!finish(job, error))
-        return false;
-    QByteArray bytes = job.binaryData();
-    *passphrase = SecretBytes(std::move(bytes));
-    SecretBytes::wipe(bytes);
-    return !passphrase->isEmpty();
+    return readEntry(Service, entryOf(dbPath), passphrase, error);
 }
 
 bool store(const QString& dbPath, const SecretBytes& passphrase, QString* error)
 {
-    QKeychain::WritePasswordJob job(Service);
-    job.setKey(entryOf(dbPath));
-    // The job shares these bytes until it ends: they are wiped only then.
-    QByteArray bytes(passphrase.data(), passphrase.size());
-    job.setBinaryData(bytes);
-    const bool stored = finish(job, error);
-    SecretBytes::wipe(bytes);
-    return stored;
+    return storeEntry(Service, entryOf(dbPath), passphrase, error);
 }
 
 bool remove(const QString& dbPath, QString* error)
 {
-    QKeychain::DeletePasswordJob job(Service);
-    job.setKey(entryOf(dbPath));
-    QString why;
-    if (finish(job, &why) || why.isEmpty())
-        return true;
-    if (error)
-        *error = why;
-    return false;
+    return removeEntry(Service, entryOf(dbPath), error);
+}
+
+bool readServerPassword(const QString& address, SecretBytes* password, QString* error)
+{
+    return readEntry(ServerService, address, password, error);
+}
+
+bool storeServerPassword(const QString& address, const SecretBytes& password, QString* error)
+{
+    return storeEntry(ServerService, address, password, error);
+}
+
+bool removeServerPassword(const QString& address, QString* error)
+{
+    return removeEntry(ServerService, address, error);
 }
 
 } // namespace PassphraseKeyring

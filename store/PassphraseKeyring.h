@@ -6,7 +6,8 @@ class SecretBytes;
 
 // Passphrases of protected databases kept in the desktop's keyring (the Secret Service of
 // GNOME Keyring or KWallet, through QtKeychain), one entry per database file under its
-// absolute path. Each call waits for the keyring's answer, running a local event loop.
+// absolute path; and the passwords of database servers, one entry per address. Each call waits for
+// the keyring's answer, running a local event loop.
 namespace PassphraseKeyring {
 
 // Why the keyring cannot be used here (no Secret Service on the session bus); empty when it
@@ -19,5 +20,11 @@ bool read(const QString& dbPath, SecretBytes* passphrase, QString* error = nullp
 bool store(const QString& dbPath, const SecretBytes& passphrase, QString* error = nullptr);
 // Removing an entry that does not exist succeeds.
 bool remove(const QString& dbPath, QString* error = nullptr);
+
+// Passwords of database servers, one entry per address exactly as the user gave it.
+bool readServerPassword(const QString& address, SecretBytes* password, QString* error = nullptr);
+bool storeServerPassword(const QString& address, const SecretBytes& password,
+                         QString* error = nullptr);
+bool removeServerPassword(const QString& address, QString* error = nullptr);
 
 } // namespace PassphraseKeyring

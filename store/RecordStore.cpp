@@ -4,6 +4,8 @@
 #include "store/RecordRule.h"
 #include "store/SearchIndex.h"
 #include "store/SerialKey.h"
+#include "store/ServerSearch.h"
+#include "store/SqlDialect.h"
 #include "store/SqlCatalogue.h"
 
 #include <QHash>
@@ -21,30 +23,16 @@ void setError(QString* error, const QString& text)
         *error = text;
 }
 
-// What the user is told about a refused statement; SQLite's primary result codes.
+// The statements and words of the shared connection's kind of database.
+const SqlDialect& dialect()
+{
+    return SqlDialect::of(Database::connection());
+}
+
+// What the user is told about a refused statement.
 QString plainReason(const QSqlError& sqlError)
 {
-    bool numeric = false;
-    const int code = sqlError.nativeErrorCode().toInt(&numeric);
-    switch (numeric ? code & 0xff : -1) {
-    case 5: // busy
-    case 6: // locked
-        return QStringLiteral("The database file is in use by another program.");
-    case 8:
-        return QStringLiteral("The database file is read-only.");
-    case 10:
-        return QStringLiteral("The database file cannot be read or written.");
-    case 11:
-    case 26:
-        return QStringLiteral("The database file is damaged or is not a Numira database.");
-    case 13:
-        return QStringLiteral("The disk is full.");
-    default:
-        break;
-    }
-    const QString detail =
-        sqlError.databaseText().isEmpty() ? sqlError.text() : sqlError.databaseText();
-    return QStringLiteral("The database refused the request (%1).").arg(detail);
+    return dialect().plainReason(sqlError);
 }
 
 bool sharedConnection(QSqlDatabase* db, QString* error)
@@ -66,7 +54,7 @@ QVariant text(const QString& value)
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
 {
     query.setForwardOnly(true);
-    bool ok = query.prepare(sql);
+    bool ok = query.prepare(dialect().statement(sql));
     if (ok) {
         for (const QVariant& value : values)
             query.addBindValue(value);
@@ -132,7 +120,7 @@ template <class Work> bool inTransaction(QString* error, Work work)
         return false;
     {
         QSqlQuery begin(db);
-        if (!begin.exec(SqlCatalogue::BeginWrite)) {
+        if (!begin.exec(dialect().beginWrite())) {
             setError(error, plainReason(begin.lastError()));
             return false;
         }
@@ -196,6 +184,20 @@ bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, QS
     *stored = names.value(programKey(program));
     if (!stored->isNull())
         return true;
+    // Where writers run side by side, the one that waited for the lock may find the program
+    // that another has just stored.
+    const QString lock = dialect().lockProgramNames();
+    if (!lock.isEmpty()) {
+        if (!run(query, lock, {}, error))
+            return false;
+        query.finish();
+        names.clear();
+        if (!programsByKey(query, &names, error))
+            return false;
+        *stored = names.value(programKey(program));
+        if (!stored->isNull())
+            return true;
+    }
     *stored = program;
     return run(query, SqlCatalogue::InsertProgram, {text(program)}, error);
 }
@@ -449,11 +451,14 @@ bool rewriteSerial(const QString& id, const SerialRecord& record, bool* found, Q
         QString program;
         if (!programRowFor(query, record.program, &program, error))
             return false;
-        *found = true;
-        return run(query, SqlCatalogue::UpdateWholeSerial,
-                   {program, text(record.version), text(record.name), text(record.serial),
-                    text(record.date), key},
-                   error);
+        // Another user may have deleted it meanwhile.
+        if (!run(query, SqlCatalogue::UpdateWholeSerial,
+                 {program, text(record.version), text(record.name), text(record.serial),
+                  text(record.date), key},
+                 error))
+            return false;
+        *found = query.numRowsAffected() > 0;
+        return true;
     });
 }
 
@@ -474,6 +479,11 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
         // Many records written into a damaged file would be lost with it.
         if (!Database::verifyIntact(Database::connection(), Database::databasePath(), error))
             return false;
+        // New program rows are stored one writer at a time (where writers run side by side).
+        const QString lock = dialect().lockProgramNames();
+        if (!lock.isEmpty() && !run(query, lock, {}, error))
+            return false;
+        query.finish();
         QHash<QString, QString> programs;
         if (!programsByKey(query, &programs, error))
             return false;
@@ -587,6 +597,8 @@ bool search(SearchField field, const QString& keywords, ResultPages* found, QStr
     QSqlDatabase db;
     if (!sharedConnection(&db, error))
         return false;
+    if (dialect().isServer())
+        return ServerSearch::search(db, field, keywords, found, error);
     ResultPages::Search plan;
     plan.field = field;
     plan.keyword = text(keywords).toString();

@@ -1,6 +1,7 @@
 #include "store/SearchIndex.h"
 
 #include "store/SqlCatalogue.h"
+#include "store/SqlDialect.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -129,8 +130,8 @@ namespace SearchIndex {
 State state(const QSqlDatabase& db)
 {
     QSqlQuery query(db);
-    if (!query.exec(SqlCatalogue::SearchIndexState) || !query.next() ||
-        query.value(0).toLongLong() == 0)
+    if (!query.exec(SqlDialect::of(db).statement(SqlCatalogue::SearchIndexState)) ||
+        !query.next() || query.value(0).toLongLong() == 0)
         return State::Missing;
     return query.value(1).toLongLong() > 0 ? State::Current : State::Outdated;
 }

@@ -160,7 +160,9 @@ enum class Source
 {
     Candidates, // ?2 is the index's full-text query
     Walk,
-    Scan
+    Scan,
+    ServerCandidates, // a server's trigram index names the candidates
+    ServerWalk        // a server walks its list-order index
 };
 
 // What each row of a search holds.
@@ -218,9 +220,14 @@ inline const QString CountCandidates =
 // The candidates drive the join (CROSS JOIN keeps them outside), so that only they are read;
 // the walk's order and limit lead SQLite along the (program, version) index, whose bound
 // before the exact comparison lets a later page start at its key.
+// A server's searches, the same parameters numbered alike (ServerSearch).
+QString serverSearchRows(Field field, Source source, Cells cells, bool after, bool limit);
+
 inline QString searchRows(Field field, Source source, Cells cells, bool after = false,
                           bool limit = false, bool programKnown = true, bool versionKnown = true)
 {
+    if (source == Source::ServerCandidates || source == Source::ServerWalk)
+        return serverSearchRows(field, source, cells, after, limit);
     QString columns = QStringLiteral("serials.id");
     if (cells != Cells::Key)
         columns += QStringLiteral(", serials.program, serials.version");
@@ -238,6 +245,9 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
         break;
     case Source::Scan:
         from = QStringLiteral("serials NOT INDEXED");
+        break;
+    case Source::ServerCandidates:
+    case Source::ServerWalk:
         break;
     }
     QString where = searchFilter(field);

@@ -93,9 +93,8 @@ private slots:
         }
         QCOMPARE(env.prompt.shown.size(), int(action != "cancel") + gone);
         if (gone)
-            QVERIFY(
-                env.prompt.shown.at(1).text.startsWith("The selected record no longer exists!") &&
-                env.prompt.shown.at(1).icon == PromptIcon::Critical);
+            QVERIFY(env.prompt.shown.at(1).text == "The record no longer exists." &&
+                    env.prompt.shown.at(1).icon == PromptIcon::Critical);
         QVERIFY(!WindowRegistry::loadedForm("frmEdit") && list->isVisibleTo(env.main.get()));
         QCOMPARE(rowsOf(list), listAfter);
         // The database agrees, whatever the list shows; a save also renews the date.

@@ -40,7 +40,7 @@ PassphraseDialog::PassphraseDialog(const PassphraseQuestion& question, QWidget* 
 
     auto* form = new QFormLayout;
     txtPassphrase = maskedField(this, "txtPassphrase");
-    form->addRow(QStringLiteral("&Passphrase:"), txtPassphrase);
+    form->addRow(question.fieldLabel, txtPassphrase);
     if (m_confirm) {
         txtConfirm = maskedField(this, "txtConfirm");
         form->addRow(QStringLiteral("&Again:"), txtConfirm);

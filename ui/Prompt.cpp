@@ -26,6 +26,13 @@ QString Prompt::saveFileWithOption(const QString& title, const QString& filter,
     return saveFile(title, filter, proposedPath);
 }
 
+QString Prompt::openDatabase(const QString& title, const QString& filter,
+                             const QString& initialFolder, const QString& lastAddress)
+{
+    Q_UNUSED(lastAddress)
+    return openFile(title, filter, initialFolder);
+}
+
 bool Prompt::askYesNo(const QString& text, const QString& title)
 {
     return message({text, title, PromptButtons::YesNo, PromptIcon::None}) == PromptAnswer::Yes;

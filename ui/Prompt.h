@@ -41,6 +41,8 @@ struct PassphraseQuestion
 {
     QString title;
     QString text;
+    // The field's caption; a server's password is asked with the same dialog.
+    QString fieldLabel = QStringLiteral("&Passphrase:");
     bool confirm = false;
     // The "remember in the keyring" option: shown when offered, disabled with the reason when
     // no keyring can be reached.
@@ -76,6 +78,13 @@ public:
                                        bool* checked);
 
     virtual PassphraseAnswer askPassphrase(const PassphraseQuestion& question) = 0;
+
+    // The choice of a database: a file from an open dialog, or the address of a database
+    // server typed into a small dialog reached from it (lastAddress fills its field). Returns
+    // the path or the address exactly as given, or the empty text when the user cancelled.
+    // Without an implementation of its own, the plain open dialog.
+    virtual QString openDatabase(const QString& title, const QString& filter,
+                                 const QString& initialFolder, const QString& lastAddress);
 
     // Shorthands for the common boxes.
     void inform(const QString& text, const QString& title = AppInfo::Title);

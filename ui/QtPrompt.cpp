@@ -1,12 +1,14 @@
 #include "ui/QtPrompt.h"
 
 #include "ui/PassphraseDialog.h"
+#include "ui/ServerAddressDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 
 QWidget* QtPrompt::dialogParent() const
 {
@@ -87,4 +89,33 @@ PassphraseAnswer QtPrompt::askPassphrase(const PassphraseQuestion& question)
 {
     PassphraseDialog dialog(question, dialogParent());
     return dialog.ask();
+}
+
+QString QtPrompt::openDatabase(const QString& title, const QString& filter,
+                               const QString& initialFolder, const QString& lastAddress)
+{
+    // Qt's own dialog, since a button can be added to it: the server's address is asked over
+    // the file dialog, and a cancelled address question leaves the file dialog open.
+    QFileDialog dialog(dialogParent(), title, initialFolder, qtFilterFromDesign(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog);
+    auto* server = new QPushButton(QStringLiteral("On a &Server..."), &dialog);
+    server->setObjectName(QStringLiteral("cmdServer"));
+    server->setAutoDefault(false);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(server, grid->rowCount(), 0, 1, grid->columnCount(), Qt::AlignLeft);
+    QString address;
+    QObject::connect(server, &QPushButton::clicked, &dialog, [&] {
+        ServerAddressDialog ask(lastAddress, &dialog);
+        address = ask.ask();
+        // The file dialog would refuse to accept without a file: it closes, and the address
+        // is the answer.
+        if (!address.isEmpty())
+            dialog.reject();
+    });
+    const bool fileChosen = dialog.exec() == QDialog::Accepted;
+    if (!address.isEmpty())
+        return address;
+    return fileChosen ? dialog.selectedFiles().value(0) : QString();
 }

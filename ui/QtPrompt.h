@@ -18,6 +18,8 @@ public:
                                const QString& proposedPath, const QString& option,
                                bool* checked) override;
     PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override;
+    QString openDatabase(const QString& title, const QString& filter,
+                         const QString& initialFolder, const QString& lastAddress) override;
 
     // Boxes and dialogs stand centred over the active window, or over this one when no
     // window of the program is active (a start-up message, a window hidden in the tray).

@@ -38,6 +38,13 @@ PassphraseAnswer ScriptedPrompt::askPassphrase(const PassphraseQuestion& questio
     return m_passphrases.isEmpty() ? PassphraseAnswer() : m_passphrases.dequeue();
 }
 
+QString ScriptedPrompt::openDatabase(const QString& title, const QString& filter,
+                                     const QString& initialFolder, const QString& lastAddress)
+{
+    dialogs.append({QStringLiteral("open"), title, filter, initialFolder, QString(), lastAddress});
+    return m_files.isEmpty() ? QString() : m_files.dequeue();
+}
+
 QStringList ScriptedPrompt::texts() const
 {
     QStringList result;

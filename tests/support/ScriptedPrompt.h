@@ -17,7 +17,8 @@ public:
         QString title;
         QString filter;
         QString folderOrProposal;
-        QString option; // the check box's text, for a dialog that has one
+        QString option;      // the check box's text, for a dialog that has one
+        QString lastAddress; // the server address offered, for the choice of a database
     };
 
     PromptAnswer message(const PromptMessage& message) override;
@@ -29,11 +30,16 @@ public:
                                const QString& proposedPath, const QString& option,
                                bool* checked) override;
     PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override;
+    // Recorded as an "open" dialog; answered from the same queue as the file dialogs.
+    QString openDatabase(const QString& title, const QString& filter, const QString& initialFolder,
+                         const QString& lastAddress) override;
 
     // The next answers to Yes/No questions, in order.
     void answer(PromptAnswer next) { m_answers.enqueue(next); }
     // The next file dialog's result; the empty text cancels it.
     void chooseFile(const QString& path) { m_files.enqueue(path); }
+    // The next choice of a database is a server's address, as the user typed it.
+    void chooseServer(const QString& address) { m_files.enqueue(address); }
     // The state the next dialog with a check box leaves its box in; unscripted, as it opened.
     void checkOption(bool checked) { m_options.enqueue(checked); }
 

@@ -1,0 +1,628 @@
+// Team databases on a real PostgreSQL server of the test's own: the store behaves on a server
+// as on a file (the same rows for the same work and the same keyword), writers side by side
+// never make a program twice, other users' changes are heard, a role that may only read
+// changes nothing, and numira-cli works on a server and copies between the two kinds.
+
+#include "store/Backup.h"
+#include "store/ChangeFeed.h"
+#include "store/Compaction.h"
+#include "store/Database.h"
+#include "store/DatabaseAddress.h"
+#include "store/RecordStore.h"
+#include "store/SecretBytes.h"
+#include "support/PostgresServer.h"
+#include "support/TestEnv.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace RecordStore;
+using Rows = QList<QStringList>;
+
+namespace {
+
+const QString Cli = QStringLiteral(NUMIRA_CLI);
+const char* const WriterVariable = "NUMIRA_TEST_TEAM_WRITER";
+
+// In a child copy of the test program: adds count records under one program through the
+// store, as another Numira would, then ends.
+void runWriterIfRequested(int& argc, char** argv)
+{
+    const QStringList request = qEnvironmentVariable(WriterVariable).split(QLatin1Char('\n'));
+    if (request.size() != 4)
+        return;
+    QCoreApplication app(argc, argv);
+    if (!Database::openConnection(Database::connectionStringFor(request.at(0))))
+        std::exit(3);
+    const int count = request.at(1).toInt();
+    for (int i = 0; i < count; ++i) {
+        qlonglong id = 0;
+        QString error;
+        const SerialRecord record{request.at(2), QString::number(i), request.at(3),
+                                  QStringLiteral("%1-%2").arg(request.at(3)).arg(i),
+                                  QStringLiteral("2024-01-01T00:00:00")};
+        if (!addRecord(record, &id, &error)) {
+            fprintf(stderr, "%s\n", qPrintable(error));
+            std::exit(4);
+        }
+    }
+    Database::closeConnection();
+    std::exit(0);
+}
+
+Rows cells(ResultPages list)
+{
+    while (!list.complete())
+        list.fetchMore(nullptr);
+    Rows all;
+    for (qsizetype row = 0; row < list.rowCount(); ++row) {
+        QStringList values;
+        for (int column = 0; column < list.columns(); ++column)
+            values << list.cell(row, column);
+        all << values;
+    }
+    return all;
+}
+
+Rows searched(const QString& choice, const QString& keyword)
+{
+    ResultPages found;
+    QString error;
+    if (!search(*searchFieldFromChoice(choice), keyword, &found, &error))
+        return {{QStringLiteral("search failed"), error}};
+    return cells(found);
+}
+
+// What SQLite's own scan of the file finds, in list order: the rows every search must give.
+Rows scanned(const QString& db, const QString& choice, const QString& keyword)
+{
+    const QString pattern = "%" + keyword + "%";
+    const bool all = choice == "All";
+    const QString filter =
+        all ? QStringLiteral("program LIKE ? OR version LIKE ? OR name LIKE ? OR serial LIKE ?")
+            : choice.toLower() + QStringLiteral(" LIKE ?");
+    return queryRows(db,
+                     "SELECT id, program, version FROM serials NOT INDEXED WHERE " + filter +
+                         " ORDER BY program, version, id",
+                     all ? QVariantList{pattern, pattern, pattern, pattern}
+                         : QVariantList{pattern});
+}
+
+QProcessEnvironment cliEnvironment(const TestEnv& env)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", env.path("home"));
+    return environment;
+}
+
+// numira-cli's output and exit code.
+int runCli(const TestEnv& env, const QStringList& arguments, QString* out, QString* err = nullptr)
+{
+    QProcess process;
+    process.setProcessEnvironment(cliEnvironment(env));
+    process.start(Cli, arguments);
+    if (!process.waitForFinished(60000))
+        return -1;
+    *out = QString::fromUtf8(process.readAllStandardOutput());
+    if (err)
+        *err = QString::fromUtf8(process.readAllStandardError());
+    return process.exitCode();
+}
+
+// The records of the search keyword table: many of two programs, so that a broad keyword has
+// more candidates than are ordered at once, and a few awkward ones.
+QList<SerialRecord> searchedRecords()
+{
+    QList<SerialRecord> records;
+    for (int i = 1; i <= 22500; ++i) {
+        const QString version =
+            (i % 5 == 0 ? QString() : QString::number(i % 5)) + '.' + QString::number(i % 3);
+        if (i <= 1500)
+            records.append(
+                {QStringLiteral("Alpha %1").arg(i % 7), version, QStringLiteral("user %1").arg(i),
+                 QStringLiteral("%1-AL").arg(i, 5, 10, QLatin1Char('0')), "2024-01-01T00:00:00"});
+        else
+            records.append({i % 97 == 0 ? "zulu OFFICE" : "Zulu Office", version,
+                            QStringLiteral("Owner %1").arg(i % 50),
+                            QStringLiteral("OFF-%1-ICE").arg(i, 5, 10, QLatin1Char('0')),
+                            "2024-01-01T00:00:00"});
+    }
+    return records;
+}
+
+// Records a screen cannot make (missing values) and texts whose case or escaping a server
+// could treat differently: other scripts, the Kelvin sign, quotes, wildcards, backslashes.
+const QStringList AwkwardRecords = {
+    "INSERT INTO serials (program, version, name, serial, date) VALUES (NULL, NULL, NULL, NULL, "
+    "NULL)",
+    "INSERT INTO serials (program, version, name, serial, date) VALUES ('Édition', '1', "
+    "'Ünïcödé', 'É-Q\"X', '')",
+    "INSERT INTO serials (program, version, name, serial, date) VALUES ('ÉDITION', '1', 'x', 'y', "
+    "'')",
+    "INSERT INTO serials (program, version, name, serial, date) VALUES ('édition', NULL, 'z', "
+    "'w', '')",
+    "INSERT INTO serials (program, version, name, serial, date) VALUES ('O''Brien', '100% "
+    "_done_', 'O\"Brien', 'a\\b\\\\c', '')",
+    "INSERT INTO serials (program, version, name, serial, date) VALUES ('\u212Aelvin', '', "
+    "'İstanbul', 'ZZ_ZZ%', '')",
+    "INSERT INTO serials (program, version, name, serial, date) VALUES ('', '', 'empty', 'e', "
+    "'')",
+    "INSERT INTO serials (program, version, name, serial, date) VALUES ('alpha 3', '', "
+    "'empty version', 'EV-1', '')",
+    "INSERT INTO serials (program, version, name, serial, date) VALUES ('ALPHA 3', NULL, "
+    "'no version', 'NV-1', '')",
+};
+
+} // namespace
+
+class TeamDatabaseTest : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain()
+    {
+        int argc = 1;
+        static char name[] = "tst_team_database";
+        char* argv[] = {name, nullptr};
+        runWriterIfRequested(argc, argv);
+    }
+
+private:
+    QTemporaryDir m_serverFolder;
+    std::unique_ptr<PostgresServer> m_server;
+    int m_databases = 0;
+
+    // A new, empty database on the server; its name in *name.
+    QString newServerDatabase(QString* name = nullptr)
+    {
+        const QString database = QStringLiteral("team%1").arg(++m_databases);
+        QString error;
+        if (!m_server->createDatabase(database, &error))
+            qWarning() << error;
+        if (name)
+            *name = database;
+        return m_server->address(database);
+    }
+
+    // A new, empty database of the kind: its address, and how to count its rows.
+    QString newDatabase(const TestEnv& env, const QString& kind,
+                        std::function<Rows(const QString&)>* query)
+    {
+        if (kind == QLatin1String("file")) {
+            const QString db = env.makeDatabase();
+            *query = [db](const QString& sql) { return queryRows(db, sql); };
+            return db;
+        }
+        QString name;
+        const QString address = newServerDatabase(&name);
+        *query = [this, name](const QString& sql) { return m_server->rows(sql, name); };
+        return address;
+    }
+
+    static bool open(const QString& address, QString* error = nullptr)
+    {
+        return Database::checkSchema(address, error) &&
+               Database::openConnection(Database::connectionStringFor(address), error);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_serverFolder.isValid());
+        m_server = std::make_unique<PostgresServer>(m_serverFolder.path());
+        m_server->setPasswordRoles({"keeper"});
+        QString error;
+        // No server programs is a failure, never a skip: CI installs them.
+        QVERIFY2(m_server->start(&error), qPrintable(error));
+    }
+
+    void cleanupTestCase() { m_server.reset(); }
+
+    void addressesNameFilesAndServers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("server");
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("file") << "/home/me/numira.mdb" << false << ""
+                              << "numira.mdb";
+        QTest::newRow("file with =") << "/home/me/a=b.mdb" << false << ""
+                                     << "a=b.mdb";
+        QTest::newRow("uri") << "postgresql://ann@db.example:5433/licences" << true
+                             << "host='db.example';port='5433';dbname='licences';user='ann'"
+                             << "licences on db.example";
+        QTest::newRow("short scheme, socket in query")
+            << "postgres:///inv?host=%2Ftmp%2Fs&sslmode=disable" << true
+            << "host='/tmp/s';dbname='inv';sslmode='disable'"
+            << "inv on this computer";
+        QTest::newRow("password and escapes")
+            << "postgresql://bo%40b:it's@h/d%20b" << true
+            << "password='it\\'s';host='h';dbname='d b';user='bo@b'"
+            << "d b on h";
+        QTest::newRow("service") << "service=licences" << true << "service='licences'"
+                                 << "licences (service)";
+        QTest::newRow("words") << "host=srv dbname='my db' user=x" << true
+                               << "host='srv';dbname='my db';user='x'"
+                               << "my db on srv";
+    }
+
+    void addressesNameFilesAndServers()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, server);
+        QFETCH(QString, connection);
+        QFETCH(QString, shown);
+        const DatabaseAddress address(text);
+        QCOMPARE(address.isServer(), server);
+        QCOMPARE(address.connectionString(), connection);
+        QCOMPARE(address.displayName(), shown);
+    }
+
+    // Adding, editing, deleting and duplicates give the same rows on both kinds; an edit or
+    // deletion of a record that another user removed changes nothing and says so.
+    void storeBehavesAlikeOnBothKinds_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("file") << "file";
+        QTest::newRow("server") << "server";
+    }
+
+    void storeBehavesAlikeOnBothKinds()
+    {
+        QFETCH(QString, kind);
+        TestEnv env;
+        std::function<Rows(const QString&)> query;
+        const QString address = newDatabase(env, kind, &query);
+        QString error;
+        QVERIFY2(open(address, &error), qPrintable(error));
+        QCOMPARE(Database::isServer(), kind == "server");
+
+        const QDateTime when(QDate(2024, 5, 6), QTime(7, 8, 9));
+        QString under;
+        QVERIFY(addSerial({"Editor", "2", "Ann", "AAAA-1"}, true, when, &error, &under));
+        QVERIFY(addSerial({"EDITOR", "10", "Bob", "BBBB-2"}, true, when, &error, &under));
+        QCOMPARE(under, QStringLiteral("Editor"));
+        qlonglong id = 0;
+        QVERIFY(addRecord({"zip", "1", "", "Z-1", "2024-01-01T00:00:00"}, &id, &error));
+        QCOMPARE(id, 3);
+        QVERIFY(addRecord({"Ärger", "", "", "Ä-1", "2024-01-01T00:00:00"}, &id, &error));
+        QVERIFY(addRecord({"ärger", "", "", "ä-1", "2024-01-01T00:00:00"}, &id, &error));
+        QCOMPARE(query("SELECT program FROM programs ORDER BY program"),
+                 (Rows{{"Editor"}, {"zip"}, {"Ärger"}}));
+        QStringList names;
+        QVERIFY(programNames(&names, &error));
+        QCOMPARE(names, (QStringList{"Editor", "zip", "Ärger"}));
+
+        Listing rows;
+        QVERIFY(serialsOfProgram("editor", &rows, &error));
+        QCOMPARE(rows.cells, (QStringList{"1", "2", "Ann", "AAAA-1", "2", "10", "Bob", "BBBB-2"}));
+        std::optional<StoredRecord> duplicate;
+        QVERIFY(findDuplicateSerial("EDITOR", "aaaa 1", &duplicate, &error));
+        QVERIFY(duplicate && duplicate->id == 1);
+        QVERIFY(findDuplicateSerial("Editor", "aaaa1", &duplicate, &error, 1));
+        QVERIFY(!duplicate);
+
+        bool found = false;
+        QVERIFY(updateSerial("2", "11", "Bob", "BBBB-3", when, &found, &error) && found);
+        QVERIFY(rewriteSerial("3", {"ZIP", "1.5", "me", "Z-2", "2024-02-02T00:00:00"}, &found,
+                              &error) &&
+                found);
+        QCOMPARE(query("SELECT program, version, name, serial, date FROM serials WHERE id IN "
+                       "(2, 3) ORDER BY id"),
+                 (Rows{{"Editor", "11", "Bob", "BBBB-3", "2024-05-06T07:08:09"},
+                       {"zip", "1.5", "me", "Z-2", "2024-02-02T00:00:00"}}));
+
+        ProgramDeletion outcome = ProgramDeletion::NotFound;
+        QVERIFY(deleteProgram("ZIP", &outcome, &error));
+        QCOMPARE(outcome, ProgramDeletion::StillReferenced);
+        QVERIFY(deleteSerial("3", &found, &error) && found);
+        QVERIFY(deleteProgram("ZIP", &outcome, &error));
+        QCOMPARE(outcome, ProgramDeletion::Deleted);
+
+        // Another user removed record 1: nothing changes, and the caller learns it.
+        const Rows before = query("SELECT id, program, version, name, serial FROM serials "
+                                  "ORDER BY id");
+        QVERIFY(deleteSerial("1", &found, &error) && found);
+        QVERIFY(updateSerial("1", "9", "x", "y", when, &found, &error) && !found);
+        QVERIFY(rewriteSerial("1", {"Editor", "9", "x", "y", ""}, &found, &error) && !found);
+        QVERIFY(deleteSerial("1", &found, &error) && !found);
+        QCOMPARE(query("SELECT count(*) FROM serials").value(0).value(0),
+                 QString::number(before.size() - 1));
+
+        ImportOutcome imported;
+        QVERIFY(importRecords({{"editor", "3", "", "bbbb3", ""}, {"New", "1", "", "N-1", ""}}, {},
+                              &imported, &error));
+        QCOMPARE(imported.added, 1);
+        QCOMPARE(imported.duplicates, 1);
+        QCOMPARE(imported.newPrograms, 1);
+        Database::closeConnection();
+    }
+
+    // One keyword table on a file and on a server holding the same records: the screens' list
+    // and numira-cli give SQLite's own rows in SQLite's order, whichever way the server reads
+    // them (a few candidates of the trigram index, many read page by page, a walk for keywords
+    // the index cannot narrow).
+    void searchFindsTheSameRowsOnBothKinds_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("keyword");
+        const QList<QPair<const char*, const char*>> searches = {
+            {"All", "ice"},        {"Program", "zulu off"},
+            {"Name", "user 1"},    {"Serial", "00012"},
+            {"All", "er"},         {"Version", "_."},
+            {"Serial", "9_-A"},    {"All", "É"},
+            {"Program", "ÉDIT"},   {"All", "O'Bri"},
+            {"All", "100%"},       {"All", "zz_zz%"},
+            {"Serial", "a\\b"},    {"Serial", "\\\\"},
+            {"Program", "kelvin"}, {"Name", "istanbul"},
+            {"All", ""},           {"Program", "alpha 3"},
+        };
+        for (const auto& [choice, keyword] : searches)
+            QTest::addRow("%s %s", choice, keyword) << choice << QString::fromUtf8(keyword);
+    }
+
+    void searchFindsTheSameRowsOnBothKinds()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QString, keyword);
+        // Both databases are filled once, the same records in the same order.
+        static TestEnv* env = nullptr;
+        static QString file;
+        static QString server;
+        static QString serverName;
+        if (!env) {
+            env = new TestEnv;
+            file = env->makeDatabase();
+            server = newServerDatabase(&serverName);
+            for (const QString& address : {file, server}) {
+                QVERIFY(open(address));
+                ImportOutcome outcome;
+                QString error;
+                QVERIFY2(importRecords(searchedRecords(), {true, false}, &outcome, &error),
+                         qPrintable(error));
+                Database::closeConnection();
+            }
+            for (const QString& sql : AwkwardRecords) {
+                QVERIFY(execSql(file, sql));
+                QString error;
+                QVERIFY2(m_server->exec(sql, &error, serverName), qPrintable(error));
+            }
+        }
+        const Rows expected = scanned(file, choice, keyword);
+        QVERIFY(open(file));
+        QCOMPARE(searched(choice, keyword), expected);
+        QVERIFY(open(server));
+        QCOMPARE(searched(choice, keyword), expected);
+        Database::closeConnection();
+
+        QString out;
+        QString err;
+        QCOMPARE(runCli(*env,
+                        {"--db", server, "search", keyword, "--by", choice, "--format", "json"},
+                        &out, &err),
+                 0);
+        Rows fromCli;
+        for (const QJsonValue& value : QJsonDocument::fromJson(out.toUtf8()).array()) {
+            const QJsonObject record = value.toObject();
+            fromCli << QStringList{QString::number(record.value("id").toInteger()),
+                                   record.value("program").toString(),
+                                   record.value("version").toString()};
+        }
+        QCOMPARE(fromCli, expected);
+    }
+
+    // Two Numiras add 1,000 records each under the same new program at the same moment: one
+    // program row, every record. The test holds the programs table until both have looked for
+    // the program and are about to store it, so that their first additions truly meet.
+    void writersSideBySideMakeOneProgram()
+    {
+        QString name;
+        const QString address = newServerDatabase(&name);
+        QVERIFY(open(address)); // makes the tables before the writers race
+        Database::closeConnection();
+        QList<std::shared_ptr<QProcess>> writers;
+        for (const char* spelling : {"Shared Tool", "SHARED tool"}) {
+            auto writer = std::make_shared<QProcess>();
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(
+                WriterVariable,
+                QStringList{address, "1000", spelling, spelling}.join(QLatin1Char('\n')));
+            writer->setProcessEnvironment(environment);
+            writers << writer;
+        }
+        {
+            QSqlDatabase holder = QSqlDatabase::addDatabase("QPSQL", "holder");
+            holder.setConnectOptions(QStringLiteral("host=%1;user=postgres;dbname=%2")
+                                         .arg(m_server->socketFolder(), name));
+            QVERIFY(holder.open());
+            QSqlQuery hold(holder);
+            QVERIFY(hold.exec("BEGIN") && hold.exec("LOCK TABLE programs IN SHARE MODE"));
+            for (const auto& writer : writers)
+                writer->start(QCoreApplication::applicationFilePath(), {});
+            QTRY_COMPARE_WITH_TIMEOUT(
+                m_server->rows("SELECT count(*) FROM pg_stat_activity WHERE datname = ? AND "
+                               "wait_event_type = 'Lock'",
+                               name, {name}),
+                Rows{{"2"}}, 30000);
+            QVERIFY(hold.exec("COMMIT"));
+            holder.close();
+        }
+        QSqlDatabase::removeDatabase("holder");
+        for (const auto& writer : writers) {
+            QVERIFY(writer->waitForFinished(240000));
+            QVERIFY2(writer->exitCode() == 0, writer->readAllStandardError().constData());
+        }
+        QCOMPARE(m_server->rows("SELECT count(*) FROM programs", name), Rows{{"1"}});
+        QCOMPARE(m_server->rows("SELECT count(*), count(DISTINCT program) FROM serials", name),
+                 (Rows{{"2000", "1"}}));
+    }
+
+    // A list on one connection hears a record that another connection adds, within a second.
+    void listenersHearOtherUsersChanges()
+    {
+        QString name;
+        const QString address = newServerDatabase(&name);
+        QVERIFY(open(address));
+        ChangeFeed feed;
+        QSignalSpy heard(&feed, &ChangeFeed::changed);
+        QVERIFY(feed.start());
+        QVERIFY(m_server->exec("INSERT INTO serials (program, serial) VALUES ('Other', 'O-1')",
+                               nullptr, name));
+        QVERIFY(heard.wait(1000));
+        QCOMPARE(heard.first().first().toString(), QStringLiteral("serials:1:INSERT"));
+        feed.stop();
+        Database::closeConnection();
+
+        TestEnv env;
+        QVERIFY(open(env.makeDatabase()));
+        QVERIFY(!feed.start()); // a file has no other users to hear
+        Database::closeConnection();
+    }
+
+    // A role that may only read finds every record and is refused every change, with the same
+    // words each time; nothing changes.
+    void readOnlyRoleReadsAndChangesNothing()
+    {
+        QString name;
+        const QString address = newServerDatabase(&name);
+        QVERIFY(open(address));
+        qlonglong id = 0;
+        QVERIFY(addRecord({"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id, nullptr));
+        Database::closeConnection();
+        QVERIFY(m_server->exec(QStringLiteral("CREATE ROLE reader_%1 LOGIN").arg(name)));
+        QVERIFY(m_server->exec(
+            QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO reader_%1").arg(name),
+            nullptr, name));
+        const QString reading = m_server->address(name, "reader_" + name);
+        QString error;
+        QVERIFY2(open(reading, &error), qPrintable(error));
+
+        QStringList names;
+        QVERIFY(programNames(&names, &error) && names == QStringList{"Editor"});
+        QCOMPARE(searched("All", "a-1"), (Rows{{"1", "Editor", "1"}}));
+        std::optional<SerialRecord> loaded;
+        QVERIFY(loadSerial("1", &loaded, &error) && loaded && loaded->serial == "A-1");
+
+        const QString refused = Database::readOnlyMessage();
+        const QDateTime when = QDateTime::currentDateTime();
+        bool found = false;
+        ProgramDeletion deletion;
+        ImportOutcome imported;
+        const QList<std::function<bool()>> changes = {
+            [&] {
+                return addSerial({"Editor", "2", "", "B-2"}, false, when, &error);
+            },
+            [&] {
+                return addSerial({"New", "2", "", "B-2"}, true, when, &error);
+            },
+            [&] {
+                return addRecord({"Editor", "2", "", "B-2", ""}, &id, &error);
+            },
+            [&] { return updateSerial("1", "2", "x", "y", when, &found, &error); },
+            [&] {
+                return rewriteSerial("1", {"Other", "2", "x", "y", ""}, &found, &error);
+            },
+            [&] { return deleteSerial("1", &found, &error); },
+            [&] { return deleteProgram("Absent", &deletion, &error); },
+            [&] {
+                return importRecords({{"X", "1", "", "x", ""}}, {}, &imported, &error);
+            },
+        };
+        for (qsizetype i = 0; i < changes.size(); ++i) {
+            error.clear();
+            QVERIFY2(!changes.at(i)(), qPrintable(QString::number(i)));
+            QCOMPARE(error, refused);
+        }
+        Database::closeConnection();
+        QCOMPARE(m_server->rows("SELECT id, program, version, name, serial FROM serials", name),
+                 (Rows{{"1", "Editor", "1", "Ann", "A-1"}}));
+        QCOMPARE(m_server->rows("SELECT count(*) FROM programs", name), Rows{{"1"}});
+    }
+
+    // A database of another program is refused as a foreign file is; one without a password
+    // where the server wants one asks for it, and a wrong one is named as such.
+    void foreignDatabasesAndPasswords()
+    {
+        QString name;
+        const QString address = newServerDatabase(&name);
+        QVERIFY(m_server->exec("CREATE TABLE invoices (n integer)", nullptr, name));
+        QString error;
+        QVERIFY(!Database::checkSchema(address, &error));
+        QCOMPARE(error, Database::foreignServerMessage(address));
+        QVERIFY(!Database::openConnection(Database::connectionStringFor(address), &error));
+        QCOMPARE(m_server->rows("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'", name),
+                 Rows{{"1"}});
+
+        QVERIFY(m_server->exec("CREATE ROLE keeper LOGIN PASSWORD 'right one'"));
+        QVERIFY(m_server->exec("CREATE DATABASE kept OWNER keeper"));
+        const QString kept = m_server->address("kept", "keeper");
+        QVERIFY(!open(kept, &error));
+        QCOMPARE(error, Database::needsServerPasswordMessage(kept));
+        Database::rememberServerPassword(kept, SecretBytes(QStringLiteral("wrong")));
+        QVERIFY(!open(kept, &error));
+        QCOMPARE(error, Database::wrongServerPasswordMessage());
+        Database::rememberServerPassword(kept, SecretBytes(QStringLiteral("right one")));
+        QVERIFY2(open(kept, &error), qPrintable(error));
+        QCOMPARE(Database::displayNameOf(kept), QStringLiteral("kept on this computer"));
+        Database::closeConnection();
+        Database::forgetServerPassword(kept);
+    }
+
+    // numira-cli works on a server by its address, and copies a file to a server and back in
+    // one transaction, duplicates skipped and counted; a server's backup is a private JSON
+    // export, and compaction leaves a server alone.
+    void cliCopiesBetweenKindsAndBackupExports()
+    {
+        TestEnv env;
+        const QString file = env.makeDatabase();
+        QVERIFY(open(file));
+        qlonglong id = 0;
+        QVERIFY(addRecord({"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id, nullptr));
+        QVERIFY(addRecord({"Viewer", "2", "Bob", "B-2", "2024-01-02T00:00:00"}, &id, nullptr));
+        Database::closeConnection();
+        QString name;
+        const QString server = newServerDatabase(&name);
+
+        QString out;
+        QString err;
+        // The first command makes the tables on the empty database.
+        QCOMPARE(runCli(env, {"--db", server, "add", "--program", "EDITOR", "--serial", "a 1"},
+                        &out, &err),
+                 0);
+        QCOMPARE(runCli(env, {"copy", "--from", file, "--to", server}, &out, &err), 0);
+        QCOMPARE(out, QStringLiteral("Read 2 records; added 1 records (1 new programs), skipped "
+                                     "1 duplicates.\n"));
+        QCOMPARE(m_server->rows("SELECT program, serial FROM serials ORDER BY id", name),
+                 (Rows{{"EDITOR", "a 1"}, {"Viewer", "B-2"}}));
+        const QString back = env.makeDatabase(env.path("back.mdb"));
+        QCOMPARE(runCli(env, {"copy", "--from", server, "--to", back}, &out, &err), 0);
+        QCOMPARE(out, QStringLiteral("Read 2 records; added 2 records (2 new programs), skipped "
+                                     "0 duplicates.\n"));
+        QCOMPARE(queryRows(back, "SELECT program, serial FROM serials ORDER BY id"),
+                 (Rows{{"EDITOR", "a 1"}, {"Viewer", "B-2"}}));
+        QCOMPARE(runCli(env, {"--db", server, "list", "--format", "tsv"}, &out, &err), 0);
+        QCOMPARE(out.count('\n'), 3);
+
+        const QString backup = env.path("team-backup.json");
+        QString error;
+        QVERIFY2(Backup::copyDatabase(server, backup, &error), qPrintable(error));
+        QFile exported(backup);
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        const QJsonObject json = QJsonDocument::fromJson(exported.readAll()).object();
+        QCOMPARE(json.value("records").toArray().size(), 2);
+        struct stat info;
+        QCOMPARE(::stat(QFile::encodeName(backup).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        QVERIFY(Compaction::compactAtExit(server, &error));
+    }
+};
+
+QTEST_MAIN(TeamDatabaseTest)
+#include "tst_team_database.moc"
