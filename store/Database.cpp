@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -22,6 +23,8 @@ const QString SharedConnectionName = QStringLiteral("numira-shared");
 const QString CheckConnectionName = QStringLiteral("numira-schema-check");
 
 bool g_connectionOpen = false;
+// The file behind the shared connection, which companion connections open too.
+QString g_sharedPath;
 // Why the shared connection last failed to open, when the user can do something about it.
 QString g_openFailure;
 
@@ -39,6 +42,14 @@ std::map<QString, SecretBytes>& passphrases()
 {
     static std::map<QString, SecretBytes> kept;
     return kept;
+}
+
+// Companion connections open on worker threads and read the kept passphrases there, while the
+// window's thread may change them.
+QMutex& passphraseLock()
+{
+    static QMutex lock;
+    return lock;
 }
 
 // A file reached through a symbolic link is the same file.
@@ -227,9 +238,17 @@ bool verifyIntact(const QSqlDatabase& db, const QString& path, QString* error)
     return true;
 }
 
-bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error,
-                      bool* inUse)
+} // namespace Database
+
+namespace {
+
+// Opens the file as openDatabaseFile says; checkSmallFile false leaves out the check of a small
+// file (a companion of a connection whose opening checked it).
+// given, when not null, stands in for the passphrase kept for the file.
+bool openFile(const QString& path, const QString& connectionName, QString* error, bool* inUse,
+              bool checkSmallFile, const SecretBytes* given = nullptr)
 {
+    using namespace Database;
     if (inUse)
         *inUse = false;
     const QFileInfo info(path);
@@ -246,11 +265,18 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
             *error = QStringLiteral("\"%1\" is not a Numira database.").arg(path);
         return false;
     }
-    const auto kept = plain ? passphrases().end() : passphrases().find(keyOf(path));
-    if (!plain && kept == passphrases().end()) {
-        if (error)
-            *error = needsPassphraseMessage(path);
-        return false;
+    SecretBytes passphrase;
+    if (!plain && given) {
+        passphrase = given->copy();
+    } else if (!plain) {
+        const QMutexLocker locked(&passphraseLock());
+        const auto kept = passphrases().find(keyOf(path));
+        if (kept == passphrases().end()) {
+            if (error)
+                *error = needsPassphraseMessage(path);
+            return false;
+        }
+        passphrase = kept->second.copy();
     }
 
     bool opened = false;
@@ -266,16 +292,17 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
         if (plain) {
             connected = db.open();
         } else {
-            QString passphrase = kept->second.toText();
-            connected = db.open(QString(), passphrase);
-            SecretBytes::wipe(passphrase);
+            QString text = passphrase.toText();
+            connected = db.open(QString(), text);
+            SecretBytes::wipe(text);
         }
         if (connected) {
             // SQLite opens any file lazily; reading the catalogue proves it is a database.
             QSqlQuery probe(db);
             if (probe.exec(SqlCatalogue::CountSchemaObjects) && probe.next()) {
                 probe.finish();
-                opened = info.size() > CheckOnOpenLimit || verifyIntact(db, path, error);
+                opened = !checkSmallFile || info.size() > CheckOnOpenLimit ||
+                         verifyIntact(db, path, error);
                 if (!opened && inUse)
                     *inUse = error && *error == inUseMessage();
             } else if (isInUse(probe.lastError())) {
@@ -306,6 +333,38 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
     return opened;
 }
 
+} // namespace
+
+namespace Database {
+
+bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error,
+                      bool* inUse)
+{
+    return openFile(path, connectionName, error, inUse, true);
+}
+
+bool openCompanion(const QString& connectionName, const std::atomic<bool>* cancel, QString* error)
+{
+    QString path;
+    {
+        const QMutexLocker locked(&passphraseLock());
+        path = g_sharedPath;
+    }
+    if (path.isEmpty()) {
+        if (error)
+            *error = noConnectionMessage();
+        return false;
+    }
+    if (!openFile(path, connectionName, error, nullptr, false))
+        return false;
+    if (cancel) {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        if (auto* driver = qobject_cast<SqliteDriver*>(db.driver()))
+            driver->setCancelFlag(cancel);
+    }
+    return true;
+}
+
 void removeConnection(const QString& connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))
@@ -322,8 +381,12 @@ bool openConnection(const QString& connString, QString* error)
     closeConnection();
     QString why;
     bool inUse = false;
-    g_connectionOpen =
-        openDatabaseFile(pathFromConnectionString(connString), SharedConnectionName, &why, &inUse);
+    const QString path = pathFromConnectionString(connString);
+    g_connectionOpen = openDatabaseFile(path, SharedConnectionName, &why, &inUse);
+    {
+        const QMutexLocker locked(&passphraseLock());
+        g_sharedPath = g_connectionOpen ? path : QString();
+    }
     g_openFailure = inUse || why == diskFullMessage() || why == damagedMessage() ? why : QString();
     if (error)
         *error = why;
@@ -334,6 +397,8 @@ void closeConnection()
 {
     removeConnection(SharedConnectionName);
     g_connectionOpen = false;
+    const QMutexLocker locked(&passphraseLock());
+    g_sharedPath.clear();
 }
 
 bool connectionExists()
@@ -382,7 +447,10 @@ QString noConnectionMessage()
 void resetStore()
 {
     closeConnection();
-    passphrases().clear();
+    {
+        const QMutexLocker locked(&passphraseLock());
+        passphrases().clear();
+    }
     g_openFailure.clear();
     databasePath().clear();
     connectionString().clear();
@@ -397,21 +465,25 @@ bool isProtectedFile(const QString& path)
 
 bool hasPassphrase(const QString& path)
 {
+    const QMutexLocker locked(&passphraseLock());
     return passphrases().count(keyOf(path)) > 0;
 }
 
 void rememberPassphrase(const QString& path, const SecretBytes& passphrase)
 {
+    const QMutexLocker locked(&passphraseLock());
     passphrases()[keyOf(path)] = passphrase.copy();
 }
 
 void forgetPassphrase(const QString& path)
 {
+    const QMutexLocker locked(&passphraseLock());
     passphrases().erase(keyOf(path));
 }
 
 void sharePassphrase(const QString& from, const QString& to)
 {
+    const QMutexLocker locked(&passphraseLock());
     const auto kept = passphrases().find(keyOf(from));
     if (kept != passphrases().end())
         passphrases()[keyOf(to)] = kept->second.copy();
@@ -420,20 +492,10 @@ void sharePassphrase(const QString& from, const QString& to)
 PassphraseCheck checkPassphrase(const QString& path, const SecretBytes& passphrase, QString* error)
 {
     const QString connectionName = QStringLiteral("numira-passphrase-check");
-    const QString key = keyOf(path);
     // The check runs through the one open path, with this passphrase in place of a kept one.
-    auto& kept = passphrases();
-    const auto before = kept.find(key);
-    SecretBytes previous = before == kept.end() ? SecretBytes() : std::move(before->second);
-    const bool hadPrevious = before != kept.end();
-    kept[key] = passphrase.copy();
     QString why;
-    const bool opened = openDatabaseFile(path, connectionName, &why);
+    const bool opened = openFile(path, connectionName, &why, nullptr, true, &passphrase);
     removeConnection(connectionName);
-    if (hadPrevious)
-        kept[key] = std::move(previous);
-    else
-        kept.erase(key);
     if (opened)
         return PassphraseCheck::Right;
     if (error)

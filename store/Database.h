@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <atomic>
+
 class SecretBytes;
 
 // The one shared database connection that every screen uses, the database file in use and
@@ -36,6 +38,14 @@ QSqlDatabase connection();
 // file its owner may not write is opened read-only, even for root, so every change is refused.
 bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error,
                       bool* inUse = nullptr);
+
+// Opens another connection, under its own name, to the database of the shared connection, for
+// work on a thread of its own (a Qt SQL connection serves only the thread that opened it): the
+// same file, opened the same way, a protected one with the passphrase kept for it. Once
+// *cancel is true, any statement on it that still has work to do stops and fails. False with a
+// reason when no
+// shared connection is open or the file no longer opens. The caller removes the connection.
+bool openCompanion(const QString& connectionName, const std::atomic<bool>* cancel, QString* error);
 
 // Files up to this size (about 90,000 records) are checked at every opening. The check reads
 // the whole file: about 7 ms a MiB, 2.3 to 2.9 s for a million records (363 MB), too long for
