@@ -84,7 +84,7 @@ void SearchScreen::showEvent(QShowEvent* event)
 
 void SearchScreen::hideEvent(QHideEvent* event)
 {
-    m_worker->cancel();
+    m_worker->release();
     QWidget::hideEvent(event);
 }
 

@@ -23,8 +23,10 @@ const QString SharedConnectionName = QStringLiteral("numira-shared");
 const QString CheckConnectionName = QStringLiteral("numira-schema-check");
 
 bool g_connectionOpen = false;
-// The file behind the shared connection, which companion connections open too.
+// The file behind the shared connection, which companion connections open too, and how many
+// times the shared connection was opened or closed.
 QString g_sharedPath;
+std::atomic<quint64> g_openings{0};
 // Why the shared connection last failed to open, when the user can do something about it.
 QString g_openFailure;
 
@@ -343,7 +345,12 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
     return openFile(path, connectionName, error, inUse, true);
 }
 
-bool openCompanion(const QString& connectionName, const std::atomic<bool>* cancel, QString* error)
+quint64 sharedOpening()
+{
+    return g_openings.load();
+}
+
+bool openCompanion(const QString& connectionName, QString* error)
 {
     QString path;
     {
@@ -355,14 +362,13 @@ bool openCompanion(const QString& connectionName, const std::atomic<bool>* cance
             *error = noConnectionMessage();
         return false;
     }
-    if (!openFile(path, connectionName, error, nullptr, false))
-        return false;
-    if (cancel) {
-        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
-        if (auto* driver = qobject_cast<SqliteDriver*>(db.driver()))
-            driver->setCancelFlag(cancel);
-    }
-    return true;
+    return openFile(path, connectionName, error, nullptr, false);
+}
+
+void watchCancelFlag(const QSqlDatabase& db, const std::atomic<bool>* cancel)
+{
+    if (auto* driver = qobject_cast<SqliteDriver*>(db.driver()))
+        driver->setCancelFlag(cancel);
 }
 
 void removeConnection(const QString& connectionName)
@@ -387,6 +393,7 @@ bool openConnection(const QString& connString, QString* error)
         const QMutexLocker locked(&passphraseLock());
         g_sharedPath = g_connectionOpen ? path : QString();
     }
+    ++g_openings;
     g_openFailure = inUse || why == diskFullMessage() || why == damagedMessage() ? why : QString();
     if (error)
         *error = why;
@@ -399,6 +406,7 @@ void closeConnection()
     g_connectionOpen = false;
     const QMutexLocker locked(&passphraseLock());
     g_sharedPath.clear();
+    ++g_openings;
 }
 
 bool connectionExists()

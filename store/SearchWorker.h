@@ -3,7 +3,6 @@
 #include "store/RecordStore.h"
 #include "store/ResultPages.h"
 
-#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -13,10 +12,13 @@ class QThread;
 
 // Runs RecordStore::search on a thread of its own, over a companion connection to the database
 // in use (Database::openCompanion), so that the window stays free while a long search reads.
+// The companion stays open between searches, which then share its page cache, until the
+// shared connection is opened anew or release() is called.
+//
 // One search at a time answers: starting another one, or cancel(), stops the one running
-// (SQLite interrupts its statement) and its outcome is never delivered. Answers arrive as
-// signals on the thread that owns the worker, once the first page of the result is read; the
-// delivered list reads its later pages through the shared connection.
+// (its statement is interrupted) and its outcome is never delivered. Answers arrive as signals
+// on the thread that owns the worker once the first page of the result is read; the delivered
+// list reads its later pages through the shared connection.
 class SearchWorker final : public QObject
 {
     Q_OBJECT
@@ -24,7 +26,7 @@ class SearchWorker final : public QObject
 
 public:
     explicit SearchWorker(QObject* parent = nullptr);
-    // Stops every search still running and waits for its thread.
+    // Stops the search still running, closes the companion and ends the thread.
     ~SearchWorker() override;
 
     void start(RecordStore::SearchField field, const QString& keywords);
@@ -34,9 +36,11 @@ public:
     // Stops the search started last, which then never answers; searchCancelled() follows at
     // once. Does nothing when no search runs.
     void cancel();
+    // Cancels as cancel() does and closes the companion connection until the next search.
+    void release();
     bool isRunning() const { return m_current != nullptr; }
-    // Whether no thread of a search, cancelled or not, is still ending.
-    bool isIdle() const { return m_jobs.isEmpty(); }
+    // Whether the thread has no search left to run or finish, cancelled ones included.
+    bool isIdle() const;
 
 signals:
     void searchFound(const ResultPages& found);
@@ -45,14 +49,12 @@ signals:
 
 private:
     struct Run;
-    struct Job
-    {
-        QThread* thread = nullptr;
-        std::shared_ptr<Run> run;
-    };
+    struct Companion;
 
     void deliver(const std::shared_ptr<Run>& run);
 
+    QThread* m_thread = nullptr;
+    QObject* m_context = nullptr; // lives on m_thread: work is posted to it
+    std::shared_ptr<Companion> m_companion;
     std::shared_ptr<Run> m_current;
-    QList<Job> m_jobs; // threads not yet ended, the cancelled ones too
 };

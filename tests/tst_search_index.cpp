@@ -221,8 +221,9 @@ private slots:
         QCOMPARE(cells(answer), expected);
 
         const QString companion = QStringLiteral("companion");
+        QVERIFY2(Database::openCompanion(companion, &error), qPrintable(error));
         std::atomic<bool> stop{true};
-        QVERIFY2(Database::openCompanion(companion, &stop, &error), qPrintable(error));
+        Database::watchCancelFlag(QSqlDatabase::database(companion, false), &stop);
         ResultPages stopped;
         QVERIFY(!search(SearchField::All, "ice", &stopped, &error, companion));
         QVERIFY2(error.contains("interrupt"), qPrintable(error));
@@ -232,11 +233,18 @@ private slots:
         Database::removeConnection(companion);
 
         Database::closeConnection();
-        QVERIFY(!Database::openCompanion(companion, nullptr, &error));
+        QVERIFY(!Database::openCompanion(companion, &error));
         QCOMPARE(error, Database::noConnectionMessage());
         worker.start(SearchField::All, "ice");
         QVERIFY(worker.finishWithin(60000));
         QCOMPARE(failures, QStringList{Database::noConnectionMessage()});
+        // Another file opened: the worker searches that one.
+        const QString other = env.makeDatabase(env.path("other.mdb"));
+        QVERIFY(execSql(other, "INSERT INTO serials (program, version) VALUES ('Nice', '1')"));
+        QVERIFY(Database::openConnection(Database::connectionStringFor(other), &error));
+        worker.start(SearchField::All, "ice");
+        QVERIFY(worker.finishWithin(60000));
+        QCOMPARE(cells(answer), (Rows{{"1", "Nice", "1"}}));
     }
 
     // A refused record and a file locked by another program both leave neither row behind;
