@@ -1,8 +1,10 @@
 #include "store/SearchWorker.h"
 
 #include "store/Database.h"
+#include "store/SqlCatalogue.h"
 
 #include <QMutex>
+#include <QSqlQuery>
 #include <QThread>
 #include <QWaitCondition>
 
@@ -49,6 +51,10 @@ struct SearchWorker::Companion
         close();
         open = Database::openCompanion(name, error);
         opening = now;
+        for (const QString& setting : SqlCatalogue::SearchConnectionSettings) {
+            if (open)
+                QSqlQuery(QSqlDatabase::database(name, false)).exec(setting);
+        }
         return open;
     }
 };
