@@ -6,12 +6,14 @@
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
 #include "store/RecordStore.h"
+#include "store/SearchWorker.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
 #include "ui/SkinColor.h"
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +59,11 @@ void SearchScreen::buildControls()
     connect(cmdView, &QPushButton::clicked, this, &SearchScreen::onLookCloserClicked);
     connect(lstSearchResults, &QTreeView::doubleClicked, this, &SearchScreen::onLookCloserClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &SearchScreen::onCancelClicked);
+
+    m_worker = new SearchWorker(this);
+    connect(m_worker, &SearchWorker::searchFound, this, &SearchScreen::showFound);
+    connect(m_worker, &SearchWorker::searchFailed, this, &SearchScreen::showFailure);
+    connect(m_worker, &SearchWorker::searchCancelled, this, &SearchScreen::showCancelled);
     // Other users' changes run the last search again.
     new LiveList(
         lstSearchResults, m_results,
@@ -81,30 +88,75 @@ void SearchScreen::showEvent(QShowEvent* event)
         txtKeywords->setFocus();
 }
 
+void SearchScreen::hideEvent(QHideEvent* event)
+{
+    m_worker->release();
+    QWidget::hideEvent(event);
+}
+
+void SearchScreen::keyPressEvent(QKeyEvent* event)
+{
+    // A key no control used reaches the screen; an open drop-down list keeps its Escape.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        m_worker->isRunning()) {
+        m_worker->cancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool SearchScreen::isSearching() const
+{
+    return m_worker->isRunning();
+}
+
 bool SearchScreen::runSearch(const QString& keywords, const QString& searchtype)
 {
     m_results->clear();
     cmdView->setEnabled(false);
 
-    ResultPages rows;
     const std::optional<RecordStore::SearchField> field =
         RecordStore::searchFieldFromChoice(searchtype);
-    if (field) {
-        QString error;
-        if (!RecordStore::search(*field, keywords, &rows, &error)) {
-            ScreenKit::reportFailure(m_prompt, QStringLiteral("The search could not be run!"),
-                                     error);
-            return false;
-        }
+    if (!field) {
+        m_worker->cancel();
+        showFound(ResultPages());
+        return true;
     }
-    if (rows.rowCount() > 0) {
+    m_runningKeywords = keywords;
+    m_worker->start(*field, keywords);
+    if (m_worker->finishWithin(m_patienceMs))
+        return m_lastSearchOk;
+    m_results->setPlaceholder({QString(), QStringLiteral("Searching... (Esc cancels)"), QString()});
+    return true;
+}
+
+void SearchScreen::showFound(const ResultPages& found)
+{
+    m_lastSearchOk = true;
+    if (found.rowCount() > 0) {
         cmdView->setEnabled(true);
-        m_results->setRecords(std::move(rows));
+        m_results->setRecords(found);
     } else {
         m_results->setPlaceholder(
             {QStringLiteral("No"), QStringLiteral("Results"), QStringLiteral("Found!")});
     }
-    return true;
+}
+
+void SearchScreen::showFailure(const QString& error)
+{
+    m_lastSearchOk = false;
+    m_results->clear();
+    // A refused search keeps the keyword, so the user can try again.
+    if (txtKeywords->text().isEmpty())
+        txtKeywords->setText(m_runningKeywords);
+    ScreenKit::reportFailure(m_prompt, QStringLiteral("The search could not be run!"), error);
+}
+
+void SearchScreen::showCancelled()
+{
+    m_results->setPlaceholder({QString(), QStringLiteral("Search cancelled"), QString()});
+    if (txtKeywords->text().isEmpty())
+        txtKeywords->setText(m_runningKeywords);
 }
 
 void SearchScreen::onSearchClicked()

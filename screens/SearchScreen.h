@@ -11,6 +11,8 @@ class QLineEdit;
 class QPushButton;
 class QTreeView;
 class RecordListModel;
+class ResultPages;
+class SearchWorker;
 
 // The search screen: finds records whose fields contain a keyword and opens one of them in
 // the edit screen.
@@ -23,8 +25,13 @@ public:
     SearchScreen(Prompt& prompt, ScreenHost& host, QWidget* parent = nullptr);
 
     // Refills the result list with the records that match; false when the database refused
-    // the search (the user has been told).
+    // the search (the user has been told). A search that takes longer than a moment goes on
+    // while the window answers: the list says so until the first rows arrive, Escape cancels
+    // it, and another search or leaving the screen cancels it too.
     bool runSearch(const QString& keywords, const QString& searchtype);
+    bool isSearching() const;
+    // How long runSearch waits before the list says it is searching (tests: 0).
+    void setPatience(int ms) { m_patienceMs = ms; }
 
     QGroupBox* Frame1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -38,6 +45,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
@@ -45,8 +54,15 @@ private:
     void onSearchClicked();
     void onLookCloserClicked();
     void onCancelClicked();
+    void showFound(const ResultPages& found);
+    void showFailure(const QString& error);
+    void showCancelled();
 
     Prompt& m_prompt;
     ScreenHost& m_host;
     RecordListModel* m_results = nullptr;
+    SearchWorker* m_worker = nullptr;
+    int m_patienceMs = 100;
+    QString m_runningKeywords; // the search under way, put back in the keyword box if it stops
+    bool m_lastSearchOk = true;
 };

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -29,6 +30,10 @@ const QString SharedConnectionName = QStringLiteral("numira-shared");
 const QString CheckConnectionName = QStringLiteral("numira-schema-check");
 
 bool g_connectionOpen = false;
+// The address behind the shared connection, which companion connections open too, and how many
+// times the shared connection was opened or closed.
+QString g_sharedAddress;
+std::atomic<quint64> g_openings{0};
 // Why the shared connection last failed to open, when the user can do something about it.
 QString g_openFailure;
 
@@ -47,6 +52,15 @@ constexpr qint64 SmallestPage = 512;
 // keep about 110 MB after searches of every kind, and the searches that read them again run
 // as fast as on a plain file.
 constexpr int ProtectedPageCacheKb = 256 * 1024;
+
+// Companion connections open on worker threads and read the kept keys there, while the window's
+// thread may change them: the keys, the last checked key and the shared address are read and
+// written under this lock.
+QMutex& keyLock()
+{
+    static QMutex lock;
+    return lock;
+}
 
 // The raw key of each protected file whose passphrase was found right, by the file's path: a
 // connection opened with it does not derive the key again.
@@ -100,14 +114,16 @@ QByteArray fingerprintOf(const SecretBytes& passphrase)
     return QByteArray(reinterpret_cast<const char*>(digest), int(size));
 }
 
-// The kept key of a file when it still fits the file: a file replaced by another protected
-// file (a new salt) needs its passphrase again.
-const CipherKey* keptKeyFor(const QString& path)
+// A copy of the kept key of a file when it still fits the file, else an empty key: a file
+// replaced by another protected file (a new salt) needs its passphrase again.
+CipherKey keptKeyFor(const QString& path)
 {
+    const QByteArray salt = CipherKey::saltOfFile(path);
+    const QMutexLocker locked(&keyLock());
     const auto kept = keys().find(keyOf(path));
-    if (kept == keys().end() || kept->second.salt() != CipherKey::saltOfFile(path))
-        return nullptr;
-    return &kept->second;
+    if (kept == keys().end() || kept->second.salt() != salt)
+        return CipherKey();
+    return kept->second.copy();
 }
 
 int primaryCode(const QSqlError& error)
@@ -290,9 +306,17 @@ bool verifyIntact(const QSqlDatabase& db, const QString& path, QString* error)
     return true;
 }
 
-bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error,
-                      bool* inUse)
+} // namespace Database
+
+namespace {
+
+// Opens the file as openDatabaseFile says; checkSmallFile false leaves out the check of a small
+// file (a companion of a connection whose opening checked it). given, when not null, stands in
+// for the key kept for the file.
+bool openFile(const QString& path, const QString& connectionName, QString* error, bool* inUse,
+              bool checkSmallFile, const CipherKey* given = nullptr)
 {
+    using namespace Database;
     if (inUse)
         *inUse = false;
     const QFileInfo info(path);
@@ -309,8 +333,8 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
             *error = QStringLiteral("\"%1\" is not a Numira database.").arg(path);
         return false;
     }
-    const CipherKey* kept = plain ? nullptr : keptKeyFor(path);
-    if (!plain && !kept) {
+    const CipherKey kept = plain ? CipherKey() : given ? given->copy() : keptKeyFor(path);
+    if (!plain && kept.isEmpty()) {
         if (error)
             *error = needsPassphraseMessage(path);
         return false;
@@ -330,7 +354,7 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
             connected = db.open();
         } else {
             // The raw key and its salt: SQLCipher takes them as they are, without deriving.
-            QString key = kept->keySpec().toText();
+            QString key = kept.keySpec().toText();
             connected = db.open(QString(), key);
             SecretBytes::wipe(key);
         }
@@ -345,7 +369,8 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
                 if (!plain)
                     QSqlQuery(db).exec(
                         QStringLiteral("PRAGMA cache_size = -%1").arg(ProtectedPageCacheKb));
-                opened = info.size() > CheckOnOpenLimit || verifyIntact(db, path, error);
+                opened = !checkSmallFile || info.size() > CheckOnOpenLimit ||
+                         verifyIntact(db, path, error);
                 if (!opened && inUse)
                     *inUse = error && *error == inUseMessage();
             } else if (isInUse(probe.lastError())) {
@@ -376,6 +401,44 @@ bool openDatabaseFile(const QString& path, const QString& connectionName, QStrin
     return opened;
 }
 
+} // namespace
+
+namespace Database {
+
+bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error,
+                      bool* inUse)
+{
+    return openFile(path, connectionName, error, inUse, true);
+}
+
+quint64 sharedOpening()
+{
+    return g_openings.load();
+}
+
+bool openCompanion(const QString& connectionName, QString* error)
+{
+    QString address;
+    {
+        const QMutexLocker locked(&keyLock());
+        address = g_sharedAddress;
+    }
+    if (address.isEmpty()) {
+        if (error)
+            *error = noConnectionMessage();
+        return false;
+    }
+    return DatabaseAddress::isServer(address)
+               ? ServerConnection::open(address, connectionName, error)
+               : openFile(address, connectionName, error, nullptr, false);
+}
+
+void watchCancelFlag(const QSqlDatabase& db, const std::atomic<bool>* cancel)
+{
+    if (auto* driver = qobject_cast<SqliteDriver*>(db.driver()))
+        driver->setCancelFlag(cancel);
+}
+
 void removeConnection(const QString& connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))
@@ -396,6 +459,11 @@ bool openConnection(const QString& connString, QString* error)
     g_connectionOpen = DatabaseAddress::isServer(address)
                            ? ServerConnection::open(address, SharedConnectionName, &why)
                            : openDatabaseFile(address, SharedConnectionName, &why, &inUse);
+    {
+        const QMutexLocker locked(&keyLock());
+        g_sharedAddress = g_connectionOpen ? address : QString();
+    }
+    ++g_openings;
     // A server that cannot be reached is named too: the screens say why, not just "no database".
     g_openFailure = inUse || why == diskFullMessage() || why == damagedMessage() ||
                             DatabaseAddress::isServer(address)
@@ -410,6 +478,9 @@ void closeConnection()
 {
     removeConnection(SharedConnectionName);
     g_connectionOpen = false;
+    const QMutexLocker locked(&keyLock());
+    g_sharedAddress.clear();
+    ++g_openings;
 }
 
 bool connectionExists()
@@ -460,8 +531,11 @@ QString noConnectionMessage()
 void resetStore()
 {
     closeConnection();
-    keys().clear();
-    forgetLastChecked();
+    {
+        const QMutexLocker locked(&keyLock());
+        keys().clear();
+        forgetLastChecked();
+    }
     ServerConnection::forgetAllPasswords();
     g_openFailure.clear();
     databasePath().clear();
@@ -477,20 +551,24 @@ bool isProtectedFile(const QString& path)
 
 bool hasPassphrase(const QString& path)
 {
-    return keptKeyFor(path) != nullptr;
+    return !keptKeyFor(path).isEmpty();
 }
 
 void rememberPassphrase(const QString& path, const SecretBytes& passphrase)
 {
     const QByteArray salt = CipherKey::saltOfFile(path);
-    CheckedKey& checked = lastChecked();
-    if (!salt.isEmpty() && checked.file == keyOf(path) && checked.key.salt() == salt &&
-        !checked.fingerprint.isEmpty() && checked.fingerprint == fingerprintOf(passphrase)) {
-        keys()[keyOf(path)] = std::move(checked.key);
-        forgetLastChecked();
-        return;
+    {
+        const QMutexLocker locked(&keyLock());
+        CheckedKey& checked = lastChecked();
+        if (!salt.isEmpty() && checked.file == keyOf(path) && checked.key.salt() == salt &&
+            !checked.fingerprint.isEmpty() && checked.fingerprint == fingerprintOf(passphrase)) {
+            keys()[keyOf(path)] = std::move(checked.key);
+            forgetLastChecked();
+            return;
+        }
     }
     CipherKey key = CipherKey::derive(passphrase, salt);
+    const QMutexLocker locked(&keyLock());
     if (key.isEmpty())
         keys().erase(keyOf(path));
     else
@@ -499,6 +577,7 @@ void rememberPassphrase(const QString& path, const SecretBytes& passphrase)
 
 void rememberKey(const QString& path, CipherKey&& key)
 {
+    const QMutexLocker locked(&keyLock());
     if (key.isEmpty())
         keys().erase(keyOf(path));
     else
@@ -507,6 +586,7 @@ void rememberKey(const QString& path, CipherKey&& key)
 
 void forgetPassphrase(const QString& path)
 {
+    const QMutexLocker locked(&keyLock());
     keys().erase(keyOf(path));
     if (lastChecked().file == keyOf(path))
         forgetLastChecked();
@@ -514,6 +594,7 @@ void forgetPassphrase(const QString& path)
 
 void sharePassphrase(const QString& from, const QString& to)
 {
+    const QMutexLocker locked(&keyLock());
     const auto kept = keys().find(keyOf(from));
     if (kept != keys().end())
         keys()[keyOf(to)] = kept->second.copy();
@@ -523,31 +604,31 @@ PassphraseCheck checkPassphrase(const QString& path, const SecretBytes& passphra
 {
     const QString connectionName = QStringLiteral("numira-passphrase-check");
     const QString file = keyOf(path);
-    forgetLastChecked();
+    {
+        const QMutexLocker locked(&keyLock());
+        forgetLastChecked();
+    }
     // Every check derives the key in full, a wrong passphrase as much as the right one: the
     // cost of a guess stays the derivation's.
     CipherKey key = isProtectedFile(path)
                         ? CipherKey::derive(passphrase, CipherKey::saltOfFile(path))
                         : CipherKey();
-    // The check runs through the one open path, with this key in place of a kept one.
-    auto& kept = keys();
-    const auto before = kept.find(file);
-    CipherKey previous = before == kept.end() ? CipherKey() : std::move(before->second);
-    const bool hadPrevious = before != kept.end();
-    if (key.isEmpty())
-        kept.erase(file);
-    else
-        kept[file] = key.copy();
+    // The check runs through the one open path, with this key in place of a kept one; a file
+    // that is not protected opens without one.
+    if (isProtectedFile(path) && key.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("The key of \"%1\" cannot be derived.").arg(path);
+        return PassphraseCheck::Failed;
+    }
     QString why;
-    const bool opened = openDatabaseFile(path, connectionName, &why);
+    const bool opened = openFile(path, connectionName, &why, nullptr, true,
+                                 key.isEmpty() ? nullptr : &key);
     removeConnection(connectionName);
-    if (hadPrevious)
-        kept[file] = std::move(previous);
-    else
-        kept.erase(file);
     if (opened) {
-        if (!key.isEmpty())
+        if (!key.isEmpty()) {
+            const QMutexLocker locked(&keyLock());
             lastChecked() = CheckedKey{file, fingerprintOf(passphrase), std::move(key)};
+        }
         return PassphraseCheck::Right;
     }
     if (error)

@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <atomic>
+
 class CipherKey;
 class SecretBytes;
 
@@ -39,6 +41,19 @@ QSqlDatabase connection();
 // file its owner may not write is opened read-only, even for root, so every change is refused.
 bool openDatabaseFile(const QString& path, const QString& connectionName, QString* error,
                       bool* inUse = nullptr);
+
+// Opens another connection, under its own name, to the database of the shared connection, for
+// work on a thread of its own (a Qt SQL connection serves only the thread that opened it): the
+// same file opened the same way (a protected one with the key kept for it), or the same server.
+// False with a reason when no shared connection is open or the database no longer opens. The
+// caller removes the connection, and opens it again when sharedOpening() has changed since.
+bool openCompanion(const QString& connectionName, QString* error);
+// Changes whenever the shared connection is opened or closed; callable from any thread.
+quint64 sharedOpening();
+// While *cancel is true, any statement on the connection that still has work to do stops and
+// fails; null ends the watch. Call it on the connection's thread; the flag must outlive the
+// watch.
+void watchCancelFlag(const QSqlDatabase& db, const std::atomic<bool>* cancel);
 
 // Files up to this size (about 90,000 records) are checked at every opening. The check reads
 // the whole file: about 7 ms a MiB, 2.3 to 2.9 s for a million records (363 MB), too long for

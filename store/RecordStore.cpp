@@ -583,7 +583,8 @@ bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* 
     return true;
 }
 
-bool search(SearchField field, const QString& keywords, ResultPages* found, QString* error)
+bool search(SearchField field, const QString& keywords, ResultPages* found, QString* error,
+            const QString& connectionName)
 {
     // Candidates up to this many are read and ordered at once (about a millisecond per
     // thousand); beyond it the list is read a page at a time.
@@ -595,10 +596,14 @@ bool search(SearchField field, const QString& keywords, ResultPages* found, QStr
     constexpr qint64 ScanShare = 8;
 
     QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
-    if (dialect().isServer())
-        return ServerSearch::search(db, field, keywords, found, error);
+    if (connectionName.isEmpty()) {
+        if (!sharedConnection(&db, error))
+            return false;
+    } else {
+        db = QSqlDatabase::database(connectionName, false);
+    }
+    if (SqlDialect::of(db).isServer())
+        return ServerSearch::search(db, field, keywords, found, error, connectionName);
     ResultPages::Search plan;
     plan.field = field;
     plan.keyword = text(keywords).toString();
@@ -628,6 +633,7 @@ bool search(SearchField field, const QString& keywords, ResultPages* found, QStr
     if (few) {
         plan.source = SqlCatalogue::Source::Candidates;
         *found = ResultPages::fromSearch(plan);
+        found->useConnection(connectionName);
         return found->fetchMore(error);
     }
 
@@ -635,6 +641,7 @@ bool search(SearchField field, const QString& keywords, ResultPages* found, QStr
     plan.source = indexed ? SqlCatalogue::Source::Candidates : SqlCatalogue::Source::Scan;
     plan.allKeys = !indexed;
     ResultPages pages = ResultPages::fromSearch(plan);
+    pages.useConnection(connectionName);
     qint64 walked = 0;
     for (qint64 step = FirstWalk;; step *= 2) {
         bool walkFound = false;

@@ -167,6 +167,10 @@ bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* 
 // once; many are read a page at a time, each page after the last, along the list's order when
 // that finds a page soon, else among the candidates. Without the index, a walk along the
 // list's order that finds a page soon is kept; otherwise the table is scanned.
-bool search(SearchField field, const QString& keywords, ResultPages* found, QString* error);
+//
+// connectionName names the connection to search on (a worker's companion, see SearchWorker);
+// empty is the shared one. *found then reads through it until told otherwise.
+bool search(SearchField field, const QString& keywords, ResultPages* found, QString* error,
+            const QString& connectionName = QString());
 
 } // namespace RecordStore

@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -90,12 +91,10 @@ bool ResultPages::fetchMore(QString* error)
 bool ResultPages::probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, QString* error)
 {
     *found = false;
-    if (!Database::connectionExists()) {
-        if (error)
-            *error = Database::noConnectionMessage();
+    QSqlDatabase db;
+    if (!connection(&db, error))
         return false;
-    }
-    QSqlQuery query(Database::connection());
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     const qint64 wanted = PageRows - m_probed.size() / m_columns;
     if (!prepareSearch(query, m_search, SqlCatalogue::walkedRows(m_search.field), {}, error, wanted,
@@ -149,12 +148,10 @@ QString ResultPages::cell(qsizetype row, int column)
 
 bool ResultPages::readAllKeys(QString* error)
 {
-    if (!Database::connectionExists()) {
-        if (error)
-            *error = Database::noConnectionMessage();
+    QSqlDatabase db;
+    if (!connection(&db, error))
         return false;
-    }
-    QSqlQuery query(Database::connection());
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!prepareSearch(
             query, m_search,
@@ -168,12 +165,10 @@ bool ResultPages::readAllKeys(QString* error)
 
 bool ResultPages::readPage(qsizetype page, QList<QString>* cells, Key* end, QString* error)
 {
-    if (!Database::connectionExists()) {
-        if (error)
-            *error = Database::noConnectionMessage();
+    QSqlDatabase db;
+    if (!connection(&db, error))
         return false;
-    }
-    QSqlQuery query(Database::connection());
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     if (m_mode == Mode::Keys) {
         if (!query.prepare(m_rowSql))
@@ -219,18 +214,16 @@ bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
             *error = QStringLiteral("This list is not a search.");
         return false;
     }
-    if (!Database::connectionExists()) {
-        if (error)
-            *error = Database::noConnectionMessage();
+    QSqlDatabase db;
+    if (!connection(&db, error))
         return false;
-    }
     // A walk finds a first page soon, but reading every row along the list's order looks each
     // one up apart; the candidates or a scan read the table in its own order and sort.
     SqlCatalogue::Source source = m_search.source;
     if (source == SqlCatalogue::Source::Walk)
         source = m_search.candidates.isEmpty() ? SqlCatalogue::Source::Scan
                                                : SqlCatalogue::Source::Candidates;
-    QSqlQuery query(Database::connection());
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!prepareSearch(
             query, m_search,
@@ -248,6 +241,25 @@ bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
     if (query.lastError().isValid())
         return failed(query, error);
     return true;
+}
+
+bool ResultPages::connection(QSqlDatabase* db, QString* error) const
+{
+    if (m_connection.isEmpty()) {
+        if (!Database::connectionExists()) {
+            if (error)
+                *error = Database::noConnectionMessage();
+            return false;
+        }
+        *db = Database::connection();
+        return true;
+    }
+    *db = QSqlDatabase::database(m_connection, false);
+    if (db->isOpen())
+        return true;
+    if (error)
+        *error = Database::noConnectionMessage();
+    return false;
 }
 
 void ResultPages::remember(qsizetype page, QList<QString> cells)

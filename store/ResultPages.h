@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -48,6 +49,10 @@ public:
     // then this list's first page, and the list walks on from there.
     bool probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, QString* error);
 
+    // Reads through the named connection from now on; empty names the shared connection. A
+    // search made on a worker's connection is handed to the window this way.
+    void useConnection(const QString& name) { m_connection = name; }
+
     int columns() const { return m_columns; }
     // Rows known so far; a list that is not complete has more.
     qsizetype rowCount() const;
@@ -74,6 +79,7 @@ private:
         qint64 id = 0;
     };
 
+    bool connection(QSqlDatabase* db, QString* error) const;
     bool readPage(qsizetype page, QList<QString>* cells, Key* end, QString* error);
     bool readAllKeys(QString* error);
     void appendPage(QList<QString> cells, const Key& end);
@@ -85,6 +91,7 @@ private:
         Pages
     };
     Mode m_mode = Mode::Keys;
+    QString m_connection;
     int m_columns = 0;
     bool m_complete = true;
     bool m_isSearch = false;

@@ -47,7 +47,7 @@ bool narrows(const QString& keyword)
 }
 
 bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyword,
-            ResultPages* found, QString* error)
+            ResultPages* found, QString* error, const QString& connectionName)
 {
     ResultPages::Search plan;
     plan.field = field;
@@ -92,6 +92,7 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
         }
     }
     ResultPages pages = ResultPages::fromSearch(plan);
+    pages.useConnection(connectionName);
     if (!pages.fetchMore(error))
         return false;
     *found = std::move(pages);

@@ -21,7 +21,9 @@ inline constexpr qint64 ProbeRows = 1024;
 // Whether the trigram index can narrow the keyword: three letters or digits in a row.
 bool narrows(const QString& keyword);
 
+// db is the connection named connectionName (empty: the shared one), which the pages read
+// through later too.
 bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyword,
-            ResultPages* found, QString* error);
+            ResultPages* found, QString* error, const QString& connectionName = QString());
 
 } // namespace ServerSearch

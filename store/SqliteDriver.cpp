@@ -16,6 +16,13 @@ namespace {
 
 const QString DriverName = QStringLiteral("NUMIRA_SQLCIPHER");
 constexpr int DefaultBusyTimeout = 5000;
+// Virtual machine steps between two looks at a cancel flag: a few microseconds.
+constexpr int CancelCheckSteps = 1000;
+
+int cancelRequested(void* flag)
+{
+    return static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed) ? 1 : 0;
+}
 
 QMetaType typeOfDeclaration(const QString& declared)
 {
@@ -244,6 +251,17 @@ QString SqliteDriver::escapeIdentifier(const QString& identifier, IdentifierType
     QString escaped = identifier;
     escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+void SqliteDriver::setCancelFlag(const std::atomic<bool>* flag)
+{
+    if (!m_db)
+        return;
+    if (flag)
+        sqlite3_progress_handler(m_db, CancelCheckSteps, &cancelRequested,
+                                 const_cast<std::atomic<bool>*>(flag));
+    else
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
 }
 
 QVariant SqliteDriver::handle() const

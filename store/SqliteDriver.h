@@ -4,6 +4,8 @@
 #include <QSqlDriver>
 #include <QSqlError>
 
+#include <atomic>
+
 struct sqlite3;
 class SqliteResult;
 
@@ -46,6 +48,10 @@ public:
     QVariant handle() const override;
 
     sqlite3* connection() const { return m_db; }
+    // While *flag is true (another thread may set it), a statement stops within a thousand
+    // steps of SQLite's machine and fails with "interrupted"; a statement shorter than that
+    // still ends normally. Null removes the watch. The flag must outlive the watch.
+    void setCancelFlag(const std::atomic<bool>* flag);
     // A QSqlError carrying SQLite's own message and its (extended) result code.
     QSqlError errorFor(const QString& driverText, QSqlError::ErrorType type, int code) const;
 

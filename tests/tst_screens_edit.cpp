@@ -28,6 +28,8 @@ QTreeView* lookCloser(TestEnv& env, bool fromBrowse, const QString& serial = "KE
     } else {
         QTest::keyClicks(search->txtKeywords, "KEY");
         search->cmdSearch->click();
+        if (!QTest::qWaitFor([search] { return !search->isSearching(); }))
+            return nullptr;
     }
     QTreeView* list = fromBrowse ? browse->lstRecords : search->lstSearchResults;
     selectRow(list, fromBrowse ? 1 : 0); // browse lists the newest version first
@@ -96,6 +98,8 @@ private slots:
             QVERIFY(env.prompt.shown.at(1).text == "The record no longer exists." &&
                     env.prompt.shown.at(1).icon == PromptIcon::Critical);
         QVERIFY(!WindowRegistry::loadedForm("frmEdit") && list->isVisibleTo(env.main.get()));
+        if (auto* search = loaded<SearchScreen>())
+            QTRY_VERIFY(!search->isSearching());
         QCOMPARE(rowsOf(list), listAfter);
         // The database agrees, whatever the list shows; a save also renews the date.
         QCOMPARE(queryRows(env.defaultDatabase(),

@@ -6,9 +6,12 @@
 #include "app/MainWindow.h"
 #include "store/Compaction.h"
 #include "store/Database.h"
+#include "store/DatabaseProtection.h"
 #include "store/RecordExport.h"
 #include "store/RecordStore.h"
 #include "store/SearchIndex.h"
+#include "store/SearchWorker.h"
+#include "store/SecretBytes.h"
 #include "store/SqliteDriver.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
@@ -176,6 +179,72 @@ private slots:
             else
                 QCOMPARE(cliRows(env, db, choice, keyword, "tsv"), tsvEscaped(expected));
         }
+    }
+
+    // A worker searches on a companion of the shared connection (a protected file opens with
+    // the passphrase kept for it) and answers with the list the shared connection finds, its
+    // later pages read through the shared connection. A cancel flag stops the companion's
+    // statements and no other connection's; without a shared connection there is nothing to
+    // search.
+    void workerSearchesTheOpenFile_data()
+    {
+        QTest::addColumn<bool>("protectedFile");
+        QTest::newRow("plain") << false;
+        QTest::newRow("protected") << true;
+    }
+
+    void workerSearchesTheOpenFile()
+    {
+        QFETCH(bool, protectedFile);
+        TestEnv env;
+        const QString db = searchedDatabase(env);
+        QString error;
+        if (protectedFile)
+            QVERIFY2(
+                DatabaseProtection::protect(db, SecretBytes(QStringLiteral("open sesame")), &error),
+                qPrintable(error));
+        QVERIFY(Database::openConnection(Database::connectionStringFor(db), &error));
+        ResultPages shared;
+        QVERIFY(search(SearchField::All, "ice", &shared, &error));
+        const Rows expected = cells(shared);
+        QVERIFY(expected.size() > 20000);
+
+        SearchWorker worker;
+        ResultPages answer;
+        QStringList failures;
+        connect(&worker, &SearchWorker::searchFound,
+                [&](const ResultPages& found) { answer = found; });
+        connect(&worker, &SearchWorker::searchFailed, [&](const QString& why) { failures << why; });
+        worker.start(SearchField::All, "ice");
+        QVERIFY(worker.finishWithin(60000));
+        QVERIFY(!answer.complete() && failures.isEmpty());
+        QCOMPARE(cells(answer), expected);
+
+        const QString companion = QStringLiteral("companion");
+        QVERIFY2(Database::openCompanion(companion, &error), qPrintable(error));
+        std::atomic<bool> stop{true};
+        Database::watchCancelFlag(QSqlDatabase::database(companion, false), &stop);
+        ResultPages stopped;
+        QVERIFY(!search(SearchField::All, "ice", &stopped, &error, companion));
+        QVERIFY2(error.contains("interrupt"), qPrintable(error));
+        stop = false;
+        QVERIFY(search(SearchField::All, "ice", &stopped, &error, companion));
+        QCOMPARE(cells(stopped), expected);
+        Database::removeConnection(companion);
+
+        Database::closeConnection();
+        QVERIFY(!Database::openCompanion(companion, &error));
+        QCOMPARE(error, Database::noConnectionMessage());
+        worker.start(SearchField::All, "ice");
+        QVERIFY(worker.finishWithin(60000));
+        QCOMPARE(failures, QStringList{Database::noConnectionMessage()});
+        // Another file opened: the worker searches that one.
+        const QString other = env.makeDatabase(env.path("other.mdb"));
+        QVERIFY(execSql(other, "INSERT INTO serials (program, version) VALUES ('Nice', '1')"));
+        QVERIFY(Database::openConnection(Database::connectionStringFor(other), &error));
+        worker.start(SearchField::All, "ice");
+        QVERIFY(worker.finishWithin(60000));
+        QCOMPARE(cells(answer), (Rows{{"1", "Nice", "1"}}));
     }
 
     // A refused record and a file locked by another program both leave neither row behind;
