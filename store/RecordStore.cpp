@@ -594,6 +594,9 @@ bool search(SearchField field, const QString& keywords, ResultPages* found, QStr
     // walk so far. Without it, it stops at an eighth of the table, which is then scanned.
     constexpr qint64 FirstWalk = 4096;
     constexpr qint64 ScanShare = 8;
+    // When a first walk finds no page, candidates up to this many are looked up along the
+    // list's order: walking the order's index costs little where no record is read.
+    constexpr qint64 CandidateWalkLimit = 100000;
 
     QSqlDatabase db;
     if (connectionName.isEmpty()) {
@@ -650,6 +653,21 @@ bool search(SearchField field, const QString& keywords, ResultPages* found, QStr
         walked += step;
         if (walkFound)
             break;
+        if (indexed && walked == FirstWalk) {
+            bool within = false;
+            if (!fewCandidates(CandidateWalkLimit, &within))
+                return false;
+            if (within) {
+                plan.source = SqlCatalogue::Source::CandidateWalk;
+                plan.allKeys = false;
+                ResultPages along = ResultPages::fromSearch(plan);
+                along.useConnection(connectionName);
+                if (!along.fetchMore(error))
+                    return false;
+                *found = std::move(along);
+                return true;
+            }
+        }
         if (indexed ? !fewCandidates(2 * walked, &few) : false)
             return false;
         if (indexed ? few : walked * ScanShare >= keys) {

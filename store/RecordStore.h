@@ -165,7 +165,8 @@ bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* 
 // A keyword with three characters in a row finds its candidates through the search index when
 // the file has one, and the index tells how many there are: a few are read and ordered at
 // once; many are read a page at a time, each page after the last, along the list's order when
-// that finds a page soon, else among the candidates. Without the index, a walk along the
+// that finds a page soon, else along it reading only the candidates' records (up to 100,000
+// of them), else among the candidates. Without the index, a walk along the
 // list's order that finds a page soon is kept; otherwise the table is scanned.
 //
 // connectionName names the connection to search on (a worker's companion, see SearchWorker);

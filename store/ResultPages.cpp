@@ -220,7 +220,7 @@ bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
     // A walk finds a first page soon, but reading every row along the list's order looks each
     // one up apart; the candidates or a scan read the table in its own order and sort.
     SqlCatalogue::Source source = m_search.source;
-    if (source == SqlCatalogue::Source::Walk)
+    if (source == SqlCatalogue::Source::Walk || source == SqlCatalogue::Source::CandidateWalk)
         source = m_search.candidates.isEmpty() ? SqlCatalogue::Source::Scan
                                                : SqlCatalogue::Source::Candidates;
     QSqlQuery query(db);

@@ -160,6 +160,9 @@ enum class Source
 {
     Candidates, // ?2 is the index's full-text query
     Walk,
+    // The walk along the (program, version) index, where a key that the index does not name as
+    // a candidate (?2) is passed over without reading its record.
+    CandidateWalk,
     Scan,
     ServerCandidates, // a server's trigram index names the candidates
     ServerWalk        // a server walks its list-order index
@@ -252,6 +255,9 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
     case Source::Walk:
         from = QStringLiteral("serials");
         break;
+    case Source::CandidateWalk:
+        from = QStringLiteral("serials");
+        break;
     case Source::Scan:
         from = QStringLiteral("serials NOT INDEXED");
         break;
@@ -260,10 +266,17 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
         break;
     }
     QString where = searchFilter(field);
+    const bool walk = source == Source::Walk || source == Source::CandidateWalk;
+    // "+" keeps SQLite from looking the candidates up by key and sorting them: the walk checks
+    // each key of the order against them instead, and reads only the records they name.
+    if (source == Source::CandidateWalk)
+        where = QStringLiteral("+serials.id IN (SELECT rowid FROM serials_search WHERE "
+                               "serials_search MATCH ?2) AND ") +
+                where;
     if (after) {
-        if (source == Source::Walk && programKnown && versionKnown)
+        if (walk && programKnown && versionKnown)
             where += QStringLiteral(" AND (program, version) >= (?3, ?4)");
-        else if (source == Source::Walk && programKnown)
+        else if (walk && programKnown)
             where += QStringLiteral(" AND program >= ?3");
         where += QStringLiteral(
             " AND (program > ?3 OR (?3 IS NULL AND program IS NOT NULL) OR (program IS ?3 AND "
