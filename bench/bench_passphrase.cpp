@@ -23,6 +23,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <vector>
 
@@ -37,16 +38,30 @@ double median(std::vector<double> runs)
     return runs[runs.size() / 2];
 }
 
-double medianOf(int times, const std::function<bool()>& work)
+// Each figure's median of every round: wall-clock time under its name, and the CPU time of
+// this thread under the name and " cpu". The machine may be shared: CPU time does not count
+// the time other processes take the processor, nor the time spent waiting for the disk.
+using Figures = std::map<std::string, std::vector<double>>;
+
+double threadCpuMs()
 {
-    std::vector<double> runs;
-    for (int i = 0; i < times; ++i)
-        runs.push_back(BenchSupport::timeOf(work));
-    return median(runs);
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
-// Each figure's median of every round.
-using Figures = std::map<std::string, std::vector<double>>;
+void record(Figures* figures, const std::string& name, int times, const std::function<bool()>& work)
+{
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    for (int i = 0; i < times; ++i) {
+        const double before = threadCpuMs();
+        wall.push_back(BenchSupport::timeOf(work));
+        cpu.push_back(threadCpuMs() - before);
+    }
+    (*figures)[name].push_back(median(wall));
+    (*figures)[name + " cpu"].push_back(median(cpu));
+}
 
 bool openShared(const QString& db, bool protectedFile)
 {
@@ -93,17 +108,17 @@ double cacheMb()
 void measure(const QString& db, bool protectedFile, int round, Figures* figures)
 {
     Figures& f = *figures;
-    f["open"].push_back(medianOf(5, [&] {
+    record(figures, "open", 5, [&] {
         Database::closeConnection();
         return openShared(db, protectedFile);
-    }));
+    });
     if (protectedFile) {
-        f["check"].push_back(medianOf(3, [&] {
+        record(figures, "check", 3, [&] {
             return Database::checkPassphrase(db, SecretBytes(Passphrase)) ==
                    Database::PassphraseCheck::Right;
-        }));
+        });
     }
-    f["reopen"].push_back(medianOf(5, [&] { return reopen(db); }));
+    record(figures, "reopen", 5, [&] { return reopen(db); });
 
     // A fresh shared connection: nothing of the file in its own page cache yet.
     Database::closeConnection();
@@ -111,29 +126,29 @@ void measure(const QString& db, bool protectedFile, int round, Figures* figures)
         std::exit(1);
     // About a hundred records in a million, found through the index, first page read.
     const QString rare = QStringLiteral("User 4242");
-    f["rare first"].push_back(BenchSupport::timeOf([&] { return searchFor(rare); }));
-    f["rare"].push_back(medianOf(5, [&] { return searchFor(rare); }));
+    record(figures, "rare first", 1, [&] { return searchFor(rare); });
+    record(figures, "rare", 5, [&] { return searchFor(rare); });
     // A serial fragment that a hundredth of the records hold: each is read and ordered.
     const QString broad = QStringLiteral("77-FGH");
-    f["broad first"].push_back(BenchSupport::timeOf([&] { return searchFor(broad); }));
-    f["broad"].push_back(medianOf(5, [&] { return searchFor(broad); }));
+    record(figures, "broad first", 1, [&] { return searchFor(broad); });
+    record(figures, "broad", 5, [&] { return searchFor(broad); });
     // Two characters: no trigram, so the table is scanned.
     const QString scanned = QStringLiteral("Q%1").arg(round);
-    f["scan first"].push_back(BenchSupport::timeOf([&] { return searchFor(scanned); }));
-    f["scan"].push_back(medianOf(3, [&] { return searchFor(scanned); }));
+    record(figures, "scan first", 1, [&] { return searchFor(scanned); });
+    record(figures, "scan", 3, [&] { return searchFor(scanned); });
     f["cache"].push_back(cacheMb());
 
     int added = 0;
-    f["add"].push_back(medianOf(11, [&] {
+    record(figures, "add", 11, [&] {
         QString error;
         const QString tag = QStringLiteral("%1-%2").arg(round).arg(++added);
         return RecordStore::addSerial({QStringLiteral("Bench %1").arg(tag), QStringLiteral("1"),
                                        QStringLiteral("Me"),
                                        QStringLiteral("BENCH-%1-KEY").arg(tag)},
                                       true, QDateTime::currentDateTime(), &error);
-    }));
+    });
     int edited = 0;
-    f["edit"].push_back(medianOf(11, [&] {
+    record(figures, "edit", 11, [&] {
         bool found = false;
         QString error;
         ++edited;
@@ -142,7 +157,7 @@ void measure(const QString& db, bool protectedFile, int round, Figures* figures)
                                          QStringLiteral("EDITED-%1").arg(edited),
                                          QDateTime::currentDateTime(), &found, &error) &&
                found;
-    }));
+    });
     Database::closeConnection();
 }
 
@@ -197,15 +212,19 @@ int main(int argc, char* argv[])
     else
         std::printf("%d records, %d rounds; protecting the file took %.0f ms\n", records, Rounds,
                     protectMs);
-    std::printf("%-34s %12s %12s %7s %s\n", "", "plain", "protected", "ratio", "target");
-    const auto line = [&](const char* what, const char* figure, const char* target) {
+    std::printf("%-34s %12s %12s %7s %12s %12s %7s %s\n", "", "plain", "protected", "ratio",
+                "plain cpu", "prot. cpu", "ratio", "target");
+    const auto line = [&](const char* what, const std::string& figure, const char* target) {
         const double a = median(bare[figure]);
         const double b = median(guarded[figure]);
-        std::printf("%-34s %9.2f ms %9.2f ms %6.2fx %s\n", what, a, b, b / a, target);
+        const double cpuA = median(bare[figure + " cpu"]);
+        const double cpuB = median(guarded[figure + " cpu"]);
+        std::printf("%-34s %9.2f ms %9.2f ms %6.2fx %9.2f ms %9.2f ms %6.2fx %s\n", what, a, b,
+                    b / a, cpuA, cpuB, cpuB / cpuA, target);
     };
     line("open (passphrase check included)", "open", "protected < 1000 ms");
-    std::printf("%-34s %12s %9.2f ms\n", "  the passphrase check alone", "-",
-                median(guarded["check"]));
+    std::printf("%-34s %12s %9.2f ms %7s %12s %9.2f ms\n", "  the passphrase check alone", "-",
+                median(guarded["check"]), "", "-", median(guarded["check cpu"]));
     line("another connection to the file", "reopen", "");
     line("\"All\" search, rare, first", "rare first", "");
     line("\"All\" search, rare", "rare", "<= 1.3x");

@@ -556,6 +556,9 @@ bool hasPassphrase(const QString& path)
 
 void rememberPassphrase(const QString& path, const SecretBytes& passphrase)
 {
+    // A plain file opens without a key: nothing to derive.
+    if (!isProtectedFile(path))
+        return;
     const QByteArray salt = CipherKey::saltOfFile(path);
     {
         const QMutexLocker locked(&keyLock());
