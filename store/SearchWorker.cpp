@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/SqlCatalogue.h"
+#include "store/SqlDialect.h"
 
 #include <QMutex>
 #include <QSqlQuery>
@@ -51,9 +52,11 @@ struct SearchWorker::Companion
         close();
         open = Database::openCompanion(name, error);
         opening = now;
+        // A server keeps its own cache: the settings are a file's.
+        const QSqlDatabase db = QSqlDatabase::database(name, false);
         for (const QString& setting : SqlCatalogue::SearchConnectionSettings) {
-            if (open)
-                QSqlQuery(QSqlDatabase::database(name, false)).exec(setting);
+            if (open && !SqlDialect::of(db).isServer())
+                QSqlQuery(db).exec(setting);
         }
         return open;
     }
