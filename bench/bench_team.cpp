@@ -25,6 +25,16 @@ namespace {
 constexpr int Repeats = 7;
 constexpr int ClientRecords = 300;
 const char* const ClientVariable = "NUMIRA_BENCH_TEAM_CLIENT";
+PostgresServer* g_server = nullptr;
+
+// Ends the benchmark, its server first: a server left running would outlive it.
+[[noreturn]] void die(const QString& why)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(why));
+    if (g_server)
+        g_server->stop();
+    std::exit(1);
+}
 
 void line(const QString& text)
 {
@@ -86,7 +96,7 @@ double addRate(const QString& address, int clients, int round)
     }
     for (const auto& child : children) {
         if (!child->waitForFinished(600000) || child->exitCode() != 0)
-            qFatal("a client failed");
+            die(QStringLiteral("a client failed"));
     }
     return clients * ClientRecords / (timer.nsecsElapsed() / 1e9);
 }
@@ -104,12 +114,13 @@ int main(int argc, char** argv)
     const qint64 count = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     QTemporaryDir dir;
     PostgresServer server(dir.path());
+    g_server = &server;
     QString error;
     if (!server.start(&error) || !server.createDatabase(QStringLiteral("bench"), &error))
-        qFatal("no server: %s", qPrintable(error));
+        die(QStringLiteral("no server: ") + error);
     const QString address = server.address(QStringLiteral("bench"));
     if (!Database::openConnection(Database::connectionStringFor(address), &error))
-        qFatal("cannot open: %s", qPrintable(error));
+        die(QStringLiteral("cannot open: ") + error);
     Database::closeConnection();
 
     // Realistic records: 2,000 programs, versions, owners, and serials of five groups of five.
@@ -119,7 +130,7 @@ int main(int argc, char** argv)
             "INSERT INTO programs (program) SELECT 'Program ' || p FROM generate_series(0, 1999) p",
             QStringLiteral(
                 "INSERT INTO serials (program, version, name, serial, date) SELECT 'Program ' || "
-                "(i * 7919 % 2000), (i % 20) || '.' || (i % 7), 'User ' || (i % 5000), "
+                "(i::bigint * 7919 % 2000), (i % 20) || '.' || (i % 7), 'User ' || (i % 5000), "
                 "upper(substr(md5(i::text), 1, 5) || '-' || substr(md5(i::text), 6, 5) || '-' || "
                 "substr(md5(i::text), 11, 5) || '-' || substr(md5(i::text), 16, 5) || '-' || "
                 "substr(md5(i::text), 21, 5)), '2024-01-01T00:00:00' FROM generate_series(1, "
@@ -131,7 +142,7 @@ int main(int argc, char** argv)
         };
         for (const QString& step : steps) {
             if (!server.exec(step, &error, QStringLiteral("bench")))
-                qFatal("load failed: %s", qPrintable(error));
+                die(QStringLiteral("load failed: ") + error);
         }
     });
     line(QStringLiteral("%1 records loaded (with the indexes) in %2 s")
@@ -139,7 +150,7 @@ int main(int argc, char** argv)
              .arg(loaded / 1000, 0, 'f', 1));
 
     if (!Database::openConnection(Database::connectionStringFor(address), &error))
-        qFatal("cannot open: %s", qPrintable(error));
+        die(QStringLiteral("cannot open: ") + error);
     // Fragments of stored serials, a different one each time, as a user types them.
     QList<double> fragment;
     qsizetype found = 0;
@@ -154,7 +165,7 @@ int main(int argc, char** argv)
         fragment << timeMs([&] {
             ResultPages pages;
             if (!RecordStore::search(RecordStore::SearchField::All, keyword, &pages, &error))
-                qFatal("search failed: %s", qPrintable(error));
+                die(QStringLiteral("search failed: ") + error);
             found = pages.rowCount();
             pages.cell(0, 1);
         });
@@ -174,7 +185,7 @@ int main(int argc, char** argv)
             first << timeMs([&] {
                 ResultPages pages;
                 if (!RecordStore::search(choice, keyword, &pages, &error))
-                    qFatal("search failed: %s", qPrintable(error));
+                    die(QStringLiteral("search failed: ") + error);
                 for (qsizetype row = 0; row < std::min<qsizetype>(pages.rowCount(), 50); ++row)
                     pages.cell(row, 1);
             });

@@ -15,8 +15,6 @@ public:
     Kind kind() const override { return Kind::Sqlite; }
     QString statement(const QString& catalogueText) const override { return catalogueText; }
     QString beginWrite() const override { return SqlCatalogue::BeginWrite; }
-    QString insertSerial() const override { return SqlCatalogue::InsertSerial; }
-    QString deleteFirstProgram() const override { return SqlCatalogue::DeleteFirstProgram; }
     // BEGIN IMMEDIATE holds the file's write lock for the whole transaction.
     QString lockProgramNames() const override { return QString(); }
     bool checksFile() const override { return true; }
@@ -107,11 +105,6 @@ public:
         return m_statements.value(catalogueText, catalogueText);
     }
     QString beginWrite() const override { return QStringLiteral("BEGIN"); }
-    QString insertSerial() const override { return SqlCatalogue::InsertSerial; }
-    QString deleteFirstProgram() const override
-    {
-        return statement(SqlCatalogue::DeleteFirstProgram);
-    }
     // Held until the transaction ends; another writer's new program rows are committed, and
     // visible to the next statement, once it is granted.
     QString lockProgramNames() const override

@@ -36,11 +36,6 @@ public:
 
     // Starts a transaction that writes.
     virtual QString beginWrite() const = 0;
-    // Inserts one record (program, name, serial, version, date) and, on a server, answers its
-    // key as the only row; on a file the key is the driver's last insert id.
-    virtual QString insertSerial() const = 0;
-    // Deletes the first program row of that name (letter case as the column compares).
-    virtual QString deleteFirstProgram() const = 0;
     // Taken inside a write transaction before a new program row is stored, so that two writers
     // adding the same new program at once make one row: the second waits, then sees the
     // first's row. Empty where the transaction already excludes other writers.

@@ -177,6 +177,7 @@ public:
 private:
     QTemporaryDir m_serverFolder;
     std::unique_ptr<PostgresServer> m_server;
+    std::unique_ptr<TestEnv> m_searchEnv; // the keyword table's two databases
     int m_databases = 0;
 
     // A new, empty database on the server; its name in *name.
@@ -223,7 +224,11 @@ private slots:
         QVERIFY2(m_server->start(&error), qPrintable(error));
     }
 
-    void cleanupTestCase() { m_server.reset(); }
+    void cleanupTestCase()
+    {
+        m_searchEnv.reset();
+        m_server.reset();
+    }
 
     void addressesNameFilesAndServers_data()
     {
@@ -373,12 +378,12 @@ private slots:
         QFETCH(QString, choice);
         QFETCH(QString, keyword);
         // Both databases are filled once, the same records in the same order.
-        static TestEnv* env = nullptr;
+        auto& env = m_searchEnv;
         static QString file;
         static QString server;
         static QString serverName;
         if (!env) {
-            env = new TestEnv;
+            env = std::make_unique<TestEnv>();
             file = env->makeDatabase();
             server = newServerDatabase(&serverName);
             for (const QString& address : {file, server}) {
