@@ -2,8 +2,8 @@
 // index's build and size, the first rows of every kind of keyword, numira-cli against the
 // sqlite3 shell, and the browse list. Prints its figures; it is not a test.
 // Run: build/bench/bench_search [record count | database file] [parts]   (default 100000 records)
-// parts picks the numbered parts to run ("25": first rows and numira-cli; default all); a "q"
-// in it leaves out the shell's floors of part 2, for quick comparisons.
+// parts picks the numbered sections to run ("25": first rows and numira-cli; default all); a "q"
+// in it leaves out the shell's floors of the first rows (section 2), for quick comparisons.
 // A count generates a database of realistic records in a temporary folder; a file is copied
 // there first, so the original is never changed. NUMIRA_CLI names numira-cli when it is not
 // beside the benchmark's folder (build/bin/numira-cli).

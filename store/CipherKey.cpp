@@ -13,7 +13,7 @@ std::atomic<int> g_derivations{0};
 
 constexpr char HexDigits[] = "0123456789abcdef";
 // x' + key and salt in hex + '
-constexpr int SpecSize = 2 + 2 * (CipherKey::KeySize + CipherKey::SaltSize) + 1;
+constexpr int KeyTextSize = 2 + 2 * (CipherKey::KeySize + CipherKey::SaltSize) + 1;
 
 void appendHex(char* out, const unsigned char* bytes, int size)
 {
@@ -50,16 +50,16 @@ CipherKey CipherKey::derive(const SecretBytes& passphrase, const QByteArray& sal
         OPENSSL_cleanse(key, sizeof key);
         return CipherKey();
     }
-    QByteArray spec(SpecSize, Qt::Uninitialized);
-    char* out = spec.data();
+    QByteArray text(KeyTextSize, Qt::Uninitialized);
+    char* out = text.data();
     out[0] = 'x';
     out[1] = '\'';
     appendHex(out + 2, key, KeySize);
     appendHex(out + 2 + 2 * KeySize, reinterpret_cast<const unsigned char*>(salt.constData()),
               SaltSize);
-    out[SpecSize - 1] = '\'';
+    out[KeyTextSize - 1] = '\'';
     OPENSSL_cleanse(key, sizeof key);
-    return CipherKey(SecretBytes(std::move(spec)));
+    return CipherKey(SecretBytes(std::move(text)));
 }
 
 int CipherKey::derivations()
@@ -86,10 +86,10 @@ QByteArray CipherKey::saltOfFile(const QString& path)
 
 QByteArray CipherKey::salt() const
 {
-    if (m_spec.size() != SpecSize)
+    if (m_text.size() != KeyTextSize)
         return QByteArray();
     QByteArray salt(SaltSize, Qt::Uninitialized);
-    const char* hex = m_spec.data() + 2 + 2 * KeySize;
+    const char* hex = m_text.data() + 2 + 2 * KeySize;
     for (int i = 0; i < SaltSize; ++i)
         salt[i] = char(hexValue(hex[2 * i]) << 4 | hexValue(hex[2 * i + 1]));
     return salt;
@@ -97,5 +97,5 @@ QByteArray CipherKey::salt() const
 
 CipherKey CipherKey::copy() const
 {
-    return CipherKey(m_spec.copy());
+    return CipherKey(m_text.copy());
 }

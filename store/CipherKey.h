@@ -38,13 +38,13 @@ public:
     // and tests count them to see what an opening pays.
     static int derivations();
 
-    bool isEmpty() const { return m_spec.isEmpty(); }
+    bool isEmpty() const { return m_text.isEmpty(); }
     QByteArray salt() const;
     // The text for sqlite3_key(), QSqlDatabase::open()'s password or ATTACH ... KEY.
-    const SecretBytes& keySpec() const { return m_spec; }
+    const SecretBytes& keyText() const { return m_text; }
     CipherKey copy() const;
 
 private:
-    explicit CipherKey(SecretBytes&& spec) : m_spec(std::move(spec)) {}
-    SecretBytes m_spec;
+    explicit CipherKey(SecretBytes&& text) : m_text(std::move(text)) {}
+    SecretBytes m_text;
 };

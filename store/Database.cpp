@@ -354,7 +354,7 @@ bool openFile(const QString& path, const QString& connectionName, QString* error
             connected = db.open();
         } else {
             // The raw key and its salt: SQLCipher takes them as they are, without deriving.
-            QString key = kept.keySpec().toText();
+            QString key = kept.keyText().toText();
             connected = db.open(QString(), key);
             SecretBytes::wipe(key);
         }

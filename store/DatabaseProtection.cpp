@@ -44,10 +44,10 @@ bool runExport(const QSqlDatabase& db, const QString& target, const CipherKey& k
     attach.prepare(QStringLiteral("ATTACH DATABASE ? AS rewritten KEY ?"));
     attach.addBindValue(target);
     // An empty key attaches a plain database.
-    QString spec = key.keySpec().toText();
-    attach.addBindValue(spec.isNull() ? QStringLiteral("") : spec);
+    QString keyText = key.keyText().toText();
+    attach.addBindValue(keyText.isNull() ? QStringLiteral("") : keyText);
     const bool attached = attach.exec();
-    SecretBytes::wipe(spec);
+    SecretBytes::wipe(keyText);
     attach.finish();
     if (!attached)
         return fail(error, attach.lastError().text());
