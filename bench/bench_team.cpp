@@ -119,7 +119,7 @@ int main(int argc, char** argv)
             "INSERT INTO programs (program) SELECT 'Program ' || p FROM generate_series(0, 1999) p",
             QStringLiteral(
                 "INSERT INTO serials (program, version, name, serial, date) SELECT 'Program ' || "
-                "(i * 7919 % 2000), (i % 20) || '.' || (i % 7), 'User ' || (i % 5000), "
+                "(i::bigint * 7919 % 2000), (i % 20) || '.' || (i % 7), 'User ' || (i % 5000), "
                 "upper(substr(md5(i::text), 1, 5) || '-' || substr(md5(i::text), 6, 5) || '-' || "
                 "substr(md5(i::text), 11, 5) || '-' || substr(md5(i::text), 16, 5) || '-' || "
                 "substr(md5(i::text), 21, 5)), '2024-01-01T00:00:00' FROM generate_series(1, "

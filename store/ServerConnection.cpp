@@ -7,6 +7,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <map>
 
@@ -72,6 +73,8 @@ bool open(const QString& address, const QString& connectionName, QString* error)
                 *error = connectFailure(address, db.lastError(),
                                         kept != passwords().end() || parsed.hasPassword());
         } else {
+            // Compiling a query costs more than Numira's short statements ever take.
+            QSqlQuery(db).exec(QStringLiteral("SET jit = off"));
             QString why;
             switch (ServerSchema::ensure(db, &why)) {
             case ServerSchema::Check::Ready:

@@ -14,23 +14,35 @@ QString SqlCatalogue::serverSearchRows(Field field, Source source, Cells cells, 
         columns += QStringLiteral(", serials.program, serials.version");
     if (cells == Cells::Record)
         columns += QStringLiteral(", serials.name, serials.serial, serials.date");
-    // The candidates are read in a subquery that the planner keeps apart (OFFSET 0), so that
-    // the trigram index drives it; the walk has only the list-order index to follow.
-    const QString from =
-        source == Source::ServerCandidates
-            ? QStringLiteral("(SELECT * FROM serials WHERE %1 OFFSET 0) AS serials")
-                  .arg(ServerSql::contains(ServerSql::searchedText()))
-            : QStringLiteral("serials");
-    QString where = ServerSql::filter(field);
-    if (after)
-        where += QStringLiteral(" AND (%1) > ((?3::text IS NOT NULL), coalesce(%2, ''), "
-                                "(?4::text IS NOT NULL), coalesce(%3, ''), ?5::bigint)")
-                     .arg(ServerSql::listOrder(QStringLiteral("serials")),
-                          ServerSql::fold(QStringLiteral("?3::text")),
-                          ServerSql::fold(QStringLiteral("?4::text")));
-    return QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4%5")
-        .arg(columns, from, where, ServerSql::listOrder(QStringLiteral("serials")),
-             limit ? QStringLiteral(" LIMIT ?6::bigint") : QString());
+    const QString order = ServerSql::listOrder(QStringLiteral("serials"));
+    const QString start =
+        after ? QStringLiteral("(%1) > ((?3::text IS NOT NULL), coalesce(%2, ''), "
+                               "(?4::text IS NOT NULL), coalesce(%3, ''), ?5::bigint)")
+                    .arg(order, ServerSql::fold(QStringLiteral("?3::text")),
+                         ServerSql::fold(QStringLiteral("?4::text")))
+              : QString();
+    const QString rest = limit ? QStringLiteral(" LIMIT ?6::bigint") : QString();
+    switch (source) {
+    case Source::ServerCandidates:
+        // The candidates are read in a subquery that the planner keeps apart (OFFSET 0), so
+        // that the trigram index drives it.
+        return QStringLiteral("SELECT %1 FROM (SELECT * FROM serials WHERE %2 OFFSET 0) AS "
+                              "serials WHERE %3%4 ORDER BY %5%6")
+            .arg(columns, ServerSql::contains(ServerSql::searchedText()), ServerSql::filter(field),
+                 after ? QStringLiteral(" AND ") + start : QString(), order, rest);
+    case Source::ServerWalk:
+        // Along the list-order index whatever the planner guesses of the keyword: the records
+        // come in order from a subquery it keeps apart, asked for only as many as are taken.
+        return QStringLiteral("SELECT %1 FROM (SELECT * FROM serials%2 ORDER BY %3 OFFSET 0) "
+                              "AS serials WHERE %4%5")
+            .arg(columns, after ? QStringLiteral(" WHERE ") + start : QString(), order,
+                 ServerSql::filter(field), rest);
+    default:
+        break;
+    }
+    return QStringLiteral("SELECT %1 FROM serials WHERE %2%3 ORDER BY %4%5")
+        .arg(columns, ServerSql::filter(field), after ? QStringLiteral(" AND ") + start : QString(),
+             order, rest);
 }
 
 namespace ServerSearch {
@@ -52,7 +64,6 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
     ResultPages::Search plan;
     plan.field = field;
     plan.keyword = keyword.isNull() ? QStringLiteral("") : keyword;
-    plan.source = SqlCatalogue::Source::ServerWalk;
     plan.allKeys = false;
     const auto count = [&](const QString& sql, qint64 limit, qint64* counted) {
         QSqlQuery query(db);
@@ -69,17 +80,9 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
         *counted = ok ? query.value(0).toLongLong() : 0;
         return ok;
     };
-    // A keyword that matches densely fills a page from the first rows in list order: walking
-    // that order is then the fastest way to every page.
-    qint64 matches = 0;
-    if (!count(QStringLiteral("SELECT count(*) FROM (SELECT * FROM (SELECT * FROM serials ORDER "
-                              "BY %1 LIMIT ?6::bigint) AS serials WHERE %2 LIMIT %3) AS walked")
-                   .arg(ServerSql::listOrder(), ServerSql::filter(field))
-                   .arg(ResultPages::PageRows),
-               ProbeRows, &matches))
-        return false;
-    if (matches < ResultPages::PageRows && narrows(keyword)) {
-        // Sparser: the trigram index names the candidates; a few are read and ordered at once.
+    // A keyword with three letters or digits in a row: the trigram index tells how many
+    // records may hold it, and a few are read and ordered at once.
+    if (narrows(keyword)) {
         qint64 candidates = 0;
         if (!count(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM serials WHERE %1 LIMIT "
                                   "?6::bigint) AS candidates")
@@ -90,6 +93,21 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
             plan.source = SqlCatalogue::Source::ServerCandidates;
             plan.allKeys = true;
         }
+    }
+    // Many, or a keyword the index cannot narrow: one that fills a page from the first rows in
+    // list order walks that order a page at a time; a sparser one leaves the way to the
+    // server's planner (a scan and a sort of the matches, as a file does).
+    if (plan.allKeys == false) {
+        qint64 matches = 0;
+        if (!count(QStringLiteral("SELECT count(*) FROM (SELECT * FROM (SELECT * FROM serials "
+                                  "ORDER BY %1 LIMIT ?6::bigint) AS serials WHERE %2 LIMIT %3) "
+                                  "AS walked")
+                       .arg(ServerSql::listOrder(), ServerSql::filter(field))
+                       .arg(ResultPages::PageRows),
+                   ProbeRows, &matches))
+            return false;
+        plan.source = matches >= ResultPages::PageRows ? SqlCatalogue::Source::ServerWalk
+                                                       : SqlCatalogue::Source::ServerScan;
     }
     ResultPages pages = ResultPages::fromSearch(plan);
     if (!pages.fetchMore(error))

@@ -162,7 +162,8 @@ enum class Source
     Walk,
     Scan,
     ServerCandidates, // a server's trigram index names the candidates
-    ServerWalk        // a server walks its list-order index
+    ServerWalk,       // a server walks its list-order index
+    ServerScan        // a server reads its records as its planner sees fit
 };
 
 // What each row of a search holds.
@@ -226,7 +227,8 @@ QString serverSearchRows(Field field, Source source, Cells cells, bool after, bo
 inline QString searchRows(Field field, Source source, Cells cells, bool after = false,
                           bool limit = false, bool programKnown = true, bool versionKnown = true)
 {
-    if (source == Source::ServerCandidates || source == Source::ServerWalk)
+    if (source == Source::ServerCandidates || source == Source::ServerWalk ||
+        source == Source::ServerScan)
         return serverSearchRows(field, source, cells, after, limit);
     QString columns = QStringLiteral("serials.id");
     if (cells != Cells::Key)
@@ -248,6 +250,7 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
         break;
     case Source::ServerCandidates:
     case Source::ServerWalk:
+    case Source::ServerScan:
         break;
     }
     QString where = searchFilter(field);
