@@ -321,7 +321,9 @@ bool DatabaseCommands::signIn(const QString& address)
             Database::rememberServerPassword(address, kept);
             if (tryOpen() || !needsPassword())
                 return true;
+            // A password changed on the server since: the kept one is of no use any more.
             Database::forgetServerPassword(address);
+            PassphraseKeyring::removeServerPassword(address);
         }
     }
     const DatabaseAddress named(address);
