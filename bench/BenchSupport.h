@@ -100,6 +100,15 @@ inline double median(QList<double> values)
     return values.isEmpty() ? -1 : values.at(values.size() / 2);
 }
 
+// Milliseconds the work took.
+inline double timeMs(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
 // The folder "program" in dir with a new database in it; a database that cannot be made ends
 // the benchmark.
 inline QString makeProgramFolder(const QTemporaryDir& dir)

@@ -54,19 +54,8 @@ QString ms(double value)
     return QString::number(value, 'f', value < 10 ? 2 : 1) + QStringLiteral(" ms");
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? -1 : values.at(values.size() / 2);
-}
-
-double timeMs(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
+using BenchSupport::median;
+using BenchSupport::timeMs;
 
 double medianMs(const std::function<void()>& work, int repeats = Repeats)
 {

@@ -4,6 +4,8 @@
 // it is not a test.
 // Run: build/bench/bench_team [record count]   (default 1000000)
 
+#include "BenchSupport.h"
+
 #include "store/Database.h"
 #include "store/RecordStore.h"
 #include "support/PostgresServer.h"
@@ -42,19 +44,8 @@ void line(const QString& text)
     std::fflush(stdout);
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? -1 : values.at(values.size() / 2);
-}
-
-double timeMs(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
+using BenchSupport::median;
+using BenchSupport::timeMs;
 
 // In a child: one client adding its records, one transaction each, as the add screen does.
 int runClient(const QString& request)

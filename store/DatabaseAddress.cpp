@@ -176,19 +176,7 @@ void DatabaseAddress::parseUri()
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
         const QString key = decoded(equals >= 0 ? pair.left(equals) : pair);
         const QString value = equals >= 0 ? decoded(pair.mid(equals + 1)) : QString();
-        if (key == QLatin1String("host"))
-            m_host = value;
-        else if (key == QLatin1String("port"))
-            m_port = value;
-        else if (key == QLatin1String("dbname"))
-            m_database = value;
-        else if (key == QLatin1String("user"))
-            m_user = value;
-        else if (key == QLatin1String("service"))
-            m_service = value;
-        else if (key == QLatin1String("password"))
-            m_hasPassword = true, extra << QStringLiteral("password=%1").arg(quoted(value));
-        else
+        if (!takeWord(key, value))
             extra << QStringLiteral("%1=%2").arg(key, quoted(value));
     }
     QStringList words;
@@ -206,6 +194,20 @@ void DatabaseAddress::parseUri()
     m_connectionString += words.join(QLatin1Char(';'));
 }
 
+bool DatabaseAddress::takeWord(const QString& key, const QString& value)
+{
+    QString* part = key == QLatin1String("host")      ? &m_host
+                    : key == QLatin1String("port")    ? &m_port
+                    : key == QLatin1String("dbname")  ? &m_database
+                    : key == QLatin1String("user")    ? &m_user
+                    : key == QLatin1String("service") ? &m_service
+                                                      : nullptr;
+    if (part)
+        *part = value;
+    m_hasPassword = m_hasPassword || key == QLatin1String("password");
+    return part != nullptr;
+}
+
 void DatabaseAddress::parseWords()
 {
     QList<QPair<QString, QString>> words;
@@ -213,18 +215,7 @@ void DatabaseAddress::parseWords()
         return;
     QStringList options;
     for (const auto& [key, value] : words) {
-        if (key == QLatin1String("host"))
-            m_host = value;
-        else if (key == QLatin1String("port"))
-            m_port = value;
-        else if (key == QLatin1String("dbname"))
-            m_database = value;
-        else if (key == QLatin1String("user"))
-            m_user = value;
-        else if (key == QLatin1String("service"))
-            m_service = value;
-        else if (key == QLatin1String("password"))
-            m_hasPassword = true;
+        takeWord(key, value);
         options << QStringLiteral("%1=%2").arg(key, quoted(value));
     }
     m_connectionString = options.join(QLatin1Char(';'));

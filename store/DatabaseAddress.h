@@ -45,6 +45,9 @@ public:
 private:
     void parseUri();
     void parseWords();
+    // Keeps the value of a word that names the host, port, database, user or service, and notes
+    // a password; false for any other word (the password too), which the caller keeps as it is.
+    bool takeWord(const QString& key, const QString& value);
 
     Kind m_kind = Kind::File;
     QString m_text;

@@ -32,16 +32,7 @@ const QString Cli = QStringLiteral(NUMIRA_CLI);
 // Every cell of a paged list read to the end, row by row.
 Rows cells(ResultPages list)
 {
-    while (!list.complete())
-        list.fetchMore(nullptr);
-    Rows all;
-    for (qsizetype row = 0; row < list.rowCount(); ++row) {
-        QStringList values;
-        for (int column = 0; column < list.columns(); ++column)
-            values << list.cell(row, column);
-        all << values;
-    }
-    return all;
+    return StoreFixtures::pageCells(std::move(list));
 }
 
 // What a plain scan finds: whole records, in list order.

@@ -11,6 +11,7 @@
 #include "store/RecordStore.h"
 #include "store/SecretBytes.h"
 #include "support/PostgresServer.h"
+#include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
 #include <QJsonArray>
@@ -58,16 +59,7 @@ void runWriterIfRequested(int& argc, char** argv)
 
 Rows cells(ResultPages list)
 {
-    while (!list.complete())
-        list.fetchMore(nullptr);
-    Rows all;
-    for (qsizetype row = 0; row < list.rowCount(); ++row) {
-        QStringList values;
-        for (int column = 0; column < list.columns(); ++column)
-            values << list.cell(row, column);
-        all << values;
-    }
-    return all;
+    return StoreFixtures::pageCells(std::move(list));
 }
 
 Rows searched(const QString& choice, const QString& keyword)

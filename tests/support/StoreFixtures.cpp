@@ -2,6 +2,8 @@
 
 #include "support/TestEnv.h"
 
+#include "store/ResultPages.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -66,6 +68,20 @@ QStringList folderEntries(const QString& folder)
 {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QList<QStringList> pageCells(ResultPages list)
+{
+    while (!list.complete())
+        list.fetchMore(nullptr);
+    QList<QStringList> all;
+    for (qsizetype row = 0; row < list.rowCount(); ++row) {
+        QStringList values;
+        for (int column = 0; column < list.columns(); ++column)
+            values << list.cell(row, column);
+        all << values;
+    }
+    return all;
 }
 
 } // namespace StoreFixtures

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QStringList>
 
+class ResultPages;
+
 // Databases with records for the backup and compaction tests, and exact views of them.
 namespace StoreFixtures {
 
@@ -15,6 +17,9 @@ void addRecords(const QString& dbPath, int count);
 
 // Every row of both tables and the key counter, each value exact to the byte and with its type.
 QList<QStringList> allRows(const QString& dbPath);
+
+// Every cell of a paged list read to the end, row by row.
+QList<QStringList> pageCells(ResultPages list);
 
 QByteArray fileBytes(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
