@@ -51,17 +51,20 @@ QVariant text(const QString& value)
     return value.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(value);
 }
 
+// The statement in the words of the query's own connection, which may belong to a worker's
+// thread rather than be the shared one.
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
 {
+    const SqlDialect& kind = SqlDialect::of(query.driver());
     query.setForwardOnly(true);
-    bool ok = query.prepare(dialect().statement(sql));
+    bool ok = query.prepare(kind.statement(sql));
     if (ok) {
         for (const QVariant& value : values)
             query.addBindValue(value);
         ok = query.exec();
     }
     if (!ok)
-        setError(error, plainReason(query.lastError()));
+        setError(error, kind.plainReason(query.lastError()));
     return ok;
 }
 

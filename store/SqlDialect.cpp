@@ -162,3 +162,8 @@ const SqlDialect& SqlDialect::of(const QSqlDatabase& db)
         return postgres();
     return sqlite();
 }
+
+const SqlDialect& SqlDialect::of(const QSqlDriver* driver)
+{
+    return driver && driver->dbmsType() == QSqlDriver::PostgreSQL ? postgres() : sqlite();
+}

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
+class QSqlDriver;
 class QSqlError;
 
 // The statements that differ between the two kinds of database, a SQLite file and a PostgreSQL
@@ -23,6 +24,9 @@ public:
 
     // The dialect of the connection's driver; SQLite's for an invalid connection.
     static const SqlDialect& of(const QSqlDatabase& db);
+    // The dialect of the driver a query runs on: callable on any thread, for a connection of
+    // that thread's own.
+    static const SqlDialect& of(const QSqlDriver* driver);
     static const SqlDialect& sqlite();
     static const SqlDialect& postgres();
 
