@@ -270,16 +270,16 @@ bool DatabaseCommands::unlock(const QString& path)
             QStringLiteral("The database \"%1\" is protected. Enter its passphrase:").arg(path);
         question.offerKeyring = true;
         question.keyringUnavailable = keyringProblem;
-        PassphraseAnswer answer = prompt().askPassphrase(question);
-        if (!answer.accepted)
+        bool remember = false;
+        std::optional<SecretBytes> given = askSecret(question, &remember);
+        if (!given)
             return false;
-        const SecretBytes passphrase(answer.passphrase);
-        SecretBytes::wipe(answer.passphrase);
+        const SecretBytes& passphrase = *given;
         switch (Database::checkPassphrase(path, passphrase)) {
         case Database::PassphraseCheck::Right: {
             Database::rememberPassphrase(path, passphrase);
             QString error;
-            if (answer.remember && !PassphraseKeyring::store(path, passphrase, &error))
+            if (remember && !PassphraseKeyring::store(path, passphrase, &error))
                 prompt().warn(
                     QStringLiteral("The keyring did not keep the passphrase: %1").arg(error),
                     question.title);
@@ -339,16 +339,15 @@ bool DatabaseCommands::signIn(const QString& address)
         question.fieldLabel = QStringLiteral("&Password:");
         question.offerKeyring = true;
         question.keyringUnavailable = keyringProblem;
-        PassphraseAnswer answer = prompt().askPassphrase(question);
-        if (!answer.accepted)
+        bool remember = false;
+        std::optional<SecretBytes> given = askSecret(question, &remember);
+        if (!given)
             return false;
-        const SecretBytes password(answer.passphrase);
-        SecretBytes::wipe(answer.passphrase);
+        const SecretBytes& password = *given;
         Database::rememberServerPassword(address, password);
         if (tryOpen() || !needsPassword()) {
             QString error;
-            if (answer.remember &&
-                !PassphraseKeyring::storeServerPassword(address, password, &error))
+            if (remember && !PassphraseKeyring::storeServerPassword(address, password, &error))
                 prompt().warn(
                     QStringLiteral("The keyring did not keep the password: %1").arg(error),
                     question.title);
@@ -358,6 +357,19 @@ bool DatabaseCommands::signIn(const QString& address)
         prompt().critical(Database::wrongServerPasswordMessage(), question.title);
     }
     return false;
+}
+
+std::optional<SecretBytes> DatabaseCommands::askSecret(const PassphraseQuestion& question,
+                                                      bool* remember)
+{
+    PassphraseAnswer answer = prompt().askPassphrase(question);
+    if (remember)
+        *remember = answer.remember;
+    std::optional<SecretBytes> given;
+    if (answer.accepted)
+        given.emplace(answer.passphrase);
+    SecretBytes::wipe(answer.passphrase);
+    return given;
 }
 
 bool DatabaseCommands::confirmCurrentPassphrase(const QString& title)
@@ -373,11 +385,10 @@ bool DatabaseCommands::confirmCurrentPassphrase(const QString& title)
     PassphraseQuestion question;
     question.title = title;
     question.text = QStringLiteral("Enter the database's current passphrase:");
-    PassphraseAnswer answer = prompt().askPassphrase(question);
-    if (!answer.accepted)
+    const std::optional<SecretBytes> given = askSecret(question);
+    if (!given)
         return false;
-    const SecretBytes passphrase(answer.passphrase);
-    SecretBytes::wipe(answer.passphrase);
+    const SecretBytes& passphrase = *given;
     QString error;
     switch (Database::checkPassphrase(Database::databasePath(), passphrase, &error)) {
     case Database::PassphraseCheck::Right:
@@ -434,11 +445,10 @@ void DatabaseCommands::protectWithPassphrase()
         "Numira will encrypt the database with this passphrase. Without it, nobody (not even "
         "you) can read the records again. Enter it twice:");
     question.confirm = true;
-    PassphraseAnswer answer = prompt().askPassphrase(question);
-    if (!answer.accepted)
+    const std::optional<SecretBytes> given = askSecret(question);
+    if (!given)
         return;
-    const SecretBytes passphrase(answer.passphrase);
-    SecretBytes::wipe(answer.passphrase);
+    const SecretBytes& passphrase = *given;
     rewriteDatabase(
         title, [&](QString* error) { return DatabaseProtection::protect(path, passphrase, error); },
         QStringLiteral("The database is protected by the passphrase.  Older copies of the file "
@@ -455,11 +465,10 @@ void DatabaseCommands::changePassphrase()
     question.title = title;
     question.text = QStringLiteral("Enter the new passphrase twice:");
     question.confirm = true;
-    PassphraseAnswer answer = prompt().askPassphrase(question);
-    if (!answer.accepted)
+    const std::optional<SecretBytes> given = askSecret(question);
+    if (!given)
         return;
-    const SecretBytes passphrase(answer.passphrase);
-    SecretBytes::wipe(answer.passphrase);
+    const SecretBytes& passphrase = *given;
     rewriteDatabase(
         title,
         [&](QString* error) {

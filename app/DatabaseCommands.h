@@ -1,9 +1,13 @@
 #pragma once
 
 #include "app/MainDeps.h"
+#include "store/SecretBytes.h"
 
 #include <QString>
 #include <functional>
+#include <optional>
+
+struct PassphraseQuestion;
 
 class MainWindow;
 class Prompt;
@@ -41,6 +45,10 @@ public:
 
 private:
     bool signIn(const QString& address);
+    // Asks the question through the prompt: the secret given, or nothing after a cancel. The
+    // answer's own copy of it is wiped; *remember receives the keyring choice.
+    std::optional<SecretBytes> askSecret(const PassphraseQuestion& question,
+                                         bool* remember = nullptr);
     // An export of a protected database is a plain file: the user is told before it is made.
     void warnIfExportIsPlain(const QString& title);
     // Asks for the passphrase of the protected database in use, once; false when the database
