@@ -1,6 +1,6 @@
 #include "app/DatabaseCommands.h"
 
-#include "app/MainWindow.h"
+#include "app/DatabaseWindow.h"
 #include "app/SearchIndexDialog.h"
 #include "app/StartupRules.h"
 #include "app/WindowRegistry.h"
@@ -56,7 +56,7 @@ QString refusalMessage(const QString& chosen, const QString& why, const QString&
 
 } // namespace
 
-DatabaseCommands::DatabaseCommands(MainWindow& window) : m_window(window)
+DatabaseCommands::DatabaseCommands(DatabaseWindow& window) : m_window(window)
 {
 }
 
@@ -103,7 +103,7 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         chooseDatabase();
         return;
     }
-    SearchIndexDialog::ensureIndexSoon(&m_window);
+    SearchIndexDialog::ensureIndexSoon(m_window.dialogParent());
 }
 
 void DatabaseCommands::chooseDatabase()
@@ -127,7 +127,7 @@ void DatabaseCommands::chooseDatabase()
             const bool opened = m_window.openConnection();
             if (!opened)
                 return;
-            SearchIndexDialog::ensureIndex(&m_window);
+            SearchIndexDialog::ensureIndex(m_window.dialogParent());
             showBrowserOverScreens();
             return;
         }

@@ -9,7 +9,7 @@
 
 struct PassphraseQuestion;
 
-class MainWindow;
+class DatabaseWindow;
 class Prompt;
 
 // The commands on the database in use: opening it at start-up, choosing another, backing it
@@ -18,7 +18,7 @@ class Prompt;
 class DatabaseCommands final
 {
 public:
-    explicit DatabaseCommands(MainWindow& window);
+    explicit DatabaseCommands(DatabaseWindow& window);
 
     // Opens the database the settings name, or makes the user's own on a first run; a file
     // that cannot be opened or is not a Numira database is said so, and another is asked for.
@@ -64,6 +64,6 @@ private:
     // Where the import and export dialogs open: the folder last used for records, else home.
     QString recordsFolder() const;
 
-    MainWindow& m_window;
+    DatabaseWindow& m_window;
     QString m_recordsFolder;
 };

@@ -1,6 +1,5 @@
 #include "app/HandOverReceiver.h"
 
-#include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
 #include "screens/AddScreen.h"
 #include "screens/EditScreen.h"
@@ -21,15 +20,16 @@ bool isFrontScreen(const QWidget* screen)
 
 } // namespace
 
-HandOverReceiver::HandOverReceiver(MainWindow& main) : QObject(&main), m_main(main)
+HandOverReceiver::HandOverReceiver(Prompt& prompt, QObject* parent)
+    : QObject(parent), m_prompt(prompt)
 {
 }
 
 void HandOverReceiver::showWindow()
 {
-    if (m_main.hasShutDown())
+    if (m_stopped)
         return;
-    m_main.bringToFront();
+    emit showRequested();
 }
 
 QWidget* HandOverReceiver::screenWithUnsavedInput()
@@ -55,11 +55,11 @@ QWidget* HandOverReceiver::screenWithUnsavedInput()
 
 void HandOverReceiver::addSerial(const QString& text)
 {
-    if (m_main.hasShutDown())
+    if (m_stopped)
         return;
-    m_main.bringToFront();
+    emit showRequested();
     if (QWidget* screen = screenWithUnsavedInput()) {
-        if (!m_main.prompt().askYesNo(DiscardQuestion)) {
+        if (!m_prompt.askYesNo(DiscardQuestion)) {
             // The screen and its typing stay; the text waits until that screen is left.
             m_waiting.append(text);
             if (m_blockingScreen != screen) {
@@ -70,8 +70,7 @@ void HandOverReceiver::addSerial(const QString& text)
             return;
         }
     }
-    m_main.hostFromButton(MainWindow::Screen::Add);
-    WindowRegistry::addScreen()->fillSerial(text);
+    emit addSerialRequested(text);
 }
 
 void HandOverReceiver::offerWaitingTexts()

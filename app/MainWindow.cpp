@@ -93,25 +93,23 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     });
     connect(m_tray, &TrayManager::quitRequested, this, &MainWindow::unload);
     m_instance = new SingleInstance(m_deps.lockPath, m_deps.serverName, this);
-    m_handOver = new HandOverReceiver(*this);
+    m_handOver = new HandOverReceiver(prompt(), this);
     connect(m_instance, &SingleInstance::quickAddReady, m_handOver, &HandOverReceiver::addSerial);
     connect(m_instance, &SingleInstance::showReady, m_handOver, &HandOverReceiver::showWindow);
     connect(m_handOver, &HandOverReceiver::waitingTextDue, m_instance, &SingleInstance::receive);
+    connect(m_handOver, &HandOverReceiver::showRequested, this, &MainWindow::bringToFront);
+    connect(m_handOver, &HandOverReceiver::addSerialRequested, this,
+            &MainWindow::addHandedOverSerial);
     m_changeFeed = new ChangeFeed(this);
     m_databaseCommands = std::make_unique<DatabaseCommands>(*this);
-    m_skinChoice = std::make_unique<SkinChoice>(*this);
-    WindowRegistry::setMainWindow(this, m_deps.prompt);
+    m_skinChoice = std::make_unique<SkinChoice>(prompt(), m_deps.programFolder);
     QCoreApplication::instance()->installEventFilter(new AccessKeyGuard(this));
 }
 
 MainWindow::~MainWindow()
 {
-    for (QWidget* form : WindowRegistry::loaded()) {
-        if (form != this)
-            delete form;
-    }
-    if (WindowRegistry::mainWindow() == this)
-        WindowRegistry::setMainWindow(nullptr, nullptr);
+    // The windows it opened work on its commands and its prompt.
+    qDeleteAll(WindowRegistry::loaded());
 }
 
 QString MainWindow::programFile(const QString& relativePath) const
@@ -182,7 +180,7 @@ void MainWindow::buildControls()
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
     connect(lblExit, &PictureButton::clicked, this, &MainWindow::unload);
-    connect(lblMinimize, &PictureButton::clicked, this, &MainWindow::hideToTray);
+    connect(lblMinimize, &PictureButton::clicked, this, [this] { m_tray->hideToTray(); });
 }
 
 PictureButton* MainWindow::makePictureButton(const char* name, const QRect& designRect,
@@ -243,7 +241,13 @@ bool MainWindow::startUp()
     runStartPage();
     Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
     SettingsStore::write(SettingsStore::DefPath, m_deps.programFolder);
-    m_skinChoice->applyAtStartUp();
+    m_skinChoice->applyAtStartUp({this,
+                                  {lblAbout, lblExit, lblOpen, lblMinimize},
+                                  picAdd,
+                                  picBrowse,
+                                  picSearch,
+                                  picHome,
+                                  picBrowser});
     m_databaseCommands->openAtStartUp(m_deps);
     showDatabaseName();
     runQuickAdd();
@@ -262,36 +266,6 @@ void MainWindow::applyWindowShape()
     const QVector<QPoint> points = WindowShape::buildWindowRegion(
         1.0f, 1.0f, 0, 0, m_deps.twipsPerPixel, m_deps.twipsPerPixel);
     setOutline(points);
-}
-
-void MainWindow::openDatabase()
-{
-    m_databaseCommands->chooseDatabase();
-}
-
-void MainWindow::backupDatabase()
-{
-    m_databaseCommands->backup();
-}
-
-void MainWindow::importRecords()
-{
-    m_databaseCommands->importRecords();
-}
-
-void MainWindow::exportRecords()
-{
-    m_databaseCommands->exportRecords();
-}
-
-void MainWindow::chooseSkin()
-{
-    m_skinChoice->chooseForNextStart();
-}
-
-void MainWindow::receiveQuickAdd(const QString& text)
-{
-    m_instance->receive(text);
 }
 
 void MainWindow::bringToFront()
@@ -356,7 +330,7 @@ void MainWindow::runQuickAdd()
     m_quickAddText = commandLine.quickAddText;
     if (!commandLine.quickAdd)
         return;
-    AddScreen* add = WindowRegistry::addScreen();
+    AddScreen* add = WindowRegistry::addScreen(prompt(), *this);
     hostScreen(add);
     // "--add-serial=" alone opens an empty add screen in an ordinary run: with no text to
     // store there is no one-record run to end.
@@ -405,13 +379,13 @@ QWidget* MainWindow::recordScreen(Screen which)
 {
     switch (which) {
     case Screen::Add:
-        return WindowRegistry::addScreen();
+        return WindowRegistry::addScreen(prompt(), *this);
     case Screen::Browse:
-        return WindowRegistry::browseScreen();
+        return WindowRegistry::browseScreen(prompt(), *this);
     case Screen::Search:
-        return WindowRegistry::searchScreen();
+        return WindowRegistry::searchScreen(prompt(), *this);
     case Screen::Edit:
-        return WindowRegistry::editScreen();
+        return WindowRegistry::editScreen(prompt(), *this);
     }
     return nullptr;
 }
@@ -459,7 +433,7 @@ void MainWindow::goHome()
 void MainWindow::showAbout()
 {
     const bool opening = !WindowRegistry::loadedForm(QStringLiteral("frmAbout"));
-    AboutWindow* about = WindowRegistry::aboutWindow();
+    AboutWindow* about = WindowRegistry::aboutWindow(prompt(), *this);
     if (opening)
         about->move(frameGeometry().center() - about->rect().center());
     about->show();
@@ -467,24 +441,39 @@ void MainWindow::showAbout()
     about->activateWindow();
 }
 
+PopupMenus* MainWindow::popupMenus()
+{
+    const QString formName = QStringLiteral("frmPopup");
+    if (auto* loaded = qobject_cast<PopupMenus*>(WindowRegistry::loadedForm(formName)))
+        return loaded;
+    auto* menus = new PopupMenus(*m_databaseCommands, *m_skinChoice);
+    menus->setObjectName(formName);
+    WindowRegistry::load(menus);
+    connect(menus, &PopupMenus::aboutRequested, this, &MainWindow::showAbout);
+    connect(menus, &PopupMenus::screenRequested, this, &MainWindow::hostFromMenu);
+    connect(menus, &PopupMenus::browserRequested, this, &MainWindow::backToBrowser);
+    connect(menus, &PopupMenus::homeRequested, this, &MainWindow::goHome);
+    connect(menus, &PopupMenus::exitRequested, this, [this] {
+        WindowRegistry::closeChildScreens();
+        unload();
+    });
+    return menus;
+}
+
 void MainWindow::showFullMenu(const QPoint& globalPos)
 {
-    WindowRegistry::popupMenus()->showFullMenu(globalPos);
+    popupMenus()->showFullMenu(globalPos);
 }
 
 void MainWindow::showDatabaseMenu(const QPoint& globalPos)
 {
-    WindowRegistry::popupMenus()->showDatabaseMenu(globalPos);
+    popupMenus()->showDatabaseMenu(globalPos);
 }
 
-void MainWindow::hideToTray()
+void MainWindow::addHandedOverSerial(const QString& text)
 {
-    m_tray->hideToTray();
-}
-
-void MainWindow::restoreFromTray()
-{
-    m_tray->restoreFromTray();
+    hostFromButton(Screen::Add);
+    WindowRegistry::addScreen(prompt(), *this)->fillSerial(text);
 }
 
 void MainWindow::unload()
@@ -516,6 +505,7 @@ void MainWindow::shutDown()
     if (m_shutDown)
         return;
     m_shutDown = true;
+    m_handOver->stop();
     WindowRegistry::closeChildScreens();
     m_changeFeed->stop();
     if (Database::connectionExists())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DatabaseWindow.h"
 #include "app/MainDeps.h"
 #include "ui/ScreenHost.h"
 #include "ui/ShapedWindow.h"
@@ -11,14 +12,17 @@ class DatabaseCommands;
 class HandOverReceiver;
 class QFrame;
 class PictureButton;
+class PopupMenus;
 class SingleInstance;
 class SkinChoice;
 class TrayManager;
 class WebView;
 
 // The main window: the shaped, borderless window with its buttons, the frame that hosts the
-// browser or one record screen, and the start-up and shut-down of the program.
-class MainWindow final : public ShapedWindow, public ScreenHost
+// browser or one record screen, and the start-up and shut-down of the program. It owns the
+// objects that carry out the commands (the database commands, the skin, the tray, the single
+// instance and its hand-overs); a command is reached through the object that owns it.
+class MainWindow final : public ShapedWindow, public ScreenHost, public DatabaseWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
@@ -37,16 +41,10 @@ public:
     // Opens the shared connection on the database in use again, as every command and button
     // does before it works on it; the change feed then listens on the new connection and the
     // title names what is open. False (with why) when it did not open.
-    bool openConnection(QString* why = nullptr);
+    bool openConnection(QString* why = nullptr) override;
 
-    // Commands of the menus.
-    void openDatabase();
-    void backupDatabase();
-    void importRecords();
-    void exportRecords();
-    void chooseSkin();
-    // The commands on the database that have no forwarding method of their own.
-    DatabaseCommands& databaseCommands() { return *m_databaseCommands; }
+    DatabaseCommands& databaseCommands() const { return *m_databaseCommands; }
+    SkinChoice& skinChoice() const { return *m_skinChoice; }
 
     // Hosting of the record screens in the frame.
     void hostFromButton(Screen screen);
@@ -66,12 +64,6 @@ public:
     void goHome();
     void showAbout();
 
-    void hideToTray();
-    void restoreFromTray();
-
-    // A quick add handed over by a second start: the window comes to the front and the add
-    // screen opens with the text. While a question box is open the text waits for it.
-    void receiveQuickAdd(const QString& text);
     // Restores a hidden or minimised window, raises and activates it.
     void bringToFront();
     HandOverReceiver* handOver() const { return m_handOver; }
@@ -85,7 +77,8 @@ public:
     QString homeUrl() const { return m_homeUrl; }
     // The text of a quick add, empty when the program was started without one.
     QString quickAddText() const { return m_quickAddText; }
-    Prompt& prompt() const { return *m_deps.prompt; }
+    Prompt& prompt() const override { return *m_deps.prompt; }
+    QWidget* dialogParent() override { return this; }
     TrayManager* tray() const { return m_tray; }
 
     QFrame* fraMain = nullptr;
@@ -120,8 +113,12 @@ private:
     void runQuickAdd();
     void showLocalStartPage();
 
+    // The loaded popup menus, or new ones wired to the commands.
+    PopupMenus* popupMenus();
     void showFullMenu(const QPoint& globalPos);
     void showDatabaseMenu(const QPoint& globalPos);
+    // A quick add handed over by a later start: the add screen, hosted afresh, with the text.
+    void addHandedOverSerial(const QString& text);
 
     void shutDown();
     void compactDatabase();

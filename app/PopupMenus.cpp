@@ -1,39 +1,30 @@
 #include "app/PopupMenus.h"
 
 #include "app/DatabaseCommands.h"
-#include "app/MainWindow.h"
-#include "app/WindowRegistry.h"
+#include "app/SkinChoice.h"
 #include "store/Database.h"
 
 #include <QMenu>
 
-namespace {
-
-// Every command works on the main window; the menus hold no state of their own. A command
-// may unload this window (through CloseChildScreens) while it runs, so none touches it.
-MainWindow* mainWindow()
-{
-    return WindowRegistry::mainWindow();
-}
-
-} // namespace
-
-PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
+PopupMenus::PopupMenus(DatabaseCommands& commands, SkinChoice& skin, QWidget* parent)
+    : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("popup"));
 
+    opendatabase = makeAction("opendatabase", QStringLiteral("&Open Database"));
+    backupdatabase = makeAction("backupdatabase", QStringLiteral("&Backup Database"));
+    importrecords = makeAction("importrecords", QStringLiteral("&Import Records..."));
+    exportrecords = makeAction("exportrecords", QStringLiteral("E&xport Records..."));
+    protectdatabase = makeAction("protectdatabase", QStringLiteral("&Protect with Passphrase..."));
+    changepassphrase = makeAction("changepassphrase", QStringLiteral("&Change Passphrase..."));
+    removepassphrase = makeAction("removepassphrase", QStringLiteral("&Remove Passphrase..."));
+    const QList<QAction*> databaseItems = {opendatabase,    backupdatabase,  importrecords,
+                                           exportrecords,   protectdatabase, changepassphrase,
+                                           removepassphrase};
+
     popupdb = new QMenu(QStringLiteral("popupdb"), this);
     popupdb->setObjectName(QStringLiteral("popupdb"));
-    opendatabase = addItem(popupdb, "opendatabase", QStringLiteral("&Open Database"));
-    backupdatabase = addItem(popupdb, "backupdatabase", QStringLiteral("&Backup Database"));
-    importrecords = addItem(popupdb, "importrecords", QStringLiteral("&Import Records..."));
-    exportrecords = addItem(popupdb, "exportrecords", QStringLiteral("E&xport Records..."));
-    protectdatabase =
-        addItem(popupdb, "protectdatabase", QStringLiteral("&Protect with Passphrase..."));
-    changepassphrase =
-        addItem(popupdb, "changepassphrase", QStringLiteral("&Change Passphrase..."));
-    removepassphrase =
-        addItem(popupdb, "removepassphrase", QStringLiteral("&Remove Passphrase..."));
+    popupdb->addActions(databaseItems);
 
     popupsub = new QMenu(QStringLiteral("popupsub"), this);
     popupsub->setObjectName(QStringLiteral("popupsub"));
@@ -43,16 +34,7 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     skins = addItem(popupsub, "skins", QStringLiteral("S&kins"));
     database = popupsub->addMenu(QStringLiteral("&Database"));
     database->setObjectName(QStringLiteral("database"));
-    opendb1 = addItem(database, "opendb1", QStringLiteral("&Open Database"));
-    backupdb1 = addItem(database, "backupdb1", QStringLiteral("&Backup Database"));
-    importrecords1 = addItem(database, "importrecords1", QStringLiteral("&Import Records..."));
-    exportrecords1 = addItem(database, "exportrecords1", QStringLiteral("E&xport Records..."));
-    protectdatabase1 =
-        addItem(database, "protectdatabase1", QStringLiteral("&Protect with Passphrase..."));
-    changepassphrase1 =
-        addItem(database, "changepassphrase1", QStringLiteral("&Change Passphrase..."));
-    removepassphrase1 =
-        addItem(database, "removepassphrase1", QStringLiteral("&Remove Passphrase..."));
+    database->addActions(databaseItems);
     add = addItem(popupsub, "add", QStringLiteral("&Add"));
     browse = addItem(popupsub, "browse", QStringLiteral("&Browse"));
     search = addItem(popupsub, "search", QStringLiteral("&Search"));
@@ -60,53 +42,58 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     home = addItem(popupsub, "home", QStringLiteral("&Home"));
     exit = addItem(popupsub, "exit", QStringLiteral("&Exit"));
 
-    for (QAction* open : {opendatabase, opendb1})
-        connect(open, &QAction::triggered, this, [] { mainWindow()->openDatabase(); });
-    for (QAction* backup : {backupdatabase, backupdb1})
-        connect(backup, &QAction::triggered, this, [] { mainWindow()->backupDatabase(); });
-    for (QAction* import : {importrecords, importrecords1})
-        connect(import, &QAction::triggered, this, [] { mainWindow()->importRecords(); });
-    for (QAction* exportItem : {exportrecords, exportrecords1})
-        connect(exportItem, &QAction::triggered, this, [] { mainWindow()->exportRecords(); });
-    for (QAction* protect : {protectdatabase, protectdatabase1})
-        connect(protect, &QAction::triggered, this,
-                [] { mainWindow()->databaseCommands().protectWithPassphrase(); });
-    for (QAction* change : {changepassphrase, changepassphrase1})
-        connect(change, &QAction::triggered, this,
-                [] { mainWindow()->databaseCommands().changePassphrase(); });
-    for (QAction* remove : {removepassphrase, removepassphrase1})
-        connect(remove, &QAction::triggered, this,
-                [] { mainWindow()->databaseCommands().removePassphrase(); });
+    // The commands outlive this window, which a command may unload while it runs: each
+    // connection reaches the command's owner, never this window.
+    DatabaseCommands* databaseCommands = &commands;
+    connect(opendatabase, &QAction::triggered, this,
+            [databaseCommands] { databaseCommands->chooseDatabase(); });
+    connect(backupdatabase, &QAction::triggered, this,
+            [databaseCommands] { databaseCommands->backup(); });
+    connect(importrecords, &QAction::triggered, this,
+            [databaseCommands] { databaseCommands->importRecords(); });
+    connect(exportrecords, &QAction::triggered, this,
+            [databaseCommands] { databaseCommands->exportRecords(); });
+    connect(protectdatabase, &QAction::triggered, this,
+            [databaseCommands] { databaseCommands->protectWithPassphrase(); });
+    connect(changepassphrase, &QAction::triggered, this,
+            [databaseCommands] { databaseCommands->changePassphrase(); });
+    connect(removepassphrase, &QAction::triggered, this,
+            [databaseCommands] { databaseCommands->removePassphrase(); });
     // A passphrase protects a file; on a server its three commands are shown disabled.
     const auto showPassphraseItems = [this] {
         const bool file = !Database::isServer();
-        for (QAction* item : {protectdatabase, changepassphrase, removepassphrase, protectdatabase1,
-                              changepassphrase1, removepassphrase1})
+        for (QAction* item : {protectdatabase, changepassphrase, removepassphrase})
             item->setEnabled(file);
     };
     connect(popupdb, &QMenu::aboutToShow, this, showPassphraseItems);
     connect(database, &QMenu::aboutToShow, this, showPassphraseItems);
+
+    SkinChoice* skinChoice = &skin;
+    connect(skins, &QAction::triggered, this, [skinChoice] { skinChoice->chooseForNextStart(); });
     for (QAction* aboutWindow : {about, options})
-        connect(aboutWindow, &QAction::triggered, this, [] { mainWindow()->showAbout(); });
-    connect(skins, &QAction::triggered, this, [] { mainWindow()->chooseSkin(); });
+        connect(aboutWindow, &QAction::triggered, this, &PopupMenus::aboutRequested);
     connect(add, &QAction::triggered, this,
-            [] { mainWindow()->hostFromMenu(MainWindow::Screen::Add); });
+            [this] { emit screenRequested(ScreenHost::Screen::Add); });
     connect(browse, &QAction::triggered, this,
-            [] { mainWindow()->hostFromMenu(MainWindow::Screen::Browse); });
+            [this] { emit screenRequested(ScreenHost::Screen::Browse); });
     connect(search, &QAction::triggered, this,
-            [] { mainWindow()->hostFromMenu(MainWindow::Screen::Search); });
-    connect(browser, &QAction::triggered, this, [] { mainWindow()->backToBrowser(); });
-    connect(home, &QAction::triggered, this, [] { mainWindow()->goHome(); });
-    connect(exit, &QAction::triggered, this, [] {
-        WindowRegistry::closeChildScreens();
-        mainWindow()->unload();
-    });
+            [this] { emit screenRequested(ScreenHost::Screen::Search); });
+    connect(browser, &QAction::triggered, this, &PopupMenus::browserRequested);
+    connect(home, &QAction::triggered, this, &PopupMenus::homeRequested);
+    connect(exit, &QAction::triggered, this, &PopupMenus::exitRequested);
+}
+
+QAction* PopupMenus::makeAction(const char* name, const QString& caption)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QLatin1String(name));
+    return action;
 }
 
 QAction* PopupMenus::addItem(QMenu* menu, const char* name, const QString& caption)
 {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
+    QAction* action = makeAction(name, caption);
+    menu->addAction(action);
     return action;
 }
 

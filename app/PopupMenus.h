@@ -1,20 +1,27 @@
 #pragma once
 
+#include "ui/ScreenHost.h"
+
 #include <QWidget>
 
+class DatabaseCommands;
 class QAction;
 class QMenu;
+class SkinChoice;
 
 // The hidden window that carries the two popup menus: the database menu of the "DB" label and
-// the full command menu of the main window's background. It is never shown; it is created by
-// the first menu and unloaded like any other window, also while one of its own commands runs.
+// the full command menu of the main window's background, whose Database submenu holds the
+// same actions as the database menu. It is never shown; it is created by the first menu and
+// unloaded like any other window, also while one of its own commands runs, so no command
+// touches it once it has begun. The commands on the database and the skin go straight to
+// the objects that own them; the main window's own commands are asked for by signals.
 class PopupMenus final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PopupMenus)
 
 public:
-    explicit PopupMenus(QWidget* parent = nullptr);
+    PopupMenus(DatabaseCommands& commands, SkinChoice& skin, QWidget* parent = nullptr);
 
     void showDatabaseMenu(const QPoint& globalPos);
     void showFullMenu(const QPoint& globalPos);
@@ -33,13 +40,6 @@ public:
     QAction* options = nullptr;
     QAction* skins = nullptr;
     QMenu* database = nullptr;
-    QAction* opendb1 = nullptr;
-    QAction* backupdb1 = nullptr;
-    QAction* importrecords1 = nullptr;
-    QAction* exportrecords1 = nullptr;
-    QAction* protectdatabase1 = nullptr;
-    QAction* changepassphrase1 = nullptr;
-    QAction* removepassphrase1 = nullptr;
     QAction* add = nullptr;
     QAction* browse = nullptr;
     QAction* search = nullptr;
@@ -47,6 +47,14 @@ public:
     QAction* home = nullptr;
     QAction* exit = nullptr;
 
+signals:
+    void aboutRequested();
+    void screenRequested(ScreenHost::Screen screen);
+    void browserRequested();
+    void homeRequested();
+    void exitRequested();
+
 private:
+    QAction* makeAction(const char* name, const QString& caption);
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
 };

@@ -1,12 +1,12 @@
 #include "app/SkinChoice.h"
 
-#include "app/MainWindow.h"
 #include "skins/SkinFile.h"
 #include "store/SettingsStore.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
 #include "ui/PictureFile.h"
 #include "ui/Prompt.h"
+#include "ui/ShapedWindow.h"
 #include "ui/SkinColor.h"
 
 namespace {
@@ -15,24 +15,25 @@ const QString InvalidSkinMessage = QStringLiteral("Invalid Skin INI File!  No Ch
 
 } // namespace
 
-SkinChoice::SkinChoice(MainWindow& window) : m_window(window)
+SkinChoice::SkinChoice(Prompt& prompt, const QString& programFolder)
+    : m_prompt(prompt), m_programFolder(programFolder)
 {
 }
 
 QString SkinChoice::programFile(const QString& relativePath) const
 {
-    return m_window.programFolder() + QLatin1Char('/') + relativePath;
+    return m_programFolder + QLatin1Char('/') + relativePath;
 }
 
 bool SkinChoice::read(const QString& skinFile, SkinValues* skin)
 {
     if (parseSkinFile(skinFile, skin) == SkinParseResult::Valid)
         return true;
-    m_window.prompt().critical(InvalidSkinMessage);
+    m_prompt.critical(InvalidSkinMessage);
     return false;
 }
 
-void SkinChoice::applyAtStartUp()
+void SkinChoice::applyAtStartUp(const Parts& parts)
 {
     SkinColor::setColorsInUse(std::nullopt);
     const QString skinFile = SettingsStore::read(SettingsStore::SkinInUse);
@@ -45,21 +46,19 @@ void SkinChoice::applyAtStartUp()
     // An empty label colour (an empty value line) leaves the designed orange.
     if (!skin.labelFore.isEmpty()) {
         const QColor labelColor = SkinColor::toQColor(SkinColor::hexToColor(skin.labelFore));
-        for (PictureButton* label :
-             {m_window.lblAbout, m_window.lblExit, m_window.lblOpen, m_window.lblMinimize})
+        for (PictureButton* label : parts.labels)
             Look::setForeColor(label, labelColor);
     }
 
     // A picture that is missing or no picture leaves the designed one in place.
     const QPixmap background = PictureFile::load(programFile(skin.mainPicture));
     if (!background.isNull())
-        m_window.setBackgroundPicture(background);
-    const QList<QPair<PictureButton*, QString>> pictures = {
-        {m_window.picAdd, skin.addPicture},
-        {m_window.picBrowse, skin.browsePicture},
-        {m_window.picSearch, skin.searchPicture},
-        {m_window.picHome, skin.homePicture},
-        {m_window.picBrowser, skin.browserPicture}};
+        parts.window->setBackgroundPicture(background);
+    const QList<QPair<PictureButton*, QString>> pictures = {{parts.add, skin.addPicture},
+                                                            {parts.browse, skin.browsePicture},
+                                                            {parts.search, skin.searchPicture},
+                                                            {parts.home, skin.homePicture},
+                                                            {parts.browser, skin.browserPicture}};
     for (const auto& [button, file] : pictures) {
         const QPixmap picture = PictureFile::load(programFile(file));
         if (!picture.isNull())
@@ -67,7 +66,7 @@ void SkinChoice::applyAtStartUp()
     }
     SkinColor::setColorsInUse(
         SkinColor::WindowColors{skin.listBack, skin.listFore, skin.labelFore, skin.formBack});
-    m_window.update();
+    parts.window->update();
 }
 
 void SkinChoice::chooseForNextStart()
@@ -76,8 +75,8 @@ void SkinChoice::chooseForNextStart()
     const QString initialFolder =
         defPath.isEmpty() ? QString() : defPath + QStringLiteral("/skins/");
     const QString chosen =
-        m_window.prompt().openFile(QStringLiteral("Change Skin"),
-                                   QStringLiteral("Skin INI File (*.ini)|*.ini| "), initialFolder);
+        m_prompt.openFile(QStringLiteral("Change Skin"),
+                          QStringLiteral("Skin INI File (*.ini)|*.ini| "), initialFolder);
     if (chosen.isEmpty())
         return;
     // A file the next start would refuse is refused now, and the skin in use stays.
@@ -85,5 +84,5 @@ void SkinChoice::chooseForNextStart()
     if (!read(chosen, &skin))
         return;
     SettingsStore::write(SettingsStore::SkinInUse, chosen);
-    m_window.prompt().inform(QStringLiteral("Skin will be loaded next time you run Numira!"));
+    m_prompt.inform(QStringLiteral("Skin will be loaded next time you run Numira!"));
 }

@@ -1,12 +1,11 @@
 #include "app/WindowRegistry.h"
 
 #include "about/AboutWindow.h"
-#include "app/MainWindow.h"
-#include "app/PopupMenus.h"
 #include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
 #include "screens/SearchScreen.h"
+#include "ui/ScreenHost.h"
 #include "web/QuickAddRegistration.h"
 
 #include <QCoreApplication>
@@ -15,8 +14,6 @@
 
 namespace {
 
-QPointer<MainWindow> g_main;
-Prompt* g_prompt = nullptr;
 QList<QPointer<QWidget>> g_loaded;
 
 void dropDeleted()
@@ -24,75 +21,47 @@ void dropDeleted()
     g_loaded.removeAll(QPointer<QWidget>());
 }
 
-template <class Window, class... Args> Window* instance(const char* formName, Args&&... args)
+template <class Window> Window* instance(const char* formName, Prompt& prompt, ScreenHost& host)
 {
     if (QWidget* window = WindowRegistry::loadedForm(QLatin1String(formName)))
         return static_cast<Window*>(window);
-    auto* window = new Window(std::forward<Args>(args)...);
+    auto* window = new Window(prompt, host);
     window->setObjectName(QLatin1String(formName));
     g_loaded.append(window);
     return window;
-}
-
-template <class Screen> Screen* screenInstance(const char* formName)
-{
-    Q_ASSERT(g_main);
-    return instance<Screen>(formName, WindowRegistry::prompt(), *g_main);
 }
 
 } // namespace
 
 namespace WindowRegistry {
 
-void setMainWindow(MainWindow* main, Prompt* prompt)
+AddScreen* addScreen(Prompt& prompt, ScreenHost& host)
 {
-    dropDeleted();
-    if (g_main)
-        g_loaded.removeAll(QPointer<QWidget>(g_main.data()));
-    g_main = main;
-    g_prompt = prompt;
-    if (main)
-        g_loaded.prepend(main);
+    return instance<AddScreen>("frmAdd", prompt, host);
 }
 
-MainWindow* mainWindow()
+BrowseScreen* browseScreen(Prompt& prompt, ScreenHost& host)
 {
-    return g_main.data();
+    return instance<BrowseScreen>("frmBrowse", prompt, host);
 }
 
-Prompt& prompt()
+SearchScreen* searchScreen(Prompt& prompt, ScreenHost& host)
 {
-    Q_ASSERT(g_prompt);
-    return *g_prompt;
+    return instance<SearchScreen>("frmSearch", prompt, host);
 }
 
-AddScreen* addScreen()
+EditScreen* editScreen(Prompt& prompt, ScreenHost& host)
 {
-    return screenInstance<AddScreen>("frmAdd");
+    return instance<EditScreen>("frmEdit", prompt, host);
 }
 
-BrowseScreen* browseScreen()
-{
-    return screenInstance<BrowseScreen>("frmBrowse");
-}
-
-SearchScreen* searchScreen()
-{
-    return screenInstance<SearchScreen>("frmSearch");
-}
-
-EditScreen* editScreen()
-{
-    return screenInstance<EditScreen>("frmEdit");
-}
-
-AboutWindow* aboutWindow()
+AboutWindow* aboutWindow(Prompt& prompt, ScreenHost& host)
 {
     const bool opening = !loadedForm(QStringLiteral("frmAbout"));
-    AboutWindow* about = screenInstance<AboutWindow>("frmAbout");
+    AboutWindow* about = instance<AboutWindow>("frmAbout", prompt, host);
     if (opening) {
         const QuickAddRegistration::QuickAddPlaces places{
-            g_main->programFolder(), QDir::homePath(),
+            host.programFolder(), QDir::homePath(),
             QuickAddRegistration::hostProgramPath(QCoreApplication::applicationDirPath())};
         about->setQuickAddApplier([places](bool enabled, QString* error) {
             return QuickAddRegistration::apply(enabled, places, error);
@@ -101,9 +70,11 @@ AboutWindow* aboutWindow()
     return about;
 }
 
-PopupMenus* popupMenus()
+void load(QWidget* window)
 {
-    return instance<PopupMenus>("frmPopup");
+    Q_ASSERT(window && !window->objectName().isEmpty());
+    dropDeleted();
+    g_loaded.append(window);
 }
 
 QList<QWidget*> loaded()
@@ -142,8 +113,7 @@ void closeChildScreensExcept(const QString& formName)
 {
     const QList<QWidget*> windows = loaded();
     for (QWidget* window : windows) {
-        const QString name = window->objectName();
-        if (name == QLatin1String("frmMain") || (!formName.isEmpty() && name == formName))
+        if (!formName.isEmpty() && window->objectName() == formName)
             continue;
         unload(window);
     }

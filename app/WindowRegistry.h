@@ -5,32 +5,31 @@
 
 class QWidget;
 class Prompt;
-class MainWindow;
+class ScreenHost;
 class AddScreen;
 class BrowseScreen;
 class SearchScreen;
 class EditScreen;
 class AboutWindow;
-class PopupMenus;
 
-// The program-wide instance of every window: created, with its load step, the first time it
-// is asked for, and destroyed when unloaded; asking again afterwards creates it afresh. A
-// window's objectName is its form name ("frmAdd", "frmBrowse", ...).
+// The program-wide instance of every window the main window opens: created, with its load
+// step, the first time it is asked for, and destroyed when unloaded; asking again afterwards
+// creates it afresh. A window's objectName is its form name ("frmAdd", "frmBrowse", ...). The
+// main window is not one of them: it owns the program and outlives them all.
 namespace WindowRegistry {
 
-// The main window announces itself and the prompt every window uses.
-void setMainWindow(MainWindow* main, Prompt* prompt);
-MainWindow* mainWindow();
-Prompt& prompt();
+// The record screens and the About window, made with the prompt they show their messages
+// through and the window that hosts them.
+AddScreen* addScreen(Prompt& prompt, ScreenHost& host);
+BrowseScreen* browseScreen(Prompt& prompt, ScreenHost& host);
+SearchScreen* searchScreen(Prompt& prompt, ScreenHost& host);
+EditScreen* editScreen(Prompt& prompt, ScreenHost& host);
+AboutWindow* aboutWindow(Prompt& prompt, ScreenHost& host);
 
-AddScreen* addScreen();
-BrowseScreen* browseScreen();
-SearchScreen* searchScreen();
-EditScreen* editScreen();
-AboutWindow* aboutWindow();
-PopupMenus* popupMenus();
+// Takes a window made elsewhere among the loaded ones; its objectName must be its form name.
+void load(QWidget* window);
 
-// The loaded windows in loading order, the main window included.
+// The loaded windows in loading order.
 QList<QWidget*> loaded();
 // The loaded window of that form name, or nullptr.
 QWidget* loadedForm(const QString& formName);
@@ -38,7 +37,7 @@ QWidget* loadedForm(const QString& formName);
 // is running has been handled, so a window may unload itself from its own handler.
 void unload(QWidget* form);
 
-// Unloads every loaded window except the main window and the one of the given form name.
+// Unloads every loaded window, or every one but the one of the given form name.
 void closeChildScreens();
 void closeChildScreensExcept(const QString& formName);
 

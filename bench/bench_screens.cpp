@@ -287,7 +287,7 @@ int main(int argc, char** argv)
 
     // 1. A search that matches ten records, against the command-line shell.
     main.hostFromButton(MainWindow::Screen::Search);
-    SearchScreen* search = WindowRegistry::searchScreen();
+    auto* search = qobject_cast<SearchScreen*>(main.recordScreen(MainWindow::Screen::Search));
     const Timing rare = measure({}, [&] { search->runSearch(RareKeyword, QStringLiteral("All")); });
     const int rareRows = search->lstSearchResults->model()->rowCount();
     const ShellTiming shell = shellSearch(dbPath, RareKeyword);
@@ -329,7 +329,7 @@ int main(int argc, char** argv)
 
     // 3. Browsing the program with 10,000 records.
     main.hostFromButton(MainWindow::Screen::Browse);
-    BrowseScreen* browse = WindowRegistry::browseScreen();
+    auto* browse = qobject_cast<BrowseScreen*>(main.recordScreen(MainWindow::Screen::Browse));
     browse->cmbProgram->setEditText(BigProgram);
     const Timing browsing = measure({}, [&] {
         browse->search();
@@ -359,7 +359,7 @@ int main(int argc, char** argv)
         },
         [&] {
             WindowRegistry::closeChildScreensExcept(QStringLiteral("frmBrowse"));
-            main.hostScreen(WindowRegistry::editScreen());
+            main.hostScreen(main.recordScreen(MainWindow::Screen::Edit));
         });
     opened << QStringLiteral("frmEdit %1").arg(ms(edit.median));
     line(QStringLiteral("4. Open each screen (medians): %1. Target < 50 ms each.")

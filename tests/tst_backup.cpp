@@ -3,6 +3,7 @@
 // another process writes, or after a writer was killed halfway, it holds the committed records
 // and passes SQLite's integrity check.
 
+#include "app/DatabaseCommands.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
 #include "store/Backup.h"
@@ -88,7 +89,7 @@ private slots:
         env.prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
         const QString target = chosen.isEmpty() ? QString() : env.path(chosen);
         env.prompt.chooseFile(target);
-        env.main->backupDatabase();
+        env.main->databaseCommands().backup();
         TestEnv::processDeferredDeletes();
 
         const PromptMessage question = env.prompt.shown.value(0);

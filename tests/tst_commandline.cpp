@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/HandOverReceiver.h"
+#include "app/SingleInstance.h"
 #include "app/TrayManager.h"
 #include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
@@ -121,7 +122,7 @@ private slots:
         QVERIFY(startWithLock(env, runtimeFolder(env) + "/numira-instance.lock"));
         MainWindow& main = *env.main;
         main.showCentered();
-        main.hideToTray();
+        main.tray()->hideToTray();
         QVERIFY(trayAvailable ? main.isHidden() : main.isMinimized());
 
         QProcess second;
@@ -260,7 +261,7 @@ private slots:
             QTest::keyClicks(typedBox, "-2");
         env.prompt.answer(discard ? PromptAnswer::Yes : PromptAnswer::No);
 
-        env.main->receiveQuickAdd("NEW-1");
+        env.main->instance()->receive("NEW-1");
         if (!typed) {
             QTRY_COMPARE(shownSerial(), QStringLiteral("NEW-1"));
             QVERIFY(env.prompt.shown.isEmpty());
@@ -285,6 +286,24 @@ private slots:
         QCOMPARE(env.prompt.shown.size(), 1);
         QCOMPARE(env.processEnds, 0);
         QVERIFY(!loaded<AddScreen>()->isQuickAdd());
+    }
+
+    // Hand-overs still on their way when the window shuts down (a quick-add run that has just
+    // ended) are dropped: the window stays closed and the database is not opened again.
+    void handOverAfterTheShutDownIsDropped()
+    {
+        TestEnv env;
+        env.makeDatabase();
+        QVERIFY(env.start());
+        env.main->showCentered();
+        env.main->instance()->receiveShow();
+        env.main->instance()->receive("NEW-1");
+        env.main->unload();
+        QTest::qWait(200);
+        QVERIFY(env.main->hasShutDown() && env.main->isHidden());
+        QVERIFY(WindowRegistry::loaded().isEmpty());
+        QVERIFY(!Database::connectionExists());
+        QVERIFY(env.prompt.shown.isEmpty());
     }
 };
 

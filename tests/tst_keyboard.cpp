@@ -92,7 +92,7 @@ private slots:
 
         // The covered screen's access keys and Tab in both directions never reach it (its Look
         // Closer would reload the edit screen and lose the typing, Delete Program would ask).
-        QWidget* covered = WindowRegistry::loaded().at(1);
+        QWidget* covered = WindowRegistry::loaded().at(0);
         if (covered == top) { // Escape in an open list closes the list only
             const char* listName = name == "browse" ? "cmbProgram" : "cmbSearchBy";
             if (auto* box = top->findChild<QComboBox*>(listName)) {

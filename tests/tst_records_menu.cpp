@@ -32,7 +32,7 @@ private slots:
             else
                 QTest::mouseClick(env.main->lblOpen, Qt::LeftButton);
             auto* popup = qobject_cast<PopupMenus*>(WindowRegistry::loadedForm("frmPopup"));
-            (import ? popup->importrecords1 : popup->exportrecords)->trigger();
+            (import ? popup->importrecords : popup->exportrecords)->trigger();
             TestEnv::processDeferredDeletes();
         };
         QDir().mkpath(env.path("home/records"));

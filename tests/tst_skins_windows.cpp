@@ -2,6 +2,7 @@
 // and the choice of a skin for the next start.
 
 #include "app/MainWindow.h"
+#include "app/SkinChoice.h"
 #include "app/WindowRegistry.h"
 #include "screens/AddScreen.h"
 #include "store/SettingsStore.h"
@@ -208,13 +209,13 @@ private slots:
         TestEnv env;
         const QString before = start(env, "gone.ini"); // a missing file
         env.prompt.clear();
-        env.main->chooseSkin(); // cancelled
+        env.main->skinChoice().chooseForNextStart(); // cancelled
         QVERIFY(env.prompt.shown.isEmpty());
         QCOMPARE(SettingsStore::read(SettingsStore::SkinInUse), before);
 
         const QString chosen = env.programFolder() + "/skins/ember.ini";
         env.prompt.chooseFile(chosen);
-        env.main->chooseSkin();
+        env.main->skinChoice().chooseForNextStart();
         const auto dialog = env.prompt.dialogs.value(1);
         QCOMPARE((QStringList{dialog.kind, dialog.title, dialog.filter, dialog.folderOrProposal}),
                  (QStringList{"open", "Change Skin", "Skin INI File (*.ini)|*.ini| ",
@@ -227,7 +228,7 @@ private slots:
         // A file the skin reader refuses is refused when chosen, not at every later start.
         env.prompt.clear();
         env.prompt.chooseFile(env.programFolder() + "/comments.txt");
-        env.main->chooseSkin();
+        env.main->skinChoice().chooseForNextStart();
         QCOMPARE(env.prompt.texts(), QStringList{invalidSkin});
         QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
         QCOMPARE(SettingsStore::read(SettingsStore::SkinInUse), chosen);

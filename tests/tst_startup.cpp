@@ -1,6 +1,7 @@
 // Start-up and shut-down of the whole program: settings, database choice, lock folder (the
 // single instance itself: tst_commandline).
 
+#include "app/DatabaseCommands.h"
 #include "app/InstanceServer.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
@@ -70,7 +71,7 @@ private slots:
             env.prompt.clear();
             env.prompt.chooseFile(chosen);
             env.main->hostFromButton(MainWindow::Screen::Browse);
-            env.main->openDatabase();
+            env.main->databaseCommands().chooseDatabase();
             // The dialog starts in the folder of the database in use; the screen goes.
             QCOMPARE(env.prompt.dialogs.value(0).folderOrProposal, env.programFolder());
             QVERIFY(!WindowRegistry::loadedForm("frmBrowse"));

@@ -2,6 +2,7 @@
 // Database, named in the title, signed in with a password, lists that follow another
 // connection's changes, a role that may only read, and the backup as a JSON export.
 
+#include "app/DatabaseCommands.h"
 #include "app/PopupMenus.h"
 #include "app/TrayManager.h"
 #include "screens/AddScreen.h"
@@ -11,6 +12,7 @@
 #include "store/SettingsStore.h"
 #include "support/PostgresServer.h"
 #include "tst_screens_kit.h"
+#include "ui/PictureButton.h"
 
 using namespace ScreensKit;
 
@@ -83,7 +85,7 @@ private slots:
         QString name;
         const QString address = serverDatabase({{"Editor", "1", "Ann", "A-1"}}, &name);
         env.prompt.chooseServer(address);
-        env.main->openDatabase();
+        env.main->databaseCommands().chooseDatabase();
         QCOMPARE(env.prompt.texts(), QStringList());
         QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), address);
         const QString title = QStringLiteral("Numira - %1 on this computer").arg(name);
@@ -91,14 +93,16 @@ private slots:
         QCOMPARE(env.main->tray()->toolTip(), title);
         // The next Open Database offers the address in use again.
         env.prompt.chooseFile(QString());
-        env.main->openDatabase();
+        env.main->databaseCommands().chooseDatabase();
         QCOMPARE(env.prompt.dialogs.last().lastAddress, address);
 
         // The passphrase of a file means nothing on a server.
-        PopupMenus* menus = WindowRegistry::popupMenus();
-        emit menus->popupdb->aboutToShow();
+        QTest::mouseClick(env.main->lblOpen, Qt::LeftButton);
+        auto* menus = qobject_cast<PopupMenus*>(WindowRegistry::loadedForm("frmPopup"));
+        QTRY_VERIFY(menus->popupdb->isVisible());
         QVERIFY(!menus->protectdatabase->isEnabled() && !menus->changepassphrase->isEnabled() &&
                 !menus->removepassphrase->isEnabled() && menus->backupdatabase->isEnabled());
+        menus->popupdb->close();
 
         // A database of another program is refused as a foreign file is, and the one in use
         // stays.
@@ -107,7 +111,7 @@ private slots:
         const QString other = m_server->address("invoicing");
         env.prompt.clear();
         env.prompt.chooseServer(other);
-        env.main->openDatabase();
+        env.main->databaseCommands().chooseDatabase();
         QCOMPARE(env.prompt.texts().value(0).left(27), QString("Invalid Database Structure!"));
         QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), address);
         QCOMPARE(env.main->windowTitle(), title);
@@ -139,7 +143,7 @@ private slots:
         env.prompt.chooseServer(address);
         for (const QString& answer : answers)
             env.prompt.givePassphrase(answer);
-        env.main->openDatabase();
+        env.main->databaseCommands().chooseDatabase();
         QCOMPARE(env.prompt.texts(), messages);
         QCOMPARE(env.prompt.passphraseQuestions.size(), qMax<qsizetype>(1, answers.size()));
         const PassphraseQuestion& asked = env.prompt.passphraseQuestions.first();
@@ -222,7 +226,7 @@ private slots:
         records.write("program,version,name,serial,date\r\nOther,1,Me,X-9,\r\n");
         records.close();
         env.prompt.chooseFile(csv);
-        env.main->importRecords();
+        env.main->databaseCommands().importRecords();
         QCOMPARE(env.prompt.texts(), QStringList{refused});
         QCOMPARE(m_server->rows("SELECT count(*) FROM serials", name), Rows{{"1"}});
     }
@@ -237,7 +241,7 @@ private slots:
         const QString target = env.path("home/team.json");
         env.prompt.answer(PromptAnswer::Yes);
         env.prompt.chooseFile(target);
-        env.main->backupDatabase();
+        env.main->databaseCommands().backup();
         QCOMPARE(env.prompt.texts().last(), QString("Database Backup Complete!"));
         QVERIFY(env.prompt.dialogs.first().folderOrProposal.endsWith(".json"));
         QCOMPARE(QFileInfo(target).permissions() & 0x0777,

@@ -4,6 +4,7 @@
 // display too (tst_web_engine_xvfb), where a browser drawn through OpenGL re-creates the window.
 
 #include "app/MainWindow.h"
+#include "app/TrayManager.h"
 #include "app/WindowRegistry.h"
 #include "support/TestEnv.h"
 #include "web/WebEngineStart.h"
@@ -75,8 +76,8 @@ private slots:
         // What follows in a run: a screen hosted and left, the tray and back.
         main.hostFromButton(MainWindow::Screen::Browse);
         main.backToBrowser();
-        main.hideToTray();
-        main.restoreFromTray();
+        main.tray()->hideToTray();
+        main.tray()->restoreFromTray();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QTest::qWait(300); // anything the engine still queued for the window runs
 
