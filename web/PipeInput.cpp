@@ -110,3 +110,6 @@ qint64 PipeInput::writeData(const char*, qint64)
 {
     return -1;
 }
+
+// Its meta-object stays in this object file, so that the native host links without the browser.
+#include "moc_PipeInput.cpp"
