@@ -72,19 +72,20 @@ void LiveListsTest::browseKeepsSelection()
                                              {"Editor", "2.0", "C", "E-3"},
                                              {"Other", "1.0", "D", "O-1"}});
     QVERIFY(browse);
-    QTest::keyClicks(browse->cmbProgram, "Editor");
-    QCOMPARE(idsOf(browse->lstRecords), (QStringList{"2", "3", "1"}));
-    selectRow(browse->lstRecords, 0);
+    QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Editor");
+    QCOMPARE(idsOf(control<QTreeView>(browse, "lstRecords")), (QStringList{"2", "3", "1"}));
+    selectRow(control<QTreeView>(browse, "lstRecords"), 0);
 
     QVERIFY(execSql(env.defaultDatabase(), change));
     auto* live = browse->findChild<LiveList*>();
     QVERIFY(live);
     live->changed();
-    QTRY_COMPARE_WITH_TIMEOUT(idsOf(browse->lstRecords), idsAfter, 1000);
-    QCOMPARE(selectedId(browse->lstRecords), selectedAfter);
+    QTRY_COMPARE_WITH_TIMEOUT(idsOf(control<QTreeView>(browse, "lstRecords")), idsAfter, 1000);
+    QCOMPARE(selectedId(control<QTreeView>(browse, "lstRecords")), selectedAfter);
     if (!selectedAfter.isEmpty())
-        QCOMPARE(browse->lstRecords->currentIndex().data().toString(), selectedAfter);
-    QCOMPARE(browse->cmbProgram->currentText(), QString("Editor"));
+        QCOMPARE(control<QTreeView>(browse, "lstRecords")->currentIndex().data().toString(),
+                 selectedAfter);
+    QCOMPARE(control<QComboBox>(browse, "cmbProgram")->currentText(), QString("Editor"));
 }
 
 void LiveListsTest::longListKeepsScrollAndSelection_data()
@@ -116,16 +117,16 @@ void LiveListsTest::longListKeepsScrollAndSelection()
     if (searchScreen) {
         auto* search = openScreen<SearchScreen>(env, MainWindow::Screen::Search, records);
         QVERIFY(search);
-        typeText(search->txtKeywords, "ser");
-        search->cmbSearchBy->setCurrentText("Serial");
-        search->cmdSearch->click();
-        list = search->lstSearchResults;
+        typeText(control<QLineEdit>(search, "txtKeywords"), "ser");
+        control<QComboBox>(search, "cmbSearchBy")->setCurrentText("Serial");
+        control<QPushButton>(search, "cmdSearch")->click();
+        list = control<QTreeView>(search, "lstSearchResults");
         live = search->findChild<LiveList*>();
     } else {
         auto* browse = openScreen<BrowseScreen>(env, MainWindow::Screen::Browse, records);
         QVERIFY(browse);
-        QTest::keyClicks(browse->cmbProgram, "Editor");
-        list = browse->lstRecords;
+        QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Editor");
+        list = control<QTreeView>(browse, "lstRecords");
         live = browse->findChild<LiveList*>();
     }
     env.main->show();
@@ -159,7 +160,7 @@ void LiveListsTest::unfilledListStaysEmpty()
         openScreen<SearchScreen>(env, MainWindow::Screen::Search, {{"Editor", "1.0", "A", "E-1"}});
     QVERIFY(search);
     search->findChild<LiveList*>()->refresh();
-    QVERIFY(rowsOf(search->lstSearchResults).isEmpty());
+    QVERIFY(rowsOf(control<QTreeView>(search, "lstSearchResults")).isEmpty());
     QVERIFY(env.prompt.shown.isEmpty());
 }
 

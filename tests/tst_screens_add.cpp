@@ -16,15 +16,19 @@ private slots:
         TestEnv env;
         auto* add = openScreen<AddScreen>(env, MainWindow::Screen::Add,
                                           {{"Zip", "1", "n", "s"}, {"Alpha", "1", "n", "s"}});
-        QVERIFY(add && add->lstSelect->selectedItems().isEmpty() && !add->txtNewProg->isEnabled());
-        QCOMPARE(rowsOf(add->lstSelect), (Rows{{"New Program"}, {"Alpha"}, {"Zip"}}));
-        add->lstSelect->setCurrentRow(0);
-        QVERIFY(add->txtNewProg->isVisibleTo(add) && add->lblPName->isVisibleTo(add));
-        QTest::keyClicks(add->txtNewProg, "Typed");
-        add->lstSelect->setCurrentRow(1);
-        QVERIFY(!add->txtNewProg->isVisibleTo(add) && !add->txtNewProg->isEnabled());
-        add->lstSelect->setCurrentRow(0);
-        QCOMPARE(add->txtNewProg->text(), QString());
+        QVERIFY(add && control<QListWidget>(add, "lstSelect")->selectedItems().isEmpty() &&
+                !control<QLineEdit>(add, "txtNewProg")->isEnabled());
+        QCOMPARE(rowsOf(control<QListWidget>(add, "lstSelect")),
+                 (Rows{{"New Program"}, {"Alpha"}, {"Zip"}}));
+        control<QListWidget>(add, "lstSelect")->setCurrentRow(0);
+        QVERIFY(control<QLineEdit>(add, "txtNewProg")->isVisibleTo(add) &&
+                control<QLabel>(add, "lblPName")->isVisibleTo(add));
+        QTest::keyClicks(control<QLineEdit>(add, "txtNewProg"), "Typed");
+        control<QListWidget>(add, "lstSelect")->setCurrentRow(1);
+        QVERIFY(!control<QLineEdit>(add, "txtNewProg")->isVisibleTo(add) &&
+                !control<QLineEdit>(add, "txtNewProg")->isEnabled());
+        control<QListWidget>(add, "lstSelect")->setCurrentRow(0);
+        QCOMPARE(control<QLineEdit>(add, "txtNewProg")->text(), QString());
     }
 
     void confirmRefusesAndKeepsInput_data()
@@ -50,15 +54,15 @@ private slots:
         const bool connected = !reason.isEmpty();
         TestEnv env;
         auto* add = openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Alpha", "1", "n", "s"}});
-        add->lstSelect->setCurrentRow(row);
+        control<QListWidget>(add, "lstSelect")->setCurrentRow(row);
         // A pasted name keeps its line break.
-        add->txtNewProg->setText(typed.at(0));
-        QTest::keyClicks(add->txtVersion, "1.0");
-        QTest::keyClicks(add->txtName, "Me");
-        QTest::keyClicks(add->txtSerial, typed.at(1));
+        control<QLineEdit>(add, "txtNewProg")->setText(typed.at(0));
+        QTest::keyClicks(control<QLineEdit>(add, "txtVersion"), "1.0");
+        QTest::keyClicks(control<QLineEdit>(add, "txtName"), "Me");
+        QTest::keyClicks(control<QPlainTextEdit>(add, "txtSerial"), typed.at(1));
         if (!connected)
             Database::closeConnection();
-        QTest::mouseClick(add->cmdOK, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(add, "cmdOK"), Qt::LeftButton);
 
         const PromptMessage shown = env.prompt.shown.value(0);
         const QStringList expected =
@@ -70,7 +74,9 @@ private slots:
         QCOMPARE(queryRows(env.defaultDatabase(), "SELECT count(*) FROM serials, programs"),
                  Rows{{"1"}});
         QCOMPARE(loaded<AddScreen>(), add);
-        QCOMPARE(add->txtName->text() + add->txtNewProg->text(), "Me" + typed.at(0));
+        QCOMPARE(control<QLineEdit>(add, "txtName")->text() +
+                     control<QLineEdit>(add, "txtNewProg")->text(),
+                 "Me" + typed.at(0));
     }
 
     void typedValuesAreStoredExactly_data()
@@ -97,12 +103,14 @@ private slots:
         TestEnv env;
         auto* add =
             openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Listed", "1", "n", "s"}});
-        add->lstSelect->setCurrentRow(row);
+        control<QListWidget>(add, "lstSelect")->setCurrentRow(row);
         // Typed into the name box even when a listed program is chosen: the hidden text is ignored.
-        for (QLineEdit* box : {add->txtNewProg, add->txtVersion, add->txtName})
+        for (QLineEdit* box :
+             {control<QLineEdit>(add, "txtNewProg"), control<QLineEdit>(add, "txtVersion"),
+              control<QLineEdit>(add, "txtName")})
             typeText(box, value);
-        typeText(add->txtSerial, typed.at(1));
-        add->cmdOK->click();
+        typeText(control<QPlainTextEdit>(add, "txtSerial"), typed.at(1));
+        control<QPushButton>(add, "cmdOK")->click();
 
         const QString db = env.defaultDatabase();
         const bool merged = !program.isEmpty();
@@ -134,12 +142,12 @@ private slots:
             // The browser keeps its one start page and stays behind the add screen.
             QVERIFY(env.web()->navigations.size() == 1 && env.main->WebBrowse->isVisible());
             if (confirm) {
-                add->lstSelect->setCurrentRow(1);
-                QTest::keyClicks(add->txtVersion, "2");
-                QTest::keyClicks(add->txtName, "Me");
-                add->cmdOK->click();
+                control<QListWidget>(add, "lstSelect")->setCurrentRow(1);
+                QTest::keyClicks(control<QLineEdit>(add, "txtVersion"), "2");
+                QTest::keyClicks(control<QLineEdit>(add, "txtName"), "Me");
+                control<QPushButton>(add, "cmdOK")->click();
             } else {
-                QTest::keyClick(add->txtName, Qt::Key_Escape);
+                QTest::keyClick(control<QLineEdit>(add, "txtName"), Qt::Key_Escape);
             }
             QCOMPARE(env.prompt.texts(),
                      confirm ? QStringList{"Serial Successfully Added!"} : QStringList());
