@@ -139,6 +139,51 @@ private slots:
         control<QPushButton>(edit, "cmdSave")->click();
         QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"", "", serial}}));
     }
+
+    // A serial that another record of the same program holds (letter case, blanks and dashes
+    // aside) is asked about with the add screen's question; the record's own serial and
+    // another program's records are not.
+    void saveAsksOverADuplicateSerial()
+    {
+        TestEnv env;
+        auto* browse = openScreen<BrowseScreen>(env, MainWindow::Screen::Browse,
+                                                {{"Alpha", "1", "Ann", "KEY-1"},
+                                                 {"Alpha", "2", "Bob", "LINE1\nLINE2"},
+                                                 {"Alpha", "3", "Cy", "C-3"},
+                                                 {"Beta", "1", "Di", "line1line2"}});
+        QVERIFY(browse);
+        QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Alpha");
+        auto* list = control<QTreeView>(browse, "lstRecords");
+        const auto openRecord3 = [&] {
+            selectRow(list, 0); // the newest version first
+            control<QPushButton>(browse, "cmdView")->click();
+            return loaded<EditScreen>();
+        };
+        const QString sql = "SELECT name, serial FROM serials WHERE id = 3";
+
+        EditScreen* edit = openRecord3();
+        QVERIFY(edit);
+        control<QLineEdit>(edit, "txtName")->setText("Cyd");
+        env.prompt.answer(PromptAnswer::Yes);
+        control<QPushButton>(edit, "cmdSave")->click();
+        QCOMPARE(env.prompt.texts(), QStringList{"Apply Edit?"});
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"Cyd", "C-3"}}));
+
+        env.prompt.clear();
+        edit = openRecord3();
+        QVERIFY(edit);
+        control<QPlainTextEdit>(edit, "txtSerial")->setPlainText("line1-line2");
+        const QString question = "This serial is already stored for Alpha 2 (Bob). Add it anyway?";
+        control<QPushButton>(edit, "cmdSave")->click(); // answered No
+        QCOMPARE(env.prompt.texts(), QStringList{question});
+        QCOMPARE(loaded<EditScreen>(), edit);
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"Cyd", "C-3"}}));
+        env.prompt.answer(PromptAnswer::Yes);
+        env.prompt.answer(PromptAnswer::Yes);
+        control<QPushButton>(edit, "cmdSave")->click();
+        QCOMPARE(env.prompt.texts(), (QStringList{question, question, "Apply Edit?"}));
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"Cyd", "line1-line2"}}));
+    }
 };
 
 QTEST_MAIN(ScreensEditTest)
