@@ -16,19 +16,18 @@ private slots:
         TestEnv env;
         auto* add = openScreen<AddScreen>(env, MainWindow::Screen::Add,
                                           {{"Zip", "1", "n", "s"}, {"Alpha", "1", "n", "s"}});
-        QVERIFY(add && control<QListWidget>(add, "lstSelect")->selectedItems().isEmpty() &&
-                !control<QLineEdit>(add, "txtNewProg")->isEnabled());
-        QCOMPARE(rowsOf(control<QListWidget>(add, "lstSelect")),
-                 (Rows{{"New Program"}, {"Alpha"}, {"Zip"}}));
-        control<QListWidget>(add, "lstSelect")->setCurrentRow(0);
-        QVERIFY(control<QLineEdit>(add, "txtNewProg")->isVisibleTo(add) &&
-                control<QLabel>(add, "lblPName")->isVisibleTo(add));
-        QTest::keyClicks(control<QLineEdit>(add, "txtNewProg"), "Typed");
-        control<QListWidget>(add, "lstSelect")->setCurrentRow(1);
-        QVERIFY(!control<QLineEdit>(add, "txtNewProg")->isVisibleTo(add) &&
-                !control<QLineEdit>(add, "txtNewProg")->isEnabled());
-        control<QListWidget>(add, "lstSelect")->setCurrentRow(0);
-        QCOMPARE(control<QLineEdit>(add, "txtNewProg")->text(), QString());
+        QVERIFY(add);
+        auto* programs = control<QListWidget>(add, "lstSelect");
+        auto* newName = control<QLineEdit>(add, "txtNewProg");
+        QVERIFY(programs->selectedItems().isEmpty() && !newName->isEnabled());
+        QCOMPARE(rowsOf(programs), (Rows{{"New Program"}, {"Alpha"}, {"Zip"}}));
+        programs->setCurrentRow(0);
+        QVERIFY(newName->isVisibleTo(add) && control<QLabel>(add, "lblPName")->isVisibleTo(add));
+        QTest::keyClicks(newName, "Typed");
+        programs->setCurrentRow(1);
+        QVERIFY(!newName->isVisibleTo(add) && !newName->isEnabled());
+        programs->setCurrentRow(0);
+        QCOMPARE(newName->text(), QString());
     }
 
     void confirmRefusesAndKeepsInput_data()
@@ -105,10 +104,8 @@ private slots:
             openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Listed", "1", "n", "s"}});
         control<QListWidget>(add, "lstSelect")->setCurrentRow(row);
         // Typed into the name box even when a listed program is chosen: the hidden text is ignored.
-        for (QLineEdit* box :
-             {control<QLineEdit>(add, "txtNewProg"), control<QLineEdit>(add, "txtVersion"),
-              control<QLineEdit>(add, "txtName")})
-            typeText(box, value);
+        for (const char* box : {"txtNewProg", "txtVersion", "txtName"})
+            typeText(control<QLineEdit>(add, box), value);
         typeText(control<QPlainTextEdit>(add, "txtSerial"), typed.at(1));
         control<QPushButton>(add, "cmdOK")->click();
 
