@@ -3,15 +3,15 @@
 #include "app/WindowRegistry.h"
 #include "screens/AddScreen.h"
 #include "screens/EditScreen.h"
+#include "store/AppInfo.h"
 #include "ui/Prompt.h"
-
-#include <QLineEdit>
-#include <QPlainTextEdit>
 
 namespace {
 
 const QString DiscardQuestion =
     QStringLiteral("Discard what you typed and add the serial from the web browser?");
+// How much of the incoming text the question shows.
+constexpr int ShownCharacters = 60;
 
 bool isFrontScreen(const QWidget* screen)
 {
@@ -36,21 +36,10 @@ QWidget* HandOverReceiver::screenWithUnsavedInput()
 {
     // The edit screen covers the list that opened it, so it is the one in front when loaded.
     auto* edit = qobject_cast<EditScreen*>(WindowRegistry::loadedForm(QStringLiteral("frmEdit")));
-    if (isFrontScreen(edit)) {
-        const bool changed = edit->txtVersion->isModified() || edit->txtName->isModified() ||
-                             edit->txtSerial->document()->isModified();
-        return changed ? edit : nullptr;
-    }
+    if (isFrontScreen(edit))
+        return edit->hasUnsavedChanges() ? edit : nullptr;
     auto* add = qobject_cast<AddScreen*>(WindowRegistry::loadedForm(QStringLiteral("frmAdd")));
-    if (isFrontScreen(add)) {
-        // A serial handed over earlier and not stored yet counts as unsaved input too.
-        for (const QString& text : {add->txtNewProg->text(), add->txtVersion->text(),
-                                    add->txtName->text(), add->txtSerial->toPlainText()}) {
-            if (!text.trimmed().isEmpty())
-                return add;
-        }
-    }
-    return nullptr;
+    return isFrontScreen(add) && add->holdsTyping() ? add : nullptr;
 }
 
 void HandOverReceiver::addSerial(const QString& text)
@@ -59,7 +48,15 @@ void HandOverReceiver::addSerial(const QString& text)
         return;
     emit showRequested();
     if (QWidget* screen = screenWithUnsavedInput()) {
-        if (!m_prompt.askYesNo(DiscardQuestion)) {
+        // No is the default: the typing on the screen is worth more than an Enter pressed by
+        // habit. The question shows the start of the incoming text, so the user sees what
+        // would replace the typing.
+        QString incoming = text.left(ShownCharacters);
+        if (incoming.size() == ShownCharacters && incoming.back().isHighSurrogate())
+            incoming.chop(1);
+        const PromptMessage question{DiscardQuestion + QLatin1Char('\n') + incoming, AppInfo::Title,
+                                     PromptButtons::YesNo, PromptIcon::None, PromptAnswer::No};
+        if (m_prompt.message(question) != PromptAnswer::Yes) {
             // The screen and its typing stay; the text waits until that screen is left.
             m_waiting.append(text);
             if (m_blockingScreen != screen) {

@@ -46,7 +46,8 @@ int runProgram(int argc, char** argv)
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&poll] {
         auto* add = qobject_cast<AddScreen*>(WindowRegistry::loadedForm(QStringLiteral("frmAdd")));
-        if (add && add->isVisible() && add->txtSerial->toPlainText() == QString::fromUtf8(Serial)) {
+        const auto* serial = add ? add->findChild<QPlainTextEdit*>("txtSerial") : nullptr;
+        if (add && add->isVisible() && serial->toPlainText() == QString::fromUtf8(Serial)) {
             poll.stop();
             QFile(qEnvironmentVariable("BENCH_SHOWN")).open(QIODevice::WriteOnly);
             QCoreApplication::quit();

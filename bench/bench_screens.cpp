@@ -288,8 +288,10 @@ int main(int argc, char** argv)
     // 1. A search that matches ten records, against the command-line shell.
     main.hostFromButton(MainWindow::Screen::Search);
     auto* search = qobject_cast<SearchScreen*>(main.recordScreen(MainWindow::Screen::Search));
-    const Timing rare = measure({}, [&] { search->runSearch(RareKeyword, QStringLiteral("All")); });
-    const int rareRows = search->lstSearchResults->model()->rowCount();
+    auto* results = search->findChild<QTreeView*>("lstSearchResults");
+    const Timing rare =
+        measure({}, [&] { search->runSearch(RareKeyword, RecordStore::SearchField::All); });
+    const int rareRows = results->model()->rowCount();
     const ShellTiming shell = shellSearch(dbPath, RareKeyword);
     QString shellText = QStringLiteral("sqlite3 shell not found");
     if (shell.wall >= 0) {
@@ -311,10 +313,10 @@ int main(int argc, char** argv)
 
     // 2. A search that matches every record, the list painted.
     const Timing all = measure({}, [&] {
-        search->runSearch(CommonKeyword, QStringLiteral("All"));
-        search->lstSearchResults->viewport()->repaint();
+        search->runSearch(CommonKeyword, RecordStore::SearchField::All);
+        results->viewport()->repaint();
     });
-    const int allRows = search->lstSearchResults->model()->rowCount();
+    const int allRows = results->model()->rowCount();
     const ShellTiming shellAll = shellSearch(dbPath, CommonKeyword);
     line(QStringLiteral("2. Search \"All\" for %1 records, list painted: %2 median (processor "
                         "%3), %4 first; sqlite3 shell %5 with its start-up, its own timer %6. "
@@ -330,14 +332,15 @@ int main(int argc, char** argv)
     // 3. Browsing the program with 10,000 records.
     main.hostFromButton(MainWindow::Screen::Browse);
     auto* browse = qobject_cast<BrowseScreen*>(main.recordScreen(MainWindow::Screen::Browse));
-    browse->cmbProgram->setEditText(BigProgram);
+    auto* records = browse->findChild<QTreeView*>("lstRecords");
+    browse->findChild<QComboBox*>("cmbProgram")->setEditText(BigProgram);
     const Timing browsing = measure({}, [&] {
         browse->search();
-        browse->lstRecords->viewport()->repaint();
+        records->viewport()->repaint();
     });
     line(QStringLiteral("3. Browse a program of %1 records, list painted: %2 median (processor "
                         "%3), %4 first. Target < 50 ms.")
-             .arg(browse->lstRecords->model()->rowCount())
+             .arg(records->model()->rowCount())
              .arg(ms(browsing.median), ms(browsing.cpu), ms(browsing.first)));
 
     // 4. Opening each screen through the main window, load step and first paint included.
@@ -351,7 +354,7 @@ int main(int argc, char** argv)
         opened << QStringLiteral("%1 %2").arg(name, ms(open.median));
     }
     recordHandOver().selectedId = QStringLiteral("5000");
-    recordHandOver().returnTo = QStringLiteral("browse");
+    recordHandOver().caller = browse;
     const Timing edit = measure(
         [&] {
             closeScreens();

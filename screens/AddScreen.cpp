@@ -39,60 +39,59 @@ void AddScreen::buildControls()
     using namespace ScreenKit;
     prepareScreen(this, 6270, 3375);
 
-    Label1 = label(this, "Label1", QStringLiteral("Program:"), 120, 120, 2760, 195, 8.25);
-    Label2 = label(this, "Label2", QStringLiteral(" (New Program if not listed)"), 0, 360, 2775,
-                   255, 8.25);
-    lstSelect = place<QListWidget>(this, "lstSelect", 120, 600, 2655, 1980);
-    lstSelect->setSelectionMode(QAbstractItemView::SingleSelection);
+    label(this, "Label1", QStringLiteral("Program:"), 120, 120, 2760, 195, 8.25);
+    label(this, "Label2", QStringLiteral(" (New Program if not listed)"), 0, 360, 2775, 255, 8.25);
+    m_programs = place<QListWidget>(this, "lstSelect", 120, 600, 2655, 1980);
+    m_programs->setSelectionMode(QAbstractItemView::SingleSelection);
     // Only a chosen entry is drawn as chosen: the keyboard cursor on an entry nobody chose
     // yet is not highlighted.
-    lstSelect->setItemDelegate(new ChosenOnlyDelegate(lstSelect));
-    lblPName =
+    m_programs->setItemDelegate(new ChosenOnlyDelegate(m_programs));
+    m_newProgramLabel =
         label(this, "lblPName", QStringLiteral("New Program Name:"), 120, 2640, 2535, 255, 8.25);
-    txtNewProg = place<QLineEdit>(this, "txtNewProg", 120, 2880, 2655, 345);
-    Label3 = label(this, "Label3", QStringLiteral("Version:"), 3240, 120, 1095, 255, 8.25);
-    txtVersion = place<QLineEdit>(this, "txtVersion", 3240, 360, 1425, 345);
-    Label4 = label(this, "Label4", QStringLiteral("Name:"), 3240, 840, 1575, 255, 8.25);
-    txtName = place<QLineEdit>(this, "txtName", 3240, 1080, 2655, 345);
-    Label6 = label(this, "Label6", QStringLiteral("Serial:"), 3240, 1560, 1815, 255, 8.25);
-    txtSerial = place<QPlainTextEdit>(this, "txtSerial", 3240, 1800, 2655, 930);
-    txtSerial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_newProgram = place<QLineEdit>(this, "txtNewProg", 120, 2880, 2655, 345);
+    label(this, "Label3", QStringLiteral("Version:"), 3240, 120, 1095, 255, 8.25);
+    m_version = place<QLineEdit>(this, "txtVersion", 3240, 360, 1425, 345);
+    label(this, "Label4", QStringLiteral("Name:"), 3240, 840, 1575, 255, 8.25);
+    m_name = place<QLineEdit>(this, "txtName", 3240, 1080, 2655, 345);
+    label(this, "Label6", QStringLiteral("Serial:"), 3240, 1560, 1815, 255, 8.25);
+    m_serial = place<QPlainTextEdit>(this, "txtSerial", 3240, 1800, 2655, 930);
+    m_serial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab leaves the box; a tab character can still be pasted into it.
-    txtSerial->setTabChangesFocus(true);
-    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 3360, 2880, 1095, 375);
-    cmdOK = button(this, "cmdOK", QStringLiteral("&Ok"), 4680, 2880, 1095, 375);
+    m_serial->setTabChangesFocus(true);
+    m_cancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 3360, 2880, 1095, 375);
+    m_ok = button(this, "cmdOK", QStringLiteral("&Ok"), 4680, 2880, 1095, 375);
 
-    for (QWidget* editor : {static_cast<QWidget*>(lstSelect), static_cast<QWidget*>(txtVersion),
-                            static_cast<QWidget*>(txtName), static_cast<QWidget*>(txtSerial)}) {
+    for (QWidget* editor : {static_cast<QWidget*>(m_programs), static_cast<QWidget*>(m_version),
+                            static_cast<QWidget*>(m_name), static_cast<QWidget*>(m_serial)}) {
         setVerdana(editor, 8.25);
         paintEditor(editor);
     }
     // The new-name box keeps the screen's own font and shows its text in orange.
-    paintEditor(txtNewProg);
-    Look::setForeColor(txtNewProg, Look::Orange);
-    for (QLineEdit* box : {txtNewProg, txtVersion, txtName})
+    paintEditor(m_newProgram);
+    Look::setForeColor(m_newProgram, Look::Orange);
+    for (QLineEdit* box : {m_newProgram, m_version, m_name})
         box->setMaxLength(std::numeric_limits<int>::max());
 
-    chainTabOrder({lstSelect, txtNewProg, txtVersion, txtName, txtSerial, cmdCancel, cmdOK});
-    bindEscape(this, cmdCancel);
+    chainTabOrder({m_programs, m_newProgram, m_version, m_name, m_serial, m_cancel, m_ok});
+    bindEscape(this, m_cancel);
 
-    connect(lstSelect, &QListWidget::itemSelectionChanged, this, &AddScreen::onProgramListClicked);
-    connect(cmdOK, &QPushButton::clicked, this, &AddScreen::onOkClicked);
-    connect(cmdCancel, &QPushButton::clicked, this, &AddScreen::onCancelClicked);
+    connect(m_programs, &QListWidget::itemSelectionChanged, this, &AddScreen::onProgramListClicked);
+    connect(m_ok, &QPushButton::clicked, this, &AddScreen::onOkClicked);
+    connect(m_cancel, &QPushButton::clicked, this, &AddScreen::onCancelClicked);
 }
 
 void AddScreen::load()
 {
     SkinColor::applySkinColors(this);
-    lstSelect->addItem(NewProgramEntry);
-    txtNewProg->setVisible(false);
-    lblPName->setVisible(false);
-    txtNewProg->setEnabled(false);
+    m_programs->addItem(NewProgramEntry);
+    m_newProgram->setVisible(false);
+    m_newProgramLabel->setVisible(false);
+    m_newProgram->setEnabled(false);
 
     QStringList names;
     QString error;
     if (RecordStore::programNames(&names, &error))
-        lstSelect->addItems(names);
+        m_programs->addItems(names);
     else
         ScreenKit::reportFailure(m_prompt, QStringLiteral("The program list could not be read!"),
                                  error);
@@ -102,35 +101,35 @@ void AddScreen::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!isAncestorOf(focusWidget()))
-        lstSelect->setFocus();
+        m_programs->setFocus();
 }
 
 void AddScreen::onProgramListClicked()
 {
-    const QList<QListWidgetItem*> selected = lstSelect->selectedItems();
+    const QList<QListWidgetItem*> selected = m_programs->selectedItems();
     if (selected.isEmpty())
         return;
-    if (lstSelect->row(selected.first()) != NewProgramRow) {
-        txtNewProg->setEnabled(false);
-        txtNewProg->setVisible(false);
-        lblPName->setVisible(false);
-    } else if (!txtNewProg->isEnabled()) {
-        txtNewProg->clear();
-        txtNewProg->setEnabled(true);
-        txtNewProg->setVisible(true);
-        lblPName->setVisible(true);
+    if (m_programs->row(selected.first()) != NewProgramRow) {
+        m_newProgram->setEnabled(false);
+        m_newProgram->setVisible(false);
+        m_newProgramLabel->setVisible(false);
+    } else if (!m_newProgram->isEnabled()) {
+        m_newProgram->clear();
+        m_newProgram->setEnabled(true);
+        m_newProgram->setVisible(true);
+        m_newProgramLabel->setVisible(true);
     }
 }
 
 void AddScreen::onOkClicked()
 {
-    const QList<QListWidgetItem*> selected = lstSelect->selectedItems();
-    const int row = selected.isEmpty() ? -1 : lstSelect->row(selected.first());
+    const QList<QListWidgetItem*> selected = m_programs->selectedItems();
+    const int row = selected.isEmpty() ? -1 : m_programs->row(selected.first());
     RecordStore::NewSerial record;
-    record.version = txtVersion->text();
-    record.name = txtName->text();
-    record.serial = ScreenKit::plainText(txtSerial);
-    const QString newName = txtNewProg->text();
+    record.version = m_version->text();
+    record.name = m_name->text();
+    record.serial = ScreenKit::plainText(m_serial);
+    const QString newName = m_newProgram->text();
     // Nothing chosen leaves the program empty, which the record rule refuses.
     const bool newProgram = row == NewProgramRow;
     if (newProgram)
@@ -145,7 +144,7 @@ void AddScreen::onOkClicked()
         return;
     }
 
-    if (!confirmNewSerial(record.program, record.serial))
+    if (!ScreenKit::confirmNewSerial(m_prompt, record.program, record.serial))
         return;
 
     QString error;
@@ -174,28 +173,25 @@ void AddScreen::onOkClicked()
     m_prompt.message(success);
 }
 
-bool AddScreen::confirmNewSerial(const QString& program, const QString& serial)
-{
-    std::optional<RecordStore::StoredRecord> match;
-    QString error;
-    // When the lookup fails the addition fails too, and says why.
-    if (!RecordStore::findDuplicateSerial(program, serial, &match, &error) || !match)
-        return true;
-    return m_prompt.askYesNo(
-        QStringLiteral("This serial is already stored for %1. Add it anyway?")
-            .arg(RecordRule::title(match->record.program, match->record.version,
-                                   match->record.name)));
-}
-
 void AddScreen::startQuickAdd(const QString& serial)
 {
     m_quickAdd = true;
-    txtSerial->setPlainText(serial);
+    m_serial->setPlainText(serial);
 }
 
 void AddScreen::fillSerial(const QString& serial)
 {
-    txtSerial->setPlainText(serial);
+    m_serial->setPlainText(serial);
+}
+
+bool AddScreen::holdsTyping() const
+{
+    for (const QString& text :
+         {m_newProgram->text(), m_version->text(), m_name->text(), m_serial->toPlainText()}) {
+        if (!text.trimmed().isEmpty())
+            return true;
+    }
+    return false;
 }
 
 void AddScreen::onCancelClicked()

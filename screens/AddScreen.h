@@ -24,20 +24,9 @@ public:
     bool isQuickAdd() const { return m_quickAdd; }
     // Puts a handed-over text into the serial box of an ordinary add.
     void fillSerial(const QString& serial);
-
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QListWidget* lstSelect = nullptr;
-    QLabel* lblPName = nullptr;
-    QLineEdit* txtNewProg = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* txtVersion = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* txtName = nullptr;
-    QLabel* Label6 = nullptr;
-    QPlainTextEdit* txtSerial = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdOK = nullptr;
+    // Whether any box holds more than blanks; a serial handed over earlier and not stored
+    // yet counts too.
+    bool holdsTyping() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,10 +37,17 @@ private:
     void onProgramListClicked();
     void onOkClicked();
     void onCancelClicked();
-    // False when the serial is already stored for the program and the user declines a second.
-    bool confirmNewSerial(const QString& program, const QString& serial);
 
     Prompt& m_prompt;
     ScreenHost& m_host;
     bool m_quickAdd = false;
+
+    QListWidget* m_programs = nullptr;
+    QLabel* m_newProgramLabel = nullptr;
+    QLineEdit* m_newProgram = nullptr;
+    QLineEdit* m_version = nullptr;
+    QLineEdit* m_name = nullptr;
+    QPlainTextEdit* m_serial = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_ok = nullptr;
 };

@@ -1,6 +1,5 @@
 #include "screens/BrowseScreen.h"
 
-#include "screens/EditScreen.h"
 #include "screens/LiveList.h"
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
@@ -15,6 +14,12 @@
 #include <QPushButton>
 #include <QTreeView>
 
+namespace {
+
+const QString FormName = QStringLiteral("frmBrowse");
+
+} // namespace
+
 BrowseScreen::BrowseScreen(Prompt& prompt, ScreenHost& host, QWidget* parent)
     : QWidget(parent), m_prompt(prompt), m_host(host)
 {
@@ -22,84 +27,89 @@ BrowseScreen::BrowseScreen(Prompt& prompt, ScreenHost& host, QWidget* parent)
     load();
 }
 
+BrowseScreen::~BrowseScreen()
+{
+    if (recordHandOver().caller == this)
+        recordHandOver().caller = nullptr;
+}
+
 void BrowseScreen::buildControls()
 {
     using namespace ScreenKit;
     prepareScreen(this, 6450, 4230);
 
-    cmdDeleteProg =
+    m_deleteProgram =
         button(this, "cmdDeleteProg", QStringLiteral("Delete &Program"), 255, 120, 1275, 375);
-    cmbProgram = place<QComboBox>(this, "cmbProgram", 1920, 120, 2295, 360);
-    cmbProgram->setEditable(true);
-    cmbProgram->setInsertPolicy(QComboBox::NoInsert);
+    m_program = place<QComboBox>(this, "cmbProgram", 1920, 120, 2295, 360);
+    m_program->setEditable(true);
+    m_program->setInsertPolicy(QComboBox::NoInsert);
     // The box takes the name exactly as typed: no completion may change it under the user.
-    cmbProgram->setCompleter(nullptr);
-    setVerdana(cmbProgram, 9.75);
-    cmdSearch = button(this, "cmdSearch", QStringLiteral("&Search"), 4620, 120, 1290, 390);
+    m_program->setCompleter(nullptr);
+    setVerdana(m_program, 9.75);
+    m_search = button(this, "cmdSearch", QStringLiteral("&Search"), 4620, 120, 1290, 390);
     m_records = new RecordListModel({QStringLiteral("ID"), QStringLiteral("Version"),
                                      QStringLiteral("Name"), QStringLiteral("Serial")},
                                     this);
-    lstRecords =
-        listView(this, "lstRecords", 120, 735, 5970, 2250, m_records, {600, 1000, 1700, 2650});
-    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 570, 3090, 1620, 390);
-    cmdView = button(this, "cmdView", QStringLiteral("&Look Closer"), 3795, 3105, 1860, 375);
+    m_list = listView(this, "lstRecords", 120, 735, 5970, 2250, m_records, {600, 1000, 1700, 2650});
+    m_cancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 570, 3090, 1620, 390);
+    m_lookCloser = button(this, "cmdView", QStringLiteral("&Look Closer"), 3795, 3105, 1860, 375);
 
-    chainTabOrder({cmbProgram, cmdSearch, lstRecords, cmdCancel, cmdView, cmdDeleteProg});
-    bindEscape(this, cmdCancel);
+    chainTabOrder({m_program, m_search, m_list, m_cancel, m_lookCloser, m_deleteProgram});
+    bindEscape(this, m_cancel);
+    enableWithSelectedRecord(m_lookCloser, m_list, m_records);
 
-    // Only the user's editing refills the listing; a choice from the drop-down list waits
-    // for Search.
-    connect(cmbProgram->lineEdit(), &QLineEdit::textEdited, this, &BrowseScreen::onProgramChanged);
-    connect(cmdSearch, &QPushButton::clicked, this, &BrowseScreen::onProgramChanged);
-    connect(cmdView, &QPushButton::clicked, this, &BrowseScreen::onLookCloserClicked);
-    connect(lstRecords, &QTreeView::doubleClicked, this, &BrowseScreen::onLookCloserClicked);
-    connect(cmdDeleteProg, &QPushButton::clicked, this, &BrowseScreen::onDeleteProgramClicked);
-    connect(cmdCancel, &QPushButton::clicked, this, &BrowseScreen::onCancelClicked);
+    // Typing, Enter in the box and a name picked from the drop-down list refill the listing.
+    connect(m_program->lineEdit(), &QLineEdit::textEdited, this, &BrowseScreen::onProgramChanged);
+    connect(m_program->lineEdit(), &QLineEdit::returnPressed, this,
+            &BrowseScreen::onProgramChanged);
+    connect(m_program, &QComboBox::activated, this, &BrowseScreen::onProgramChanged);
+    connect(m_search, &QPushButton::clicked, this, &BrowseScreen::onProgramChanged);
+    connect(m_lookCloser, &QPushButton::clicked, this, &BrowseScreen::onLookCloserClicked);
+    connect(m_list, &QTreeView::doubleClicked, this, &BrowseScreen::onLookCloserClicked);
+    connect(m_deleteProgram, &QPushButton::clicked, this, &BrowseScreen::onDeleteProgramClicked);
+    connect(m_cancel, &QPushButton::clicked, this, &BrowseScreen::onCancelClicked);
     // Other users' changes list the program's records again.
-    new LiveList(
-        lstRecords, m_records, [this] { search(); }, m_host.changeFeed(), this);
+    m_live = new LiveList(
+        m_list, m_records, [this] { search(); }, m_host.changeFeed(), this);
 }
 
 void BrowseScreen::load()
 {
     SkinColor::applySkinColors(this);
-    cmdView->setEnabled(false);
 
     QStringList names;
     QString error;
     if (RecordStore::programNames(&names, &error))
-        cmbProgram->addItems(names);
+        m_program->addItems(names);
     else
         ScreenKit::reportFailure(m_prompt, QStringLiteral("The program list could not be read!"),
                                  error);
-    cmbProgram->setCurrentIndex(-1);
-    cmbProgram->setEditText(QString());
+    m_program->setCurrentIndex(-1);
+    m_program->setEditText(QString());
 }
 
 void BrowseScreen::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!isAncestorOf(focusWidget()))
-        cmbProgram->setFocus();
+        m_program->setFocus();
 }
 
 void BrowseScreen::search()
 {
-    const QString program = cmbProgram->currentText();
+    const QString program = m_program->currentText();
     if (program.isEmpty())
         return;
-    m_records->clear();
-    cmdView->setEnabled(false);
 
     ResultPages rows;
     QString error;
     if (!RecordStore::pagedSerialsOfProgram(program, &rows, &error)) {
+        m_records->clear();
         ScreenKit::reportFailure(
             m_prompt, QStringLiteral("The serials of this program could not be read!"), error);
         return;
     }
     if (rows.rowCount() > 0) {
-        cmdView->setEnabled(true);
         m_records->setRecords(std::move(rows));
     } else {
         const QString none = QStringLiteral("N/A");
@@ -107,27 +117,35 @@ void BrowseScreen::search()
     }
 }
 
+void BrowseScreen::returnFromEdit(bool recordChanged)
+{
+    m_host.closeScreensExcept(FormName);
+    if (recordChanged)
+        m_live->refresh();
+    m_host.hostScreen(this);
+}
+
 void BrowseScreen::onProgramChanged()
 {
-    if (!cmbProgram->currentText().isEmpty())
+    if (!m_program->currentText().isEmpty())
         search();
 }
 
 void BrowseScreen::onLookCloserClicked()
 {
-    const QString id = ScreenKit::selectedId(lstRecords);
+    const QString id = ScreenKit::selectedId(m_list);
     if (id.isEmpty() || m_records->isPlaceholder())
         return;
     RecordHandOver& state = recordHandOver();
     state.selectedId = id;
-    state.returnTo = QStringLiteral("browse");
-    m_host.closeScreensExcept(QStringLiteral("frmBrowse"));
+    state.caller = this;
+    m_host.closeScreensExcept(FormName);
     m_host.hostScreen(m_host.recordScreen(ScreenHost::Screen::Edit));
 }
 
 void BrowseScreen::onDeleteProgramClicked()
 {
-    const QString program = cmbProgram->currentText();
+    const QString program = m_program->currentText();
     if (program.isEmpty())
         return;
     if (!m_prompt.askYesNo(QStringLiteral("Delete the selected Program?")))

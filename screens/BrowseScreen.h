@@ -1,7 +1,10 @@
 #pragma once
 
+#include "screens/EditCaller.h"
+
 #include <QWidget>
 
+class LiveList;
 class Prompt;
 class ScreenHost;
 class QComboBox;
@@ -11,23 +14,20 @@ class RecordListModel;
 
 // The browse screen: lists the records of one program, opens one in the edit screen and
 // deletes a program name that no record uses.
-class BrowseScreen final : public QWidget
+class BrowseScreen final : public QWidget, public EditCaller
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(BrowseScreen)
 
 public:
     BrowseScreen(Prompt& prompt, ScreenHost& host, QWidget* parent = nullptr);
+    ~BrowseScreen() override;
 
     // Refills the listing for the program named in the box; nothing when the box is empty.
+    // The rows shown stay until the new ones replace them.
     void search();
 
-    QPushButton* cmdDeleteProg = nullptr;
-    QComboBox* cmbProgram = nullptr;
-    QPushButton* cmdSearch = nullptr;
-    QTreeView* lstRecords = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdView = nullptr;
+    void returnFromEdit(bool recordChanged) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -43,4 +43,12 @@ private:
     Prompt& m_prompt;
     ScreenHost& m_host;
     RecordListModel* m_records = nullptr;
+    LiveList* m_live = nullptr;
+
+    QPushButton* m_deleteProgram = nullptr;
+    QComboBox* m_program = nullptr;
+    QPushButton* m_search = nullptr;
+    QTreeView* m_list = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_lookCloser = nullptr;
 };

@@ -1,9 +1,8 @@
 #include "screens/EditScreen.h"
 
-#include "screens/BrowseScreen.h"
+#include "screens/EditCaller.h"
 #include "screens/RecordHandOver.h"
 #include "screens/ScreenKit.h"
-#include "screens/SearchScreen.h"
 #include "store/RecordRule.h"
 #include "store/RecordStore.h"
 #include "ui/Prompt.h"
@@ -25,7 +24,7 @@ const QString RecordGoneMessage = QStringLiteral("The record no longer exists.")
 } // namespace
 
 EditScreen::EditScreen(Prompt& prompt, ScreenHost& host, QWidget* parent)
-    : QWidget(parent), m_prompt(prompt), m_host(host)
+    : QWidget(parent), m_prompt(prompt), m_host(host), m_id(recordHandOver().selectedId)
 {
     buildControls();
     load();
@@ -36,38 +35,37 @@ void EditScreen::buildControls()
     using namespace ScreenKit;
     prepareScreen(this, 5820, 3195);
 
-    Label3 = label(this, "Label3", QStringLiteral("Version:"), 1560, 600, 975, 255, 8.25);
-    Label4 =
-        label(this, "Label4", QStringLiteral("Registration Name:"), 480, 1080, 2055, 255, 8.25);
-    Label6 = label(this, "Label6", QStringLiteral("Serial Number:"), 840, 1560, 1545, 225, 8.25);
     // The labels end close to the boxes on their right.
-    for (QLabel* caption : {Label3, Label4, Label6})
+    for (QLabel* caption :
+         {label(this, "Label3", QStringLiteral("Version:"), 1560, 600, 975, 255, 8.25),
+          label(this, "Label4", QStringLiteral("Registration Name:"), 480, 1080, 2055, 255, 8.25),
+          label(this, "Label6", QStringLiteral("Serial Number:"), 840, 1560, 1545, 225, 8.25)})
         caption->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    txtVersion = place<QLineEdit>(this, "txtVersion", 2640, 600, 1335, 300);
-    txtName = place<QLineEdit>(this, "txtName", 2640, 1080, 2970, 285);
-    txtSerial = place<QPlainTextEdit>(this, "txtSerial", 2640, 1560, 2985, 900);
-    txtSerial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_version = place<QLineEdit>(this, "txtVersion", 2640, 600, 1335, 300);
+    m_name = place<QLineEdit>(this, "txtName", 2640, 1080, 2970, 285);
+    m_serial = place<QPlainTextEdit>(this, "txtSerial", 2640, 1560, 2985, 900);
+    m_serial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab leaves the box; a tab character can still be pasted into it.
-    txtSerial->setTabChangesFocus(true);
-    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 720, 2640, 1575, 375);
-    cmdDelete = button(this, "cmdDelete", QStringLiteral("&Delete Serial"), 2400, 2640, 1575, 375);
-    cmdSave = button(this, "cmdSave", QStringLiteral("&Save Changes"), 4080, 2640, 1575, 375);
+    m_serial->setTabChangesFocus(true);
+    m_cancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 720, 2640, 1575, 375);
+    m_delete = button(this, "cmdDelete", QStringLiteral("&Delete Serial"), 2400, 2640, 1575, 375);
+    m_save = button(this, "cmdSave", QStringLiteral("&Save Changes"), 4080, 2640, 1575, 375);
 
-    setVerdana(txtVersion, 9.75);
-    setVerdana(txtName, 9.75);
-    setVerdana(txtSerial, 8.25);
-    for (QWidget* box : {static_cast<QWidget*>(txtVersion), static_cast<QWidget*>(txtName),
-                         static_cast<QWidget*>(txtSerial)})
+    setVerdana(m_version, 9.75);
+    setVerdana(m_name, 9.75);
+    setVerdana(m_serial, 8.25);
+    for (QWidget* box : {static_cast<QWidget*>(m_version), static_cast<QWidget*>(m_name),
+                         static_cast<QWidget*>(m_serial)})
         paintEditor(box);
-    for (QLineEdit* box : {txtVersion, txtName})
+    for (QLineEdit* box : {m_version, m_name})
         box->setMaxLength(std::numeric_limits<int>::max());
 
-    chainTabOrder({txtVersion, txtName, txtSerial, cmdCancel, cmdDelete, cmdSave});
-    bindEscape(this, cmdCancel);
+    chainTabOrder({m_version, m_name, m_serial, m_cancel, m_delete, m_save});
+    bindEscape(this, m_cancel);
 
-    connect(cmdSave, &QPushButton::clicked, this, &EditScreen::onSaveClicked);
-    connect(cmdDelete, &QPushButton::clicked, this, &EditScreen::onDeleteClicked);
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { returnToCaller(false); });
+    connect(m_save, &QPushButton::clicked, this, &EditScreen::onSaveClicked);
+    connect(m_delete, &QPushButton::clicked, this, &EditScreen::onDeleteClicked);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { returnToCaller(false); });
 }
 
 void EditScreen::load()
@@ -76,30 +74,36 @@ void EditScreen::load()
 
     std::optional<RecordStore::SerialRecord> record;
     QString error;
-    if (!RecordStore::loadSerial(recordHandOver().selectedId, &record, &error)) {
+    if (!RecordStore::loadSerial(m_id, &record, &error)) {
         ScreenKit::reportFailure(m_prompt, QStringLiteral("The record could not be read!"), error);
         return;
     }
     // A record that is gone leaves the boxes empty.
     if (record) {
-        txtVersion->setText(record->version);
-        txtName->setText(record->name);
-        ScreenKit::setPlainText(txtSerial, record->serial);
+        m_program = record->program;
+        m_version->setText(record->version);
+        m_name->setText(record->name);
+        ScreenKit::setPlainText(m_serial, record->serial);
     }
+}
+
+bool EditScreen::hasUnsavedChanges() const
+{
+    return m_version->isModified() || m_name->isModified() || m_serial->document()->isModified();
 }
 
 void EditScreen::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!isAncestorOf(focusWidget()))
-        txtVersion->setFocus();
+        m_version->setFocus();
 }
 
 void EditScreen::onSaveClicked()
 {
-    const QString version = txtVersion->text();
-    const QString name = txtName->text();
-    const QString serial = ScreenKit::plainText(txtSerial);
+    const QString version = m_version->text();
+    const QString name = m_name->text();
+    const QString serial = ScreenKit::plainText(m_serial);
     // Version and name may be left empty; what the record rule refuses is said, not ignored.
     const QString problem = RecordRule::detailsProblem(version, name, serial);
     if (!problem.isEmpty()) {
@@ -107,13 +111,15 @@ void EditScreen::onSaveClicked()
             {problem, QStringLiteral("Error!"), PromptButtons::Ok, PromptIcon::Critical});
         return;
     }
+    if (!ScreenKit::confirmNewSerial(m_prompt, m_program, serial, m_id.toLongLong()))
+        return;
     if (!m_prompt.askYesNo(QStringLiteral("Apply Edit?"), QStringLiteral("Apply Edit?")))
         return;
 
     bool found = false;
     QString error;
-    if (!RecordStore::updateSerial(recordHandOver().selectedId, version, name, serial,
-                                   QDateTime::currentDateTime(), &found, &error)) {
+    if (!RecordStore::updateSerial(m_id, version, name, serial, QDateTime::currentDateTime(),
+                                   &found, &error)) {
         ScreenKit::reportFailure(m_prompt, QStringLiteral("The changes were not saved!"), error);
         return;
     }
@@ -130,7 +136,7 @@ void EditScreen::onDeleteClicked()
 
     bool found = false;
     QString error;
-    if (!RecordStore::deleteSerial(recordHandOver().selectedId, &found, &error)) {
+    if (!RecordStore::deleteSerial(m_id, &found, &error)) {
         ScreenKit::reportFailure(m_prompt, QStringLiteral("The record was not deleted!"), error);
         return;
     }
@@ -139,20 +145,12 @@ void EditScreen::onDeleteClicked()
     returnToCaller(true);
 }
 
-void EditScreen::returnToCaller(bool refresh)
+void EditScreen::returnToCaller(bool recordChanged)
 {
-    const RecordHandOver& state = recordHandOver();
-    if (state.returnTo == QLatin1String("browse")) {
-        m_host.closeScreensExcept(QStringLiteral("frmBrowse"));
-        auto* browse = static_cast<BrowseScreen*>(m_host.recordScreen(ScreenHost::Screen::Browse));
-        if (refresh)
-            browse->search();
-        m_host.hostScreen(browse);
-    } else if (state.returnTo == QLatin1String("search")) {
-        m_host.closeScreensExcept(QStringLiteral("frmSearch"));
-        auto* search = static_cast<SearchScreen*>(m_host.recordScreen(ScreenHost::Screen::Search));
-        if (refresh)
-            search->runSearch(state.lastKeywords, state.lastSearchType);
-        m_host.hostScreen(search);
+    if (EditCaller* caller = recordHandOver().caller) {
+        caller->returnFromEdit(recordChanged);
+        return;
     }
+    m_host.closeScreens();
+    m_host.showBrowser();
 }

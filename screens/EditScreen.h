@@ -4,13 +4,12 @@
 
 class Prompt;
 class ScreenHost;
-class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-// The edit screen: shows the record named by selectedId over the list screen that opened it,
-// saves or deletes it, and returns to that screen.
+// The edit screen: shows the record named by the hand-over over the list screen that opened
+// it, saves or deletes it, and returns to that screen.
 class EditScreen final : public QWidget
 {
     Q_OBJECT
@@ -19,15 +18,8 @@ class EditScreen final : public QWidget
 public:
     EditScreen(Prompt& prompt, ScreenHost& host, QWidget* parent = nullptr);
 
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLineEdit* txtVersion = nullptr;
-    QLineEdit* txtName = nullptr;
-    QPlainTextEdit* txtSerial = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdDelete = nullptr;
-    QPushButton* cmdSave = nullptr;
+    // Whether the user changed a box since the record was shown.
+    bool hasUnsavedChanges() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -37,9 +29,19 @@ private:
     void load();
     void onSaveClicked();
     void onDeleteClicked();
-    // Unloads this screen and shows the one that opened it, its list refilled on request.
-    void returnToCaller(bool refresh);
+    // Unloads this screen and shows the one that opened it (the browser when none did), its
+    // list read again on request.
+    void returnToCaller(bool recordChanged);
 
     Prompt& m_prompt;
     ScreenHost& m_host;
+    QString m_id;
+    QString m_program; // as stored when the screen opened: the serial must be unique under it
+
+    QLineEdit* m_version = nullptr;
+    QLineEdit* m_name = nullptr;
+    QPlainTextEdit* m_serial = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_delete = nullptr;
+    QPushButton* m_save = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "screens/LiveList.h"
 
 #include "screens/RecordListModel.h"
-#include "screens/ScreenKit.h"
 #include "store/ChangeFeed.h"
 
 #include <QItemSelectionModel>
@@ -18,7 +17,7 @@ LiveList::LiveList(QTreeView* view, RecordListModel* model, std::function<void()
     m_timer->setInterval(DelayMs);
     connect(m_timer, &QTimer::timeout, this, &LiveList::refresh);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        if (m_restoring && m_model->rowCount() > 0)
+        if (m_restoring)
             restore();
     });
     if (feed)
@@ -37,46 +36,69 @@ void LiveList::refresh()
     m_timer->stop();
     if (m_model->rowCount() == 0)
         return;
-    const QModelIndex current = m_view->currentIndex();
-    m_selectedRow = current.isValid() ? current.row() : -1;
-    m_selectedId = m_model->isPlaceholder() ? QString() : ScreenKit::selectedId(m_view);
+    const QModelIndexList selected = m_view->selectionModel()->selectedRows(0);
+    const QModelIndex chosen =
+        selected.isEmpty() || m_model->isPlaceholder() ? QModelIndex() : selected.first();
+    m_selectedId = chosen.isValid() ? m_model->cellText(chosen.row(), 0) : QString();
+    m_selectedRow = chosen.isValid() ? chosen.row() : -1;
+    m_selectedTop = chosen.isValid() ? m_view->visualRect(chosen).top() : 0;
     m_loadedRows = m_model->rowCount();
     m_scroll = m_view->verticalScrollBar()->value();
     m_restoring = true;
     m_refill();
 }
 
+int LiveList::rowOfSelected(int from, int to) const
+{
+    // The record is most likely near where it was: look there first, then further out.
+    const int start = qBound(from, m_selectedRow, to - 1);
+    for (int distance = 0; start - distance >= from || start + distance < to; ++distance) {
+        for (const int row : {start - distance, start + distance}) {
+            if (row >= from && row < to && m_model->cellText(row, 0) == m_selectedId)
+                return row;
+        }
+    }
+    return -1;
+}
+
 void LiveList::restore()
 {
     m_restoring = false;
-    if (m_model->isPlaceholder())
+    if (m_model->isPlaceholder() || m_model->rowCount() == 0)
         return;
-    // The rows that were loaded come back, so the scroll position means the same place.
-    while (m_model->rowCount() < m_loadedRows && m_model->canFetchMore(QModelIndex())) {
+    const auto fetchPage = [this] {
         const int before = m_model->rowCount();
-        m_model->fetchMore(QModelIndex());
-        if (m_model->rowCount() == before)
+        if (m_model->canFetchMore(QModelIndex()))
+            m_model->fetchMore(QModelIndex());
+        return m_model->rowCount() > before;
+    };
+    // The rows that were loaded come back, so the scroll position means the same place.
+    while (m_model->rowCount() < m_loadedRows && fetchPage()) {
+    }
+    int found = m_selectedId.isEmpty() ? -1 : rowOfSelected(0, m_model->rowCount());
+    while (found < 0 && !m_selectedId.isEmpty() &&
+           m_model->rowCount() < m_loadedRows + SearchAheadRows) {
+        const int searched = m_model->rowCount();
+        if (!fetchPage())
             break;
+        found = rowOfSelected(searched, m_model->rowCount());
     }
-    const int rows = m_model->rowCount();
-    int found = -1;
-    if (!m_selectedId.isEmpty()) {
-        // The record is most likely near where it was: look there first, then further out.
-        const int start = qBound(0, m_selectedRow, rows - 1);
-        for (int distance = 0; found < 0 && (start - distance >= 0 || start + distance < rows);
-             ++distance) {
-            for (const int row : {start - distance, start + distance}) {
-                if (row >= 0 && row < rows && m_model->cellText(row, 0) == m_selectedId) {
-                    found = row;
-                    break;
-                }
-            }
-        }
-    }
-    if (found >= 0) {
-        m_view->selectionModel()->setCurrentIndex(m_model->index(found, 0),
-                                                  QItemSelectionModel::ClearAndSelect |
-                                                      QItemSelectionModel::Rows);
-    }
-    m_view->verticalScrollBar()->setValue(m_scroll);
+
+    QScrollBar* bar = m_view->verticalScrollBar();
+    m_view->doItemsLayout(); // the scroll range of the rows read
+    bar->setValue(m_scroll);
+    if (found < 0)
+        return;
+    const QModelIndex index = m_model->index(found, 0);
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    // Rows added or removed above the record move it: the list scrolls by as much, so that the
+    // record stays where the user saw it.
+    bar->setValue(m_scroll);
+    const QRect now = m_view->visualRect(index);
+    const int offset = now.top() - m_selectedTop;
+    if (offset == 0 || now.height() <= 0)
+        return;
+    const bool perPixel = m_view->verticalScrollMode() == QAbstractItemView::ScrollPerPixel;
+    bar->setValue(bar->value() + (perPixel ? offset : offset / now.height()));
 }

@@ -2,15 +2,16 @@
 
 #include <QString>
 
-// What the list screens hand to the edit screen and what it needs to return to them: the
-// record chosen, the screen to go back to, and the search to run again there.
+class EditCaller;
+
+// What a list screen hands to the edit screen it opens: the record chosen and the screen to go
+// back to.
 struct RecordHandOver
 {
     QString selectedId;
-    // "browse" or "search"; empty when the edit screen was not opened from a list.
-    QString returnTo;
-    QString lastKeywords;
-    QString lastSearchType;
+    // Null when the edit screen was not opened from a list. A list screen that goes away
+    // clears it, so it never names a screen that is gone.
+    EditCaller* caller = nullptr;
 };
 
 RecordHandOver& recordHandOver();

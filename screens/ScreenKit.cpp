@@ -2,6 +2,8 @@
 
 #include "screens/RecordListModel.h"
 #include "store/Database.h"
+#include "store/RecordRule.h"
+#include "store/RecordStore.h"
 #include "ui/Look.h"
 #include "ui/Prompt.h"
 
@@ -125,6 +127,18 @@ QString selectedId(const QTreeView* view)
     return rows.first().data(Qt::DisplayRole).toString();
 }
 
+void enableWithSelectedRecord(QPushButton* button, QTreeView* view, RecordListModel* model)
+{
+    const auto update = [button, view, model] {
+        button->setEnabled(!model->isPlaceholder() && !selectedId(view).isEmpty());
+    };
+    // A reset drops the selection without a selectionChanged.
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, button,
+                     update);
+    QObject::connect(model, &QAbstractItemModel::modelReset, button, update);
+    update();
+}
+
 void bindEscape(QWidget* screen, QPushButton* button)
 {
     // A key press no control of the screen used travels up to the screen; an open drop-down
@@ -142,6 +156,18 @@ void chainTabOrder(std::initializer_list<QWidget*> controls)
             QWidget::setTabOrder(previous, control);
         previous = control;
     }
+}
+
+bool confirmNewSerial(Prompt& prompt, const QString& program, const QString& serial,
+                      qlonglong exceptId)
+{
+    std::optional<RecordStore::StoredRecord> match;
+    QString error;
+    if (!RecordStore::findDuplicateSerial(program, serial, &match, &error, exceptId) || !match)
+        return true;
+    return prompt.askYesNo(QStringLiteral("This serial is already stored for %1. Add it anyway?")
+                               .arg(RecordRule::title(match->record.program, match->record.version,
+                                                      match->record.name)));
 }
 
 void reportFailure(Prompt& prompt, const QString& what, const QString& reason)

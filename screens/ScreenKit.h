@@ -47,11 +47,20 @@ QTreeView* listView(QWidget* parent, const char* name, int left, int top, int wi
                     RecordListModel* model, std::initializer_list<int> columnWidths);
 // The text of the first cell of the selected row, or the empty text when none is selected.
 QString selectedId(const QTreeView* view);
+// Keeps the button enabled only while a record of the list is selected: a placeholder row or
+// no selection leaves it nothing to act on.
+void enableWithSelectedRecord(QPushButton* button, QTreeView* view, RecordListModel* model);
 
 // Escape presses the button while the focus is anywhere on the screen; an open drop-down
 // list takes the Escape for itself.
 void bindEscape(QWidget* screen, QPushButton* button);
 void chainTabOrder(std::initializer_list<QWidget*> controls);
+
+// False when the serial is already stored for the program (the record exceptId aside, an
+// edited record never matches itself) and the user declines to store it a second time. A
+// lookup that fails asks nothing: the write that follows fails too and says why.
+bool confirmNewSerial(Prompt& prompt, const QString& program, const QString& serial,
+                      qlonglong exceptId = 0);
 
 // A refused database operation: what did not happen and why; with no open connection, the
 // message that says so.

@@ -1,11 +1,9 @@
 #include "screens/SearchScreen.h"
 
-#include "screens/EditScreen.h"
 #include "screens/LiveList.h"
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
-#include "store/RecordStore.h"
 #include "store/SearchWorker.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
@@ -21,6 +19,12 @@
 
 #include <limits>
 
+namespace {
+
+const QString FormName = QStringLiteral("frmSearch");
+
+} // namespace
+
 SearchScreen::SearchScreen(Prompt& prompt, ScreenHost& host, QWidget* parent)
     : QWidget(parent), m_prompt(prompt), m_host(host)
 {
@@ -28,64 +32,72 @@ SearchScreen::SearchScreen(Prompt& prompt, ScreenHost& host, QWidget* parent)
     load();
 }
 
+SearchScreen::~SearchScreen()
+{
+    if (recordHandOver().caller == this)
+        recordHandOver().caller = nullptr;
+}
+
 void SearchScreen::buildControls()
 {
     using namespace ScreenKit;
     prepareScreen(this, 6360, 3810);
 
-    Frame1 = place<QGroupBox>(this, "Frame1", 120, 0, 6015, 3135);
-    Frame1->setTitle(QStringLiteral("Search: "));
-    setVerdana(Frame1, 9.75);
-    Label1 = label(Frame1, "Label1", QStringLiteral("Keywords:"), 240, 240, 1575, 375, 9.75);
-    txtKeywords = place<QLineEdit>(Frame1, "txtKeywords", 1680, 240, 2535, 375);
-    txtKeywords->setMaxLength(std::numeric_limits<int>::max());
-    setVerdana(txtKeywords, 9.75);
-    paintEditor(txtKeywords);
-    Label2 = label(Frame1, "Label2", QStringLiteral("Search By:"), 240, 720, 1215, 255, 9.75);
-    cmbSearchBy = place<QComboBox>(Frame1, "cmbSearchBy", 1680, 720, 2535, 360);
-    setVerdana(cmbSearchBy, 9.75);
-    cmdSearch = button(Frame1, "cmdSearch", QStringLiteral("&Search"), 4560, 480, 1215, 375);
+    auto* frame = place<QGroupBox>(this, "Frame1", 120, 0, 6015, 3135);
+    frame->setTitle(QStringLiteral("Search: "));
+    setVerdana(frame, 9.75);
+    label(frame, "Label1", QStringLiteral("Keywords:"), 240, 240, 1575, 375, 9.75);
+    m_keywords = place<QLineEdit>(frame, "txtKeywords", 1680, 240, 2535, 375);
+    m_keywords->setMaxLength(std::numeric_limits<int>::max());
+    setVerdana(m_keywords, 9.75);
+    paintEditor(m_keywords);
+    label(frame, "Label2", QStringLiteral("Search By:"), 240, 720, 1215, 255, 9.75);
+    m_searchBy = place<QComboBox>(frame, "cmbSearchBy", 1680, 720, 2535, 360);
+    setVerdana(m_searchBy, 9.75);
+    m_search = button(frame, "cmdSearch", QStringLiteral("&Search"), 4560, 480, 1215, 375);
     m_results = new RecordListModel(
         {QStringLiteral("ID"), QStringLiteral("Program"), QStringLiteral("Version")}, this);
-    lstSearchResults =
-        listView(Frame1, "lstSearchResults", 0, 1200, 6015, 1935, m_results, {650, 3700, 1650});
-    paintEditor(lstSearchResults);
-    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 600, 3240, 1695, 375);
-    cmdView = button(this, "cmdView", QStringLiteral("&Look Closer"), 3720, 3240, 1695, 375);
+    m_list = listView(frame, "lstSearchResults", 0, 1200, 6015, 1935, m_results, {650, 3700, 1650});
+    paintEditor(m_list);
+    m_cancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 600, 3240, 1695, 375);
+    m_lookCloser = button(this, "cmdView", QStringLiteral("&Look Closer"), 3720, 3240, 1695, 375);
 
-    chainTabOrder({txtKeywords, cmbSearchBy, cmdSearch, lstSearchResults, cmdCancel, cmdView});
+    chainTabOrder({m_keywords, m_searchBy, m_search, m_list, m_cancel, m_lookCloser});
+    enableWithSelectedRecord(m_lookCloser, m_list, m_results);
 
-    connect(cmdSearch, &QPushButton::clicked, this, &SearchScreen::onSearchClicked);
-    connect(cmdView, &QPushButton::clicked, this, &SearchScreen::onLookCloserClicked);
-    connect(lstSearchResults, &QTreeView::doubleClicked, this, &SearchScreen::onLookCloserClicked);
-    connect(cmdCancel, &QPushButton::clicked, this, &SearchScreen::onCancelClicked);
+    connect(m_search, &QPushButton::clicked, this, &SearchScreen::onSearchClicked);
+    connect(m_keywords, &QLineEdit::returnPressed, this, &SearchScreen::onSearchClicked);
+    connect(m_lookCloser, &QPushButton::clicked, this, &SearchScreen::onLookCloserClicked);
+    connect(m_list, &QTreeView::doubleClicked, this, &SearchScreen::onLookCloserClicked);
+    connect(m_cancel, &QPushButton::clicked, this, &SearchScreen::onCancelClicked);
 
     m_worker = new SearchWorker(this);
     connect(m_worker, &SearchWorker::searchFound, this, &SearchScreen::showFound);
     connect(m_worker, &SearchWorker::searchFailed, this, &SearchScreen::showFailure);
     connect(m_worker, &SearchWorker::searchCancelled, this, &SearchScreen::showCancelled);
     // Other users' changes run the last search again.
-    new LiveList(
-        lstSearchResults, m_results,
-        [this] { runSearch(recordHandOver().lastKeywords, recordHandOver().lastSearchType); },
-        m_host.changeFeed(), this);
+    m_live = new LiveList(
+        m_list, m_results, [this] { searchAgain(); }, m_host.changeFeed(), this);
 }
 
 void SearchScreen::load()
 {
+    using Field = RecordStore::SearchField;
     SkinColor::applySkinColors(this);
-    cmdView->setEnabled(false);
-    cmbSearchBy->addItems({QStringLiteral("All"), QStringLiteral("Program"),
-                           QStringLiteral("Version"), QStringLiteral("Name"),
-                           QStringLiteral("Serial")});
-    cmbSearchBy->setCurrentIndex(0);
+    for (const auto& [caption, field] : {std::pair{QStringLiteral("All"), Field::All},
+                                         std::pair{QStringLiteral("Program"), Field::Program},
+                                         std::pair{QStringLiteral("Version"), Field::Version},
+                                         std::pair{QStringLiteral("Name"), Field::Name},
+                                         std::pair{QStringLiteral("Serial"), Field::Serial}})
+        m_searchBy->addItem(caption, QVariant::fromValue(field));
+    m_searchBy->setCurrentIndex(0);
 }
 
 void SearchScreen::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!isAncestorOf(focusWidget()))
-        txtKeywords->setFocus();
+        m_keywords->setFocus();
 }
 
 void SearchScreen::hideEvent(QHideEvent* event)
@@ -97,9 +109,13 @@ void SearchScreen::hideEvent(QHideEvent* event)
 void SearchScreen::keyPressEvent(QKeyEvent* event)
 {
     // A key no control used reaches the screen; an open drop-down list keeps its Escape.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
-        m_worker->isRunning()) {
-        m_worker->cancel();
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // The user's search is cancelled first, and a second Escape leaves; the list read
+        // again after a change is no search of the user's and never holds Escape back.
+        if (isSearching() && !m_searchingAgain)
+            m_worker->cancel();
+        else
+            m_cancel->click();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -110,76 +126,94 @@ bool SearchScreen::isSearching() const
     return m_worker->isRunning();
 }
 
-bool SearchScreen::runSearch(const QString& keywords, const QString& searchtype)
+bool SearchScreen::runSearch(const QString& keywords, RecordStore::SearchField field)
 {
+    m_lastKeywords = keywords;
+    m_lastField = field;
+    m_searchingAgain = false;
+    m_lastSearchCancelled = false;
     m_results->clear();
-    cmdView->setEnabled(false);
-
-    const std::optional<RecordStore::SearchField> field =
-        RecordStore::searchFieldFromChoice(searchtype);
-    if (!field) {
-        m_worker->cancel();
-        showFound(ResultPages());
-        return true;
-    }
-    m_runningKeywords = keywords;
-    m_worker->start(*field, keywords);
+    m_worker->start(field, keywords);
     if (m_worker->finishWithin(m_patienceMs))
         return m_lastSearchOk;
     m_results->setPlaceholder({QString(), QStringLiteral("Searching... (Esc cancels)"), QString()});
     return true;
 }
 
+void SearchScreen::searchAgain()
+{
+    // The user stopped that search: it is not run again behind the user's back.
+    if (m_lastSearchCancelled)
+        return;
+    // A search of the user's still under way starts again as it was, its placeholder shown.
+    if (!isSearching())
+        m_searchingAgain = true;
+    m_worker->start(m_lastField, m_lastKeywords);
+    m_worker->finishWithin(m_patienceMs);
+}
+
 void SearchScreen::showFound(const ResultPages& found)
 {
     m_lastSearchOk = true;
-    if (found.rowCount() > 0) {
-        cmdView->setEnabled(true);
+    m_searchingAgain = false;
+    if (found.rowCount() > 0)
         m_results->setRecords(found);
-    } else {
+    else
         m_results->setPlaceholder(
             {QStringLiteral("No"), QStringLiteral("Results"), QStringLiteral("Found!")});
-    }
 }
 
 void SearchScreen::showFailure(const QString& error)
 {
+    const bool usersSearch = !m_searchingAgain;
     m_lastSearchOk = false;
+    m_searchingAgain = false;
     m_results->clear();
     // A refused search keeps the keyword, so the user can try again.
-    if (txtKeywords->text().isEmpty())
-        txtKeywords->setText(m_runningKeywords);
+    if (usersSearch && m_keywords->text().isEmpty())
+        m_keywords->setText(m_lastKeywords);
     ScreenKit::reportFailure(m_prompt, QStringLiteral("The search could not be run!"), error);
 }
 
 void SearchScreen::showCancelled()
 {
+    // A list read again keeps the rows it showed.
+    if (m_searchingAgain) {
+        m_searchingAgain = false;
+        return;
+    }
+    m_lastSearchCancelled = true;
     m_results->setPlaceholder({QString(), QStringLiteral("Search cancelled"), QString()});
-    if (txtKeywords->text().isEmpty())
-        txtKeywords->setText(m_runningKeywords);
+    if (m_keywords->text().isEmpty())
+        m_keywords->setText(m_lastKeywords);
 }
 
 void SearchScreen::onSearchClicked()
 {
-    if (txtKeywords->text().isEmpty() || cmbSearchBy->currentText().isEmpty())
+    if (m_keywords->text().isEmpty() || m_searchBy->currentIndex() < 0)
         return;
-    RecordHandOver& state = recordHandOver();
-    state.lastKeywords = txtKeywords->text();
-    state.lastSearchType = cmbSearchBy->currentText();
     // A refused search keeps the keyword, so the user can try again.
-    if (runSearch(state.lastKeywords, state.lastSearchType))
-        txtKeywords->clear();
+    if (runSearch(m_keywords->text(), m_searchBy->currentData().value<RecordStore::SearchField>()))
+        m_keywords->clear();
+}
+
+void SearchScreen::returnFromEdit(bool recordChanged)
+{
+    m_host.closeScreensExcept(FormName);
+    if (recordChanged)
+        m_live->refresh();
+    m_host.hostScreen(this);
 }
 
 void SearchScreen::onLookCloserClicked()
 {
-    const QString id = ScreenKit::selectedId(lstSearchResults);
-    if (id.isEmpty() || id == QLatin1String("No") || m_results->isPlaceholder())
+    const QString id = ScreenKit::selectedId(m_list);
+    if (id.isEmpty() || m_results->isPlaceholder())
         return;
     RecordHandOver& state = recordHandOver();
     state.selectedId = id;
-    state.returnTo = QStringLiteral("search");
-    m_host.closeScreensExcept(QStringLiteral("frmSearch"));
+    state.caller = this;
+    m_host.closeScreensExcept(FormName);
     m_host.hostScreen(m_host.recordScreen(ScreenHost::Screen::Edit));
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "screens/EditCaller.h"
+#include "store/RecordStore.h"
+
 #include <QWidget>
 
+class LiveList;
 class Prompt;
 class ScreenHost;
 class QComboBox;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeView;
@@ -16,32 +18,26 @@ class SearchWorker;
 
 // The search screen: finds records whose fields contain a keyword and opens one of them in
 // the edit screen.
-class SearchScreen final : public QWidget
+class SearchScreen final : public QWidget, public EditCaller
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SearchScreen)
 
 public:
     SearchScreen(Prompt& prompt, ScreenHost& host, QWidget* parent = nullptr);
+    ~SearchScreen() override;
 
     // Refills the result list with the records that match; false when the database refused
     // the search (the user has been told). A search that takes longer than a moment goes on
     // while the window answers: the list says so until the first rows arrive, Escape cancels
     // it, and another search or leaving the screen cancels it too.
-    bool runSearch(const QString& keywords, const QString& searchtype);
+    bool runSearch(const QString& keywords, RecordStore::SearchField field);
+    // Whether a search (the user's, or the list read again after a change) is still reading.
     bool isSearching() const;
-    // How long runSearch waits before the list says it is searching (tests: 0).
+    // How long a search is waited for before the list says it is searching (tests: 0).
     void setPatience(int ms) { m_patienceMs = ms; }
 
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* txtKeywords = nullptr;
-    QLabel* Label2 = nullptr;
-    QComboBox* cmbSearchBy = nullptr;
-    QPushButton* cmdSearch = nullptr;
-    QTreeView* lstSearchResults = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdView = nullptr;
+    void returnFromEdit(bool recordChanged) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -51,6 +47,9 @@ protected:
 private:
     void buildControls();
     void load();
+    // Runs the last search again for a list that is shown: its rows stay until the new ones
+    // replace them.
+    void searchAgain();
     void onSearchClicked();
     void onLookCloserClicked();
     void onCancelClicked();
@@ -62,7 +61,21 @@ private:
     ScreenHost& m_host;
     RecordListModel* m_results = nullptr;
     SearchWorker* m_worker = nullptr;
+    LiveList* m_live = nullptr;
     int m_patienceMs = 100;
-    QString m_runningKeywords; // the search under way, put back in the keyword box if it stops
+    // The last search the user started, run again when the records change.
+    QString m_lastKeywords;
+    RecordStore::SearchField m_lastField = RecordStore::SearchField::All;
+    // The search under way reads the list again rather than answering the user: it shows no
+    // placeholder, and Escape leaves the screen instead of cancelling it.
+    bool m_searchingAgain = false;
+    bool m_lastSearchCancelled = false;
     bool m_lastSearchOk = true;
+
+    QLineEdit* m_keywords = nullptr;
+    QComboBox* m_searchBy = nullptr;
+    QPushButton* m_search = nullptr;
+    QTreeView* m_list = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_lookCloser = nullptr;
 };

@@ -53,7 +53,8 @@ bool startWithLock(TestEnv& env, const QString& lock)
 QString shownSerial()
 {
     auto* add = loaded<AddScreen>();
-    return add && add->isVisible() ? add->txtSerial->toPlainText() : QStringLiteral("<none>");
+    return add && add->isVisible() ? control<QPlainTextEdit>(add, "txtSerial")->toPlainText()
+                                   : QStringLiteral("<none>");
 }
 
 QByteArray settingsText(const TestEnv& env)
@@ -160,9 +161,9 @@ private slots:
         // Busy: the edit screen over the list, and a question open on it.
         env.main->hostFromButton(MainWindow::Screen::Browse);
         auto* browse = loaded<BrowseScreen>();
-        QTest::keyClicks(browse->cmbProgram, "Zip");
-        selectRow(browse->lstRecords, 0);
-        QTest::keyClick(browse->cmdView, Qt::Key_Space);
+        QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Zip");
+        selectRow(control<QTreeView>(browse, "lstRecords"), 0);
+        QTest::keyClick(control<QPushButton>(browse, "cmdView"), Qt::Key_Space);
         QMessageBox question(QMessageBox::Question, "Apply Edit?", "Apply Edit?",
                              QMessageBox::Yes | QMessageBox::No, env.main.get());
         question.setWindowModality(Qt::ApplicationModal);
@@ -245,43 +246,48 @@ private slots:
         if (screen != "edit") {
             if (screen == "add")
                 env.main->hostFromButton(MainWindow::Screen::Add);
-            typedBox = loaded<AddScreen>()->txtVersion;
-            leave = loaded<AddScreen>()->cmdCancel;
+            typedBox = control<QLineEdit>(loaded<AddScreen>(), "txtVersion");
+            leave = control<QPushButton>(loaded<AddScreen>(), "cmdCancel");
         } else {
             env.main->hostFromButton(MainWindow::Screen::Browse);
             auto* browse = loaded<BrowseScreen>();
-            QTest::keyClicks(browse->cmbProgram, "Zip");
-            selectRow(browse->lstRecords, 0);
-            QTest::keyClick(browse->cmdView, Qt::Key_Space);
-            typedBox = loaded<EditScreen>()->txtName;
-            leave = loaded<EditScreen>()->cmdCancel;
+            QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Zip");
+            selectRow(control<QTreeView>(browse, "lstRecords"), 0);
+            QTest::keyClick(control<QPushButton>(browse, "cmdView"), Qt::Key_Space);
+            typedBox = control<QLineEdit>(loaded<EditScreen>(), "txtName");
+            leave = control<QPushButton>(loaded<EditScreen>(), "cmdCancel");
         }
         const QString before = typedBox->text();
         if (typed)
             QTest::keyClicks(typedBox, "-2");
         env.prompt.answer(discard ? PromptAnswer::Yes : PromptAnswer::No);
 
-        env.main->instance()->receive("NEW-1");
+        // Longer than the question shows.
+        const QString incoming = "NEW-1 " + QString(60, 'x');
+        env.main->instance()->receive(incoming);
         if (!typed) {
-            QTRY_COMPARE(shownSerial(), QStringLiteral("NEW-1"));
+            QTRY_COMPARE(shownSerial(), incoming);
             QVERIFY(env.prompt.shown.isEmpty());
             return;
         }
-        QTRY_COMPARE(
-            env.prompt.texts(),
-            QStringList{"Discard what you typed and add the serial from the web browser?"});
+        // The question shows the start of the incoming text, and Enter keeps the typing.
+        QTRY_COMPARE(env.prompt.texts(),
+                     QStringList{"Discard what you typed and add the serial from the web "
+                                 "browser?\nNEW-1 " +
+                                 QString(54, 'x')});
         QCOMPARE(env.prompt.shown.first().buttons, PromptButtons::YesNo);
+        QCOMPARE(env.prompt.shown.first().defaultAnswer, PromptAnswer::No);
         if (discard) {
-            QTRY_COMPARE(shownSerial(), QStringLiteral("NEW-1"));
-            QCOMPARE(loaded<AddScreen>()->txtVersion->text(), QString());
+            QTRY_COMPARE(shownSerial(), incoming);
+            QCOMPARE(control<QLineEdit>(loaded<AddScreen>(), "txtVersion")->text(), QString());
             return;
         }
         QTest::qWait(300);
         QCOMPARE(typedBox->text(), before + "-2"); // the screen and its typing stay
         QVERIFY(typedBox->isVisible());
-        QCOMPARE(env.main->handOver()->waitingTexts(), QStringList{"NEW-1"});
+        QCOMPARE(env.main->handOver()->waitingTexts(), QStringList{incoming});
         QTest::mouseClick(leave, Qt::LeftButton);
-        QTRY_COMPARE(shownSerial(), QStringLiteral("NEW-1"));
+        QTRY_COMPARE(shownSerial(), incoming);
         QVERIFY(env.main->handOver()->waitingTexts().isEmpty());
         QCOMPARE(env.prompt.shown.size(), 1);
         QCOMPARE(env.processEnds, 0);

@@ -67,8 +67,8 @@ private slots:
             } else {
                 env.main->hostFromButton(MainWindow::Screen::Browse);
                 auto* browse = loaded<BrowseScreen>();
-                QTest::keyClicks(browse->cmbProgram, "Editor");
-                QCOMPARE(rowsOf(browse->lstRecords).value(0).mid(1),
+                QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Editor");
+                QCOMPARE(rowsOf(control<QTreeView>(browse, "lstRecords")).value(0).mid(1),
                          (QStringList{"2", "Me", "KEY-1"}));
             }
             env.main->unload();

@@ -28,9 +28,11 @@ QWidget* open(TestEnv& env, const QString& name, const SkinColor::WindowColors* 
                                                         : MainWindow::Screen::Search);
     QWidget* caller = WindowRegistry::loaded().last();
     if (auto* search = qobject_cast<SearchScreen*>(caller)) {
-        QTest::keyClicks(search->txtKeywords, "KEY");
-        QTest::keyClick(search->txtKeywords, Qt::Key_S, Qt::AltModifier); // clicks a moment later
-        QTest::qWaitFor([search] { return search->lstSearchResults->model()->rowCount() > 0; });
+        auto* keywords = control<QLineEdit>(search, "txtKeywords");
+        const QAbstractItemModel* results = control<QTreeView>(search, "lstSearchResults")->model();
+        QTest::keyClicks(keywords, "KEY");
+        QTest::keyClick(keywords, Qt::Key_S, Qt::AltModifier); // clicks a moment later
+        QTest::qWaitFor([results] { return results->rowCount() > 0; });
     } else if (auto* program = caller->findChild<QComboBox*>("cmbProgram")) {
         QTest::keyClicks(program, "Alpha");
     }

@@ -113,13 +113,13 @@ private slots:
             env.prompt.clear();
             env.main->hostFromButton(MainWindow::Screen::Add);
             auto* add = loaded<AddScreen>();
-            add->lstSelect->setCurrentRow(newProgram.isEmpty() ? 1 : 0);
-            typeText(add->txtNewProg, newProgram);
-            typeText(add->txtVersion, "2024");
-            typeText(add->txtName, "You");
-            typeText(add->txtSerial, serial);
+            control<QListWidget>(add, "lstSelect")->setCurrentRow(newProgram.isEmpty() ? 1 : 0);
+            typeText(control<QLineEdit>(add, "txtNewProg"), newProgram);
+            typeText(control<QLineEdit>(add, "txtVersion"), "2024");
+            typeText(control<QLineEdit>(add, "txtName"), "You");
+            typeText(control<QPlainTextEdit>(add, "txtSerial"), serial);
             env.prompt.answer(answer);
-            QTest::mouseClick(add->cmdOK, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(add, "cmdOK"), Qt::LeftButton);
             TestEnv::processDeferredDeletes();
 
             QCOMPARE(env.prompt.texts(), texts);
@@ -130,7 +130,8 @@ private slots:
             QCOMPARE(queryRows(db, "SELECT count(*) FROM serials"), Rows{{QString::number(count)}});
             // Declined: the screen stays as the user left it.
             if (!stored)
-                QCOMPARE(loaded<AddScreen>()->txtSerial->toPlainText(), serial);
+                QCOMPARE(control<QPlainTextEdit>(loaded<AddScreen>(), "txtSerial")->toPlainText(),
+                         serial);
         }
     }
 };

@@ -16,15 +16,18 @@ private slots:
         TestEnv env;
         auto* add = openScreen<AddScreen>(env, MainWindow::Screen::Add,
                                           {{"Zip", "1", "n", "s"}, {"Alpha", "1", "n", "s"}});
-        QVERIFY(add && add->lstSelect->selectedItems().isEmpty() && !add->txtNewProg->isEnabled());
-        QCOMPARE(rowsOf(add->lstSelect), (Rows{{"New Program"}, {"Alpha"}, {"Zip"}}));
-        add->lstSelect->setCurrentRow(0);
-        QVERIFY(add->txtNewProg->isVisibleTo(add) && add->lblPName->isVisibleTo(add));
-        QTest::keyClicks(add->txtNewProg, "Typed");
-        add->lstSelect->setCurrentRow(1);
-        QVERIFY(!add->txtNewProg->isVisibleTo(add) && !add->txtNewProg->isEnabled());
-        add->lstSelect->setCurrentRow(0);
-        QCOMPARE(add->txtNewProg->text(), QString());
+        QVERIFY(add);
+        auto* programs = control<QListWidget>(add, "lstSelect");
+        auto* newName = control<QLineEdit>(add, "txtNewProg");
+        QVERIFY(programs->selectedItems().isEmpty() && !newName->isEnabled());
+        QCOMPARE(rowsOf(programs), (Rows{{"New Program"}, {"Alpha"}, {"Zip"}}));
+        programs->setCurrentRow(0);
+        QVERIFY(newName->isVisibleTo(add) && control<QLabel>(add, "lblPName")->isVisibleTo(add));
+        QTest::keyClicks(newName, "Typed");
+        programs->setCurrentRow(1);
+        QVERIFY(!newName->isVisibleTo(add) && !newName->isEnabled());
+        programs->setCurrentRow(0);
+        QCOMPARE(newName->text(), QString());
     }
 
     void confirmRefusesAndKeepsInput_data()
@@ -50,15 +53,15 @@ private slots:
         const bool connected = !reason.isEmpty();
         TestEnv env;
         auto* add = openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Alpha", "1", "n", "s"}});
-        add->lstSelect->setCurrentRow(row);
+        control<QListWidget>(add, "lstSelect")->setCurrentRow(row);
         // A pasted name keeps its line break.
-        add->txtNewProg->setText(typed.at(0));
-        QTest::keyClicks(add->txtVersion, "1.0");
-        QTest::keyClicks(add->txtName, "Me");
-        QTest::keyClicks(add->txtSerial, typed.at(1));
+        control<QLineEdit>(add, "txtNewProg")->setText(typed.at(0));
+        QTest::keyClicks(control<QLineEdit>(add, "txtVersion"), "1.0");
+        QTest::keyClicks(control<QLineEdit>(add, "txtName"), "Me");
+        QTest::keyClicks(control<QPlainTextEdit>(add, "txtSerial"), typed.at(1));
         if (!connected)
             Database::closeConnection();
-        QTest::mouseClick(add->cmdOK, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(add, "cmdOK"), Qt::LeftButton);
 
         const PromptMessage shown = env.prompt.shown.value(0);
         const QStringList expected =
@@ -70,7 +73,9 @@ private slots:
         QCOMPARE(queryRows(env.defaultDatabase(), "SELECT count(*) FROM serials, programs"),
                  Rows{{"1"}});
         QCOMPARE(loaded<AddScreen>(), add);
-        QCOMPARE(add->txtName->text() + add->txtNewProg->text(), "Me" + typed.at(0));
+        QCOMPARE(control<QLineEdit>(add, "txtName")->text() +
+                     control<QLineEdit>(add, "txtNewProg")->text(),
+                 "Me" + typed.at(0));
     }
 
     void typedValuesAreStoredExactly_data()
@@ -97,12 +102,12 @@ private slots:
         TestEnv env;
         auto* add =
             openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Listed", "1", "n", "s"}});
-        add->lstSelect->setCurrentRow(row);
+        control<QListWidget>(add, "lstSelect")->setCurrentRow(row);
         // Typed into the name box even when a listed program is chosen: the hidden text is ignored.
-        for (QLineEdit* box : {add->txtNewProg, add->txtVersion, add->txtName})
-            typeText(box, value);
-        typeText(add->txtSerial, typed.at(1));
-        add->cmdOK->click();
+        for (const char* box : {"txtNewProg", "txtVersion", "txtName"})
+            typeText(control<QLineEdit>(add, box), value);
+        typeText(control<QPlainTextEdit>(add, "txtSerial"), typed.at(1));
+        control<QPushButton>(add, "cmdOK")->click();
 
         const QString db = env.defaultDatabase();
         const bool merged = !program.isEmpty();
@@ -134,12 +139,12 @@ private slots:
             // The browser keeps its one start page and stays behind the add screen.
             QVERIFY(env.web()->navigations.size() == 1 && env.main->WebBrowse->isVisible());
             if (confirm) {
-                add->lstSelect->setCurrentRow(1);
-                QTest::keyClicks(add->txtVersion, "2");
-                QTest::keyClicks(add->txtName, "Me");
-                add->cmdOK->click();
+                control<QListWidget>(add, "lstSelect")->setCurrentRow(1);
+                QTest::keyClicks(control<QLineEdit>(add, "txtVersion"), "2");
+                QTest::keyClicks(control<QLineEdit>(add, "txtName"), "Me");
+                control<QPushButton>(add, "cmdOK")->click();
             } else {
-                QTest::keyClick(add->txtName, Qt::Key_Escape);
+                QTest::keyClick(control<QLineEdit>(add, "txtName"), Qt::Key_Escape);
             }
             QCOMPARE(env.prompt.texts(),
                      confirm ? QStringList{"Serial Successfully Added!"} : QStringList());

@@ -11,6 +11,7 @@ class ScreensBrowseTest : public QObject
 
 private slots:
     void listingFollowsEveryKeystroke();
+    void enterAndDropDownChoiceListTheProgram();
     void deleteProgram_data();
     void deleteProgram();
 };
@@ -23,37 +24,76 @@ void ScreensBrowseTest::listingFollowsEveryKeystroke()
                                              {"Editor", "2.0", "Bo's", "E-2"},
                                              {"Editor", "10.0", "Cy", "E-3"}});
     QVERIFY(browse);
+    auto* program = control<QComboBox>(browse, "cmbProgram");
+    auto* list = control<QTreeView>(browse, "lstRecords");
+    auto* lookCloser = control<QPushButton>(browse, "cmdView");
     // A record without values, as a database not written by Numira may hold.
     QVERIFY(execSql(env.defaultDatabase(), "INSERT INTO serials (program) VALUES ('Editor')"));
-    QCOMPARE(browse->cmbProgram->count(), 2);
-    QCOMPARE(browse->cmbProgram->currentText(), QString());
-    QVERIFY(rowsOf(browse->lstRecords).isEmpty());
+    QCOMPARE(program->count(), 2);
+    QCOMPARE(program->currentText(), QString());
+    QVERIFY(rowsOf(list).isEmpty());
     const Rows notAvailable{{"N/A", "N/A", "N/A", "N/A"}};
 
-    QTest::keyClicks(browse->cmbProgram, "Ed");
-    QCOMPARE(rowsOf(browse->lstRecords), notAvailable);
-    QVERIFY(!browse->cmdView->isEnabled());
-    QTest::keyClicks(browse->cmbProgram, "it");
-    QCOMPARE(rowsOf(browse->lstRecords), (Rows{{"1", "1.0", "Ann", "E-1"}}));
-    QVERIFY(browse->cmdView->isEnabled());
-    browse->cmdView->click(); // no row chosen: nothing happens
-    QVERIFY(!WindowRegistry::loadedForm("frmEdit"));
-    QTest::keyClicks(browse->cmbProgram, "or");
+    QTest::keyClicks(program, "Ed");
+    QCOMPARE(rowsOf(list), notAvailable);
+    selectRow(list, 0); // the placeholder is no record to look at
+    QVERIFY(!lookCloser->isEnabled());
+    QTest::keyClicks(program, "it");
+    QCOMPARE(rowsOf(list), (Rows{{"1", "1.0", "Ann", "E-1"}}));
+    // Look Closer waits for a chosen record.
+    QVERIFY(!lookCloser->isEnabled());
+    selectRow(list, 0);
+    QVERIFY(lookCloser->isEnabled());
+    list->clearSelection();
+    QVERIFY(!lookCloser->isEnabled());
+    QTest::keyClicks(program, "or");
     // Text order of versions, descending.
-    QCOMPARE(rowsOf(browse->lstRecords),
+    QCOMPARE(rowsOf(list),
              (Rows{{"2", "2.0", "Bo's", "E-2"}, {"3", "10.0", "Cy", "E-3"}, {"4", "", "", ""}}));
-    QTest::keyClick(browse->cmbProgram, Qt::Key_Backspace);
-    QCOMPARE(rowsOf(browse->lstRecords), notAvailable);
-    // A name chosen from the drop-down list waits for Search.
-    browse->cmbProgram->setCurrentIndex(0);
-    QCOMPARE(rowsOf(browse->lstRecords), notAvailable);
-    browse->cmdSearch->click();
-    QCOMPARE(rowsOf(browse->lstRecords).size(), 1);
+    QTest::keyClick(program, Qt::Key_Backspace);
+    QCOMPARE(rowsOf(list), notAvailable);
+    control<QPushButton>(browse, "cmdSearch")->click();
+    QCOMPARE(rowsOf(list), notAvailable);
 
     env.main->show();
     QVERIFY(QTest::qWaitForWindowActive(env.main.get()));
-    QTest::keyClick(browse->cmbProgram, Qt::Key_Escape);
+    QTest::keyClick(program, Qt::Key_Escape);
     QVERIFY(!WindowRegistry::loadedForm("frmBrowse") && env.main->WebBrowse->isVisible());
+}
+
+void ScreensBrowseTest::enterAndDropDownChoiceListTheProgram()
+{
+    TestEnv env;
+    auto* browse = openScreen<BrowseScreen>(
+        env, MainWindow::Screen::Browse,
+        {{"Alpha", "1.0", "Ann", "A-1"}, {"Beta", "2.0", "Bob", "B-1"}});
+    QVERIFY(browse);
+    env.main->show();
+    QVERIFY(QTest::qWaitForWindowActive(env.main.get()));
+    auto* program = control<QComboBox>(browse, "cmbProgram");
+    auto* list = control<QTreeView>(browse, "lstRecords");
+
+    // A name put into the box without typing it is listed by Enter, also one that the
+    // drop-down list does not offer (its program row is missing).
+    QVERIFY(execSql(env.defaultDatabase(),
+                    "INSERT INTO serials (program, version) VALUES ('Gamma', '3.0')"));
+    for (const auto& [name, listed] : {std::pair{"Gamma", Rows{{"3", "3.0", "", ""}}},
+                                       std::pair{"Beta", Rows{{"2", "2.0", "Bob", "B-1"}}}}) {
+        program->setFocus();
+        program->setEditText(name);
+        QTest::keyClick(program, Qt::Key_Return);
+        QCOMPARE(rowsOf(list), listed);
+    }
+
+    // Picking a name from the drop-down list lists it at once.
+    QTest::keyClick(program, Qt::Key_Down, Qt::AltModifier);
+    QTRY_VERIFY(program->view()->isVisible());
+    program->view()->setCurrentIndex(program->model()->index(0, 0));
+    QTest::keyClick(program->view(), Qt::Key_Return);
+    QTRY_VERIFY(!program->view()->isVisible());
+    QCOMPARE(program->currentText(), QString("Alpha"));
+    QCOMPARE(rowsOf(list), (Rows{{"1", "1.0", "Ann", "A-1"}}));
+    QVERIFY(env.prompt.shown.isEmpty());
 }
 
 void ScreensBrowseTest::deleteProgram_data()
@@ -82,9 +122,9 @@ void ScreensBrowseTest::deleteProgram()
     auto* browse =
         openScreen<BrowseScreen>(env, MainWindow::Screen::Browse, {{"Used", "1", "n", "s"}});
     QVERIFY(execSql(env.defaultDatabase(), "INSERT INTO programs VALUES ('Twice'), ('Twice')"));
-    QTest::keyClicks(browse->cmbProgram, typed);
+    QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), typed);
     env.prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
-    browse->cmdDeleteProg->click();
+    control<QPushButton>(browse, "cmdDeleteProg")->click();
 
     QCOMPARE(env.prompt.texts(),
              QStringList({"Delete the selected Program?", message}).mid(0, yes ? 2 : 1));

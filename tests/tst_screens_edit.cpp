@@ -24,16 +24,18 @@ QTreeView* lookCloser(TestEnv& env, bool fromBrowse, const QString& serial = "KE
     if (fromBrowse ? !browse : !search)
         return nullptr;
     if (fromBrowse) {
-        QTest::keyClicks(browse->cmbProgram, "Alpha");
+        QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Alpha");
     } else {
-        QTest::keyClicks(search->txtKeywords, "KEY");
-        search->cmdSearch->click();
+        QTest::keyClicks(control<QLineEdit>(search, "txtKeywords"), "KEY");
+        control<QPushButton>(search, "cmdSearch")->click();
         if (!QTest::qWaitFor([search] { return !search->isSearching(); }))
             return nullptr;
     }
-    QTreeView* list = fromBrowse ? browse->lstRecords : search->lstSearchResults;
+    QTreeView* list = fromBrowse ? control<QTreeView>(browse, "lstRecords")
+                                 : control<QTreeView>(search, "lstSearchResults");
     selectRow(list, fromBrowse ? 1 : 0); // browse lists the newest version first
-    (fromBrowse ? browse->cmdView : search->cmdView)->click();
+    (fromBrowse ? control<QPushButton>(browse, "cmdView") : control<QPushButton>(search, "cmdView"))
+        ->click();
     return list;
 }
 
@@ -71,7 +73,8 @@ private slots:
         QTreeView* list = lookCloser(env, tag.at(0) == "browse");
         auto* edit = loaded<EditScreen>();
         QVERIFY(list && edit);
-        QCOMPARE(edit->txtName->text() + edit->txtSerial->toPlainText(),
+        QCOMPARE(control<QLineEdit>(edit, "txtName")->text() +
+                     control<QPlainTextEdit>(edit, "txtSerial")->toPlainText(),
                  QStringLiteral("AnnKEY-1"));
 
         if (gone)
@@ -84,12 +87,12 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
             QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
         } else if (action == "save") {
-            edit->txtName->setText("Zed");
-            edit->txtSerial->setPlainText("NEW");
-            edit->cmdSave->click();
+            control<QLineEdit>(edit, "txtName")->setText("Zed");
+            control<QPlainTextEdit>(edit, "txtSerial")->setPlainText("NEW");
+            control<QPushButton>(edit, "cmdSave")->click();
             QCOMPARE(env.prompt.shown.value(0).text, "Apply Edit?");
         } else {
-            edit->cmdDelete->click();
+            control<QPushButton>(edit, "cmdDelete")->click();
             QCOMPARE(env.prompt.shown.value(0).text,
                      "Are you sure you want to delete the selected record?");
         }
@@ -120,21 +123,66 @@ private slots:
         auto* edit = loaded<EditScreen>();
         QVERIFY(edit);
         const QString sql = "SELECT version, name, serial FROM serials WHERE id = 1";
-        edit->txtSerial->clear();
-        edit->cmdSave->click(); // refused without a question
+        control<QPlainTextEdit>(edit, "txtSerial")->clear();
+        control<QPushButton>(edit, "cmdSave")->click(); // refused without a question
         QCOMPARE(env.prompt.shown.value(0).text, "The serial is empty.");
         QCOMPARE(env.prompt.shown.value(0).icon, PromptIcon::Critical);
-        edit->txtSerial->setPlainText(serial);
-        edit->txtVersion->clear();
-        edit->txtName->clear();
-        edit->cmdSave->click();   // answered No
-        edit->cmdDelete->click(); // answered No
+        control<QPlainTextEdit>(edit, "txtSerial")->setPlainText(serial);
+        control<QLineEdit>(edit, "txtVersion")->clear();
+        control<QLineEdit>(edit, "txtName")->clear();
+        control<QPushButton>(edit, "cmdSave")->click();   // answered No
+        control<QPushButton>(edit, "cmdDelete")->click(); // answered No
         QVERIFY(env.prompt.shown.size() == 3 && loaded<EditScreen>() == edit);
         QCOMPARE(env.prompt.shown.at(1).text, "Apply Edit?");
         QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"1", "Ann", serial}}));
         env.prompt.answer(PromptAnswer::Yes);
-        edit->cmdSave->click();
+        control<QPushButton>(edit, "cmdSave")->click();
         QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"", "", serial}}));
+    }
+
+    // A serial that another record of the same program holds (letter case, blanks and dashes
+    // aside) is asked about with the add screen's question; the record's own serial and
+    // another program's records are not.
+    void saveAsksOverADuplicateSerial()
+    {
+        TestEnv env;
+        auto* browse = openScreen<BrowseScreen>(env, MainWindow::Screen::Browse,
+                                                {{"Alpha", "1", "Ann", "KEY-1"},
+                                                 {"Alpha", "2", "Bob", "LINE1\nLINE2"},
+                                                 {"Alpha", "3", "Cy", "C-3"},
+                                                 {"Beta", "1", "Di", "line1line2"}});
+        QVERIFY(browse);
+        QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Alpha");
+        auto* list = control<QTreeView>(browse, "lstRecords");
+        const auto openRecord3 = [&] {
+            selectRow(list, 0); // the newest version first
+            control<QPushButton>(browse, "cmdView")->click();
+            return loaded<EditScreen>();
+        };
+        const QString sql = "SELECT name, serial FROM serials WHERE id = 3";
+
+        EditScreen* edit = openRecord3();
+        QVERIFY(edit);
+        control<QLineEdit>(edit, "txtName")->setText("Cyd");
+        env.prompt.answer(PromptAnswer::Yes);
+        control<QPushButton>(edit, "cmdSave")->click();
+        QCOMPARE(env.prompt.texts(), QStringList{"Apply Edit?"});
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"Cyd", "C-3"}}));
+
+        env.prompt.clear();
+        edit = openRecord3();
+        QVERIFY(edit);
+        control<QPlainTextEdit>(edit, "txtSerial")->setPlainText("line1-line2");
+        const QString question = "This serial is already stored for Alpha 2 (Bob). Add it anyway?";
+        control<QPushButton>(edit, "cmdSave")->click(); // answered No
+        QCOMPARE(env.prompt.texts(), QStringList{question});
+        QCOMPARE(loaded<EditScreen>(), edit);
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"Cyd", "C-3"}}));
+        env.prompt.answer(PromptAnswer::Yes);
+        env.prompt.answer(PromptAnswer::Yes);
+        control<QPushButton>(edit, "cmdSave")->click();
+        QCOMPARE(env.prompt.texts(), (QStringList{question, question, "Apply Edit?"}));
+        QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"Cyd", "line1-line2"}}));
     }
 };
 

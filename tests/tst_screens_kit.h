@@ -32,6 +32,16 @@ inline void typeText(QWidget* widget, const QString& text)
     }
 }
 
+// The screen's control of that objectName and type; a missing one ends the test program with
+// its name rather than a crash.
+template <class T> T* control(const QObject* screen, const char* name)
+{
+    T* found = screen ? screen->findChild<T*>(QLatin1String(name)) : nullptr;
+    if (!found)
+        qFatal("No control %s of that type", name);
+    return found;
+}
+
 inline Rows rowsOf(const QAbstractItemView* view)
 {
     Rows rows;

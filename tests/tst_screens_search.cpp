@@ -6,12 +6,39 @@
 
 using namespace ScreensKit;
 
+namespace {
+
+// The search screen's controls, found by their names.
+struct SearchControls
+{
+    explicit SearchControls(const SearchScreen* screen)
+        : keywords(control<QLineEdit>(screen, "txtKeywords")),
+          searchBy(control<QComboBox>(screen, "cmbSearchBy")),
+          search(control<QPushButton>(screen, "cmdSearch")),
+          results(control<QTreeView>(screen, "lstSearchResults")),
+          cancel(control<QPushButton>(screen, "cmdCancel")),
+          lookCloser(control<QPushButton>(screen, "cmdView"))
+    {
+    }
+
+    QLineEdit* keywords;
+    QComboBox* searchBy;
+    QPushButton* search;
+    QTreeView* results;
+    QPushButton* cancel;
+    QPushButton* lookCloser;
+};
+
+} // namespace
+
 class ScreensSearchTest : public QObject
 {
     Q_OBJECT
 
 private slots:
     void searchEmptiesKeywordAndKeepsChoice();
+    void eachChoiceSearchesItsField_data();
+    void eachChoiceSearchesItsField();
     void noMatchAndRefusalKeepTheScreenUsable();
     void resultsHoldAnyNumberOfRows();
     void longSearchCanBeCancelled_data();
@@ -24,20 +51,61 @@ void ScreensSearchTest::searchEmptiesKeywordAndKeepsChoice()
     auto* search = openScreen<SearchScreen>(
         env, MainWindow::Screen::Search,
         {{"Zeta", "2000 SP1", "Al", "K"}, {"Alpha", "1999", "Al", "2000"}});
-    QCOMPARE(search->cmbSearchBy->currentText(), QStringLiteral("All"));
-    QVERIFY(!search->cmdView->isEnabled());
-    search->cmbSearchBy->setCurrentText("Version");
-    QTest::keyClicks(search->txtKeywords, "2000");
-    search->cmdSearch->click();
+    const SearchControls screen(search);
+    QCOMPARE(screen.searchBy->currentText(), QStringLiteral("All"));
+    QVERIFY(!screen.lookCloser->isEnabled());
+    screen.searchBy->setCurrentText("Version");
+    QTest::keyClicks(screen.keywords, "2000");
+    screen.search->click();
     QTRY_VERIFY(!search->isSearching());
-    QCOMPARE(rowsOf(search->lstSearchResults), (Rows{{"1", "Zeta", "2000 SP1"}}));
-    QVERIFY(search->cmdView->isEnabled());
-    QCOMPARE(search->txtKeywords->text() + search->cmbSearchBy->currentText(), "Version");
-    search->cmdSearch->click(); // an empty keyword starts nothing
-    QCOMPARE(rowsOf(search->lstSearchResults).size(), 1);
-    search->cmdCancel->click();
+    QCOMPARE(rowsOf(screen.results), (Rows{{"1", "Zeta", "2000 SP1"}}));
+    // Look Closer waits for a chosen record.
+    QVERIFY(!screen.lookCloser->isEnabled());
+    selectRow(screen.results, 0);
+    QVERIFY(screen.lookCloser->isEnabled());
+    QCOMPARE(screen.keywords->text() + screen.searchBy->currentText(), "Version");
+    screen.search->click(); // an empty keyword starts nothing
+    QCOMPARE(rowsOf(screen.results).size(), 1);
+    screen.cancel->click();
     QVERIFY(!WindowRegistry::loadedForm("frmSearch") &&
             env.main->WebBrowse->isVisibleTo(env.main.get()));
+}
+
+void ScreensSearchTest::eachChoiceSearchesItsField_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QStringList>("ids");
+    // "abc" in the program of record 1, the version of 2, the name of 3, the serial of 4;
+    // listed by program, version, id.
+    QTest::newRow("All") << "All" << QStringList{"1", "3", "4", "2"};
+    QTest::newRow("Program") << "Program" << QStringList{"1"};
+    QTest::newRow("Version") << "Version" << QStringList{"2"};
+    QTest::newRow("Name") << "Name" << QStringList{"3"};
+    QTest::newRow("Serial") << "Serial" << QStringList{"4"};
+}
+
+void ScreensSearchTest::eachChoiceSearchesItsField()
+{
+    QFETCH(QString, choice);
+    QFETCH(QStringList, ids);
+    TestEnv env;
+    auto* search = openScreen<SearchScreen>(env, MainWindow::Screen::Search,
+                                            {{"abcProg", "1", "n", "s"},
+                                             {"P", "abc", "n", "s"},
+                                             {"P", "1", "abc", "s"},
+                                             {"P", "1", "n", "abc"}});
+    const SearchControls screen(search);
+    screen.searchBy->setCurrentText(choice);
+    QCOMPARE(screen.searchBy->currentText(), choice);
+    // Enter in the keyword box searches.
+    QTest::keyClicks(screen.keywords, "ABC");
+    QTest::keyClick(screen.keywords, Qt::Key_Return);
+    QTRY_VERIFY(!search->isSearching());
+    QStringList found;
+    for (const QStringList& row : rowsOf(screen.results))
+        found << row.value(0);
+    QCOMPARE(found, ids);
+    QCOMPARE(screen.keywords->text(), QString());
 }
 
 void ScreensSearchTest::noMatchAndRefusalKeepTheScreenUsable()
@@ -45,20 +113,22 @@ void ScreensSearchTest::noMatchAndRefusalKeepTheScreenUsable()
     TestEnv env;
     auto* search =
         openScreen<SearchScreen>(env, MainWindow::Screen::Search, {{"Alpha", "1", "Al", "K"}});
-    QTest::keyClicks(search->txtKeywords, "nothing");
-    search->cmdSearch->click();
+    const SearchControls screen(search);
+    QTest::keyClicks(screen.keywords, "nothing");
+    screen.search->click();
     QTRY_VERIFY(!search->isSearching());
-    QCOMPARE(rowsOf(search->lstSearchResults), (Rows{{"No", "Results", "Found!"}}));
-    QVERIFY(!search->cmdView->isEnabled());
+    QCOMPARE(rowsOf(screen.results), (Rows{{"No", "Results", "Found!"}}));
+    selectRow(screen.results, 0);
+    QVERIFY(!screen.lookCloser->isEnabled());
 
     // A refused search keeps the keyword for another try.
     Database::closeConnection();
-    QTest::keyClicks(search->txtKeywords, "KEY");
-    search->cmdSearch->click();
+    QTest::keyClicks(screen.keywords, "KEY");
+    screen.search->click();
     QTRY_VERIFY(!search->isSearching());
     QCOMPARE(env.prompt.texts(), QStringList{Database::noConnectionMessage()});
-    QCOMPARE(search->txtKeywords->text(), QStringLiteral("KEY"));
-    QVERIFY(rowsOf(search->lstSearchResults).isEmpty());
+    QCOMPARE(screen.keywords->text(), QStringLiteral("KEY"));
+    QVERIFY(rowsOf(screen.results).isEmpty());
 }
 
 void ScreensSearchTest::resultsHoldAnyNumberOfRows()
@@ -71,16 +141,17 @@ void ScreensSearchTest::resultsHoldAnyNumberOfRows()
     QVERIFY(env.start());
     env.main->hostFromButton(MainWindow::Screen::Search);
     auto* search = loaded<SearchScreen>();
-    QVERIFY(search->runSearch("P", "Program"));
+    const SearchControls screen(search);
+    QVERIFY(search->runSearch("P", RecordStore::SearchField::Program));
     QTRY_VERIFY(!search->isSearching());
     // A broad result grows as the list is scrolled.
-    QAbstractItemModel* results = search->lstSearchResults->model();
+    QAbstractItemModel* results = screen.results->model();
     QVERIFY(results->rowCount() < 33000);
     while (results->canFetchMore(QModelIndex()))
         results->fetchMore(QModelIndex());
     QCOMPARE(results->rowCount(), 33000); // beyond a 16-bit count
-    selectRow(search->lstSearchResults, 32999);
-    search->cmdView->click();
+    selectRow(screen.results, 32999);
+    screen.lookCloser->click();
     QCOMPARE(recordHandOver().selectedId, QStringLiteral("33000"));
     QVERIFY(WindowRegistry::loadedForm("frmEdit"));
 }
@@ -112,20 +183,23 @@ void ScreensSearchTest::longSearchCanBeCancelled()
     search->setPatience(0); // every search answers later, however quick
     const Rows cancelled{{"", "Search cancelled", ""}};
     QPointer<SearchWorker> worker = search->findChild<SearchWorker*>();
+    auto screen = std::make_unique<SearchControls>(search);
 
-    QTest::keyClicks(search->txtKeywords, "Q_Q");
-    search->cmdSearch->click();
+    QTest::keyClicks(screen->keywords, "Q_Q");
+    screen->search->click();
     QVERIFY(search->isSearching());
-    QCOMPARE(rowsOf(search->lstSearchResults), (Rows{{"", "Searching... (Esc cancels)", ""}}));
+    QCOMPARE(rowsOf(screen->results), (Rows{{"", "Searching... (Esc cancels)", ""}}));
     if (how == "escape") {
-        QTest::keyClick(search->lstSearchResults, Qt::Key_Escape);
+        // The first Escape cancels the search and stays.
+        QTest::keyClick(screen->results, Qt::Key_Escape);
         QVERIFY(!search->isSearching());
-        QCOMPARE(rowsOf(search->lstSearchResults), cancelled);
+        QCOMPARE(WindowRegistry::loadedForm("frmSearch"), search);
+        QCOMPARE(rowsOf(screen->results), cancelled);
         // The keyword comes back for another try.
-        QCOMPARE(search->txtKeywords->text(), QStringLiteral("Q_Q"));
-        search->txtKeywords->clear();
+        QCOMPARE(screen->keywords->text(), QStringLiteral("Q_Q"));
+        screen->keywords->clear();
     } else if (how == "leaving") {
-        search->cmdCancel->click();
+        screen->cancel->click();
         TestEnv::processDeferredDeletes();
         QVERIFY(!WindowRegistry::loadedForm("frmSearch") && !worker);
         env.main->hostFromButton(MainWindow::Screen::Search);
@@ -133,17 +207,23 @@ void ScreensSearchTest::longSearchCanBeCancelled()
         QVERIFY(search);
         search->setPatience(0);
         worker = search->findChild<SearchWorker*>();
+        screen = std::make_unique<SearchControls>(search);
     }
-    QTest::keyClicks(search->txtKeywords, "zz-t");
-    search->cmdSearch->click();
+    QTest::keyClicks(screen->keywords, "zz-t");
+    screen->search->click();
     QTRY_VERIFY(!search->isSearching());
     const Rows rare{{"200001", "Rare", "7"}};
-    QCOMPARE(rowsOf(search->lstSearchResults), rare);
+    QCOMPARE(rowsOf(screen->results), rare);
     // Whatever the stopped search found later is dropped.
     QTRY_VERIFY(worker->isIdle());
     QCoreApplication::processEvents();
-    QCOMPARE(rowsOf(search->lstSearchResults), rare);
-    QVERIFY(search->cmdView->isEnabled() && env.prompt.shown.isEmpty());
+    QCOMPARE(rowsOf(screen->results), rare);
+    QVERIFY(env.prompt.shown.isEmpty());
+
+    // With no search running, Escape leaves the screen.
+    QTest::keyClick(screen->keywords, Qt::Key_Escape);
+    QVERIFY(!WindowRegistry::loadedForm("frmSearch") &&
+            env.main->WebBrowse->isVisibleTo(env.main.get()));
 }
 
 QTEST_MAIN(ScreensSearchTest)

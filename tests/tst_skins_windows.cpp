@@ -120,8 +120,9 @@ private slots:
         QCOMPARE(env.prompt.texts(), loaded ? QStringList() : QStringList{invalidSkin});
         if (loaded) { // an empty colour leaves the designed one
             AddScreen* add = hostAdd(*env.main);
-            QCOMPARE(Look::backColor(add->txtName), QColor(0xea, 0xf5, 0xfc));
-            QCOMPARE(Look::foreColor(add->Label1), Look::Orange);
+            QCOMPARE(Look::backColor(add->findChild<QLineEdit*>("txtName")),
+                     QColor(0xea, 0xf5, 0xfc));
+            QCOMPARE(Look::foreColor(add->findChild<QLabel*>("Label1")), Look::Orange);
         } else {
             QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
         }
@@ -138,14 +139,14 @@ private slots:
                 !env.main->fraMain->testAttribute(Qt::WA_SetPalette));
 
         AddScreen* add = hostAdd(*env.main);
-        for (QWidget* editor : QWidgetList{add->lstSelect, add->txtNewProg, add->txtVersion,
-                                           add->txtName, add->txtSerial}) {
+        for (const char* name : {"lstSelect", "txtNewProg", "txtVersion", "txtName", "txtSerial"}) {
+            const auto* editor = add->findChild<QWidget*>(name);
             QCOMPARE(editor->palette().color(QPalette::Base), QColor("#FFF4E6"));
             QCOMPARE(editor->palette().color(QPalette::Text), QColor("#5A1E0E"));
         }
-        for (QLabel* label :
-             {add->Label1, add->Label2, add->lblPName, add->Label3, add->Label4, add->Label6})
-            QCOMPARE(label->palette().color(QPalette::WindowText), QColor("#FFC24D"));
+        for (const char* name : {"Label1", "Label2", "lblPName", "Label3", "Label4", "Label6"})
+            QCOMPARE(add->findChild<QLabel*>(name)->palette().color(QPalette::WindowText),
+                     QColor("#FFC24D"));
         QCOMPARE(add->palette().color(QPalette::Window), QColor("#3E160C"));
         QVERIFY(add->autoFillBackground());
 
@@ -153,7 +154,8 @@ private slots:
         SkinColor::setColorsInUse(std::nullopt);
         const AddScreen designed(env.main->prompt(), *env.main);
         for (auto role : {QPalette::Button, QPalette::ButtonText})
-            QCOMPARE(add->cmdOK->palette().color(role), designed.cmdOK->palette().color(role));
+            QCOMPARE(add->findChild<QPushButton*>("cmdOK")->palette().color(role),
+                     designed.findChild<QPushButton*>("cmdOK")->palette().color(role));
     }
 
     // Every caption, link and check box of the About window and the screens stands out from

@@ -167,27 +167,30 @@ private slots:
         env.main->hostFromButton(MainWindow::Screen::Browse);
         auto* browse = loaded<BrowseScreen>();
         QVERIFY(browse);
-        QTest::keyClicks(browse->cmbProgram, "Editor");
-        QCOMPARE(rowsOf(browse->lstRecords).size(), 2);
-        selectRow(browse->lstRecords, 1); // Ann's, below Bob's
-        QCOMPARE(browse->lstRecords->currentIndex().data().toString(), QString("1"));
+        QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Editor");
+        QCOMPARE(rowsOf(control<QTreeView>(browse, "lstRecords")).size(), 2);
+        selectRow(control<QTreeView>(browse, "lstRecords"), 1); // Ann's, below Bob's
+        QCOMPARE(control<QTreeView>(browse, "lstRecords")->currentIndex().data().toString(),
+                 QString("1"));
 
         QElapsedTimer clock;
         clock.start();
         insert(name, {"Editor", "3.0", "Cy", "E-3"});
-        QTRY_COMPARE_WITH_TIMEOUT(rowsOf(browse->lstRecords).size(), 3, 1000);
-        QCOMPARE(rowsOf(browse->lstRecords).first().value(2), QString("Cy"));
-        QCOMPARE(browse->lstRecords->currentIndex().data().toString(), QString("1"));
-        QCOMPARE(browse->lstRecords->selectionModel()->selectedRows().size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(rowsOf(control<QTreeView>(browse, "lstRecords")).size(), 3, 1000);
+        QCOMPARE(rowsOf(control<QTreeView>(browse, "lstRecords")).first().value(2), QString("Cy"));
+        QCOMPARE(control<QTreeView>(browse, "lstRecords")->currentIndex().data().toString(),
+                 QString("1"));
+        QCOMPARE(control<QTreeView>(browse, "lstRecords")->selectionModel()->selectedRows().size(),
+                 1);
 
         // The record on the edit screen is deleted elsewhere: saving says so and changes
         // nothing.
-        browse->cmdView->click();
+        control<QPushButton>(browse, "cmdView")->click();
         auto* edit = loaded<EditScreen>();
         QVERIFY(edit);
         QVERIFY(m_server->exec("DELETE FROM serials WHERE id = 1", nullptr, name));
         env.prompt.answer(PromptAnswer::Yes);
-        edit->cmdSave->click();
+        control<QPushButton>(edit, "cmdSave")->click();
         QCOMPARE(env.prompt.texts(), (QStringList{"Apply Edit?", "The record no longer exists."}));
         QCOMPARE(m_server->rows("SELECT count(*) FROM serials", name), Rows{{"2"}});
     }
@@ -207,15 +210,16 @@ private slots:
 
         env.main->hostFromButton(MainWindow::Screen::Browse);
         auto* browse = loaded<BrowseScreen>();
-        QTest::keyClicks(browse->cmbProgram, "Editor");
-        QCOMPARE(rowsOf(browse->lstRecords), (Rows{{"1", "1.0", "Ann", "E-1"}}));
+        QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Editor");
+        QCOMPARE(rowsOf(control<QTreeView>(browse, "lstRecords")),
+                 (Rows{{"1", "1.0", "Ann", "E-1"}}));
 
         env.main->hostFromButton(MainWindow::Screen::Add);
         auto* add = loaded<AddScreen>();
-        add->lstSelect->setCurrentRow(1);
-        QTest::keyClicks(add->txtName, "Me");
-        add->txtSerial->setPlainText("NEW-1");
-        add->cmdOK->click();
+        control<QListWidget>(add, "lstSelect")->setCurrentRow(1);
+        QTest::keyClicks(control<QLineEdit>(add, "txtName"), "Me");
+        control<QPlainTextEdit>(add, "txtSerial")->setPlainText("NEW-1");
+        control<QPushButton>(add, "cmdOK")->click();
         QCOMPARE(env.prompt.texts(), QStringList{refused});
 
         // The import of a file says the same, alone.

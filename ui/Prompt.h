@@ -33,6 +33,8 @@ struct PromptMessage
     QString title = AppInfo::Title;
     PromptButtons buttons = PromptButtons::Ok;
     PromptIcon icon = PromptIcon::None;
+    // The button Enter presses in a Yes/No question.
+    PromptAnswer defaultAnswer = PromptAnswer::Yes;
 };
 
 // The question for a database's passphrase. The field is masked; with confirm the passphrase

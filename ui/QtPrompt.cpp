@@ -40,7 +40,8 @@ PromptAnswer QtPrompt::message(const PromptMessage& message)
     }
     if (message.buttons == PromptButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(message.defaultAnswer == PromptAnswer::No ? QMessageBox::No
+                                                                       : QMessageBox::Yes);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
