@@ -302,6 +302,60 @@ private slots:
                             "numira-cli --help)\n");
     }
 
+    // Standard output on a full device: every command that writes stops at the first refused
+    // write, says so in one line and exits 1, whether the output is a few bytes (written at the
+    // end) or many blocks (refused in the middle of the walk).
+    void fullOutputIsAFailure_data()
+    {
+        QTest::addColumn<QString>("command"); // after --db; split as a shell would
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("records"); // stored before the command (two seeded)
+        const auto row = [](const char* tag, const char* command, int records = 2,
+                            const QByteArray& input = {}) {
+            QTest::newRow(tag) << command << input << records;
+        };
+        row("list", "list");
+        row("list of one program, JSON", "list office --format json");
+        row("list of many records", "list --format csv", 4000);
+        row("list of many records, table", "list --format table", 4000);
+        row("search", "search A");
+        row("search of many records, JSON", "search Bulk --format json", 4000);
+        row("search, table", "search A --format table");
+        row("show", "show 1");
+        row("show as a table", "show 1 --format table");
+        row("show one value", "show 2 --field serial");
+        row("programs", "programs --format json");
+        row("export to standard output", "export");
+        row("export of many records to standard output", "export --format json", 4000);
+        row("help", "--help");
+        row("help of one command", "show --help");
+        row("version", "--version");
+        row("add prints the id", "add --program P --serial NEW");
+        row("import's report", "import - --dry-run", 2, "program,serial\nN,1\n");
+    }
+
+    void fullOutputIsAFailure()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, input);
+        QFETCH(int, records);
+        TestEnv env;
+        const QString db = seededDatabase(env);
+        if (records > 2)
+            QVERIFY(execSql(db, QString("WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 "
+                                        "FROM n WHERE i < %1) INSERT INTO serials (program, "
+                                        "version, name, serial, date) SELECT 'Bulk', i, 'Name', "
+                                        "'BULK-' || i, '2003-03-03T00:00:00' FROM n")
+                                    .arg(records)));
+        const Outcome ran =
+            runCli(env,
+                   QStringList{"-c", "exec \"$0\" \"$@\" >/dev/full", Cli, "--db", db} +
+                       QProcess::splitCommand(command),
+                   input, "sh");
+        QCOMPARE(ran.err, "numira-cli: cannot write the output: No space left on device\n");
+        QCOMPARE(ran.code, 1);
+    }
+
     // A writer that holds the file for a moment (here the sqlite3 shell, inside its own
     // transaction) makes add and import wait, not fail.
     void writersWaitForEachOther()
