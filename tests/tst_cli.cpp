@@ -143,6 +143,21 @@ private slots:
         row("import of a key finder's export, known by its header", "import -", 0,
             "Added 1 records (1 new programs), skipped 0 duplicates.\n", {}, "Visio||Ann|KF-9",
             "Product Name;Product Key;Registered Owner\r\nVisio;KF-9;Ann\r\n");
+        // Each place takes its own format names, and names them when refusing another.
+        row("list in a format it does not write", "list --format xml", 2, {},
+            "numira-cli: --format is one of table, tsv, csv, json (see numira-cli list --help)\n");
+        row("export as a table", "export --format table", 2, {},
+            "numira-cli: --format is one of csv, json, tsv (see numira-cli export --help)\n");
+        row("export as a key finder's file", "export --format keyfinder", 2, {},
+            "numira-cli: --format is one of csv, json, tsv (see numira-cli export --help)\n");
+        row("import of a table", "import - --format table", 2, {},
+            "numira-cli: --format is one of csv, json, tsv, keyfinder (see numira-cli import "
+            "--help)\n",
+            "", "a\n");
+        row("export to standard output, TSV", "export --format tsv", 0,
+            "program\tversion\tname\tserial\tdate\n"
+            "Office\t2021\tMe\tABCD-1234\t2001-01-01T00:00:00\n"
+            "Paint\t1.0\tA, B\tx\\ty\t2002-02-02T00:00:00\n");
         row("import of a device", "import /dev/zero", 1, {},
             "numira-cli: \"/dev/zero\" is not an ordinary file. Nothing was imported.\n");
     }
