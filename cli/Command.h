@@ -91,8 +91,10 @@ protected:
     // For a protected file whose passphrase is not known yet: read from --passphrase-fd, else
     // the keyring's, else asked on the terminal. False after a failure said.
     bool unlock(const QString& address, const CliArguments& args);
-    // Whether a passphrase can be put on the database at all (a file can, a server cannot).
+    // Whether a passphrase can be put on the database at all (a file can, a server cannot):
+    // the one question numira-cli asks about the kind of database.
     bool databaseCanBeProtected(const QString& address) const;
+    // Whether the database is a file protected by a passphrase.
     bool isProtected(const QString& address) const;
     // Whether the database holds Numira's tables; false after a failure said.
     bool checkSchema(const QString& address);
