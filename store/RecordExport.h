@@ -29,10 +29,11 @@ struct Options
     bool spreadsheetSafe = false;
 };
 
-// CSV: the header row "program,version,name,serial,date", then one record a line, written by
-// RowWriter. JSON: {"format": "numira", "version": 1, "records": [{"program": ..., ...}, ...]},
-// one record a line. TSV: one record a line, tab-separated under the same header.
-//
+// The files are written by RowWriter, as numira-cli writes its lists. CSV: the header row
+// "program,version,name,serial,date", then one record a line. JSON: {"format": "numira",
+// "version": 1, "records": [{"program": ..., ...}, ...]}, one record a line. TSV: one record a
+// line, tab-separated under the same header.
+
 // Every record of the open database in the order stored, written to the device as read.
 // *count receives the number written.
 bool writeAll(QIODevice& device, Format format, const Options& options, qint64* count,
