@@ -9,6 +9,7 @@
 #include "store/DatabaseAddress.h"
 #include "store/DatabaseProtection.h"
 #include "store/PassphraseKeyring.h"
+#include "store/PassphraseUnlock.h"
 #include "store/RecordExport.h"
 #include "store/RecordImport.h"
 #include "store/RecordStore.h"
@@ -251,49 +252,31 @@ bool DatabaseCommands::unlock(const QString& path)
 {
     if (DatabaseAddress::isServer(path))
         return signIn(path);
-    if (!Database::isProtectedFile(path) || Database::hasPassphrase(path))
-        return true;
-    const QString keyringProblem = PassphraseKeyring::unavailableReason();
-    if (keyringProblem.isEmpty()) {
-        SecretBytes kept;
-        if (PassphraseKeyring::read(path, &kept) &&
-            Database::checkPassphrase(path, kept) == Database::PassphraseCheck::Right) {
-            Database::rememberPassphrase(path, kept);
-            return true;
-        }
-    }
-    constexpr int Tries = 3;
-    for (int attempt = 0; attempt < Tries; ++attempt) {
+    const QString title = QStringLiteral("Passphrase");
+    bool remember = false;
+    PassphraseUnlock::Asking asking;
+    asking.tries = 3;
+    asking.ask = [&] {
         PassphraseQuestion question;
-        question.title = QStringLiteral("Passphrase");
+        question.title = title;
         question.text =
             QStringLiteral("The database \"%1\" is protected. Enter its passphrase:").arg(path);
         question.offerKeyring = true;
-        question.keyringUnavailable = keyringProblem;
-        bool remember = false;
-        std::optional<SecretBytes> given = askSecret(question, &remember);
-        if (!given)
-            return false;
-        const SecretBytes& passphrase = *given;
-        switch (Database::checkPassphrase(path, passphrase)) {
-        case Database::PassphraseCheck::Right: {
-            Database::rememberPassphrase(path, passphrase);
-            QString error;
-            if (remember && !PassphraseKeyring::store(path, passphrase, &error))
-                prompt().warn(
-                    QStringLiteral("The keyring did not keep the passphrase: %1").arg(error),
-                    question.title);
-            return true;
-        }
-        case Database::PassphraseCheck::Wrong:
-            prompt().critical(Database::wrongPassphraseMessage(), question.title);
-            break;
-        case Database::PassphraseCheck::Failed:
-            // Not a matter of the passphrase: opening says what is wrong with the file.
-            return true;
-        }
-    }
-    return false;
+        question.keyringUnavailable = PassphraseKeyring::unavailableReason();
+        return askSecret(question, &remember);
+    };
+    asking.wrong = [&] { prompt().critical(Database::wrongPassphraseMessage(), title); };
+    asking.accepted = [&](const SecretBytes& passphrase) {
+        QString error;
+        if (remember && !PassphraseKeyring::store(path, passphrase, &error))
+            prompt().warn(QStringLiteral("The keyring did not keep the passphrase: %1").arg(error),
+                          title);
+    };
+    // A check that failed is not a matter of the passphrase: opening says what is wrong with
+    // the file.
+    const PassphraseUnlock::Result result = PassphraseUnlock::unlock(path, asking);
+    return result == PassphraseUnlock::Result::Unlocked ||
+           result == PassphraseUnlock::Result::Failed;
 }
 
 bool DatabaseCommands::signIn(const QString& address)
@@ -360,7 +343,7 @@ bool DatabaseCommands::signIn(const QString& address)
 }
 
 std::optional<SecretBytes> DatabaseCommands::askSecret(const PassphraseQuestion& question,
-                                                      bool* remember)
+                                                       bool* remember)
 {
     PassphraseAnswer answer = prompt().askPassphrase(question);
     if (remember)

@@ -1,6 +1,7 @@
 // numira-cli: Numira's records from the command line, over the program's own store.
 
-#include "cli/CliCommands.h"
+#include "cli/CommandDispatcher.h"
+#include "cli/CommandOutput.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -46,17 +47,17 @@ int main(int argc, char* argv[])
                      "numira-cli: argument %d is not UTF-8 text; nothing was done (see "
                      "numira-cli --help)\n",
                      bad);
-        return CliCommands::Usage;
+        return Command::Usage;
     }
     QCoreApplication app(argc, argv);
     QFile in;
-    QFile out;
-    QFile err;
     in.open(stdin, QIODevice::ReadOnly);
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // Standard output and error are written to their descriptors, never through stdio, whose
+    // buffer would be written at exit with nobody to see it fail.
+    CommandOutput out(STDOUT_FILENO);
+    CommandOutput err(STDERR_FILENO);
     const bool terminal = isatty(STDOUT_FILENO) != 0;
-    CliCommands commands(in, out, err, terminal, terminal ? terminalWidth() : 0);
+    CommandDispatcher commands({in, out, err, terminal, terminal ? terminalWidth() : 0});
     QStringList words = app.arguments();
     words.removeFirst();
     return commands.run(words);

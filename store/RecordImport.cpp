@@ -494,29 +494,6 @@ bool isStoredForm(const QString& text)
 
 namespace RecordImport {
 
-std::optional<Format> formatFromName(const QString& name)
-{
-    if (name == QLatin1String("csv"))
-        return Format::Csv;
-    if (name == QLatin1String("json"))
-        return Format::Json;
-    if (name == QLatin1String("keyfinder"))
-        return Format::KeyFinder;
-    if (name == QLatin1String("tsv"))
-        return Format::Tsv;
-    return std::nullopt;
-}
-
-Format formatForFile(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("json"))
-        return Format::Json;
-    if (suffix == QLatin1String("tsv"))
-        return Format::Tsv;
-    return Format::Csv;
-}
-
 bool readFile(const QString& path, QByteArray* bytes, QString* error)
 {
     return BoundedFile::read(path, MaxFileBytes, bytes, error);
@@ -595,6 +572,7 @@ bool parse(const QByteArray& bytes, Format format, QList<SerialRecord>* records,
     case Format::Tsv:
         return parseRows(bytes, Layout::Tsv, records, error);
     case Format::Csv:
+    case Format::Table:
         break;
     }
     return parseRows(bytes, Layout::Csv, records, error);

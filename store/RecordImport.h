@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/RecordFormat.h"
 #include "store/RecordStore.h"
 
 #include <QByteArray>
@@ -14,18 +15,21 @@ class QIODevice;
 // nothing; a file with one bad row yields no records and names the row and the reason.
 namespace RecordImport {
 
-enum class Format
-{
-    Csv,       // columns program, version, name, serial, date by header name, in any order
-    Json,      // {"format": "numira", "version": 1, "records": [...]}
-    KeyFinder, // the CSV export of product-key finder tools
-    Tsv        // Numira's own TSV export
-};
+// Csv: columns program, version, name, serial, date by header name, in any order; Json:
+// {"format": "numira", "version": 1, "records": [...]}; KeyFinder: the CSV export of product-key
+// finder tools; Tsv: Numira's own TSV export. A table is read as CSV.
+using Format = RecordFormat::Format;
 
 // "csv", "json", "keyfinder", "tsv"; empty when the name is none of them.
-std::optional<Format> formatFromName(const QString& name);
+inline std::optional<Format> formatFromName(const QString& name)
+{
+    return RecordFormat::fromName(name, RecordFormat::Use::Import);
+}
 // JSON for a ".json" file, TSV for a ".tsv" file, CSV for any other.
-Format formatForFile(const QString& path);
+inline Format formatForFile(const QString& path)
+{
+    return RecordFormat::forFile(path);
+}
 
 // The format of a file to import when none is named: JSON and TSV by the extension; a CSV
 // file whose header names no Numira serial column but a key finder's product and key columns

@@ -143,6 +143,21 @@ private slots:
         row("import of a key finder's export, known by its header", "import -", 0,
             "Added 1 records (1 new programs), skipped 0 duplicates.\n", {}, "Visio||Ann|KF-9",
             "Product Name;Product Key;Registered Owner\r\nVisio;KF-9;Ann\r\n");
+        // Each place takes its own format names, and names them when refusing another.
+        row("list in a format it does not write", "list --format xml", 2, {},
+            "numira-cli: --format is one of table, tsv, csv, json (see numira-cli list --help)\n");
+        row("export as a table", "export --format table", 2, {},
+            "numira-cli: --format is one of csv, json, tsv (see numira-cli export --help)\n");
+        row("export as a key finder's file", "export --format keyfinder", 2, {},
+            "numira-cli: --format is one of csv, json, tsv (see numira-cli export --help)\n");
+        row("import of a table", "import - --format table", 2, {},
+            "numira-cli: --format is one of csv, json, tsv, keyfinder (see numira-cli import "
+            "--help)\n",
+            "", "a\n");
+        row("export to standard output, TSV", "export --format tsv", 0,
+            "program\tversion\tname\tserial\tdate\n"
+            "Office\t2021\tMe\tABCD-1234\t2001-01-01T00:00:00\n"
+            "Paint\t1.0\tA, B\tx\\ty\t2002-02-02T00:00:00\n");
         row("import of a device", "import /dev/zero", 1, {},
             "numira-cli: \"/dev/zero\" is not an ordinary file. Nothing was imported.\n");
     }
@@ -300,6 +315,60 @@ private slots:
         QCOMPARE(bytes.code, 2);
         QCOMPARE(bytes.err, "numira-cli: argument 5 is not UTF-8 text; nothing was done (see "
                             "numira-cli --help)\n");
+    }
+
+    // Standard output on a full device: every command that writes stops at the first refused
+    // write, says so in one line and exits 1, whether the output is a few bytes (written at the
+    // end) or many blocks (refused in the middle of the walk).
+    void fullOutputIsAFailure_data()
+    {
+        QTest::addColumn<QString>("command"); // after --db; split as a shell would
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("records"); // stored before the command (two seeded)
+        const auto row = [](const char* tag, const char* command, int records = 2,
+                            const QByteArray& input = {}) {
+            QTest::newRow(tag) << command << input << records;
+        };
+        row("list", "list");
+        row("list of one program, JSON", "list office --format json");
+        row("list of many records", "list --format csv", 4000);
+        row("list of many records, table", "list --format table", 4000);
+        row("search", "search A");
+        row("search of many records, JSON", "search Bulk --format json", 4000);
+        row("search, table", "search A --format table");
+        row("show", "show 1");
+        row("show as a table", "show 1 --format table");
+        row("show one value", "show 2 --field serial");
+        row("programs", "programs --format json");
+        row("export to standard output", "export");
+        row("export of many records to standard output", "export --format json", 4000);
+        row("help", "--help");
+        row("help of one command", "show --help");
+        row("version", "--version");
+        row("add prints the id", "add --program P --serial NEW");
+        row("import's report", "import - --dry-run", 2, "program,serial\nN,1\n");
+    }
+
+    void fullOutputIsAFailure()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, input);
+        QFETCH(int, records);
+        TestEnv env;
+        const QString db = seededDatabase(env);
+        if (records > 2)
+            QVERIFY(execSql(db, QString("WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 "
+                                        "FROM n WHERE i < %1) INSERT INTO serials (program, "
+                                        "version, name, serial, date) SELECT 'Bulk', i, 'Name', "
+                                        "'BULK-' || i, '2003-03-03T00:00:00' FROM n")
+                                    .arg(records)));
+        const Outcome ran =
+            runCli(env,
+                   QStringList{"-c", "exec \"$0\" \"$@\" >/dev/full", Cli, "--db", db} +
+                       QProcess::splitCommand(command),
+                   input, "sh");
+        QCOMPARE(ran.err, "numira-cli: cannot write the output: No space left on device\n");
+        QCOMPARE(ran.code, 1);
     }
 
     // A writer that holds the file for a moment (here the sqlite3 shell, inside its own

@@ -606,6 +606,11 @@ private slots:
                  (Rows{{"EDITOR", "a 1"}, {"Viewer", "B-2"}}));
         QCOMPARE(runCli(env, {"--db", server, "list", "--format", "tsv"}, &out, &err), 0);
         QCOMPARE(out.count('\n'), 3);
+        // A passphrase protects a file: a server is refused before one is asked.
+        QCOMPARE(runCli(env, {"--db", server, "protect"}, &out, &err), 1);
+        QCOMPARE(err, QStringLiteral("numira-cli: A passphrase protects a database file. A "
+                                     "database on a server is protected by the server's own "
+                                     "roles and rights.\n"));
 
         const QString backup = env.path("team-backup.json");
         QString error;

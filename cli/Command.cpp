@@ -1,0 +1,348 @@
+#include "cli/Command.h"
+
+#include "cli/CliPassphrase.h"
+#include "cli/CommandOutput.h"
+#include "store/Database.h"
+#include "store/PassphraseUnlock.h"
+#include "store/RecordRule.h"
+#include "store/RowWriter.h"
+#include "store/SecretBytes.h"
+#include "store/SettingsStore.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+
+namespace {
+
+// When a table of records is too wide, the id and the date stay whole and the texts give way.
+const QList<int> RecordFloors = {-1, 4, 4, 4, 4, -1};
+
+// An error text on one line, as standard error promises.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+const QString Command::Tool = QStringLiteral("numira-cli");
+
+Command::Command(Streams& streams, Description description)
+    : m_streams(streams), m_description(std::move(description))
+{
+}
+
+void Command::sayError(QIODevice& err, const QString& message)
+{
+    err.write((Tool + QStringLiteral(": ") + oneLine(message) + QLatin1Char('\n')).toUtf8());
+}
+
+int Command::sayUsage(QIODevice& err, const QString& message, const QString& command)
+{
+    const QString hint = command.isEmpty()
+                             ? Tool + QStringLiteral(" --help")
+                             : Tool + QLatin1Char(' ') + command + QStringLiteral(" --help");
+    sayError(err, message + QStringLiteral(" (see ") + hint + QLatin1Char(')'));
+    return Usage;
+}
+
+bool Command::write(const QByteArray& bytes)
+{
+    return output().write(bytes) == bytes.size();
+}
+
+int Command::fail(const QString& message)
+{
+    if (!output().failed())
+        sayError(m_streams.err, message);
+    return Failure;
+}
+
+int Command::usage(const QString& message)
+{
+    return sayUsage(m_streams.err, message, m_description.name);
+}
+
+bool Command::databaseAddress(const CliArguments& args, QString* address)
+{
+    *address = args.has(QStringLiteral("--db")) ? args.value(QStringLiteral("--db"))
+                                                : SettingsStore::read(SettingsStore::DBInUse);
+    if (address->isEmpty()) {
+        fail(QStringLiteral("Numira has no database in use; name one with --db FILE."));
+        return false;
+    }
+    return true;
+}
+
+bool Command::openDatabase(const CliArguments& args)
+{
+    QString address;
+    if (!databaseAddress(args, &address) || !unlock(address, args))
+        return false;
+    QString error;
+    if (!Database::checkSchema(address, &error) ||
+        !Database::openConnection(Database::connectionStringFor(address), &error)) {
+        fail(error);
+        return false;
+    }
+    return true;
+}
+
+bool Command::unlock(const QString& address, const CliArguments& args)
+{
+    const QString descriptorOption = QStringLiteral("--passphrase-fd");
+    QString error;
+    PassphraseUnlock::Asking asking;
+    // A passphrase handed over on a descriptor is the one wanted: the keyring is not asked.
+    asking.keyringFirst = !args.has(descriptorOption);
+    asking.ask = [&]() -> std::optional<SecretBytes> {
+        SecretBytes passphrase;
+        bool read = false;
+        if (args.has(descriptorOption)) {
+            int descriptor = -1;
+            if (!CliPassphrase::descriptorFromText(args.value(descriptorOption), &descriptor)) {
+                error = QStringLiteral("--passphrase-fd takes a file descriptor number.");
+                return std::nullopt;
+            }
+            read = CliPassphrase::readDescriptor(descriptor, &passphrase, &error);
+        } else {
+            read = CliPassphrase::askTerminal(QStringLiteral("Passphrase of %1").arg(address),
+                                              false, &passphrase, &error);
+        }
+        if (!read)
+            return std::nullopt;
+        return passphrase;
+    };
+    switch (PassphraseUnlock::unlock(address, asking, &error)) {
+    case PassphraseUnlock::Result::Unlocked:
+        return true;
+    case PassphraseUnlock::Result::Wrong:
+        fail(Database::wrongPassphraseMessage());
+        return false;
+    case PassphraseUnlock::Result::NotGiven:
+    case PassphraseUnlock::Result::Failed:
+        break;
+    }
+    fail(error);
+    return false;
+}
+
+bool Command::databaseCanBeProtected(const QString& address) const
+{
+    // session: the kind of database is the open session's to say; this is the one place the
+    // command line asks it.
+    return !Database::isServerAddress(address);
+}
+
+bool Command::isProtected(const QString& address) const
+{
+    return Database::isProtectedFile(address);
+}
+
+bool Command::checkSchema(const QString& address)
+{
+    QString error;
+    if (Database::checkSchema(address, &error))
+        return true;
+    fail(error);
+    return false;
+}
+
+bool Command::unlockProtectedDatabase(const CliArguments& args, QString* path)
+{
+    if (!databaseAddress(args, path))
+        return false;
+    if (!isProtected(*path)) {
+        fail(QStringLiteral("The database is not protected by a passphrase."));
+        return false;
+    }
+    return unlock(*path, args);
+}
+
+bool Command::newPassphrase(const CliArguments& args, SecretBytes* passphrase)
+{
+    QString error;
+    bool read = false;
+    if (args.has(QStringLiteral("--new-passphrase-fd"))) {
+        int descriptor = -1;
+        if (!CliPassphrase::descriptorFromText(args.value(QStringLiteral("--new-passphrase-fd")),
+                                               &descriptor)) {
+            fail(QStringLiteral("--new-passphrase-fd takes a file descriptor number."));
+            return false;
+        }
+        read = CliPassphrase::readDescriptor(descriptor, passphrase, &error);
+    } else {
+        read =
+            CliPassphrase::askTerminal(QStringLiteral("New passphrase"), true, passphrase, &error);
+    }
+    if (!read)
+        fail(error);
+    return read;
+}
+
+bool Command::startReading(const CliArguments& args, RecordFormat::Format* format, int* refused)
+{
+    const RecordFormat::Use use = RecordFormat::Use::Listing;
+    if (!args.has(QStringLiteral("--format"))) {
+        *format = outIsTerminal() ? RecordFormat::Format::Table : RecordFormat::Format::Tsv;
+    } else if (const auto chosen =
+                   RecordFormat::fromName(args.value(QStringLiteral("--format")), use)) {
+        *format = *chosen;
+    } else {
+        *refused = usage(QStringLiteral("--format is one of %1").arg(RecordFormat::names(use)));
+        return false;
+    }
+    if (!openDatabase(args)) {
+        *refused = Failure;
+        return false;
+    }
+    return true;
+}
+
+int Command::tableWidth() const
+{
+    return m_streams.wide ? 0 : m_streams.terminalWidth;
+}
+
+const QStringList& Command::recordColumns()
+{
+    static const QStringList columns = {QStringLiteral("id"),      QStringLiteral("program"),
+                                        QStringLiteral("version"), QStringLiteral("name"),
+                                        QStringLiteral("serial"),  QStringLiteral("date")};
+    return columns;
+}
+
+QStringList Command::recordValues(const RecordStore::StoredRecord& stored)
+{
+    const RecordStore::SerialRecord& r = stored.record;
+    return {QString::number(stored.id), r.program, r.version, r.name, r.serial, r.date};
+}
+
+int Command::writeRows(RecordFormat::Format format, const QStringList& columns,
+                       const QList<QStringList>& rows, bool header)
+{
+    const bool records = columns == recordColumns();
+    RowWriter::Layout layout;
+    layout.tableHeader = header;
+    if (records)
+        layout.numericColumns = {0};
+    if (format == RecordFormat::Format::Table) {
+        for (const QString& column : columns)
+            layout.tableWidths.append(RowWriter::displayWidth(column));
+        for (const QStringList& values : rows) {
+            for (qsizetype i = 0; i < values.size() && i < layout.tableWidths.size(); ++i)
+                layout.tableWidths[i] =
+                    std::max(layout.tableWidths[i],
+                             RowWriter::displayWidth(RowWriter::shownValue(values.at(i))));
+        }
+        layout.tableWidths = RowWriter::fittedWidths(layout.tableWidths, tableWidth(),
+                                                     records ? RecordFloors : QList<int>());
+    }
+    RowWriter writer(output(), format, columns, layout);
+    for (const QStringList& values : rows) {
+        if (!writer.row(values))
+            return Failure;
+    }
+    return writer.finish() ? Success : Failure;
+}
+
+int Command::writeRecords(RecordFormat::Format format, const RecordWalk& walk)
+{
+    QString error;
+    RowWriter::Layout layout;
+    layout.numericColumns = {0};
+    if (format == RecordFormat::Format::Table) {
+        // A first pass finds the widths, so that the rows need not be held.
+        for (const QString& column : recordColumns())
+            layout.tableWidths.append(RowWriter::displayWidth(column));
+        const bool measured = walk(
+            [&](const RecordStore::StoredRecord& record) {
+                const QStringList values = recordValues(record);
+                for (qsizetype i = 0; i < values.size(); ++i)
+                    layout.tableWidths[i] =
+                        std::max(layout.tableWidths[i],
+                                 RowWriter::displayWidth(RowWriter::shownValue(values.at(i))));
+                return true;
+            },
+            &error);
+        if (!measured)
+            return fail(error);
+        layout.tableWidths =
+            RowWriter::fittedWidths(layout.tableWidths, tableWidth(), RecordFloors);
+    }
+    RowWriter writer(output(), format, recordColumns(), layout);
+    const bool written = walk(
+        [&](const RecordStore::StoredRecord& record) { return writer.row(recordValues(record)); },
+        &error);
+    if (!written)
+        return fail(error);
+    return writer.finish() ? Success : Failure;
+}
+
+bool Command::validId(const QString& id, int* refused)
+{
+    bool ok = !id.isEmpty() && id.at(0) != QLatin1Char('0');
+    for (qsizetype i = 0; ok && i < id.size(); ++i)
+        ok = id.at(i) >= QLatin1Char('0') && id.at(i) <= QLatin1Char('9');
+    if (ok)
+        id.toLongLong(&ok);
+    if (!ok)
+        *refused = usage(
+            QStringLiteral("\"%1\" is not a record id; an id is a whole number from 1").arg(id));
+    return ok;
+}
+
+std::optional<RecordStore::SerialRecord> Command::recordWithId(const QString& id, int* refused)
+{
+    std::optional<RecordStore::SerialRecord> record;
+    QString error;
+    if (!RecordStore::loadSerial(id, &record, &error))
+        *refused = fail(error);
+    else if (!record)
+        *refused = failNoRecord(id);
+    return record;
+}
+
+int Command::failNoRecord(const QString& id)
+{
+    return fail(QStringLiteral("No record has the id %1.").arg(id));
+}
+
+QString Command::serialArgument(const QString& value)
+{
+    if (value != QLatin1String("-"))
+        return value;
+    QString text = QString::fromUtf8(input().readAll());
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    else if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+bool Command::refuseDuplicate(const CliArguments& args, const RecordStore::SerialRecord& record,
+                              qlonglong exceptId, int* refused)
+{
+    if (args.flags.contains(QStringLiteral("--allow-duplicate")))
+        return true;
+    std::optional<RecordStore::StoredRecord> match;
+    QString error;
+    if (!RecordStore::findDuplicateSerial(record.program, record.serial, &match, &error,
+                                          exceptId)) {
+        *refused = fail(error);
+        return false;
+    }
+    if (!match)
+        return true;
+    *refused = fail(QStringLiteral("This serial is already stored for %1 as record %2; "
+                                   "--allow-duplicate %3 it anyway.")
+                        .arg(RecordRule::title(match->record.program, match->record.version,
+                                               match->record.name))
+                        .arg(match->id)
+                        .arg(exceptId == 0 ? QStringLiteral("adds") : QStringLiteral("stores")));
+    return false;
+}

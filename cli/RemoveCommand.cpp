@@ -1,0 +1,27 @@
+#include "cli/RemoveCommand.h"
+
+RemoveCommand::RemoveCommand(Streams& streams)
+    : Command(streams, {QStringLiteral("rm"),
+                        QStringLiteral("rm ID"),
+                        QStringLiteral("Deletes one record; its program name stays."),
+                        {},
+                        1,
+                        1})
+{
+}
+
+int RemoveCommand::execute(const CliArguments& args)
+{
+    const QString id = args.positional.first();
+    if (int refused = Success; !validId(id, &refused))
+        return refused;
+    if (!openDatabase(args))
+        return Failure;
+    bool found = false;
+    QString error;
+    if (!RecordStore::deleteSerial(id, &found, &error))
+        return fail(error);
+    if (!found)
+        return failNoRecord(id);
+    return Success;
+}

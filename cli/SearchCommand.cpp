@@ -1,0 +1,57 @@
+#include "cli/SearchCommand.h"
+
+#include "cli/CommandOutput.h"
+#include "store/ResultPages.h"
+#include "store/RowWriter.h"
+
+SearchCommand::SearchCommand(Streams& streams)
+    : Command(
+          streams,
+          {QStringLiteral("search"),
+           QStringLiteral("search KEYWORD [--by all|program|version|name|serial] [--format ...]"),
+           QStringLiteral("Lists the records whose field contains KEYWORD, as the search "
+                          "screen finds them: letter case aside, with % matching any text "
+                          "and _ any one character."),
+           {QStringLiteral("--by"), QStringLiteral("--format")},
+           1,
+           1})
+{
+}
+
+int SearchCommand::execute(const CliArguments& args)
+{
+    QString by = args.has(QStringLiteral("--by")) ? args.value(QStringLiteral("--by"))
+                                                  : QStringLiteral("all");
+    if (!by.isEmpty())
+        by = by.left(1).toUpper() + by.mid(1).toLower();
+    const auto field = RecordStore::searchFieldFromChoice(by);
+    if (!field)
+        return usage(QStringLiteral("--by is one of all, program, version, name, serial"));
+    RecordFormat::Format format;
+    if (int refused = Success; !startReading(args, &format, &refused))
+        return refused;
+    ResultPages found;
+    QString error;
+    if (!RecordStore::search(*field, args.positional.first(), &found, &error))
+        return fail(error);
+    // A table is aligned to its widest value, so it is written once every row is read; the
+    // other formats are written a row at a time as the records are read.
+    if (format == RecordFormat::Format::Table) {
+        QList<QStringList> rows;
+        if (!found.eachRecord(
+                [&rows](const QStringList& cells) {
+                    rows.append(cells);
+                    return true;
+                },
+                &error))
+            return fail(error);
+        return writeRows(format, recordColumns(), rows);
+    }
+    RowWriter::Layout layout;
+    layout.numericColumns = {0};
+    RowWriter writer(output(), format, recordColumns(), layout);
+    if (!found.eachRecord([&writer](const QStringList& cells) { return writer.row(cells); },
+                          &error))
+        return fail(error);
+    return writer.finish() ? Success : Failure;
+}
