@@ -7,6 +7,7 @@
 #include "store/SqlCatalogue.h"
 #include "store/SqliteDriver.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,6 +80,9 @@ bool stillAtItsName(const QSqlDatabase& db)
 // held: an opening reads the file's first bytes through a descriptor of its own, and closing
 // any descriptor of a file drops every lock the process holds on it (POSIX record locks),
 // SQLite's own included.
+// How long an opening of the rewrite goes on trying while another program holds the file.
+constexpr int OpeningWaitMs = 10000;
+
 class WriteLock final
 {
     Q_DISABLE_COPY_MOVE(WriteLock)
@@ -97,6 +101,7 @@ public:
     void release();
 
 private:
+    bool openAll(const QString& database, const QStringList& connections, QString* error);
     void removeConnections();
 
     QStringList m_connections;
@@ -107,17 +112,12 @@ bool WriteLock::take(const QString& database, const QStringList& connections,
                      const QString& busyWait, QString* error)
 {
     release();
-    m_connections = connections;
     // Each round follows one replacement of the file by another rewrite; more than a few in a
     // row is another program rewriting it without end.
     for (int round = 0; round < 8; ++round) {
         QString why;
-        for (const QString& name : connections) {
-            if (!Database::openDatabaseFile(database, name, &why)) {
-                removeConnections();
-                return fail(error, why);
-            }
-        }
+        if (!openAll(database, connections, &why))
+            return fail(error, why);
         bool replaced = false;
         {
             const QSqlDatabase db = QSqlDatabase::database(connections.first(), false);
@@ -139,9 +139,30 @@ bool WriteLock::take(const QString& database, const QStringList& connections,
         release();
         if (!replaced)
             return fail(error, why);
-        m_connections = connections;
     }
     return fail(error, Database::inUseMessage());
+}
+
+// An opening waits a few seconds for another program's commit; a program that commits again
+// and again may hold the file that long, and is waited for as long as a writer waits.
+bool WriteLock::openAll(const QString& database, const QStringList& connections, QString* error)
+{
+    QDeadlineTimer deadline(OpeningWaitMs);
+    for (;;) {
+        QString why;
+        bool inUse = false;
+        m_connections.clear();
+        for (const QString& name : connections) {
+            if (!Database::openDatabaseFile(database, name, &why, &inUse))
+                break;
+            m_connections << name;
+        }
+        if (m_connections.size() == connections.size())
+            return true;
+        removeConnections();
+        if (!inUse || deadline.hasExpired())
+            return fail(error, why);
+    }
 }
 
 void WriteLock::release()
@@ -172,13 +193,13 @@ QStringList leftoversOf(const QString& database)
 {
     const QFileInfo info(database);
     const QString prefix = info.fileName() + NewFileInfix;
-    const QRegularExpression ours(QStringLiteral("^%1[0-9a-f]{16}(%2)?$")
-                                      .arg(QRegularExpression::escape(prefix),
-                                           QRegularExpression::escape(JournalSuffix)));
+    const QRegularExpression ours(
+        QStringLiteral("^%1[0-9a-f]{16}(%2)?$")
+            .arg(QRegularExpression::escape(prefix), QRegularExpression::escape(JournalSuffix)));
     QStringList found;
     const QDir folder = info.absoluteDir();
-    const QStringList names = folder.entryList({prefix + QLatin1Char('*')},
-                                               QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names =
+        folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         if (!ours.match(name).hasMatch())
             continue;
@@ -215,10 +236,9 @@ QStringList removeLeftoversLocked(const QString& database)
 QString createNewFile(const QString& database, QString* error)
 {
     for (;;) {
-        const QString name =
-            database + NewFileInfix +
-            QStringLiteral("%1").arg(QRandomGenerator::system()->generate64(), 16, 16,
-                                     QLatin1Char('0'));
+        const QString name = database + NewFileInfix +
+                             QStringLiteral("%1").arg(QRandomGenerator::system()->generate64(), 16,
+                                                      16, QLatin1Char('0'));
         const QFileInfo journal(name + JournalSuffix);
         if (journal.exists() || journal.isSymLink())
             continue;
