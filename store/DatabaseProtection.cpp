@@ -63,6 +63,9 @@ bool stillAtItsName(const QSqlDatabase& db)
            moved == 0;
 }
 
+// How long an opening of the rewrite goes on trying while another program holds the file.
+constexpr int OpeningWaitMs = 10000;
+
 // The database's write lock (SQLite's reserved lock, which BEGIN IMMEDIATE takes), held on a
 // connection of its own until release(): others go on reading, and every other writer, whose
 // transactions all begin with BEGIN IMMEDIATE, waits for it with its busy timeout.
@@ -80,9 +83,6 @@ bool stillAtItsName(const QSqlDatabase& db)
 // held: an opening reads the file's first bytes through a descriptor of its own, and closing
 // any descriptor of a file drops every lock the process holds on it (POSIX record locks),
 // SQLite's own included.
-// How long an opening of the rewrite goes on trying while another program holds the file.
-constexpr int OpeningWaitMs = 10000;
-
 class WriteLock final
 {
     Q_DISABLE_COPY_MOVE(WriteLock)
