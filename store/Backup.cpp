@@ -4,6 +4,7 @@
 #include "store/DurableFile.h"
 #include "store/RecordExport.h"
 #include "store/SqlCatalogue.h"
+#include "store/TargetFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -118,10 +119,15 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
     if (!QFileInfo(source).isFile())
         return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(source));
 
-    const QString destination = DurableFile::resolved(target);
+    // The target is named by the user, possibly in a folder that others write: the export's
+    // rules decide what may stand there and which links are followed.
+    QString destination;
+    const QString refused = TargetFile::refusal(target, &destination);
     const QFileInfo destinationInfo(destination);
-    if (destinationInfo.isDir())
-        return fail(error, QStringLiteral("A folder of that name is in the way."));
+    if (!refused.isEmpty())
+        return fail(error, destinationInfo.isDir() && !destinationInfo.isSymLink()
+                               ? QStringLiteral("A folder of that name is in the way.")
+                               : refused);
 
     // The copy grows under a name of its own beside the target; the target itself changes only
     // by the final rename, so an older backup survives any failure before it. The file is made
@@ -147,6 +153,16 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
         return fail(error, QStringLiteral("The copy cannot be flushed to disk: %1").arg(why));
     out.close();
 
+    // A link put in the way while the copy was written is found here, before anything is
+    // replaced.
+    QString now;
+    const QString changed = TargetFile::refusal(target, &now);
+    if (!changed.isEmpty() || now != destination)
+        return fail(error, changed.isEmpty()
+                               ? QStringLiteral("\"%1\" changed while the copy was written; it "
+                                                "is left as it is.")
+                                     .arg(target)
+                               : changed);
     if (!DurableFile::renameOver(copy, destination, &why))
         return fail(error, QStringLiteral("The copy cannot take the target's name: %1").arg(why));
     out.setAutoRemove(false);

@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace StoreFixtures;
 
@@ -160,6 +161,49 @@ private slots:
         QCOMPARE(steps.size(), 3);
         QCOMPARE(QFileInfo(target).permissions(), QFileInfo(db).permissions());
         QVERIFY(allRows(target) == allRows(db));
+    }
+
+    // A link that another user put in a shared folder under the backup's name is not followed:
+    // the file it names is left alone, and the failure is said. The user's own link there
+    // leads the backup to the user's file.
+    void backupNeverFollowsAnotherUsersLink()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to act as the user nobody");
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 200);
+        const QString shared = env.path("shared");
+        QVERIFY(QDir().mkpath(shared));
+        QCOMPARE(::chmod(QFile::encodeName(env.path(".")).constData(), 0711), 0);
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        const QString victim = env.path("victim.mdb");
+        writeFile(victim, "the victim's own file");
+        const QString planted = shared + "/backup.mdb";
+        QVERIFY(linkAsNobody(victim, planted));
+
+        QVERIFY(env.start());
+        env.prompt.clear();
+        env.prompt.answer(PromptAnswer::Yes);
+        env.prompt.chooseFile(planted);
+        env.main->backupDatabase();
+        TestEnv::processDeferredDeletes();
+        QCOMPARE(env.prompt.texts().mid(1),
+                 QStringList{QStringLiteral("The backup to \"%1\" failed!  \"%1\" is a symbolic "
+                                            "link that another user owns in a shared folder; it "
+                                            "is not followed.")
+                                 .arg(planted)});
+        QCOMPARE(fileBytes(victim), QByteArray("the victim's own file"));
+        QCOMPARE(folderEntries(shared), QStringList{"backup.mdb"});
+        QVERIFY(QFileInfo(planted).isSymLink());
+
+        const QString mine = env.path("mine.mdb");
+        writeFile(mine, "an older backup");
+        QVERIFY(QFile::link(mine, shared + "/mine.mdb"));
+        QString error;
+        QVERIFY2(Backup::copyDatabase(db, shared + "/mine.mdb", &error), qPrintable(error));
+        QVERIFY(QFileInfo(shared + "/mine.mdb").isSymLink());
+        QVERIFY(allRows(mine) == allRows(db));
     }
 
     // The sqlite3 shell commits beside the backups, saying so after each commit: each backup is
