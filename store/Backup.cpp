@@ -13,6 +13,10 @@
 #include <QSqlQuery>
 #include <QTemporaryFile>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 namespace Backup {
 
 namespace {
@@ -104,6 +108,35 @@ bool checkCopy(const QString& source, const QString& copy, QString* error)
     return intact || fail(error, QStringLiteral("The copy does not read back whole: %1").arg(why));
 }
 
+// Whether two paths name the same file: the database under another name, or through a link.
+bool isSameFile(const QString& one, const QString& other)
+{
+#ifndef Q_OS_WIN
+    struct stat first;
+    struct stat second;
+    return ::stat(QFile::encodeName(one).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(other).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+#else
+    const QString canonical = QFileInfo(one).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath();
+#endif
+}
+
+// The database named as its own backup already holds every committed record; it is checked as
+// any database before a backup, and left as it is.
+bool checkInPlace(const QString& source, QString* error)
+{
+    QString why;
+    bool intact = Database::openDatabaseFile(source, SourceConnection, &why);
+    if (intact) {
+        const QSqlDatabase db = QSqlDatabase::database(SourceConnection, false);
+        intact = Database::verifyIntact(db, source, &why);
+    }
+    Database::removeConnection(SourceConnection);
+    return intact || fail(error, why);
+}
+
 } // namespace
 
 QString proposedBackupPath(const QDate& date, const QString& homeFolder)
@@ -128,6 +161,10 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
         return fail(error, destinationInfo.isDir() && !destinationInfo.isSymLink()
                                ? QStringLiteral("A folder of that name is in the way.")
                                : refused);
+    // A snapshot renamed over the database itself would drop whatever another program
+    // committed after the snapshot was taken.
+    if (isSameFile(source, destination))
+        return checkInPlace(source, error);
 
     // The copy grows under a name of its own beside the target; the target itself changes only
     // by the final rename, so an older backup survives any failure before it. The file is made

@@ -260,6 +260,31 @@ private slots:
         writer.waitForFinished();
     }
 
+    // The database itself chosen as the backup: a record that another program adds while the
+    // backup is under way, once its copy is on disk, stays in the database.
+    void backupOntoTheDatabaseKeepsAnotherWritersRecords()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 2000);
+        QStringList said;
+        DurableFile::setStepWatcher([&](DurableFile::Step step, const QString&) {
+            if (step != DurableFile::Step::Synced)
+                return;
+            StoreChild writer({"try", db});
+            QString out;
+            writer.finish(&out);
+            said << out.trimmed();
+        });
+        QString error;
+        const bool copied = Backup::copyDatabase(db, db, &error);
+        DurableFile::setStepWatcher(nullptr);
+        QVERIFY2(copied, qPrintable(error));
+        QCOMPARE(queryRows(db, "SELECT count(*) FROM serials WHERE program = 'Probe'"),
+                 QList<QStringList>{{QString::number(said.count("committed 0"))}});
+        QCOMPARE(queryRows(db, "PRAGMA integrity_check"), QList<QStringList>{{"ok"}});
+    }
+
     // A writer killed halfway through a transaction leaves the file half changed beside its
     // journal: the backup holds the records as they were committed, not the torn file.
     void backupAfterAKilledWriterHoldsTheCommittedRecords()
