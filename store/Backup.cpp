@@ -4,6 +4,7 @@
 #include "store/DurableFile.h"
 #include "store/RecordExport.h"
 #include "store/SqlCatalogue.h"
+#include "store/TargetFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryFile>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace Backup {
 
@@ -103,6 +108,35 @@ bool checkCopy(const QString& source, const QString& copy, QString* error)
     return intact || fail(error, QStringLiteral("The copy does not read back whole: %1").arg(why));
 }
 
+// Whether two paths name the same file: the database under another name, or through a link.
+bool isSameFile(const QString& one, const QString& other)
+{
+#ifndef Q_OS_WIN
+    struct stat first;
+    struct stat second;
+    return ::stat(QFile::encodeName(one).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(other).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+#else
+    const QString canonical = QFileInfo(one).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath();
+#endif
+}
+
+// The database named as its own backup already holds every committed record; it is checked as
+// any database before a backup, and left as it is.
+bool checkInPlace(const QString& source, QString* error)
+{
+    QString why;
+    bool intact = Database::openDatabaseFile(source, SourceConnection, &why);
+    if (intact) {
+        const QSqlDatabase db = QSqlDatabase::database(SourceConnection, false);
+        intact = Database::verifyIntact(db, source, &why);
+    }
+    Database::removeConnection(SourceConnection);
+    return intact || fail(error, why);
+}
+
 } // namespace
 
 QString proposedBackupPath(const QDate& date, const QString& homeFolder)
@@ -118,10 +152,19 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
     if (!QFileInfo(source).isFile())
         return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(source));
 
-    const QString destination = DurableFile::resolved(target);
+    // The target is named by the user, possibly in a folder that others write: the export's
+    // rules decide what may stand there and which links are followed.
+    QString destination;
+    const QString refused = TargetFile::refusal(target, &destination);
     const QFileInfo destinationInfo(destination);
-    if (destinationInfo.isDir())
-        return fail(error, QStringLiteral("A folder of that name is in the way."));
+    if (!refused.isEmpty())
+        return fail(error, destinationInfo.isDir() && !destinationInfo.isSymLink()
+                               ? QStringLiteral("A folder of that name is in the way.")
+                               : refused);
+    // A snapshot renamed over the database itself would drop whatever another program
+    // committed after the snapshot was taken.
+    if (isSameFile(source, destination))
+        return checkInPlace(source, error);
 
     // The copy grows under a name of its own beside the target; the target itself changes only
     // by the final rename, so an older backup survives any failure before it. The file is made
@@ -147,6 +190,16 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
         return fail(error, QStringLiteral("The copy cannot be flushed to disk: %1").arg(why));
     out.close();
 
+    // A link put in the way while the copy was written is found here, before anything is
+    // replaced.
+    QString now;
+    const QString changed = TargetFile::refusal(target, &now);
+    if (!changed.isEmpty() || now != destination)
+        return fail(error, changed.isEmpty()
+                               ? QStringLiteral("\"%1\" changed while the copy was written; it "
+                                                "is left as it is.")
+                                     .arg(target)
+                               : changed);
     if (!DurableFile::renameOver(copy, destination, &why))
         return fail(error, QStringLiteral("The copy cannot take the target's name: %1").arg(why));
     out.setAutoRemove(false);

@@ -14,7 +14,10 @@ QString proposedBackupPath(const QDate& date, const QString& homeFolder);
 // first). The database must pass SQLite's quick check before, and the copy after it is written.
 // The copy is written to a temporary file beside the target and renamed over it only when
 // complete, checked and flushed, so a failure never destroys an older file of that name. The
-// copy gets the database's permissions. False with a plain reason on failure.
+// copy gets the database's permissions. The target follows the rules of TargetFile: never a
+// device, a pipe or a folder, never through another user's link in a shared folder. False with
+// a plain reason on failure. The database itself named as the target is checked and left as it
+// is: it already holds every committed record.
 bool copyDatabase(const QString& source, const QString& target, QString* error);
 
 } // namespace Backup

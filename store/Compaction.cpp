@@ -81,6 +81,15 @@ bool hasNumiraTables(const QSqlDatabase& db, bool* inUse)
     return programs && serials;
 }
 
+// SQLite refuses to change a file that a rename has put aside since the connection opened it
+// (SQLITE_READONLY_DBMOVED): another program has put a new file in its place, a passphrase
+// change for one, and the new file is compacted at another end of the program.
+bool isReplaced(const QSqlError& error)
+{
+    constexpr int ReadOnlyDbMoved = 8 | (4 << 8);
+    return error.nativeErrorCode().toInt() == ReadOnlyDbMoved;
+}
+
 bool leftInUse(const QString& dbPath)
 {
     qCInfo(lcCompaction).noquote()
@@ -138,7 +147,7 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
         *rewritten = true;
         return true;
     }
-    if (Database::isInUse(vacuum.lastError()))
+    if (Database::isInUse(vacuum.lastError()) || isReplaced(vacuum.lastError()))
         return leftInUse(dbPath);
     return cannotCompact(dbPath, vacuum.lastError().text(), error);
 }

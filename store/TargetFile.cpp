@@ -67,34 +67,108 @@ void TargetFile::discard()
         QIODevice::close();
 }
 
+#ifndef Q_OS_WIN
+namespace {
+
+// As many links as the system follows in one path before it gives up (ELOOP).
+constexpr int MostLinks = 40;
+
+// Whether a symbolic link found in folder may be followed: the rule of the kernel's
+// protected_symlinks, kept whether or not the system turns it on. In a folder where others may
+// make entries and only remove their own (sticky, such as /tmp), a link counts only when the
+// user or the folder's owner made it; anyone else's is how another user would redirect a write.
+bool mayFollow(const struct stat& link, const QString& folder)
+{
+    struct stat folderInfo;
+    if (::stat(QFile::encodeName(folder).constData(), &folderInfo) != 0)
+        return false;
+    return !(folderInfo.st_mode & S_ISVTX) || link.st_uid == ::geteuid() ||
+           link.st_uid == folderInfo.st_uid;
+}
+
+QString linkText(const QString& link)
+{
+    QByteArray target(4096, '\0');
+    const auto length =
+        ::readlink(QFile::encodeName(link).constData(), target.data(), size_t(target.size()));
+    return length < 0 ? QString() : QFile::decodeName(target.left(qsizetype(length)));
+}
+
+} // namespace
+#endif
+
 QString TargetFile::refusal(const QString& path, QString* resolvedTarget)
 {
     *resolvedTarget = path;
     if (path.isEmpty())
         return QStringLiteral("No file is named.");
 #ifndef Q_OS_WIN
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info;
-    if (::lstat(name.constData(), &info) != 0) {
-        if (errno == ENOENT)
-            return QString(); // a new file
-        return QStringLiteral("\"%1\" cannot be examined (%2).").arg(path, systemText(errno));
+    // The path is walked as the system walks it, one name at a time, and each symbolic link on
+    // the way, whether it names a folder or the file, is checked before it is followed.
+    QStringList rest =
+        (QDir::isRelativePath(path) ? QDir::currentPath() + QLatin1Char('/') + path : path)
+            .split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString reached;   // the folder walked to, without links; empty: the root
+    QString finalLink; // the first link that stood for the last name, replaced when it is dangling
+    int links = 0;
+    bool named = false;
+    struct stat info = {};
+    while (!rest.isEmpty()) {
+        const QString name = rest.takeFirst();
+        if (name == QLatin1String("."))
+            continue;
+        if (name == QLatin1String("..")) {
+            reached.truncate(qMax(0, reached.lastIndexOf(QLatin1Char('/'))));
+            continue;
+        }
+        const QString next = reached + QLatin1Char('/') + name;
+        if (::lstat(QFile::encodeName(next).constData(), &info) != 0) {
+            if (errno != ENOENT)
+                return QStringLiteral("\"%1\" cannot be examined (%2).")
+                    .arg(path, systemText(errno));
+            // A new file, or a link to nothing, which is itself replaced; a missing folder is
+            // said when the file cannot be made.
+            *resolvedTarget = !finalLink.isEmpty() ? finalLink
+                              : rest.isEmpty()
+                                  ? next
+                                  : next + QLatin1Char('/') + rest.join(QLatin1Char('/'));
+            return QString();
+        }
+        if (S_ISLNK(info.st_mode)) {
+            const QString folder = reached.isEmpty() ? QStringLiteral("/") : reached;
+            if (!mayFollow(info, folder)) {
+                if (rest.isEmpty() && finalLink.isEmpty() && links == 0)
+                    return QStringLiteral("\"%1\" is a symbolic link that another user owns in "
+                                          "a shared folder; it is not followed.")
+                        .arg(path);
+                return QStringLiteral("\"%1\" leads through \"%2\", a symbolic link that another "
+                                      "user owns in a shared folder; it is not followed.")
+                    .arg(path, next);
+            }
+            const QString target = linkText(next);
+            if (++links > MostLinks || target.isEmpty())
+                return QStringLiteral("\"%1\" leads through too many symbolic links.").arg(path);
+            if (rest.isEmpty() && finalLink.isEmpty())
+                finalLink = next;
+            if (target.startsWith(QLatin1Char('/')))
+                reached.clear();
+            rest = target.split(QLatin1Char('/'), Qt::SkipEmptyParts) + rest;
+            continue;
+        }
+        if (!rest.isEmpty()) {
+            if (!S_ISDIR(info.st_mode))
+                return QStringLiteral("\"%1\" cannot be examined (%2).")
+                    .arg(path, systemText(ENOTDIR));
+            reached = next;
+            continue;
+        }
+        *resolvedTarget = next;
+        named = true;
+        break;
     }
-    if (S_ISLNK(info.st_mode)) {
-        const QString folder = QFileInfo(path).absolutePath();
-        struct stat folderInfo;
-        if (::stat(QFile::encodeName(folder).constData(), &folderInfo) == 0 &&
-            (folderInfo.st_mode & S_ISVTX) && info.st_uid != ::geteuid() &&
-            info.st_uid != folderInfo.st_uid)
-            return QStringLiteral("\"%1\" is a symbolic link that another user owns in a shared "
-                                  "folder; it is not followed.")
-                .arg(path);
-        const QString real = QFileInfo(path).canonicalFilePath();
-        if (real.isEmpty()) // a link to nothing: the link itself is replaced
-            return QString();
-        *resolvedTarget = real;
-        if (::stat(QFile::encodeName(real).constData(), &info) != 0)
-            return QString();
+    if (!named) { // the path ends at a folder ("/", "..")
+        *resolvedTarget = reached.isEmpty() ? QStringLiteral("/") : reached;
+        info.st_mode = S_IFDIR;
     }
     if (S_ISREG(info.st_mode))
         return QString();

@@ -11,7 +11,8 @@
 // - a device, named pipe, socket or folder at the path is refused, never replaced;
 // - a symbolic link is followed to the file it names (the user's own link to a file of
 //   theirs), except a link that another user owns in a folder where everyone may create files
-//   (a sticky folder such as /tmp): that is how another user would redirect the write.
+//   (a sticky folder such as /tmp): that is how another user would redirect the write. Every
+//   link on the way is checked so, each link of a chain and each link to a folder in the path.
 // Writes are buffered; a failed write (a full disk) is reported by commit().
 class TargetFile final : public QIODevice
 {
@@ -30,7 +31,9 @@ public:
     // The file that is replaced: the path itself, or the file its link names.
     QString targetPath() const { return m_target; }
 
-    // Why the path cannot be written to, from its type and owner alone; empty when it can be.
+    // Why the path cannot be written to, from its type and the owners of the links on the way
+    // alone; empty when it can be. resolvedTarget: the file that would be replaced, its path
+    // free of links (a link to nothing: the link itself).
     static QString refusal(const QString& path, QString* resolvedTarget);
 
 protected:

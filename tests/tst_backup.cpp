@@ -19,6 +19,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace StoreFixtures;
 
@@ -28,10 +29,12 @@ namespace {
 // index entries) and change the dates of a seventh of the table, with a page cache so small
 // that SQLite writes into the database file long before the commit: the file is torn for most
 // of each transaction, as it is during a large import. (No syncs: the shell is never killed.)
-QByteArray writerScript(int transactions)
+// The settings come with the first transaction.
+QByteArray writerScript(int first, int transactions)
 {
-    QByteArray script = ".timeout 10000\nPRAGMA cache_size = 100;\nPRAGMA synchronous = OFF;\n";
-    for (int t = 0; t < transactions; ++t)
+    QByteArray script =
+        first == 0 ? ".timeout 10000\nPRAGMA cache_size = 100;\nPRAGMA synchronous = OFF;\n" : "";
+    for (int t = first; t < first + transactions; ++t)
         script +=
             QStringLiteral(
                 "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
@@ -163,8 +166,53 @@ private slots:
         QVERIFY(allRows(target) == allRows(db));
     }
 
+    // A link that another user put in a shared folder under the backup's name is not followed:
+    // the file it names is left alone, and the failure is said. The user's own link there
+    // leads the backup to the user's file.
+    void backupNeverFollowsAnotherUsersLink()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to act as the user nobody");
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 200);
+        const QString shared = env.path("shared");
+        QVERIFY(QDir().mkpath(shared));
+        QCOMPARE(::chmod(QFile::encodeName(env.path(".")).constData(), 0711), 0);
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        const QString victim = env.path("victim.mdb");
+        writeFile(victim, "the victim's own file");
+        const QString planted = shared + "/backup.mdb";
+        QVERIFY(linkAsNobody(victim, planted));
+
+        QVERIFY(env.start());
+        env.prompt.clear();
+        env.prompt.answer(PromptAnswer::Yes);
+        env.prompt.chooseFile(planted);
+        env.main->backupDatabase();
+        TestEnv::processDeferredDeletes();
+        QCOMPARE(env.prompt.texts().mid(1),
+                 QStringList{QStringLiteral("The backup to \"%1\" failed!  \"%1\" is a symbolic "
+                                            "link that another user owns in a shared folder; it "
+                                            "is not followed.")
+                                 .arg(planted)});
+        QCOMPARE(fileBytes(victim), QByteArray("the victim's own file"));
+        QCOMPARE(folderEntries(shared), QStringList{"backup.mdb"});
+        QVERIFY(QFileInfo(planted).isSymLink());
+
+        const QString mine = env.path("mine.mdb");
+        writeFile(mine, "an older backup");
+        QVERIFY(QFile::link(mine, shared + "/mine.mdb"));
+        QString error;
+        QVERIFY2(Backup::copyDatabase(db, shared + "/mine.mdb", &error), qPrintable(error));
+        QVERIFY(QFileInfo(shared + "/mine.mdb").isSymLink());
+        QVERIFY(allRows(mine) == allRows(db));
+    }
+
     // The sqlite3 shell commits beside the backups, saying so after each commit: each backup is
     // a whole database holding every transaction committed before it began, and none in part.
+    // The backups go on until the shell has committed a dozen transactions, and the shell is
+    // kept a few transactions ahead for as long as they go on, however fast either of them runs.
     void backupsBesideAWriterAreWholeSnapshots()
     {
         TestEnv env;
@@ -174,14 +222,19 @@ private slots:
         writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         writer.start("sqlite3", {db});
         QVERIFY2(writer.waitForStarted(), "the sqlite3 shell is needed");
-        writer.write(writerScript(80));
-        writer.closeWriteChannel();
         QByteArray said;
+        int sent = 0;
         int backups = 0;
-        while (writer.state() == QProcess::Running && backups < 20) {
+        int refused = 0;
+        for (qsizetype committed = 0; backups < 5 || committed < 12;) {
+            QVERIFY2(writer.state() == QProcess::Running, "the sqlite3 shell ended");
             writer.waitForReadyRead(10);
             said += writer.readAllStandardOutput();
-            const qsizetype committed = said.count("committed\n");
+            committed = said.count("committed\n");
+            if (sent - committed < 4) {
+                writer.write(writerScript(sent, 4));
+                sent += 4;
+            }
             const QString target = env.path(QStringLiteral("backup-%1.mdb").arg(backups));
             QString error;
             // A transaction that holds the file longer than the backup waits for it is said as
@@ -189,6 +242,7 @@ private slots:
             if (!Backup::copyDatabase(db, target, &error)) {
                 QVERIFY2(error.contains(Database::inUseMessage()), qPrintable(error));
                 QVERIFY(!QFile::exists(target));
+                QVERIFY2(++refused < 100, "the backups were refused again and again");
                 continue;
             }
             ++backups;
@@ -205,7 +259,31 @@ private slots:
         }
         writer.kill();
         writer.waitForFinished();
-        QVERIFY2(backups >= 5, qPrintable(QString::number(backups)));
+    }
+
+    // The database itself chosen as the backup: a record that another program adds while the
+    // backup is under way, once its copy is on disk, stays in the database.
+    void backupOntoTheDatabaseKeepsAnotherWritersRecords()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 2000);
+        QStringList said;
+        DurableFile::setStepWatcher([&](DurableFile::Step step, const QString&) {
+            if (step != DurableFile::Step::Synced)
+                return;
+            StoreChild writer({"try", db});
+            QString out;
+            writer.finish(&out);
+            said << out.trimmed();
+        });
+        QString error;
+        const bool copied = Backup::copyDatabase(db, db, &error);
+        DurableFile::setStepWatcher(nullptr);
+        QVERIFY2(copied, qPrintable(error));
+        QCOMPARE(queryRows(db, "SELECT count(*) FROM serials WHERE program = 'Probe'"),
+                 QList<QStringList>{{QString::number(said.count("committed 0"))}});
+        QCOMPARE(queryRows(db, "PRAGMA integrity_check"), QList<QStringList>{{"ok"}});
     }
 
     // A writer killed halfway through a transaction leaves the file half changed beside its

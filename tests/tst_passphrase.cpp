@@ -10,13 +10,16 @@
 #include "store/DatabaseProtection.h"
 #include "store/SecretBytes.h"
 #include "store/SqliteDriver.h"
+#include "support/StoreChild.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using Rows = QList<QStringList>;
@@ -136,6 +139,9 @@ class PassphraseTest : public QObject
 {
     Q_OBJECT
 
+public:
+    static void initMain() { StoreChild::runIfRequested(); }
+
 private slots:
     // The file holds none of the records' texts, other SQLite programs cannot read it, and a
     // wrong passphrase is told apart from the right one without changing a byte.
@@ -238,6 +244,130 @@ private slots:
         QVERIFY(!Database::hasPassphrase(db));
         QVERIFY(unchanged());
         QVERIFY(!DatabaseProtection::unprotect(db, &error));
+    }
+
+    // Another program adds records one after another, each through an opening of its own as
+    // runs of numira-cli add do, while the passphrase is put on, changed and taken off. Once
+    // the export has ended, a writer that tries is held off until the new file has the
+    // database's name; afterwards the writer goes on in the new file, and every record it was
+    // told it added is there.
+    void rewritesKeepAnotherWritersRecords()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        StoreFixtures::addRecords(db, 20000);
+        StoreChild writer({"write", db, Right, Wrong});
+        QByteArray said;
+        const auto commitsMore = [&](int more) {
+            const qsizetype wanted = said.count("committed ") + more;
+            while (said.count("committed ") < wanted && !said.contains("failed") &&
+                   writer.waitForReadyRead(60000))
+                said += writer.readAllStandardOutput();
+            return said.count("committed ") >= wanted;
+        };
+        QVERIFY2(commitsMore(3), said.right(500).constData());
+        QStringList probes;
+        DatabaseProtection::setExportWatcher([&](const QString&) {
+            StoreChild probe({"try", db, Right, Wrong});
+            QString out;
+            probe.finish(&out);
+            probes << out.trimmed();
+        });
+        QString error;
+        const bool protectedIt = protect(db, Right);
+        const bool more1 = commitsMore(3);
+        const bool changed = DatabaseProtection::changePassphrase(db, SecretBytes(Wrong), &error);
+        const bool more2 = commitsMore(3);
+        const bool unprotected = changed && DatabaseProtection::unprotect(db, &error);
+        const bool more3 = commitsMore(3);
+        DatabaseProtection::setExportWatcher(nullptr);
+        writer.kill();
+        QString rest;
+        writer.finish(&rest);
+        said += rest.toUtf8();
+        QVERIFY2(protectedIt && changed && unprotected, qPrintable(error));
+        QVERIFY(more1 && more2 && more3);
+
+        // Records said to be added: the writer's, and each probe's that was not held off.
+        QSet<QString> kept;
+        for (const QStringList& row :
+             queryRows(db, "SELECT serial FROM serials WHERE program = 'Writer'"))
+            kept << row.value(0);
+        QStringList lost;
+        const QRegularExpression committed(QStringLiteral("^committed (\\d+)$"),
+                                           QRegularExpression::MultilineOption);
+        for (auto it = committed.globalMatch(QString::fromUtf8(said)); it.hasNext();) {
+            const QString number = it.next().captured(1);
+            if (!kept.contains(number))
+                lost << number;
+        }
+        QVERIFY2(lost.isEmpty(), qPrintable("lost: " + lost.join(' ')));
+        QCOMPARE(queryRows(db, "SELECT count(*) FROM serials WHERE program = 'Probe'"),
+                 Rows{{QString::number(probes.count("committed 0"))}});
+        QCOMPARE(probes, QStringList(3, "busy"));
+        QVERIFY(kept.size() >= 12);
+    }
+
+    // A rewrite killed halfway leaves a plain copy that only the user may read, never one for
+    // everyone; the opening's clean-up, or the next rewrite of the database, removes it and
+    // its journal, and nothing that merely looks like them.
+    void killedRewriteLeavesNothingForOthers()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        const Rows records = StoreFixtures::allRows(db);
+        QVERIFY(protect(db, Right));
+        QVERIFY(QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner));
+        const QString folder = QFileInfo(db).path();
+        const mode_t umaskBefore = ::umask(022);
+        StoreChild child({"unprotect", db, Right});
+        const int code = child.finish();
+        ::umask(umaskBefore);
+        QCOMPARE(code, -1);
+
+        const QStringList names = StoreFixtures::folderEntries(folder);
+        QCOMPARE(names.size(), 2);
+        QVERIFY(QRegularExpression("^numira\\.mdb\\.rewrite-[0-9a-f]{16}$")
+                    .match(names.at(1))
+                    .hasMatch());
+        const QString left = folder + '/' + names.at(1);
+        struct stat info = {};
+        QCOMPARE(::lstat(QFile::encodeName(left).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0600));
+        QVERIFY(fileBytes(left).contains(Secrets.first()));
+        QVERIFY(Database::isProtectedFile(db));
+        QCOMPARE(StoreFixtures::allRows(db), records);
+
+        // A journal of a killed rewrite goes too; a name of another shape, a link and a file of
+        // another user stay.
+        const QString journal = db + ".rewrite-0123456789abcdef-journal";
+        StoreFixtures::writeFile(journal, "a journal");
+        StoreFixtures::writeFile(db + ".rewrite-mine", "the user's own");
+        QVERIFY(QFile::link(left, db + ".rewrite-00000000000000aa"));
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            StoreFixtures::writeFile(db + ".rewrite-00000000000000bb", "another user's");
+            QCOMPARE(::chown(QFile::encodeName(db + ".rewrite-00000000000000bb").constData(), 65534,
+                             65534),
+                     0);
+        }
+        QStringList removed = DatabaseProtection::removeLeftovers(db);
+        removed.sort();
+        QCOMPARE(removed, (QStringList{journal, left}));
+        QStringList remaining{"numira.mdb", "numira.mdb.rewrite-00000000000000aa",
+                              "numira.mdb.rewrite-mine"};
+        if (root)
+            remaining.insert(2, "numira.mdb.rewrite-00000000000000bb");
+        QCOMPARE(StoreFixtures::folderEntries(folder), remaining);
+        QVERIFY(DatabaseProtection::removeLeftovers(db).isEmpty());
+
+        StoreFixtures::writeFile(db + ".rewrite-fedcba9876543210", "a killed rewrite's file");
+        StoreFixtures::writeFile(db + ".rewrite-fedcba9876543210-journal", "and its journal");
+        QString error;
+        QVERIFY2(DatabaseProtection::changePassphrase(db, SecretBytes(Wrong), &error),
+                 qPrintable(error));
+        QCOMPARE(StoreFixtures::folderEntries(folder), remaining);
+        QCOMPARE(StoreFixtures::allRows(db), records);
     }
 
     // The key Numira derives is SQLCipher's own: a file that SQLCipher protected with the

@@ -1,7 +1,8 @@
 // Files from outside put in the way: a named pipe or a huge file as the skin file, a skin
 // picture or comments.txt. The program starts and goes on as without them.
 // A damaged database, something that is no file, or a file its owner made read-only, given as
-// the database: said as what it is, and never written.
+// the database: said as what it is, and never written. Links that another user planted on the
+// way to an export or a backup: never followed.
 
 #include "about/AboutText.h"
 #include "app/MainWindow.h"
@@ -9,6 +10,7 @@
 #include "store/Backup.h"
 #include "store/Compaction.h"
 #include "store/Database.h"
+#include "store/RecordExport.h"
 #include "store/RecordStore.h"
 #include "store/SettingsStore.h"
 #include "support/StoreFixtures.h"
@@ -19,6 +21,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace StoreFixtures;
 
@@ -164,6 +167,52 @@ private slots:
         QCOMPARE(fileBytes(db), damaged);
         QCOMPARE(folderEntries(env.programFolder()), entries);
         QVERIFY(!QFile::exists(env.path("backup.mdb")));
+    }
+
+    // The user's own link to another user's link in a shared folder, and another user's link
+    // to a folder on the way: an export or a backup follows neither, even where the system
+    // would (fs.protected_symlinks = 0), and the file and folder behind them stay as they were.
+    void writesNeverPassThroughAnotherUsersLink()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to act as the user nobody");
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 20);
+        const QString shared = env.path("shared");
+        const QString victims = env.path("victims");
+        QVERIFY(QDir().mkpath(shared) && QDir().mkpath(victims));
+        QCOMPARE(::chmod(QFile::encodeName(env.path(".")).constData(), 0711), 0);
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        const QString victim = victims + "/victim.csv";
+        writeFile(victim, "keep me");
+        QVERIFY(linkAsNobody(victim, shared + "/planted.csv"));
+        QVERIFY(QFile::link(shared + "/planted.csv", env.path("own.csv")));
+        QVERIFY(linkAsNobody(victims, shared + "/folder"));
+        const QList<QStringList> cases = {{env.path("own.csv"), shared + "/planted.csv"},
+                                          {shared + "/folder/out.csv", shared + "/folder"},
+                                          {shared + "/folder/victim.csv", shared + "/folder"}};
+        const QString refusal = QStringLiteral("\"%1\" leads through \"%2\", a symbolic link that "
+                                               "another user owns in a shared folder; it is not "
+                                               "followed.");
+        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        for (const QStringList& names : cases) {
+            qint64 count = -1;
+            QString error;
+            QVERIFY(!RecordExport::exportToFile(names.at(0), RecordExport::Format::Csv, {}, &count,
+                                                &error));
+            QCOMPARE(error, refusal.arg(names.at(0), names.at(1)));
+        }
+        Database::closeConnection();
+        for (const QStringList& names : cases) {
+            QString error;
+            QVERIFY(!Backup::copyDatabase(db, names.at(0), &error));
+            QCOMPARE(error, refusal.arg(names.at(0), names.at(1)));
+        }
+        QCOMPARE(fileBytes(victim), QByteArray("keep me"));
+        QCOMPARE(folderEntries(victims), QStringList{"victim.csv"});
+        QCOMPARE(folderEntries(shared), (QStringList{"folder", "planted.csv"}));
+        QVERIFY(QFileInfo(env.path("own.csv")).isSymLink());
     }
 
     // What stands at the path is named; a file without its owner's write bit is read but never

@@ -2,8 +2,9 @@
 
 #include "store/Backup.h"
 #include "store/Compaction.h"
-
 #include "store/Database.h"
+#include "store/DatabaseProtection.h"
+#include "store/SecretBytes.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
@@ -62,7 +63,15 @@ int runOtherProgram(const QStringList& request)
     }
     const int count = request.value(4).toInt();
     QSqlQuery insert(db);
-    insert.prepare(QStringLiteral("INSERT INTO serials (program, serial) VALUES ('Other', ?)"));
+    // Preparing reads the schema, which a compaction may hold locked longer than the wait.
+    while (!insert.prepare(
+        QStringLiteral("INSERT INTO serials (program, serial) VALUES ('Other', ?)"))) {
+        if (!Database::isInUse(insert.lastError())) {
+            std::printf("failed: %s\n", qPrintable(insert.lastError().text()));
+            return 1;
+        }
+        QThread::usleep(1000);
+    }
     for (int i = 0; i < count; ++i) {
         insert.addBindValue(i);
         while (!insert.exec()) {
@@ -77,6 +86,120 @@ int runOtherProgram(const QStringList& request)
         QThread::usleep(3000);
     }
     return 0;
+}
+
+// Opens the database on the connection, a protected one with whichever of the passphrases
+// is right for it now (a passphrase change gives it a new key).
+bool openWithPassphrases(const QString& dbPath, const QString& connection,
+                         const QStringList& passphrases, QString* error, bool* inUse)
+{
+    if (Database::openDatabaseFile(dbPath, connection, error, inUse))
+        return true;
+    if (!Database::isProtectedFile(dbPath) || Database::hasPassphrase(dbPath))
+        return false;
+    for (const QString& passphrase : passphrases) {
+        const SecretBytes secret(passphrase);
+        if (Database::checkPassphrase(dbPath, secret) == Database::PassphraseCheck::Right) {
+            Database::rememberPassphrase(dbPath, secret);
+            return Database::openDatabaseFile(dbPath, connection, error, inUse);
+        }
+    }
+    return false;
+}
+
+enum class Attempt
+{
+    Committed,
+    Busy,
+    Moved,
+    Failed
+};
+
+// One record in a transaction of its own, as numira-cli add writes it, except that another
+// program's write lock is not waited for: the attempt says at once that it is busy.
+Attempt addOne(const QSqlDatabase& db, const QString& program, int number, QString* why)
+{
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+    QSqlQuery begin(db);
+    if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        *why = begin.lastError().text();
+        return Database::isInUse(begin.lastError()) ? Attempt::Busy : Attempt::Failed;
+    }
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = 10000"));
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO serials (program, serial) VALUES (?, ?)"));
+    insert.addBindValue(program);
+    insert.addBindValue(QString::number(number));
+    QSqlQuery commit(db);
+    if (insert.exec() && commit.exec(QStringLiteral("COMMIT")))
+        return Attempt::Committed;
+    const QSqlError error = insert.lastError().isValid() ? insert.lastError() : commit.lastError();
+    *why = error.text();
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    // SQLITE_READONLY_DBMOVED: the file this connection opened was replaced under its name.
+    constexpr int FileReplaced = 8 | (4 << 8);
+    return error.nativeErrorCode().toInt() == FileReplaced ? Attempt::Moved : Attempt::Failed;
+}
+
+// "write": records "Writer" 0, 1, 2... one after another until killed, each through a
+// connection opened for it alone, as runs of numira-cli add do; an attempt that is refused is
+// made again. Prints "committed N" after each commit, "busy" when another program held the
+// write lock and "moved" when the file was replaced under the connection.
+// "try": one attempt, record "Probe" 0, that prints one of those words.
+int runWriter(const QStringList& request)
+{
+    const bool once = request.at(2) == QLatin1String("try");
+    const QString dbPath = request.at(3);
+    const QStringList passphrases = request.mid(4);
+    const QString connection = QStringLiteral("writer");
+    int misreadOpenings = 0;
+    for (int number = 0;;) {
+        QString why;
+        bool inUse = false;
+        Attempt attempt = Attempt::Busy;
+        if (openWithPassphrases(dbPath, connection, passphrases, &why, &inUse))
+            attempt =
+                addOne(QSqlDatabase::database(connection, false),
+                       once ? QStringLiteral("Probe") : QStringLiteral("Writer"), number, &why);
+        else if (!inUse)
+            // An opening that read the first bytes of the file before a rewrite replaced it
+            // takes the new file for a wrong kind; the next opening reads the new file.
+            attempt = ++misreadOpenings < 10 ? Attempt::Moved : Attempt::Failed;
+        if (attempt != Attempt::Moved)
+            misreadOpenings = 0;
+        Database::removeConnection(connection);
+        switch (attempt) {
+        case Attempt::Committed:
+            std::printf("committed %d\n", number++);
+            break;
+        case Attempt::Busy:
+            std::puts("busy");
+            break;
+        case Attempt::Moved:
+            std::puts("moved");
+            break;
+        case Attempt::Failed:
+            std::printf("failed: %s\n", qPrintable(why));
+            return 1;
+        }
+        if (once)
+            return 0;
+        QThread::usleep(2000);
+    }
+}
+
+// "unprotect", dbPath, passphrase: takes the passphrase off, killed by itself the moment the
+// export into the new file has ended.
+int runKilledRewrite(const QStringList& request)
+{
+    const QString dbPath = request.at(3);
+    Database::rememberPassphrase(dbPath, SecretBytes(request.value(4)));
+    DatabaseProtection::setExportWatcher([](const QString&) { std::raise(SIGKILL); });
+    std::puts("ready");
+    QString error;
+    const bool done = DatabaseProtection::unprotect(dbPath, &error);
+    std::printf("%s\n", done ? "ok" : qPrintable(QStringLiteral("failed: ") + error));
+    return done ? 0 : 1;
 }
 
 // request: the file size limit, "nobody" or nothing, then the operation.
@@ -100,6 +223,10 @@ int runRequest(const QStringList& request)
     if (request.at(2) == QLatin1String("add") || request.at(2) == QLatin1String("hold") ||
         request.at(2) == QLatin1String("lock") || request.at(2) == QLatin1String("spill"))
         return runOtherProgram(request);
+    if (request.at(2) == QLatin1String("write") || request.at(2) == QLatin1String("try"))
+        return runWriter(request);
+    if (request.at(2) == QLatin1String("unprotect"))
+        return runKilledRewrite(request);
     std::puts("ready");
     QString error;
     const bool ok = request.at(2) == QLatin1String("compact")

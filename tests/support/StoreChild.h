@@ -14,7 +14,11 @@ public:
     // item); or another program on the file: "add", dbPath, count (prints "committed N" after
     // each commit) or "hold", dbPath (prints "holding" inside a read transaction and waits) or
     // "lock", dbPath (the same inside an exclusive transaction) or "spill", dbPath (prints
-    // "holding" with part of an uncommitted change written into the file, and waits).
+    // "holding" with part of an uncommitted change written into the file, and waits); a writer
+    // that opens the file anew for each record: "write", dbPath, passphrases... (records until
+    // killed) or "try", dbPath, passphrases... (one attempt), each printing "committed N",
+    // "busy" (another program holds the write lock) or "moved" (the file was replaced under
+    // it); or "unprotect", dbPath, passphrase, killed once its export has ended.
     // fileSizeLimit < 0: none.
     explicit StoreChild(const QStringList& operation, qint64 fileSizeLimit = -1,
                         bool asNobody = false);

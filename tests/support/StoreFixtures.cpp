@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 namespace StoreFixtures {
 
@@ -68,6 +69,18 @@ QStringList folderEntries(const QString& folder)
 {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+bool linkAsNobody(const QString& target, const QString& link)
+{
+    QProcess ln;
+    ln.setProcessChannelMode(QProcess::ForwardedChannels);
+    ln.start(QStringLiteral("setpriv"),
+             {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+              QStringLiteral("--clear-groups"), QStringLiteral("ln"), QStringLiteral("-s"), target,
+              link});
+    return ln.waitForFinished(30000) && ln.exitStatus() == QProcess::NormalExit &&
+           ln.exitCode() == 0;
 }
 
 QList<QStringList> pageCells(ResultPages list)

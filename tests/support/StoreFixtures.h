@@ -26,4 +26,8 @@ void writeFile(const QString& path, const QByteArray& bytes);
 // The names in a folder, hidden ones included, sorted.
 QStringList folderEntries(const QString& folder);
 
+// Makes a symbolic link at link as the user "nobody", in a process of that user (the caller is
+// root, and every folder on the way lets others through); false when it could not.
+bool linkAsNobody(const QString& target, const QString& link);
+
 } // namespace StoreFixtures

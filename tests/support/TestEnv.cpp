@@ -7,6 +7,7 @@
 #include "store/SqliteDriver.h"
 #include "support/RecordingWebView.h"
 #include "ui/SkinColor.h"
+#include "web/Community.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,6 +30,10 @@ TestEnv::TestEnv()
     // Whatever the program writes into the home folder lands in the test's own.
     m_realHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(path(QStringLiteral("home"))));
+    // A community server named by the caller's environment would move the probe and the start
+    // page that tests expect at their shipped addresses.
+    m_communityServer = qgetenv(Community::ServerVariable);
+    qunsetenv(Community::ServerVariable);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        path(QStringLiteral("config")));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path(QStringLiteral("config")));
@@ -42,6 +47,8 @@ TestEnv::~TestEnv()
     main.reset();
     processDeferredDeletes();
     qputenv("HOME", m_realHome);
+    if (!m_communityServer.isNull())
+        qputenv(Community::ServerVariable, m_communityServer);
     Database::resetStore();
     resetRecordHandOver();
     SkinColor::setColorsInUse(std::nullopt);

@@ -48,6 +48,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QByteArray m_realHome;
+    QByteArray m_communityServer;
 };
 
 // Runs SQL on a database file through a connection of its own (tests only).
