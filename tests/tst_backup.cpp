@@ -189,7 +189,7 @@ private slots:
         env.prompt.clear();
         env.prompt.answer(PromptAnswer::Yes);
         env.prompt.chooseFile(planted);
-        env.main->backupDatabase();
+        env.main->databaseCommands().backup();
         TestEnv::processDeferredDeletes();
         QCOMPARE(env.prompt.texts().mid(1),
                  QStringList{QStringLiteral("The backup to \"%1\" failed!  \"%1\" is a symbolic "
