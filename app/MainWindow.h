@@ -6,7 +6,8 @@
 
 #include <memory>
 
-class ChangeFeed;
+class DatabaseSession;
+class StoreError;
 class DatabaseCommands;
 class HandOverReceiver;
 class QFrame;
@@ -37,7 +38,7 @@ public:
     // Opens the shared connection on the database in use again, as every command and button
     // does before it works on it; the change feed then listens on the new connection and the
     // title names what is open. False (with why) when it did not open.
-    bool openConnection(QString* why = nullptr);
+    bool openConnection(StoreError* why = nullptr);
 
     // Commands of the menus.
     void openDatabase();
@@ -60,7 +61,7 @@ public:
     void unloadWindow(QWidget* window) override;
     void endProgram() override;
     QString programFolder() const override { return m_deps.programFolder; }
-    ChangeFeed* changeFeed() const override { return m_changeFeed; }
+    DatabaseSession& session() override { return *m_session; }
 
     void backToBrowser();
     void goHome();
@@ -128,7 +129,7 @@ private:
 
     MainDeps m_deps;
     TrayManager* m_tray = nullptr;
-    ChangeFeed* m_changeFeed = nullptr;
+    DatabaseSession* m_session = nullptr;
     SingleInstance* m_instance = nullptr;
     HandOverReceiver* m_handOver = nullptr;
     std::unique_ptr<DatabaseCommands> m_databaseCommands;

@@ -3,7 +3,7 @@
 #include "app/DatabaseCommands.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 
 #include <QMenu>
 
@@ -77,12 +77,17 @@ PopupMenus::PopupMenus(QWidget* parent) : QWidget(parent)
     for (QAction* remove : {removepassphrase, removepassphrase1})
         connect(remove, &QAction::triggered, this,
                 [] { mainWindow()->databaseCommands().removePassphrase(); });
-    // A passphrase protects a file; on a server its three commands are shown disabled.
+    // A passphrase protects a file; where the database cannot have one its three commands are
+    // shown disabled, and a passphrase that is not there cannot be changed or removed.
     const auto showPassphraseItems = [this] {
-        const bool file = !Database::isServer();
-        for (QAction* item : {protectdatabase, changepassphrase, removepassphrase, protectdatabase1,
-                              changepassphrase1, removepassphrase1})
-            item->setEnabled(file);
+        const DatabaseSession& session = mainWindow()->session();
+        const bool canProtect = session.canProtect();
+        const bool isProtected = canProtect && DatabaseSession::isProtectedFile(session.address());
+        for (QAction* item : {protectdatabase, protectdatabase1})
+            item->setEnabled(canProtect);
+        for (QAction* item : {changepassphrase, removepassphrase, changepassphrase1,
+                              removepassphrase1})
+            item->setEnabled(isProtected);
     };
     connect(popupdb, &QMenu::aboutToShow, this, showPassphraseItems);
     connect(database, &QMenu::aboutToShow, this, showPassphraseItems);

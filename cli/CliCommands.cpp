@@ -2,7 +2,7 @@
 
 #include "store/AppInfo.h"
 #include "cli/CliPassphrase.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/DatabaseCopy.h"
 #include "store/DatabaseProtection.h"
 #include "store/PassphraseKeyring.h"
@@ -357,12 +357,14 @@ bool CliCommands::databasePathOf(const CliArguments& args, QString* path)
 bool CliCommands::openDatabase(const CliArguments& args)
 {
     QString path;
-    if (!databasePathOf(args, &path) || !unlockDatabase(path, args))
+    if (!databasePathOf(args, &path) || !unlockDatabase(m_session, path, args))
         return false;
-    QString error;
-    if (!Database::checkSchema(path, &error) ||
-        !Database::openConnection(Database::connectionStringFor(path), &error)) {
-        fail(error);
+    m_session.setAddress(path);
+    StoreError error = m_session.checkSchema(path);
+    if (!error)
+        error = m_session.open();
+    if (error) {
+        fail(error.message());
         return false;
     }
     return true;
@@ -443,8 +445,8 @@ int CliCommands::tableWidth() const
 std::optional<RecordStore::SerialRecord> CliCommands::recordWithId(const QString& id, int* refused)
 {
     std::optional<RecordStore::SerialRecord> record;
-    QString error;
-    if (!RecordStore::loadSerial(id, &record, &error))
+    StoreError error;
+    if (!RecordStore::loadSerial(m_session, id, &record, &error))
         *refused = fail(error);
     else if (!record)
         *refused = failNoRecord(id);
@@ -457,16 +459,16 @@ int CliCommands::list(const CliArguments& args)
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
     const QString program = args.positional.value(0);
-    return streamRecords(format, [&](const RecordStore::RecordVisitor& each, QString* error) {
+    return streamRecords(format, [&](const RecordStore::RecordVisitor& each, StoreError* error) {
         return program.isEmpty()
-                   ? RecordStore::forEachSerial(RecordStore::RecordOrder::ByProgram, each, error)
-                   : RecordStore::forEachSerialOfProgram(program, each, error);
+                   ? RecordStore::forEachSerial(m_session, RecordStore::RecordOrder::ByProgram, each, error)
+                   : RecordStore::forEachSerialOfProgram(m_session, program, each, error);
     });
 }
 
 int CliCommands::streamRecords(CliOutput::Format format, const RecordWalk& walk)
 {
-    QString error;
+    StoreError error;
     QList<int> widths;
     if (format == CliOutput::Format::Table) {
         // A first pass finds the widths, so that the rows need not be held.
@@ -490,7 +492,8 @@ int CliCommands::streamRecords(CliOutput::Format format, const RecordWalk& walk)
         [&](const RecordStore::StoredRecord& record) {
             if (stream.row(recordValues(record)))
                 return true;
-            error = QStringLiteral("The output cannot be written (%1).").arg(m_out.errorString());
+            error = StoreError::failed(
+                QStringLiteral("The output cannot be written (%1).").arg(m_out.errorString()));
             return false;
         },
         &error);
@@ -515,9 +518,10 @@ int CliCommands::search(const CliArguments& args)
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
     ResultPages found;
+    StoreError failure;
+    if (!RecordStore::search(m_session, *field, args.positional.first(), &found, &failure))
+        return fail(failure);
     QString error;
-    if (!RecordStore::search(*field, args.positional.first(), &found, &error))
-        return fail(error);
     // A table is aligned to its widest value, so it is written once every row is read; the
     // other formats are written a row at a time as the records are read.
     if (format == CliOutput::Format::Table) {
@@ -611,8 +615,8 @@ int CliCommands::add(const CliArguments& args)
     if (int refused = Success; !refuseDuplicate(args, record, 0, &refused))
         return refused;
     qlonglong id = 0;
-    QString error;
-    if (!RecordStore::addRecord(record, &id, &error))
+    StoreError error;
+    if (!RecordStore::addRecord(m_session, record, &id, &error))
         return fail(error);
     write(m_out, QByteArray::number(id) + '\n');
     return Success;
@@ -624,8 +628,8 @@ bool CliCommands::refuseDuplicate(const CliArguments& args, const RecordStore::S
     if (args.flags.contains(QStringLiteral("--allow-duplicate")))
         return true;
     std::optional<RecordStore::StoredRecord> match;
-    QString error;
-    if (!RecordStore::findDuplicateSerial(record.program, record.serial, &match, &error,
+    StoreError error;
+    if (!RecordStore::findDuplicateSerial(m_session, record.program, record.serial, &match, &error,
                                           exceptId)) {
         *refused = fail(error);
         return false;
@@ -677,8 +681,8 @@ int CliCommands::edit(const CliArguments& args)
         return refused;
     record->date = RecordStore::dateText(QDateTime::currentDateTime());
     bool found = false;
-    QString error;
-    if (!RecordStore::rewriteSerial(id, *record, &found, &error))
+    StoreError error;
+    if (!RecordStore::rewriteSerial(m_session, id, *record, &found, &error))
         return fail(error);
     if (!found)
         return failNoRecord(id);
@@ -693,8 +697,8 @@ int CliCommands::remove(const CliArguments& args)
     if (!openDatabase(args))
         return Failure;
     bool found = false;
-    QString error;
-    if (!RecordStore::deleteSerial(id, &found, &error))
+    StoreError error;
+    if (!RecordStore::deleteSerial(m_session, id, &found, &error))
         return fail(error);
     if (!found)
         return failNoRecord(id);
@@ -707,8 +711,8 @@ int CliCommands::programs(const CliArguments& args)
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
     QStringList names;
-    QString error;
-    if (!RecordStore::programNames(&names, &error))
+    StoreError error;
+    if (!RecordStore::programNames(m_session, &names, &error))
         return fail(error);
     CliOutput::Rows rows{{QStringLiteral("program")}, {}, {}};
     for (const QString& name : names)
@@ -733,11 +737,11 @@ int CliCommands::exportRecords(const CliArguments& args)
     qint64 count = 0;
     QString error;
     if (target.isEmpty() || target == QLatin1String("-")) {
-        if (!RecordExport::writeAll(m_out, format, options, &count, &error))
+        if (!RecordExport::writeAll(m_session, m_out, format, options, &count, &error))
             return fail(error);
         return Success;
     }
-    if (!RecordExport::exportToFile(target, format, options, &count, &error))
+    if (!RecordExport::exportToFile(m_session, target, format, options, &count, &error))
         return fail(error);
     return Success;
 }
@@ -769,8 +773,9 @@ int CliCommands::importRecords(const CliArguments& args)
     options.dryRun = args.flags.contains(QStringLiteral("--dry-run"));
     options.keepDuplicates = args.flags.contains(QStringLiteral("--allow-duplicate"));
     RecordStore::ImportOutcome outcome;
-    if (!RecordStore::importRecords(records, options, &outcome, &error))
-        return fail(error + QStringLiteral(" Nothing was imported."));
+    StoreError refused;
+    if (!RecordStore::importRecords(m_session, records, options, &outcome, &refused))
+        return fail(refused.message() + QStringLiteral(" Nothing was imported."));
     QString report;
     if (options.dryRun) {
         for (qsizetype i = 0; i < records.size(); ++i) {
@@ -800,15 +805,18 @@ int CliCommands::copyRecords(const CliArguments& args)
     const QString to = args.value(QStringLiteral("--to"));
     if (from.isEmpty() || to.isEmpty())
         return usage(QStringLiteral("copy needs --from and --to"), args.command);
-    if (!unlockDatabase(from, args) || !unlockDatabase(to, args))
+    DatabaseSession target;
+    m_session.setAddress(from);
+    target.setAddress(to);
+    if (!unlockDatabase(m_session, from, args) || !unlockDatabase(target, to, args))
         return Failure;
     RecordStore::ImportOptions options;
     options.dryRun = args.flags.contains(QStringLiteral("--dry-run"));
     options.keepDuplicates = args.flags.contains(QStringLiteral("--allow-duplicate"));
     DatabaseCopy::Outcome outcome;
-    QString error;
-    if (!DatabaseCopy::copy(from, to, options, &outcome, &error))
-        return fail(error + QStringLiteral(" Nothing was copied."));
+    StoreError error;
+    if (!DatabaseCopy::copy(m_session, target, options, &outcome, &error))
+        return fail(error.message() + QStringLiteral(" Nothing was copied."));
     write(m_out, QStringLiteral("Read %1 records; %2 %3 records (%4 new programs), %5 %6 "
                                 "duplicates.\n")
                      .arg(outcome.read)
@@ -821,9 +829,10 @@ int CliCommands::copyRecords(const CliArguments& args)
     return Success;
 }
 
-bool CliCommands::unlockDatabase(const QString& path, const CliArguments& args)
+bool CliCommands::unlockDatabase(DatabaseSession& session, const QString& path,
+                                 const CliArguments& args)
 {
-    if (!Database::isProtectedFile(path) || Database::hasPassphrase(path))
+    if (!DatabaseSession::isProtectedFile(path) || session.keys().has(path))
         return true;
     SecretBytes passphrase;
     QString error;
@@ -840,8 +849,8 @@ bool CliCommands::unlockDatabase(const QString& path, const CliArguments& args)
         SecretBytes kept;
         if (PassphraseKeyring::unavailableReason().isEmpty() &&
             PassphraseKeyring::read(path, &kept) &&
-            Database::checkPassphrase(path, kept) == Database::PassphraseCheck::Right) {
-            Database::rememberPassphrase(path, kept);
+            session.checkPassphrase(path, kept) == DatabaseSession::PassphraseCheck::Right) {
+            session.keys().remember(path, kept);
             return true;
         }
         read = CliPassphrase::askTerminal(QStringLiteral("Passphrase of %1").arg(path), false,
@@ -851,15 +860,16 @@ bool CliCommands::unlockDatabase(const QString& path, const CliArguments& args)
         fail(error);
         return false;
     }
-    switch (Database::checkPassphrase(path, passphrase, &error)) {
-    case Database::PassphraseCheck::Right:
-        Database::rememberPassphrase(path, passphrase);
+    StoreError why;
+    switch (session.checkPassphrase(path, passphrase, &why)) {
+    case DatabaseSession::PassphraseCheck::Right:
+        session.keys().remember(path, passphrase);
         return true;
-    case Database::PassphraseCheck::Wrong:
-        fail(Database::wrongPassphraseMessage());
+    case DatabaseSession::PassphraseCheck::Wrong:
+        fail(why);
         return false;
-    case Database::PassphraseCheck::Failed:
-        fail(error);
+    case DatabaseSession::PassphraseCheck::Failed:
+        fail(why);
         return false;
     }
     return false;
@@ -892,14 +902,14 @@ int CliCommands::protect(const CliArguments& args)
     if (!databasePathOf(args, &path))
         return Failure;
     QString error;
-    if (Database::isProtectedFile(path))
+    if (DatabaseSession::isProtectedFile(path))
         return fail(QStringLiteral("The database is protected by a passphrase already."));
-    if (!Database::checkSchema(path, &error))
-        return fail(error);
+    if (const StoreError refused = m_session.checkSchema(path))
+        return fail(refused);
     SecretBytes passphrase;
     if (!newPassphrase(args, &passphrase))
         return Failure;
-    if (!DatabaseProtection::protect(path, passphrase, &error))
+    if (!DatabaseProtection::protect(m_session.keys(), path, passphrase, &error))
         return fail(error);
     if (args.flags.contains(QStringLiteral("--remember")) &&
         !PassphraseKeyring::store(path, passphrase, &error))
@@ -913,11 +923,12 @@ bool CliCommands::unlockProtectedDatabase(const CliArguments& args, QString* pat
 {
     if (!databasePathOf(args, path))
         return false;
-    if (!Database::isProtectedFile(*path)) {
+    if (!DatabaseSession::isProtectedFile(*path)) {
         fail(QStringLiteral("The database is not protected by a passphrase."));
         return false;
     }
-    return unlockDatabase(*path, args);
+    m_session.setAddress(*path);
+    return unlockDatabase(m_session, *path, args);
 }
 
 int CliCommands::changePassphrase(const CliArguments& args)
@@ -929,7 +940,7 @@ int CliCommands::changePassphrase(const CliArguments& args)
     if (!newPassphrase(args, &passphrase))
         return Failure;
     QString error;
-    if (!DatabaseProtection::changePassphrase(path, passphrase, &error))
+    if (!DatabaseProtection::changePassphrase(m_session.keys(), path, passphrase, &error))
         return fail(error);
     return Success;
 }
@@ -940,7 +951,7 @@ int CliCommands::unprotect(const CliArguments& args)
     if (!unlockProtectedDatabase(args, &path))
         return Failure;
     QString error;
-    if (!DatabaseProtection::unprotect(path, &error))
+    if (!DatabaseProtection::unprotect(m_session.keys(), path, &error))
         return fail(error);
     if (PassphraseKeyring::unavailableReason().isEmpty())
         PassphraseKeyring::remove(path);

@@ -2,6 +2,7 @@
 
 #include "cli/CliArguments.h"
 #include "cli/CliOutput.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordStore.h"
 
 #include <QByteArray>
@@ -63,7 +64,7 @@ private:
     int unprotect(const CliArguments& args);
     // For a protected file whose passphrase is not known yet: reads it (--passphrase-fd,
     // else the terminal) and checks it. False after a failure said on standard error.
-    bool unlockDatabase(const QString& path, const CliArguments& args);
+    bool unlockDatabase(DatabaseSession& session, const QString& path, const CliArguments& args);
     // The database file of a command that needs a protected one, unlocked; false after a
     // failure said on standard error (not protected, wrong passphrase).
     bool unlockProtectedDatabase(const CliArguments& args, QString* path);
@@ -80,7 +81,7 @@ private:
     bool startReading(const CliArguments& args, CliOutput::Format* format, int* refused);
     int printRows(CliOutput::Format format, const CliOutput::Rows& rows);
     // Prints records as the walk hands them over, holding none of them.
-    using RecordWalk = std::function<bool(const RecordStore::RecordVisitor&, QString*)>;
+    using RecordWalk = std::function<bool(const RecordStore::RecordVisitor&, StoreError*)>;
     int streamRecords(CliOutput::Format format, const RecordWalk& walk);
     // The width a table is fitted into: the terminal's, or none with --wide.
     int tableWidth() const;
@@ -95,6 +96,7 @@ private:
     std::optional<RecordStore::SerialRecord> recordWithId(const QString& id, int* refused);
 
     int fail(const QString& message);
+    int fail(const StoreError& error) { return fail(error.message()); }
     int failNoRecord(const QString& id);
     int usage(const QString& message, const QString& command = QString());
     void write(QIODevice& device, const QByteArray& bytes);
@@ -106,4 +108,6 @@ private:
     bool m_outIsTerminal = false;
     int m_terminalWidth = 0;
     bool m_wide = false;
+    // The database the command works on.
+    DatabaseSession m_session;
 };

@@ -3,7 +3,7 @@
 #include "screens/ChosenOnlyDelegate.h"
 #include "screens/RecordHandOver.h"
 #include "screens/ScreenKit.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordRule.h"
 #include "store/RecordStore.h"
 #include "ui/Look.h"
@@ -90,11 +90,11 @@ void AddScreen::load()
     txtNewProg->setEnabled(false);
 
     QStringList names;
-    QString error;
-    if (RecordStore::programNames(&names, &error))
+    StoreError error;
+    if (RecordStore::programNames(m_host.session(), &names, &error))
         lstSelect->addItems(names);
     else
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The program list could not be read!"),
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The program list could not be read!"),
                                  error);
 }
 
@@ -148,11 +148,11 @@ void AddScreen::onOkClicked()
     if (!confirmNewSerial(record.program, record.serial))
         return;
 
-    QString error;
+    StoreError error;
     QString storedUnder;
-    if (!RecordStore::addSerial(record, newProgram, QDateTime::currentDateTime(), &error,
+    if (!RecordStore::addSerial(m_host.session(), record, newProgram, QDateTime::currentDateTime(), &error,
                                 &storedUnder)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The serial was not added!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The serial was not added!"), error);
         return;
     }
 
@@ -164,7 +164,7 @@ void AddScreen::onOkClicked()
     const PromptMessage success{successText, QStringLiteral("Success!"), PromptButtons::Ok,
                                 PromptIcon::None};
     if (m_quickAdd) {
-        Database::closeConnection();
+        m_host.session().close();
         m_prompt.message(success);
         m_host.endProgram();
         return;
@@ -177,9 +177,9 @@ void AddScreen::onOkClicked()
 bool AddScreen::confirmNewSerial(const QString& program, const QString& serial)
 {
     std::optional<RecordStore::StoredRecord> match;
-    QString error;
+    StoreError error;
     // When the lookup fails the addition fails too, and says why.
-    if (!RecordStore::findDuplicateSerial(program, serial, &match, &error) || !match)
+    if (!RecordStore::findDuplicateSerial(m_host.session(), program, serial, &match, &error) || !match)
         return true;
     return m_prompt.askYesNo(
         QStringLiteral("This serial is already stored for %1. Add it anyway?")
@@ -202,7 +202,7 @@ void AddScreen::onCancelClicked()
 {
     if (m_quickAdd) {
         // A quick add runs the program for this one record: leaving the screen ends it.
-        Database::closeConnection();
+        m_host.session().close();
         m_host.endProgram();
         return;
     }

@@ -5,6 +5,7 @@
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordStore.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
@@ -57,7 +58,7 @@ void BrowseScreen::buildControls()
     connect(cmdCancel, &QPushButton::clicked, this, &BrowseScreen::onCancelClicked);
     // Other users' changes list the program's records again.
     new LiveList(
-        lstRecords, m_records, [this] { search(); }, m_host.changeFeed(), this);
+        lstRecords, m_records, [this] { search(); }, m_host.session().changeFeed(), this);
 }
 
 void BrowseScreen::load()
@@ -66,11 +67,11 @@ void BrowseScreen::load()
     cmdView->setEnabled(false);
 
     QStringList names;
-    QString error;
-    if (RecordStore::programNames(&names, &error))
+    StoreError error;
+    if (RecordStore::programNames(m_host.session(), &names, &error))
         cmbProgram->addItems(names);
     else
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The program list could not be read!"),
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The program list could not be read!"),
                                  error);
     cmbProgram->setCurrentIndex(-1);
     cmbProgram->setEditText(QString());
@@ -92,10 +93,10 @@ void BrowseScreen::search()
     cmdView->setEnabled(false);
 
     ResultPages rows;
-    QString error;
-    if (!RecordStore::pagedSerialsOfProgram(program, &rows, &error)) {
+    StoreError error;
+    if (!RecordStore::pagedSerialsOfProgram(m_host.session(), program, &rows, &error)) {
         ScreenKit::reportFailure(
-            m_prompt, QStringLiteral("The serials of this program could not be read!"), error);
+            m_prompt, m_host.session(), QStringLiteral("The serials of this program could not be read!"), error);
         return;
     }
     if (rows.rowCount() > 0) {
@@ -134,9 +135,9 @@ void BrowseScreen::onDeleteProgramClicked()
         return;
 
     RecordStore::ProgramDeletion outcome = RecordStore::ProgramDeletion::NotFound;
-    QString error;
-    if (!RecordStore::deleteProgram(program, &outcome, &error)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The program was not deleted!"), error);
+    StoreError error;
+    if (!RecordStore::deleteProgram(m_host.session(), program, &outcome, &error)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The program was not deleted!"), error);
         return;
     }
     switch (outcome) {

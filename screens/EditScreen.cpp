@@ -75,9 +75,9 @@ void EditScreen::load()
     SkinColor::applySkinColors(this);
 
     std::optional<RecordStore::SerialRecord> record;
-    QString error;
-    if (!RecordStore::loadSerial(recordHandOver().selectedId, &record, &error)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The record could not be read!"), error);
+    StoreError error;
+    if (!RecordStore::loadSerial(m_host.session(), recordHandOver().selectedId, &record, &error)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The record could not be read!"), error);
         return;
     }
     // A record that is gone leaves the boxes empty.
@@ -111,10 +111,10 @@ void EditScreen::onSaveClicked()
         return;
 
     bool found = false;
-    QString error;
-    if (!RecordStore::updateSerial(recordHandOver().selectedId, version, name, serial,
+    StoreError error;
+    if (!RecordStore::updateSerial(m_host.session(), recordHandOver().selectedId, version, name, serial,
                                    QDateTime::currentDateTime(), &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The changes were not saved!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The changes were not saved!"), error);
         return;
     }
     if (!found)
@@ -129,9 +129,9 @@ void EditScreen::onDeleteClicked()
         return;
 
     bool found = false;
-    QString error;
-    if (!RecordStore::deleteSerial(recordHandOver().selectedId, &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The record was not deleted!"), error);
+    StoreError error;
+    if (!RecordStore::deleteSerial(m_host.session(), recordHandOver().selectedId, &found, &error)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The record was not deleted!"), error);
         return;
     }
     if (!found)

@@ -1,7 +1,7 @@
 #include "screens/ScreenKit.h"
 
 #include "screens/RecordListModel.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "ui/Look.h"
 #include "ui/Prompt.h"
 
@@ -144,15 +144,16 @@ void chainTabOrder(std::initializer_list<QWidget*> controls)
     }
 }
 
-void reportFailure(Prompt& prompt, const QString& what, const QString& reason)
+void reportFailure(Prompt& prompt, const DatabaseSession& session, const QString& what,
+                   const StoreError& error)
 {
-    if (!Database::connectionExists())
-        prompt.critical(Database::noConnectionMessage());
-    else if (reason == Database::readOnlyMessage())
-        // A role that may only read: the reason is the whole message.
-        prompt.critical(reason);
+    if (!session.isOpen())
+        prompt.critical(session.noConnectionError().message());
+    else if (error.is(StoreError::Kind::ReadOnly) || error.is(StoreError::Kind::NoDatabase))
+        // A database that may only be read: the reason is the whole message.
+        prompt.critical(error.message());
     else
-        prompt.critical(what + QStringLiteral("  ") + reason);
+        prompt.critical(what + QStringLiteral("  ") + error.message());
 }
 
 QString plainText(const QPlainTextEdit* box)

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "store/StoreError.h"
 #include "ui/Twips.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <initializer_list>
+
+class DatabaseSession;
 
 class Prompt;
 class QLabel;
@@ -55,7 +58,8 @@ void chainTabOrder(std::initializer_list<QWidget*> controls);
 
 // A refused database operation: what did not happen and why; with no open connection, the
 // message that says so.
-void reportFailure(Prompt& prompt, const QString& what, const QString& reason);
+void reportFailure(Prompt& prompt, const DatabaseSession& session, const QString& what,
+                   const StoreError& error);
 
 // The box's text with its line breaks as "\n" and nothing else changed.
 QString plainText(const QPlainTextEdit* box);

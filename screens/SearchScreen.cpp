@@ -5,6 +5,7 @@
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordStore.h"
 #include "store/SearchWorker.h"
 #include "ui/Prompt.h"
@@ -60,7 +61,7 @@ void SearchScreen::buildControls()
     connect(lstSearchResults, &QTreeView::doubleClicked, this, &SearchScreen::onLookCloserClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &SearchScreen::onCancelClicked);
 
-    m_worker = new SearchWorker(this);
+    m_worker = new SearchWorker(m_host.session(), this);
     connect(m_worker, &SearchWorker::searchFound, this, &SearchScreen::showFound);
     connect(m_worker, &SearchWorker::searchFailed, this, &SearchScreen::showFailure);
     connect(m_worker, &SearchWorker::searchCancelled, this, &SearchScreen::showCancelled);
@@ -68,7 +69,7 @@ void SearchScreen::buildControls()
     new LiveList(
         lstSearchResults, m_results,
         [this] { runSearch(recordHandOver().lastKeywords, recordHandOver().lastSearchType); },
-        m_host.changeFeed(), this);
+        m_host.session().changeFeed(), this);
 }
 
 void SearchScreen::load()
@@ -142,14 +143,14 @@ void SearchScreen::showFound(const ResultPages& found)
     }
 }
 
-void SearchScreen::showFailure(const QString& error)
+void SearchScreen::showFailure(const StoreError& error)
 {
     m_lastSearchOk = false;
     m_results->clear();
     // A refused search keeps the keyword, so the user can try again.
     if (txtKeywords->text().isEmpty())
         txtKeywords->setText(m_runningKeywords);
-    ScreenKit::reportFailure(m_prompt, QStringLiteral("The search could not be run!"), error);
+    ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The search could not be run!"), error);
 }
 
 void SearchScreen::showCancelled()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDate>
+
+class KeptKeys;
 #include <QString>
 
 namespace Backup {
@@ -14,7 +16,9 @@ QString proposedBackupPath(const QDate& date, const QString& homeFolder);
 // first). The database must pass SQLite's quick check before, and the copy after it is written.
 // The copy is written to a temporary file beside the target and renamed over it only when
 // complete, checked and flushed, so a failure never destroys an older file of that name. The
-// copy gets the database's permissions. False with a plain reason on failure.
-bool copyDatabase(const QString& source, const QString& target, QString* error);
+// copy gets the database's permissions. False with a plain reason on failure. A protected
+// file opens with its key among keys; a server's backup is every record, written as JSON.
+bool copyDatabase(const QString& source, const QString& target, QString* error,
+                  KeptKeys* keys = nullptr);
 
 } // namespace Backup

@@ -1,7 +1,9 @@
 #include "store/DatabaseProtection.h"
 
 #include "store/CipherKey.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
+#include "store/KeptKeys.h"
 #include "store/DurableFile.h"
 #include "store/SecretBytes.h"
 
@@ -62,19 +64,21 @@ bool runExport(const QSqlDatabase& db, const QString& target, const CipherKey& k
 
 // Writes the database at path, as the connection opened on it reads it, into a new file with
 // the given key (none: a plain file) and puts the new file in its place.
-bool rewrite(const QString& path, const CipherKey& key, QString* error)
+bool rewrite(const KeptKeys& keys, const QString& path, const CipherKey& key, QString* error)
 {
     const QString database = DurableFile::resolved(path);
     QString why;
-    if (!Database::openDatabaseFile(database, Connection, &why))
-        return fail(error, why);
+    DatabaseBackend::Opening opening;
+    opening.keys = &keys;
+    if (const StoreError failure = FileBackend::instance().open(database, Connection, opening))
+        return fail(error, failure.message());
     const QString target = freshNameBeside(database);
     bool exported = false;
     {
         const QSqlDatabase db = QSqlDatabase::database(Connection, false);
         exported = runExport(db, target, key, &why);
     }
-    Database::removeConnection(Connection);
+    DatabaseSession::removeConnection(Connection);
     const auto discard = [&target](QString* error, const QString& text) {
         QFile::remove(target);
         QFile::remove(target + QStringLiteral("-journal"));
@@ -100,44 +104,46 @@ bool rewrite(const QString& path, const CipherKey& key, QString* error)
 
 // A new file gets a salt of its own; the key derived with it writes the file and is then kept,
 // so the new file opens without a second derivation.
-bool rewriteWith(const QString& path, const SecretBytes& passphrase, QString* error)
+bool rewriteWith(KeptKeys& keys, const QString& path, const SecretBytes& passphrase,
+                 QString* error)
 {
     CipherKey key = CipherKey::derive(passphrase, CipherKey::freshSalt());
     if (key.isEmpty())
         return fail(error, QStringLiteral("No key can be made for the passphrase."));
-    if (!rewrite(path, key, error))
+    if (!rewrite(keys, path, key, error))
         return false;
-    Database::rememberKey(path, std::move(key));
+    keys.rememberKey(path, std::move(key));
     return true;
 }
 
 } // namespace
 
-bool protect(const QString& path, const SecretBytes& passphrase, QString* error)
+bool protect(KeptKeys& keys, const QString& path, const SecretBytes& passphrase, QString* error)
 {
     if (passphrase.isEmpty())
         return fail(error, QStringLiteral("The passphrase is empty."));
-    if (Database::isProtectedFile(path))
+    if (FileBackend::isProtectedFile(path))
         return fail(error, QStringLiteral("The database is protected already."));
-    return rewriteWith(path, passphrase, error);
+    return rewriteWith(keys, path, passphrase, error);
 }
 
-bool changePassphrase(const QString& path, const SecretBytes& passphrase, QString* error)
+bool changePassphrase(KeptKeys& keys, const QString& path, const SecretBytes& passphrase,
+                      QString* error)
 {
     if (passphrase.isEmpty())
         return fail(error, QStringLiteral("The passphrase is empty."));
-    if (!Database::isProtectedFile(path))
+    if (!FileBackend::isProtectedFile(path))
         return fail(error, QStringLiteral("The database is not protected by a passphrase."));
-    return rewriteWith(path, passphrase, error);
+    return rewriteWith(keys, path, passphrase, error);
 }
 
-bool unprotect(const QString& path, QString* error)
+bool unprotect(KeptKeys& keys, const QString& path, QString* error)
 {
-    if (!Database::isProtectedFile(path))
+    if (!FileBackend::isProtectedFile(path))
         return fail(error, QStringLiteral("The database is not protected by a passphrase."));
-    if (!rewrite(path, CipherKey(), error))
+    if (!rewrite(keys, path, CipherKey(), error))
         return false;
-    Database::forgetPassphrase(path);
+    keys.forget(path);
     return true;
 }
 

@@ -208,7 +208,7 @@ private slots:
                                  "before you try and open a new instance!"});
             QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
             QVERIFY(env.prompt.dialogs.isEmpty() && env.probedAddresses.isEmpty());
-            QVERIFY(Database::databasePath().isEmpty());
+            QVERIFY(testSession().address().isEmpty());
         }
         QCOMPARE(settingsText(env), settingsBefore);
     }

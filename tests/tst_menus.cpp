@@ -4,7 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/PopupMenus.h"
 #include "app/WindowRegistry.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
 #include "support/RecordingWebView.h"
 #include "support/StoreFixtures.h"
@@ -121,7 +121,7 @@ private slots:
         main.hostFromButton(MainWindow::Screen::Browse);
         openMenu(main, false)->exit->trigger();
         TestEnv::processDeferredDeletes();
-        QVERIFY(main.hasShutDown() && !Database::connectionExists());
+        QVERIFY(main.hasShutDown() && !testSession().isOpen());
         QCOMPARE(env.processEnds, 1);
         QCOMPARE(WindowRegistry::loaded().size(), 1);
         QVERIFY(QFileInfo(db).size() < sizeBefore);

@@ -57,13 +57,13 @@ private slots:
         QTest::keyClicks(add->txtName, "Me");
         QTest::keyClicks(add->txtSerial, typed.at(1));
         if (!connected)
-            Database::closeConnection();
+            testSession().close();
         QTest::mouseClick(add->cmdOK, Qt::LeftButton);
 
         const PromptMessage shown = env.prompt.shown.value(0);
         const QStringList expected =
             connected ? QStringList{reason, "Error!"}
-                      : QStringList{Database::noConnectionMessage(), AppInfo::Title};
+                      : QStringList{StoreError::noDatabase().message(), AppInfo::Title};
         QCOMPARE(QStringList({shown.text, shown.title}), expected);
         QCOMPARE(shown.icon, PromptIcon::Critical);
         // Still the one seeded record under the one seeded program, and the screen as it was.
@@ -143,7 +143,7 @@ private slots:
             }
             QCOMPARE(env.prompt.texts(),
                      confirm ? QStringList{"Serial Successfully Added!"} : QStringList());
-            QVERIFY(env.processEnds == 1 && !Database::connectionExists());
+            QVERIFY(env.processEnds == 1 && !testSession().isOpen());
             QCOMPARE(queryRows(env.defaultDatabase(), "SELECT serial FROM serials WHERE id > 1"),
                      confirm ? Rows{{"QUICK-KEY-123"}} : Rows());
         }

@@ -52,11 +52,11 @@ void ScreensSearchTest::noMatchAndRefusalKeepTheScreenUsable()
     QVERIFY(!search->cmdView->isEnabled());
 
     // A refused search keeps the keyword for another try.
-    Database::closeConnection();
+    testSession().close();
     QTest::keyClicks(search->txtKeywords, "KEY");
     search->cmdSearch->click();
     QTRY_VERIFY(!search->isSearching());
-    QCOMPARE(env.prompt.texts(), QStringList{Database::noConnectionMessage()});
+    QCOMPARE(env.prompt.texts(), QStringList{StoreError::noDatabase().message()});
     QCOMPARE(search->txtKeywords->text(), QStringLiteral("KEY"));
     QVERIFY(rowsOf(search->lstSearchResults).isEmpty());
 }

@@ -6,7 +6,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartupRules.h"
 #include "app/WindowRegistry.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
 #include "support/RecordingWebView.h"
 #include "support/StoreFixtures.h"
@@ -76,8 +76,8 @@ private slots:
             QVERIFY(!WindowRegistry::loadedForm("frmBrowse"));
             const QString expected = chosen == accepted ? chosen : env.defaultDatabase();
             QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), expected);
-            QCOMPARE(Database::databasePath(), expected);
-            QVERIFY(Database::connectionExists());
+            QCOMPARE(testSession().address(), expected);
+            QVERIFY(testSession().isOpen());
             QVERIFY(env.main->WebBrowse->isVisibleTo(env.main.get()));
             QCOMPARE(env.prompt.texts(),
                      chosen == accepted ? QStringList() : QStringList{invalidStructure});
@@ -110,7 +110,7 @@ private slots:
             // The title names only a database that is open.
             QCOMPARE(env.main->windowTitle(), QStringLiteral("Numira"));
             env.main->unload();
-            QVERIFY(!Database::connectionExists());
+            QVERIFY(!testSession().isOpen());
             QCOMPARE(env.processEnds, 1);
             QCOMPARE(QFile::exists(path), foreign);
             QCOMPARE(fileBytes(path), bytes);
@@ -127,8 +127,8 @@ private slots:
                                           QByteArray("Plain text, no database.\n")}) {
             const QString tiny = env.path("tiny.mdb");
             StoreFixtures::writeFile(tiny, content);
-            QVERIFY(!Database::openConnection(Database::connectionStringFor(tiny)));
-            QVERIFY(!Database::checkSchema(tiny));
+            QVERIFY(!testOpen(tiny));
+            QVERIFY(testSession().checkSchema(tiny));
             QCOMPARE(fileBytes(tiny), content);
         }
     }

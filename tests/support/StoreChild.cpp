@@ -3,7 +3,8 @@
 #include "store/Backup.h"
 #include "store/Compaction.h"
 
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
@@ -31,9 +32,8 @@ const char* const RequestVariable = "NUMIRA_STORE_CHILD";
 int runOtherProgram(const QStringList& request)
 {
     const QString connection = QStringLiteral("other-program");
-    QString error;
-    if (!Database::openDatabaseFile(request.at(3), connection, &error)) {
-        std::printf("failed: %s\n", qPrintable(error));
+    if (const StoreError error = FileBackend::instance().open(request.at(3), connection, {})) {
+        std::printf("failed: %s\n", qPrintable(error.message()));
         return 1;
     }
     QSqlDatabase db = QSqlDatabase::database(connection, false);
@@ -66,7 +66,7 @@ int runOtherProgram(const QStringList& request)
     for (int i = 0; i < count; ++i) {
         insert.addBindValue(i);
         while (!insert.exec()) {
-            if (!Database::isInUse(insert.lastError())) {
+            if (!FileBackend::isInUse(insert.lastError())) {
                 std::printf("failed: %s\n", qPrintable(insert.lastError().text()));
                 return 1;
             }

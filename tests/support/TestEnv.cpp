@@ -2,7 +2,8 @@
 
 #include "app/MainWindow.h"
 #include "screens/RecordHandOver.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
 #include "store/SchemaFile.h"
 #include "store/SqliteDriver.h"
 #include "support/RecordingWebView.h"
@@ -20,8 +21,15 @@
 #include <QStandardPaths>
 #include <QVariant>
 
+namespace {
+
+TestEnv* g_current = nullptr;
+
+} // namespace
+
 TestEnv::TestEnv()
 {
+    g_current = this;
     QStandardPaths::setTestModeEnabled(true);
     QDir().mkpath(programFolder());
     QDir().mkpath(path(QStringLiteral("config")));
@@ -32,7 +40,9 @@ TestEnv::TestEnv()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        path(QStringLiteral("config")));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path(QStringLiteral("config")));
-    Database::resetStore();
+    // A run of the program keeps server passwords for its whole length; a test starts without.
+    DatabaseSession::forgetAllPasswords();
+    qunsetenv("NUMIRA_COMMUNITY_SERVER");
     resetRecordHandOver();
     SkinColor::setColorsInUse(std::nullopt);
 }
@@ -42,9 +52,31 @@ TestEnv::~TestEnv()
     main.reset();
     processDeferredDeletes();
     qputenv("HOME", m_realHome);
-    Database::resetStore();
+    session.close();
+    DatabaseSession::forgetAllPasswords();
+    if (g_current == this)
+        g_current = nullptr;
     resetRecordHandOver();
     SkinColor::setColorsInUse(std::nullopt);
+}
+
+bool TestEnv::open(const QString& address, QString* error)
+{
+    activeSession().setAddress(address);
+    const StoreError failure = activeSession().open();
+    if (failure && error)
+        *error = failure.message();
+    return !failure;
+}
+
+DatabaseSession& TestEnv::activeSession()
+{
+    return main ? main->session() : session;
+}
+
+TestEnv* TestEnv::current()
+{
+    return g_current;
 }
 
 QString TestEnv::path(const QString& relative) const
@@ -115,13 +147,14 @@ template <class Work> auto withConnection(const QString& dbPath, Work work)
 {
     const QString name = QStringLiteral("numira-test-peek");
     decltype(work(std::declval<QSqlDatabase&>())) result{};
-    // A protected file is read with the passphrase the store holds for it.
-    if (Database::isProtectedFile(dbPath)) {
-        if (Database::openDatabaseFile(dbPath, name, nullptr)) {
+    // A protected file is read with the key that the test's session holds for it.
+    if (FileBackend::isProtectedFile(dbPath)) {
+        TestEnv* env = TestEnv::current();
+        if (env && !env->activeSession().openAddress(dbPath, name)) {
             QSqlDatabase db = QSqlDatabase::database(name, false);
             result = work(db);
         }
-        Database::removeConnection(name);
+        DatabaseSession::removeConnection(name);
         return result;
     }
     {
