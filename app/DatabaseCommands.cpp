@@ -92,7 +92,7 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         const QString missing = why.message();
         if (chooseDatabase())
             return;
-        prompt().critical(QStringLiteral("%1  %2").arg(missing, ErrorOpeningMessage));
+        prompt().critical(QStringLiteral("Error Opening Database!  %1").arg(missing));
         return;
     }
     why = StoreError();

@@ -555,6 +555,7 @@ bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, Res
     while (query.next())
         keys.append(query.value(0).toLongLong());
     *pages = ResultPages::fromKeys(std::move(keys), 4, SqlCatalogue::BrowseRowById);
+    pages->useConnection(session.connectionName());
     return true;
 }
 

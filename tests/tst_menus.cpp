@@ -88,10 +88,17 @@ private slots:
                           : question.isEmpty()   ? env.prompt.shown.value(0).text.left(25)
                                                  : "passphrase " + question);
             }
+            // A plain file has no passphrase to change or remove: both are greyed and ask
+            // nothing.
             QCOMPARE(asked,
                      (QStringList{"open Open", "Numira will now backup th", "open Import Records",
                                   "save Export Records", "passphrase Protect with Passphrase",
-                                  "The database is not prote", "The database is not prote"}));
+                                  "", ""}));
+            for (const int greyed : {5, 6})
+                QVERIFY(!(databaseMenu ? popup->popupdb : popup->database)
+                             ->actions()
+                             .at(greyed)
+                             ->isEnabled());
         }
 
         // Browser keeps the page; Home asks for the community page.

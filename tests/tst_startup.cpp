@@ -84,8 +84,9 @@ private slots:
         }
     }
 
-    // A missing database: the open dialog, the error, the open dialog again. Another program's
-    // database in the settings: the error, the open dialog. All cancelled; the file is kept.
+    // A missing database: the open dialog, then the error that names the file. Another
+    // program's database in the settings: the error, the open dialog. All cancelled; the file
+    // is kept.
     void unusableDatabaseAsksForAnotherAndIsKept()
     {
         for (const bool foreign : {false, true}) {
@@ -100,11 +101,12 @@ private slots:
             const QByteArray bytes = fileBytes(path);
             QVERIFY(env.start());
             QCOMPARE(env.prompt.texts(),
-                     QStringList{foreign
-                                     ? invalidStructure
-                                     : "Error Opening Database!  Please select your database!"});
+                     QStringList{foreign ? invalidStructure
+                                         : QStringLiteral("Error Opening Database!  The file \"%1\" "
+                                                          "does not exist.")
+                                               .arg(path)});
             QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
-            QCOMPARE(env.prompt.dialogs.size(), foreign ? 1 : 2);
+            QCOMPARE(env.prompt.dialogs.size(), 1);
             QCOMPARE(env.prompt.dialogs.at(0).title, "Open");
             QCOMPARE(env.prompt.dialogs.at(0).filter, "Database (*.mdb)|*.mdb| ");
             // The title names only a database that is open.

@@ -79,6 +79,22 @@ TestEnv* TestEnv::current()
     return g_current;
 }
 
+DatabaseSession& testSession()
+{
+    static DatabaseSession withoutEnvironment;
+    return g_current ? g_current->activeSession() : withoutEnvironment;
+}
+
+bool testOpen(const QString& address, QString* error)
+{
+    DatabaseSession& session = testSession();
+    session.setAddress(address);
+    const StoreError failure = session.open();
+    if (failure && error)
+        *error = failure.message();
+    return !failure;
+}
+
 QString TestEnv::path(const QString& relative) const
 {
     return m_dir.path() + QLatin1Char('/') + relative;

@@ -65,12 +65,7 @@ QList<QStringList> queryRows(const QString& dbPath, const QString& sql,
                              const QVariantList& values = {});
 bool execSql(const QString& dbPath, const QString& sql, const QVariantList& values = {});
 
-// The session of the test in progress (its main window's when one runs), and opening it.
-inline DatabaseSession& testSession()
-{
-    return TestEnv::current()->activeSession();
-}
-inline bool testOpen(const QString& address, QString* error = nullptr)
-{
-    return TestEnv::current()->open(address, error);
-}
+// The session of the test in progress (its main window's when one runs; a session of the test
+// program's own where a test makes no TestEnv), and opening it.
+DatabaseSession& testSession();
+bool testOpen(const QString& address, QString* error = nullptr);
