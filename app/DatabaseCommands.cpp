@@ -5,8 +5,8 @@
 #include "app/StartupRules.h"
 #include "app/WindowRegistry.h"
 #include "store/Backup.h"
-#include "store/Database.h"
 #include "store/DatabaseAddress.h"
+#include "store/DatabaseSession.h"
 #include "store/DatabaseProtection.h"
 #include "store/PassphraseKeyring.h"
 #include "store/PassphraseUnlock.h"
@@ -43,21 +43,22 @@ const QString ImportFilter = QStringLiteral(
 const QString ExportFilter =
     QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
 
-// What the user is told about a database that was refused: a damaged file and a server that
-// cannot be reached say why; anything else is not a Numira database.
-QString refusalMessage(const QString& chosen, const QString& why, const QString& otherwise)
+// What the user is told about a database that was refused: where the reason is one the user
+// can act on (a damaged or busy file, a server that cannot be reached or refuses the user), it
+// is said; a database that is not Numira's gets the general words.
+QString refusalMessage(const StoreError& why, const QString& otherwise)
 {
-    if (why == Database::damagedMessage())
-        return why;
-    if (DatabaseAddress::isServer(chosen) && !why.isEmpty() &&
-        why != Database::foreignServerMessage(chosen))
-        return why;
-    return otherwise;
+    using Kind = StoreError::Kind;
+    if (!why || why.is(Kind::Foreign) || why.is(Kind::NotADatabase) || why.is(Kind::Failed) ||
+        why.is(Kind::Missing))
+        return otherwise;
+    return why.message();
 }
 
 } // namespace
 
-DatabaseCommands::DatabaseCommands(DatabaseWindow& window) : m_window(window)
+DatabaseCommands::DatabaseCommands(DatabaseWindow& window, DatabaseSession& session)
+    : m_window(window), m_session(session)
 {
 }
 
@@ -74,7 +75,7 @@ void DatabaseCommands::showBrowserOverScreens()
 
 void DatabaseCommands::openAtStartUp(const MainDeps& deps)
 {
-    QString& dbPath = Database::databasePath();
+    QString dbPath = session().address();
     if (dbPath.isEmpty()) {
         const QString userData =
             deps.userDataFolder.isEmpty() ? StartupRules::userDataFolder() : deps.userDataFolder;
@@ -85,63 +86,76 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         if (dbPath != shipped && !StartupRules::provideUserDatabase(shipped, dbPath, &error))
             qCWarning(lcDatabaseCommands).noquote() << "No database of your own was made:" << error;
         SettingsStore::write(SettingsStore::DBInUse, dbPath);
+        session().setAddress(dbPath);
     }
-    Database::connectionString() = Database::connectionStringFor(dbPath);
-    const bool server = DatabaseAddress::isServer(dbPath);
-    if (!server && !StartupRules::isOrdinaryFile(dbPath))
-        chooseDatabase();
-    QString why;
-    if (!unlock(Database::databasePath()) || !m_window.openConnection(&why)) {
+    StoreError why = session().probe(dbPath);
+    if (why.is(StoreError::Kind::Missing)) {
+        // One dialog, and when it is cancelled one message that names the file and says why.
+        const QString missing = why.message();
+        if (chooseDatabase())
+            return;
+        prompt().critical(QStringLiteral("Error Opening Database!  %1").arg(missing));
+        return;
+    }
+    why = StoreError();
+    if (!unlock(session().address()) || !m_window.openConnection(&why)) {
         // A damaged file says so, and the dialog that follows is where its backup is chosen;
         // a server that does not answer or refuses the user says why.
-        prompt().critical(refusalMessage(Database::databasePath(), why, ErrorOpeningMessage));
+        prompt().critical(refusalMessage(why, ErrorOpeningMessage));
         chooseDatabase();
         return;
     }
-    if (!Database::checkSchema(dbPath)) {
+    if (session().checkSchema(session().address())) {
         // A database named by the settings passes the same check as one chosen in the dialog.
         prompt().critical(InvalidStructureMessage);
         chooseDatabase();
         return;
     }
-    SearchIndexDialog::ensureIndexSoon(m_window.dialogParent());
+    SearchIndexDialog::ensureIndexSoon(m_window.dialogParent(), session());
 }
 
-void DatabaseCommands::chooseDatabase()
+bool DatabaseCommands::chooseDatabase()
 {
     WindowRegistry::closeChildScreens();
-    const QString inUse = Database::databasePath();
-    const bool serverInUse = DatabaseAddress::isServer(inUse);
-    const QString chosen = prompt().openDatabase(
-        QStringLiteral("Open"), DatabaseFilter,
-        inUse.isEmpty() || serverInUse ? QString() : QFileInfo(inUse).absolutePath(),
-        serverInUse ? inUse : QString());
-    if (!chosen.isEmpty()) {
-        if (Database::connectionExists())
-            Database::closeConnection();
-        QString why;
-        bool signedIn = true;
-        if ((signedIn = unlock(chosen)) && Database::checkSchema(chosen, &why)) {
-            SettingsStore::write(SettingsStore::DBInUse, chosen);
-            Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
-            Database::connectionString() = Database::connectionStringFor(Database::databasePath());
-            const bool opened = m_window.openConnection();
-            if (!opened)
-                return;
-            SearchIndexDialog::ensureIndex(m_window.dialogParent());
+    const QString inUse = session().address();
+    // The dialog starts in the folder of a file in use; a server's address is offered again,
+    // and so is one the user typed last, even when it did not open.
+    const QString folder = DatabaseSession::folderOf(inUse);
+    const QString offered = !m_typedAddress.isEmpty() ? m_typedAddress
+                            : folder.isEmpty()         ? inUse
+                                                       : QString();
+    const QString chosen = prompt().openDatabase(QStringLiteral("Open"), DatabaseFilter, folder,
+                                                 offered);
+    if (chosen.isEmpty()) {
+        if (m_window.openConnection())
             showBrowserOverScreens();
-            return;
+        return false;
+    }
+    {
+        if (DatabaseSession::folderOf(chosen).isEmpty())
+            m_typedAddress = chosen;
+        session().close();
+        StoreError why;
+        bool signedIn = true;
+        if ((signedIn = unlock(chosen)) && !(why = session().checkSchema(chosen))) {
+            m_typedAddress.clear();
+            SettingsStore::write(SettingsStore::DBInUse, chosen);
+            session().setAddress(SettingsStore::read(SettingsStore::DBInUse));
+            if (!m_window.openConnection())
+                return true;
+            SearchIndexDialog::ensureIndex(m_window.dialogParent(), session());
+            showBrowserOverScreens();
+            return true;
         }
         // Not a Numira database (or no database at all): the one in use stays. A cancelled
-        // password question is the user's own choice and needs no message.
+        // question for a passphrase or password is the user's own choice and needs no message.
         m_window.openConnection();
-        if (signedIn || !DatabaseAddress::isServer(chosen))
-            prompt().critical(refusalMessage(chosen, why, InvalidStructureMessage));
+        if (signedIn)
+            prompt().critical(refusalMessage(why, InvalidStructureMessage));
     }
-    const bool opened = m_window.openConnection();
-    if (!opened)
-        return;
-    showBrowserOverScreens();
+    if (m_window.openConnection())
+        showBrowserOverScreens();
+    return true;
 }
 
 void DatabaseCommands::backup()
@@ -153,20 +167,19 @@ void DatabaseCommands::backup()
     WindowRegistry::closeChildScreens();
     // A server keeps its own files: its backup is every record, written as the JSON export
     // that Import Records reads back.
-    const bool server = DatabaseAddress::isServer(Database::databasePath());
+    const bool copy = session().backsUpAsCopy();
     QString proposed = Backup::proposedBackupPath(QDate::currentDate(), QDir::homePath());
-    if (server)
+    if (!copy)
         proposed = QFileInfo(proposed).path() + QLatin1Char('/') +
                    QFileInfo(proposed).completeBaseName() + QStringLiteral(".json");
     const QString target =
         prompt().saveFile(QStringLiteral("Backup Serials..."),
-                          server ? ServerBackupFilter : DatabaseFilter, proposed);
+                          copy ? DatabaseFilter : ServerBackupFilter, proposed);
     if (target.isEmpty())
         return;
-    if (Database::connectionExists())
-        Database::closeConnection();
+    session().close();
     QString error;
-    if (!Backup::copyDatabase(Database::databasePath(), target, &error)) {
+    if (!Backup::copyDatabase(session().address(), target, &error, &session().keys())) {
         // The screens need the connection: open it again before saying what went wrong.
         m_window.openConnection();
         prompt().critical(QStringLiteral("The backup to \"%1\" failed!  %2").arg(target, error));
@@ -192,21 +205,23 @@ void DatabaseCommands::importRecords()
     m_recordsFolder = QFileInfo(source).absolutePath();
     QByteArray bytes;
     QList<RecordStore::SerialRecord> records;
-    QString error;
+    QString unread;
     // A key finder's export is told by its header, whichever file type was chosen.
-    if (RecordImport::readFile(source, &bytes, &error))
-        RecordImport::parse(bytes, RecordImport::detectedFormat(source, bytes), &records, &error);
+    if (RecordImport::readFile(source, &bytes, &unread))
+        RecordImport::parse(bytes, RecordImport::detectedFormat(source, bytes), &records, &unread);
     bytes.clear();
+    StoreError error = unread.isEmpty() ? StoreError() : StoreError::invalid(unread);
     RecordStore::ImportOutcome outcome;
-    if (error.isEmpty())
-        RecordStore::importRecords(records, {}, &outcome, &error);
-    if (error == Database::readOnlyMessage()) {
-        prompt().critical(error, title);
+    if (!error)
+        RecordStore::importRecords(session(), records, {}, &outcome, &error);
+    if (error.is(StoreError::Kind::ReadOnly)) {
+        prompt().critical(error.message(), title);
         return;
     }
-    if (!error.isEmpty()) {
+    if (error) {
         prompt().critical(
-            QStringLiteral("Nothing was imported from \"%1\"!  %2").arg(source, error), title);
+            QStringLiteral("Nothing was imported from \"%1\"!  %2").arg(source, error.message()),
+            title);
         return;
     }
     // The lists on the screens no longer show every record.
@@ -240,18 +255,28 @@ void DatabaseCommands::exportRecords()
     warnIfExportIsPlain(title);
     qint64 count = 0;
     QString error;
-    if (RecordExport::exportToFile(target, RecordExport::formatForFile(target), options, &count,
-                                   &error)) {
+    if (RecordExport::exportToFile(session(), target, RecordExport::formatForFile(target), options,
+                                   &count, &error)) {
         prompt().inform(QStringLiteral("Records exported: %1.").arg(count), title);
         return;
     }
     prompt().critical(QStringLiteral("The export to \"%1\" failed!  %2").arg(target, error), title);
 }
 
-bool DatabaseCommands::unlock(const QString& path)
+bool DatabaseCommands::unlock(const QString& address)
 {
-    if (DatabaseAddress::isServer(path))
-        return signIn(path);
+    // A first try tells what the database wants: a passphrase not known yet, or a password
+    // that libpq did not find (~/.pgpass, the service file, the address).
+    const StoreError why = session().probe(address);
+    if (why.is(StoreError::Kind::NeedsPassphrase))
+        return askPassphrase(address);
+    if (why.is(StoreError::Kind::NeedsPassword) || why.is(StoreError::Kind::WrongPassword))
+        return askPassword(address);
+    return true; // anything else is said when the database is opened
+}
+
+bool DatabaseCommands::askPassphrase(const QString& path)
+{
     const QString title = QStringLiteral("Passphrase");
     bool remember = false;
     PassphraseUnlock::Asking asking;
@@ -265,7 +290,7 @@ bool DatabaseCommands::unlock(const QString& path)
         question.keyringUnavailable = PassphraseKeyring::unavailableReason();
         return askSecret(question, &remember);
     };
-    asking.wrong = [&] { prompt().critical(Database::wrongPassphraseMessage(), title); };
+    asking.wrong = [&] { prompt().critical(StoreError::wrongPassphrase().message(), title); };
     asking.accepted = [&](const SecretBytes& passphrase) {
         QString error;
         if (remember && !PassphraseKeyring::store(path, passphrase, &error))
@@ -274,38 +299,30 @@ bool DatabaseCommands::unlock(const QString& path)
     };
     // A check that failed is not a matter of the passphrase: opening says what is wrong with
     // the file.
-    const PassphraseUnlock::Result result = PassphraseUnlock::unlock(path, asking);
+    const PassphraseUnlock::Result result = PassphraseUnlock::unlock(session(), path, asking);
     return result == PassphraseUnlock::Result::Unlocked ||
            result == PassphraseUnlock::Result::Failed;
 }
 
-bool DatabaseCommands::signIn(const QString& address)
+bool DatabaseCommands::askPassword(const QString& address)
 {
-    // Where libpq finds the password itself (~/.pgpass, the service file, the address), or
-    // the server wants none, the first try opens.
-    const QString probe = QStringLiteral("numira-sign-in");
-    QString why;
+    StoreError why;
     const auto tryOpen = [&] {
-        why.clear();
-        const bool opened = Database::openAddress(address, probe, &why);
-        Database::removeConnection(probe);
-        return opened;
+        why = session().probe(address);
+        return !why;
     };
     const auto needsPassword = [&] {
-        return why == Database::needsServerPasswordMessage(address) ||
-               why == Database::wrongServerPasswordMessage();
+        return why.is(StoreError::Kind::NeedsPassword) || why.is(StoreError::Kind::WrongPassword);
     };
-    if (tryOpen() || !needsPassword())
-        return true; // anything else is said when the database is opened
     const QString keyringProblem = PassphraseKeyring::unavailableReason();
     if (keyringProblem.isEmpty()) {
         SecretBytes kept;
         if (PassphraseKeyring::readServerPassword(address, &kept)) {
-            Database::rememberServerPassword(address, kept);
+            DatabaseSession::rememberPassword(address, kept);
             if (tryOpen() || !needsPassword())
                 return true;
             // A password changed on the server since: the kept one is of no use any more.
-            Database::forgetServerPassword(address);
+            DatabaseSession::forgetPassword(address);
             PassphraseKeyring::removeServerPassword(address);
         }
     }
@@ -327,7 +344,7 @@ bool DatabaseCommands::signIn(const QString& address)
         if (!given)
             return false;
         const SecretBytes& password = *given;
-        Database::rememberServerPassword(address, password);
+        DatabaseSession::rememberPassword(address, password);
         if (tryOpen() || !needsPassword()) {
             QString error;
             if (remember && !PassphraseKeyring::storeServerPassword(address, password, &error))
@@ -336,8 +353,8 @@ bool DatabaseCommands::signIn(const QString& address)
                     question.title);
             return true;
         }
-        Database::forgetServerPassword(address);
-        prompt().critical(Database::wrongServerPasswordMessage(), question.title);
+        DatabaseSession::forgetPassword(address);
+        prompt().critical(why.message(), question.title);
     }
     return false;
 }
@@ -357,11 +374,12 @@ std::optional<SecretBytes> DatabaseCommands::askSecret(const PassphraseQuestion&
 
 bool DatabaseCommands::confirmCurrentPassphrase(const QString& title)
 {
-    if (DatabaseAddress::isServer(Database::databasePath())) {
+    if (!session().canProtect()) {
         prompt().inform(FilesOnlyMessage, title);
         return false;
     }
-    if (!Database::isProtectedFile(Database::databasePath())) {
+    const QString path = session().address();
+    if (!DatabaseSession::isProtectedFile(path)) {
         prompt().inform(QStringLiteral("The database is not protected by a passphrase."), title);
         return false;
     }
@@ -372,17 +390,15 @@ bool DatabaseCommands::confirmCurrentPassphrase(const QString& title)
     if (!given)
         return false;
     const SecretBytes& passphrase = *given;
-    QString error;
-    switch (Database::checkPassphrase(Database::databasePath(), passphrase, &error)) {
-    case Database::PassphraseCheck::Right:
+    StoreError error;
+    switch (session().checkPassphrase(path, passphrase, &error)) {
+    case DatabaseSession::PassphraseCheck::Right:
         return true;
-    case Database::PassphraseCheck::Wrong:
-        prompt().critical(Database::wrongPassphraseMessage(), title);
-        return false;
-    case Database::PassphraseCheck::Failed:
+    case DatabaseSession::PassphraseCheck::Wrong:
+    case DatabaseSession::PassphraseCheck::Failed:
         break;
     }
-    prompt().critical(error, title);
+    prompt().critical(error.message(), title);
     return false;
 }
 
@@ -391,8 +407,7 @@ void DatabaseCommands::rewriteDatabase(const QString& title,
                                        const QString& done)
 {
     WindowRegistry::closeChildScreens();
-    if (Database::connectionExists())
-        Database::closeConnection();
+    session().close();
     QString error;
     const bool rewritten = rewrite(&error);
     // The screens need the connection, whatever the outcome.
@@ -408,16 +423,16 @@ void DatabaseCommands::rewriteDatabase(const QString& title,
 void DatabaseCommands::protectWithPassphrase()
 {
     const QString title = QStringLiteral("Protect with Passphrase");
-    const QString path = Database::databasePath();
-    if (DatabaseAddress::isServer(path)) {
+    const QString path = session().address();
+    if (!session().canProtect()) {
         prompt().inform(FilesOnlyMessage, title);
         return;
     }
     if (!StartupRules::isOrdinaryFile(path)) {
-        prompt().critical(Database::noConnectionMessage(), title);
+        prompt().critical(session().noConnectionError().message(), title);
         return;
     }
-    if (Database::isProtectedFile(path)) {
+    if (DatabaseSession::isProtectedFile(path)) {
         prompt().inform(QStringLiteral("The database is protected by a passphrase already."),
                         title);
         return;
@@ -432,8 +447,10 @@ void DatabaseCommands::protectWithPassphrase()
     if (!given)
         return;
     const SecretBytes& passphrase = *given;
+    KeptKeys& keys = session().keys();
     rewriteDatabase(
-        title, [&](QString* error) { return DatabaseProtection::protect(path, passphrase, error); },
+        title,
+        [&](QString* error) { return DatabaseProtection::protect(keys, path, passphrase, error); },
         QStringLiteral("The database is protected by the passphrase.  Older copies of the file "
                        "and its backups are not."));
 }
@@ -441,7 +458,7 @@ void DatabaseCommands::protectWithPassphrase()
 void DatabaseCommands::changePassphrase()
 {
     const QString title = QStringLiteral("Change Passphrase");
-    const QString path = Database::databasePath();
+    const QString path = session().address();
     if (!confirmCurrentPassphrase(title))
         return;
     PassphraseQuestion question;
@@ -452,10 +469,11 @@ void DatabaseCommands::changePassphrase()
     if (!given)
         return;
     const SecretBytes& passphrase = *given;
+    KeptKeys& keys = session().keys();
     rewriteDatabase(
         title,
         [&](QString* error) {
-            if (!DatabaseProtection::changePassphrase(path, passphrase, error))
+            if (!DatabaseProtection::changePassphrase(keys, path, passphrase, error))
                 return false;
             // A passphrase the keyring kept for the file is the new one from now on.
             SecretBytes kept;
@@ -470,13 +488,14 @@ void DatabaseCommands::changePassphrase()
 void DatabaseCommands::removePassphrase()
 {
     const QString title = QStringLiteral("Remove Passphrase");
-    const QString path = Database::databasePath();
+    const QString path = session().address();
     if (!confirmCurrentPassphrase(title))
         return;
+    KeptKeys& keys = session().keys();
     rewriteDatabase(
         title,
         [&](QString* error) {
-            if (!DatabaseProtection::unprotect(path, error))
+            if (!DatabaseProtection::unprotect(keys, path, error))
                 return false;
             if (PassphraseKeyring::unavailableReason().isEmpty())
                 PassphraseKeyring::remove(path);
@@ -488,7 +507,7 @@ void DatabaseCommands::removePassphrase()
 
 void DatabaseCommands::warnIfExportIsPlain(const QString& title)
 {
-    if (Database::isProtectedFile(Database::databasePath()))
+    if (DatabaseSession::isProtectedFile(session().address()))
         prompt().warn(QStringLiteral("The database is protected by a passphrase, but the "
                                      "exported file is not: anyone who gets it can read every "
                                      "record."),

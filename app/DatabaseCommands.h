@@ -9,6 +9,7 @@
 
 struct PassphraseQuestion;
 
+class DatabaseSession;
 class DatabaseWindow;
 class Prompt;
 
@@ -18,13 +19,16 @@ class Prompt;
 class DatabaseCommands final
 {
 public:
-    explicit DatabaseCommands(DatabaseWindow& window);
+    // The session is the window's: the commands work on its database.
+    DatabaseCommands(DatabaseWindow& window, DatabaseSession& session);
+    DatabaseSession& session() const { return m_session; }
 
     // Opens the database the settings name, or makes the user's own on a first run; a file
     // that cannot be opened or is not a Numira database is said so, and another is asked for.
     void openAtStartUp(const MainDeps& deps);
     // Asks for another database; one that is not a Numira database leaves the one in use.
-    void chooseDatabase();
+    // False when the user cancelled the dialog.
+    bool chooseDatabase();
     void backup();
     void importRecords();
     void exportRecords();
@@ -41,10 +45,11 @@ public:
     // For a server: asks for the password when the server wants one that libpq did not
     // find (the keyring's first, then the user, up to three times). False when the user
     // cancelled or gave three wrong ones.
-    bool unlock(const QString& path);
+    bool unlock(const QString& address);
 
 private:
-    bool signIn(const QString& address);
+    bool askPassphrase(const QString& path);
+    bool askPassword(const QString& address);
     // Asks the question through the prompt: the secret given, or nothing after a cancel. The
     // answer's own copy of it is wiped; *remember receives the keyring choice.
     std::optional<SecretBytes> askSecret(const PassphraseQuestion& question,
@@ -65,5 +70,8 @@ private:
     QString recordsFolder() const;
 
     DatabaseWindow& m_window;
+    DatabaseSession& m_session;
     QString m_recordsFolder;
+    // A server's address the user typed last, offered again even when it did not open.
+    QString m_typedAddress;
 };

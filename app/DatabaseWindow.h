@@ -1,7 +1,7 @@
 #pragma once
 
 class Prompt;
-class QString;
+class StoreError;
 class QWidget;
 
 // What the commands on the database need of the window they work for, and all they see of it.
@@ -18,7 +18,7 @@ public:
     // Opens the shared connection on the database in use again; the window follows it (its
     // title names the database, its change feed listens on the new connection). False (with
     // why) when it did not open.
-    virtual bool openConnection(QString* why = nullptr) = 0;
+    virtual bool openConnection(StoreError* why = nullptr) = 0;
     // Shows the embedded browser again, once the commands have closed the screens whose lists
     // no longer show what the database holds.
     virtual void showBrowser() = 0;

@@ -14,9 +14,9 @@
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
 #include "screens/SearchScreen.h"
-#include "store/ChangeFeed.h"
+#include "store/DatabaseSession.h"
 #include "store/Compaction.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
 #include "ui/AccessKeyGuard.h"
 #include "ui/Look.h"
@@ -100,8 +100,8 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     connect(m_handOver, &HandOverReceiver::showRequested, this, &MainWindow::bringToFront);
     connect(m_handOver, &HandOverReceiver::addSerialRequested, this,
             &MainWindow::addHandedOverSerial);
-    m_changeFeed = new ChangeFeed(this);
-    m_databaseCommands = std::make_unique<DatabaseCommands>(*this);
+    m_session = new DatabaseSession(this);
+    m_databaseCommands = std::make_unique<DatabaseCommands>(*this, *m_session);
     m_skinChoice = std::make_unique<SkinChoice>(prompt(), m_deps.programFolder);
     QCoreApplication::instance()->installEventFilter(new AccessKeyGuard(this));
 }
@@ -239,7 +239,7 @@ bool MainWindow::startUp()
     }
     m_instance->listen();
     runStartPage();
-    Database::databasePath() = SettingsStore::read(SettingsStore::DBInUse);
+    m_session->setAddress(SettingsStore::read(SettingsStore::DBInUse));
     SettingsStore::write(SettingsStore::DefPath, m_deps.programFolder);
     m_skinChoice->applyAtStartUp({this,
                                   {lblAbout, lblExit, lblOpen, lblMinimize},
@@ -295,11 +295,12 @@ namespace {
 
 // The shared connection is open on a database with the Numira tables: a file that failed to
 // open, or one refused for its structure, is not a database in use.
-bool numiraDatabaseOpen()
+bool numiraDatabaseOpen(const DatabaseSession& session)
 {
-    if (!Database::connectionExists())
+    const QSqlDatabase db = session.currentConnection();
+    if (!db.isOpen())
         return false;
-    const QStringList names = Database::connection().tables();
+    const QStringList names = db.tables();
     return names.contains(QLatin1String("programs")) && names.contains(QLatin1String("serials"));
 }
 
@@ -309,19 +310,20 @@ void MainWindow::showDatabaseName()
 {
     // Only a database that is open is named: a file by its name, a server by its database and
     // host.
-    const QString name = numiraDatabaseOpen() ? Database::displayName() : QString();
+    const QString name = numiraDatabaseOpen(*m_session) ? m_session->displayName() : QString();
     const QString title =
         name.isEmpty() ? AppInfo::Title : QStringLiteral("%1 - %2").arg(AppInfo::Title, name);
     setWindowTitle(title);
     m_tray->setToolTip(title);
 }
 
-bool MainWindow::openConnection(QString* why)
+bool MainWindow::openConnection(StoreError* why)
 {
-    const bool opened = Database::openConnection(Database::connectionString(), why);
-    m_changeFeed->start();
+    const StoreError failure = m_session->open();
+    if (why)
+        *why = failure;
     showDatabaseName();
-    return opened;
+    return !failure;
 }
 
 void MainWindow::runQuickAdd()
@@ -342,7 +344,12 @@ void MainWindow::runQuickAdd()
 
 void MainWindow::hostFromButton(Screen screen)
 {
-    openConnection();
+    // A record screen needs a database: without one it does not open, and the user is told
+    // why instead of being offered a screen that cannot store anything.
+    if (!openConnection()) {
+        prompt().critical(m_session->noConnectionError().message());
+        return;
+    }
     hostFromMenu(screen);
 }
 
@@ -507,9 +514,7 @@ void MainWindow::shutDown()
     m_shutDown = true;
     m_handOver->stop();
     WindowRegistry::closeChildScreens();
-    m_changeFeed->stop();
-    if (Database::connectionExists())
-        Database::closeConnection();
+    m_session->close();
     compactDatabase();
     m_instance->release();
     hide();
@@ -524,6 +529,6 @@ void MainWindow::compactDatabase()
     if (!m_instance->isHeld())
         return;
     QString error;
-    if (!Compaction::compactAtExit(Database::databasePath(), &error))
+    if (!Compaction::compactAtExit(m_session->address(), &error, &m_session->keys()))
         qCWarning(lcMain).noquote() << "The database was not compacted:" << error;
 }

@@ -7,7 +7,8 @@
 
 #include <memory>
 
-class ChangeFeed;
+class DatabaseSession;
+class StoreError;
 class DatabaseCommands;
 class HandOverReceiver;
 class QFrame;
@@ -41,7 +42,7 @@ public:
     // Opens the shared connection on the database in use again, as every command and button
     // does before it works on it; the change feed then listens on the new connection and the
     // title names what is open. False (with why) when it did not open.
-    bool openConnection(QString* why = nullptr) override;
+    bool openConnection(StoreError* why = nullptr) override;
 
     DatabaseCommands& databaseCommands() const { return *m_databaseCommands; }
     SkinChoice& skinChoice() const { return *m_skinChoice; }
@@ -58,7 +59,7 @@ public:
     void unloadWindow(QWidget* window) override;
     void endProgram() override;
     QString programFolder() const override { return m_deps.programFolder; }
-    ChangeFeed* changeFeed() const override { return m_changeFeed; }
+    DatabaseSession& session() override { return *m_session; }
 
     void backToBrowser();
     void goHome();
@@ -125,7 +126,7 @@ private:
 
     MainDeps m_deps;
     TrayManager* m_tray = nullptr;
-    ChangeFeed* m_changeFeed = nullptr;
+    DatabaseSession* m_session = nullptr;
     SingleInstance* m_instance = nullptr;
     HandOverReceiver* m_handOver = nullptr;
     std::unique_ptr<DatabaseCommands> m_databaseCommands;

@@ -2,7 +2,7 @@
 
 #include "app/DatabaseCommands.h"
 #include "app/SkinChoice.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 
 #include <QMenu>
 
@@ -59,14 +59,19 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, SkinChoice& skin, QWidget* pa
             [databaseCommands] { databaseCommands->changePassphrase(); });
     connect(removepassphrase, &QAction::triggered, this,
             [databaseCommands] { databaseCommands->removePassphrase(); });
-    // A passphrase protects a file; on a server its three commands are shown disabled.
-    const auto showPassphraseItems = [this] {
-        const bool file = !Database::isServer();
-        for (QAction* item : {protectdatabase, changepassphrase, removepassphrase})
-            item->setEnabled(file);
+    // A passphrase protects a file; where the database cannot have one its three commands are
+    // shown disabled, and a passphrase that is not there cannot be changed or removed.
+    const auto showPassphraseItems = [this, databaseCommands] {
+        const DatabaseSession& session = databaseCommands->session();
+        const bool canProtect = session.canProtect();
+        const bool isProtected = canProtect && DatabaseSession::isProtectedFile(session.address());
+        protectdatabase->setEnabled(canProtect);
+        for (QAction* item : {changepassphrase, removepassphrase})
+            item->setEnabled(isProtected);
     };
+    // Both menus hold the same actions: whichever opens sets them for the database in use.
     connect(popupdb, &QMenu::aboutToShow, this, showPassphraseItems);
-    connect(database, &QMenu::aboutToShow, this, showPassphraseItems);
+    connect(popupsub, &QMenu::aboutToShow, this, showPassphraseItems);
 
     SkinChoice* skinChoice = &skin;
     connect(skins, &QAction::triggered, this, [skinChoice] { skinChoice->chooseForNextStart(); });

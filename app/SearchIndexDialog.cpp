@@ -1,6 +1,6 @@
 #include "app/SearchIndexDialog.h"
 
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/SearchIndex.h"
 
 #include <QCoreApplication>
@@ -15,9 +15,9 @@ constexpr int Steps = 1000;
 
 } // namespace
 
-void SearchIndexDialog::ensureIndex(QWidget* parent)
+void SearchIndexDialog::ensureIndex(QWidget* parent, DatabaseSession& session)
 {
-    if (!Database::connectionExists())
+    if (!session.isOpen())
         return;
     QProgressDialog dialog(QStringLiteral("Preparing the search index of your database..."),
                            QStringLiteral("&Cancel"), 0, Steps, parent);
@@ -29,7 +29,7 @@ void SearchIndexDialog::ensureIndex(QWidget* parent)
     SearchIndex::BuildOutcome outcome = SearchIndex::BuildOutcome::AlreadyThere;
     // A refused build (a read-only file, say) leaves the file without index: searches scan.
     SearchIndex::ensure(
-        Database::connection(),
+        session.currentConnection(),
         [&dialog](qint64 done, qint64 total) {
             dialog.setValue(total > 0 ? int(done * Steps / total) : Steps);
             return !dialog.wasCanceled();
@@ -37,7 +37,8 @@ void SearchIndexDialog::ensureIndex(QWidget* parent)
         &outcome, nullptr);
 }
 
-void SearchIndexDialog::ensureIndexSoon(QWidget* parent)
+void SearchIndexDialog::ensureIndexSoon(QWidget* parent, DatabaseSession& session)
 {
-    QTimer::singleShot(0, parent, [parent] { ensureIndex(parent); });
+    // The session belongs to the window the dialog opens over, and goes with it.
+    QTimer::singleShot(0, parent, [parent, &session] { ensureIndex(parent, session); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class DatabaseSession;
 class QWidget;
 
 // Gives the open database its search index when it lacks one or has an earlier version's. A
@@ -9,7 +10,7 @@ class QWidget;
 class SearchIndexDialog final
 {
 public:
-    static void ensureIndex(QWidget* parent);
+    static void ensureIndex(QWidget* parent, DatabaseSession& session);
     // The same once the event loop runs, so that the window of an older file is shown first.
-    static void ensureIndexSoon(QWidget* parent);
+    static void ensureIndexSoon(QWidget* parent, DatabaseSession& session);
 };

@@ -5,6 +5,7 @@
 // its own on a temporary program folder and settings.
 
 #include "app/MainDeps.h"
+#include "store/DatabaseSession.h"
 #include "store/SchemaFile.h"
 
 #include "store/SqliteDriver.h"
@@ -26,6 +27,23 @@
 #include <functional>
 
 namespace BenchSupport {
+
+// The database session of the benchmark program: one per run, as a command of numira-cli has.
+inline DatabaseSession& session()
+{
+    static DatabaseSession benchSession;
+    return benchSession;
+}
+
+// Opens the session on the address; false with the reason.
+inline bool open(const QString& address, QString* error = nullptr)
+{
+    session().setAddress(address);
+    const StoreError failure = session().open();
+    if (failure && error)
+        *error = failure.message();
+    return !failure;
+}
 
 // The floor of a search: the "All" scan with its sort, as the sqlite3 shell runs it (each "?"
 // replaced by the quoted keyword).

@@ -8,7 +8,7 @@
 
 #include "BenchSupport.h"
 
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/DatabaseProtection.h"
 #include "store/RecordStore.h"
 #include "store/ResultPages.h"
@@ -66,29 +66,29 @@ void record(Figures* figures, const std::string& name, int times, const std::fun
 bool openShared(const QString& db, bool protectedFile)
 {
     if (protectedFile) {
-        Database::forgetPassphrase(db);
+        BenchSupport::session().keys().forget(db);
         const SecretBytes passphrase(Passphrase);
-        if (Database::checkPassphrase(db, passphrase) != Database::PassphraseCheck::Right)
+        if (BenchSupport::session().checkPassphrase(db, passphrase) != DatabaseSession::PassphraseCheck::Right)
             return false;
-        Database::rememberPassphrase(db, passphrase);
+        BenchSupport::session().keys().remember(db, passphrase);
     }
-    return Database::openConnection(Database::connectionStringFor(db));
+    return BenchSupport::open(db);
 }
 
 // Another connection to the open file, as the schema check, backup and compaction make.
 bool reopen(const QString& db)
 {
     const QString name = QStringLiteral("bench-reopen");
-    const bool opened = Database::openDatabaseFile(db, name, nullptr);
-    Database::removeConnection(name);
+    const bool opened = !BenchSupport::session().openAddress(db, name);
+    DatabaseSession::removeConnection(name);
     return opened;
 }
 
 bool searchFor(const QString& keyword)
 {
     ResultPages pages;
-    QString error;
-    if (!RecordStore::search(RecordStore::SearchField::All, keyword, &pages, &error))
+    StoreError error;
+    if (!RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, keyword, &pages, &error))
         return false;
     for (qsizetype row = 0; row < std::min<qsizetype>(pages.rowCount(), 50); ++row)
         pages.cell(row, 1);
@@ -100,7 +100,7 @@ double cacheMb()
     int used = 0;
     int highest = 0;
     sqlite3_db_status(
-        static_cast<sqlite3*>(Database::connection().driver()->handle().value<void*>()),
+        static_cast<sqlite3*>(BenchSupport::session().currentConnection().driver()->handle().value<void*>()),
         SQLITE_DBSTATUS_CACHE_USED, &used, &highest, 0);
     return used / 1048576.0;
 }
@@ -109,19 +109,19 @@ void measure(const QString& db, bool protectedFile, int round, Figures* figures)
 {
     Figures& f = *figures;
     record(figures, "open", 5, [&] {
-        Database::closeConnection();
+        BenchSupport::session().close();
         return openShared(db, protectedFile);
     });
     if (protectedFile) {
         record(figures, "check", 3, [&] {
-            return Database::checkPassphrase(db, SecretBytes(Passphrase)) ==
-                   Database::PassphraseCheck::Right;
+            return BenchSupport::session().checkPassphrase(db, SecretBytes(Passphrase)) ==
+                   DatabaseSession::PassphraseCheck::Right;
         });
     }
     record(figures, "reopen", 5, [&] { return reopen(db); });
 
     // A fresh shared connection: nothing of the file in its own page cache yet.
-    Database::closeConnection();
+    BenchSupport::session().close();
     if (!openShared(db, protectedFile))
         std::exit(1);
     // About a hundred records in a million, found through the index, first page read.
@@ -140,9 +140,9 @@ void measure(const QString& db, bool protectedFile, int round, Figures* figures)
 
     int added = 0;
     record(figures, "add", 11, [&] {
-        QString error;
+        StoreError error;
         const QString tag = QStringLiteral("%1-%2").arg(round).arg(++added);
-        return RecordStore::addSerial({QStringLiteral("Bench %1").arg(tag), QStringLiteral("1"),
+        return RecordStore::addSerial(BenchSupport::session(), {QStringLiteral("Bench %1").arg(tag), QStringLiteral("1"),
                                        QStringLiteral("Me"),
                                        QStringLiteral("BENCH-%1-KEY").arg(tag)},
                                       true, QDateTime::currentDateTime(), &error);
@@ -150,15 +150,15 @@ void measure(const QString& db, bool protectedFile, int round, Figures* figures)
     int edited = 0;
     record(figures, "edit", 11, [&] {
         bool found = false;
-        QString error;
+        StoreError error;
         ++edited;
-        return RecordStore::updateSerial(QString::number(1000 * round + edited),
+        return RecordStore::updateSerial(BenchSupport::session(), QString::number(1000 * round + edited),
                                          QStringLiteral("2"), QStringLiteral("You"),
                                          QStringLiteral("EDITED-%1").arg(edited),
                                          QDateTime::currentDateTime(), &found, &error) &&
                found;
     });
-    Database::closeConnection();
+    BenchSupport::session().close();
 }
 
 } // namespace
@@ -193,7 +193,7 @@ int main(int argc, char* argv[])
     }
     const double protectMs = reuse ? 0 : BenchSupport::timeOf([&] {
         return QFile::copy(plain, locked) &&
-               DatabaseProtection::protect(locked, SecretBytes(Passphrase), &error);
+               DatabaseProtection::protect(BenchSupport::session().keys(), locked, SecretBytes(Passphrase), &error);
     });
 
     // A first pass that is not counted brings both files into the system's cache.

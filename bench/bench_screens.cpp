@@ -9,7 +9,7 @@
 #include "screens/EditScreen.h"
 #include "screens/RecordHandOver.h"
 #include "screens/SearchScreen.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/SchemaFile.h"
 #include "store/SqlCatalogue.h"
 #include "ui/Prompt.h"
@@ -269,10 +269,9 @@ int main(int argc, char** argv)
     deps.twipsPerPixel = 15;
     deps.lockPath = dir.filePath(QStringLiteral("numira.lock"));
     MainWindow main(deps);
-    Database::databasePath() = dbPath;
-    Database::connectionString() = Database::connectionStringFor(dbPath);
-    if (!Database::openConnection(Database::connectionString(), &error)) {
-        std::fprintf(stderr, "cannot open the database: %s\n", qPrintable(error));
+    main.session().setAddress(dbPath);
+    if (const StoreError failure = main.session().open()) {
+        std::fprintf(stderr, "cannot open the database: %s\n", qPrintable(failure.message()));
         return 1;
     }
     main.show();
@@ -375,6 +374,6 @@ int main(int argc, char** argv)
              .arg(mb(shownRss), mb(shownRss - emptyRss), mb(shownHwm), mb(shownHwm - emptyRss)));
 
     closeScreens();
-    Database::closeConnection();
+    BenchSupport::session().close();
     return 0;
 }

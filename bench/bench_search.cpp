@@ -9,7 +9,7 @@
 // beside the benchmark's folder (build/bin/numira-cli).
 
 #include "screens/RecordListModel.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordStore.h"
 #include "store/SchemaFile.h"
 #include "store/SearchIndex.h"
@@ -279,14 +279,14 @@ int main(int argc, char** argv)
     const qint64 records = firstValue(dbPath, "SELECT count(*) FROM serials").toLongLong();
 
     // 1. The file with and without the index, and the time to build it.
-    if (!Database::openConnection(Database::connectionStringFor(dbPath), &error))
+    if (!BenchSupport::open(dbPath, &error))
         qFatal("cannot open: %s", qPrintable(error));
-    const SearchIndex::State before = SearchIndex::state(Database::connection());
+    const SearchIndex::State before = SearchIndex::state(BenchSupport::session().currentConnection());
     const qint64 sizeWithout = QFileInfo(dbPath).size();
     SearchIndex::BuildOutcome outcome{};
     const double build =
-        timeMs([&] { SearchIndex::ensure(Database::connection(), nullptr, &outcome, &error); });
-    Database::closeConnection();
+        timeMs([&] { SearchIndex::ensure(BenchSupport::session().currentConnection(), nullptr, &outcome, &error); });
+    BenchSupport::session().close();
     const qint64 sizeWith = QFileInfo(dbPath).size();
     if (before == SearchIndex::State::Missing)
         line(QStringLiteral("1. %1 records: file %2 MiB without the index, %3 MiB with it "
@@ -321,7 +321,7 @@ int main(int argc, char** argv)
         {QStringLiteral("wildcards"), QStringLiteral("Off%Su_te")},
         {QStringLiteral("wildcards, no three in a row"), QStringLiteral("Q_9%7")},
     };
-    if (!Database::openConnection(Database::connectionStringFor(dbPath), &error))
+    if (!BenchSupport::open(dbPath, &error))
         qFatal("cannot open: %s", qPrintable(error));
     QTreeView view;
     RecordListModel model(
@@ -331,11 +331,13 @@ int main(int argc, char** argv)
     view.show();
     QCoreApplication::processEvents();
     const bool floors = !parts.contains(QLatin1Char('q'));
-    SearchWorker worker;
+    SearchWorker worker(BenchSupport::session());
     QObject::connect(&worker, &SearchWorker::searchFound,
                      [&model](const ResultPages& found) { model.setRecords(found); });
     QObject::connect(&worker, &SearchWorker::searchFailed,
-                     [](const QString& why) { qFatal("search failed: %s", qPrintable(why)); });
+                     [](const StoreError& why) {
+                         qFatal("search failed: %s", qPrintable(why.message()));
+                     });
     if (part('2'))
         line(QStringLiteral("2. First rows on screen, \"All\" (target < 100 ms at 1M, < 200 ms "
                             "at 3M); floors: sqlite3 scan+sort, sqlite3 indexed query, whole "
@@ -367,7 +369,7 @@ int main(int argc, char** argv)
     // The rare fragment in process without the view: the store's own time.
     const double rareInProcess = medianMs([&] {
         ResultPages pages;
-        RecordStore::search(RecordStore::SearchField::All, rare, &pages, &error);
+        RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, rare, &pages, nullptr);
         for (qsizetype row = 0; row < pages.rowCount(); ++row)
             pages.cell(row, 0);
     });
@@ -380,8 +382,8 @@ int main(int argc, char** argv)
     const qint64 idleKb = BenchSupport::statusKb("VmRSS");
     {
         ResultPages pages;
-        RecordStore::search(RecordStore::SearchField::All, QStringLiteral("icensed"), &pages,
-                            &error);
+        RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, QStringLiteral("icensed"), &pages,
+                            nullptr);
         model.setRecords(std::move(pages));
     }
     const double scrolled = timeMs([&] {
@@ -406,7 +408,7 @@ int main(int argc, char** argv)
     view.setModel(&browse);
     const double browsed = medianMs([&] {
         ResultPages pages;
-        RecordStore::pagedSerialsOfProgram(program, &pages, &error);
+        RecordStore::pagedSerialsOfProgram(BenchSupport::session(), program, &pages, nullptr);
         browse.setRecords(std::move(pages));
         view.viewport()->repaint();
     });
@@ -414,7 +416,7 @@ int main(int argc, char** argv)
              .arg(program)
              .arg(browse.rowCount())
              .arg(ms(browsed)));
-    Database::closeConnection();
+    BenchSupport::session().close();
 
     // 5. numira-cli search as a whole process against the shell running the indexed query
     // (whole records, TSV into nothing).

@@ -7,8 +7,9 @@
 // The file (records without an index, as bench_search or any older version leaves them) is
 // copied for every option and never changed.
 
+#include "BenchSupport.h"
 #include "store/Compaction.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordStore.h"
 #include "store/SearchIndex.h"
 #include "store/SqlCatalogue.h"
@@ -206,11 +207,11 @@ int main(int argc, char** argv)
     QString error;
     double ensure = 0;
     {
-        Database::openConnection(Database::connectionStringFor(built), &error);
+        BenchSupport::open(built, &error);
         SearchIndex::BuildOutcome outcome{};
         ensure = secondsOf(
-            [&] { return SearchIndex::ensure(Database::connection(), nullptr, &outcome, &error); });
-        Database::closeConnection();
+            [&] { return SearchIndex::ensure(BenchSupport::session().currentConnection(), nullptr, &outcome, &error); });
+        BenchSupport::session().close();
     }
     runSql(built, {"VACUUM"});
     line(QStringLiteral("The program's build (sliced INSERT...SELECT, merged): %1 s, file %2 MiB "

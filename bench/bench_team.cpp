@@ -6,7 +6,7 @@
 
 #include "BenchSupport.h"
 
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordStore.h"
 #include "support/PostgresServer.h"
 
@@ -51,20 +51,20 @@ using BenchSupport::timeMs;
 int runClient(const QString& request)
 {
     const QStringList parts = request.split(QLatin1Char('\n'));
-    if (!Database::openConnection(Database::connectionStringFor(parts.value(0))))
+    if (!BenchSupport::open(parts.value(0)))
         return 3;
     for (int i = 0; i < ClientRecords; ++i) {
         qlonglong id = 0;
-        QString error;
-        if (!RecordStore::addRecord({QStringLiteral("Client %1").arg(parts.value(1)), "1.0",
+        StoreError error;
+        if (!RecordStore::addRecord(BenchSupport::session(), {QStringLiteral("Client %1").arg(parts.value(1)), "1.0",
                                      "bench", QStringLiteral("C%1-%2").arg(parts.value(1)).arg(i),
                                      "2024-01-01T00:00:00"},
                                     &id, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+            std::fprintf(stderr, "%s\n", qPrintable(error.message()));
             return 4;
         }
     }
-    Database::closeConnection();
+    BenchSupport::session().close();
     return 0;
 }
 
@@ -107,12 +107,13 @@ int main(int argc, char** argv)
     PostgresServer server(dir.path());
     g_server = &server;
     QString error;
+    StoreError failure;
     if (!server.start(&error) || !server.createDatabase(QStringLiteral("bench"), &error))
         die(QStringLiteral("no server: ") + error);
     const QString address = server.address(QStringLiteral("bench"));
-    if (!Database::openConnection(Database::connectionStringFor(address), &error))
+    if (!BenchSupport::open(address, &error))
         die(QStringLiteral("cannot open: ") + error);
-    Database::closeConnection();
+    BenchSupport::session().close();
 
     // Realistic records: 2,000 programs, versions, owners, and serials of five groups of five.
     const double loaded = timeMs([&] {
@@ -140,7 +141,7 @@ int main(int argc, char** argv)
              .arg(count)
              .arg(loaded / 1000, 0, 'f', 1));
 
-    if (!Database::openConnection(Database::connectionStringFor(address), &error))
+    if (!BenchSupport::open(address, &error))
         die(QStringLiteral("cannot open: ") + error);
     // Fragments of stored serials, a different one each time, as a user types them.
     QList<double> fragment;
@@ -155,8 +156,8 @@ int main(int argc, char** argv)
                 .value(0);
         fragment << timeMs([&] {
             ResultPages pages;
-            if (!RecordStore::search(RecordStore::SearchField::All, keyword, &pages, &error))
-                die(QStringLiteral("search failed: ") + error);
+            if (!RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, keyword, &pages, &failure))
+                die(QStringLiteral("search failed: ") + failure.message());
             found = pages.rowCount();
             pages.cell(0, 1);
         });
@@ -175,8 +176,8 @@ int main(int argc, char** argv)
         for (int r = 0; r < Repeats; ++r) {
             first << timeMs([&] {
                 ResultPages pages;
-                if (!RecordStore::search(choice, keyword, &pages, &error))
-                    die(QStringLiteral("search failed: ") + error);
+                if (!RecordStore::search(BenchSupport::session(), choice, keyword, &pages, &failure))
+                    die(QStringLiteral("search failed: ") + failure.message());
                 for (qsizetype row = 0; row < std::min<qsizetype>(pages.rowCount(), 50); ++row)
                     pages.cell(row, 1);
             });
@@ -185,7 +186,7 @@ int main(int argc, char** argv)
                  .arg(keyword)
                  .arg(median(first), 0, 'f', 2));
     }
-    Database::closeConnection();
+    BenchSupport::session().close();
 
     const double one = addRate(address, 1, 0);
     const double ten = addRate(address, 10, 1);

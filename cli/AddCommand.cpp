@@ -44,8 +44,8 @@ int AddCommand::execute(const CliArguments& args)
     if (int refused = Success; !refuseDuplicate(args, record, 0, &refused))
         return refused;
     qlonglong id = 0;
-    QString error;
-    if (!RecordStore::addRecord(record, &id, &error))
+    StoreError error;
+    if (!RecordStore::addRecord(session(), record, &id, &error))
         return fail(error);
     return write(QByteArray::number(id) + '\n') ? Success : Failure;
 }

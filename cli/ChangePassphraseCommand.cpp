@@ -23,7 +23,7 @@ int ChangePassphraseCommand::execute(const CliArguments& args)
     if (!newPassphrase(args, &passphrase))
         return Failure;
     QString error;
-    if (!DatabaseProtection::changePassphrase(path, passphrase, &error))
+    if (!DatabaseProtection::changePassphrase(session().keys(), path, passphrase, &error))
         return fail(error);
     return Success;
 }

@@ -2,7 +2,7 @@
 
 #include "cli/CliPassphrase.h"
 #include "cli/CommandOutput.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/PassphraseUnlock.h"
 #include "store/RecordRule.h"
 #include "store/RowWriter.h"
@@ -83,9 +83,11 @@ bool Command::openDatabase(const CliArguments& args)
     QString address;
     if (!databaseAddress(args, &address) || !unlock(address, args))
         return false;
-    QString error;
-    if (!Database::checkSchema(address, &error) ||
-        !Database::openConnection(Database::connectionStringFor(address), &error)) {
+    m_session.setAddress(address);
+    StoreError error = m_session.checkSchema(address);
+    if (!error)
+        error = m_session.open();
+    if (error) {
         fail(error);
         return false;
     }
@@ -93,6 +95,12 @@ bool Command::openDatabase(const CliArguments& args)
 }
 
 bool Command::unlock(const QString& address, const CliArguments& args)
+{
+    m_session.setAddress(address);
+    return unlock(m_session, address, args);
+}
+
+bool Command::unlock(DatabaseSession& session, const QString& address, const CliArguments& args)
 {
     const QString descriptorOption = QStringLiteral("--passphrase-fd");
     QString error;
@@ -117,11 +125,11 @@ bool Command::unlock(const QString& address, const CliArguments& args)
             return std::nullopt;
         return passphrase;
     };
-    switch (PassphraseUnlock::unlock(address, asking, &error)) {
+    switch (PassphraseUnlock::unlock(session, address, asking, &error)) {
     case PassphraseUnlock::Result::Unlocked:
         return true;
     case PassphraseUnlock::Result::Wrong:
-        fail(Database::wrongPassphraseMessage());
+        fail(StoreError::wrongPassphrase());
         return false;
     case PassphraseUnlock::Result::NotGiven:
     case PassphraseUnlock::Result::Failed:
@@ -131,22 +139,21 @@ bool Command::unlock(const QString& address, const CliArguments& args)
     return false;
 }
 
-bool Command::databaseCanBeProtected(const QString& address) const
+bool Command::databaseCanBeProtected(const QString& address)
 {
-    // session: the kind of database is the open session's to say; this is the one place the
-    // command line asks it.
-    return !Database::isServerAddress(address);
+    m_session.setAddress(address);
+    return m_session.canProtect();
 }
 
 bool Command::isProtected(const QString& address) const
 {
-    return Database::isProtectedFile(address);
+    return DatabaseSession::isProtectedFile(address);
 }
 
 bool Command::checkSchema(const QString& address)
 {
-    QString error;
-    if (Database::checkSchema(address, &error))
+    const StoreError error = m_session.checkSchema(address);
+    if (!error)
         return true;
     fail(error);
     return false;
@@ -252,7 +259,7 @@ int Command::writeRows(RecordFormat::Format format, const QStringList& columns,
 
 int Command::writeRecords(RecordFormat::Format format, const RecordWalk& walk)
 {
-    QString error;
+    StoreError error;
     RowWriter::Layout layout;
     layout.numericColumns = {0};
     if (format == RecordFormat::Format::Table) {
@@ -299,8 +306,8 @@ bool Command::validId(const QString& id, int* refused)
 std::optional<RecordStore::SerialRecord> Command::recordWithId(const QString& id, int* refused)
 {
     std::optional<RecordStore::SerialRecord> record;
-    QString error;
-    if (!RecordStore::loadSerial(id, &record, &error))
+    StoreError error;
+    if (!RecordStore::loadSerial(session(), id, &record, &error))
         *refused = fail(error);
     else if (!record)
         *refused = failNoRecord(id);
@@ -330,8 +337,8 @@ bool Command::refuseDuplicate(const CliArguments& args, const RecordStore::Seria
     if (args.flags.contains(QStringLiteral("--allow-duplicate")))
         return true;
     std::optional<RecordStore::StoredRecord> match;
-    QString error;
-    if (!RecordStore::findDuplicateSerial(record.program, record.serial, &match, &error,
+    StoreError error;
+    if (!RecordStore::findDuplicateSerial(session(), record.program, record.serial, &match, &error,
                                           exceptId)) {
         *refused = fail(error);
         return false;

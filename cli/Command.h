@@ -2,6 +2,7 @@
 
 #include "cli/CliArguments.h"
 #include "store/RecordFormat.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordStore.h"
 
 #include <QByteArray>
@@ -82,7 +83,12 @@ protected:
     // Says the message and returns Failure; after a refused write, only returns it (that one
     // line is the dispatcher's).
     int fail(const QString& message);
+    int fail(const StoreError& error) { return fail(error.message()); }
     int usage(const QString& message);
+
+    // The database session of the command: it opens the database, and keeps the key of a
+    // protected file for the command's run only.
+    DatabaseSession& session() { return m_session; }
 
     // The database the command works on: --db, else the one Numira has in use.
     bool databaseAddress(const CliArguments& args, QString* address);
@@ -91,9 +97,10 @@ protected:
     // For a protected file whose passphrase is not known yet: read from --passphrase-fd, else
     // the keyring's, else asked on the terminal. False after a failure said.
     bool unlock(const QString& address, const CliArguments& args);
+    bool unlock(DatabaseSession& session, const QString& address, const CliArguments& args);
     // Whether a passphrase can be put on the database at all (a file can, a server cannot):
     // the one question numira-cli asks about the kind of database.
-    bool databaseCanBeProtected(const QString& address) const;
+    bool databaseCanBeProtected(const QString& address);
     // Whether the database is a file protected by a passphrase.
     bool isProtected(const QString& address) const;
     // Whether the database holds Numira's tables; false after a failure said.
@@ -113,7 +120,7 @@ protected:
                   const QList<QStringList>& rows, bool header = true);
     // Records (id, program, version, name, serial, date) written as the walk hands them over,
     // holding none of them.
-    using RecordWalk = std::function<bool(const RecordStore::RecordVisitor&, QString*)>;
+    using RecordWalk = std::function<bool(const RecordStore::RecordVisitor&, StoreError*)>;
     int writeRecords(RecordFormat::Format format, const RecordWalk& walk);
     static const QStringList& recordColumns();
     static QStringList recordValues(const RecordStore::StoredRecord& stored);
@@ -137,4 +144,5 @@ protected:
 private:
     Streams& m_streams;
     Description m_description;
+    DatabaseSession m_session;
 };

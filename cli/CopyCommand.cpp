@@ -25,15 +25,19 @@ int CopyCommand::execute(const CliArguments& args)
     const QString to = args.value(QStringLiteral("--to"));
     if (from.isEmpty() || to.isEmpty())
         return usage(QStringLiteral("copy needs --from and --to"));
-    if (!unlock(from, args) || !unlock(to, args))
+    DatabaseSession& source = session();
+    DatabaseSession target;
+    source.setAddress(from);
+    target.setAddress(to);
+    if (!unlock(source, from, args) || !unlock(target, to, args))
         return Failure;
     RecordStore::ImportOptions options;
     options.dryRun = args.flags.contains(QStringLiteral("--dry-run"));
     options.keepDuplicates = args.flags.contains(QStringLiteral("--allow-duplicate"));
     DatabaseCopy::Outcome outcome;
-    QString error;
-    if (!DatabaseCopy::copy(from, to, options, &outcome, &error))
-        return fail(error + QStringLiteral(" Nothing was copied."));
+    StoreError error;
+    if (!DatabaseCopy::copy(source, target, options, &outcome, &error))
+        return fail(error.message() + QStringLiteral(" Nothing was copied."));
     return write(QStringLiteral("Read %1 records; %2 %3 records (%4 new programs), %5 %6 "
                                 "duplicates.\n")
                      .arg(outcome.read)

@@ -54,8 +54,8 @@ int EditCommand::execute(const CliArguments& args)
         return refused;
     record->date = RecordStore::dateText(QDateTime::currentDateTime());
     bool found = false;
-    QString error;
-    if (!RecordStore::rewriteSerial(id, *record, &found, &error))
+    StoreError error;
+    if (!RecordStore::rewriteSerial(session(), id, *record, &found, &error))
         return fail(error);
     if (!found)
         return failNoRecord(id);

@@ -40,7 +40,7 @@ int ExportCommand::execute(const CliArguments& args)
     qint64 count = 0;
     QString error;
     const bool written = target.isEmpty() || target == QLatin1String("-")
-                             ? RecordExport::writeAll(output(), format, options, &count, &error)
-                             : RecordExport::exportToFile(target, format, options, &count, &error);
+                             ? RecordExport::writeAll(session(), output(), format, options, &count, &error)
+                             : RecordExport::exportToFile(session(), target, format, options, &count, &error);
     return written ? Success : fail(error);
 }

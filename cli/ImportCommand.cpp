@@ -53,8 +53,9 @@ int ImportCommand::execute(const CliArguments& args)
     options.dryRun = args.flags.contains(QStringLiteral("--dry-run"));
     options.keepDuplicates = args.flags.contains(QStringLiteral("--allow-duplicate"));
     RecordStore::ImportOutcome outcome;
-    if (!RecordStore::importRecords(records, options, &outcome, &error))
-        return fail(error + QStringLiteral(" Nothing was imported."));
+    StoreError refused;
+    if (!RecordStore::importRecords(session(), records, options, &outcome, &refused))
+        return fail(refused.message() + QStringLiteral(" Nothing was imported."));
     QString report;
     if (options.dryRun) {
         for (qsizetype i = 0; i < records.size(); ++i) {

@@ -18,9 +18,9 @@ int ListCommand::execute(const CliArguments& args)
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
     const QString program = args.positional.value(0);
-    return writeRecords(format, [&](const RecordStore::RecordVisitor& each, QString* error) {
+    return writeRecords(format, [&](const RecordStore::RecordVisitor& each, StoreError* error) {
         return program.isEmpty()
-                   ? RecordStore::forEachSerial(RecordStore::RecordOrder::ByProgram, each, error)
-                   : RecordStore::forEachSerialOfProgram(program, each, error);
+                   ? RecordStore::forEachSerial(session(), RecordStore::RecordOrder::ByProgram, each, error)
+                   : RecordStore::forEachSerialOfProgram(session(), program, each, error);
     });
 }

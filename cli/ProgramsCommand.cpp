@@ -16,8 +16,8 @@ int ProgramsCommand::execute(const CliArguments& args)
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
     QStringList names;
-    QString error;
-    if (!RecordStore::programNames(&names, &error))
+    StoreError error;
+    if (!RecordStore::programNames(session(), &names, &error))
         return fail(error);
     QList<QStringList> rows;
     for (const QString& name : names)

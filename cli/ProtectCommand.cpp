@@ -35,7 +35,7 @@ int ProtectCommand::execute(const CliArguments& args)
     if (!newPassphrase(args, &passphrase))
         return Failure;
     QString error;
-    if (!DatabaseProtection::protect(path, passphrase, &error))
+    if (!DatabaseProtection::protect(session().keys(), path, passphrase, &error))
         return fail(error);
     if (args.flags.contains(QStringLiteral("--remember")) &&
         !PassphraseKeyring::store(path, passphrase, &error))

@@ -18,8 +18,8 @@ int RemoveCommand::execute(const CliArguments& args)
     if (!openDatabase(args))
         return Failure;
     bool found = false;
-    QString error;
-    if (!RecordStore::deleteSerial(id, &found, &error))
+    StoreError error;
+    if (!RecordStore::deleteSerial(session(), id, &found, &error))
         return fail(error);
     if (!found)
         return failNoRecord(id);

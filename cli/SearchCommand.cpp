@@ -31,9 +31,10 @@ int SearchCommand::execute(const CliArguments& args)
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
     ResultPages found;
+    StoreError refused;
+    if (!RecordStore::search(session(), *field, args.positional.first(), &found, &refused))
+        return fail(refused);
     QString error;
-    if (!RecordStore::search(*field, args.positional.first(), &found, &error))
-        return fail(error);
     // A table is aligned to its widest value, so it is written once every row is read; the
     // other formats are written a row at a time as the records are read.
     if (format == RecordFormat::Format::Table) {

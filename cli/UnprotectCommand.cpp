@@ -20,7 +20,7 @@ int UnprotectCommand::execute(const CliArguments& args)
     if (!unlockProtectedDatabase(args, &path))
         return Failure;
     QString error;
-    if (!DatabaseProtection::unprotect(path, &error))
+    if (!DatabaseProtection::unprotect(session().keys(), path, &error))
         return fail(error);
     if (PassphraseKeyring::unavailableReason().isEmpty())
         PassphraseKeyring::remove(path);

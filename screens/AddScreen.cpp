@@ -3,7 +3,7 @@
 #include "screens/ChosenOnlyDelegate.h"
 #include "screens/RecordHandOver.h"
 #include "screens/ScreenKit.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordRule.h"
 #include "store/RecordStore.h"
 #include "ui/Look.h"
@@ -89,11 +89,11 @@ void AddScreen::load()
     m_newProgram->setEnabled(false);
 
     QStringList names;
-    QString error;
-    if (RecordStore::programNames(&names, &error))
+    StoreError error;
+    if (RecordStore::programNames(m_host.session(), &names, &error))
         m_programs->addItems(names);
     else
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The program list could not be read!"),
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The program list could not be read!"),
                                  error);
 }
 
@@ -144,14 +144,14 @@ void AddScreen::onOkClicked()
         return;
     }
 
-    if (!ScreenKit::confirmNewSerial(m_prompt, record.program, record.serial))
+    if (!ScreenKit::confirmNewSerial(m_prompt, m_host.session(), record.program, record.serial))
         return;
 
-    QString error;
+    StoreError error;
     QString storedUnder;
-    if (!RecordStore::addSerial(record, newProgram, QDateTime::currentDateTime(), &error,
+    if (!RecordStore::addSerial(m_host.session(), record, newProgram, QDateTime::currentDateTime(), &error,
                                 &storedUnder)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The serial was not added!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The serial was not added!"), error);
         return;
     }
 
@@ -163,7 +163,7 @@ void AddScreen::onOkClicked()
     const PromptMessage success{successText, QStringLiteral("Success!"), PromptButtons::Ok,
                                 PromptIcon::None};
     if (m_quickAdd) {
-        Database::closeConnection();
+        m_host.session().close();
         m_prompt.message(success);
         m_host.endProgram();
         return;
@@ -198,7 +198,7 @@ void AddScreen::onCancelClicked()
 {
     if (m_quickAdd) {
         // A quick add runs the program for this one record: leaving the screen ends it.
-        Database::closeConnection();
+        m_host.session().close();
         m_host.endProgram();
         return;
     }

@@ -4,6 +4,7 @@
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordStore.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
@@ -70,7 +71,7 @@ void BrowseScreen::buildControls()
     connect(m_cancel, &QPushButton::clicked, this, &BrowseScreen::onCancelClicked);
     // Other users' changes list the program's records again.
     m_live = new LiveList(
-        m_list, m_records, [this] { search(); }, m_host.changeFeed(), this);
+        m_list, m_records, [this] { search(); }, m_host.session().changeFeed(), this);
 }
 
 void BrowseScreen::load()
@@ -78,11 +79,11 @@ void BrowseScreen::load()
     SkinColor::applySkinColors(this);
 
     QStringList names;
-    QString error;
-    if (RecordStore::programNames(&names, &error))
+    StoreError error;
+    if (RecordStore::programNames(m_host.session(), &names, &error))
         m_program->addItems(names);
     else
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The program list could not be read!"),
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The program list could not be read!"),
                                  error);
     m_program->setCurrentIndex(-1);
     m_program->setEditText(QString());
@@ -102,11 +103,11 @@ void BrowseScreen::search()
         return;
 
     ResultPages rows;
-    QString error;
-    if (!RecordStore::pagedSerialsOfProgram(program, &rows, &error)) {
+    StoreError error;
+    if (!RecordStore::pagedSerialsOfProgram(m_host.session(), program, &rows, &error)) {
         m_records->clear();
         ScreenKit::reportFailure(
-            m_prompt, QStringLiteral("The serials of this program could not be read!"), error);
+            m_prompt, m_host.session(), QStringLiteral("The serials of this program could not be read!"), error);
         return;
     }
     if (rows.rowCount() > 0) {
@@ -152,9 +153,9 @@ void BrowseScreen::onDeleteProgramClicked()
         return;
 
     RecordStore::ProgramDeletion outcome = RecordStore::ProgramDeletion::NotFound;
-    QString error;
-    if (!RecordStore::deleteProgram(program, &outcome, &error)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The program was not deleted!"), error);
+    StoreError error;
+    if (!RecordStore::deleteProgram(m_host.session(), program, &outcome, &error)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The program was not deleted!"), error);
         return;
     }
     switch (outcome) {

@@ -73,9 +73,9 @@ void EditScreen::load()
     SkinColor::applySkinColors(this);
 
     std::optional<RecordStore::SerialRecord> record;
-    QString error;
-    if (!RecordStore::loadSerial(m_id, &record, &error)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The record could not be read!"), error);
+    StoreError error;
+    if (!RecordStore::loadSerial(m_host.session(), m_id, &record, &error)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The record could not be read!"), error);
         return;
     }
     // A record that is gone leaves the boxes empty.
@@ -111,16 +111,16 @@ void EditScreen::onSaveClicked()
             {problem, QStringLiteral("Error!"), PromptButtons::Ok, PromptIcon::Critical});
         return;
     }
-    if (!ScreenKit::confirmNewSerial(m_prompt, m_program, serial, m_id.toLongLong()))
+    if (!ScreenKit::confirmNewSerial(m_prompt, m_host.session(), m_program, serial, m_id.toLongLong()))
         return;
     if (!m_prompt.askYesNo(QStringLiteral("Apply Edit?"), QStringLiteral("Apply Edit?")))
         return;
 
     bool found = false;
-    QString error;
-    if (!RecordStore::updateSerial(m_id, version, name, serial, QDateTime::currentDateTime(),
+    StoreError error;
+    if (!RecordStore::updateSerial(m_host.session(), m_id, version, name, serial, QDateTime::currentDateTime(),
                                    &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The changes were not saved!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The changes were not saved!"), error);
         return;
     }
     if (!found)
@@ -135,9 +135,9 @@ void EditScreen::onDeleteClicked()
         return;
 
     bool found = false;
-    QString error;
-    if (!RecordStore::deleteSerial(m_id, &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, QStringLiteral("The record was not deleted!"), error);
+    StoreError error;
+    if (!RecordStore::deleteSerial(m_host.session(), m_id, &found, &error)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The record was not deleted!"), error);
         return;
     }
     if (!found)

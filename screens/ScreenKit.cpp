@@ -1,7 +1,7 @@
 #include "screens/ScreenKit.h"
 
 #include "screens/RecordListModel.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordRule.h"
 #include "store/RecordStore.h"
 #include "ui/Look.h"
@@ -158,27 +158,29 @@ void chainTabOrder(std::initializer_list<QWidget*> controls)
     }
 }
 
-bool confirmNewSerial(Prompt& prompt, const QString& program, const QString& serial,
-                      qlonglong exceptId)
+bool confirmNewSerial(Prompt& prompt, DatabaseSession& session, const QString& program,
+                      const QString& serial, qlonglong exceptId)
 {
     std::optional<RecordStore::StoredRecord> match;
-    QString error;
-    if (!RecordStore::findDuplicateSerial(program, serial, &match, &error, exceptId) || !match)
+    StoreError error;
+    if (!RecordStore::findDuplicateSerial(session, program, serial, &match, &error, exceptId) ||
+        !match)
         return true;
     return prompt.askYesNo(QStringLiteral("This serial is already stored for %1. Add it anyway?")
                                .arg(RecordRule::title(match->record.program, match->record.version,
                                                       match->record.name)));
 }
 
-void reportFailure(Prompt& prompt, const QString& what, const QString& reason)
+void reportFailure(Prompt& prompt, const DatabaseSession& session, const QString& what,
+                   const StoreError& error)
 {
-    if (!Database::connectionExists())
-        prompt.critical(Database::noConnectionMessage());
-    else if (reason == Database::readOnlyMessage())
-        // A role that may only read: the reason is the whole message.
-        prompt.critical(reason);
+    if (!session.isOpen())
+        prompt.critical(session.noConnectionError().message());
+    else if (error.is(StoreError::Kind::ReadOnly) || error.is(StoreError::Kind::NoDatabase))
+        // A database that may only be read: the reason is the whole message.
+        prompt.critical(error.message());
     else
-        prompt.critical(what + QStringLiteral("  ") + reason);
+        prompt.critical(what + QStringLiteral("  ") + error.message());
 }
 
 QString plainText(const QPlainTextEdit* box)

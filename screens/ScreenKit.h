@@ -1,11 +1,14 @@
 #pragma once
 
+#include "store/StoreError.h"
 #include "ui/Twips.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <initializer_list>
+
+class DatabaseSession;
 
 class Prompt;
 class QLabel;
@@ -59,12 +62,13 @@ void chainTabOrder(std::initializer_list<QWidget*> controls);
 // False when the serial is already stored for the program (the record exceptId aside, an
 // edited record never matches itself) and the user declines to store it a second time. A
 // lookup that fails asks nothing: the write that follows fails too and says why.
-bool confirmNewSerial(Prompt& prompt, const QString& program, const QString& serial,
-                      qlonglong exceptId = 0);
+bool confirmNewSerial(Prompt& prompt, DatabaseSession& session, const QString& program,
+                      const QString& serial, qlonglong exceptId = 0);
 
 // A refused database operation: what did not happen and why; with no open connection, the
 // message that says so.
-void reportFailure(Prompt& prompt, const QString& what, const QString& reason);
+void reportFailure(Prompt& prompt, const DatabaseSession& session, const QString& what,
+                   const StoreError& error);
 
 // The box's text with its line breaks as "\n" and nothing else changed.
 QString plainText(const QPlainTextEdit* box);

@@ -4,6 +4,7 @@
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
+#include "store/DatabaseSession.h"
 #include "store/SearchWorker.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
@@ -71,13 +72,13 @@ void SearchScreen::buildControls()
     connect(m_list, &QTreeView::doubleClicked, this, &SearchScreen::onLookCloserClicked);
     connect(m_cancel, &QPushButton::clicked, this, &SearchScreen::onCancelClicked);
 
-    m_worker = new SearchWorker(this);
+    m_worker = new SearchWorker(m_host.session(), this);
     connect(m_worker, &SearchWorker::searchFound, this, &SearchScreen::showFound);
     connect(m_worker, &SearchWorker::searchFailed, this, &SearchScreen::showFailure);
     connect(m_worker, &SearchWorker::searchCancelled, this, &SearchScreen::showCancelled);
     // Other users' changes run the last search again.
     m_live = new LiveList(
-        m_list, m_results, [this] { searchAgain(); }, m_host.changeFeed(), this);
+        m_list, m_results, [this] { searchAgain(); }, m_host.session().changeFeed(), this);
 }
 
 void SearchScreen::load()
@@ -163,7 +164,7 @@ void SearchScreen::showFound(const ResultPages& found)
             {QStringLiteral("No"), QStringLiteral("Results"), QStringLiteral("Found!")});
 }
 
-void SearchScreen::showFailure(const QString& error)
+void SearchScreen::showFailure(const StoreError& error)
 {
     const bool usersSearch = !m_searchingAgain;
     m_lastSearchOk = false;
@@ -172,7 +173,7 @@ void SearchScreen::showFailure(const QString& error)
     // A refused search keeps the keyword, so the user can try again.
     if (usersSearch && m_keywords->text().isEmpty())
         m_keywords->setText(m_lastKeywords);
-    ScreenKit::reportFailure(m_prompt, QStringLiteral("The search could not be run!"), error);
+    ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The search could not be run!"), error);
 }
 
 void SearchScreen::showCancelled()

@@ -15,6 +15,7 @@ class QTreeView;
 class RecordListModel;
 class ResultPages;
 class SearchWorker;
+class StoreError;
 
 // The search screen: finds records whose fields contain a keyword and opens one of them in
 // the edit screen.
@@ -54,7 +55,7 @@ private:
     void onLookCloserClicked();
     void onCancelClicked();
     void showFound(const ResultPages& found);
-    void showFailure(const QString& error);
+    void showFailure(const StoreError& error);
     void showCancelled();
 
     Prompt& m_prompt;

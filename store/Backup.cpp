@@ -1,6 +1,9 @@
 #include "store/Backup.h"
 
-#include "store/Database.h"
+#include "store/DatabaseBackend.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
+#include "store/KeptKeys.h"
 #include "store/DurableFile.h"
 #include "store/RecordExport.h"
 #include "store/SqlCatalogue.h"
@@ -22,17 +25,20 @@ namespace Backup {
 namespace {
 
 // A server's backup is a complete export of its records (JSON, the import format), written
-// privately (0600) and in place of the target only once complete on disk. It reads through the
-// shared connection, which the caller has closed and opens again afterwards.
+// privately (0600) and in place of the target only once complete on disk. It reads through a
+// session of its own.
 bool exportServer(const QString& address, const QString& target, QString* error)
 {
-    if (!Database::openConnection(Database::connectionStringFor(address), error))
+    DatabaseSession server;
+    server.setAddress(address);
+    if (const StoreError failure = server.open()) {
+        if (error)
+            *error = failure.message();
         return false;
+    }
     qint64 count = 0;
-    const bool written = RecordExport::exportToFile(target, RecordExport::Format::Json,
-                                                    RecordExport::Options(), &count, error);
-    Database::closeConnection();
-    return written;
+    return RecordExport::exportToFile(server, target, RecordExport::Format::Json,
+                                      RecordExport::Options(), &count, error);
 }
 
 const QString SourceConnection = QStringLiteral("numira-backup-source");
@@ -49,13 +55,13 @@ bool fail(QString* error, const QString& text)
 // found by writing as much as the copy needs into the copy itself, which is thrown away.
 QString writeFailure(const QSqlError& why, QFileDevice& copy, qint64 size)
 {
-    if (Database::isInUse(why))
-        return Database::inUseMessage();
+    if (FileBackend::isInUse(why))
+        return StoreError::inUse().message();
     const QByteArray block(64 * 1024, '\0');
     copy.seek(copy.size());
     for (qint64 written = copy.size(); written < size; written += block.size()) {
         if (copy.write(block) != block.size() || !copy.flush())
-            return copy.error() == QFileDevice::NoError ? Database::diskFullMessage()
+            return copy.error() == QFileDevice::NoError ? StoreError::diskFull().message()
                                                         : copy.errorString();
     }
     return why.text();
@@ -65,12 +71,13 @@ QString writeFailure(const QSqlError& why, QFileDevice& copy, qint64 size)
 // them under a shared lock, as any reader does: a writer of another process is waited for and
 // a journal that a killed writer left behind is played back first, so the copy is always a
 // state that some commit left, never a file caught halfway through a write.
-bool writeSnapshot(const QString& source, QFileDevice& copy, QString* error)
+bool writeSnapshot(const QString& source, QFileDevice& copy, const KeptKeys* keys, QString* error)
 {
     QString why;
-    bool inUse = false;
-    if (!Database::openDatabaseFile(source, SourceConnection, &why, &inUse))
-        return fail(error, why);
+    DatabaseBackend::Opening opening;
+    opening.keys = keys;
+    if (const StoreError failure = FileBackend::instance().open(source, SourceConnection, opening))
+        return fail(error, failure.message());
     bool written = false;
     {
         const QSqlDatabase db = QSqlDatabase::database(SourceConnection, false);
@@ -78,7 +85,9 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, QString* error)
         // longer than by the screens.
         QSqlQuery(db).exec(SqlCatalogue::BackupBusyWait);
         // Whatever the file's size: a damaged file's copy would pass as a good backup.
-        if (Database::verifyIntact(db, source, &why)) {
+        const StoreError damage = FileBackend::verifyIntact(db, source);
+        why = damage.message();
+        if (!damage) {
             QSqlQuery vacuum(db);
             vacuum.prepare(SqlCatalogue::VacuumInto);
             vacuum.addBindValue(copy.fileName());
@@ -88,23 +97,28 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, QString* error)
                           .arg(writeFailure(vacuum.lastError(), copy, QFileInfo(source).size()));
         }
     }
-    Database::removeConnection(SourceConnection);
+    DatabaseSession::removeConnection(SourceConnection);
     return written || fail(error, why);
 }
 
 // The copy reads back as a whole database before it may replace anything. The copy of a
 // protected database is protected by the same passphrase.
-bool checkCopy(const QString& source, const QString& copy, QString* error)
+bool checkCopy(const QString& source, const QString& copy, KeptKeys* keys, QString* error)
 {
-    QString why;
-    Database::sharePassphrase(source, copy);
-    bool intact = Database::openDatabaseFile(copy, CopyConnection, &why);
-    if (intact) {
+    if (keys)
+        keys->share(source, copy);
+    DatabaseBackend::Opening opening;
+    opening.keys = keys;
+    StoreError failure = FileBackend::instance().open(copy, CopyConnection, opening);
+    if (!failure) {
         const QSqlDatabase db = QSqlDatabase::database(CopyConnection, false);
-        intact = Database::verifyIntact(db, copy, &why);
+        failure = FileBackend::verifyIntact(db, copy);
     }
-    Database::removeConnection(CopyConnection);
-    Database::forgetPassphrase(copy);
+    DatabaseSession::removeConnection(CopyConnection);
+    if (keys)
+        keys->forget(copy);
+    const bool intact = !failure;
+    const QString why = failure.message();
     return intact || fail(error, QStringLiteral("The copy does not read back whole: %1").arg(why));
 }
 
@@ -125,16 +139,17 @@ bool isSameFile(const QString& one, const QString& other)
 
 // The database named as its own backup already holds every committed record; it is checked as
 // any database before a backup, and left as it is.
-bool checkInPlace(const QString& source, QString* error)
+bool checkInPlace(const QString& source, const KeptKeys* keys, QString* error)
 {
-    QString why;
-    bool intact = Database::openDatabaseFile(source, SourceConnection, &why);
-    if (intact) {
+    DatabaseBackend::Opening opening;
+    opening.keys = keys;
+    StoreError failure = FileBackend::instance().open(source, SourceConnection, opening);
+    if (!failure) {
         const QSqlDatabase db = QSqlDatabase::database(SourceConnection, false);
-        intact = Database::verifyIntact(db, source, &why);
+        failure = FileBackend::verifyIntact(db, source);
     }
-    Database::removeConnection(SourceConnection);
-    return intact || fail(error, why);
+    DatabaseSession::removeConnection(SourceConnection);
+    return !failure || fail(error, failure.message());
 }
 
 } // namespace
@@ -145,9 +160,9 @@ QString proposedBackupPath(const QDate& date, const QString& homeFolder)
            date.toString(QStringLiteral("MM-dd-yyyy")) + QStringLiteral(".mdb");
 }
 
-bool copyDatabase(const QString& source, const QString& target, QString* error)
+bool copyDatabase(const QString& source, const QString& target, QString* error, KeptKeys* keys)
 {
-    if (Database::isServerAddress(source))
+    if (!DatabaseBackend::forAddress(source).backsUpAsCopy())
         return exportServer(source, target, error);
     if (!QFileInfo(source).isFile())
         return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(source));
@@ -164,7 +179,7 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
     // A snapshot renamed over the database itself would drop whatever another program
     // committed after the snapshot was taken.
     if (isSameFile(source, destination))
-        return checkInPlace(source, error);
+        return checkInPlace(source, keys, error);
 
     // The copy grows under a name of its own beside the target; the target itself changes only
     // by the final rename, so an older backup survives any failure before it. The file is made
@@ -175,7 +190,7 @@ bool copyDatabase(const QString& source, const QString& target, QString* error)
                                .arg(destinationInfo.absolutePath(), out.errorString()));
     const QString copy = out.fileName();
     const auto removeJournal = [&copy] { QFile::remove(copy + QStringLiteral("-journal")); };
-    if (!writeSnapshot(source, out, error) || !checkCopy(source, copy, error)) {
+    if (!writeSnapshot(source, out, keys, error) || !checkCopy(source, copy, keys, error)) {
         removeJournal();
         return false;
     }

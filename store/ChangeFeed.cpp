@@ -1,11 +1,10 @@
 #include "store/ChangeFeed.h"
 
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 
-#include <QSqlDriver>
 #include <QVariant>
 
-ChangeFeed::ChangeFeed(QObject* parent) : QObject(parent)
+ChangeFeed::ChangeFeed(DatabaseSession* session) : QObject(session), m_session(session)
 {
 }
 
@@ -22,29 +21,27 @@ QString ChangeFeed::channel()
 bool ChangeFeed::start()
 {
     stop();
-    if (!Database::isServer())
+    if (!m_session->reportsChanges())
         return false;
-    QSqlDriver* driver = Database::connection().driver();
+    QSqlDriver* driver = m_session->currentConnection().driver();
     if (!driver || !driver->subscribeToNotification(channel()))
         return false;
     connect(driver, &QSqlDriver::notification, this, &ChangeFeed::onNotification);
-    m_listening = true;
+    m_driver = driver;
     return true;
 }
 
 void ChangeFeed::stop()
 {
-    if (!m_listening)
+    // A driver whose connection was closed or replaced went with it, and with it the
+    // subscription: only the driver subscribed to is told.
+    if (!m_driver)
         return;
-    m_listening = false;
-    // The connection may have been closed or replaced since: its driver then went with it.
-    if (!Database::isServer())
-        return;
-    QSqlDriver* driver = Database::connection().driver();
-    if (!driver)
-        return;
+    QSqlDriver* driver = m_driver;
+    m_driver = nullptr;
     disconnect(driver, &QSqlDriver::notification, this, &ChangeFeed::onNotification);
-    driver->unsubscribeFromNotification(channel());
+    if (driver->subscribedToNotifications().contains(channel()))
+        driver->unsubscribeFromNotification(channel());
 }
 
 void ChangeFeed::onNotification(const QString& name, QSqlDriver::NotificationSource source,

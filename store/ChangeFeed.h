@@ -1,29 +1,32 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QSqlDriver>
 #include <QString>
 
+class DatabaseSession;
+
 // Tells the open lists that another user changed the records: on a server every insert, update
 // or delete of a record or program sends a notification (the schema's trigger), which the
-// shared connection listens to. On a file it stays silent. Lists connect to changed() and read
-// their rows again.
+// session's shared connection listens to. A file stays silent. Lists connect to changed() and
+// read their rows again.
 class ChangeFeed final : public QObject
 {
     Q_OBJECT
-
 public:
-    explicit ChangeFeed(QObject* parent = nullptr);
+    // Belongs to the session whose connection it listens on.
+    explicit ChangeFeed(DatabaseSession* session);
     ~ChangeFeed() override;
 
     // The notification channel the schema's trigger sends on.
     static QString channel();
 
-    // Listens on the shared connection when it is a server, after every (re)opening of it;
-    // false (and nothing heard) on a file or when no connection is open.
+    // Listens on the session's shared connection when its database reports changes; the
+    // session calls it after every (re)opening. False (and nothing heard) otherwise.
     bool start();
     void stop();
-    bool isListening() const { return m_listening; }
+    bool isListening() const { return m_driver != nullptr; }
 
 signals:
     // What changed: "serials" or "programs", then ":" and the row's key, then ":" and
@@ -34,5 +37,7 @@ private:
     void onNotification(const QString& name, QSqlDriver::NotificationSource source,
                         const QVariant& payload);
 
-    bool m_listening = false;
+    DatabaseSession* m_session = nullptr;
+    // The driver subscribed to; it goes with its connection.
+    QPointer<QSqlDriver> m_driver;
 };

@@ -1,6 +1,8 @@
 #include "store/Compaction.h"
 
-#include "store/Database.h"
+#include "store/DatabaseBackend.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
 #include "store/DurableFile.h"
 #include "store/SearchIndex.h"
 #include "store/SqlCatalogue.h"
@@ -70,7 +72,7 @@ bool hasNumiraTables(const QSqlDatabase& db, bool* inUse)
     QSqlQuery tables(db);
     bool programs = false;
     bool serials = false;
-    *inUse = !tables.exec(SqlCatalogue::TableNames) && Database::isInUse(tables.lastError());
+    *inUse = !tables.exec(SqlCatalogue::TableNames) && FileBackend::isInUse(tables.lastError());
     if (tables.isActive()) {
         while (tables.next()) {
             const QString name = tables.value(0).toString();
@@ -131,14 +133,14 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
         }
     }
     // Rewriting a damaged file would carry the damage into every page, or drop records.
-    QString damage;
-    if (!Database::verifyIntact(db, dbPath, &damage)) {
-        if (damage == Database::inUseMessage())
+    if (const StoreError damage = FileBackend::verifyIntact(db, dbPath)) {
+        if (damage.is(StoreError::Kind::InUse))
             return leftInUse(dbPath);
         // A check that could not read (a merge above that failed to write leaves SQLite unable
         // to go on) is a write failure, named by its cause like the rewrite's own.
-        return damage == Database::damagedMessage() ? fail(error, damage)
-                                                    : cannotCompact(dbPath, damage, error);
+        return damage.is(StoreError::Kind::Damaged)
+                   ? fail(error, damage.message())
+                   : cannotCompact(dbPath, damage.message(), error);
     }
     QSqlQuery(db).exec(SqlCatalogue::ShortBusyWait);
     QSqlQuery(db).exec(SqlCatalogue::FullSyncs);
@@ -147,35 +149,37 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
         *rewritten = true;
         return true;
     }
-    if (Database::isInUse(vacuum.lastError()) || isReplaced(vacuum.lastError()))
+    if (FileBackend::isInUse(vacuum.lastError()) || isReplaced(vacuum.lastError()))
         return leftInUse(dbPath);
     return cannotCompact(dbPath, vacuum.lastError().text(), error);
 }
 
-bool compact(const QString& dbPath, Need need, QString* error)
+bool compact(const QString& dbPath, Need need, QString* error, const KeptKeys* keys)
 {
     // A server reclaims its own space (autovacuum).
-    if (dbPath.isEmpty() || Database::isServerAddress(dbPath))
+    if (dbPath.isEmpty() || !DatabaseBackend::forAddress(dbPath).canCompact())
         return true;
     // Rewriting in place keeps a symbolic link a link, and the file its owner and mode.
     const QString database = DurableFile::resolved(dbPath);
     if (!QFileInfo(database).isFile())
         return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(dbPath));
-    if (!Database::isWritableByUser(database))
+    if (!FileBackend::isWritableByUser(database))
         return fail(
             error,
             QStringLiteral("The database \"%1\" is read-only and is left as it is.").arg(dbPath));
     QString why;
-    bool inUse = false;
-    if (!Database::openDatabaseFile(database, Connection, &why, &inUse))
-        return inUse ? leftInUse(dbPath) : fail(error, why);
+    DatabaseBackend::Opening opening;
+    opening.keys = keys;
+    if (const StoreError failure = FileBackend::instance().open(database, Connection, opening))
+        return failure.is(StoreError::Kind::InUse) ? leftInUse(dbPath)
+                                                   : fail(error, failure.message());
     bool done = false;
     bool rewritten = false;
     {
         const QSqlDatabase db = QSqlDatabase::database(Connection, false);
         done = compactOpen(db, database, need, &rewritten, error);
     }
-    Database::removeConnection(Connection);
+    DatabaseSession::removeConnection(Connection);
     if (!done || !rewritten)
         return done;
     // The deletion of the journal is what makes the rewrite final.
@@ -193,14 +197,14 @@ bool isWorthCompacting(qint64 freePages, qint64 totalPages)
     return freePages > FreePageLimit || (totalPages > 0 && freePages * 10 > totalPages);
 }
 
-bool compactDatabase(const QString& dbPath, QString* error)
+bool compactDatabase(const QString& dbPath, QString* error, const KeptKeys* keys)
 {
-    return compact(dbPath, Need::Always, error);
+    return compact(dbPath, Need::Always, error, keys);
 }
 
-bool compactAtExit(const QString& dbPath, QString* error)
+bool compactAtExit(const QString& dbPath, QString* error, const KeptKeys* keys)
 {
-    return compact(dbPath, Need::OnlyIfWorthwhile, error);
+    return compact(dbPath, Need::OnlyIfWorthwhile, error, keys);
 }
 
 } // namespace Compaction

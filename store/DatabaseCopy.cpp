@@ -1,49 +1,55 @@
 #include "store/DatabaseCopy.h"
 
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 
 namespace {
 
-bool openShared(const QString& address, QString* error)
+bool openChecked(DatabaseSession& session, StoreError* error)
 {
-    return Database::checkSchema(address, error) &&
-           Database::openConnection(Database::connectionStringFor(address), error);
+    StoreError failure = session.checkSchema(session.address());
+    if (!failure)
+        failure = session.open();
+    if (!failure)
+        return true;
+    if (error)
+        *error = failure;
+    return false;
 }
 
 } // namespace
 
 namespace DatabaseCopy {
 
-bool copy(const QString& from, const QString& to, const RecordStore::ImportOptions& options,
-          Outcome* outcome, QString* error)
+bool copy(DatabaseSession& from, DatabaseSession& to, const RecordStore::ImportOptions& options,
+          Outcome* outcome, StoreError* error)
 {
     *outcome = Outcome();
-    if (from == to) {
+    if (from.address() == to.address()) {
         if (error)
-            *error = QStringLiteral("The source and the target are the same database.");
+            *error = StoreError::invalid(
+                QStringLiteral("The source and the target are the same database."));
         return false;
     }
     QList<RecordStore::SerialRecord> records;
-    Database::closeConnection();
-    if (!openShared(from, error))
+    if (!openChecked(from, error))
         return false;
     // In the order they were stored, so that the copy keeps it.
     const bool read = RecordStore::forEachSerial(
-        RecordStore::RecordOrder::ByKey,
+        from, RecordStore::RecordOrder::ByKey,
         [&](const RecordStore::StoredRecord& stored) {
             records.append(stored.record);
             return true;
         },
         error);
-    Database::closeConnection();
+    from.close();
     if (!read)
         return false;
     outcome->read = records.size();
-    if (!openShared(to, error))
+    if (!openChecked(to, error))
         return false;
     RecordStore::ImportOutcome imported;
-    const bool stored = RecordStore::importRecords(records, options, &imported, error);
-    Database::closeConnection();
+    const bool stored = RecordStore::importRecords(to, records, options, &imported, error);
+    to.close();
     if (!stored)
         return false;
     outcome->added = imported.added;

@@ -1,7 +1,10 @@
 #include "store/DatabaseProtection.h"
 
 #include "store/CipherKey.h"
-#include "store/Database.h"
+#include "store/DatabaseBackend.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
+#include "store/KeptKeys.h"
 #include "store/DurableFile.h"
 #include "store/SecretBytes.h"
 #include "store/SqlCatalogue.h"
@@ -95,28 +98,30 @@ public:
     // which nothing else is to run. busyWait: the PRAGMA that sets how long another writer is
     // waited for. False with the reason: the file does not open, another program held it
     // longer, or it may not be written.
-    bool take(const QString& database, const QStringList& connections, const QString& busyWait,
-              QString* error);
+    // The connections open a protected file with its key among keys.
+    bool take(const KeptKeys* keys, const QString& database, const QStringList& connections,
+              const QString& busyWait, QString* error);
     // Ends the lock and removes the connections.
     void release();
 
 private:
-    bool openAll(const QString& database, const QStringList& connections, QString* error);
+    bool openAll(const KeptKeys* keys, const QString& database, const QStringList& connections,
+                 QString* error);
     void removeConnections();
 
     QStringList m_connections;
     bool m_held = false;
 };
 
-bool WriteLock::take(const QString& database, const QStringList& connections,
-                     const QString& busyWait, QString* error)
+bool WriteLock::take(const KeptKeys* keys, const QString& database,
+                     const QStringList& connections, const QString& busyWait, QString* error)
 {
     release();
     // Each round follows one replacement of the file by another rewrite; more than a few in a
     // row is another program rewriting it without end.
     for (int round = 0; round < 8; ++round) {
         QString why;
-        if (!openAll(database, connections, &why))
+        if (!openAll(keys, database, connections, &why))
             return fail(error, why);
         bool replaced = false;
         {
@@ -124,8 +129,8 @@ bool WriteLock::take(const QString& database, const QStringList& connections,
             QSqlQuery(db).exec(busyWait);
             QSqlQuery begin(db);
             if (!begin.exec(SqlCatalogue::BeginWrite)) {
-                why = Database::isInUse(begin.lastError())
-                          ? Database::inUseMessage()
+                why = FileBackend::isInUse(begin.lastError())
+                          ? StoreError::inUse().message()
                           : QStringLiteral("The database cannot be rewritten: %1")
                                 .arg(begin.lastError().text());
             } else {
@@ -140,28 +145,31 @@ bool WriteLock::take(const QString& database, const QStringList& connections,
         if (!replaced)
             return fail(error, why);
     }
-    return fail(error, Database::inUseMessage());
+    return fail(error, StoreError::inUse().message());
 }
 
 // An opening waits a few seconds for another program's commit; a program that commits again
 // and again may hold the file that long, and is waited for as long as a writer waits.
-bool WriteLock::openAll(const QString& database, const QStringList& connections, QString* error)
+bool WriteLock::openAll(const KeptKeys* keys, const QString& database,
+                        const QStringList& connections, QString* error)
 {
+    DatabaseBackend::Opening opening;
+    opening.keys = keys;
     QDeadlineTimer deadline(OpeningWaitMs);
     for (;;) {
-        QString why;
-        bool inUse = false;
+        StoreError why;
         m_connections.clear();
         for (const QString& name : connections) {
-            if (!Database::openDatabaseFile(database, name, &why, &inUse))
+            why = FileBackend::instance().open(database, name, opening);
+            if (why)
                 break;
             m_connections << name;
         }
         if (m_connections.size() == connections.size())
             return true;
         removeConnections();
-        if (!inUse || deadline.hasExpired())
-            return fail(error, why);
+        if (!why.is(StoreError::Kind::InUse) || deadline.hasExpired())
+            return fail(error, why.message());
     }
 }
 
@@ -178,7 +186,7 @@ void WriteLock::release()
 void WriteLock::removeConnections()
 {
     for (const QString& name : std::as_const(m_connections))
-        Database::removeConnection(name);
+        DatabaseSession::removeConnection(name);
     m_connections.clear();
 }
 
@@ -301,16 +309,16 @@ bool runExport(const QSqlDatabase& db, const QString& target, const CipherKey& k
 // Writes the database at path, as the connection opened on it reads it, into a new file with
 // the given key (none: a plain file) and puts the new file in its place, all under the
 // database's write lock.
-bool rewrite(const QString& path, const CipherKey& key, QString* error)
+bool rewrite(const KeptKeys& keys, const QString& path, const CipherKey& key, QString* error)
 {
     const QString database = DurableFile::resolved(path);
-    if (QFileInfo(database).isFile() && !Database::isWritableByUser(database))
+    if (QFileInfo(database).isFile() && !FileBackend::isWritableByUser(database))
         return fail(
             error,
             QStringLiteral("The database \"%1\" is read-only and is left as it is.").arg(path));
     QString why;
     WriteLock lock;
-    if (!lock.take(database, {LockConnection, Connection}, SqlCatalogue::BackupBusyWait, &why))
+    if (!lock.take(&keys, database, {LockConnection, Connection}, SqlCatalogue::BackupBusyWait, &why))
         return fail(error, why);
     removeLeftoversLocked(database);
     const QString target = createNewFile(database, &why);
@@ -327,7 +335,7 @@ bool rewrite(const QString& path, const CipherKey& key, QString* error)
         const QSqlDatabase db = QSqlDatabase::database(Connection, false);
         exported = runExport(db, target, key, &why);
     }
-    Database::removeConnection(Connection);
+    DatabaseSession::removeConnection(Connection);
     if (!exported)
         return discard(error, QStringLiteral("The database cannot be rewritten: %1").arg(why));
     if (exportWatcher())
@@ -350,57 +358,59 @@ bool rewrite(const QString& path, const CipherKey& key, QString* error)
 
 // A new file gets a salt of its own; the key derived with it writes the file and is then kept,
 // so the new file opens without a second derivation.
-bool rewriteWith(const QString& path, const SecretBytes& passphrase, QString* error)
+bool rewriteWith(KeptKeys& keys, const QString& path, const SecretBytes& passphrase,
+                 QString* error)
 {
     CipherKey key = CipherKey::derive(passphrase, CipherKey::freshSalt());
     if (key.isEmpty())
         return fail(error, QStringLiteral("No key can be made for the passphrase."));
-    if (!rewrite(path, key, error))
+    if (!rewrite(keys, path, key, error))
         return false;
-    Database::rememberKey(path, std::move(key));
+    keys.rememberKey(path, std::move(key));
     return true;
 }
 
 } // namespace
 
-bool protect(const QString& path, const SecretBytes& passphrase, QString* error)
+bool protect(KeptKeys& keys, const QString& path, const SecretBytes& passphrase, QString* error)
 {
     if (passphrase.isEmpty())
         return fail(error, QStringLiteral("The passphrase is empty."));
-    if (Database::isProtectedFile(path))
+    if (FileBackend::isProtectedFile(path))
         return fail(error, QStringLiteral("The database is protected already."));
-    return rewriteWith(path, passphrase, error);
+    return rewriteWith(keys, path, passphrase, error);
 }
 
-bool changePassphrase(const QString& path, const SecretBytes& passphrase, QString* error)
+bool changePassphrase(KeptKeys& keys, const QString& path, const SecretBytes& passphrase,
+                      QString* error)
 {
     if (passphrase.isEmpty())
         return fail(error, QStringLiteral("The passphrase is empty."));
-    if (!Database::isProtectedFile(path))
+    if (!FileBackend::isProtectedFile(path))
         return fail(error, QStringLiteral("The database is not protected by a passphrase."));
-    return rewriteWith(path, passphrase, error);
+    return rewriteWith(keys, path, passphrase, error);
 }
 
-bool unprotect(const QString& path, QString* error)
+bool unprotect(KeptKeys& keys, const QString& path, QString* error)
 {
-    if (!Database::isProtectedFile(path))
+    if (!FileBackend::isProtectedFile(path))
         return fail(error, QStringLiteral("The database is not protected by a passphrase."));
-    if (!rewrite(path, CipherKey(), error))
+    if (!rewrite(keys, path, CipherKey(), error))
         return false;
-    Database::forgetPassphrase(path);
+    keys.forget(path);
     return true;
 }
 
-QStringList removeLeftovers(const QString& path)
+QStringList removeLeftovers(const QString& path, const KeptKeys* keys)
 {
-    if (path.isEmpty() || Database::isServerAddress(path))
+    if (path.isEmpty() || !DatabaseBackend::forAddress(path).canProtect())
         return {};
     const QString database = DurableFile::resolved(path);
     if (leftoversOf(database).isEmpty())
         return {};
     // A rewrite under way elsewhere holds the lock until its new file has the database's name.
     WriteLock lock;
-    if (!lock.take(database, {LockConnection}, SqlCatalogue::ShortBusyWait, nullptr))
+    if (!lock.take(keys, database, {LockConnection}, SqlCatalogue::ShortBusyWait, nullptr))
         return {};
     return removeLeftoversLocked(database);
 }

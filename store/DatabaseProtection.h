@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class KeptKeys;
 class SecretBytes;
 
 // Putting a passphrase on a database file, changing it and taking it off. Each writes the
@@ -20,14 +21,15 @@ class SecretBytes;
 // (0600) from its creation until the export is complete. The files of a rewrite that was
 // killed halfway are removed by the next rewrite of the same database.
 //
-// The file must not be open on the shared connection (the caller closes it). For a protected
-// file, Database must hold its key (Database::rememberPassphrase). The new file gets a fresh
-// random salt; afterwards Database holds the key made for it, or none after unprotect().
+// The file must not be open on the session's shared connection (the caller closes it). For a
+// protected file, keys must hold its key (KeptKeys::remember). The new file gets a fresh random
+// salt; afterwards keys hold the key made for it, or none after unprotect().
 namespace DatabaseProtection {
 
-bool protect(const QString& path, const SecretBytes& passphrase, QString* error);
-bool changePassphrase(const QString& path, const SecretBytes& passphrase, QString* error);
-bool unprotect(const QString& path, QString* error);
+bool protect(KeptKeys& keys, const QString& path, const SecretBytes& passphrase, QString* error);
+bool changePassphrase(KeptKeys& keys, const QString& path, const SecretBytes& passphrase,
+                      QString* error);
+bool unprotect(KeptKeys& keys, const QString& path, QString* error);
 
 // Removes what a rewrite of the database that was killed halfway left beside it: its new file
 // and that file's journal ("<database>.rewrite-" and 16 hex digits, "-journal" after it),
@@ -36,7 +38,7 @@ bool unprotect(const QString& path, QString* error);
 // a database that another program is writing, or that does not open yet (a protected file
 // whose key is not kept), is left for a later call. Returns the paths removed, for the caller
 // to say so; meant for the opening of a database, once its key is known.
-QStringList removeLeftovers(const QString& path);
+QStringList removeLeftovers(const QString& path, const KeptKeys* keys = nullptr);
 
 // A few words on how hard the passphrase is to guess, for the dialog and the terminal:
 // "weak", "fair" or "strong", from its length and the kinds of characters in it.

@@ -1,21 +1,22 @@
 #include "store/PassphraseUnlock.h"
 
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/PassphraseKeyring.h"
 #include "store/SecretBytes.h"
 
 namespace PassphraseUnlock {
 
-Result unlock(const QString& path, const Asking& asking, QString* error)
+Result unlock(DatabaseSession& session, const QString& path, const Asking& asking,
+              QString* error)
 {
-    if (!Database::isProtectedFile(path) || Database::hasPassphrase(path))
+    if (!DatabaseSession::isProtectedFile(path) || session.keys().has(path))
         return Result::Unlocked;
     if (asking.keyringFirst && PassphraseKeyring::unavailableReason().isEmpty()) {
         SecretBytes kept;
         // A kept passphrase that no longer opens the file is passed over: the user is asked.
         if (PassphraseKeyring::read(path, &kept) &&
-            Database::checkPassphrase(path, kept) == Database::PassphraseCheck::Right) {
-            Database::rememberPassphrase(path, kept);
+            session.checkPassphrase(path, kept) == DatabaseSession::PassphraseCheck::Right) {
+            session.keys().remember(path, kept);
             return Result::Unlocked;
         }
     }
@@ -23,17 +24,20 @@ Result unlock(const QString& path, const Asking& asking, QString* error)
         std::optional<SecretBytes> given = asking.ask();
         if (!given)
             return Result::NotGiven;
-        switch (Database::checkPassphrase(path, *given, error)) {
-        case Database::PassphraseCheck::Right:
-            Database::rememberPassphrase(path, *given);
+        StoreError why;
+        switch (session.checkPassphrase(path, *given, &why)) {
+        case DatabaseSession::PassphraseCheck::Right:
+            session.keys().remember(path, *given);
             if (asking.accepted)
                 asking.accepted(*given);
             return Result::Unlocked;
-        case Database::PassphraseCheck::Wrong:
+        case DatabaseSession::PassphraseCheck::Wrong:
             if (asking.wrong)
                 asking.wrong();
             break;
-        case Database::PassphraseCheck::Failed:
+        case DatabaseSession::PassphraseCheck::Failed:
+            if (error)
+                *error = why.message();
             return Result::Failed;
         }
     }

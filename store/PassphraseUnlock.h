@@ -5,12 +5,13 @@
 #include <functional>
 #include <optional>
 
+class DatabaseSession;
 class SecretBytes;
 
 // The passphrase of a protected database file for this run, the same way for numira-cli and the
 // window: the one kept in the keyring when it is right, else the ones the caller asks for, each
-// checked. The passphrase that unlocks is kept (Database::rememberPassphrase), so that every
-// later opening of the file finds it.
+// checked. The passphrase that unlocks is kept by the session (its KeptKeys), so that every
+// later opening of the file in that session finds it.
 namespace PassphraseUnlock {
 
 enum class Result
@@ -36,6 +37,7 @@ struct Asking
     bool keyringFirst = true;
 };
 
-Result unlock(const QString& path, const Asking& asking, QString* error = nullptr);
+Result unlock(DatabaseSession& session, const QString& path, const Asking& asking,
+              QString* error = nullptr);
 
 } // namespace PassphraseUnlock

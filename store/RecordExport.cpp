@@ -47,8 +47,8 @@ QString tsvField(const QString& value)
 namespace {
 
 // Writes every record; *deviceFailed tells a refused write from a failed read.
-bool writeRecords(QIODevice& device, Format format, const Options& options, qint64* count,
-                  QString* error, bool* deviceFailed)
+bool writeRecords(DatabaseSession& session, QIODevice& device, Format format,
+                  const Options& options, qint64* count, QString* error, bool* deviceFailed)
 {
     *count = 0;
     *deviceFailed = false;
@@ -59,15 +59,18 @@ bool writeRecords(QIODevice& device, Format format, const Options& options, qint
             *error = device.errorString();
         return false;
     };
+    StoreError failure;
     const bool walked = RecordStore::forEachSerial(
-        RecordStore::RecordOrder::ByKey,
+        session, RecordStore::RecordOrder::ByKey,
         [&](const RecordStore::StoredRecord& stored) {
             if (!writer.row(valuesOf(stored.record)))
                 return refused();
             ++*count;
             return true;
         },
-        error);
+        &failure);
+    if (!walked && failure && error)
+        *error = failure.message();
     if (!walked)
         return false;
     return writer.finish() || refused();
@@ -75,15 +78,15 @@ bool writeRecords(QIODevice& device, Format format, const Options& options, qint
 
 } // namespace
 
-bool writeAll(QIODevice& device, Format format, const Options& options, qint64* count,
-              QString* error)
+bool writeAll(DatabaseSession& session, QIODevice& device, Format format, const Options& options,
+              qint64* count, QString* error)
 {
     bool deviceFailed = false;
-    return writeRecords(device, format, options, count, error, &deviceFailed);
+    return writeRecords(session, device, format, options, count, error, &deviceFailed);
 }
 
-bool exportToFile(const QString& path, Format format, const Options& options, qint64* count,
-                  QString* error)
+bool exportToFile(DatabaseSession& session, const QString& path, Format format,
+                  const Options& options, qint64* count, QString* error)
 {
     *count = 0;
     TargetFile file(path);
@@ -91,7 +94,7 @@ bool exportToFile(const QString& path, Format format, const Options& options, qi
         return false;
     bool deviceFailed = false;
     // A refused write (a full disk) is reported by commit(), with its reason.
-    if (!writeRecords(file, format, options, count, error, &deviceFailed) && !deviceFailed)
+    if (!writeRecords(session, file, format, options, count, error, &deviceFailed) && !deviceFailed)
         return false;
     return file.commit(error);
 }

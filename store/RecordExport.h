@@ -11,6 +11,8 @@ class QIODevice;
 
 // The records as a file: CSV, JSON or TSV, UTF-8, every value exactly as stored. Records are
 // written as they are read, so that an export of any size holds one record at a time.
+class DatabaseSession;
+
 namespace RecordExport {
 
 using Format = RecordFormat::Format;
@@ -36,12 +38,12 @@ struct Options
 
 // Every record of the open database in the order stored, written to the device as read.
 // *count receives the number written.
-bool writeAll(QIODevice& device, Format format, const Options& options, qint64* count,
-              QString* error);
+bool writeAll(DatabaseSession& session, QIODevice& device, Format format, const Options& options,
+              qint64* count, QString* error);
 // The same into a file, through TargetFile: created private, never through another user's
 // link, never over a device, replacing the file only once the new one is complete on disk.
-bool exportToFile(const QString& path, Format format, const Options& options, qint64* count,
-                  QString* error);
+bool exportToFile(DatabaseSession& session, const QString& path, Format format,
+                  const Options& options, qint64* count, QString* error);
 
 // Whole texts, for small lists.
 QByteArray toCsv(const QList<RecordStore::SerialRecord>& records);

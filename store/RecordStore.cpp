@@ -1,11 +1,11 @@
 #include "store/RecordStore.h"
 
-#include "store/Database.h"
+#include "store/DatabaseBackend.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
 #include "store/RecordRule.h"
 #include "store/SearchIndex.h"
 #include "store/SerialKey.h"
-#include "store/ServerSearch.h"
-#include "store/SqlDialect.h"
 #include "store/SqlCatalogue.h"
 
 #include <QHash>
@@ -17,32 +17,23 @@
 
 namespace {
 
-void setError(QString* error, const QString& text)
+void setError(StoreError* error, StoreError value)
 {
     if (error)
-        *error = text;
+        *error = std::move(value);
 }
 
-// The statements and words of the shared connection's kind of database.
-const SqlDialect& dialect()
+// What the user is told about a refused statement, in the words of the query's kind of
+// database.
+StoreError errorOf(const QSqlQuery& query)
 {
-    return SqlDialect::of(Database::connection());
+    return DatabaseBackend::of(query.driver()).errorOf(query.lastError());
 }
 
-// What the user is told about a refused statement.
-QString plainReason(const QSqlError& sqlError)
+bool sharedConnection(DatabaseSession& session, QSqlDatabase* db, StoreError* error)
 {
-    return dialect().plainReason(sqlError);
-}
-
-bool sharedConnection(QSqlDatabase* db, QString* error)
-{
-    if (!Database::connectionExists()) {
-        setError(error, Database::noConnectionMessage());
-        return false;
-    }
-    *db = Database::connection();
-    return true;
+    *db = session.connection(error);
+    return db->isValid();
 }
 
 // A null text would be stored as NULL; the screens always store text.
@@ -53,9 +44,9 @@ QVariant text(const QString& value)
 
 // The statement in the words of the query's own connection, which may belong to a worker's
 // thread rather than be the shared one.
-bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
+bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, StoreError* error)
 {
-    const SqlDialect& kind = SqlDialect::of(query.driver());
+    const DatabaseBackend& kind = DatabaseBackend::of(query.driver());
     query.setForwardOnly(true);
     bool ok = query.prepare(kind.statement(sql));
     if (ok) {
@@ -64,26 +55,8 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QStri
         ok = query.exec();
     }
     if (!ok)
-        setError(error, kind.plainReason(query.lastError()));
+        setError(error, kind.errorOf(query.lastError()));
     return ok;
-}
-
-// Reads every row. Equal neighbouring cells of a column share one string, which keeps long
-// lists of one program small.
-void readListing(QSqlQuery& query, int columns, RecordStore::Listing* rows)
-{
-    rows->columns = columns;
-    rows->cells.clear();
-    while (query.next()) {
-        const qsizetype previous = rows->cells.size() - columns;
-        for (int column = 0; column < columns; ++column) {
-            QString value = query.value(column).toString();
-            if (previous >= 0 && rows->cells.at(previous + column) == value)
-                rows->cells.append(rows->cells.at(previous + column));
-            else
-                rows->cells.append(std::move(value));
-        }
-    }
 }
 
 bool recordId(const QString& id, qlonglong* value)
@@ -95,11 +68,11 @@ bool recordId(const QString& id, qlonglong* value)
 
 // Runs a statement that changes the record with that id (its key bound last); *found says
 // whether the record was still there. An id that is no number names no record.
-bool changeRecord(const QString& id, const QString& sql, QVariantList values, bool* found,
-                  QString* error)
+bool changeRecord(DatabaseSession& session, const QString& id, const QString& sql,
+                  QVariantList values, bool* found, StoreError* error)
 {
     QSqlDatabase db;
-    if (!sharedConnection(&db, error))
+    if (!sharedConnection(session, &db, error))
         return false;
     *found = false;
     qlonglong key = 0;
@@ -115,28 +88,28 @@ bool changeRecord(const QString& id, const QString& sql, QVariantList values, bo
 
 // Runs work in one transaction on the shared connection: everything it wrote stays, or none.
 // The write lock is taken first, so that another writer makes it wait (the busy timeout), not
-// fail.
-template <class Work> bool inTransaction(QString* error, Work work)
+// fail. Every statement is checked, the commit too; the work's query lives until the
+// transaction has ended, since a server refuses to free a statement inside a failed one.
+template <class Work> bool inTransaction(DatabaseSession& session, StoreError* error, Work work)
 {
     QSqlDatabase db;
-    if (!sharedConnection(&db, error))
+    if (!sharedConnection(session, &db, error))
         return false;
+    const DatabaseBackend& backend = DatabaseBackend::of(db);
     {
         QSqlQuery begin(db);
-        if (!begin.exec(dialect().beginWrite())) {
-            setError(error, plainReason(begin.lastError()));
+        if (!begin.exec(backend.beginWrite())) {
+            setError(error, errorOf(begin));
             return false;
         }
     }
-    bool ok = true;
-    {
-        QSqlQuery query(db);
-        ok = work(query);
-    }
+    QSqlQuery query(db);
+    bool ok = work(query);
+    query.finish();
     if (ok) {
         QSqlQuery commit(db);
         if (!commit.exec(SqlCatalogue::CommitWrite)) {
-            setError(error, plainReason(commit.lastError()));
+            setError(error, errorOf(commit));
             ok = false;
         }
     }
@@ -148,11 +121,11 @@ template <class Work> bool inTransaction(QString* error, Work work)
 }
 
 // Refuses a record that the record rule does not take.
-bool storable(const QString& problem, QString* error)
+bool storable(const QString& problem, StoreError* error)
 {
     if (problem.isEmpty())
         return true;
-    setError(error, problem);
+    setError(error, StoreError::invalid(problem));
     return false;
 }
 
@@ -163,7 +136,7 @@ QString programKey(const QString& program)
 }
 
 // The stored spelling of every program name, by its key; the first in name order wins.
-bool programsByKey(QSqlQuery& query, QHash<QString, QString>* names, QString* error)
+bool programsByKey(QSqlQuery& query, QHash<QString, QString>* names, StoreError* error)
 {
     if (!run(query, SqlCatalogue::ProgramNames, {}, error))
         return false;
@@ -179,7 +152,7 @@ bool programsByKey(QSqlQuery& query, QHash<QString, QString>* names, QString* er
 
 // The name a record goes under: the stored spelling, or the given one as a new program row,
 // which is inserted then.
-bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, QString* error)
+bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, StoreError* error)
 {
     QHash<QString, QString> names;
     if (!programsByKey(query, &names, error))
@@ -189,7 +162,7 @@ bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, QS
         return true;
     // Where writers run side by side, the one that waited for the lock may find the program
     // that another has just stored.
-    const QString lock = dialect().lockProgramNames();
+    const QString lock = DatabaseBackend::of(query.driver()).lockProgramNames();
     if (!lock.isEmpty()) {
         if (!run(query, lock, {}, error))
             return false;
@@ -207,16 +180,16 @@ bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, QS
 
 // A read that a fault cut short (a damaged page, a lost file) ends like a read that is done:
 // the rows read so far are not the answer.
-bool readWhole(const QSqlQuery& query, QString* error)
+bool readWhole(const QSqlQuery& query, StoreError* error)
 {
     if (!query.lastError().isValid())
         return true;
-    setError(error, plainReason(query.lastError()));
+    setError(error, errorOf(query));
     return false;
 }
 
 // Hands each row to the visitor as it is read; nothing but the current row is held.
-bool visitRecords(QSqlQuery& query, const RecordStore::RecordVisitor& each, QString* error)
+bool visitRecords(QSqlQuery& query, const RecordStore::RecordVisitor& each, StoreError* error)
 {
     RecordStore::StoredRecord record;
     while (query.next()) {
@@ -239,10 +212,10 @@ QString dateText(const QDateTime& moment)
     return moment.toLocalTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
 
-bool programNames(QStringList* names, QString* error)
+bool programNames(DatabaseSession& session, QStringList* names, StoreError* error)
 {
     QSqlDatabase db;
-    if (!sharedConnection(&db, error))
+    if (!sharedConnection(session, &db, error))
         return false;
     QSqlQuery query(db);
     if (!run(query, SqlCatalogue::ProgramNames, {}, error))
@@ -253,14 +226,14 @@ bool programNames(QStringList* names, QString* error)
     return true;
 }
 
-bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, QString* error,
+bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram, const QDateTime& when, StoreError* error,
                QString* storedUnder)
 {
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
         return false;
     QString program = record.program;
-    const bool stored = inTransaction(error, [&](QSqlQuery& query) {
+    const bool stored = inTransaction(session, error, [&](QSqlQuery& query) {
         if (newProgram && !programRowFor(query, record.program, &program, error))
             return false;
         return run(query, SqlCatalogue::InsertSerial,
@@ -273,22 +246,10 @@ bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, 
     return stored;
 }
 
-bool serialsOfProgram(const QString& program, Listing* rows, QString* error)
-{
-    QSqlDatabase db;
-    if (!sharedConnection(&db, error))
-        return false;
-    QSqlQuery query(db);
-    if (!run(query, SqlCatalogue::SerialsOfProgram, {text(program)}, error))
-        return false;
-    readListing(query, 4, rows);
-    return readWhole(query, error);
-}
-
-bool deleteProgram(const QString& program, ProgramDeletion* outcome, QString* error)
+bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome, StoreError* error)
 {
     // The test for records and the deletion see the same state of the file.
-    return inTransaction(error, [&](QSqlQuery& query) {
+    return inTransaction(session, error, [&](QSqlQuery& query) {
         if (!run(query, SqlCatalogue::CountSerialsOfProgram, {text(program)}, error))
             return false;
         if (query.next() && query.value(0).toLongLong() > 0) {
@@ -304,10 +265,10 @@ bool deleteProgram(const QString& program, ProgramDeletion* outcome, QString* er
     });
 }
 
-bool loadSerial(const QString& id, std::optional<SerialRecord>* record, QString* error)
+bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record, StoreError* error)
 {
     QSqlDatabase db;
-    if (!sharedConnection(&db, error))
+    if (!sharedConnection(session, &db, error))
         return false;
     record->reset();
     qlonglong key = 0;
@@ -323,19 +284,19 @@ bool loadSerial(const QString& id, std::optional<SerialRecord>* record, QString*
     return true;
 }
 
-bool updateSerial(const QString& id, const QString& version, const QString& name,
-                  const QString& serial, const QDateTime& when, bool* found, QString* error)
+bool updateSerial(DatabaseSession& session, const QString& id, const QString& version, const QString& name,
+                  const QString& serial, const QDateTime& when, bool* found, StoreError* error)
 {
     *found = false;
     if (!storable(RecordRule::detailsProblem(version, name, serial), error))
         return false;
-    return changeRecord(id, SqlCatalogue::UpdateSerial,
+    return changeRecord(session, id, SqlCatalogue::UpdateSerial,
                         {text(version), text(name), text(serial), dateText(when)}, found, error);
 }
 
-bool deleteSerial(const QString& id, bool* found, QString* error)
+bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, StoreError* error)
 {
-    return changeRecord(id, SqlCatalogue::DeleteSerial, {}, found, error);
+    return changeRecord(session, id, SqlCatalogue::DeleteSerial, {}, found, error);
 }
 
 std::optional<SearchField> searchFieldFromChoice(const QString& choice)
@@ -353,10 +314,10 @@ std::optional<SearchField> searchFieldFromChoice(const QString& choice)
     return std::nullopt;
 }
 
-bool forEachSerial(RecordOrder order, const RecordVisitor& each, QString* error)
+bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each, StoreError* error)
 {
     QSqlDatabase db;
-    if (!sharedConnection(&db, error))
+    if (!sharedConnection(session, &db, error))
         return false;
     QSqlQuery query(db);
     if (!run(query,
@@ -366,10 +327,10 @@ bool forEachSerial(RecordOrder order, const RecordVisitor& each, QString* error)
     return visitRecords(query, each, error);
 }
 
-bool forEachSerialOfProgram(const QString& program, const RecordVisitor& each, QString* error)
+bool forEachSerialOfProgram(DatabaseSession& session, const QString& program, const RecordVisitor& each, StoreError* error)
 {
     QSqlDatabase db;
-    if (!sharedConnection(&db, error))
+    if (!sharedConnection(session, &db, error))
         return false;
     QSqlQuery query(db);
     if (!run(query, SqlCatalogue::FullSerialsOfProgram, {text(program)}, error))
@@ -377,10 +338,10 @@ bool forEachSerialOfProgram(const QString& program, const RecordVisitor& each, Q
     return visitRecords(query, each, error);
 }
 
-bool storedProgramName(const QString& program, QString* stored, QString* error)
+bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored, StoreError* error)
 {
     QSqlDatabase db;
-    if (!sharedConnection(&db, error))
+    if (!sharedConnection(session, &db, error))
         return false;
     QSqlQuery query(db);
     QHash<QString, QString> names;
@@ -390,16 +351,16 @@ bool storedProgramName(const QString& program, QString* stored, QString* error)
     return true;
 }
 
-bool findDuplicateSerial(const QString& program, const QString& serial,
-                         std::optional<StoredRecord>* match, QString* error, qlonglong exceptId)
+bool findDuplicateSerial(DatabaseSession& session, const QString& program, const QString& serial,
+                         std::optional<StoredRecord>* match, StoreError* error, qlonglong exceptId)
 {
     match->reset();
     QString stored;
-    if (!storedProgramName(program, &stored, error))
+    if (!storedProgramName(session, program, &stored, error))
         return false;
     if (stored.isEmpty())
         return true;
-    QSqlQuery query(Database::connection());
+    QSqlQuery query(session.currentConnection());
     if (!run(query, SqlCatalogue::SerialKeysOfProgram, {stored}, error))
         return false;
     const QString key = SerialKey::normalised(serial);
@@ -415,26 +376,31 @@ bool findDuplicateSerial(const QString& program, const QString& serial,
     return true;
 }
 
-bool addRecord(const SerialRecord& record, qlonglong* id, QString* error)
+bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id, StoreError* error)
 {
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
         return false;
-    return inTransaction(error, [&](QSqlQuery& query) {
+    return inTransaction(session, error, [&](QSqlQuery& query) {
         QString program;
         if (!programRowFor(query, record.program, &program, error))
             return false;
-        if (!run(query, SqlCatalogue::InsertSerial,
+        // The new key comes back from the insert itself.
+        if (!run(query, DatabaseBackend::of(query.driver()).insertSerialReturningId(),
                  {program, text(record.name), text(record.serial), text(record.version),
                   text(record.date)},
                  error))
             return false;
-        *id = query.lastInsertId().toLongLong();
+        if (!query.next()) {
+            setError(error, errorOf(query));
+            return false;
+        }
+        *id = query.value(0).toLongLong();
         return true;
     });
 }
 
-bool rewriteSerial(const QString& id, const SerialRecord& record, bool* found, QString* error)
+bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record, bool* found, StoreError* error)
 {
     *found = false;
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
@@ -443,9 +409,9 @@ bool rewriteSerial(const QString& id, const SerialRecord& record, bool* found, Q
     qlonglong key = 0;
     if (!recordId(id, &key)) {
         QSqlDatabase db;
-        return sharedConnection(&db, error);
+        return sharedConnection(session, &db, error);
     }
-    return inTransaction(error, [&](QSqlQuery& query) {
+    return inTransaction(session, error, [&](QSqlQuery& query) {
         if (!run(query, SqlCatalogue::SerialById, {key}, error))
             return false;
         if (!query.next())
@@ -465,8 +431,8 @@ bool rewriteSerial(const QString& id, const SerialRecord& record, bool* found, Q
     });
 }
 
-bool importRecords(const QList<SerialRecord>& records, const ImportOptions& options,
-                   ImportOutcome* outcome, QString* error)
+bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records, const ImportOptions& options,
+                   ImportOutcome* outcome, StoreError* error)
 {
     constexpr int BatchRows = 100;
     *outcome = ImportOutcome();
@@ -478,12 +444,18 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
     }
     const QString now = dateText(QDateTime::currentDateTime());
     ImportOutcome result;
-    const bool ok = inTransaction(error, [&](QSqlQuery& query) {
+    const bool ok = inTransaction(session, error, [&](QSqlQuery& query) {
         // Many records written into a damaged file would be lost with it.
-        if (!Database::verifyIntact(Database::connection(), Database::databasePath(), error))
-            return false;
+        if (DatabaseBackend::of(query.driver()).checksStructure()) {
+            const StoreError damage =
+                FileBackend::verifyIntact(session.currentConnection(), session.address());
+            if (damage) {
+                setError(error, damage);
+                return false;
+            }
+        }
         // New program rows are stored one writer at a time (where writers run side by side).
-        const QString lock = dialect().lockProgramNames();
+        const QString lock = DatabaseBackend::of(query.driver()).lockProgramNames();
         if (!lock.isEmpty() && !run(query, lock, {}, error))
             return false;
         query.finish();
@@ -500,13 +472,13 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
                     SerialKey::normalised(query.value(1).toString()));
             query.finish();
         }
-        QSqlQuery insertProgram(Database::connection());
-        QSqlQuery insertSerial(Database::connection());
-        QSqlQuery insertBatch(Database::connection());
+        QSqlQuery insertProgram(session.currentConnection());
+        QSqlQuery insertSerial(session.currentConnection());
+        QSqlQuery insertBatch(session.currentConnection());
         if (!options.dryRun && (!insertProgram.prepare(SqlCatalogue::InsertProgram) ||
                                 !insertSerial.prepare(SqlCatalogue::InsertSerial) ||
                                 !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows)))) {
-            setError(error, plainReason(insertBatch.lastError()));
+            setError(error, errorOf(insertBatch));
             return false;
         }
         // Values of the records not yet written, five a record in the statement's order.
@@ -515,7 +487,7 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
             for (qsizetype i = 0; i < pending.size(); ++i)
                 insertBatch.bindValue(int(i), pending.at(i));
             if (!insertBatch.exec()) {
-                setError(error, plainReason(insertBatch.lastError()));
+                setError(error, errorOf(insertBatch));
                 return false;
             }
             pending.clear();
@@ -541,7 +513,7 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
                 if (!options.dryRun) {
                     insertProgram.bindValue(0, text(record.program));
                     if (!insertProgram.exec()) {
-                        setError(error, plainReason(insertProgram.lastError()));
+                        setError(error, errorOf(insertProgram));
                         return false;
                     }
                 }
@@ -560,7 +532,7 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
             for (int i = 0; i < 5; ++i)
                 insertSerial.bindValue(i, pending.at(at + i));
             if (!insertSerial.exec()) {
-                setError(error, plainReason(insertSerial.lastError()));
+                setError(error, errorOf(insertSerial));
                 return false;
             }
         }
@@ -571,10 +543,10 @@ bool importRecords(const QList<SerialRecord>& records, const ImportOptions& opti
     return ok;
 }
 
-bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* error)
+bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages, StoreError* error)
 {
     QSqlDatabase db;
-    if (!sharedConnection(&db, error))
+    if (!sharedConnection(session, &db, error))
         return false;
     QSqlQuery query(db);
     if (!run(query, SqlCatalogue::IdsOfProgram, {text(program)}, error))
@@ -583,104 +555,26 @@ bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* 
     while (query.next())
         keys.append(query.value(0).toLongLong());
     *pages = ResultPages::fromKeys(std::move(keys), 4, SqlCatalogue::BrowseRowById);
+    pages->useConnection(session.connectionName());
     return true;
 }
 
-bool search(SearchField field, const QString& keywords, ResultPages* found, QString* error,
+bool search(DatabaseSession& session, SearchField field, const QString& keywords, ResultPages* found, StoreError* error,
             const QString& connectionName)
 {
-    // Candidates up to this many are read and ordered at once (about a millisecond per
-    // thousand); beyond it the list is read a page at a time.
-    constexpr qint64 KeyLimit = 20000;
-    // A walk along the list's order is tried in growing steps. With the index, it stops once
-    // the candidates are fewer than twice the rows walked: reading them costs no more than the
-    // walk so far. Without it, it stops at an eighth of the table, which is then scanned.
-    constexpr qint64 FirstWalk = 4096;
-    constexpr qint64 ScanShare = 8;
-    // When a first walk finds no page, candidates up to this many are looked up along the
-    // list's order: walking the order's index costs little where no record is read.
-    constexpr qint64 CandidateWalkLimit = 100000;
-
     QSqlDatabase db;
     if (connectionName.isEmpty()) {
-        if (!sharedConnection(&db, error))
+        if (!sharedConnection(session, &db, error))
             return false;
     } else {
         db = QSqlDatabase::database(connectionName, false);
     }
-    if (SqlDialect::of(db).isServer())
-        return ServerSearch::search(db, field, keywords, found, error, connectionName);
-    ResultPages::Search plan;
-    plan.field = field;
-    plan.keyword = text(keywords).toString();
-    QSqlQuery query(db);
-    if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
-        return false;
-    const qint64 keys = query.next() && !query.value(0).isNull()
-                            ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
-                            : 0;
-    query.finish();
-
-    plan.candidates = SearchIndex::candidateQuery(keywords);
-    const bool indexed = !plan.candidates.isEmpty() && SearchIndex::exists(db);
-    if (!indexed)
-        plan.candidates.clear();
-    // Whether the index names no more than `limit` candidates.
-    const auto fewCandidates = [&](qint64 limit, bool* few) {
-        if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, limit + 1}, error))
-            return false;
-        *few = !query.next() || query.value(0).toLongLong() <= limit;
-        query.finish();
+    QString why;
+    const QString through = connectionName.isEmpty() ? session.connectionName() : connectionName;
+    if (DatabaseBackend::of(db).search(db, field, keywords, found, &why, through))
         return true;
-    };
-    bool few = false;
-    if (indexed && !fewCandidates(KeyLimit, &few))
-        return false;
-    if (few) {
-        plan.source = SqlCatalogue::Source::Candidates;
-        *found = ResultPages::fromSearch(plan);
-        found->useConnection(connectionName);
-        return found->fetchMore(error);
-    }
-
-    // Many candidates, or none known: walk while a page may come soon.
-    plan.source = indexed ? SqlCatalogue::Source::Candidates : SqlCatalogue::Source::Scan;
-    plan.allKeys = !indexed;
-    ResultPages pages = ResultPages::fromSearch(plan);
-    pages.useConnection(connectionName);
-    qint64 walked = 0;
-    for (qint64 step = FirstWalk;; step *= 2) {
-        bool walkFound = false;
-        if (!pages.probeWalk(walked, step, walked + step >= keys, &walkFound, error))
-            return false;
-        walked += step;
-        if (walkFound)
-            break;
-        if (indexed && walked == FirstWalk) {
-            bool within = false;
-            if (!fewCandidates(CandidateWalkLimit, &within))
-                return false;
-            if (within) {
-                plan.source = SqlCatalogue::Source::CandidateWalk;
-                plan.allKeys = false;
-                ResultPages along = ResultPages::fromSearch(plan);
-                along.useConnection(connectionName);
-                if (!along.fetchMore(error))
-                    return false;
-                *found = std::move(along);
-                return true;
-            }
-        }
-        if (indexed ? !fewCandidates(2 * walked, &few) : false)
-            return false;
-        if (indexed ? few : walked * ScanShare >= keys) {
-            if (!pages.fetchMore(error))
-                return false;
-            break;
-        }
-    }
-    *found = std::move(pages);
-    return true;
+    setError(error, StoreError(StoreError::Kind::Refused, why));
+    return false;
 }
 
 } // namespace RecordStore

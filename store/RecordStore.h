@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/ResultPages.h"
+#include "store/StoreError.h"
 
 #include <QDateTime>
 #include <QList>
@@ -10,23 +11,12 @@
 #include <functional>
 #include <optional>
 
-// Typed operations of the record screens over the shared connection. Every operation reads
-// its result fully before it returns, so no query outlives it; each returns false with a plain
-// reason in *error when there is no open connection or the database refuses the work.
+class DatabaseSession;
+
+// Typed operations on the records of a session's database, through its shared connection.
+// Every operation reads its result fully before it returns, so no query outlives it; each
+// returns false with the error in *error when no database is open or it refuses the work.
 namespace RecordStore {
-
-// Rows read fully into memory, cell by cell; no limit on their number.
-struct Listing
-{
-    int columns = 0;
-    QList<QString> cells;
-
-    qsizetype rowCount() const { return columns > 0 ? cells.size() / columns : 0; }
-    const QString& cell(qsizetype row, int column) const
-    {
-        return cells.at(row * columns + column);
-    }
-};
 
 struct NewSerial
 {
@@ -58,30 +48,26 @@ enum class ProgramDeletion
 QString dateText(const QDateTime& moment);
 
 // The program names in ascending order; duplicates as stored.
-bool programNames(QStringList* names, QString* error);
+bool programNames(DatabaseSession& session, QStringList* names, StoreError* error);
 
 // Stores a record with the given date; with newProgram the program row is stored first, and
 // both rows are written in one transaction: both or neither. A new program whose name equals a
 // stored one apart from letter case is that program: no second row, and the record takes the
 // stored spelling. storedUnder receives the program name the record was stored under.
-bool addSerial(const NewSerial& record, bool newProgram, const QDateTime& when, QString* error,
+bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram, const QDateTime& when, StoreError* error,
                QString* storedUnder = nullptr);
 
-// The records of one program, by version descending: columns id, version, name, serial.
-// A field without a value reads as empty text.
-bool serialsOfProgram(const QString& program, Listing* rows, QString* error);
-
 // Deletes the first programs row of that name, only when no record names the program.
-bool deleteProgram(const QString& program, ProgramDeletion* outcome, QString* error);
+bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome, StoreError* error);
 
 // The record with that id; *record stays empty when there is none. An id that is not a whole
 // number names no record.
-bool loadSerial(const QString& id, std::optional<SerialRecord>* record, QString* error);
+bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record, StoreError* error);
 
 // Rewrites version, name, serial and date; *found tells whether the record still existed.
-bool updateSerial(const QString& id, const QString& version, const QString& name,
-                  const QString& serial, const QDateTime& when, bool* found, QString* error);
-bool deleteSerial(const QString& id, bool* found, QString* error);
+bool updateSerial(DatabaseSession& session, const QString& id, const QString& version, const QString& name,
+                  const QString& serial, const QDateTime& when, bool* found, StoreError* error);
+bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, StoreError* error);
 
 // The search-by choice ("All", "Program", "Version", "Name", "Serial"), compared exactly.
 std::optional<SearchField> searchFieldFromChoice(const QString& choice);
@@ -103,30 +89,30 @@ enum class RecordOrder
 // whatever their number. A visitor that returns false stops the walk, and the function then
 // returns false with *error as the visitor left it.
 using RecordVisitor = std::function<bool(const StoredRecord&)>;
-bool forEachSerial(RecordOrder order, const RecordVisitor& each, QString* error);
+bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each, StoreError* error);
 // The records of one program (letter case aside), by version descending, then id.
-bool forEachSerialOfProgram(const QString& program, const RecordVisitor& each, QString* error);
+bool forEachSerialOfProgram(DatabaseSession& session, const QString& program, const RecordVisitor& each, StoreError* error);
 
 // The program row that names the program apart from letter case: a new record goes under it
 // instead of a second row of the same name. *stored stays empty when there is none.
-bool storedProgramName(const QString& program, QString* stored, QString* error);
+bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored, StoreError* error);
 
 // The first record of the program (letter case aside) whose serial is the same key
 // (SerialKey), the record exceptId aside (an edit compares a record with the others);
 // *match stays empty when there is none.
-bool findDuplicateSerial(const QString& program, const QString& serial,
-                         std::optional<StoredRecord>* match, QString* error,
+bool findDuplicateSerial(DatabaseSession& session, const QString& program, const QString& serial,
+                         std::optional<StoredRecord>* match, StoreError* error,
                          qlonglong exceptId = 0);
 
 // Every write below refuses a record that RecordRule does not take, with the rule's words.
 
 // Stores one record, dated record.date (the stored form), under the program row that names it
 // apart from letter case, or under a new program row; both in one transaction. *id is the key.
-bool addRecord(const SerialRecord& record, qlonglong* id, QString* error);
+bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id, StoreError* error);
 
 // Rewrites every field of the record, moving it to another program (letter case rule as in
 // addRecord) when the program changes. *found tells whether the record still existed.
-bool rewriteSerial(const QString& id, const SerialRecord& record, bool* found, QString* error);
+bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record, bool* found, StoreError* error);
 
 struct ImportOptions
 {
@@ -151,11 +137,12 @@ struct ImportOutcome
 // Stores the records in one transaction: all of them or, on any failure, none. A record with
 // an empty date is dated now. A serial that is already stored for the program, or came earlier
 // in the same list, is skipped and counted unless options.keepDuplicates.
-bool importRecords(const QList<SerialRecord>& records, const ImportOptions& options,
-                   ImportOutcome* outcome, QString* error);
+bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records, const ImportOptions& options,
+                   ImportOutcome* outcome, StoreError* error);
 
-// The same records as serialsOfProgram, read a page at a time.
-bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* error);
+// The records of one program, by version descending (columns id, version, name, serial; a
+// field without a value reads as empty text), read a page at a time.
+bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages, StoreError* error);
 
 // Finds the records whose field contains the keyword ("%" and "_" act as wildcards, letters
 // A-Z match either case), ordered by program, version, id: the one search of the screens and
@@ -170,8 +157,8 @@ bool pagedSerialsOfProgram(const QString& program, ResultPages* pages, QString* 
 // list's order that finds a page soon is kept; otherwise the table is scanned.
 //
 // connectionName names the connection to search on (a worker's companion, see SearchWorker);
-// empty is the shared one. *found then reads through it until told otherwise.
-bool search(SearchField field, const QString& keywords, ResultPages* found, QString* error,
+// empty is the session's shared one. *found then reads through it until told otherwise.
+bool search(DatabaseSession& session, SearchField field, const QString& keywords, ResultPages* found, StoreError* error,
             const QString& connectionName = QString());
 
 } // namespace RecordStore

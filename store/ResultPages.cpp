@@ -1,6 +1,6 @@
 #include "store/ResultPages.h"
 
-#include "store/Database.h"
+#include "store/DatabaseBackend.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -16,7 +16,7 @@ constexpr qsizetype CachedPages = 16;
 bool failed(const QSqlQuery& query, QString* error)
 {
     if (error)
-        *error = query.lastError().text();
+        *error = DatabaseBackend::of(query.driver()).errorOf(query.lastError()).message();
     return false;
 }
 
@@ -155,7 +155,8 @@ bool ResultPages::readAllKeys(QString* error)
     query.setForwardOnly(true);
     if (!prepareSearch(
             query, m_search,
-            SqlCatalogue::searchRows(m_search.field, m_search.source, SqlCatalogue::Cells::Key), {},
+            DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
+                                               SqlCatalogue::Cells::Key, false, false, true, true), {},
             error))
         return false;
     while (query.next())
@@ -188,12 +189,14 @@ bool ResultPages::readPage(qsizetype page, QList<QString>* cells, Key* end, QStr
     QString sql;
     QVariantList after;
     if (page == 0) {
-        sql = SqlCatalogue::searchRows(m_search.field, m_search.source, SqlCatalogue::Cells::Listed,
-                                       false, true);
+        sql = DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
+                                                 SqlCatalogue::Cells::Listed, false, true, true,
+                                                 true);
     } else {
         const Key& last = m_pageEnds.at(page - 1);
-        sql = SqlCatalogue::searchRows(m_search.field, m_search.source, SqlCatalogue::Cells::Listed,
-                                       true, true, !last.program.isNull(), !last.version.isNull());
+        sql = DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
+                                                 SqlCatalogue::Cells::Listed, true, true,
+                                                 !last.program.isNull(), !last.version.isNull());
         after = {last.program, last.version, last.id};
     }
     if (!prepareSearch(query, m_search, sql, after, error))
@@ -227,7 +230,9 @@ bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
     query.setForwardOnly(true);
     if (!prepareSearch(
             query, m_search,
-            SqlCatalogue::searchRows(m_search.field, source, SqlCatalogue::Cells::Record), {},
+            DatabaseBackend::of(db).searchRows(m_search.field, source,
+                                               SqlCatalogue::Cells::Record, false, false, true,
+                                               true), {},
             error))
         return false;
     QStringList cells;
@@ -245,20 +250,12 @@ bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
 
 bool ResultPages::connection(QSqlDatabase* db, QString* error) const
 {
-    if (m_connection.isEmpty()) {
-        if (!Database::connectionExists()) {
-            if (error)
-                *error = Database::noConnectionMessage();
-            return false;
-        }
-        *db = Database::connection();
-        return true;
-    }
-    *db = QSqlDatabase::database(m_connection, false);
+    if (!m_connection.isEmpty() && QSqlDatabase::contains(m_connection))
+        *db = QSqlDatabase::database(m_connection, false);
     if (db->isOpen())
         return true;
     if (error)
-        *error = Database::noConnectionMessage();
+        *error = StoreError::noDatabase().message();
     return false;
 }
 

@@ -13,7 +13,7 @@
 
 // A record list read a page at a time as it is looked at, so that the first rows come at once
 // and memory does not grow with the number of matches. Each read is one short statement on
-// the shared connection; nothing stays open between reads.
+// the connection it was given; nothing stays open between reads.
 //
 // Two ways to reach the rows: the ordered keys of every match, known up front (a rare keyword
 // or one program's records; 8 bytes a row), or pages in list order, each read after the last
@@ -49,8 +49,8 @@ public:
     // then this list's first page, and the list walks on from there.
     bool probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, QString* error);
 
-    // Reads through the named connection from now on; empty names the shared connection. A
-    // search made on a worker's connection is handed to the window this way.
+    // Reads through the named connection from now on. A search made on a worker's connection
+    // is handed to the window's (the session's shared one) this way.
     void useConnection(const QString& name) { m_connection = name; }
 
     int columns() const { return m_columns; }

@@ -1,7 +1,7 @@
 #include "store/SearchIndex.h"
 
 #include "store/SqlCatalogue.h"
-#include "store/SqlDialect.h"
+#include "store/DatabaseBackend.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -130,7 +130,7 @@ namespace SearchIndex {
 State state(const QSqlDatabase& db)
 {
     QSqlQuery query(db);
-    if (!query.exec(SqlDialect::of(db).statement(SqlCatalogue::SearchIndexState)) ||
+    if (!query.exec(DatabaseBackend::of(db).statement(SqlCatalogue::SearchIndexState)) ||
         !query.next() || query.value(0).toLongLong() == 0)
         return State::Missing;
     return query.value(1).toLongLong() > 0 ? State::Current : State::Outdated;

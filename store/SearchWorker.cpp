@@ -1,8 +1,8 @@
 #include "store/SearchWorker.h"
 
-#include "store/Database.h"
+#include "store/DatabaseBackend.h"
+#include "store/DatabaseSession.h"
 #include "store/SqlCatalogue.h"
-#include "store/SqlDialect.h"
 
 #include <QMutex>
 #include <QSqlQuery>
@@ -26,46 +26,55 @@ struct SearchWorker::Run
     bool done = false;
     bool ok = false;
     ResultPages found;
-    QString error;
+    StoreError error;
 };
 
 // The companion connection; touched on the worker's thread only, apart from `pending`.
 struct SearchWorker::Companion
 {
+    DatabaseSession* session = nullptr;
     QString name;
     bool open = false;
-    quint64 opening = 0;         // Database::sharedOpening() when it was opened
+    quint64 opening = 0;         // the session's opening() when it was opened
     std::atomic<int> pending{0}; // searches posted and not yet ended
 
     void close()
     {
         if (open)
-            Database::removeConnection(name);
+            DatabaseSession::removeConnection(name);
         open = false;
     }
 
-    bool ensureOpen(QString* error)
+    // Opens the companion when the session's connection was opened anew since, or when the
+    // companion no longer reaches its database (a server that restarted).
+    bool ensureOpen(StoreError* error)
     {
-        const quint64 now = Database::sharedOpening();
-        if (open && opening == now)
-            return true;
-        close();
-        open = Database::openCompanion(name, error);
-        opening = now;
-        // A server keeps its own cache: the settings are a file's.
-        const QSqlDatabase db = QSqlDatabase::database(name, false);
-        for (const QString& setting : SqlCatalogue::SearchConnectionSettings) {
-            if (open && !SqlDialect::of(db).isServer())
-                QSqlQuery(db).exec(setting);
+        const quint64 now = session->opening();
+        if (open && opening == now) {
+            const QSqlDatabase db = QSqlDatabase::database(name, false);
+            if (DatabaseBackend::of(db).isAlive(db))
+                return true;
         }
-        return open;
+        close();
+        const StoreError failure = session->openCompanion(name);
+        open = !failure;
+        opening = now;
+        if (!open) {
+            if (error)
+                *error = failure;
+            return false;
+        }
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        DatabaseBackend::of(db).prepareSearchConnection(db);
+        return true;
     }
 };
 
-SearchWorker::SearchWorker(QObject* parent)
-    : QObject(parent), m_thread(new QThread), m_context(new QObject),
+SearchWorker::SearchWorker(DatabaseSession& session, QObject* parent)
+    : QObject(parent), m_session(session), m_thread(new QThread), m_context(new QObject),
       m_companion(std::make_shared<Companion>())
 {
+    m_companion->session = &session;
     m_companion->name = QStringLiteral("numira-search-%1").arg(++g_workers);
     m_context->moveToThread(m_thread);
     // The connection belongs to the thread: it is closed there, as the thread ends.
@@ -94,21 +103,23 @@ void SearchWorker::start(RecordStore::SearchField field, const QString& keywords
     ++m_companion->pending;
     QMetaObject::invokeMethod(
         m_context,
-        [this, run, field, keywords, companion = m_companion] {
+        [this, run, field, keywords, companion = m_companion,
+         shared = m_session.connectionName()] {
             ResultPages found;
-            QString error;
+            StoreError error;
             bool ok = false;
             // A search replaced before it began is not run at all.
             if (!run->cancelled && companion->ensureOpen(&error)) {
                 const QSqlDatabase db = QSqlDatabase::database(companion->name, false);
-                Database::watchCancelFlag(db, &run->cancelled);
-                ok = RecordStore::search(field, keywords, &found, &error, companion->name);
+                DatabaseSession::watchCancelFlag(db, &run->cancelled);
+                ok = RecordStore::search(*companion->session, field, keywords, &found, &error,
+                                         companion->name);
                 // The first page is read here too, so that the window only shows it.
                 if (ok && found.rowCount() > 0)
                     found.cell(0, 0);
-                Database::watchCancelFlag(db, nullptr);
+                DatabaseSession::watchCancelFlag(db, nullptr);
             }
-            found.useConnection(QString());
+            found.useConnection(shared);
             {
                 const QMutexLocker locked(&run->mutex);
                 run->ok = ok;
@@ -171,7 +182,7 @@ void SearchWorker::deliver(const std::shared_ptr<Run>& run)
         return;
     m_current.reset();
     ResultPages found;
-    QString error;
+    StoreError error;
     bool ok = false;
     {
         const QMutexLocker locked(&run->mutex);

@@ -8,12 +8,14 @@
 
 #include <memory>
 
+class DatabaseSession;
 class QThread;
 
-// Runs RecordStore::search on a thread of its own, over a companion connection to the database
-// in use (Database::openCompanion), so that the window stays free while a long search reads.
-// The companion stays open between searches, which then share its page cache, until the
-// shared connection is opened anew or release() is called.
+// Runs RecordStore::search on a thread of its own, over a companion connection to the session's
+// database (DatabaseSession::openCompanion), so that the window stays free while a long search
+// reads. The companion stays open between searches, which then share its page cache, until the
+// session's connection is opened anew, the companion no longer reaches its database, or
+// release() is called.
 //
 // One search at a time answers: starting another one, or cancel(), stops the one running
 // (its statement is interrupted) and its outcome is never delivered. Answers arrive as signals
@@ -25,7 +27,8 @@ class SearchWorker final : public QObject
     Q_DISABLE_COPY_MOVE(SearchWorker)
 
 public:
-    explicit SearchWorker(QObject* parent = nullptr);
+    // The session must outlive the worker.
+    explicit SearchWorker(DatabaseSession& session, QObject* parent = nullptr);
     // Stops the search still running, closes the companion and ends the thread.
     ~SearchWorker() override;
 
@@ -44,7 +47,7 @@ public:
 
 signals:
     void searchFound(const ResultPages& found);
-    void searchFailed(const QString& error);
+    void searchFailed(const StoreError& error);
     void searchCancelled();
 
 private:
@@ -53,6 +56,7 @@ private:
 
     void deliver(const std::shared_ptr<Run>& run);
 
+    DatabaseSession& m_session;
     QThread* m_thread = nullptr;
     QObject* m_context = nullptr; // lives on m_thread: work is posted to it
     std::shared_ptr<Companion> m_companion;

@@ -1,6 +1,6 @@
 #include "store/ServerConnection.h"
 
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/DatabaseAddress.h"
 #include "store/SecretBytes.h"
 #include "store/ServerSchema.h"
@@ -21,40 +21,53 @@ std::map<QString, SecretBytes>& passwords()
     return kept;
 }
 
-QString connectFailure(const QString& address, const QSqlError& sqlError, bool passwordGiven)
+QString displayNameOf(const QString& address)
+{
+    return DatabaseAddress(address).displayName();
+}
+
+StoreError connectFailure(const QString& address, const QSqlError& sqlError, bool passwordGiven)
 {
     const QString text =
         sqlError.databaseText().isEmpty() ? sqlError.text() : sqlError.databaseText();
     if (text.contains(QLatin1String("no password supplied")))
-        return Database::needsServerPasswordMessage(address);
+        return ServerConnection::needsPassword(address);
     if (text.contains(QLatin1String("password authentication failed")))
-        return passwordGiven ? Database::wrongServerPasswordMessage()
-                             : Database::needsServerPasswordMessage(address);
+        return passwordGiven ? StoreError(StoreError::Kind::WrongPassword,
+                                          QStringLiteral("The database server refused the password."))
+                             : ServerConnection::needsPassword(address);
     if (sqlError.nativeErrorCode() == QLatin1String("42501"))
-        return Database::readOnlyMessage();
-    return QStringLiteral("The database server of \"%1\" cannot be reached (%2).")
-        .arg(Database::displayNameOf(address), text.trimmed());
+        return StoreError::readOnly();
+    // libpq's reasons run over several lines, indented with tabs: one line is shown.
+    const QString reason = text.simplified();
+    return {StoreError::Kind::Unreachable,
+            QStringLiteral("The database server of \"%1\" cannot be reached (%2).")
+                .arg(displayNameOf(address), reason)};
 }
 
 } // namespace
 
 namespace ServerConnection {
 
-bool open(const QString& address, const QString& connectionName, QString* error)
+StoreError needsPassword(const QString& address)
+{
+    return {StoreError::Kind::NeedsPassword,
+            QStringLiteral("The database server of \"%1\" asks for a password.")
+                .arg(displayNameOf(address))};
+}
+
+StoreError open(const QString& address, const QString& connectionName)
 {
     const DatabaseAddress parsed(address);
-    if (parsed.connectionString().isEmpty()) {
-        if (error)
-            *error = QStringLiteral("\"%1\" is not an address of a database server.").arg(address);
-        return false;
-    }
-    if (!QSqlDatabase::isDriverAvailable(DriverName)) {
-        if (error)
-            *error = QStringLiteral("Numira cannot reach database servers on this computer: "
-                                    "Qt's PostgreSQL driver is not installed.");
-        return false;
-    }
+    if (parsed.connectionString().isEmpty())
+        return StoreError::invalid(
+            QStringLiteral("\"%1\" is not an address of a database server.").arg(address));
+    if (!QSqlDatabase::isDriverAvailable(DriverName))
+        return {StoreError::Kind::Unreachable,
+                QStringLiteral("Numira cannot reach database servers on this computer: "
+                               "Qt's PostgreSQL driver is not installed.")};
     bool opened = false;
+    StoreError failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(DriverName, connectionName);
         db.setConnectOptions(parsed.connectionString());
@@ -69,46 +82,45 @@ bool open(const QString& address, const QString& connectionName, QString* error)
             connected = db.open();
         }
         if (!connected) {
-            if (error)
-                *error = connectFailure(address, db.lastError(),
-                                        kept != passwords().end() || parsed.hasPassword());
+            failure = connectFailure(address, db.lastError(),
+                                     kept != passwords().end() || parsed.hasPassword());
         } else {
             // Compiling a query costs more than Numira's short statements ever take.
             QSqlQuery(db).exec(QStringLiteral("SET jit = off"));
-            QString why;
-            switch (ServerSchema::ensure(db, &why)) {
+            switch (ServerSchema::ensure(db, &failure)) {
             case ServerSchema::Check::Ready:
             case ServerSchema::Check::Created:
                 opened = true;
                 break;
             case ServerSchema::Check::Foreign:
-                why = Database::foreignServerMessage(address);
+                failure = {StoreError::Kind::Foreign,
+                           QStringLiteral("\"%1\" holds tables of another program and not Numira's.")
+                               .arg(displayNameOf(address))};
                 break;
             case ServerSchema::Check::TooNew:
-                why = QStringLiteral("\"%1\" was made by a later version of Numira.")
-                          .arg(Database::displayNameOf(address));
+                failure = {StoreError::Kind::Foreign,
+                           QStringLiteral("\"%1\" was made by a later version of Numira.")
+                               .arg(displayNameOf(address))};
                 break;
             case ServerSchema::Check::Failed:
                 break;
             }
-            if (!opened && error)
-                *error = why;
         }
         if (!opened)
             db.close();
     }
     if (!opened)
         QSqlDatabase::removeDatabase(connectionName);
-    return opened;
+    return failure;
 }
 
-bool check(const QString& address, QString* error)
+StoreError check(const QString& address)
 {
     const QString connectionName = QStringLiteral("numira-server-check");
-    if (!open(address, connectionName, error))
-        return false;
-    Database::removeConnection(connectionName);
-    return true;
+    StoreError failure = open(address, connectionName);
+    if (!failure)
+        DatabaseSession::removeConnection(connectionName);
+    return failure;
 }
 
 void rememberPassword(const QString& address, const SecretBytes& password)

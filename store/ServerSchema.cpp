@@ -2,7 +2,7 @@
 
 #include "store/ChangeFeed.h"
 #include "store/ServerSql.h"
-#include "store/SqlDialect.h"
+#include "store/DatabaseBackend.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,14 +12,14 @@ namespace {
 
 const QString VersionTable = QStringLiteral("numira_schema");
 
-QString reasonOf(const QSqlDatabase& db, const QSqlQuery& query)
+StoreError reasonOf(const QSqlDatabase& db, const QSqlQuery& query)
 {
-    return SqlDialect::of(db).plainReason(query.lastError());
+    return DatabaseBackend::of(db).errorOf(query.lastError());
 }
 
 // The version the database's tables were made for; 0 when it has no version table, and
 // *others the number of other tables there are then.
-bool readState(const QSqlDatabase& db, int* version, qint64* others, QString* error)
+bool readState(const QSqlDatabase& db, int* version, qint64* others, StoreError* error)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
@@ -49,7 +49,7 @@ bool readState(const QSqlDatabase& db, int* version, qint64* others, QString* er
     return true;
 }
 
-bool create(const QSqlDatabase& db, QString* error)
+bool create(const QSqlDatabase& db, StoreError* error)
 {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("BEGIN"))) {
@@ -110,7 +110,7 @@ QStringList creationStatements()
     };
 }
 
-Check ensure(const QSqlDatabase& db, QString* error)
+Check ensure(const QSqlDatabase& db, StoreError* error)
 {
     // Two Numiras that find one empty database at once both try to make the tables; the one
     // that loses finds them made.
@@ -125,7 +125,7 @@ Check ensure(const QSqlDatabase& db, QString* error)
             return Check::Ready;
         if (others > 0)
             return Check::Foreign;
-        QString why;
+        StoreError why;
         if (create(db, &why))
             return Check::Created;
         if (error)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/StoreError.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -21,7 +23,7 @@ enum class Check
 };
 
 // Makes the tables on an empty database, in one transaction; checks them otherwise.
-Check ensure(const QSqlDatabase& db, QString* error);
+Check ensure(const QSqlDatabase& db, StoreError* error);
 
 // The statements that make the tables, in order (for the README and for an administrator who
 // makes them by hand).

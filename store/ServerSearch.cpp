@@ -1,14 +1,15 @@
 #include "store/ServerSearch.h"
 
 #include "store/ServerSql.h"
-#include "store/SqlDialect.h"
+#include "store/DatabaseBackend.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-QString SqlCatalogue::serverSearchRows(Field field, Source source, Cells cells, bool after,
-                                       bool limit)
+QString ServerSearch::searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
+                                 SqlCatalogue::Cells cells, bool after, bool limit)
 {
+    using namespace SqlCatalogue;
     QString columns = QStringLiteral("serials.id");
     if (cells != Cells::Key)
         columns += QStringLiteral(", serials.program, serials.version");
@@ -76,7 +77,7 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
             query.addBindValue(value);
         ok = ok && query.exec() && query.next();
         if (!ok && error)
-            *error = SqlDialect::of(db).plainReason(query.lastError());
+            *error = DatabaseBackend::of(db).errorOf(query.lastError()).message();
         *counted = ok ? query.value(0).toLongLong() : 0;
         return ok;
     };

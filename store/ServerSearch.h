@@ -18,6 +18,11 @@ inline constexpr qint64 KeyLimit = 20000;
 // The first rows in list order that are looked at for a whole page of matches.
 inline constexpr qint64 ProbeRows = 1024;
 
+// The records that match, in list order, the same parameters numbered alike as a file's
+// (SqlCatalogue::searchRows).
+QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
+                   SqlCatalogue::Cells cells, bool after, bool limit);
+
 // Whether the trigram index can narrow the keyword: three letters or digits in a row.
 bool narrows(const QString& keyword);
 

@@ -233,15 +233,9 @@ inline const QString CountCandidates =
 // The candidates drive the join (CROSS JOIN keeps them outside), so that only they are read;
 // the walk's order and limit lead SQLite along the (program, version) index, whose bound
 // before the exact comparison lets a later page start at its key.
-// A server's searches, the same parameters numbered alike (ServerSearch).
-QString serverSearchRows(Field field, Source source, Cells cells, bool after, bool limit);
-
 inline QString searchRows(Field field, Source source, Cells cells, bool after = false,
                           bool limit = false, bool programKnown = true, bool versionKnown = true)
 {
-    if (source == Source::ServerCandidates || source == Source::ServerWalk ||
-        source == Source::ServerScan)
-        return serverSearchRows(field, source, cells, after, limit);
     QString columns = QStringLiteral("serials.id");
     if (cells != Cells::Key)
         columns += QStringLiteral(", serials.program, serials.version");

@@ -1,6 +1,6 @@
 #include "store/TargetFile.h"
 
-#include "store/Database.h"
+#include "store/StoreError.h"
 #include "store/DurableFile.h"
 
 #include <QDir>
@@ -36,7 +36,7 @@ QString writeFailure(int code)
     case EDQUOT:
 #endif
     case EFBIG: // beyond the largest file this user or this file system may write
-        return Database::diskFullMessage();
+        return StoreError::diskFull().message();
     default:
         return systemText(code);
     }

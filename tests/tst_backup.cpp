@@ -7,7 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
 #include "store/Backup.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/DurableFile.h"
 #include "support/StoreChild.h"
 #include "support/StoreFixtures.h"
@@ -102,7 +102,7 @@ private slots:
         QVERIFY(question.buttons == PromptButtons::YesNo && question.icon == PromptIcon::None);
         // Only the answer No keeps the open screen; every outcome keeps the connection.
         QVERIFY((WindowRegistry::loadedForm("frmBrowse") != nullptr) != yes &&
-                Database::connectionExists());
+                testSession().isOpen());
         QCOMPARE(env.prompt.dialogs.size(), int(yes));
         if (yes) {
             const ScriptedPrompt::FileDialog& dialog = env.prompt.dialogs.first();
@@ -240,7 +240,7 @@ private slots:
             // A transaction that holds the file longer than the backup waits for it is said as
             // such; what counts is that every backup said to be done is whole.
             if (!Backup::copyDatabase(db, target, &error)) {
-                QVERIFY2(error.contains(Database::inUseMessage()), qPrintable(error));
+                QVERIFY2(error.contains(StoreError::inUse().message()), qPrintable(error));
                 QVERIFY(!QFile::exists(target));
                 QVERIFY2(++refused < 100, "the backups were refused again and again");
                 continue;

@@ -210,7 +210,7 @@ private slots:
                                  "before you try and open a new instance!"});
             QCOMPARE(env.prompt.shown.first().icon, PromptIcon::None);
             QVERIFY(env.prompt.dialogs.isEmpty() && env.probedAddresses.isEmpty());
-            QVERIFY(Database::databasePath().isEmpty());
+            QVERIFY(testSession().address().isEmpty());
         }
         QCOMPARE(settingsText(env), settingsBefore);
     }
@@ -308,7 +308,7 @@ private slots:
         QTest::qWait(200);
         QVERIFY(env.main->hasShutDown() && env.main->isHidden());
         QVERIFY(WindowRegistry::loaded().isEmpty());
-        QVERIFY(!Database::connectionExists());
+        QVERIFY(!testSession().isOpen());
         QVERIFY(env.prompt.shown.isEmpty());
     }
 };

@@ -5,7 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "store/Compaction.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "support/StoreChild.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
@@ -120,11 +120,11 @@ private slots:
         env.main->hostFromButton(MainWindow::Screen::Add);
         locker.kill();
         locker.finish();
-        QCOMPARE(env.prompt.texts(), QStringList{Database::inUseMessage()});
+        QCOMPARE(env.prompt.texts(), QStringList{StoreError::inUse().message()});
         env.prompt.clear();
         env.main->hostFromButton(MainWindow::Screen::Add);
         QVERIFY(env.prompt.texts().isEmpty());
-        QVERIFY(Database::connectionExists());
+        QVERIFY(testSession().isOpen());
     }
 
     // A file not to be rewritten, or a rewrite or a backup copy that fails: the database, the
@@ -175,8 +175,8 @@ private slots:
         if (operation.isEmpty()) {
             if (kind == "read-only")
                 QVERIFY(QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-            for (const auto compact : {&Compaction::compactDatabase, &Compaction::compactAtExit})
-                QVERIFY(!compact(db, &errors.emplace_back()));
+            QVERIFY(!Compaction::compactDatabase(db, &errors.emplace_back()));
+            QVERIFY(!Compaction::compactAtExit(db, &errors.emplace_back()));
         } else {
             // Root writes into any folder whatever its mode: the child gives up root first. The
             // folder is one "nobody" can reach; the files in it stay writable, the folder not.
@@ -230,7 +230,7 @@ private slots:
             const QString at = QStringLiteral("kill point %1").arg(point);
             // Every record; and once the next reader has played back the journal, a rewrite
             // cut short leaves the very bytes the database had.
-            QVERIFY2(Database::checkSchema(db) && allRows(db) == before, qPrintable(at));
+            QVERIFY2(!testSession().checkSchema(db) && allRows(db) == before, qPrintable(at));
             QVERIFY2(point == 2 || fileBytes(db) == original, qPrintable(at));
             // Whatever the kill left behind, the next end of the program compacts as usual.
             QString error;

@@ -3,7 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/TrayManager.h"
 #include "app/WindowRegistry.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "support/TestEnv.h"
 #include "ui/PictureButton.h"
 #include "ui/WindowShape.h"
@@ -62,7 +62,7 @@ private slots:
             const QString item = button->objectName().mid(3).toLower();
             for (const bool fromMenu : {true, false}) {
                 main.showAbout();
-                Database::closeConnection();
+                testSession().close();
                 if (fromMenu) {
                     QTest::mouseClick(&main, Qt::RightButton, {}, QPoint(200, 10));
                     WindowRegistry::loadedForm("frmPopup")->findChild<QAction*>(item)->trigger();
@@ -76,7 +76,7 @@ private slots:
                 QCOMPARE(loaded.last()->parentWidget(), main.fraMain);
                 QCOMPARE(loaded.last()->geometry(), main.fraMain->rect());
                 QVERIFY(loaded.last()->isVisibleTo(&main) && !main.WebBrowse->isVisibleTo(&main));
-                QCOMPARE(Database::connectionExists(), !fromMenu);
+                QCOMPARE(testSession().isOpen(), !fromMenu);
             }
         }
 

@@ -4,7 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/PopupMenus.h"
 #include "app/WindowRegistry.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
 #include "support/RecordingWebView.h"
 #include "support/StoreFixtures.h"
@@ -89,10 +89,17 @@ private slots:
                           : question.isEmpty()   ? env.prompt.shown.value(0).text.left(25)
                                                  : "passphrase " + question);
             }
+            // A plain file has no passphrase to change or remove: both are greyed and ask
+            // nothing.
             QCOMPARE(asked,
                      (QStringList{"open Open", "Numira will now backup th", "open Import Records",
                                   "save Export Records", "passphrase Protect with Passphrase",
-                                  "The database is not prote", "The database is not prote"}));
+                                  "", ""}));
+            for (const int greyed : {5, 6})
+                QVERIFY(!(databaseMenu ? popup->popupdb : popup->database)
+                             ->actions()
+                             .at(greyed)
+                             ->isEnabled());
         }
 
         // Browser keeps the page; Home asks for the community page.
@@ -122,7 +129,7 @@ private slots:
         main.hostFromButton(MainWindow::Screen::Browse);
         openMenu(main, false)->exit->trigger();
         TestEnv::processDeferredDeletes();
-        QVERIFY(main.hasShutDown() && !Database::connectionExists());
+        QVERIFY(main.hasShutDown() && !testSession().isOpen());
         QCOMPARE(env.processEnds, 1);
         QVERIFY(WindowRegistry::loaded().isEmpty());
         QVERIFY(QFileInfo(db).size() < sizeBefore);

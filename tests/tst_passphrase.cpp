@@ -6,7 +6,7 @@
 #include "store/Backup.h"
 #include "store/CipherKey.h"
 #include "store/Compaction.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/DatabaseProtection.h"
 #include "store/SecretBytes.h"
 #include "store/SqliteDriver.h"
@@ -51,7 +51,7 @@ QString seeded(const TestEnv& env)
 bool protect(const QString& db, const QString& passphrase)
 {
     QString error;
-    const bool done = DatabaseProtection::protect(db, SecretBytes(passphrase), &error);
+    const bool done = DatabaseProtection::protect(testSession().keys(), db, SecretBytes(passphrase), &error);
     if (!done)
         qWarning("protect: %s", qPrintable(error));
     return done;
@@ -153,7 +153,7 @@ private slots:
             QVERIFY(fileBytes(db).contains(secret));
         const Rows before = StoreFixtures::allRows(db);
         QVERIFY(protect(db, Right));
-        Database::forgetPassphrase(db);
+        testSession().keys().forget(db);
 
         const QByteArray bytes = fileBytes(db);
         QVERIFY(!bytes.startsWith("SQLite format 3"));
@@ -161,7 +161,7 @@ private slots:
             QVERIFY2(!bytes.contains(secret), secret.constData());
             QVERIFY(!bytes.contains(QString::fromLatin1(secret).toUtf8().toBase64()));
         }
-        QVERIFY(Database::isProtectedFile(db));
+        QVERIFY(DatabaseSession::isProtectedFile(db));
 
         const QString shell = QStandardPaths::findExecutable("sqlite3");
         if (!shell.isEmpty()) {
@@ -174,36 +174,37 @@ private slots:
 
         // Without a passphrase the store does not even try.
         QString error;
-        QVERIFY(!Database::openConnection(Database::connectionStringFor(db), &error));
-        QCOMPARE(error, Database::needsPassphraseMessage(db));
+        QVERIFY(!testOpen(db, &error));
+        QCOMPARE(error, StoreError::needsPassphrase(db).message());
 
         const QDateTime modified = QFileInfo(db).lastModified();
-        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Wrong), &error),
-                 Database::PassphraseCheck::Wrong);
-        QCOMPARE(error, QStringLiteral("The passphrase is not right."));
-        QCOMPARE(Database::checkPassphrase(db, SecretBytes(QString()), &error),
-                 Database::PassphraseCheck::Wrong);
+        StoreError why;
+        QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Wrong), &why),
+                 DatabaseSession::PassphraseCheck::Wrong);
+        QCOMPARE(why.message(), QStringLiteral("The passphrase is not right."));
+        QCOMPARE(testSession().checkPassphrase(db, SecretBytes(QString()), &why),
+                 DatabaseSession::PassphraseCheck::Wrong);
         QCOMPARE(fileBytes(db), bytes);
         QCOMPARE(QFileInfo(db).lastModified(), modified);
-        QVERIFY(!Database::hasPassphrase(db));
+        QVERIFY(!testSession().keys().has(db));
 
-        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Right)),
-                 Database::PassphraseCheck::Right);
-        Database::rememberPassphrase(db, SecretBytes(Right));
+        QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Right)),
+                 DatabaseSession::PassphraseCheck::Right);
+        testSession().keys().remember(db, SecretBytes(Right));
         QCOMPARE(StoreFixtures::allRows(db), before);
 
         // A backup of a protected file is protected by the same passphrase.
         const QString backup = env.path("home/NumiraBackup.mdb");
-        QVERIFY2(Backup::copyDatabase(db, backup, &error), qPrintable(error));
+        QVERIFY2(Backup::copyDatabase(db, backup, &error, &testSession().keys()), qPrintable(error));
         const QByteArray copied = fileBytes(backup);
         QVERIFY(!copied.startsWith("SQLite format 3"));
         for (const QByteArray& secret : Secrets)
             QVERIFY2(!copied.contains(secret), secret.constData());
-        QCOMPARE(Database::checkPassphrase(backup, SecretBytes(Wrong)),
-                 Database::PassphraseCheck::Wrong);
-        QCOMPARE(Database::checkPassphrase(backup, SecretBytes(Right)),
-                 Database::PassphraseCheck::Right);
-        Database::rememberPassphrase(backup, SecretBytes(Right));
+        QCOMPARE(testSession().checkPassphrase(backup, SecretBytes(Wrong)),
+                 DatabaseSession::PassphraseCheck::Wrong);
+        QCOMPARE(testSession().checkPassphrase(backup, SecretBytes(Right)),
+                 DatabaseSession::PassphraseCheck::Right);
+        testSession().keys().remember(backup, SecretBytes(Right));
         QCOMPARE(StoreFixtures::allRows(backup), before);
     }
 
@@ -227,23 +228,23 @@ private slots:
         };
 
         QVERIFY(protect(db, Right));
-        QVERIFY(Database::isProtectedFile(db) && Database::hasPassphrase(db));
+        QVERIFY(DatabaseSession::isProtectedFile(db) && testSession().keys().has(db));
         QVERIFY(unchanged());
         QString error;
-        QVERIFY(!DatabaseProtection::protect(db, SecretBytes(Wrong), &error));
+        QVERIFY(!DatabaseProtection::protect(testSession().keys(), db, SecretBytes(Wrong), &error));
 
-        QVERIFY(DatabaseProtection::changePassphrase(db, SecretBytes(Wrong), &error));
-        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Right)),
-                 Database::PassphraseCheck::Wrong);
-        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Wrong)),
-                 Database::PassphraseCheck::Right);
+        QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong), &error));
+        QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Right)),
+                 DatabaseSession::PassphraseCheck::Wrong);
+        QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Wrong)),
+                 DatabaseSession::PassphraseCheck::Right);
         QVERIFY(unchanged());
 
-        QVERIFY(DatabaseProtection::unprotect(db, &error));
+        QVERIFY(DatabaseProtection::unprotect(testSession().keys(), db, &error));
         QVERIFY(fileBytes(db).startsWith("SQLite format 3"));
-        QVERIFY(!Database::hasPassphrase(db));
+        QVERIFY(!testSession().keys().has(db));
         QVERIFY(unchanged());
-        QVERIFY(!DatabaseProtection::unprotect(db, &error));
+        QVERIFY(!DatabaseProtection::unprotect(testSession().keys(), db, &error));
     }
 
     // Another program adds records one after another, each through an opening of its own as
@@ -276,9 +277,9 @@ private slots:
         QString error;
         const bool protectedIt = protect(db, Right);
         const bool more1 = commitsMore(3);
-        const bool changed = DatabaseProtection::changePassphrase(db, SecretBytes(Wrong), &error);
+        const bool changed = DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong), &error);
         const bool more2 = commitsMore(3);
-        const bool unprotected = changed && DatabaseProtection::unprotect(db, &error);
+        const bool unprotected = changed && DatabaseProtection::unprotect(testSession().keys(), db, &error);
         const bool more3 = commitsMore(3);
         DatabaseProtection::setExportWatcher(nullptr);
         writer.kill();
@@ -335,7 +336,7 @@ private slots:
         QCOMPARE(::lstat(QFile::encodeName(left).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0600));
         QVERIFY(fileBytes(left).contains(Secrets.first()));
-        QVERIFY(Database::isProtectedFile(db));
+        QVERIFY(DatabaseSession::isProtectedFile(db));
         QCOMPARE(StoreFixtures::allRows(db), records);
 
         // A journal of a killed rewrite goes too; a name of another shape, a link and a file of
@@ -351,7 +352,7 @@ private slots:
                              65534),
                      0);
         }
-        QStringList removed = DatabaseProtection::removeLeftovers(db);
+        QStringList removed = DatabaseProtection::removeLeftovers(db, &testSession().keys());
         removed.sort();
         QCOMPARE(removed, (QStringList{journal, left}));
         QStringList remaining{"numira.mdb", "numira.mdb.rewrite-00000000000000aa",
@@ -364,7 +365,7 @@ private slots:
         StoreFixtures::writeFile(db + ".rewrite-fedcba9876543210", "a killed rewrite's file");
         StoreFixtures::writeFile(db + ".rewrite-fedcba9876543210-journal", "and its journal");
         QString error;
-        QVERIFY2(DatabaseProtection::changePassphrase(db, SecretBytes(Wrong), &error),
+        QVERIFY2(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong), &error),
                  qPrintable(error));
         QCOMPARE(StoreFixtures::folderEntries(folder), remaining);
         QCOMPARE(StoreFixtures::allRows(db), records);
@@ -380,13 +381,13 @@ private slots:
         const Rows records = StoreFixtures::allRows(db);
         const QString earlier = env.path("earlier.mdb");
         QVERIFY(protectBySqlCipher(db, earlier, Right));
-        QVERIFY(Database::isProtectedFile(earlier));
+        QVERIFY(DatabaseSession::isProtectedFile(earlier));
 
-        QCOMPARE(Database::checkPassphrase(earlier, SecretBytes(Wrong)),
-                 Database::PassphraseCheck::Wrong);
-        QCOMPARE(Database::checkPassphrase(earlier, SecretBytes(Right)),
-                 Database::PassphraseCheck::Right);
-        Database::rememberPassphrase(earlier, SecretBytes(Right));
+        QCOMPARE(testSession().checkPassphrase(earlier, SecretBytes(Wrong)),
+                 DatabaseSession::PassphraseCheck::Wrong);
+        QCOMPARE(testSession().checkPassphrase(earlier, SecretBytes(Right)),
+                 DatabaseSession::PassphraseCheck::Right);
+        testSession().keys().remember(earlier, SecretBytes(Right));
         QCOMPARE(StoreFixtures::allRows(earlier), records);
         QCOMPARE(queryRows(earlier, IndexQuery).size(), 1);
 
@@ -395,7 +396,7 @@ private slots:
         QVERIFY(protect(db, Right));
         QCOMPARE(countBySqlCipher(db, Right), serials);
         QCOMPARE(countBySqlCipher(db, Wrong), -1);
-        QVERIFY(DatabaseProtection::changePassphrase(db, SecretBytes(Wrong), nullptr));
+        QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong), nullptr));
         QCOMPARE(countBySqlCipher(db, Wrong), serials);
         QCOMPARE(countBySqlCipher(db, Right), -1);
     }
@@ -410,31 +411,31 @@ private slots:
         const Rows records = StoreFixtures::allRows(db);
         QVERIFY(protect(db, Right));
         const QByteArray firstSalt = CipherKey::saltOfFile(db);
-        QVERIFY(DatabaseProtection::changePassphrase(db, SecretBytes(Right), nullptr));
+        QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Right), nullptr));
         QVERIFY(CipherKey::saltOfFile(db) != firstSalt);
-        QVERIFY(Database::hasPassphrase(db));
-        Database::resetStore();
+        QVERIFY(testSession().keys().has(db));
+        testSession().close();
 
         const int before = CipherKey::derivations();
-        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Right)),
-                 Database::PassphraseCheck::Right);
-        Database::rememberPassphrase(db, SecretBytes(Right));
+        QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Right)),
+                 DatabaseSession::PassphraseCheck::Right);
+        testSession().keys().remember(db, SecretBytes(Right));
         QString error;
-        QVERIFY2(Database::openConnection(Database::connectionStringFor(db), &error),
+        QVERIFY2(testOpen(db, &error),
                  qPrintable(error));
-        QVERIFY(Database::checkSchema(db, &error));
+        QVERIFY(!testSession().checkSchema(db));
         const QString backup = env.path("home/NumiraBackup.mdb");
-        QVERIFY2(Backup::copyDatabase(db, backup, &error), qPrintable(error));
-        Database::closeConnection();
-        QVERIFY2(Compaction::compactDatabase(db, &error), qPrintable(error));
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db), &error));
+        QVERIFY2(Backup::copyDatabase(db, backup, &error, &testSession().keys()), qPrintable(error));
+        testSession().close();
+        QVERIFY2(Compaction::compactDatabase(db, &error, &testSession().keys()), qPrintable(error));
+        QVERIFY(testOpen(db, &error));
         QCOMPARE(StoreFixtures::allRows(db), records);
         QCOMPARE(CipherKey::derivations(), before + 1);
 
-        QCOMPARE(Database::checkPassphrase(backup, SecretBytes(Wrong)),
-                 Database::PassphraseCheck::Wrong);
+        QCOMPARE(testSession().checkPassphrase(backup, SecretBytes(Wrong)),
+                 DatabaseSession::PassphraseCheck::Wrong);
         QCOMPARE(CipherKey::derivations(), before + 2);
-        Database::rememberPassphrase(backup, SecretBytes(Right));
+        testSession().keys().remember(backup, SecretBytes(Right));
         QCOMPARE(StoreFixtures::allRows(backup), records);
     }
 
@@ -456,24 +457,25 @@ private slots:
         QVERIFY(QFile::copy(db, other));
         QVERIFY(protect(db, Right));
         QVERIFY(protect(other, Right));
-        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Right)),
-                 Database::PassphraseCheck::Right);
+        QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Right)),
+                 DatabaseSession::PassphraseCheck::Right);
         if (how == "forget") {
-            Database::forgetPassphrase(db);
+            testSession().keys().forget(db);
         } else if (how == "reset") {
-            Database::resetStore();
+            // What the end of a session does with its keys.
+            testSession().keys().clear();
         } else {
             QVERIFY(QFile::remove(db) && QFile::copy(other, db));
         }
 
-        QVERIFY(!Database::hasPassphrase(db));
+        QVERIFY(!testSession().keys().has(db));
         QString error;
-        QVERIFY(!Database::openConnection(Database::connectionStringFor(db), &error));
-        QCOMPARE(error, Database::needsPassphraseMessage(db));
+        QVERIFY(!testOpen(db, &error));
+        QCOMPARE(error, StoreError::needsPassphrase(db).message());
         const int before = CipherKey::derivations();
-        Database::rememberPassphrase(db, SecretBytes(Right));
+        testSession().keys().remember(db, SecretBytes(Right));
         QCOMPARE(CipherKey::derivations(), before + 1);
-        QVERIFY2(Database::openConnection(Database::connectionStringFor(db), &error),
+        QVERIFY2(testOpen(db, &error),
                  qPrintable(error));
     }
 
@@ -497,7 +499,7 @@ private slots:
         TestEnv env;
         const QString db = seeded(env);
         QVERIFY(protect(db, Right));
-        Database::resetStore();
+        testSession().close();
         const QByteArray bytes = fileBytes(db);
         for (const QString& answer : answers) {
             if (answer.isEmpty())
@@ -510,7 +512,7 @@ private slots:
         QCOMPARE(env.prompt.passphraseQuestions.size(), std::min<qsizetype>(answers.size(), 3));
         QVERIFY(!env.prompt.passphraseQuestions.first().confirm);
         QCOMPARE(env.prompt.texts().count("The passphrase is not right."), wrongSaid);
-        QCOMPARE(Database::connectionExists(), opened);
+        QCOMPARE(testSession().isOpen(), opened);
         if (opened) {
             QCOMPARE(queryRows(db, IndexQuery).size(), 1);
             QVERIFY(env.prompt.dialogs.isEmpty());
@@ -539,7 +541,7 @@ private slots:
         env.prompt.givePassphrase(Right);
         commands.protectWithPassphrase();
         QVERIFY(env.prompt.passphraseQuestions.last().confirm);
-        QVERIFY(Database::isProtectedFile(db) && Database::connectionExists());
+        QVERIFY(DatabaseSession::isProtectedFile(db) && testSession().isOpen());
         QCOMPARE(StoreFixtures::allRows(db), records);
 
         // A wrong current passphrase changes nothing.
@@ -554,9 +556,9 @@ private slots:
         env.prompt.givePassphrase(Right);
         env.prompt.givePassphrase(Wrong);
         commands.changePassphrase();
-        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Wrong)),
-                 Database::PassphraseCheck::Right);
-        QVERIFY(Database::connectionExists());
+        QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Wrong)),
+                 DatabaseSession::PassphraseCheck::Right);
+        QVERIFY(testSession().isOpen());
 
         // Its export is a plain file, and the user is told so.
         env.prompt.chooseFile(env.path("records.csv"));
@@ -569,7 +571,7 @@ private slots:
         env.prompt.givePassphrase(Wrong);
         commands.removePassphrase();
         QVERIFY(fileBytes(db).startsWith("SQLite format 3"));
-        QVERIFY(Database::connectionExists());
+        QVERIFY(testSession().isOpen());
         QCOMPARE(StoreFixtures::allRows(db), records);
     }
 
@@ -585,7 +587,7 @@ private slots:
 
         Outcome outcome = runCli(env, {"--db", db, "protect", "--new-passphrase-fd", "0"}, right);
         QCOMPARE(outcome.code, 0);
-        QVERIFY(Database::isProtectedFile(db));
+        QVERIFY(DatabaseSession::isProtectedFile(db));
 
         outcome = runCli(env, {"--db", db, "search", "RARE-77", "--passphrase-fd", "0"}, right);
         QCOMPARE(outcome.code, 0);
@@ -606,9 +608,9 @@ private slots:
             {"--db", db, "change-passphrase", "--passphrase-fd", "0", "--new-passphrase-fd", "3"},
             right, newFile);
         QCOMPARE(outcome.code, 0);
-        Database::resetStore();
-        QCOMPARE(Database::checkPassphrase(db, SecretBytes(Wrong)),
-                 Database::PassphraseCheck::Right);
+        testSession().close();
+        QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Wrong)),
+                 DatabaseSession::PassphraseCheck::Right);
 
         outcome = runCli(env, {"--db", db, "unprotect", "--passphrase-fd", "3"}, {}, newFile);
         QCOMPARE(outcome.code, 0);
@@ -654,7 +656,7 @@ private slots:
         QVERIFY2(process.exitCode() == 0, (out + err).constData());
         QVERIFY(out.contains("Ada Lovelace-Byron"));
         QVERIFY(err.contains("no terminal"));
-        QVERIFY(Database::isProtectedFile(db));
+        QVERIFY(DatabaseSession::isProtectedFile(db));
     }
 };
 

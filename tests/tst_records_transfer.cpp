@@ -1,6 +1,6 @@
 // Export, import and duplicate detection of the store, against real database files.
 
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordExport.h"
 #include "store/RecordImport.h"
 #include "store/RecordStore.h"
@@ -68,10 +68,12 @@ private slots:
                  qPrintable(error));
         TestEnv env;
         const QString db = env.makeDatabase();
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        QVERIFY(testOpen(db));
         RecordStore::ImportOutcome outcome;
-        QVERIFY2(RecordStore::importRecords(read, {}, &outcome, &error), qPrintable(error));
-        Database::closeConnection();
+        StoreError refused;
+        QVERIFY2(RecordStore::importRecords(testSession(), read, {}, &outcome, &refused),
+                 qPrintable(refused.message()));
+        testSession().close();
         QCOMPARE(queryRows(db, RecordsSql), records);
         QCOMPARE(queryRows(db, "SELECT program FROM programs ORDER BY rowid"),
                  queryRows(db, "SELECT program FROM serials ORDER BY id"));
@@ -188,7 +190,7 @@ private slots:
         QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
                             "('Office', '2021', 'Me', 'ABCD-1234-EFGH', '2001-01-01T00:00:00')"));
         QVERIFY(execSql(db, "INSERT INTO programs (program) VALUES ('Office')"));
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        QVERIFY(testOpen(db));
         const QList<SerialRecord> records = toRecords({{"office", "9", "x", "abcd 1234–efgh"},
                                                        {"ÄRGER", "1", "n", "ÖL-1"},
                                                        {"ärger", "2", "n", "öl 1"},
@@ -197,24 +199,24 @@ private slots:
         using D = RecordStore::ImportDecision;
         const QList<D> expected{D::Duplicate, D::Added, D::Duplicate, D::Added, D::Added};
         RecordStore::ImportOutcome outcome;
-        QVERIFY(RecordStore::importRecords(records, {false, true}, &outcome, nullptr));
+        QVERIFY(RecordStore::importRecords(testSession(), records, {false, true}, &outcome, nullptr));
         QCOMPARE(outcome.decisions, expected);
         QCOMPARE(outcome.newPrograms, 2);
         QCOMPARE(queryRows(db, "SELECT count(*), (SELECT count(*) FROM programs) FROM serials"),
                  (Rows{{"1", "1"}}));
 
-        QVERIFY(RecordStore::importRecords(records, {}, &outcome, nullptr));
+        QVERIFY(RecordStore::importRecords(testSession(), records, {}, &outcome, nullptr));
         QCOMPARE(outcome.decisions, expected);
         QCOMPARE(outcome.duplicates, 2);
-        QVERIFY(RecordStore::importRecords(records, {true, false}, &outcome, nullptr));
+        QVERIFY(RecordStore::importRecords(testSession(), records, {true, false}, &outcome, nullptr));
         QCOMPARE(outcome.added, 5);
         // Several statements' worth and a rest are stored in their order.
         Rows many;
         for (int i = 0; i < 250; ++i)
             many.append({QString("P%1").arg(i % 7), QString::number(i), "n", QString("K%1").arg(i),
                          "2001-01-01T00:00:00"});
-        QVERIFY(RecordStore::importRecords(toRecords(many), {}, &outcome, nullptr));
-        Database::closeConnection();
+        QVERIFY(RecordStore::importRecords(testSession(), toRecords(many), {}, &outcome, nullptr));
+        testSession().close();
         QCOMPARE(queryRows(db, RecordsSql).mid(9), many);
         QCOMPARE(queryRows(db, "SELECT group_concat(program, '|') FROM serials WHERE id < 10"),
                  Rows{{"Office|ÄRGER|Office|B|Office|ÄRGER|ÄRGER|Office|B"}});
@@ -226,13 +228,13 @@ private slots:
         // One refused record takes the whole import back, new program included.
         QVERIFY(execSql(db, "CREATE TRIGGER refuse BEFORE INSERT ON serials WHEN "
                             "NEW.serial = 'BOOM' BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
-        QString error;
+        QVERIFY(testOpen(db));
+        StoreError error;
         QVERIFY(!RecordStore::importRecords(
-            toRecords({{"New", "1", "n", "K9", ""}, {"B", "2", "n", "BOOM", ""}}), {}, &outcome,
-            &error));
-        QVERIFY(error.contains("refused"));
-        Database::closeConnection();
+            testSession(), toRecords({{"New", "1", "n", "K9", ""}, {"B", "2", "n", "BOOM", ""}}),
+            {}, &outcome, &error));
+        QVERIFY(error.message().contains("refused"));
+        testSession().close();
         QCOMPARE(queryRows(db, RecordsSql) + queryRows(db, programs), before);
     }
 
@@ -261,23 +263,24 @@ private slots:
         const QString db = env.makeDatabase();
         QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
                             "('Q', '0', 'm', 'OLD', '2001-01-01T00:00:00')"));
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        QVERIFY(testOpen(db));
         const SerialRecord r{record.at(0), record.at(1), record.at(2), record.at(3),
                              "2002-02-02T00:00:00"};
         const QDateTime when = QDateTime::currentDateTime();
-        QString added, stored, rewritten, updated, imported;
+        StoreError added, stored, rewritten, updated, importedError;
         qlonglong id = 0;
         bool found = false;
         RecordStore::ImportOutcome outcome;
-        RecordStore::addSerial({r.program, r.version, r.name, r.serial}, true, when, &added);
-        RecordStore::addRecord(r, &id, &stored);
-        RecordStore::rewriteSerial("1", r, &found, &rewritten);
-        RecordStore::importRecords({r}, {}, &outcome, &imported);
+        RecordStore::addSerial(testSession(), {r.program, r.version, r.name, r.serial}, true, when, &added);
+        RecordStore::addRecord(testSession(), r, &id, &stored);
+        RecordStore::rewriteSerial(testSession(), "1", r, &found, &rewritten);
+        RecordStore::importRecords(testSession(), {r}, {}, &outcome, &importedError);
         if (!r.program.isEmpty()) // the edit screen's update keeps the program
-            RecordStore::updateSerial("1", r.version, r.name, r.serial, when, &found, &updated);
-        Database::closeConnection();
-        QCOMPARE((QStringList{added, stored, rewritten, imported.mid(imported.indexOf(' ', 7) + 1),
-                              updated}),
+            RecordStore::updateSerial(testSession(), "1", r.version, r.name, r.serial, when, &found, &updated);
+        testSession().close();
+        const QString imported = importedError.message();
+        QCOMPARE((QStringList{added.message(), stored.message(), rewritten.message(),
+                              imported.mid(imported.indexOf(' ', 7) + 1), updated.message()}),
                  (QStringList{problem, problem, problem, problem,
                               r.program.isEmpty() ? QString() : problem}));
         if (!problem.isEmpty())
@@ -343,12 +346,12 @@ private slots:
         struct stat before = {};
         ::lstat(path, &before);
 
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        QVERIFY(testOpen(db));
         qint64 count = -1;
         QString error;
         const bool exported =
-            RecordExport::exportToFile(target, RecordExport::Format::Csv, {}, &count, &error);
-        Database::closeConnection();
+            RecordExport::exportToFile(testSession(), target, RecordExport::Format::Csv, {}, &count, &error);
+        testSession().close();
         QCOMPARE(exported, refusal.isEmpty());
         const QByteArray csv =
             "program,version,name,serial,date\r\nP,1,N,S,2001-01-01T00:00:00\r\n";

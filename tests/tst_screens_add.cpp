@@ -60,13 +60,13 @@ private slots:
         QTest::keyClicks(control<QLineEdit>(add, "txtName"), "Me");
         QTest::keyClicks(control<QPlainTextEdit>(add, "txtSerial"), typed.at(1));
         if (!connected)
-            Database::closeConnection();
+            testSession().close();
         QTest::mouseClick(control<QPushButton>(add, "cmdOK"), Qt::LeftButton);
 
         const PromptMessage shown = env.prompt.shown.value(0);
         const QStringList expected =
             connected ? QStringList{reason, "Error!"}
-                      : QStringList{Database::noConnectionMessage(), AppInfo::Title};
+                      : QStringList{StoreError::noDatabase().message(), AppInfo::Title};
         QCOMPARE(QStringList({shown.text, shown.title}), expected);
         QCOMPARE(shown.icon, PromptIcon::Critical);
         // Still the one seeded record under the one seeded program, and the screen as it was.
@@ -148,7 +148,7 @@ private slots:
             }
             QCOMPARE(env.prompt.texts(),
                      confirm ? QStringList{"Serial Successfully Added!"} : QStringList());
-            QVERIFY(env.processEnds == 1 && !Database::connectionExists());
+            QVERIFY(env.processEnds == 1 && !testSession().isOpen());
             QCOMPARE(queryRows(env.defaultDatabase(), "SELECT serial FROM serials WHERE id > 1"),
                      confirm ? Rows{{"QUICK-KEY-123"}} : Rows());
         }

@@ -5,7 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
 #include "screens/RecordHandOver.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "support/TestEnv.h"
 #include "ui/SkinColor.h"
 #include "web/WebView.h"

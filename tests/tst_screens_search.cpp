@@ -122,11 +122,11 @@ void ScreensSearchTest::noMatchAndRefusalKeepTheScreenUsable()
     QVERIFY(!screen.lookCloser->isEnabled());
 
     // A refused search keeps the keyword for another try.
-    Database::closeConnection();
+    testSession().close();
     QTest::keyClicks(screen.keywords, "KEY");
     screen.search->click();
     QTRY_VERIFY(!search->isSearching());
-    QCOMPARE(env.prompt.texts(), QStringList{Database::noConnectionMessage()});
+    QCOMPARE(env.prompt.texts(), QStringList{StoreError::noDatabase().message()});
     QCOMPARE(screen.keywords->text(), QStringLiteral("KEY"));
     QVERIFY(rowsOf(screen.results).isEmpty());
 }

@@ -5,7 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "store/Compaction.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/DatabaseProtection.h"
 #include "store/RecordExport.h"
 #include "store/RecordStore.h"
@@ -160,11 +160,11 @@ private slots:
                       "DROP TRIGGER serials_search_update", "DROP TABLE serials_search"})
                     QVERIFY(execSql(db, sql));
             }
-            QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+            QVERIFY(testOpen(db));
             ResultPages found;
-            QVERIFY(search(*searchFieldFromChoice(choice), keyword, &found, nullptr));
+            QVERIFY(search(testSession(), *searchFieldFromChoice(choice), keyword, &found, nullptr));
             QCOMPARE(cells(found), listed(expected));
-            Database::closeConnection();
+            testSession().close();
             if (indexed)
                 QCOMPARE(cliRows(env, db, choice, keyword, "json"), expected);
             else
@@ -189,52 +189,56 @@ private slots:
         QFETCH(bool, protectedFile);
         TestEnv env;
         const QString db = searchedDatabase(env);
-        QString error;
-        if (protectedFile)
-            QVERIFY2(
-                DatabaseProtection::protect(db, SecretBytes(QStringLiteral("open sesame")), &error),
-                qPrintable(error));
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db), &error));
+        if (protectedFile) {
+            QString why;
+            QVERIFY2(DatabaseProtection::protect(testSession().keys(), db,
+                                                 SecretBytes(QStringLiteral("open sesame")), &why),
+                     qPrintable(why));
+        }
+        QVERIFY(testOpen(db));
+        StoreError error;
         ResultPages shared;
-        QVERIFY(search(SearchField::All, "ice", &shared, &error));
+        QVERIFY(search(testSession(), SearchField::All, "ice", &shared, &error));
         const Rows expected = cells(shared);
         QVERIFY(expected.size() > 20000);
 
         // The worker's thread touches only its own connection, never the window's.
         QTest::failOnWarning(QRegularExpression(QStringLiteral("does not belong to the calling")));
-        SearchWorker worker;
+        SearchWorker worker(testSession());
         ResultPages answer;
         QStringList failures;
         connect(&worker, &SearchWorker::searchFound,
                 [&](const ResultPages& found) { answer = found; });
-        connect(&worker, &SearchWorker::searchFailed, [&](const QString& why) { failures << why; });
+        connect(&worker, &SearchWorker::searchFailed,
+                [&](const StoreError& why) { failures << why.message(); });
         worker.start(SearchField::All, "ice");
         QVERIFY(worker.finishWithin(60000));
         QVERIFY(!answer.complete() && failures.isEmpty());
         QCOMPARE(cells(answer), expected);
 
         const QString companion = QStringLiteral("companion");
-        QVERIFY2(Database::openCompanion(companion, &error), qPrintable(error));
+        error = testSession().openCompanion(companion);
+        QVERIFY2(!error, qPrintable(error.message()));
         std::atomic<bool> stop{true};
-        Database::watchCancelFlag(QSqlDatabase::database(companion, false), &stop);
+        DatabaseSession::watchCancelFlag(QSqlDatabase::database(companion, false), &stop);
         ResultPages stopped;
-        QVERIFY(!search(SearchField::All, "ice", &stopped, &error, companion));
-        QVERIFY2(error.contains("interrupt"), qPrintable(error));
+        QVERIFY(!search(testSession(), SearchField::All, "ice", &stopped, &error, companion));
+        QVERIFY2(error.message().contains("interrupt"), qPrintable(error.message()));
         stop = false;
-        QVERIFY(search(SearchField::All, "ice", &stopped, &error, companion));
+        QVERIFY(search(testSession(), SearchField::All, "ice", &stopped, &error, companion));
         QCOMPARE(cells(stopped), expected);
-        Database::removeConnection(companion);
+        DatabaseSession::removeConnection(companion);
 
-        Database::closeConnection();
-        QVERIFY(!Database::openCompanion(companion, &error));
-        QCOMPARE(error, Database::noConnectionMessage());
+        testSession().close();
+        error = testSession().openCompanion(companion);
+        QCOMPARE(error.message(), StoreError::noDatabase().message());
         worker.start(SearchField::All, "ice");
         QVERIFY(worker.finishWithin(60000));
-        QCOMPARE(failures, QStringList{Database::noConnectionMessage()});
+        QCOMPARE(failures, QStringList{StoreError::noDatabase().message()});
         // Another file opened: the worker searches that one.
         const QString other = env.makeDatabase(env.path("other.mdb"));
         QVERIFY(execSql(other, "INSERT INTO serials (program, version) VALUES ('Nice', '1')"));
-        QVERIFY(Database::openConnection(Database::connectionStringFor(other), &error));
+        QVERIFY(testOpen(other));
         worker.start(SearchField::All, "ice");
         QVERIFY(worker.finishWithin(60000));
         QCOMPARE(cells(answer), (Rows{{"1", "Nice", "1"}}));
@@ -246,21 +250,21 @@ private slots:
     {
         TestEnv env;
         const QString db = env.makeDatabase();
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
-        QString error;
+        QVERIFY(testOpen(db));
+        StoreError error;
         const auto add = [&error](const NewSerial& record, bool newProgram = true) {
-            return addSerial(record, newProgram, QDateTime::currentDateTime(), &error);
+            return addSerial(testSession(), record, newProgram, QDateTime::currentDateTime(), &error);
         };
         const QString countBoth = "SELECT (SELECT count(*) FROM programs), count(*) FROM serials";
         QVERIFY(execSql(db, "CREATE TRIGGER refuse BEFORE INSERT ON serials WHEN NEW.serial = "
                             "'bad' BEGIN SELECT RAISE(ABORT, 'no'); END"));
-        QVERIFY(!add({"Editor", "1", "me", "bad"}) && error.contains("refused"));
+        QVERIFY(!add({"Editor", "1", "me", "bad"}) && error.message().contains("refused"));
         QSqlDatabase other =
             QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "other-program");
         other.setDatabaseName(db);
         QVERIFY(other.open() && QSqlQuery(other).exec("BEGIN EXCLUSIVE"));
         QVERIFY(!add({"Editor", "1", "me", "good"}));
-        QCOMPARE(error, QStringLiteral("The database file is in use by another program."));
+        QCOMPARE(error.message(), QStringLiteral("The database file is in use by another program."));
         other.close();
         QCOMPARE(queryRows(db, countBoth), (Rows{{"0", "0"}}));
         // A new program named as a stored one apart from letter case is the stored one.
@@ -271,8 +275,8 @@ private slots:
         QVERIFY(add({"Zeta", "5", "abc", "abc-abc"}) && add({"Viewer", "3.0", "Cid", "OLD-CCCC"}));
         const QDateTime now = QDateTime::currentDateTime();
         bool found = false;
-        QVERIFY(updateSerial("4", "3.1", "Cid", "NEW-DDDD", now, &found, nullptr) && found);
-        QVERIFY(deleteSerial("4", &found, nullptr) && found);
+        QVERIFY(updateSerial(testSession(), "4", "3.1", "Cid", "NEW-DDDD", now, &found, nullptr) && found);
+        QVERIFY(deleteSerial(testSession(), "4", &found, nullptr) && found);
         const auto indexed = [&db](const QString& fragment) {
             return queryRows(db, "SELECT rowid FROM serials_search WHERE serials_search MATCH ?",
                              {SearchIndex::candidateQuery(fragment)});
@@ -281,7 +285,7 @@ private slots:
         for (const char* gone : {"OLD-C", "NEW-D", "Viewer"})
             QVERIFY2(indexed(gone).isEmpty(), gone);
         ResultPages list;
-        QVERIFY(search(SearchField::All, "C-a", &list, nullptr));
+        QVERIFY(search(testSession(), SearchField::All, "C-a", &list, nullptr));
         QCOMPARE(cells(list), (Rows{{"3", "Zeta", "5"}}));
     }
 
@@ -316,23 +320,23 @@ private slots:
             QVERIFY2(execSql(db, sql), qPrintable(sql));
         const QByteArray before = StoreFixtures::fileBytes(db);
         const Rows rows = StoreFixtures::allRows(db);
-        QVERIFY(Database::checkSchema(db));
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        QVERIFY(!testSession().checkSchema(db));
+        QVERIFY(testOpen(db));
         int calls = 0;
         SearchIndex::BuildOutcome outcome{};
         QVERIFY(SearchIndex::ensure(
-            Database::connection(), [&calls](qint64, qint64) { return ++calls < 3; }, &outcome,
+            testSession().currentConnection(), [&calls](qint64, qint64) { return ++calls < 3; }, &outcome,
             nullptr));
         QCOMPARE(outcome, SearchIndex::BuildOutcome::Cancelled);
-        Database::closeConnection();
+        testSession().close();
         QVERIFY(StoreFixtures::fileBytes(db) == before);
         QVERIFY(!QFile::exists(db + "-journal"));
 
         QVERIFY(env.start());
         // The start-up ends before the build begins.
-        QVERIFY(SearchIndex::state(Database::connection()) != SearchIndex::State::Current);
-        QTRY_COMPARE(SearchIndex::state(Database::connection()), SearchIndex::State::Current);
-        Database::closeConnection();
+        QVERIFY(SearchIndex::state(testSession().currentConnection()) != SearchIndex::State::Current);
+        QTRY_COMPARE(SearchIndex::state(testSession().currentConnection()), SearchIndex::State::Current);
+        testSession().close();
         QVERIFY(StoreFixtures::allRows(db) == rows);
         const QString registered = "SELECT count(*) FROM serials WHERE name LIKE '%registered us%'";
         QCOMPARE(queryRows(db, "SELECT count(*) FROM serials_search WHERE serials_search MATCH ?",

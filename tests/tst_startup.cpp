@@ -7,7 +7,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartupRules.h"
 #include "app/WindowRegistry.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
 #include "support/RecordingWebView.h"
 #include "support/StoreFixtures.h"
@@ -77,16 +77,17 @@ private slots:
             QVERIFY(!WindowRegistry::loadedForm("frmBrowse"));
             const QString expected = chosen == accepted ? chosen : env.defaultDatabase();
             QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), expected);
-            QCOMPARE(Database::databasePath(), expected);
-            QVERIFY(Database::connectionExists());
+            QCOMPARE(testSession().address(), expected);
+            QVERIFY(testSession().isOpen());
             QVERIFY(env.main->WebBrowse->isVisibleTo(env.main.get()));
             QCOMPARE(env.prompt.texts(),
                      chosen == accepted ? QStringList() : QStringList{invalidStructure});
         }
     }
 
-    // A missing database: the open dialog, the error, the open dialog again. Another program's
-    // database in the settings: the error, the open dialog. All cancelled; the file is kept.
+    // A missing database: the open dialog, then the error that names the file. Another
+    // program's database in the settings: the error, the open dialog. All cancelled; the file
+    // is kept.
     void unusableDatabaseAsksForAnotherAndIsKept()
     {
         for (const bool foreign : {false, true}) {
@@ -101,17 +102,18 @@ private slots:
             const QByteArray bytes = fileBytes(path);
             QVERIFY(env.start());
             QCOMPARE(env.prompt.texts(),
-                     QStringList{foreign
-                                     ? invalidStructure
-                                     : "Error Opening Database!  Please select your database!"});
+                     QStringList{foreign ? invalidStructure
+                                         : QStringLiteral("Error Opening Database!  The file \"%1\" "
+                                                          "does not exist.")
+                                               .arg(path)});
             QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
-            QCOMPARE(env.prompt.dialogs.size(), foreign ? 1 : 2);
+            QCOMPARE(env.prompt.dialogs.size(), 1);
             QCOMPARE(env.prompt.dialogs.at(0).title, "Open");
             QCOMPARE(env.prompt.dialogs.at(0).filter, "Database (*.mdb)|*.mdb| ");
             // The title names only a database that is open.
             QCOMPARE(env.main->windowTitle(), QStringLiteral("Numira"));
             env.main->unload();
-            QVERIFY(!Database::connectionExists());
+            QVERIFY(!testSession().isOpen());
             QCOMPARE(env.processEnds, 1);
             QCOMPARE(QFile::exists(path), foreign);
             QCOMPARE(fileBytes(path), bytes);
@@ -128,8 +130,8 @@ private slots:
                                           QByteArray("Plain text, no database.\n")}) {
             const QString tiny = env.path("tiny.mdb");
             StoreFixtures::writeFile(tiny, content);
-            QVERIFY(!Database::openConnection(Database::connectionStringFor(tiny)));
-            QVERIFY(!Database::checkSchema(tiny));
+            QVERIFY(!testOpen(tiny));
+            QVERIFY(testSession().checkSchema(tiny));
             QCOMPARE(fileBytes(tiny), content);
         }
     }

@@ -33,8 +33,8 @@ private:
         if (!m_server->createDatabase(database, &error))
             qWarning() << error;
         const QString address = m_server->address(database);
-        if (!Database::checkSchema(address, &error))
-            qWarning() << error;
+        if (const StoreError refused = DatabaseSession().checkSchema(address))
+            qWarning() << refused.message();
         for (const QStringList& record : records)
             insert(database, record);
         if (name)
@@ -59,7 +59,7 @@ private:
     static bool startOn(TestEnv& env, const QString& address)
     {
         SettingsStore::write(SettingsStore::DBInUse, address);
-        return env.start() && Database::connectionExists();
+        return env.start() && testSession().isOpen();
     }
 
 private slots:
@@ -122,7 +122,7 @@ private slots:
         QTest::addColumn<QStringList>("answers"); // empty: cancelled
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<bool>("opened");
-        const QString wrong = Database::wrongServerPasswordMessage();
+        const QString wrong = QStringLiteral("The database server refused the password.");
         QTest::newRow("right") << QStringList{"open sesame"} << QStringList() << true;
         QTest::newRow("wrong, then right")
             << QStringList{"guess", "open sesame"} << QStringList{wrong} << true;
@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), opened ? address : file);
         QCOMPARE(env.main->windowTitle(), opened ? QString("Numira - guarded on this computer")
                                                  : QString("Numira - numira.mdb"));
-        Database::forgetServerPassword(address);
+        DatabaseSession::forgetPassword(address);
     }
 
     void listsFollowAnotherUser()
@@ -205,7 +205,7 @@ private slots:
             QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO reader_%1").arg(name),
             nullptr, name));
         QVERIFY(startOn(env, m_server->address(name, "reader_" + name)));
-        const QString refused = Database::readOnlyMessage();
+        const QString refused = StoreError::readOnly().message();
         QCOMPARE(refused, QString("You may not change this database."));
 
         env.main->hostFromButton(MainWindow::Screen::Browse);
@@ -250,7 +250,7 @@ private slots:
         QVERIFY(env.prompt.dialogs.first().folderOrProposal.endsWith(".json"));
         QCOMPARE(QFileInfo(target).permissions() & 0x0777,
                  QFileDevice::ReadUser | QFileDevice::WriteUser);
-        QVERIFY(Database::connectionExists());
+        QVERIFY(testSession().isOpen());
 
         QByteArray bytes;
         QList<RecordStore::SerialRecord> read;

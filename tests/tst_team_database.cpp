@@ -6,7 +6,7 @@
 #include "store/Backup.h"
 #include "store/ChangeFeed.h"
 #include "store/Compaction.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/DatabaseAddress.h"
 #include "store/RecordStore.h"
 #include "store/SecretBytes.h"
@@ -39,21 +39,23 @@ void runWriterIfRequested(int& argc, char** argv)
     if (request.size() != 4)
         return;
     QCoreApplication app(argc, argv);
-    if (!Database::openConnection(Database::connectionStringFor(request.at(0))))
+    DatabaseSession session;
+    session.setAddress(request.at(0));
+    if (session.open())
         std::exit(3);
     const int count = request.at(1).toInt();
     for (int i = 0; i < count; ++i) {
         qlonglong id = 0;
-        QString error;
+        StoreError error;
         const SerialRecord record{request.at(2), QString::number(i), request.at(3),
                                   QStringLiteral("%1-%2").arg(request.at(3)).arg(i),
                                   QStringLiteral("2024-01-01T00:00:00")};
-        if (!addRecord(record, &id, &error)) {
-            fprintf(stderr, "%s\n", qPrintable(error));
+        if (!addRecord(session, record, &id, &error)) {
+            fprintf(stderr, "%s\n", qPrintable(error.message()));
             std::exit(4);
         }
     }
-    Database::closeConnection();
+    session.close();
     std::exit(0);
 }
 
@@ -65,9 +67,9 @@ Rows cells(ResultPages list)
 Rows searched(const QString& choice, const QString& keyword)
 {
     ResultPages found;
-    QString error;
-    if (!search(*searchFieldFromChoice(choice), keyword, &found, &error))
-        return {{QStringLiteral("search failed"), error}};
+    StoreError error;
+    if (!search(testSession(), *searchFieldFromChoice(choice), keyword, &found, &error))
+        return {{QStringLiteral("search failed"), error.message()}};
     return cells(found);
 }
 
@@ -201,8 +203,12 @@ private:
 
     static bool open(const QString& address, QString* error = nullptr)
     {
-        return Database::checkSchema(address, error) &&
-               Database::openConnection(Database::connectionStringFor(address), error);
+        if (const StoreError refused = testSession().checkSchema(address)) {
+            if (error)
+                *error = refused.message();
+            return false;
+        }
+        return testOpen(address, error);
     }
 
 private slots:
@@ -277,38 +283,40 @@ private slots:
         TestEnv env;
         std::function<Rows(const QString&)> query;
         const QString address = newDatabase(env, kind, &query);
-        QString error;
-        QVERIFY2(open(address, &error), qPrintable(error));
-        QCOMPARE(Database::isServer(), kind == "server");
+        QString opening;
+        QVERIFY2(open(address, &opening), qPrintable(opening));
+        // Only a server tells the lists about other users' changes.
+        QCOMPARE(testSession().reportsChanges(), kind == "server");
+        StoreError error;
 
         const QDateTime when(QDate(2024, 5, 6), QTime(7, 8, 9));
         QString under;
-        QVERIFY(addSerial({"Editor", "2", "Ann", "AAAA-1"}, true, when, &error, &under));
-        QVERIFY(addSerial({"EDITOR", "10", "Bob", "BBBB-2"}, true, when, &error, &under));
+        QVERIFY(addSerial(testSession(), {"Editor", "2", "Ann", "AAAA-1"}, true, when, &error, &under));
+        QVERIFY(addSerial(testSession(), {"EDITOR", "10", "Bob", "BBBB-2"}, true, when, &error, &under));
         QCOMPARE(under, QStringLiteral("Editor"));
         qlonglong id = 0;
-        QVERIFY(addRecord({"zip", "1", "", "Z-1", "2024-01-01T00:00:00"}, &id, &error));
+        QVERIFY(addRecord(testSession(), {"zip", "1", "", "Z-1", "2024-01-01T00:00:00"}, &id, &error));
         QCOMPARE(id, 3);
-        QVERIFY(addRecord({"Ärger", "", "", "Ä-1", "2024-01-01T00:00:00"}, &id, &error));
-        QVERIFY(addRecord({"ärger", "", "", "ä-1", "2024-01-01T00:00:00"}, &id, &error));
+        QVERIFY(addRecord(testSession(), {"Ärger", "", "", "Ä-1", "2024-01-01T00:00:00"}, &id, &error));
+        QVERIFY(addRecord(testSession(), {"ärger", "", "", "ä-1", "2024-01-01T00:00:00"}, &id, &error));
         QCOMPARE(query("SELECT program FROM programs ORDER BY program"),
                  (Rows{{"Editor"}, {"zip"}, {"Ärger"}}));
         QStringList names;
-        QVERIFY(programNames(&names, &error));
+        QVERIFY(programNames(testSession(), &names, &error));
         QCOMPARE(names, (QStringList{"Editor", "zip", "Ärger"}));
 
-        Listing rows;
-        QVERIFY(serialsOfProgram("editor", &rows, &error));
-        QCOMPARE(rows.cells, (QStringList{"1", "2", "Ann", "AAAA-1", "2", "10", "Bob", "BBBB-2"}));
+        ResultPages rows;
+        QVERIFY(pagedSerialsOfProgram(testSession(), "editor", &rows, &error));
+        QCOMPARE(cells(rows), (Rows{{"1", "2", "Ann", "AAAA-1"}, {"2", "10", "Bob", "BBBB-2"}}));
         std::optional<StoredRecord> duplicate;
-        QVERIFY(findDuplicateSerial("EDITOR", "aaaa 1", &duplicate, &error));
+        QVERIFY(findDuplicateSerial(testSession(), "EDITOR", "aaaa 1", &duplicate, &error));
         QVERIFY(duplicate && duplicate->id == 1);
-        QVERIFY(findDuplicateSerial("Editor", "aaaa1", &duplicate, &error, 1));
+        QVERIFY(findDuplicateSerial(testSession(), "Editor", "aaaa1", &duplicate, &error, 1));
         QVERIFY(!duplicate);
 
         bool found = false;
-        QVERIFY(updateSerial("2", "11", "Bob", "BBBB-3", when, &found, &error) && found);
-        QVERIFY(rewriteSerial("3", {"ZIP", "1.5", "me", "Z-2", "2024-02-02T00:00:00"}, &found,
+        QVERIFY(updateSerial(testSession(), "2", "11", "Bob", "BBBB-3", when, &found, &error) && found);
+        QVERIFY(rewriteSerial(testSession(), "3", {"ZIP", "1.5", "me", "Z-2", "2024-02-02T00:00:00"}, &found,
                               &error) &&
                 found);
         QCOMPARE(query("SELECT program, version, name, serial, date FROM serials WHERE id IN "
@@ -317,29 +325,29 @@ private slots:
                        {"zip", "1.5", "me", "Z-2", "2024-02-02T00:00:00"}}));
 
         ProgramDeletion outcome = ProgramDeletion::NotFound;
-        QVERIFY(deleteProgram("ZIP", &outcome, &error));
+        QVERIFY(deleteProgram(testSession(), "ZIP", &outcome, &error));
         QCOMPARE(outcome, ProgramDeletion::StillReferenced);
-        QVERIFY(deleteSerial("3", &found, &error) && found);
-        QVERIFY(deleteProgram("ZIP", &outcome, &error));
+        QVERIFY(deleteSerial(testSession(), "3", &found, &error) && found);
+        QVERIFY(deleteProgram(testSession(), "ZIP", &outcome, &error));
         QCOMPARE(outcome, ProgramDeletion::Deleted);
 
         // Another user removed record 1: nothing changes, and the caller learns it.
         const Rows before = query("SELECT id, program, version, name, serial FROM serials "
                                   "ORDER BY id");
-        QVERIFY(deleteSerial("1", &found, &error) && found);
-        QVERIFY(updateSerial("1", "9", "x", "y", when, &found, &error) && !found);
-        QVERIFY(rewriteSerial("1", {"Editor", "9", "x", "y", ""}, &found, &error) && !found);
-        QVERIFY(deleteSerial("1", &found, &error) && !found);
+        QVERIFY(deleteSerial(testSession(), "1", &found, &error) && found);
+        QVERIFY(updateSerial(testSession(), "1", "9", "x", "y", when, &found, &error) && !found);
+        QVERIFY(rewriteSerial(testSession(), "1", {"Editor", "9", "x", "y", ""}, &found, &error) && !found);
+        QVERIFY(deleteSerial(testSession(), "1", &found, &error) && !found);
         QCOMPARE(query("SELECT count(*) FROM serials").value(0).value(0),
                  QString::number(before.size() - 1));
 
         ImportOutcome imported;
-        QVERIFY(importRecords({{"editor", "3", "", "bbbb3", ""}, {"New", "1", "", "N-1", ""}}, {},
+        QVERIFY(importRecords(testSession(), {{"editor", "3", "", "bbbb3", ""}, {"New", "1", "", "N-1", ""}}, {},
                               &imported, &error));
         QCOMPARE(imported.added, 1);
         QCOMPARE(imported.duplicates, 1);
         QCOMPARE(imported.newPrograms, 1);
-        Database::closeConnection();
+        testSession().close();
     }
 
     // One keyword table on a file and on a server holding the same records: the screens' list
@@ -381,10 +389,10 @@ private slots:
             for (const QString& address : {file, server}) {
                 QVERIFY(open(address));
                 ImportOutcome outcome;
-                QString error;
-                QVERIFY2(importRecords(searchedRecords(), {true, false}, &outcome, &error),
-                         qPrintable(error));
-                Database::closeConnection();
+                StoreError error;
+                QVERIFY2(importRecords(testSession(), searchedRecords(), {true, false}, &outcome, &error),
+                         qPrintable(error.message()));
+                testSession().close();
             }
             for (const QString& sql : AwkwardRecords) {
                 QVERIFY(execSql(file, sql));
@@ -397,7 +405,7 @@ private slots:
         QCOMPARE(searched(choice, keyword), expected);
         QVERIFY(open(server));
         QCOMPARE(searched(choice, keyword), expected);
-        Database::closeConnection();
+        testSession().close();
 
         QString out;
         QString err;
@@ -423,7 +431,7 @@ private slots:
         QString name;
         const QString address = newServerDatabase(&name);
         QVERIFY(open(address)); // makes the tables before the writers race
-        Database::closeConnection();
+        testSession().close();
         QList<std::shared_ptr<QProcess>> writers;
         for (const char* spelling : {"Shared Tool", "SHARED tool"}) {
             auto writer = std::make_shared<QProcess>();
@@ -467,20 +475,20 @@ private slots:
         QString name;
         const QString address = newServerDatabase(&name);
         QVERIFY(open(address));
-        ChangeFeed feed;
+        ChangeFeed& feed = *testSession().changeFeed();
         QSignalSpy heard(&feed, &ChangeFeed::changed);
-        QVERIFY(feed.start());
+        QVERIFY(feed.isListening());
         QVERIFY(m_server->exec("INSERT INTO serials (program, serial) VALUES ('Other', 'O-1')",
                                nullptr, name));
         QVERIFY(heard.wait(1000));
         QCOMPARE(heard.first().first().toString(), QStringLiteral("serials:1:INSERT"));
         feed.stop();
-        Database::closeConnection();
+        testSession().close();
 
         TestEnv env;
         QVERIFY(open(env.makeDatabase()));
         QVERIFY(!feed.start()); // a file has no other users to hear
-        Database::closeConnection();
+        testSession().close();
     }
 
     // A role that may only read finds every record and is refused every change, with the same
@@ -491,53 +499,54 @@ private slots:
         const QString address = newServerDatabase(&name);
         QVERIFY(open(address));
         qlonglong id = 0;
-        QVERIFY(addRecord({"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id, nullptr));
-        Database::closeConnection();
+        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id, nullptr));
+        testSession().close();
         QVERIFY(m_server->exec(QStringLiteral("CREATE ROLE reader_%1 LOGIN").arg(name)));
         QVERIFY(m_server->exec(
             QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO reader_%1").arg(name),
             nullptr, name));
         const QString reading = m_server->address(name, "reader_" + name);
-        QString error;
-        QVERIFY2(open(reading, &error), qPrintable(error));
+        QString opening;
+        QVERIFY2(open(reading, &opening), qPrintable(opening));
+        StoreError error;
 
         QStringList names;
-        QVERIFY(programNames(&names, &error) && names == QStringList{"Editor"});
+        QVERIFY(programNames(testSession(), &names, &error) && names == QStringList{"Editor"});
         QCOMPARE(searched("All", "a-1"), (Rows{{"1", "Editor", "1"}}));
         std::optional<SerialRecord> loaded;
-        QVERIFY(loadSerial("1", &loaded, &error) && loaded && loaded->serial == "A-1");
+        QVERIFY(loadSerial(testSession(), "1", &loaded, &error) && loaded && loaded->serial == "A-1");
 
-        const QString refused = Database::readOnlyMessage();
+        const QString refused = StoreError::readOnly().message();
         const QDateTime when = QDateTime::currentDateTime();
         bool found = false;
         ProgramDeletion deletion;
         ImportOutcome imported;
         const QList<std::function<bool()>> changes = {
             [&] {
-                return addSerial({"Editor", "2", "", "B-2"}, false, when, &error);
+                return addSerial(testSession(), {"Editor", "2", "", "B-2"}, false, when, &error);
             },
             [&] {
-                return addSerial({"New", "2", "", "B-2"}, true, when, &error);
+                return addSerial(testSession(), {"New", "2", "", "B-2"}, true, when, &error);
             },
             [&] {
-                return addRecord({"Editor", "2", "", "B-2", ""}, &id, &error);
+                return addRecord(testSession(), {"Editor", "2", "", "B-2", ""}, &id, &error);
             },
-            [&] { return updateSerial("1", "2", "x", "y", when, &found, &error); },
+            [&] { return updateSerial(testSession(), "1", "2", "x", "y", when, &found, &error); },
             [&] {
-                return rewriteSerial("1", {"Other", "2", "x", "y", ""}, &found, &error);
+                return rewriteSerial(testSession(), "1", {"Other", "2", "x", "y", ""}, &found, &error);
             },
-            [&] { return deleteSerial("1", &found, &error); },
-            [&] { return deleteProgram("Absent", &deletion, &error); },
+            [&] { return deleteSerial(testSession(), "1", &found, &error); },
+            [&] { return deleteProgram(testSession(), "Absent", &deletion, &error); },
             [&] {
-                return importRecords({{"X", "1", "", "x", ""}}, {}, &imported, &error);
+                return importRecords(testSession(), {{"X", "1", "", "x", ""}}, {}, &imported, &error);
             },
         };
         for (qsizetype i = 0; i < changes.size(); ++i) {
-            error.clear();
+            error = StoreError();
             QVERIFY2(!changes.at(i)(), qPrintable(QString::number(i)));
-            QCOMPARE(error, refused);
+            QCOMPARE(error.message(), refused);
         }
-        Database::closeConnection();
+        testSession().close();
         QCOMPARE(m_server->rows("SELECT id, program, version, name, serial FROM serials", name),
                  (Rows{{"1", "Editor", "1", "Ann", "A-1"}}));
         QCOMPARE(m_server->rows("SELECT count(*) FROM programs", name), Rows{{"1"}});
@@ -551,9 +560,12 @@ private slots:
         const QString address = newServerDatabase(&name);
         QVERIFY(m_server->exec("CREATE TABLE invoices (n integer)", nullptr, name));
         QString error;
-        QVERIFY(!Database::checkSchema(address, &error));
-        QCOMPARE(error, Database::foreignServerMessage(address));
-        QVERIFY(!Database::openConnection(Database::connectionStringFor(address), &error));
+        const StoreError foreign = testSession().checkSchema(address);
+        QVERIFY(foreign.is(StoreError::Kind::Foreign));
+        QCOMPARE(foreign.message(),
+                 QStringLiteral("\"%1\" holds tables of another program and not Numira's.")
+                     .arg(DatabaseSession::displayNameOf(address)));
+        QVERIFY(!testOpen(address, &error));
         QCOMPARE(m_server->rows("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'", name),
                  Rows{{"1"}});
 
@@ -561,15 +573,16 @@ private slots:
         QVERIFY(m_server->exec("CREATE DATABASE kept OWNER keeper"));
         const QString kept = m_server->address("kept", "keeper");
         QVERIFY(!open(kept, &error));
-        QCOMPARE(error, Database::needsServerPasswordMessage(kept));
-        Database::rememberServerPassword(kept, SecretBytes(QStringLiteral("wrong")));
+        QCOMPARE(error, QStringLiteral("The database server of \"%1\" asks for a password.")
+                            .arg(DatabaseSession::displayNameOf(kept)));
+        DatabaseSession::rememberPassword(kept, SecretBytes(QStringLiteral("wrong")));
         QVERIFY(!open(kept, &error));
-        QCOMPARE(error, Database::wrongServerPasswordMessage());
-        Database::rememberServerPassword(kept, SecretBytes(QStringLiteral("right one")));
+        QCOMPARE(error, QStringLiteral("The database server refused the password."));
+        DatabaseSession::rememberPassword(kept, SecretBytes(QStringLiteral("right one")));
         QVERIFY2(open(kept, &error), qPrintable(error));
-        QCOMPARE(Database::displayNameOf(kept), QStringLiteral("kept on this computer"));
-        Database::closeConnection();
-        Database::forgetServerPassword(kept);
+        QCOMPARE(DatabaseSession::displayNameOf(kept), QStringLiteral("kept on this computer"));
+        testSession().close();
+        DatabaseSession::forgetPassword(kept);
     }
 
     // numira-cli works on a server by its address, and copies a file to a server and back in
@@ -581,9 +594,9 @@ private slots:
         const QString file = env.makeDatabase();
         QVERIFY(open(file));
         qlonglong id = 0;
-        QVERIFY(addRecord({"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id, nullptr));
-        QVERIFY(addRecord({"Viewer", "2", "Bob", "B-2", "2024-01-02T00:00:00"}, &id, nullptr));
-        Database::closeConnection();
+        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id, nullptr));
+        QVERIFY(addRecord(testSession(), {"Viewer", "2", "Bob", "B-2", "2024-01-02T00:00:00"}, &id, nullptr));
+        testSession().close();
         QString name;
         const QString server = newServerDatabase(&name);
 

@@ -9,7 +9,8 @@
 #include "app/WindowRegistry.h"
 #include "store/Backup.h"
 #include "store/Compaction.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
 #include "store/RecordExport.h"
 #include "store/RecordStore.h"
 #include "store/SettingsStore.h"
@@ -120,14 +121,14 @@ private slots:
               "add --program P --version 1 --name N --serial S", "edit 4 --serial S"}) {
             const CliOutcome outcome = runCli(env, db, command);
             QVERIFY2(
-                outcome.code == 1 && outcome.err.contains(Database::damagedMessage()),
+                outcome.code == 1 && outcome.err.contains(StoreError::damaged().message()),
                 qPrintable(
                     QStringLiteral("%1: %2 %3").arg(command).arg(outcome.code).arg(outcome.err)));
         }
         env.prompt.chooseFile(QString());
         env.start();
-        QVERIFY(!Database::connectionExists());
-        QCOMPARE(env.prompt.shown.value(0).text, Database::damagedMessage());
+        QVERIFY(!testSession().isOpen());
+        QCOMPARE(env.prompt.shown.value(0).text, StoreError::damaged().message());
         QCOMPARE(env.prompt.shown.value(0).icon, PromptIcon::Critical);
         QCOMPARE(env.prompt.dialogs.value(0).title, "Open");
         env.main->unload();
@@ -143,27 +144,29 @@ private slots:
         const QString db = env.makeDatabase();
         addRecords(db, 2000);
         QVERIFY(execSql(db, "INSERT INTO programs (program) VALUES (zeroblob(?))",
-                        {Database::CheckOnOpenLimit}));
+                        {FileBackend::CheckOnOpenLimit}));
         damage(db, 4096, 2 << 20);
         const QByteArray damaged = fileBytes(db);
         const QStringList entries = folderEntries(env.programFolder());
         QString error;
         QVERIFY(!Backup::copyDatabase(db, env.path("backup.mdb"), &error));
-        QCOMPARE(error, Database::damagedMessage());
+        QCOMPARE(error, StoreError::damaged().message());
         error.clear();
         QVERIFY(!Compaction::compactDatabase(db, &error));
-        QCOMPARE(error, Database::damagedMessage());
+        QCOMPARE(error, StoreError::damaged().message());
         error.clear();
-        QVERIFY2(Database::openConnection(Database::connectionStringFor(db), &error),
+        QVERIFY2(testOpen(db, &error),
                  qPrintable(error));
         RecordStore::ImportOutcome outcome;
-        QVERIFY(!RecordStore::importRecords({{"P", "1", "N", "S", {}}}, {}, &outcome, &error));
-        QCOMPARE(error, Database::damagedMessage());
+        StoreError refused;
+        QVERIFY(!RecordStore::importRecords(testSession(), {{"P", "1", "N", "S", {}}}, {},
+                                            &outcome, &refused));
+        QCOMPARE(refused.message(), StoreError::damaged().message());
         // A list that runs into a damaged page is a failure, not the records read before it.
         QVERIFY(!RecordStore::forEachSerial(
-            RecordStore::RecordOrder::ByKey, [](const RecordStore::StoredRecord&) { return true; },
-            &error));
-        Database::closeConnection();
+            testSession(), RecordStore::RecordOrder::ByKey,
+            [](const RecordStore::StoredRecord&) { return true; }, &refused));
+        testSession().close();
         QCOMPARE(fileBytes(db), damaged);
         QCOMPARE(folderEntries(env.programFolder()), entries);
         QVERIFY(!QFile::exists(env.path("backup.mdb")));
@@ -195,15 +198,15 @@ private slots:
         const QString refusal = QStringLiteral("\"%1\" leads through \"%2\", a symbolic link that "
                                                "another user owns in a shared folder; it is not "
                                                "followed.");
-        QVERIFY(Database::openConnection(Database::connectionStringFor(db)));
+        QVERIFY(testOpen(db));
         for (const QStringList& names : cases) {
             qint64 count = -1;
             QString error;
-            QVERIFY(!RecordExport::exportToFile(names.at(0), RecordExport::Format::Csv, {}, &count,
-                                                &error));
+            QVERIFY(!RecordExport::exportToFile(testSession(), names.at(0),
+                                                RecordExport::Format::Csv, {}, &count, &error));
             QCOMPARE(error, refusal.arg(names.at(0), names.at(1)));
         }
-        Database::closeConnection();
+        testSession().close();
         for (const QStringList& names : cases) {
             QString error;
             QVERIFY(!Backup::copyDatabase(db, names.at(0), &error));

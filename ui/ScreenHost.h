@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class ChangeFeed;
+class DatabaseSession;
 class QWidget;
 
 // What a window hosted by the main window may ask of it. The main window implements it;
@@ -35,6 +35,6 @@ public:
     virtual void endProgram() = 0;
     // The folder of the shipped files: pages, comments, artwork, skins.
     virtual QString programFolder() const = 0;
-    // What tells open lists that another user changed the database; none where nobody can.
-    virtual ChangeFeed* changeFeed() const { return nullptr; }
+    // The database the screens work on.
+    virtual DatabaseSession& session() = 0;
 };

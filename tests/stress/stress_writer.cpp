@@ -6,7 +6,7 @@
 
 #include "store/Backup.h"
 #include "store/Compaction.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
 #include "store/RecordStore.h"
 
 #include <QCoreApplication>
@@ -26,39 +26,41 @@ int main(int argc, char** argv)
     const QString db = QString::fromLocal8Bit(argv[1]);
     const QString prefix = QString::fromLocal8Bit(argv[2]);
     const int count = QString::fromLocal8Bit(argv[3]).toInt();
-    Database::connectionString() = Database::connectionStringFor(db);
-    QString error;
-    if (!Database::openConnection(Database::connectionString(), &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    DatabaseSession session;
+    session.setAddress(db);
+    if (const StoreError failure = session.open()) {
+        std::fprintf(stderr, "%s\n", qPrintable(failure.message()));
         return 1;
     }
+    StoreError error;
     for (int i = 0; i < count; ++i) {
         const QString serial = prefix + QLatin1Char('-') + QString::number(i);
         const RecordStore::NewSerial record{QStringLiteral("Stress"), QStringLiteral("1.0"),
                                             QStringLiteral("Crash Loop"), serial};
-        if (!RecordStore::addSerial(record, i == 0, QDateTime::currentDateTime(), &error)) {
-            std::printf("refused %s: %s\n", qPrintable(serial), qPrintable(error));
+        if (!RecordStore::addSerial(session, record, i == 0, QDateTime::currentDateTime(), &error)) {
+            std::printf("refused %s: %s\n", qPrintable(serial), qPrintable(error.message()));
             continue;
         }
         std::printf("confirmed %s\n", qPrintable(serial));
     }
     // Space to give back, so that the end of the run has something to compact.
-    QSqlQuery(Database::connection())
+    QSqlQuery(session.currentConnection())
         .exec(QStringLiteral("INSERT INTO programs (program) VALUES (zeroblob(2000000))"));
-    QSqlQuery(Database::connection())
+    QSqlQuery(session.currentConnection())
         .exec(QStringLiteral("DELETE FROM programs WHERE length(program) = 2000000"));
-    Database::closeConnection();
+    session.close();
+    QString why;
     if (argc == 5) {
         std::printf("backing up\n");
-        if (!Backup::copyDatabase(db, QString::fromLocal8Bit(argv[4]), &error)) {
-            std::printf("not backed up: %s\n", qPrintable(error));
+        if (!Backup::copyDatabase(db, QString::fromLocal8Bit(argv[4]), &why)) {
+            std::printf("not backed up: %s\n", qPrintable(why));
             return 1;
         }
         std::printf("backed up\n");
     }
     std::printf("compacting\n");
-    if (!Compaction::compactAtExit(db, &error)) {
-        std::printf("not compacted: %s\n", qPrintable(error));
+    if (!Compaction::compactAtExit(db, &why)) {
+        std::printf("not compacted: %s\n", qPrintable(why));
         return 1;
     }
     std::printf("done\n");

@@ -2,8 +2,9 @@
 
 #include "store/Backup.h"
 #include "store/Compaction.h"
-#include "store/Database.h"
 #include "store/DatabaseProtection.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
 #include "store/SecretBytes.h"
 
 #include <QCoreApplication>
@@ -32,9 +33,8 @@ const char* const RequestVariable = "NUMIRA_STORE_CHILD";
 int runOtherProgram(const QStringList& request)
 {
     const QString connection = QStringLiteral("other-program");
-    QString error;
-    if (!Database::openDatabaseFile(request.at(3), connection, &error)) {
-        std::printf("failed: %s\n", qPrintable(error));
+    if (const StoreError error = FileBackend::instance().open(request.at(3), connection, {})) {
+        std::printf("failed: %s\n", qPrintable(error.message()));
         return 1;
     }
     QSqlDatabase db = QSqlDatabase::database(connection, false);
@@ -66,7 +66,7 @@ int runOtherProgram(const QStringList& request)
     // Preparing reads the schema, which a compaction may hold locked longer than the wait.
     while (!insert.prepare(
         QStringLiteral("INSERT INTO serials (program, serial) VALUES ('Other', ?)"))) {
-        if (!Database::isInUse(insert.lastError())) {
+        if (!FileBackend::isInUse(insert.lastError())) {
             std::printf("failed: %s\n", qPrintable(insert.lastError().text()));
             return 1;
         }
@@ -75,7 +75,7 @@ int runOtherProgram(const QStringList& request)
     for (int i = 0; i < count; ++i) {
         insert.addBindValue(i);
         while (!insert.exec()) {
-            if (!Database::isInUse(insert.lastError())) {
+            if (!FileBackend::isInUse(insert.lastError())) {
                 std::printf("failed: %s\n", qPrintable(insert.lastError().text()));
                 return 1;
             }
@@ -88,20 +88,38 @@ int runOtherProgram(const QStringList& request)
     return 0;
 }
 
+// The child's own session: it keeps the keys of the passphrases found right.
+DatabaseSession& childSession()
+{
+    static DatabaseSession session;
+    return session;
+}
+
+bool openKept(const QString& dbPath, const QString& connection, QString* error, bool* inUse)
+{
+    const StoreError failure = childSession().openAddress(dbPath, connection);
+    if (error)
+        *error = failure.message();
+    if (inUse)
+        *inUse = failure.is(StoreError::Kind::InUse);
+    return !failure;
+}
+
 // Opens the database on the connection, a protected one with whichever of the passphrases
 // is right for it now (a passphrase change gives it a new key).
 bool openWithPassphrases(const QString& dbPath, const QString& connection,
                          const QStringList& passphrases, QString* error, bool* inUse)
 {
-    if (Database::openDatabaseFile(dbPath, connection, error, inUse))
+    if (openKept(dbPath, connection, error, inUse))
         return true;
-    if (!Database::isProtectedFile(dbPath) || Database::hasPassphrase(dbPath))
+    if (!DatabaseSession::isProtectedFile(dbPath) || childSession().keys().has(dbPath))
         return false;
     for (const QString& passphrase : passphrases) {
         const SecretBytes secret(passphrase);
-        if (Database::checkPassphrase(dbPath, secret) == Database::PassphraseCheck::Right) {
-            Database::rememberPassphrase(dbPath, secret);
-            return Database::openDatabaseFile(dbPath, connection, error, inUse);
+        if (childSession().checkPassphrase(dbPath, secret) ==
+            DatabaseSession::PassphraseCheck::Right) {
+            childSession().keys().remember(dbPath, secret);
+            return openKept(dbPath, connection, error, inUse);
         }
     }
     return false;
@@ -123,7 +141,7 @@ Attempt addOne(const QSqlDatabase& db, const QString& program, int number, QStri
     QSqlQuery begin(db);
     if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         *why = begin.lastError().text();
-        return Database::isInUse(begin.lastError()) ? Attempt::Busy : Attempt::Failed;
+        return FileBackend::isInUse(begin.lastError()) ? Attempt::Busy : Attempt::Failed;
     }
     QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = 10000"));
     QSqlQuery insert(db);
@@ -167,7 +185,7 @@ int runWriter(const QStringList& request)
             attempt = ++misreadOpenings < 10 ? Attempt::Moved : Attempt::Failed;
         if (attempt != Attempt::Moved)
             misreadOpenings = 0;
-        Database::removeConnection(connection);
+        DatabaseSession::removeConnection(connection);
         switch (attempt) {
         case Attempt::Committed:
             std::printf("committed %d\n", number++);
@@ -193,11 +211,11 @@ int runWriter(const QStringList& request)
 int runKilledRewrite(const QStringList& request)
 {
     const QString dbPath = request.at(3);
-    Database::rememberPassphrase(dbPath, SecretBytes(request.value(4)));
+    childSession().keys().remember(dbPath, SecretBytes(request.value(4)));
     DatabaseProtection::setExportWatcher([](const QString&) { std::raise(SIGKILL); });
     std::puts("ready");
     QString error;
-    const bool done = DatabaseProtection::unprotect(dbPath, &error);
+    const bool done = DatabaseProtection::unprotect(childSession().keys(), dbPath, &error);
     std::printf("%s\n", done ? "ok" : qPrintable(QStringLiteral("failed: ") + error));
     return done ? 0 : 1;
 }

@@ -2,7 +2,8 @@
 
 #include "app/MainWindow.h"
 #include "screens/RecordHandOver.h"
-#include "store/Database.h"
+#include "store/DatabaseSession.h"
+#include "store/FileBackend.h"
 #include "store/SchemaFile.h"
 #include "store/SqliteDriver.h"
 #include "support/RecordingWebView.h"
@@ -21,8 +22,15 @@
 #include <QStandardPaths>
 #include <QVariant>
 
+namespace {
+
+TestEnv* g_current = nullptr;
+
+} // namespace
+
 TestEnv::TestEnv()
 {
+    g_current = this;
     QStandardPaths::setTestModeEnabled(true);
     QDir().mkpath(programFolder());
     QDir().mkpath(path(QStringLiteral("config")));
@@ -37,7 +45,9 @@ TestEnv::TestEnv()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        path(QStringLiteral("config")));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path(QStringLiteral("config")));
-    Database::resetStore();
+    // A run of the program keeps server passwords for its whole length; a test starts without.
+    DatabaseSession::forgetAllPasswords();
+    qunsetenv("NUMIRA_COMMUNITY_SERVER");
     resetRecordHandOver();
     SkinColor::setColorsInUse(std::nullopt);
 }
@@ -49,9 +59,47 @@ TestEnv::~TestEnv()
     qputenv("HOME", m_realHome);
     if (!m_communityServer.isNull())
         qputenv(Community::ServerVariable, m_communityServer);
-    Database::resetStore();
+    session.close();
+    DatabaseSession::forgetAllPasswords();
+    if (g_current == this)
+        g_current = nullptr;
     resetRecordHandOver();
     SkinColor::setColorsInUse(std::nullopt);
+}
+
+bool TestEnv::open(const QString& address, QString* error)
+{
+    activeSession().setAddress(address);
+    const StoreError failure = activeSession().open();
+    if (failure && error)
+        *error = failure.message();
+    return !failure;
+}
+
+DatabaseSession& TestEnv::activeSession()
+{
+    return main ? main->session() : session;
+}
+
+TestEnv* TestEnv::current()
+{
+    return g_current;
+}
+
+DatabaseSession& testSession()
+{
+    static DatabaseSession withoutEnvironment;
+    return g_current ? g_current->activeSession() : withoutEnvironment;
+}
+
+bool testOpen(const QString& address, QString* error)
+{
+    DatabaseSession& session = testSession();
+    session.setAddress(address);
+    const StoreError failure = session.open();
+    if (failure && error)
+        *error = failure.message();
+    return !failure;
 }
 
 QString TestEnv::path(const QString& relative) const
@@ -122,13 +170,14 @@ template <class Work> auto withConnection(const QString& dbPath, Work work)
 {
     const QString name = QStringLiteral("numira-test-peek");
     decltype(work(std::declval<QSqlDatabase&>())) result{};
-    // A protected file is read with the passphrase the store holds for it.
-    if (Database::isProtectedFile(dbPath)) {
-        if (Database::openDatabaseFile(dbPath, name, nullptr)) {
+    // A protected file is read with the key that the test's session holds for it.
+    if (FileBackend::isProtectedFile(dbPath)) {
+        TestEnv* env = TestEnv::current();
+        if (env && !env->activeSession().openAddress(dbPath, name)) {
             QSqlDatabase db = QSqlDatabase::database(name, false);
             result = work(db);
         }
-        Database::removeConnection(name);
+        DatabaseSession::removeConnection(name);
         return result;
     }
     {

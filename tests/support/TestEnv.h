@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainDeps.h"
+#include "store/DatabaseSession.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QTemporaryDir>
@@ -37,7 +38,16 @@ public:
     // Lets windows that unloaded themselves be destroyed.
     static void processDeferredDeletes();
 
+    // Opens the store session's shared connection on a file or server; false with the reason.
+    bool open(const QString& address, QString* error = nullptr);
+    // The session of the main window when one runs, else the store session.
+    DatabaseSession& activeSession();
+    // The test in progress, for helpers that read its databases.
+    static TestEnv* current();
+
     ScriptedPrompt prompt;
+    // The database session of tests that work on the store without a window.
+    DatabaseSession session;
     std::unique_ptr<MainWindow> main;
     quint32 probeStatus = 11010;
     QStringList probedAddresses;
@@ -55,3 +65,8 @@ private:
 QList<QStringList> queryRows(const QString& dbPath, const QString& sql,
                              const QVariantList& values = {});
 bool execSql(const QString& dbPath, const QString& sql, const QVariantList& values = {});
+
+// The session of the test in progress (its main window's when one runs; a session of the test
+// program's own where a test makes no TestEnv), and opening it.
+DatabaseSession& testSession();
+bool testOpen(const QString& address, QString* error = nullptr);

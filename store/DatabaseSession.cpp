@@ -1,0 +1,297 @@
+#include "store/DatabaseSession.h"
+
+#include "store/ChangeFeed.h"
+#include "store/CipherKey.h"
+#include "store/DatabaseAddress.h"
+#include "store/DatabaseBackend.h"
+#include "store/FileBackend.h"
+#include "store/SecretBytes.h"
+#include "store/ServerConnection.h"
+#include "store/SqliteDriver.h"
+
+#include <QMutexLocker>
+
+namespace {
+
+// Connection names stay unique across sessions.
+std::atomic<quint64> g_sessions{0};
+
+} // namespace
+
+DatabaseSession::DatabaseSession(QObject* parent)
+    : QObject(parent),
+      m_connectionName(QStringLiteral("numira-session-%1").arg(++g_sessions)),
+      m_changeFeed(new ChangeFeed(this))
+{
+}
+
+DatabaseSession::~DatabaseSession()
+{
+    m_changeFeed->stop();
+    removeConnection(m_connectionName);
+    m_keys.clear();
+}
+
+void DatabaseSession::setAddress(const QString& address)
+{
+    if (address == m_address)
+        return;
+    close();
+    m_address = address;
+    m_openFailure = StoreError();
+}
+
+QString DatabaseSession::displayName() const
+{
+    return displayNameOf(m_address);
+}
+
+QString DatabaseSession::folderOf(const QString& address)
+{
+    return DatabaseBackend::forAddress(address).folderOf(address);
+}
+
+QString DatabaseSession::displayNameOf(const QString& address)
+{
+    return DatabaseBackend::forAddress(address).displayName(address);
+}
+
+const DatabaseBackend& DatabaseSession::backend() const
+{
+    return DatabaseBackend::forAddress(m_address);
+}
+
+bool DatabaseSession::canProtect() const
+{
+    return backend().canProtect();
+}
+
+bool DatabaseSession::canCompact() const
+{
+    return backend().canCompact();
+}
+
+bool DatabaseSession::backsUpAsCopy() const
+{
+    return backend().backsUpAsCopy();
+}
+
+bool DatabaseSession::reportsChanges() const
+{
+    return backend().reportsChanges();
+}
+
+StoreError DatabaseSession::openShared()
+{
+    DatabaseBackend::Opening opening;
+    opening.keys = &m_keys;
+    StoreError failure = backend().open(m_address, m_connectionName, opening);
+    m_open = !failure;
+    m_lost = false;
+    {
+        const QMutexLocker locked(&m_companionLock);
+        m_companionAddress = m_open ? m_address : QString();
+    }
+    ++m_openings;
+    return failure;
+}
+
+StoreError DatabaseSession::open()
+{
+    close();
+    StoreError failure = openShared();
+    // Only reasons the user can act on are repeated later; a file that is simply no Numira
+    // database is said once, where it was opened.
+    using Kind = StoreError::Kind;
+    m_openFailure = failure.is(Kind::InUse) || failure.is(Kind::DiskFull) ||
+                            failure.is(Kind::Damaged) || !backend().checksStructure()
+                        ? failure
+                        : StoreError();
+    if (!failure) {
+        m_changeFeed->start();
+        emit opened();
+    }
+    return failure;
+}
+
+void DatabaseSession::close()
+{
+    const bool wasOpen = m_open;
+    m_changeFeed->stop();
+    removeConnection(m_connectionName);
+    m_open = false;
+    m_lost = false;
+    {
+        const QMutexLocker locked(&m_companionLock);
+        m_companionAddress.clear();
+    }
+    ++m_openings;
+    if (wasOpen)
+        emit closed();
+}
+
+bool DatabaseSession::isOpen() const
+{
+    return m_open;
+}
+
+QSqlDatabase DatabaseSession::currentConnection() const
+{
+    if (!m_open || m_lost || !QSqlDatabase::contains(m_connectionName))
+        return QSqlDatabase();
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+QSqlDatabase DatabaseSession::connection(StoreError* error)
+{
+    if (!m_open) {
+        if (error)
+            *error = noConnectionError();
+        return QSqlDatabase();
+    }
+    if (!m_lost) {
+        QSqlDatabase db = currentConnection();
+        if (db.isValid() && backend().isAlive(db))
+            return db;
+        // The server went away (a restart, a network that dropped): nothing is sent into the
+        // dead connection; it is opened again first.
+        m_lost = true;
+        m_changeFeed->stop();
+        db = QSqlDatabase();
+        removeConnection(m_connectionName);
+        emit connectionLost({StoreError::Kind::Gone,
+                             QStringLiteral("The connection to the database server was lost.")});
+    }
+    DatabaseBackend::Opening opening;
+    opening.keys = &m_keys;
+    const StoreError failure = backend().open(m_address, m_connectionName, opening);
+    if (failure) {
+        // Still out of reach: the next call tries again.
+        if (error)
+            *error = failure;
+        return QSqlDatabase();
+    }
+    m_lost = false;
+    // Companions opened before the loss are dead too: they are opened anew.
+    ++m_openings;
+    m_changeFeed->start();
+    emit connectionRestored();
+    return currentConnection();
+}
+
+StoreError DatabaseSession::noConnectionError() const
+{
+    if (m_openFailure)
+        return m_openFailure;
+    return StoreError::noDatabase();
+}
+
+StoreError DatabaseSession::openCompanion(const QString& connectionName) const
+{
+    QString address;
+    {
+        const QMutexLocker locked(&m_companionLock);
+        address = m_companionAddress;
+    }
+    if (address.isEmpty())
+        return noConnectionError();
+    return openAddress(address, connectionName, false);
+}
+
+StoreError DatabaseSession::openAddress(const QString& address, const QString& connectionName,
+                                        bool checkSmallFile) const
+{
+    DatabaseBackend::Opening opening;
+    opening.keys = &m_keys;
+    opening.checkSmallFile = checkSmallFile;
+    return DatabaseBackend::forAddress(address).open(address, connectionName, opening);
+}
+
+StoreError DatabaseSession::probe(const QString& address) const
+{
+    const QString connectionName = m_connectionName + QStringLiteral("-probe");
+    const StoreError failure = openAddress(address, connectionName, false);
+    removeConnection(connectionName);
+    return failure;
+}
+
+void DatabaseSession::rememberPassword(const QString& address, const SecretBytes& password)
+{
+    ServerConnection::rememberPassword(address, password);
+}
+
+void DatabaseSession::forgetPassword(const QString& address)
+{
+    ServerConnection::forgetPassword(address);
+}
+
+bool DatabaseSession::hasPassword(const QString& address)
+{
+    return ServerConnection::hasPassword(address);
+}
+
+void DatabaseSession::forgetAllPasswords()
+{
+    ServerConnection::forgetAllPasswords();
+}
+
+StoreError DatabaseSession::checkSchema(const QString& address) const
+{
+    return DatabaseBackend::forAddress(address).checkSchema(address, &m_keys);
+}
+
+bool DatabaseSession::isProtectedFile(const QString& path)
+{
+    return FileBackend::isProtectedFile(path);
+}
+
+DatabaseSession::PassphraseCheck DatabaseSession::checkPassphrase(const QString& path,
+                                                                  const SecretBytes& passphrase,
+                                                                  StoreError* error)
+{
+    const QString connectionName = m_connectionName + QStringLiteral("-passphrase-check");
+    m_keys.forgetChecked();
+    const bool isProtected = FileBackend::isProtectedFile(path);
+    // Every check derives the key in full, a wrong passphrase as much as the right one: the
+    // cost of a guess stays the derivation's.
+    CipherKey key =
+        isProtected ? CipherKey::derive(passphrase, CipherKey::saltOfFile(path)) : CipherKey();
+    if (isProtected && key.isEmpty()) {
+        if (error)
+            *error = StoreError::failed(
+                QStringLiteral("The key of \"%1\" cannot be derived.").arg(path));
+        return PassphraseCheck::Failed;
+    }
+    // The check runs through the one way of opening, with this key in place of a kept one; a
+    // file that is not protected opens without one.
+    DatabaseBackend::Opening opening;
+    opening.givenKey = key.isEmpty() ? nullptr : &key;
+    const StoreError failure = FileBackend::instance().open(path, connectionName, opening);
+    removeConnection(connectionName);
+    if (!failure) {
+        if (!key.isEmpty())
+            m_keys.keepChecked(path, passphrase, std::move(key));
+        return PassphraseCheck::Right;
+    }
+    if (error)
+        *error = failure;
+    return failure.is(StoreError::Kind::WrongPassphrase) ? PassphraseCheck::Wrong
+                                                         : PassphraseCheck::Failed;
+}
+
+void DatabaseSession::removeConnection(const QString& connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+void DatabaseSession::watchCancelFlag(const QSqlDatabase& db, const std::atomic<bool>* cancel)
+{
+    if (auto* driver = qobject_cast<SqliteDriver*>(db.driver()))
+        driver->setCancelFlag(cancel);
+}
