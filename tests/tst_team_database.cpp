@@ -491,6 +491,47 @@ private slots:
         testSession().close();
     }
 
+    // A member of the team with exactly the rights the README grants (no right on the key's
+    // sequence) adds through numira-cli and learns the new key; the record is stored, and a
+    // second add goes on from there.
+    void memberWithTheReadmeGrantsAdds()
+    {
+        TestEnv env;
+        QString name;
+        const QString address = newServerDatabase(&name);
+        QVERIFY(open(address)); // the owner makes the tables
+        testSession().close();
+        const QString member = "member_" + name;
+        QVERIFY(m_server->exec(QStringLiteral("CREATE ROLE %1 LOGIN").arg(member)));
+        QVERIFY(m_server->exec(
+            QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON programs, serials TO %1")
+                .arg(member),
+            nullptr, name));
+        QVERIFY(m_server->exec(QStringLiteral("GRANT SELECT ON numira_schema TO %1").arg(member),
+                               nullptr, name));
+        const QString asMember = m_server->address(name, member);
+        QString out;
+        QString err;
+        QCOMPARE(runCli(env, {"--db", asMember, "add", "--program", "Team", "--serial", "X-1"},
+                        &out, &err),
+                 0);
+        QCOMPARE(out, QStringLiteral("1\n"));
+        QCOMPARE(runCli(env, {"--db", asMember, "add", "--program", "Team", "--serial", "X-2"},
+                        &out, &err),
+                 0);
+        QCOMPARE(out, QStringLiteral("2\n"));
+        QCOMPARE(m_server->rows("SELECT id, program, serial FROM serials ORDER BY id", name),
+                 (Rows{{"1", "Team", "X-1"}, {"2", "Team", "X-2"}}));
+        // A refused statement inside the transaction is said, never reported as done.
+        QVERIFY(m_server->exec(QStringLiteral("REVOKE INSERT ON serials FROM %1").arg(member),
+                               nullptr, name));
+        QCOMPARE(runCli(env, {"--db", asMember, "add", "--program", "Team", "--serial", "X-3"},
+                        &out, &err),
+                 1);
+        QCOMPARE(err, QStringLiteral("numira-cli: You may not change this database.\n"));
+        QCOMPARE(m_server->rows("SELECT count(*) FROM serials", name), Rows{{"2"}});
+    }
+
     // A role that may only read finds every record and is refused every change, with the same
     // words each time; nothing changes.
     void readOnlyRoleReadsAndChangesNothing()
