@@ -43,6 +43,10 @@ Q_LOGGING_CATEGORY(lcMain, "numira.main")
 
 namespace {
 
+// What the title adds while the server of the database in use does not answer.
+const QString UnreachableNote = QStringLiteral("the server cannot be reached");
+
+
 // The designed artwork, in the program folder.
 const QString BackgroundPicture = QStringLiteral("art/main.png");
 const QString AddPicture = QStringLiteral("art/add.png");
@@ -101,6 +105,18 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     connect(m_handOver, &HandOverReceiver::addSerialRequested, this,
             &MainWindow::addHandedOverSerial);
     m_session = new DatabaseSession(this);
+    connect(m_session, &DatabaseSession::connectionLost, this, [this](const StoreError& why) {
+        m_unreachable = true;
+        showDatabaseName();
+        m_tray->notify(AppInfo::Title, why.message());
+    });
+    connect(m_session, &DatabaseSession::connectionRestored, this, [this] {
+        m_unreachable = false;
+        showDatabaseName();
+        m_tray->notify(AppInfo::Title, QStringLiteral("The database server answers again."));
+    });
+    connect(m_session, &DatabaseSession::opened, this, [this] { m_unreachable = false; });
+    connect(m_session, &DatabaseSession::closed, this, [this] { m_unreachable = false; });
     m_databaseCommands = std::make_unique<DatabaseCommands>(*this, *m_session);
     m_skinChoice = std::make_unique<SkinChoice>(prompt(), m_deps.programFolder);
     QCoreApplication::instance()->installEventFilter(new AccessKeyGuard(this));
@@ -311,8 +327,12 @@ void MainWindow::showDatabaseName()
     // Only a database that is open is named: a file by its name, a server by its database and
     // host.
     const QString name = numiraDatabaseOpen(*m_session) ? m_session->displayName() : QString();
-    const QString title =
+    QString title =
         name.isEmpty() ? AppInfo::Title : QStringLiteral("%1 - %2").arg(AppInfo::Title, name);
+    // A server that went away is still the database in use: the title says it does not answer.
+    if (m_unreachable)
+        title = QStringLiteral("%1 - %2 (%3)")
+                    .arg(AppInfo::Title, m_session->displayName(), UnreachableNote);
     setWindowTitle(title);
     m_tray->setToolTip(title);
 }

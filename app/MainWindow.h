@@ -132,6 +132,8 @@ private:
     std::unique_ptr<DatabaseCommands> m_databaseCommands;
     std::unique_ptr<SkinChoice> m_skinChoice;
     bool m_shutDown = false;
+    // The server of the database in use went away and has not answered since.
+    bool m_unreachable = false;
     QString m_homeUrl;
     QString m_quickAddText;
 };

@@ -64,6 +64,12 @@ void TrayManager::setToolTip(const QString& text)
     m_trayMain->setToolTip(text);
 }
 
+void TrayManager::notify(const QString& title, const QString& text)
+{
+    if (iconShown())
+        m_trayMain->showMessage(title, text);
+}
+
 QString TrayManager::toolTip() const
 {
     return m_trayMain->toolTip();

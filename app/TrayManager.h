@@ -22,6 +22,8 @@ public:
     void hideToTray();
     void restoreFromTray();
     void setToolTip(const QString& text);
+    // A short note from the tray icon, where one is shown.
+    void notify(const QString& title, const QString& text);
     QString toolTip() const;
 
     bool trayAvailable() const { return m_trayAvailable; }

@@ -40,7 +40,8 @@ void ChangeFeed::stop()
     QSqlDriver* driver = m_driver;
     m_driver = nullptr;
     disconnect(driver, &QSqlDriver::notification, this, &ChangeFeed::onNotification);
-    if (driver->subscribedToNotifications().contains(channel()))
+    // A connection that went away ended its subscription with it.
+    if (driver->isOpen() && driver->subscribedToNotifications().contains(channel()))
         driver->unsubscribeFromNotification(channel());
 }
 

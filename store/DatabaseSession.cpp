@@ -10,6 +10,7 @@
 #include "store/SqliteDriver.h"
 
 #include <QMutexLocker>
+#include <QTimer>
 
 namespace {
 
@@ -21,8 +22,17 @@ std::atomic<quint64> g_sessions{0};
 DatabaseSession::DatabaseSession(QObject* parent)
     : QObject(parent),
       m_connectionName(QStringLiteral("numira-session-%1").arg(++g_sessions)),
-      m_changeFeed(new ChangeFeed(this))
+      m_changeFeed(new ChangeFeed(this)), m_watch(new QTimer(this))
 {
+    m_watch->setInterval(WatchMilliseconds);
+    connect(m_watch, &QTimer::timeout, this, &DatabaseSession::watch);
+}
+
+void DatabaseSession::watch()
+{
+    // Only a connection that is open is watched: the next user action opens a closed one.
+    if (m_open)
+        connection();
 }
 
 DatabaseSession::~DatabaseSession()
@@ -109,6 +119,8 @@ StoreError DatabaseSession::open()
                         : StoreError();
     if (!failure) {
         m_changeFeed->start();
+        if (backend().reportsChanges())
+            m_watch->start();
         emit opened();
     }
     return failure;
@@ -117,6 +129,7 @@ StoreError DatabaseSession::open()
 void DatabaseSession::close()
 {
     const bool wasOpen = m_open;
+    m_watch->stop();
     m_changeFeed->stop();
     removeConnection(m_connectionName);
     m_open = false;

@@ -11,6 +11,7 @@
 #include <atomic>
 
 class ChangeFeed;
+class QTimer;
 class DatabaseBackend;
 class SecretBytes;
 
@@ -109,6 +110,10 @@ public:
     static bool hasPassword(const QString& address);
     static void forgetAllPasswords();
 
+    // How often an open database behind a network is asked whether it still answers, so that
+    // the lists follow other users again after the server came back.
+    static constexpr int WatchMilliseconds = 3000;
+
     // Tells the open lists what other users changed; it listens on every (re)opened shared
     // connection of a database that reports changes.
     ChangeFeed* changeFeed() const { return m_changeFeed; }
@@ -129,6 +134,7 @@ signals:
 
 private:
     StoreError openShared();
+    void watch();
 
     QString m_address;
     QString m_connectionName;
@@ -141,4 +147,5 @@ private:
     std::atomic<quint64> m_openings{0};
     KeptKeys m_keys;
     ChangeFeed* m_changeFeed = nullptr;
+    QTimer* m_watch = nullptr;
 };

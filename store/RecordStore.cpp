@@ -96,12 +96,21 @@ template <class Work> bool inTransaction(DatabaseSession& session, StoreError* e
     if (!sharedConnection(session, &db, error))
         return false;
     const DatabaseBackend& backend = DatabaseBackend::of(db);
-    {
+    for (int attempt = 0;; ++attempt) {
         QSqlQuery begin(db);
-        if (!begin.exec(backend.beginWrite())) {
-            setError(error, errorOf(begin));
+        if (begin.exec(backend.beginWrite()))
+            break;
+        const StoreError why = errorOf(begin);
+        // Nothing of the transaction reached the database yet: a connection that went away
+        // just now is opened again and the transaction begun once more. Once it has begun,
+        // a lost connection is never retried, since a commit may have landed.
+        if (attempt > 0 || !why.is(StoreError::Kind::Gone)) {
+            setError(error, why);
             return false;
         }
+        begin = QSqlQuery();
+        if (!sharedConnection(session, &db, error))
+            return false;
     }
     QSqlQuery query(db);
     bool ok = work(query);

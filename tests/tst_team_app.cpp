@@ -8,11 +8,14 @@
 #include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
+#include "screens/SearchScreen.h"
 #include "store/RecordImport.h"
 #include "store/SettingsStore.h"
 #include "support/PostgresServer.h"
 #include "tst_screens_kit.h"
 #include "ui/PictureButton.h"
+
+#include <QSignalSpy>
 
 using namespace ScreensKit;
 
@@ -193,6 +196,56 @@ private slots:
         control<QPushButton>(edit, "cmdSave")->click();
         QCOMPARE(env.prompt.texts(), (QStringList{"Apply Edit?", "The record no longer exists."}));
         QCOMPARE(m_server->rows("SELECT count(*) FROM serials", name), Rows{{"2"}});
+    }
+
+    // The server restarts while screens are open: the add screen's OK stores the typed record,
+    // an open search list follows another user's change again, and the window says the server
+    // went away and is back, without any button pressed in between.
+    void screensGoOnAfterTheServerRestarts()
+    {
+        TestEnv env;
+        QString name;
+        const QString address =
+            serverDatabase({{"Editor", "1.0", "Ann", "E-1"}, {"Editor", "2.0", "Bob", "E-2"}}, &name);
+        QVERIFY(startOn(env, address));
+        const QString title = env.main->windowTitle();
+        QSignalSpy lost(&env.main->session(), &DatabaseSession::connectionLost);
+        QSignalSpy back(&env.main->session(), &DatabaseSession::connectionRestored);
+        QStringList titles;
+        connect(env.main.get(), &QWidget::windowTitleChanged, this,
+                [&titles](const QString& shown) { titles << shown; });
+
+        env.main->hostFromButton(MainWindow::Screen::Add);
+        auto* add = loaded<AddScreen>();
+        QVERIFY(add);
+        control<QListWidget>(add, "lstSelect")->setCurrentRow(1);
+        QTest::keyClicks(control<QLineEdit>(add, "txtName"), "Me");
+        control<QPlainTextEdit>(add, "txtSerial")->setPlainText("AFTER-1");
+        QString error;
+        QVERIFY2(m_server->restart(&error), qPrintable(error));
+        control<QPushButton>(add, "cmdOK")->click();
+        QCOMPARE(env.prompt.texts(), QStringList{"Serial Successfully Added!"});
+        QCOMPARE(m_server->rows("SELECT name, serial FROM serials WHERE name = 'Me'", name),
+                 (Rows{{"Me", "AFTER-1"}}));
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(back.size(), 1);
+        QCOMPARE(titles.value(0), title + " (the server cannot be reached)");
+        QCOMPARE(env.main->windowTitle(), title);
+
+        env.main->hostFromButton(MainWindow::Screen::Search);
+        auto* search = loaded<SearchScreen>();
+        QVERIFY(search);
+        QTest::keyClicks(control<QLineEdit>(search, "txtKeywords"), "E-");
+        QTest::keyClick(control<QLineEdit>(search, "txtKeywords"), Qt::Key_Return);
+        auto* results = control<QTreeView>(search, "lstSearchResults");
+        QTRY_COMPARE(rowsOf(results).size(), 2);
+        // Nothing is pressed after the restart: the session finds the server back by itself,
+        // listens again, and the list follows the other user.
+        QVERIFY2(m_server->restart(&error), qPrintable(error));
+        QTRY_COMPARE_WITH_TIMEOUT(back.size(), 2, 3 * DatabaseSession::WatchMilliseconds);
+        insert(name, {"Editor", "3.0", "Cy", "E-3"});
+        QTRY_COMPARE_WITH_TIMEOUT(rowsOf(results).size(), 3, 5000);
+        QCOMPARE(env.main->windowTitle(), title);
     }
 
     void readOnlyRoleFindsButChangesNothing()

@@ -22,6 +22,9 @@ public:
     // Makes the cluster and starts the server: false with the reason (programs missing, ...).
     bool start(QString* error);
     void stop();
+    // Stops the server as an administrator's restart does, then starts it again with the same
+    // data: every connection it had is gone.
+    bool restart(QString* error = nullptr);
 
     // Runs SQL as the superuser on a database ("postgres" by default).
     bool exec(const QString& sql, QString* error = nullptr,
