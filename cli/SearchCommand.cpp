@@ -1,5 +1,7 @@
 #include "cli/SearchCommand.h"
 
+#include <QHash>
+
 #include "cli/CommandOutput.h"
 #include "store/ResultPages.h"
 #include "store/RowWriter.h"
@@ -20,11 +22,18 @@ SearchCommand::SearchCommand(Streams& streams)
 
 int SearchCommand::execute(const CliArguments& args)
 {
-    QString by = args.has(QStringLiteral("--by")) ? args.value(QStringLiteral("--by"))
-                                                  : QStringLiteral("all");
-    if (!by.isEmpty())
-        by = by.left(1).toUpper() + by.mid(1).toLower();
-    const auto field = RecordStore::searchFieldFromChoice(by);
+    using Field = RecordStore::SearchField;
+    // The names --by takes, any letter case.
+    static const QHash<QString, Field> fields = {{QStringLiteral("all"), Field::All},
+                                                 {QStringLiteral("program"), Field::Program},
+                                                 {QStringLiteral("version"), Field::Version},
+                                                 {QStringLiteral("name"), Field::Name},
+                                                 {QStringLiteral("serial"), Field::Serial}};
+    const QString by = args.has(QStringLiteral("--by")) ? args.value(QStringLiteral("--by"))
+                                                        : QStringLiteral("all");
+    const auto named = fields.constFind(by.toLower());
+    const std::optional<Field> field =
+        named == fields.constEnd() ? std::nullopt : std::optional<Field>(*named);
     if (!field)
         return usage(QStringLiteral("--by is one of all, program, version, name, serial"));
     RecordFormat::Format format;

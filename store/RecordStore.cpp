@@ -308,21 +308,6 @@ bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, Stor
     return changeRecord(session, id, SqlCatalogue::DeleteSerial, {}, found, error);
 }
 
-std::optional<SearchField> searchFieldFromChoice(const QString& choice)
-{
-    if (choice == QLatin1String("All"))
-        return SearchField::All;
-    if (choice == QLatin1String("Program"))
-        return SearchField::Program;
-    if (choice == QLatin1String("Version"))
-        return SearchField::Version;
-    if (choice == QLatin1String("Name"))
-        return SearchField::Name;
-    if (choice == QLatin1String("Serial"))
-        return SearchField::Serial;
-    return std::nullopt;
-}
-
 bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each, StoreError* error)
 {
     QSqlDatabase db;

@@ -69,8 +69,6 @@ bool updateSerial(DatabaseSession& session, const QString& id, const QString& ve
                   const QString& serial, const QDateTime& when, bool* found, StoreError* error);
 bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, StoreError* error);
 
-// The search-by choice ("All", "Program", "Version", "Name", "Serial"), compared exactly.
-std::optional<SearchField> searchFieldFromChoice(const QString& choice);
 
 // A record with its key, as the command line and the export read it.
 struct StoredRecord

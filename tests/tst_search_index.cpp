@@ -162,7 +162,7 @@ private slots:
             }
             QVERIFY(testOpen(db));
             ResultPages found;
-            QVERIFY(search(testSession(), *searchFieldFromChoice(choice), keyword, &found, nullptr));
+            QVERIFY(search(testSession(), StoreFixtures::fieldNamed(choice), keyword, &found, nullptr));
             QCOMPARE(cells(found), listed(expected));
             testSession().close();
             if (indexed)

@@ -68,7 +68,7 @@ Rows searched(const QString& choice, const QString& keyword)
 {
     ResultPages found;
     StoreError error;
-    if (!search(testSession(), *searchFieldFromChoice(choice), keyword, &found, &error))
+    if (!search(testSession(), StoreFixtures::fieldNamed(choice), keyword, &found, &error))
         return {{QStringLiteral("search failed"), error.message()}};
     return cells(found);
 }

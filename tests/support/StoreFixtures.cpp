@@ -10,6 +10,15 @@
 
 namespace StoreFixtures {
 
+SqlCatalogue::Field fieldNamed(const QString& caption)
+{
+    using Field = SqlCatalogue::Field;
+    const QStringList captions{"All", "Program", "Version", "Name", "Serial"};
+    const Field fields[] = {Field::All, Field::Program, Field::Version, Field::Name,
+                            Field::Serial};
+    return fields[std::max<qsizetype>(0, captions.indexOf(caption))];
+}
+
 void addRecords(const QString& dbPath, int count)
 {
     const auto mustRun = [&dbPath](const QString& sql, const QVariantList& values = {}) {

@@ -4,10 +4,16 @@
 #include <QList>
 #include <QStringList>
 
+#include "store/SqlCatalogue.h"
+
 class ResultPages;
 
 // Databases with records for the backup and compaction tests, and exact views of them.
 namespace StoreFixtures {
+
+// The search field a search screen's caption names ("All", "Program", "Version", "Name",
+// "Serial"); All for any other.
+SqlCatalogue::Field fieldNamed(const QString& caption);
 
 // Fills an empty database: records whose texts are awkward to carry (quotes, wildcards, line
 // breaks, non-Latin scripts, an embedded NUL, empty and missing values, a long text, outer
