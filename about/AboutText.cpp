@@ -1,6 +1,6 @@
 #include "about/AboutText.h"
 
-#include "store/BoundedFile.h"
+#include "store/files/BoundedFile.h"
 
 #include "store/AppInfo.h"
 

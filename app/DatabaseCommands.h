@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/MainDeps.h"
-#include "store/SecretBytes.h"
+#include "store/keys/SecretBytes.h"
 
 #include <QString>
 #include <functional>

@@ -15,7 +15,7 @@
 #include "screens/EditScreen.h"
 #include "screens/SearchScreen.h"
 #include "store/DatabaseSession.h"
-#include "store/Compaction.h"
+#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
 #include "ui/AccessKeyGuard.h"

@@ -1,7 +1,7 @@
 #include "app/SearchIndexDialog.h"
 
 #include "store/DatabaseSession.h"
-#include "store/SearchIndex.h"
+#include "store/search/SearchIndex.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>

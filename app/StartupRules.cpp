@@ -1,6 +1,6 @@
 #include "app/StartupRules.h"
 
-#include "store/DurableFile.h"
+#include "store/files/DurableFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,9 +6,9 @@
 
 #include "app/MainDeps.h"
 #include "store/DatabaseSession.h"
-#include "store/SchemaFile.h"
+#include "store/sqlite/SchemaFile.h"
 
-#include "store/SqliteDriver.h"
+#include "store/sqlite/SqliteDriver.h"
 
 #include <QByteArray>
 #include <QDir>

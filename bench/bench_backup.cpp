@@ -1,11 +1,11 @@
 // Times, on a database of 100,000 records, a plain file copy, the backup copy and the
 // compaction at exit, and prints how the last two compare with the first.
 
-#include "store/Backup.h"
-#include "store/Compaction.h"
-#include "store/DurableFile.h"
-#include "store/SchemaFile.h"
-#include "store/SqlCatalogue.h"
+#include "store/files/Backup.h"
+#include "store/files/Compaction.h"
+#include "store/files/DurableFile.h"
+#include "store/sqlite/SchemaFile.h"
+#include "store/sqlite/SqlCatalogue.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,7 +16,7 @@
 #include <QTemporaryDir>
 
 #include "BenchSupport.h"
-#include "store/SqliteDriver.h"
+#include "store/sqlite/SqliteDriver.h"
 #include <algorithm>
 
 #include <cstdio>

@@ -4,12 +4,12 @@
 //   bench_exit [RECORDS | DATABASE_FILE]   (default 1,000,000 records)
 // A file given is copied first and never changed.
 
-#include "store/Compaction.h"
-#include "store/SchemaFile.h"
-#include "store/SqlCatalogue.h"
+#include "store/files/Compaction.h"
+#include "store/sqlite/SchemaFile.h"
+#include "store/sqlite/SqlCatalogue.h"
 
 #include "BenchSupport.h"
-#include "store/SqliteDriver.h"
+#include "store/sqlite/SqliteDriver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -9,11 +9,11 @@
 #include "BenchSupport.h"
 
 #include "store/DatabaseSession.h"
-#include "store/DatabaseProtection.h"
-#include "store/RecordStore.h"
-#include "store/ResultPages.h"
-#include "store/SchemaFile.h"
-#include "store/SecretBytes.h"
+#include "store/files/DatabaseProtection.h"
+#include "store/records/RecordStore.h"
+#include "store/search/ResultPages.h"
+#include "store/sqlite/SchemaFile.h"
+#include "store/keys/SecretBytes.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

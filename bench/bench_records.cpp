@@ -3,7 +3,7 @@
 // floor with the peak memory of each process.
 //   bench_records [RECORDS]   (100,000 by default; 1000000 for the million-record figures)
 
-#include "store/SchemaFile.h"
+#include "store/sqlite/SchemaFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

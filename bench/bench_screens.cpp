@@ -10,8 +10,8 @@
 #include "screens/RecordHandOver.h"
 #include "screens/SearchScreen.h"
 #include "store/DatabaseSession.h"
-#include "store/SchemaFile.h"
-#include "store/SqlCatalogue.h"
+#include "store/sqlite/SchemaFile.h"
+#include "store/sqlite/SqlCatalogue.h"
 #include "ui/Prompt.h"
 #include "ui/SkinColor.h"
 #include "web/WebView.h"
@@ -31,7 +31,7 @@
 #include <QTreeView>
 
 #include "BenchSupport.h"
-#include "store/SqliteDriver.h"
+#include "store/sqlite/SqliteDriver.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -10,11 +10,11 @@
 
 #include "screens/RecordListModel.h"
 #include "store/DatabaseSession.h"
-#include "store/RecordStore.h"
-#include "store/SchemaFile.h"
-#include "store/SearchIndex.h"
-#include "store/SearchWorker.h"
-#include "store/SqlCatalogue.h"
+#include "store/records/RecordStore.h"
+#include "store/sqlite/SchemaFile.h"
+#include "store/search/SearchIndex.h"
+#include "store/search/SearchWorker.h"
+#include "store/sqlite/SqlCatalogue.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,7 +31,7 @@
 #include <QTreeView>
 
 #include "BenchSupport.h"
-#include "store/SqliteDriver.h"
+#include "store/sqlite/SqliteDriver.h"
 
 #include <algorithm>
 #include <cstdio>

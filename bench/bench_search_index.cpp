@@ -8,12 +8,12 @@
 // copied for every option and never changed.
 
 #include "BenchSupport.h"
-#include "store/Compaction.h"
+#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
-#include "store/RecordStore.h"
-#include "store/SearchIndex.h"
-#include "store/SqlCatalogue.h"
-#include "store/SqliteDriver.h"
+#include "store/records/RecordStore.h"
+#include "store/search/SearchIndex.h"
+#include "store/sqlite/SqlCatalogue.h"
+#include "store/sqlite/SqliteDriver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 #include "BenchSupport.h"
 
 #include "store/DatabaseSession.h"
-#include "store/RecordStore.h"
+#include "store/records/RecordStore.h"
 #include "support/PostgresServer.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "cli/ChangePassphraseCommand.h"
 
-#include "store/DatabaseProtection.h"
-#include "store/SecretBytes.h"
+#include "store/files/DatabaseProtection.h"
+#include "store/keys/SecretBytes.h"
 
 ChangePassphraseCommand::ChangePassphraseCommand(Streams& streams)
     : Command(streams, {QStringLiteral("change-passphrase"),

@@ -1,6 +1,6 @@
 #include "cli/CliPassphrase.h"
 
-#include "store/SecretBytes.h"
+#include "store/keys/SecretBytes.h"
 
 #include <QByteArray>
 

@@ -3,10 +3,10 @@
 #include "cli/CliPassphrase.h"
 #include "cli/CommandOutput.h"
 #include "store/DatabaseSession.h"
-#include "store/PassphraseUnlock.h"
-#include "store/RecordRule.h"
-#include "store/RowWriter.h"
-#include "store/SecretBytes.h"
+#include "store/keys/PassphraseUnlock.h"
+#include "store/records/RecordRule.h"
+#include "store/records/RowWriter.h"
+#include "store/keys/SecretBytes.h"
 #include "store/SettingsStore.h"
 
 #include <QIODevice>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "cli/CliArguments.h"
-#include "store/RecordFormat.h"
+#include "store/records/RecordFormat.h"
 #include "store/DatabaseSession.h"
-#include "store/RecordStore.h"
+#include "store/records/RecordStore.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "cli/CopyCommand.h"
 
-#include "store/DatabaseCopy.h"
+#include "store/records/DatabaseCopy.h"
 
 CopyCommand::CopyCommand(Streams& streams)
     : Command(streams,

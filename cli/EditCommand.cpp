@@ -1,6 +1,6 @@
 #include "cli/EditCommand.h"
 
-#include "store/RecordRule.h"
+#include "store/records/RecordRule.h"
 
 #include <QDateTime>
 

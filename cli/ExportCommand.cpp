@@ -1,7 +1,7 @@
 #include "cli/ExportCommand.h"
 
 #include "cli/CommandOutput.h"
-#include "store/RecordExport.h"
+#include "store/records/RecordExport.h"
 
 ExportCommand::ExportCommand(Streams& streams)
     : Command(

@@ -1,7 +1,7 @@
 #include "cli/ImportCommand.h"
 
-#include "store/RecordExport.h"
-#include "store/RecordImport.h"
+#include "store/records/RecordExport.h"
+#include "store/records/RecordImport.h"
 
 ImportCommand::ImportCommand(Streams& streams)
     : Command(streams,

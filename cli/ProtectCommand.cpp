@@ -1,8 +1,8 @@
 #include "cli/ProtectCommand.h"
 
-#include "store/DatabaseProtection.h"
-#include "store/PassphraseKeyring.h"
-#include "store/SecretBytes.h"
+#include "store/files/DatabaseProtection.h"
+#include "store/keys/PassphraseKeyring.h"
+#include "store/keys/SecretBytes.h"
 
 ProtectCommand::ProtectCommand(Streams& streams)
     : Command(streams,

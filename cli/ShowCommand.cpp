@@ -1,6 +1,6 @@
 #include "cli/ShowCommand.h"
 
-#include "store/RowWriter.h"
+#include "store/records/RowWriter.h"
 
 ShowCommand::ShowCommand(Streams& streams)
     : Command(

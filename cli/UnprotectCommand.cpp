@@ -1,7 +1,7 @@
 #include "cli/UnprotectCommand.h"
 
-#include "store/DatabaseProtection.h"
-#include "store/PassphraseKeyring.h"
+#include "store/files/DatabaseProtection.h"
+#include "store/keys/PassphraseKeyring.h"
 
 UnprotectCommand::UnprotectCommand(Streams& streams)
     : Command(streams, {QStringLiteral("unprotect"),

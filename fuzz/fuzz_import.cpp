@@ -1,9 +1,9 @@
 // CSV, JSON, TSV and key-finder files: any bytes are read or refused with a reason, and what is
 // read comes back unchanged through each of Numira's export formats.
 
-#include "store/RecordExport.h"
-#include "store/RecordImport.h"
-#include "store/RecordRule.h"
+#include "store/records/RecordExport.h"
+#include "store/records/RecordImport.h"
+#include "store/records/RecordRule.h"
 
 #include <cstdlib>
 

@@ -5,8 +5,8 @@
 // not built for coverage; the value is handed to Numira's code directly.
 
 #include "store/DatabaseSession.h"
-#include "store/FileBackend.h"
-#include "store/SqliteDriver.h"
+#include "store/sqlite/FileBackend.h"
+#include "store/sqlite/SqliteDriver.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
 #include "store/DatabaseSession.h"
-#include "store/RecordStore.h"
+#include "store/records/RecordStore.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
 #include "ui/SkinColor.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/ResultPages.h"
+#include "store/search/ResultPages.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>

@@ -2,8 +2,8 @@
 
 #include "screens/RecordListModel.h"
 #include "store/DatabaseSession.h"
-#include "store/RecordRule.h"
-#include "store/RecordStore.h"
+#include "store/records/RecordRule.h"
+#include "store/records/RecordStore.h"
 #include "ui/Look.h"
 #include "ui/Prompt.h"
 

@@ -5,7 +5,7 @@
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
 #include "store/DatabaseSession.h"
-#include "store/SearchWorker.h"
+#include "store/search/SearchWorker.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
 #include "ui/SkinColor.h"

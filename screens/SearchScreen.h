@@ -1,7 +1,7 @@
 #pragma once
 
 #include "screens/EditCaller.h"
-#include "store/RecordStore.h"
+#include "store/records/RecordStore.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "skins/SkinFile.h"
 
-#include "store/BoundedFile.h"
+#include "store/files/BoundedFile.h"
 
 #include <QStringDecoder>
 

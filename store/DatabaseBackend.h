@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/SqlCatalogue.h"
+#include "store/sqlite/SqlCatalogue.h"
 #include "store/StoreError.h"
 
 #include <QSqlDatabase>

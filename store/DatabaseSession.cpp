@@ -1,13 +1,13 @@
 #include "store/DatabaseSession.h"
 
 #include "store/ChangeFeed.h"
-#include "store/CipherKey.h"
+#include "store/keys/CipherKey.h"
 #include "store/DatabaseAddress.h"
 #include "store/DatabaseBackend.h"
-#include "store/FileBackend.h"
-#include "store/SecretBytes.h"
-#include "store/ServerConnection.h"
-#include "store/SqliteDriver.h"
+#include "store/sqlite/FileBackend.h"
+#include "store/keys/SecretBytes.h"
+#include "store/server/ServerConnection.h"
+#include "store/sqlite/SqliteDriver.h"
 
 #include <QMutexLocker>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/KeptKeys.h"
+#include "store/keys/KeptKeys.h"
 #include "store/StoreError.h"
 
 #include <QMutex>

@@ -4,7 +4,7 @@
 // runs out of disk or may not write the folder: the database, or the older backup, is whole.
 
 #include "app/MainWindow.h"
-#include "store/Compaction.h"
+#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
 #include "support/StoreChild.h"
 #include "support/StoreFixtures.h"

@@ -1,9 +1,9 @@
 // Export, import and duplicate detection of the store, against real database files.
 
 #include "store/DatabaseSession.h"
-#include "store/RecordExport.h"
-#include "store/RecordImport.h"
-#include "store/RecordStore.h"
+#include "store/records/RecordExport.h"
+#include "store/records/RecordImport.h"
+#include "store/records/RecordStore.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 

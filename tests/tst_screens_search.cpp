@@ -1,7 +1,7 @@
 // The search screen driven through the main window against a real database file.
 
 #include "screens/SearchScreen.h"
-#include "store/SearchWorker.h"
+#include "store/search/SearchWorker.h"
 #include "tst_screens_kit.h"
 
 using namespace ScreensKit;

@@ -4,15 +4,15 @@
 // the current index safely, and deletions are merged out of it before compaction.
 
 #include "app/MainWindow.h"
-#include "store/Compaction.h"
+#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
-#include "store/DatabaseProtection.h"
-#include "store/RecordExport.h"
-#include "store/RecordStore.h"
-#include "store/SearchIndex.h"
-#include "store/SearchWorker.h"
-#include "store/SecretBytes.h"
-#include "store/SqliteDriver.h"
+#include "store/files/DatabaseProtection.h"
+#include "store/records/RecordExport.h"
+#include "store/records/RecordStore.h"
+#include "store/search/SearchIndex.h"
+#include "store/search/SearchWorker.h"
+#include "store/keys/SecretBytes.h"
+#include "store/sqlite/SqliteDriver.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 

@@ -9,7 +9,7 @@
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
 #include "screens/SearchScreen.h"
-#include "store/RecordImport.h"
+#include "store/records/RecordImport.h"
 #include "store/SettingsStore.h"
 #include "support/PostgresServer.h"
 #include "tst_screens_kit.h"

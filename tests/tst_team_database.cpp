@@ -3,13 +3,13 @@
 // never make a program twice, other users' changes are heard, a role that may only read
 // changes nothing, and numira-cli works on a server and copies between the two kinds.
 
-#include "store/Backup.h"
+#include "store/files/Backup.h"
 #include "store/ChangeFeed.h"
-#include "store/Compaction.h"
+#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
 #include "store/DatabaseAddress.h"
-#include "store/RecordStore.h"
-#include "store/SecretBytes.h"
+#include "store/records/RecordStore.h"
+#include "store/keys/SecretBytes.h"
 #include "support/PostgresServer.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"

@@ -1,6 +1,6 @@
 // Makes an empty Numira database from the schema file, unless the database exists already.
 
-#include "store/SchemaFile.h"
+#include "store/sqlite/SchemaFile.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

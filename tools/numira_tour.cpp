@@ -11,9 +11,9 @@
 #include "app/MainWindow.h"
 #include "app/PopupMenus.h"
 #include "app/WindowRegistry.h"
-#include "store/SchemaFile.h"
+#include "store/sqlite/SchemaFile.h"
 #include "store/SettingsStore.h"
-#include "store/SqliteDriver.h"
+#include "store/sqlite/SqliteDriver.h"
 #include "ui/Prompt.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 #include "ui/PassphraseDialog.h"
 
-#include "store/DatabaseProtection.h"
-#include "store/SecretBytes.h"
+#include "store/files/DatabaseProtection.h"
+#include "store/keys/SecretBytes.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "ui/PictureFile.h"
 
-#include "store/BoundedFile.h"
+#include "store/files/BoundedFile.h"
 
 namespace PictureFile {
 

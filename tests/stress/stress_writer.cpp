@@ -4,10 +4,10 @@
 // connection closed and the file compacted. Each phase is announced before it begins.
 //   stress_writer DATABASE PREFIX COUNT [BACKUP]
 
-#include "store/Backup.h"
-#include "store/Compaction.h"
+#include "store/files/Backup.h"
+#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
-#include "store/RecordStore.h"
+#include "store/records/RecordStore.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

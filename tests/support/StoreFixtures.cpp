@@ -2,7 +2,7 @@
 
 #include "support/TestEnv.h"
 
-#include "store/ResultPages.h"
+#include "store/search/ResultPages.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "store/SqlCatalogue.h"
+#include "store/sqlite/SqlCatalogue.h"
 
 class ResultPages;
 

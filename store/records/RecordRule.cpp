@@ -1,0 +1,55 @@
+#include "store/records/RecordRule.h"
+
+namespace RecordRule {
+
+bool holdsLineBreak(const QString& text)
+{
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case 0x000A:
+        case 0x000B:
+        case 0x000C:
+        case 0x000D:
+        case 0x0085:
+        case 0x2028:
+        case 0x2029:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+QString detailsProblem(const QString& version, const QString& name, const QString& serial)
+{
+    if (serial.isEmpty())
+        return QStringLiteral("The serial is empty.");
+    if (holdsLineBreak(version))
+        return QStringLiteral("The version holds a line break.");
+    if (holdsLineBreak(name))
+        return QStringLiteral("The registration name holds a line break.");
+    return QString();
+}
+
+QString problem(const QString& program, const QString& version, const QString& name,
+                const QString& serial)
+{
+    if (program.isEmpty())
+        return QStringLiteral("The program name is empty.");
+    if (holdsLineBreak(program))
+        return QStringLiteral("The program name holds a line break.");
+    return detailsProblem(version, name, serial);
+}
+
+QString title(const QString& program, const QString& version, const QString& name)
+{
+    QString text = program;
+    if (!version.isEmpty())
+        text += QLatin1Char(' ') + version;
+    if (!name.isEmpty())
+        text += QStringLiteral(" (%1)").arg(name);
+    return text;
+}
+
+} // namespace RecordRule

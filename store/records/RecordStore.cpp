@@ -1,0 +1,574 @@
+#include "store/records/RecordStore.h"
+
+#include "store/DatabaseBackend.h"
+#include "store/DatabaseSession.h"
+#include "store/sqlite/FileBackend.h"
+#include "store/records/RecordRule.h"
+#include "store/search/SearchIndex.h"
+#include "store/records/SerialKey.h"
+#include "store/sqlite/SqlCatalogue.h"
+
+#include <QHash>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+void setError(StoreError* error, StoreError value)
+{
+    if (error)
+        *error = std::move(value);
+}
+
+// What the user is told about a refused statement, in the words of the query's kind of
+// database.
+StoreError errorOf(const QSqlQuery& query)
+{
+    return DatabaseBackend::of(query.driver()).errorOf(query.lastError());
+}
+
+bool sharedConnection(DatabaseSession& session, QSqlDatabase* db, StoreError* error)
+{
+    *db = session.connection(error);
+    return db->isValid();
+}
+
+// A null text would be stored as NULL; the screens always store text.
+QVariant text(const QString& value)
+{
+    return value.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(value);
+}
+
+// The statement in the words of the query's own connection, which may belong to a worker's
+// thread rather than be the shared one.
+bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, StoreError* error)
+{
+    const DatabaseBackend& kind = DatabaseBackend::of(query.driver());
+    query.setForwardOnly(true);
+    bool ok = query.prepare(kind.statement(sql));
+    if (ok) {
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (!ok)
+        setError(error, kind.errorOf(query.lastError()));
+    return ok;
+}
+
+bool recordId(const QString& id, qlonglong* value)
+{
+    bool ok = false;
+    *value = id.toLongLong(&ok);
+    return ok;
+}
+
+// Runs a statement that changes the record with that id (its key bound last); *found says
+// whether the record was still there. An id that is no number names no record.
+bool changeRecord(DatabaseSession& session, const QString& id, const QString& sql,
+                  QVariantList values, bool* found, StoreError* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(session, &db, error))
+        return false;
+    *found = false;
+    qlonglong key = 0;
+    if (!recordId(id, &key))
+        return true;
+    values.append(key);
+    QSqlQuery query(db);
+    if (!run(query, sql, values, error))
+        return false;
+    *found = query.numRowsAffected() > 0;
+    return true;
+}
+
+// Runs work in one transaction on the shared connection: everything it wrote stays, or none.
+// The write lock is taken first, so that another writer makes it wait (the busy timeout), not
+// fail. Every statement is checked, the commit too; the work's query lives until the
+// transaction has ended, since a server refuses to free a statement inside a failed one.
+template <class Work> bool inTransaction(DatabaseSession& session, StoreError* error, Work work)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(session, &db, error))
+        return false;
+    const DatabaseBackend& backend = DatabaseBackend::of(db);
+    for (int attempt = 0;; ++attempt) {
+        QSqlQuery begin(db);
+        if (begin.exec(backend.beginWrite()))
+            break;
+        const StoreError why = errorOf(begin);
+        // Nothing of the transaction reached the database yet: a connection that went away
+        // just now is opened again and the transaction begun once more. Once it has begun,
+        // a lost connection is never retried, since a commit may have landed.
+        if (attempt > 0 || !why.is(StoreError::Kind::Gone)) {
+            setError(error, why);
+            return false;
+        }
+        begin = QSqlQuery();
+        if (!sharedConnection(session, &db, error))
+            return false;
+    }
+    QSqlQuery query(db);
+    bool ok = work(query);
+    query.finish();
+    if (ok) {
+        QSqlQuery commit(db);
+        if (!commit.exec(SqlCatalogue::CommitWrite)) {
+            setError(error, errorOf(commit));
+            ok = false;
+        }
+    }
+    if (!ok) {
+        QSqlQuery rollback(db);
+        rollback.exec(SqlCatalogue::RollbackWrite);
+    }
+    return ok;
+}
+
+// Refuses a record that the record rule does not take.
+bool storable(const QString& problem, StoreError* error)
+{
+    if (problem.isEmpty())
+        return true;
+    setError(error, StoreError::invalid(problem));
+    return false;
+}
+
+// Program names compare without regard to letter case, in every script.
+QString programKey(const QString& program)
+{
+    return program.toCaseFolded();
+}
+
+// The stored spelling of every program name, by its key; the first in name order wins.
+bool programsByKey(QSqlQuery& query, QHash<QString, QString>* names, StoreError* error)
+{
+    if (!run(query, SqlCatalogue::ProgramNames, {}, error))
+        return false;
+    while (query.next()) {
+        const QString name = query.value(0).toString();
+        const QString key = programKey(name);
+        if (!names->contains(key)) // ascending order: keep the first
+            names->insert(key, name);
+    }
+    query.finish();
+    return true;
+}
+
+// The name a record goes under: the stored spelling, or the given one as a new program row,
+// which is inserted then.
+bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, StoreError* error)
+{
+    QHash<QString, QString> names;
+    if (!programsByKey(query, &names, error))
+        return false;
+    *stored = names.value(programKey(program));
+    if (!stored->isNull())
+        return true;
+    // Where writers run side by side, the one that waited for the lock may find the program
+    // that another has just stored.
+    const QString lock = DatabaseBackend::of(query.driver()).lockProgramNames();
+    if (!lock.isEmpty()) {
+        if (!run(query, lock, {}, error))
+            return false;
+        query.finish();
+        names.clear();
+        if (!programsByKey(query, &names, error))
+            return false;
+        *stored = names.value(programKey(program));
+        if (!stored->isNull())
+            return true;
+    }
+    *stored = program;
+    return run(query, SqlCatalogue::InsertProgram, {text(program)}, error);
+}
+
+// A read that a fault cut short (a damaged page, a lost file) ends like a read that is done:
+// the rows read so far are not the answer.
+bool readWhole(const QSqlQuery& query, StoreError* error)
+{
+    if (!query.lastError().isValid())
+        return true;
+    setError(error, errorOf(query));
+    return false;
+}
+
+// Hands each row to the visitor as it is read; nothing but the current row is held.
+bool visitRecords(QSqlQuery& query, const RecordStore::RecordVisitor& each, StoreError* error)
+{
+    RecordStore::StoredRecord record;
+    while (query.next()) {
+        record.id = query.value(0).toLongLong();
+        record.record = {query.value(1).toString(), query.value(2).toString(),
+                         query.value(3).toString(), query.value(4).toString(),
+                         query.value(5).toString()};
+        if (!each(record))
+            return false;
+    }
+    return readWhole(query, error);
+}
+
+} // namespace
+
+namespace RecordStore {
+
+QString dateText(const QDateTime& moment)
+{
+    return moment.toLocalTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}
+
+bool programNames(DatabaseSession& session, QStringList* names, StoreError* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(session, &db, error))
+        return false;
+    QSqlQuery query(db);
+    if (!run(query, SqlCatalogue::ProgramNames, {}, error))
+        return false;
+    names->clear();
+    while (query.next())
+        names->append(query.value(0).toString());
+    return true;
+}
+
+bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram, const QDateTime& when, StoreError* error,
+               QString* storedUnder)
+{
+    if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
+                  error))
+        return false;
+    QString program = record.program;
+    const bool stored = inTransaction(session, error, [&](QSqlQuery& query) {
+        if (newProgram && !programRowFor(query, record.program, &program, error))
+            return false;
+        return run(query, SqlCatalogue::InsertSerial,
+                   {text(program), text(record.name), text(record.serial), text(record.version),
+                    dateText(when)},
+                   error);
+    });
+    if (stored && storedUnder)
+        *storedUnder = program;
+    return stored;
+}
+
+bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome, StoreError* error)
+{
+    // The test for records and the deletion see the same state of the file.
+    return inTransaction(session, error, [&](QSqlQuery& query) {
+        if (!run(query, SqlCatalogue::CountSerialsOfProgram, {text(program)}, error))
+            return false;
+        if (query.next() && query.value(0).toLongLong() > 0) {
+            *outcome = ProgramDeletion::StillReferenced;
+            return true;
+        }
+        query.finish();
+        if (!run(query, SqlCatalogue::DeleteFirstProgram, {text(program)}, error))
+            return false;
+        *outcome =
+            query.numRowsAffected() > 0 ? ProgramDeletion::Deleted : ProgramDeletion::NotFound;
+        return true;
+    });
+}
+
+bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record, StoreError* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(session, &db, error))
+        return false;
+    record->reset();
+    qlonglong key = 0;
+    if (!recordId(id, &key))
+        return true;
+    QSqlQuery query(db);
+    if (!run(query, SqlCatalogue::SerialById, {key}, error))
+        return false;
+    if (query.next())
+        *record = SerialRecord{query.value(0).toString(), query.value(1).toString(),
+                               query.value(2).toString(), query.value(3).toString(),
+                               query.value(4).toString()};
+    return true;
+}
+
+bool updateSerial(DatabaseSession& session, const QString& id, const QString& version, const QString& name,
+                  const QString& serial, const QDateTime& when, bool* found, StoreError* error)
+{
+    *found = false;
+    if (!storable(RecordRule::detailsProblem(version, name, serial), error))
+        return false;
+    return changeRecord(session, id, SqlCatalogue::UpdateSerial,
+                        {text(version), text(name), text(serial), dateText(when)}, found, error);
+}
+
+bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, StoreError* error)
+{
+    return changeRecord(session, id, SqlCatalogue::DeleteSerial, {}, found, error);
+}
+
+bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each, StoreError* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(session, &db, error))
+        return false;
+    QSqlQuery query(db);
+    if (!run(query,
+             order == RecordOrder::ByKey ? SqlCatalogue::AllSerialsByKey : SqlCatalogue::AllSerials,
+             {}, error))
+        return false;
+    return visitRecords(query, each, error);
+}
+
+bool forEachSerialOfProgram(DatabaseSession& session, const QString& program, const RecordVisitor& each, StoreError* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(session, &db, error))
+        return false;
+    QSqlQuery query(db);
+    if (!run(query, SqlCatalogue::FullSerialsOfProgram, {text(program)}, error))
+        return false;
+    return visitRecords(query, each, error);
+}
+
+bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored, StoreError* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(session, &db, error))
+        return false;
+    QSqlQuery query(db);
+    QHash<QString, QString> names;
+    if (!programsByKey(query, &names, error))
+        return false;
+    *stored = names.value(programKey(program));
+    return true;
+}
+
+bool findDuplicateSerial(DatabaseSession& session, const QString& program, const QString& serial,
+                         std::optional<StoredRecord>* match, StoreError* error, qlonglong exceptId)
+{
+    match->reset();
+    QString stored;
+    if (!storedProgramName(session, program, &stored, error))
+        return false;
+    if (stored.isEmpty())
+        return true;
+    QSqlQuery query(session.currentConnection());
+    if (!run(query, SqlCatalogue::SerialKeysOfProgram, {stored}, error))
+        return false;
+    const QString key = SerialKey::normalised(serial);
+    while (query.next()) {
+        if (query.value(0).toLongLong() != exceptId &&
+            SerialKey::normalised(query.value(3).toString()) == key) {
+            *match = StoredRecord{query.value(0).toLongLong(),
+                                  {stored, query.value(1).toString(), query.value(2).toString(),
+                                   query.value(3).toString(), QString()}};
+            return true;
+        }
+    }
+    return true;
+}
+
+bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id, StoreError* error)
+{
+    if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
+                  error))
+        return false;
+    return inTransaction(session, error, [&](QSqlQuery& query) {
+        QString program;
+        if (!programRowFor(query, record.program, &program, error))
+            return false;
+        // The new key comes back from the insert itself.
+        if (!run(query, DatabaseBackend::of(query.driver()).insertSerialReturningId(),
+                 {program, text(record.name), text(record.serial), text(record.version),
+                  text(record.date)},
+                 error))
+            return false;
+        if (!query.next()) {
+            setError(error, errorOf(query));
+            return false;
+        }
+        *id = query.value(0).toLongLong();
+        return true;
+    });
+}
+
+bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record, bool* found, StoreError* error)
+{
+    *found = false;
+    if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
+                  error))
+        return false;
+    qlonglong key = 0;
+    if (!recordId(id, &key)) {
+        QSqlDatabase db;
+        return sharedConnection(session, &db, error);
+    }
+    return inTransaction(session, error, [&](QSqlQuery& query) {
+        if (!run(query, SqlCatalogue::SerialById, {key}, error))
+            return false;
+        if (!query.next())
+            return true;
+        query.finish();
+        QString program;
+        if (!programRowFor(query, record.program, &program, error))
+            return false;
+        // Another user may have deleted it meanwhile.
+        if (!run(query, SqlCatalogue::UpdateWholeSerial,
+                 {program, text(record.version), text(record.name), text(record.serial),
+                  text(record.date), key},
+                 error))
+            return false;
+        *found = query.numRowsAffected() > 0;
+        return true;
+    });
+}
+
+bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records, const ImportOptions& options,
+                   ImportOutcome* outcome, StoreError* error)
+{
+    constexpr int BatchRows = 100;
+    *outcome = ImportOutcome();
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const SerialRecord& r = records.at(i);
+        const QString problem = RecordRule::problem(r.program, r.version, r.name, r.serial);
+        if (!problem.isEmpty())
+            return storable(QStringLiteral("Record %1: %2").arg(i + 1).arg(problem), error);
+    }
+    const QString now = dateText(QDateTime::currentDateTime());
+    ImportOutcome result;
+    const bool ok = inTransaction(session, error, [&](QSqlQuery& query) {
+        // Many records written into a damaged file would be lost with it.
+        if (DatabaseBackend::of(query.driver()).checksStructure()) {
+            const StoreError damage =
+                FileBackend::verifyIntact(session.currentConnection(), session.address());
+            if (damage) {
+                setError(error, damage);
+                return false;
+            }
+        }
+        // New program rows are stored one writer at a time (where writers run side by side).
+        const QString lock = DatabaseBackend::of(query.driver()).lockProgramNames();
+        if (!lock.isEmpty() && !run(query, lock, {}, error))
+            return false;
+        query.finish();
+        QHash<QString, QString> programs;
+        if (!programsByKey(query, &programs, error))
+            return false;
+        // The serial keys already stored, by program key.
+        QHash<QString, QSet<QString>> keys;
+        if (!options.keepDuplicates) {
+            if (!run(query, SqlCatalogue::SerialKeys, {}, error))
+                return false;
+            while (query.next())
+                keys[programKey(query.value(0).toString())].insert(
+                    SerialKey::normalised(query.value(1).toString()));
+            query.finish();
+        }
+        QSqlQuery insertProgram(session.currentConnection());
+        QSqlQuery insertSerial(session.currentConnection());
+        QSqlQuery insertBatch(session.currentConnection());
+        if (!options.dryRun && (!insertProgram.prepare(SqlCatalogue::InsertProgram) ||
+                                !insertSerial.prepare(SqlCatalogue::InsertSerial) ||
+                                !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows)))) {
+            setError(error, errorOf(insertBatch));
+            return false;
+        }
+        // Values of the records not yet written, five a record in the statement's order.
+        QVariantList pending;
+        auto writeBatch = [&] {
+            for (qsizetype i = 0; i < pending.size(); ++i)
+                insertBatch.bindValue(int(i), pending.at(i));
+            if (!insertBatch.exec()) {
+                setError(error, errorOf(insertBatch));
+                return false;
+            }
+            pending.clear();
+            return true;
+        };
+        result.decisions.reserve(records.size());
+        for (const SerialRecord& record : records) {
+            const QString programId = programKey(record.program);
+            if (!options.keepDuplicates) {
+                QSet<QString>& known = keys[programId];
+                const QString key = SerialKey::normalised(record.serial);
+                if (known.contains(key)) {
+                    result.decisions.append(ImportDecision::Duplicate);
+                    ++result.duplicates;
+                    continue;
+                }
+                known.insert(key);
+            }
+            auto stored = programs.constFind(programId);
+            if (stored == programs.constEnd()) {
+                stored = programs.insert(programId, record.program);
+                ++result.newPrograms;
+                if (!options.dryRun) {
+                    insertProgram.bindValue(0, text(record.program));
+                    if (!insertProgram.exec()) {
+                        setError(error, errorOf(insertProgram));
+                        return false;
+                    }
+                }
+            }
+            result.decisions.append(ImportDecision::Added);
+            ++result.added;
+            if (options.dryRun)
+                continue;
+            pending << *stored << text(record.name) << text(record.serial) << text(record.version)
+                    << (record.date.isEmpty() ? now : record.date);
+            if (pending.size() == BatchRows * 5 && !writeBatch())
+                return false;
+        }
+        // The rest, one record a statement.
+        for (qsizetype at = 0; at < pending.size(); at += 5) {
+            for (int i = 0; i < 5; ++i)
+                insertSerial.bindValue(i, pending.at(at + i));
+            if (!insertSerial.exec()) {
+                setError(error, errorOf(insertSerial));
+                return false;
+            }
+        }
+        return true;
+    });
+    if (ok)
+        *outcome = result;
+    return ok;
+}
+
+bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages, StoreError* error)
+{
+    QSqlDatabase db;
+    if (!sharedConnection(session, &db, error))
+        return false;
+    QSqlQuery query(db);
+    if (!run(query, SqlCatalogue::IdsOfProgram, {text(program)}, error))
+        return false;
+    QList<qint64> keys;
+    while (query.next())
+        keys.append(query.value(0).toLongLong());
+    *pages = ResultPages::fromKeys(std::move(keys), 4, SqlCatalogue::BrowseRowById);
+    pages->useConnection(session.connectionName());
+    return true;
+}
+
+bool search(DatabaseSession& session, SearchField field, const QString& keywords, ResultPages* found, StoreError* error,
+            const QString& connectionName)
+{
+    QSqlDatabase db;
+    if (connectionName.isEmpty()) {
+        if (!sharedConnection(session, &db, error))
+            return false;
+    } else {
+        db = QSqlDatabase::database(connectionName, false);
+    }
+    QString why;
+    const QString through = connectionName.isEmpty() ? session.connectionName() : connectionName;
+    if (DatabaseBackend::of(db).search(db, field, keywords, found, &why, through))
+        return true;
+    setError(error, StoreError(StoreError::Kind::Refused, why));
+    return false;
+}
+
+} // namespace RecordStore

@@ -1,0 +1,162 @@
+#pragma once
+
+#include "store/search/ResultPages.h"
+#include "store/StoreError.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class DatabaseSession;
+
+// Typed operations on the records of a session's database, through its shared connection.
+// Every operation reads its result fully before it returns, so no query outlives it; each
+// returns false with the error in *error when no database is open or it refuses the work.
+namespace RecordStore {
+
+struct NewSerial
+{
+    QString program;
+    QString version;
+    QString name;
+    QString serial;
+};
+
+struct SerialRecord
+{
+    QString program;
+    QString version;
+    QString name;
+    QString serial;
+    QString date;
+};
+
+using SearchField = SqlCatalogue::Field;
+
+enum class ProgramDeletion
+{
+    Deleted,
+    StillReferenced,
+    NotFound
+};
+
+// The stored form of a record's date: local time as "YYYY-MM-DDTHH:MM:SS".
+QString dateText(const QDateTime& moment);
+
+// The program names in ascending order; duplicates as stored.
+bool programNames(DatabaseSession& session, QStringList* names, StoreError* error);
+
+// Stores a record with the given date; with newProgram the program row is stored first, and
+// both rows are written in one transaction: both or neither. A new program whose name equals a
+// stored one apart from letter case is that program: no second row, and the record takes the
+// stored spelling. storedUnder receives the program name the record was stored under.
+bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram, const QDateTime& when, StoreError* error,
+               QString* storedUnder = nullptr);
+
+// Deletes the first programs row of that name, only when no record names the program.
+bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome, StoreError* error);
+
+// The record with that id; *record stays empty when there is none. An id that is not a whole
+// number names no record.
+bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record, StoreError* error);
+
+// Rewrites version, name, serial and date; *found tells whether the record still existed.
+bool updateSerial(DatabaseSession& session, const QString& id, const QString& version, const QString& name,
+                  const QString& serial, const QDateTime& when, bool* found, StoreError* error);
+bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, StoreError* error);
+
+
+// A record with its key, as the command line and the export read it.
+struct StoredRecord
+{
+    qlonglong id = 0;
+    SerialRecord record;
+};
+
+enum class RecordOrder
+{
+    ByProgram, // program, version, id: for reading
+    ByKey      // id: the order they were stored in, for export
+};
+
+// Hands every record to the visitor as it is read, holding none: the way to walk all records
+// whatever their number. A visitor that returns false stops the walk, and the function then
+// returns false with *error as the visitor left it.
+using RecordVisitor = std::function<bool(const StoredRecord&)>;
+bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each, StoreError* error);
+// The records of one program (letter case aside), by version descending, then id.
+bool forEachSerialOfProgram(DatabaseSession& session, const QString& program, const RecordVisitor& each, StoreError* error);
+
+// The program row that names the program apart from letter case: a new record goes under it
+// instead of a second row of the same name. *stored stays empty when there is none.
+bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored, StoreError* error);
+
+// The first record of the program (letter case aside) whose serial is the same key
+// (SerialKey), the record exceptId aside (an edit compares a record with the others);
+// *match stays empty when there is none.
+bool findDuplicateSerial(DatabaseSession& session, const QString& program, const QString& serial,
+                         std::optional<StoredRecord>* match, StoreError* error,
+                         qlonglong exceptId = 0);
+
+// Every write below refuses a record that RecordRule does not take, with the rule's words.
+
+// Stores one record, dated record.date (the stored form), under the program row that names it
+// apart from letter case, or under a new program row; both in one transaction. *id is the key.
+bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id, StoreError* error);
+
+// Rewrites every field of the record, moving it to another program (letter case rule as in
+// addRecord) when the program changes. *found tells whether the record still existed.
+bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record, bool* found, StoreError* error);
+
+struct ImportOptions
+{
+    bool keepDuplicates = false; // store a serial that is already stored for its program
+    bool dryRun = false;         // decide every record, store nothing
+};
+
+enum class ImportDecision
+{
+    Added,
+    Duplicate
+};
+
+struct ImportOutcome
+{
+    QList<ImportDecision> decisions; // one per record, in order
+    int added = 0;
+    int duplicates = 0;
+    int newPrograms = 0;
+};
+
+// Stores the records in one transaction: all of them or, on any failure, none. A record with
+// an empty date is dated now. A serial that is already stored for the program, or came earlier
+// in the same list, is skipped and counted unless options.keepDuplicates.
+bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records, const ImportOptions& options,
+                   ImportOutcome* outcome, StoreError* error);
+
+// The records of one program, by version descending (columns id, version, name, serial; a
+// field without a value reads as empty text), read a page at a time.
+bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages, StoreError* error);
+
+// Finds the records whose field contains the keyword ("%" and "_" act as wildcards, letters
+// A-Z match either case), ordered by program, version, id: the one search of the screens and
+// the command line. The screens read *found a page at a time (columns id, program, version),
+// the command line whole records in one statement (ResultPages::eachRecord).
+//
+// A keyword with three characters in a row finds its candidates through the search index when
+// the file has one, and the index tells how many there are: a few are read and ordered at
+// once; many are read a page at a time, each page after the last, along the list's order when
+// that finds a page soon, else along it reading only the candidates' records (up to 100,000
+// of them), else among the candidates. Without the index, a walk along the
+// list's order that finds a page soon is kept; otherwise the table is scanned.
+//
+// connectionName names the connection to search on (a worker's companion, see SearchWorker);
+// empty is the session's shared one. *found then reads through it until told otherwise.
+bool search(DatabaseSession& session, SearchField field, const QString& keywords, ResultPages* found, StoreError* error,
+            const QString& connectionName = QString());
+
+} // namespace RecordStore

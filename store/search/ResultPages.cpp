@@ -1,0 +1,269 @@
+#include "store/search/ResultPages.h"
+
+#include "store/DatabaseBackend.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <utility>
+
+namespace {
+
+// Pages kept in memory: a few screens' worth either side of what is shown.
+constexpr qsizetype CachedPages = 16;
+
+bool failed(const QSqlQuery& query, QString* error)
+{
+    if (error)
+        *error = DatabaseBackend::of(query.driver()).errorOf(query.lastError()).message();
+    return false;
+}
+
+// Binds the numbered values of a search text: ?1 keyword, ?2 candidates, ?3 to ?5 the row after
+// which to start, ?6 the rows wanted, ?7 and ?8 the rows a probing walk looks at and where.
+bool prepareSearch(QSqlQuery& query, const ResultPages::Search& search, const QString& sql,
+                   QVariantList after, QString* error, qint64 wanted = ResultPages::PageRows,
+                   qint64 walkRows = 0, qint64 walkFrom = 0)
+{
+    while (after.size() < 3)
+        after << QVariant();
+    QVariantList numbered{search.keyword, search.candidates};
+    numbered << after << wanted << walkRows << walkFrom;
+    QVariantList values;
+    if (!query.prepare(SqlCatalogue::withPlainPlaceholders(sql, numbered, &values)))
+        return failed(query, error);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    return query.exec() || failed(query, error);
+}
+
+} // namespace
+
+ResultPages ResultPages::fromKeys(QList<qint64> keys, int columns, QString rowSql)
+{
+    ResultPages pages;
+    pages.m_mode = Mode::Keys;
+    pages.m_keys = std::move(keys);
+    pages.m_columns = columns;
+    pages.m_rowSql = std::move(rowSql);
+    pages.m_complete = true;
+    return pages;
+}
+
+ResultPages ResultPages::fromSearch(Search search)
+{
+    ResultPages pages;
+    pages.m_isSearch = true;
+    pages.m_mode = search.allKeys ? Mode::Keys : Mode::Pages;
+    pages.m_columns = 3;
+    pages.m_rowSql = SqlCatalogue::SearchRowById;
+    pages.m_search = std::move(search);
+    pages.m_complete = false;
+    return pages;
+}
+
+qsizetype ResultPages::rowCount() const
+{
+    if (m_mode == Mode::Keys)
+        return m_keys.size();
+    return m_pageEnds.isEmpty() ? 0 : (m_pageEnds.size() - 1) * PageRows + m_lastPageRows;
+}
+
+bool ResultPages::fetchMore(QString* error)
+{
+    if (m_complete)
+        return true;
+    if (m_mode == Mode::Keys) {
+        m_complete = true;
+        return readAllKeys(error);
+    }
+    QList<QString> cells;
+    Key end;
+    if (!readPage(m_pageEnds.size(), &cells, &end, error)) {
+        m_complete = true;
+        return false;
+    }
+    appendPage(std::move(cells), end);
+    return true;
+}
+
+bool ResultPages::probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, QString* error)
+{
+    *found = false;
+    QSqlDatabase db;
+    if (!connection(&db, error))
+        return false;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    const qint64 wanted = PageRows - m_probed.size() / m_columns;
+    if (!prepareSearch(query, m_search, SqlCatalogue::walkedRows(m_search.field), {}, error, wanted,
+                       rows, from))
+        return false;
+    while (query.next()) {
+        m_probeEnd = Key{query.value(1), query.value(2), query.value(0).toLongLong()};
+        m_probed << query.value(0).toString() << m_probeEnd.program.toString()
+                 << m_probeEnd.version.toString();
+    }
+    if (m_probed.size() / m_columns < PageRows && !atEnd)
+        return true;
+    *found = true;
+    m_mode = Mode::Pages;
+    m_search.source = SqlCatalogue::Source::Walk;
+    appendPage(std::exchange(m_probed, {}), m_probeEnd);
+    return true;
+}
+
+void ResultPages::appendPage(QList<QString> cells, const Key& end)
+{
+    const qsizetype rows = cells.size() / m_columns;
+    if (rows > 0) {
+        m_pageEnds.append(end);
+        m_lastPageRows = rows;
+        remember(m_pageEnds.size() - 1, std::move(cells));
+    }
+    m_complete = rows < PageRows;
+}
+
+QString ResultPages::cell(qsizetype row, int column)
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= m_columns)
+        return QString();
+    const qsizetype page = row / PageRows;
+    auto found = m_cache.constFind(page);
+    if (found == m_cache.constEnd()) {
+        QList<QString> cells;
+        Key end;
+        if (!readPage(page, &cells, &end, nullptr))
+            return QString();
+        remember(page, std::move(cells));
+        found = m_cache.constFind(page);
+    } else {
+        m_recent.removeOne(page);
+        m_recent.append(page);
+    }
+    const qsizetype at = (row % PageRows) * m_columns + column;
+    return at < found->size() ? found->at(at) : QString();
+}
+
+bool ResultPages::readAllKeys(QString* error)
+{
+    QSqlDatabase db;
+    if (!connection(&db, error))
+        return false;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!prepareSearch(
+            query, m_search,
+            DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
+                                               SqlCatalogue::Cells::Key, false, false, true, true), {},
+            error))
+        return false;
+    while (query.next())
+        m_keys.append(query.value(0).toLongLong());
+    return true;
+}
+
+bool ResultPages::readPage(qsizetype page, QList<QString>* cells, Key* end, QString* error)
+{
+    QSqlDatabase db;
+    if (!connection(&db, error))
+        return false;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (m_mode == Mode::Keys) {
+        if (!query.prepare(m_rowSql))
+            return failed(query, error);
+        const qsizetype end = std::min(m_keys.size(), (page + 1) * PageRows);
+        for (qsizetype row = page * PageRows; row < end; ++row) {
+            query.addBindValue(m_keys.at(row));
+            if (!query.exec())
+                return failed(query, error);
+            const bool found = query.next();
+            for (int column = 0; column < m_columns; ++column)
+                cells->append(found ? query.value(column).toString() : QString());
+        }
+        return true;
+    }
+
+    QString sql;
+    QVariantList after;
+    if (page == 0) {
+        sql = DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
+                                                 SqlCatalogue::Cells::Listed, false, true, true,
+                                                 true);
+    } else {
+        const Key& last = m_pageEnds.at(page - 1);
+        sql = DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
+                                                 SqlCatalogue::Cells::Listed, true, true,
+                                                 !last.program.isNull(), !last.version.isNull());
+        after = {last.program, last.version, last.id};
+    }
+    if (!prepareSearch(query, m_search, sql, after, error))
+        return false;
+    while (query.next()) {
+        *end = Key{query.value(1), query.value(2), query.value(0).toLongLong()};
+        cells->append(query.value(0).toString());
+        cells->append(end->program.toString());
+        cells->append(end->version.toString());
+    }
+    return true;
+}
+
+bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
+{
+    if (!m_isSearch) {
+        if (error)
+            *error = QStringLiteral("This list is not a search.");
+        return false;
+    }
+    QSqlDatabase db;
+    if (!connection(&db, error))
+        return false;
+    // A walk finds a first page soon, but reading every row along the list's order looks each
+    // one up apart; the candidates or a scan read the table in its own order and sort.
+    SqlCatalogue::Source source = m_search.source;
+    if (source == SqlCatalogue::Source::Walk || source == SqlCatalogue::Source::CandidateWalk)
+        source = m_search.candidates.isEmpty() ? SqlCatalogue::Source::Scan
+                                               : SqlCatalogue::Source::Candidates;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!prepareSearch(
+            query, m_search,
+            DatabaseBackend::of(db).searchRows(m_search.field, source,
+                                               SqlCatalogue::Cells::Record, false, false, true,
+                                               true), {},
+            error))
+        return false;
+    QStringList cells;
+    while (query.next()) {
+        cells.clear();
+        for (int column = 0; column < 6; ++column)
+            cells.append(query.value(column).toString());
+        if (!sink(cells))
+            return false;
+    }
+    if (query.lastError().isValid())
+        return failed(query, error);
+    return true;
+}
+
+bool ResultPages::connection(QSqlDatabase* db, QString* error) const
+{
+    if (!m_connection.isEmpty() && QSqlDatabase::contains(m_connection))
+        *db = QSqlDatabase::database(m_connection, false);
+    if (db->isOpen())
+        return true;
+    if (error)
+        *error = StoreError::noDatabase().message();
+    return false;
+}
+
+void ResultPages::remember(qsizetype page, QList<QString> cells)
+{
+    m_cache.insert(page, std::move(cells));
+    m_recent.removeOne(page);
+    m_recent.append(page);
+    while (m_recent.size() > CachedPages)
+        m_cache.remove(m_recent.takeFirst());
+}

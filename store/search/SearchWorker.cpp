@@ -1,0 +1,197 @@
+#include "store/search/SearchWorker.h"
+
+#include "store/DatabaseBackend.h"
+#include "store/DatabaseSession.h"
+#include "store/sqlite/SqlCatalogue.h"
+
+#include <QMutex>
+#include <QSqlQuery>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <atomic>
+
+namespace {
+
+// Connection names stay unique across workers.
+std::atomic<quint64> g_workers{0};
+
+} // namespace
+
+struct SearchWorker::Run
+{
+    std::atomic<bool> cancelled{false};
+    QMutex mutex;
+    QWaitCondition ended;
+    bool done = false;
+    bool ok = false;
+    ResultPages found;
+    StoreError error;
+};
+
+// The companion connection; touched on the worker's thread only, apart from `pending`.
+struct SearchWorker::Companion
+{
+    DatabaseSession* session = nullptr;
+    QString name;
+    bool open = false;
+    quint64 opening = 0;         // the session's opening() when it was opened
+    std::atomic<int> pending{0}; // searches posted and not yet ended
+
+    void close()
+    {
+        if (open)
+            DatabaseSession::removeConnection(name);
+        open = false;
+    }
+
+    // Opens the companion when the session's connection was opened anew since, or when the
+    // companion no longer reaches its database (a server that restarted).
+    bool ensureOpen(StoreError* error)
+    {
+        const quint64 now = session->opening();
+        if (open && opening == now) {
+            const QSqlDatabase db = QSqlDatabase::database(name, false);
+            if (DatabaseBackend::of(db).isAlive(db))
+                return true;
+        }
+        close();
+        const StoreError failure = session->openCompanion(name);
+        open = !failure;
+        opening = now;
+        if (!open) {
+            if (error)
+                *error = failure;
+            return false;
+        }
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        DatabaseBackend::of(db).prepareSearchConnection(db);
+        return true;
+    }
+};
+
+SearchWorker::SearchWorker(DatabaseSession& session, QObject* parent)
+    : QObject(parent), m_session(session), m_thread(new QThread), m_context(new QObject),
+      m_companion(std::make_shared<Companion>())
+{
+    m_companion->session = &session;
+    m_companion->name = QStringLiteral("numira-search-%1").arg(++g_workers);
+    m_context->moveToThread(m_thread);
+    // The connection belongs to the thread: it is closed there, as the thread ends.
+    connect(
+        m_thread, &QThread::finished, m_context, [companion = m_companion] { companion->close(); },
+        Qt::DirectConnection);
+    m_thread->start();
+}
+
+SearchWorker::~SearchWorker()
+{
+    if (m_current)
+        m_current->cancelled = true;
+    m_thread->quit();
+    m_thread->wait();
+    delete m_context;
+    delete m_thread;
+}
+
+void SearchWorker::start(RecordStore::SearchField field, const QString& keywords)
+{
+    if (m_current)
+        m_current->cancelled = true;
+    auto run = std::make_shared<Run>();
+    m_current = run;
+    ++m_companion->pending;
+    QMetaObject::invokeMethod(
+        m_context,
+        [this, run, field, keywords, companion = m_companion,
+         shared = m_session.connectionName()] {
+            ResultPages found;
+            StoreError error;
+            bool ok = false;
+            // A search replaced before it began is not run at all.
+            if (!run->cancelled && companion->ensureOpen(&error)) {
+                const QSqlDatabase db = QSqlDatabase::database(companion->name, false);
+                DatabaseSession::watchCancelFlag(db, &run->cancelled);
+                ok = RecordStore::search(*companion->session, field, keywords, &found, &error,
+                                         companion->name);
+                // The first page is read here too, so that the window only shows it.
+                if (ok && found.rowCount() > 0)
+                    found.cell(0, 0);
+                DatabaseSession::watchCancelFlag(db, nullptr);
+            }
+            found.useConnection(shared);
+            {
+                const QMutexLocker locked(&run->mutex);
+                run->ok = ok;
+                run->found = std::move(found);
+                run->error = error;
+                run->done = true;
+            }
+            run->ended.wakeAll();
+            --companion->pending;
+            // The worker outlives its thread (its destructor waits for it); a worker deleted
+            // before the answer arrives drops it with its other events.
+            QMetaObject::invokeMethod(
+                this, [this, run] { deliver(run); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+bool SearchWorker::finishWithin(int ms)
+{
+    const std::shared_ptr<Run> run = m_current;
+    if (!run)
+        return false;
+    {
+        QMutexLocker locked(&run->mutex);
+        if (!run->done)
+            run->ended.wait(&run->mutex, QDeadlineTimer(ms));
+        if (!run->done)
+            return false;
+    }
+    deliver(run);
+    return true;
+}
+
+void SearchWorker::cancel()
+{
+    if (!m_current)
+        return;
+    m_current->cancelled = true;
+    m_current.reset();
+    emit searchCancelled();
+}
+
+void SearchWorker::release()
+{
+    cancel();
+    // Closed before this returns: a compaction may follow at once.
+    QMetaObject::invokeMethod(
+        m_context, [companion = m_companion] { companion->close(); }, Qt::BlockingQueuedConnection);
+}
+
+bool SearchWorker::isIdle() const
+{
+    return m_companion->pending == 0;
+}
+
+void SearchWorker::deliver(const std::shared_ptr<Run>& run)
+{
+    // An answer of a search that was cancelled, replaced or already delivered is dropped.
+    if (run != m_current)
+        return;
+    m_current.reset();
+    ResultPages found;
+    StoreError error;
+    bool ok = false;
+    {
+        const QMutexLocker locked(&run->mutex);
+        ok = run->ok;
+        found = std::move(run->found);
+        error = run->error;
+    }
+    if (ok)
+        emit searchFound(found);
+    else
+        emit searchFailed(error);
+}

@@ -1,0 +1,123 @@
+#include "store/sqlite/FileSearch.h"
+
+#include "store/DatabaseBackend.h"
+#include "store/search/SearchIndex.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
+{
+    query.setForwardOnly(true);
+    bool ok = query.prepare(sql);
+    if (ok) {
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (!ok && error)
+        *error = DatabaseBackend::of(query.driver()).errorOf(query.lastError()).message();
+    return ok;
+}
+
+// A null text would be bound as NULL.
+QVariant text(const QString& value)
+{
+    return value.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(value);
+}
+
+} // namespace
+
+namespace FileSearch {
+
+bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords, ResultPages* found, QString* error,
+            const QString& connectionName)
+{
+    // Candidates up to this many are read and ordered at once (about a millisecond per
+    // thousand); beyond it the list is read a page at a time.
+    constexpr qint64 KeyLimit = 20000;
+    // A walk along the list's order is tried in growing steps. With the index, it stops once
+    // the candidates are fewer than twice the rows walked: reading them costs no more than the
+    // walk so far. Without it, it stops at an eighth of the table, which is then scanned.
+    constexpr qint64 FirstWalk = 4096;
+    constexpr qint64 ScanShare = 8;
+    // When a first walk finds no page, candidates up to this many are looked up along the
+    // list's order: walking the order's index costs little where no record is read.
+    constexpr qint64 CandidateWalkLimit = 100000;
+
+    ResultPages::Search plan;
+    plan.field = field;
+    plan.keyword = text(keywords).toString();
+    QSqlQuery query(db);
+    if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
+        return false;
+    const qint64 keys = query.next() && !query.value(0).isNull()
+                            ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
+                            : 0;
+    query.finish();
+
+    plan.candidates = SearchIndex::candidateQuery(keywords);
+    const bool indexed = !plan.candidates.isEmpty() && SearchIndex::exists(db);
+    if (!indexed)
+        plan.candidates.clear();
+    // Whether the index names no more than `limit` candidates.
+    const auto fewCandidates = [&](qint64 limit, bool* few) {
+        if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, limit + 1}, error))
+            return false;
+        *few = !query.next() || query.value(0).toLongLong() <= limit;
+        query.finish();
+        return true;
+    };
+    bool few = false;
+    if (indexed && !fewCandidates(KeyLimit, &few))
+        return false;
+    if (few) {
+        plan.source = SqlCatalogue::Source::Candidates;
+        *found = ResultPages::fromSearch(plan);
+        found->useConnection(connectionName);
+        return found->fetchMore(error);
+    }
+
+    // Many candidates, or none known: walk while a page may come soon.
+    plan.source = indexed ? SqlCatalogue::Source::Candidates : SqlCatalogue::Source::Scan;
+    plan.allKeys = !indexed;
+    ResultPages pages = ResultPages::fromSearch(plan);
+    pages.useConnection(connectionName);
+    qint64 walked = 0;
+    for (qint64 step = FirstWalk;; step *= 2) {
+        bool walkFound = false;
+        if (!pages.probeWalk(walked, step, walked + step >= keys, &walkFound, error))
+            return false;
+        walked += step;
+        if (walkFound)
+            break;
+        if (indexed && walked == FirstWalk) {
+            bool within = false;
+            if (!fewCandidates(CandidateWalkLimit, &within))
+                return false;
+            if (within) {
+                plan.source = SqlCatalogue::Source::CandidateWalk;
+                plan.allKeys = false;
+                ResultPages along = ResultPages::fromSearch(plan);
+                along.useConnection(connectionName);
+                if (!along.fetchMore(error))
+                    return false;
+                *found = std::move(along);
+                return true;
+            }
+        }
+        if (indexed ? !fewCandidates(2 * walked, &few) : false)
+            return false;
+        if (indexed ? few : walked * ScanShare >= keys) {
+            if (!pages.fetchMore(error))
+                return false;
+            break;
+        }
+    }
+    *found = std::move(pages);
+    return true;
+}
+
+} // namespace FileSearch
