@@ -121,7 +121,12 @@ StoreError ServerBackend::errorOf(const QSqlError& sqlError) const
         return {Kind::Busy, QStringLiteral("The database server is busy; please try again.")};
     if (state == QLatin1String("53100"))
         return {Kind::DiskFull, QStringLiteral("The database server's disk is full.")};
-    if (state == QLatin1String("22021") || state == QLatin1String("22P05"))
+    // Qt's driver sends bound values inside the text of an EXECUTE of its own prepared
+    // statement, and a NUL character cuts that text short: the server sees a syntax error in
+    // the EXECUTE (the statement itself was prepared, so nothing else breaks its syntax there).
+    const bool cutShort = state == QLatin1String("42601") &&
+                          sqlError.databaseText().contains(QLatin1String("EXECUTE qpsqlpstmt_"));
+    if (state == QLatin1String("22021") || state == QLatin1String("22P05") || cutShort)
         return {Kind::Refused,
                 QStringLiteral("The database server cannot store a text that holds a NUL "
                                "character or is not valid UTF-8.")};
