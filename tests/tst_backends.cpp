@@ -5,11 +5,11 @@
 // addresses and connections pick their backend.
 
 #include "store/DatabaseBackend.h"
-#include "store/FileBackend.h"
-#include "store/SearchIndex.h"
-#include "store/ServerBackend.h"
-#include "store/SqlCatalogue.h"
-#include "store/SqliteDriver.h"
+#include "store/sqlite/FileBackend.h"
+#include "store/search/SearchIndex.h"
+#include "store/server/ServerBackend.h"
+#include "store/sqlite/SqlCatalogue.h"
+#include "store/sqlite/SqliteDriver.h"
 #include "support/PostgresServer.h"
 #include "support/TestEnv.h"
 
