@@ -101,25 +101,33 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, const KeptKeys* key
     return written || fail(error, why);
 }
 
+// Opens the file on a connection of its own, whatever its size checks it for damage, and
+// closes it again.
+StoreError readsBackWhole(const QString& path, const QString& connection, const KeptKeys* keys)
+{
+    DatabaseBackend::Opening opening;
+    opening.keys = keys;
+    StoreError failure = FileBackend::instance().open(path, connection, opening);
+    if (!failure) {
+        const QSqlDatabase db = QSqlDatabase::database(connection, false);
+        failure = FileBackend::verifyIntact(db, path);
+    }
+    DatabaseSession::removeConnection(connection);
+    return failure;
+}
+
 // The copy reads back as a whole database before it may replace anything. The copy of a
 // protected database is protected by the same passphrase.
 bool checkCopy(const QString& source, const QString& copy, KeptKeys* keys, QString* error)
 {
     if (keys)
         keys->share(source, copy);
-    DatabaseBackend::Opening opening;
-    opening.keys = keys;
-    StoreError failure = FileBackend::instance().open(copy, CopyConnection, opening);
-    if (!failure) {
-        const QSqlDatabase db = QSqlDatabase::database(CopyConnection, false);
-        failure = FileBackend::verifyIntact(db, copy);
-    }
-    DatabaseSession::removeConnection(CopyConnection);
+    const StoreError failure = readsBackWhole(copy, CopyConnection, keys);
     if (keys)
         keys->forget(copy);
-    const bool intact = !failure;
-    const QString why = failure.message();
-    return intact || fail(error, QStringLiteral("The copy does not read back whole: %1").arg(why));
+    return !failure ||
+           fail(error,
+                QStringLiteral("The copy does not read back whole: %1").arg(failure.message()));
 }
 
 // Whether two paths name the same file: the database under another name, or through a link.
@@ -141,14 +149,7 @@ bool isSameFile(const QString& one, const QString& other)
 // any database before a backup, and left as it is.
 bool checkInPlace(const QString& source, const KeptKeys* keys, QString* error)
 {
-    DatabaseBackend::Opening opening;
-    opening.keys = keys;
-    StoreError failure = FileBackend::instance().open(source, SourceConnection, opening);
-    if (!failure) {
-        const QSqlDatabase db = QSqlDatabase::database(SourceConnection, false);
-        failure = FileBackend::verifyIntact(db, source);
-    }
-    DatabaseSession::removeConnection(SourceConnection);
+    const StoreError failure = readsBackWhole(source, SourceConnection, keys);
     return !failure || fail(error, failure.message());
 }
 
