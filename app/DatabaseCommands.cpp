@@ -4,17 +4,17 @@
 #include "app/SearchIndexDialog.h"
 #include "app/StartupRules.h"
 #include "app/WindowRegistry.h"
-#include "store/files/Backup.h"
 #include "store/DatabaseAddress.h"
 #include "store/DatabaseSession.h"
+#include "store/SettingsStore.h"
+#include "store/files/Backup.h"
 #include "store/files/DatabaseProtection.h"
 #include "store/keys/PassphraseKeyring.h"
 #include "store/keys/PassphraseUnlock.h"
+#include "store/keys/SecretBytes.h"
 #include "store/records/RecordExport.h"
 #include "store/records/RecordImport.h"
 #include "store/records/RecordStore.h"
-#include "store/keys/SecretBytes.h"
-#include "store/SettingsStore.h"
 #include "ui/Prompt.h"
 
 #include <QDate>
@@ -122,10 +122,10 @@ bool DatabaseCommands::chooseDatabase()
     // and so is one the user typed last, even when it did not open.
     const QString folder = DatabaseSession::folderOf(inUse);
     const QString offered = !m_typedAddress.isEmpty() ? m_typedAddress
-                            : folder.isEmpty()         ? inUse
-                                                       : QString();
-    const QString chosen = prompt().openDatabase(QStringLiteral("Open"), DatabaseFilter, folder,
-                                                 offered);
+                            : folder.isEmpty()        ? inUse
+                                                      : QString();
+    const QString chosen =
+        prompt().openDatabase(QStringLiteral("Open"), DatabaseFilter, folder, offered);
     if (chosen.isEmpty()) {
         if (m_window.openConnection())
             showBrowserOverScreens();
@@ -172,9 +172,8 @@ void DatabaseCommands::backup()
     if (!copy)
         proposed = QFileInfo(proposed).path() + QLatin1Char('/') +
                    QFileInfo(proposed).completeBaseName() + QStringLiteral(".json");
-    const QString target =
-        prompt().saveFile(QStringLiteral("Backup Serials..."),
-                          copy ? DatabaseFilter : ServerBackupFilter, proposed);
+    const QString target = prompt().saveFile(QStringLiteral("Backup Serials..."),
+                                             copy ? DatabaseFilter : ServerBackupFilter, proposed);
     if (target.isEmpty())
         return;
     session().close();

@@ -15,9 +15,8 @@
 #include "screens/EditScreen.h"
 #include "screens/SearchScreen.h"
 #include "store/DatabaseSession.h"
-#include "store/files/Compaction.h"
-#include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
+#include "store/files/Compaction.h"
 #include "ui/AccessKeyGuard.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
@@ -45,7 +44,6 @@ namespace {
 
 // What the title adds while the server of the database in use does not answer.
 const QString UnreachableNote = QStringLiteral("the server cannot be reached");
-
 
 // The designed artwork, in the program folder.
 const QString BackgroundPicture = QStringLiteral("art/main.png");

@@ -114,10 +114,12 @@ int main(int argc, char** argv)
         QFile::remove(plain);
         syncedCopies.push_back(BenchSupport::timeOf(
             [&] { return QFile::copy(work, plain) && DurableFile::syncFile(plain, nullptr); }));
-        backups.push_back(
-            BenchSupport::timeOf([&] { return Backup::copyDatabase(work, backup, &error, &BenchSupport::session().keys()); }));
-        compactions.push_back(
-            BenchSupport::timeOf([&] { return Compaction::compactDatabase(work, &error, &BenchSupport::session().keys()); }));
+        backups.push_back(BenchSupport::timeOf([&] {
+            return Backup::copyDatabase(work, backup, &error, &BenchSupport::session().keys());
+        }));
+        compactions.push_back(BenchSupport::timeOf([&] {
+            return Compaction::compactDatabase(work, &error, &BenchSupport::session().keys());
+        }));
         sizeAfter = QFileInfo(work).size();
 
         // Where the compaction's time goes, step by step on the uncompacted file.

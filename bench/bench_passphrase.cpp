@@ -10,10 +10,10 @@
 
 #include "store/DatabaseSession.h"
 #include "store/files/DatabaseProtection.h"
+#include "store/keys/SecretBytes.h"
 #include "store/records/RecordStore.h"
 #include "store/search/ResultPages.h"
 #include "store/sqlite/SchemaFile.h"
-#include "store/keys/SecretBytes.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -68,7 +68,8 @@ bool openShared(const QString& db, bool protectedFile)
     if (protectedFile) {
         BenchSupport::session().keys().forget(db);
         const SecretBytes passphrase(Passphrase);
-        if (BenchSupport::session().checkPassphrase(db, passphrase) != DatabaseSession::PassphraseCheck::Right)
+        if (BenchSupport::session().checkPassphrase(db, passphrase) !=
+            DatabaseSession::PassphraseCheck::Right)
             return false;
         BenchSupport::session().keys().remember(db, passphrase);
     }
@@ -88,7 +89,8 @@ bool searchFor(const QString& keyword)
 {
     ResultPages pages;
     StoreError error;
-    if (!RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, keyword, &pages, &error))
+    if (!RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, keyword,
+                             &pages, &error))
         return false;
     for (qsizetype row = 0; row < std::min<qsizetype>(pages.rowCount(), 50); ++row)
         pages.cell(row, 1);
@@ -100,7 +102,8 @@ double cacheMb()
     int used = 0;
     int highest = 0;
     sqlite3_db_status(
-        static_cast<sqlite3*>(BenchSupport::session().currentConnection().driver()->handle().value<void*>()),
+        static_cast<sqlite3*>(
+            BenchSupport::session().currentConnection().driver()->handle().value<void*>()),
         SQLITE_DBSTATUS_CACHE_USED, &used, &highest, 0);
     return used / 1048576.0;
 }
@@ -142,7 +145,8 @@ void measure(const QString& db, bool protectedFile, int round, Figures* figures)
     record(figures, "add", 11, [&] {
         StoreError error;
         const QString tag = QStringLiteral("%1-%2").arg(round).arg(++added);
-        return RecordStore::addSerial(BenchSupport::session(), {QStringLiteral("Bench %1").arg(tag), QStringLiteral("1"),
+        return RecordStore::addSerial(BenchSupport::session(),
+                                      {QStringLiteral("Bench %1").arg(tag), QStringLiteral("1"),
                                        QStringLiteral("Me"),
                                        QStringLiteral("BENCH-%1-KEY").arg(tag)},
                                       true, QDateTime::currentDateTime(), &error);
@@ -152,7 +156,8 @@ void measure(const QString& db, bool protectedFile, int round, Figures* figures)
         bool found = false;
         StoreError error;
         ++edited;
-        return RecordStore::updateSerial(BenchSupport::session(), QString::number(1000 * round + edited),
+        return RecordStore::updateSerial(BenchSupport::session(),
+                                         QString::number(1000 * round + edited),
                                          QStringLiteral("2"), QStringLiteral("You"),
                                          QStringLiteral("EDITED-%1").arg(edited),
                                          QDateTime::currentDateTime(), &found, &error) &&
@@ -193,7 +198,8 @@ int main(int argc, char* argv[])
     }
     const double protectMs = reuse ? 0 : BenchSupport::timeOf([&] {
         return QFile::copy(plain, locked) &&
-               DatabaseProtection::protect(BenchSupport::session().keys(), locked, SecretBytes(Passphrase), &error);
+               DatabaseProtection::protect(BenchSupport::session().keys(), locked,
+                                           SecretBytes(Passphrase), &error);
     });
 
     // A first pass that is not counted brings both files into the system's cache.

@@ -11,9 +11,9 @@
 #include "screens/RecordListModel.h"
 #include "store/DatabaseSession.h"
 #include "store/records/RecordStore.h"
-#include "store/sqlite/SchemaFile.h"
 #include "store/search/SearchIndex.h"
 #include "store/search/SearchWorker.h"
+#include "store/sqlite/SchemaFile.h"
 #include "store/sqlite/SqlCatalogue.h"
 
 #include <QApplication>
@@ -281,11 +281,13 @@ int main(int argc, char** argv)
     // 1. The file with and without the index, and the time to build it.
     if (!BenchSupport::open(dbPath, &error))
         qFatal("cannot open: %s", qPrintable(error));
-    const SearchIndex::State before = SearchIndex::state(BenchSupport::session().currentConnection());
+    const SearchIndex::State before =
+        SearchIndex::state(BenchSupport::session().currentConnection());
     const qint64 sizeWithout = QFileInfo(dbPath).size();
     SearchIndex::BuildOutcome outcome{};
-    const double build =
-        timeMs([&] { SearchIndex::ensure(BenchSupport::session().currentConnection(), nullptr, &outcome, &error); });
+    const double build = timeMs([&] {
+        SearchIndex::ensure(BenchSupport::session().currentConnection(), nullptr, &outcome, &error);
+    });
     BenchSupport::session().close();
     const qint64 sizeWith = QFileInfo(dbPath).size();
     if (before == SearchIndex::State::Missing)
@@ -334,10 +336,9 @@ int main(int argc, char** argv)
     SearchWorker worker(BenchSupport::session());
     QObject::connect(&worker, &SearchWorker::searchFound,
                      [&model](const ResultPages& found) { model.setRecords(found); });
-    QObject::connect(&worker, &SearchWorker::searchFailed,
-                     [](const StoreError& why) {
-                         qFatal("search failed: %s", qPrintable(why.message()));
-                     });
+    QObject::connect(&worker, &SearchWorker::searchFailed, [](const StoreError& why) {
+        qFatal("search failed: %s", qPrintable(why.message()));
+    });
     if (part('2'))
         line(QStringLiteral("2. First rows on screen, \"All\" (target < 100 ms at 1M, < 200 ms "
                             "at 3M); floors: sqlite3 scan+sort, sqlite3 indexed query, whole "
@@ -369,7 +370,8 @@ int main(int argc, char** argv)
     // The rare fragment in process without the view: the store's own time.
     const double rareInProcess = medianMs([&] {
         ResultPages pages;
-        RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, rare, &pages, nullptr);
+        RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, rare, &pages,
+                            nullptr);
         for (qsizetype row = 0; row < pages.rowCount(); ++row)
             pages.cell(row, 0);
     });
@@ -382,8 +384,8 @@ int main(int argc, char** argv)
     const qint64 idleKb = BenchSupport::statusKb("VmRSS");
     {
         ResultPages pages;
-        RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, QStringLiteral("icensed"), &pages,
-                            nullptr);
+        RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All,
+                            QStringLiteral("icensed"), &pages, nullptr);
         model.setRecords(std::move(pages));
     }
     const double scrolled = timeMs([&] {

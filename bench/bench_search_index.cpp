@@ -8,8 +8,8 @@
 // copied for every option and never changed.
 
 #include "BenchSupport.h"
-#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
+#include "store/files/Compaction.h"
 #include "store/records/RecordStore.h"
 #include "store/search/SearchIndex.h"
 #include "store/sqlite/SqlCatalogue.h"
@@ -209,8 +209,10 @@ int main(int argc, char** argv)
     {
         BenchSupport::open(built, &error);
         SearchIndex::BuildOutcome outcome{};
-        ensure = secondsOf(
-            [&] { return SearchIndex::ensure(BenchSupport::session().currentConnection(), nullptr, &outcome, &error); });
+        ensure = secondsOf([&] {
+            return SearchIndex::ensure(BenchSupport::session().currentConnection(), nullptr,
+                                       &outcome, &error);
+        });
         BenchSupport::session().close();
     }
     runSql(built, {"VACUUM"});

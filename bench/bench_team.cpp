@@ -56,7 +56,8 @@ int runClient(const QString& request)
     for (int i = 0; i < ClientRecords; ++i) {
         qlonglong id = 0;
         StoreError error;
-        if (!RecordStore::addRecord(BenchSupport::session(), {QStringLiteral("Client %1").arg(parts.value(1)), "1.0",
+        if (!RecordStore::addRecord(BenchSupport::session(),
+                                    {QStringLiteral("Client %1").arg(parts.value(1)), "1.0",
                                      "bench", QStringLiteral("C%1-%2").arg(parts.value(1)).arg(i),
                                      "2024-01-01T00:00:00"},
                                     &id, &error)) {
@@ -156,7 +157,8 @@ int main(int argc, char** argv)
                 .value(0);
         fragment << timeMs([&] {
             ResultPages pages;
-            if (!RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All, keyword, &pages, &failure))
+            if (!RecordStore::search(BenchSupport::session(), RecordStore::SearchField::All,
+                                     keyword, &pages, &failure))
                 die(QStringLiteral("search failed: ") + failure.message());
             found = pages.rowCount();
             pages.cell(0, 1);
@@ -176,7 +178,8 @@ int main(int argc, char** argv)
         for (int r = 0; r < Repeats; ++r) {
             first << timeMs([&] {
                 ResultPages pages;
-                if (!RecordStore::search(BenchSupport::session(), choice, keyword, &pages, &failure))
+                if (!RecordStore::search(BenchSupport::session(), choice, keyword, &pages,
+                                         &failure))
                     die(QStringLiteral("search failed: ") + failure.message());
                 for (qsizetype row = 0; row < std::min<qsizetype>(pages.rowCount(), 50); ++row)
                     pages.cell(row, 1);

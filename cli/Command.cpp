@@ -3,11 +3,11 @@
 #include "cli/CliPassphrase.h"
 #include "cli/CommandOutput.h"
 #include "store/DatabaseSession.h"
+#include "store/SettingsStore.h"
 #include "store/keys/PassphraseUnlock.h"
+#include "store/keys/SecretBytes.h"
 #include "store/records/RecordRule.h"
 #include "store/records/RowWriter.h"
-#include "store/keys/SecretBytes.h"
-#include "store/SettingsStore.h"
 
 #include <QIODevice>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/CliArguments.h"
-#include "store/records/RecordFormat.h"
 #include "store/DatabaseSession.h"
+#include "store/records/RecordFormat.h"
 #include "store/records/RecordStore.h"
 
 #include <QByteArray>

@@ -39,8 +39,9 @@ int ExportCommand::execute(const CliArguments& args)
         return Failure;
     qint64 count = 0;
     QString error;
-    const bool written = target.isEmpty() || target == QLatin1String("-")
-                             ? RecordExport::writeAll(session(), output(), format, options, &count, &error)
-                             : RecordExport::exportToFile(session(), target, format, options, &count, &error);
+    const bool written =
+        target.isEmpty() || target == QLatin1String("-")
+            ? RecordExport::writeAll(session(), output(), format, options, &count, &error)
+            : RecordExport::exportToFile(session(), target, format, options, &count, &error);
     return written ? Success : fail(error);
 }

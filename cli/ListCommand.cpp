@@ -20,7 +20,8 @@ int ListCommand::execute(const CliArguments& args)
     const QString program = args.positional.value(0);
     return writeRecords(format, [&](const RecordStore::RecordVisitor& each, StoreError* error) {
         return program.isEmpty()
-                   ? RecordStore::forEachSerial(session(), RecordStore::RecordOrder::ByProgram, each, error)
+                   ? RecordStore::forEachSerial(session(), RecordStore::RecordOrder::ByProgram,
+                                                each, error)
                    : RecordStore::forEachSerialOfProgram(session(), program, each, error);
     });
 }

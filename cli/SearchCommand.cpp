@@ -3,8 +3,8 @@
 #include <QHash>
 
 #include "cli/CommandOutput.h"
-#include "store/search/ResultPages.h"
 #include "store/records/RowWriter.h"
+#include "store/search/ResultPages.h"
 
 SearchCommand::SearchCommand(Streams& streams)
     : Command(

@@ -26,7 +26,8 @@ bool makeTemplate(const QDir& folder)
 {
     bool made = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "fuzz-template");
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(SqliteDriver::registeredName(), "fuzz-template");
         db.setDatabaseName(folder.filePath(Template));
         made = db.open() && QSqlQuery(db).exec(QStringLiteral("CREATE TABLE marker (a)"));
         db.close();

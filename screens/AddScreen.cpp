@@ -93,8 +93,8 @@ void AddScreen::load()
     if (RecordStore::programNames(m_host.session(), &names, &error))
         m_programs->addItems(names);
     else
-        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The program list could not be read!"),
-                                 error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(),
+                                 QStringLiteral("The program list could not be read!"), error);
 }
 
 void AddScreen::showEvent(QShowEvent* event)
@@ -149,9 +149,10 @@ void AddScreen::onOkClicked()
 
     StoreError error;
     QString storedUnder;
-    if (!RecordStore::addSerial(m_host.session(), record, newProgram, QDateTime::currentDateTime(), &error,
-                                &storedUnder)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The serial was not added!"), error);
+    if (!RecordStore::addSerial(m_host.session(), record, newProgram, QDateTime::currentDateTime(),
+                                &error, &storedUnder)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(),
+                                 QStringLiteral("The serial was not added!"), error);
         return;
     }
 

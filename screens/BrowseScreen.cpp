@@ -83,8 +83,8 @@ void BrowseScreen::load()
     if (RecordStore::programNames(m_host.session(), &names, &error))
         m_program->addItems(names);
     else
-        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The program list could not be read!"),
-                                 error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(),
+                                 QStringLiteral("The program list could not be read!"), error);
     m_program->setCurrentIndex(-1);
     m_program->setEditText(QString());
 }
@@ -106,8 +106,9 @@ void BrowseScreen::search()
     StoreError error;
     if (!RecordStore::pagedSerialsOfProgram(m_host.session(), program, &rows, &error)) {
         m_records->clear();
-        ScreenKit::reportFailure(
-            m_prompt, m_host.session(), QStringLiteral("The serials of this program could not be read!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(),
+                                 QStringLiteral("The serials of this program could not be read!"),
+                                 error);
         return;
     }
     if (rows.rowCount() > 0) {
@@ -155,7 +156,8 @@ void BrowseScreen::onDeleteProgramClicked()
     RecordStore::ProgramDeletion outcome = RecordStore::ProgramDeletion::NotFound;
     StoreError error;
     if (!RecordStore::deleteProgram(m_host.session(), program, &outcome, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The program was not deleted!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(),
+                                 QStringLiteral("The program was not deleted!"), error);
         return;
     }
     switch (outcome) {

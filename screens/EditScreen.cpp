@@ -75,7 +75,8 @@ void EditScreen::load()
     std::optional<RecordStore::SerialRecord> record;
     StoreError error;
     if (!RecordStore::loadSerial(m_host.session(), m_id, &record, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The record could not be read!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(),
+                                 QStringLiteral("The record could not be read!"), error);
         return;
     }
     // A record that is gone leaves the boxes empty.
@@ -111,16 +112,18 @@ void EditScreen::onSaveClicked()
             {problem, QStringLiteral("Error!"), PromptButtons::Ok, PromptIcon::Critical});
         return;
     }
-    if (!ScreenKit::confirmNewSerial(m_prompt, m_host.session(), m_program, serial, m_id.toLongLong()))
+    if (!ScreenKit::confirmNewSerial(m_prompt, m_host.session(), m_program, serial,
+                                     m_id.toLongLong()))
         return;
     if (!m_prompt.askYesNo(QStringLiteral("Apply Edit?"), QStringLiteral("Apply Edit?")))
         return;
 
     bool found = false;
     StoreError error;
-    if (!RecordStore::updateSerial(m_host.session(), m_id, version, name, serial, QDateTime::currentDateTime(),
-                                   &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The changes were not saved!"), error);
+    if (!RecordStore::updateSerial(m_host.session(), m_id, version, name, serial,
+                                   QDateTime::currentDateTime(), &found, &error)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(),
+                                 QStringLiteral("The changes were not saved!"), error);
         return;
     }
     if (!found)
@@ -137,7 +140,8 @@ void EditScreen::onDeleteClicked()
     bool found = false;
     StoreError error;
     if (!RecordStore::deleteSerial(m_host.session(), m_id, &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The record was not deleted!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(),
+                                 QStringLiteral("The record was not deleted!"), error);
         return;
     }
     if (!found)

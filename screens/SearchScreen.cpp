@@ -173,7 +173,8 @@ void SearchScreen::showFailure(const StoreError& error)
     // A refused search keeps the keyword, so the user can try again.
     if (usersSearch && m_keywords->text().isEmpty())
         m_keywords->setText(m_lastKeywords);
-    ScreenKit::reportFailure(m_prompt, m_host.session(), QStringLiteral("The search could not be run!"), error);
+    ScreenKit::reportFailure(m_prompt, m_host.session(),
+                             QStringLiteral("The search could not be run!"), error);
 }
 
 void SearchScreen::showCancelled()

@@ -1,8 +1,8 @@
 #include "store/DatabaseBackend.h"
 
 #include "store/DatabaseAddress.h"
-#include "store/sqlite/FileBackend.h"
 #include "store/server/ServerBackend.h"
+#include "store/sqlite/FileBackend.h"
 
 #include <QSqlDriver>
 

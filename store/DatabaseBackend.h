@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/sqlite/SqlCatalogue.h"
 #include "store/StoreError.h"
+#include "store/sqlite/SqlCatalogue.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -88,8 +88,8 @@ public:
 
     // The text of a search's rows (SqlCatalogue::searchRows says what the flags mean).
     virtual QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
-                               SqlCatalogue::Cells cells, bool after, bool limit,
-                               bool programKnown, bool versionKnown) const = 0;
+                               SqlCatalogue::Cells cells, bool after, bool limit, bool programKnown,
+                               bool versionKnown) const = 0;
     // Finds the records whose field holds the keyword (RecordStore::search).
     virtual bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
                         ResultPages* found, QString* error,

@@ -1,12 +1,12 @@
 #include "store/DatabaseSession.h"
 
 #include "store/ChangeFeed.h"
-#include "store/keys/CipherKey.h"
 #include "store/DatabaseAddress.h"
 #include "store/DatabaseBackend.h"
-#include "store/sqlite/FileBackend.h"
+#include "store/keys/CipherKey.h"
 #include "store/keys/SecretBytes.h"
 #include "store/server/ServerConnection.h"
+#include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqliteDriver.h"
 
 #include <QMutexLocker>
@@ -20,8 +20,7 @@ std::atomic<quint64> g_sessions{0};
 } // namespace
 
 DatabaseSession::DatabaseSession(QObject* parent)
-    : QObject(parent),
-      m_connectionName(QStringLiteral("numira-session-%1").arg(++g_sessions)),
+    : QObject(parent), m_connectionName(QStringLiteral("numira-session-%1").arg(++g_sessions)),
       m_changeFeed(new ChangeFeed(this)), m_watch(new QTimer(this))
 {
     m_watch->setInterval(WatchMilliseconds);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/keys/KeptKeys.h"
 #include "store/StoreError.h"
+#include "store/keys/KeptKeys.h"
 
 #include <QMutex>
 #include <QObject>

@@ -35,5 +35,6 @@ StoreError StoreError::wrongPassphrase()
 
 StoreError StoreError::needsPassphrase(const QString& path)
 {
-    return {Kind::NeedsPassphrase, QStringLiteral("\"%1\" is protected by a passphrase.").arg(path)};
+    return {Kind::NeedsPassphrase,
+            QStringLiteral("\"%1\" is protected by a passphrase.").arg(path)};
 }

@@ -11,12 +11,12 @@ public:
     enum class Kind
     {
         None,
-        NoDatabase,      // no database is open
-        Missing,         // the file is not there, or is no ordinary file
-        NotADatabase,    // the file is not a Numira database
-        Foreign,         // a database of another program
-        InUse,           // another program holds the file
-        Damaged,         // the file's structure is broken
+        NoDatabase,   // no database is open
+        Missing,      // the file is not there, or is no ordinary file
+        NotADatabase, // the file is not a Numira database
+        Foreign,      // a database of another program
+        InUse,        // another program holds the file
+        Damaged,      // the file's structure is broken
         DiskFull,
         ReadOnly,        // the file or the role may only be read
         Refused,         // the database refused a statement for another reason
@@ -25,10 +25,10 @@ public:
         Busy,            // the server asks to try again
         NeedsPassphrase, // a protected file whose passphrase is not known yet
         WrongPassphrase,
-        NeedsPassword,   // the server wants a password that was not given
+        NeedsPassword, // the server wants a password that was not given
         WrongPassword,
-        Invalid,         // what was given breaks a rule (a record, an address)
-        Failed           // anything else: the text says what
+        Invalid, // what was given breaks a rule (a record, an address)
+        Failed   // anything else: the text says what
     };
 
     StoreError() = default;
@@ -65,3 +65,12 @@ private:
     Kind m_kind = Kind::None;
     QString m_message;
 };
+
+// For the operations on files that answer "done or not" with a reason: hands the reason to the
+// optional out-parameter and answers false.
+inline bool failWith(QString* error, const QString& reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}

@@ -5,9 +5,9 @@
 // addresses and connections pick their backend.
 
 #include "store/DatabaseBackend.h"
-#include "store/sqlite/FileBackend.h"
 #include "store/search/SearchIndex.h"
 #include "store/server/ServerBackend.h"
+#include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqlCatalogue.h"
 #include "store/sqlite/SqliteDriver.h"
 #include "support/PostgresServer.h"

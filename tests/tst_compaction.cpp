@@ -4,8 +4,8 @@
 // runs out of disk or may not write the folder: the database, or the older backup, is whole.
 
 #include "app/MainWindow.h"
-#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
+#include "store/files/Compaction.h"
 #include "support/StoreChild.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"

@@ -91,10 +91,9 @@ private slots:
             }
             // A plain file has no passphrase to change or remove: both are greyed and ask
             // nothing.
-            QCOMPARE(asked,
-                     (QStringList{"open Open", "Numira will now backup th", "open Import Records",
-                                  "save Export Records", "passphrase Protect with Passphrase",
-                                  "", ""}));
+            QCOMPARE(asked, (QStringList{"open Open", "Numira will now backup th",
+                                         "open Import Records", "save Export Records",
+                                         "passphrase Protect with Passphrase", "", ""}));
             for (const int greyed : {5, 6})
                 QVERIFY(!(databaseMenu ? popup->popupdb : popup->database)
                              ->actions()

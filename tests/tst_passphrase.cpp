@@ -3,11 +3,11 @@
 
 #include "app/DatabaseCommands.h"
 #include "app/MainWindow.h"
-#include "store/files/Backup.h"
-#include "store/keys/CipherKey.h"
-#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
+#include "store/files/Backup.h"
+#include "store/files/Compaction.h"
 #include "store/files/DatabaseProtection.h"
+#include "store/keys/CipherKey.h"
 #include "store/keys/SecretBytes.h"
 #include "store/sqlite/SqliteDriver.h"
 #include "support/StoreChild.h"
@@ -51,7 +51,8 @@ QString seeded(const TestEnv& env)
 bool protect(const QString& db, const QString& passphrase)
 {
     QString error;
-    const bool done = DatabaseProtection::protect(testSession().keys(), db, SecretBytes(passphrase), &error);
+    const bool done =
+        DatabaseProtection::protect(testSession().keys(), db, SecretBytes(passphrase), &error);
     if (!done)
         qWarning("protect: %s", qPrintable(error));
     return done;
@@ -195,7 +196,8 @@ private slots:
 
         // A backup of a protected file is protected by the same passphrase.
         const QString backup = env.path("home/NumiraBackup.mdb");
-        QVERIFY2(Backup::copyDatabase(db, backup, &error, &testSession().keys()), qPrintable(error));
+        QVERIFY2(Backup::copyDatabase(db, backup, &error, &testSession().keys()),
+                 qPrintable(error));
         const QByteArray copied = fileBytes(backup);
         QVERIFY(!copied.startsWith("SQLite format 3"));
         for (const QByteArray& secret : Secrets)
@@ -233,7 +235,8 @@ private slots:
         QString error;
         QVERIFY(!DatabaseProtection::protect(testSession().keys(), db, SecretBytes(Wrong), &error));
 
-        QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong), &error));
+        QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong),
+                                                     &error));
         QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Right)),
                  DatabaseSession::PassphraseCheck::Wrong);
         QCOMPARE(testSession().checkPassphrase(db, SecretBytes(Wrong)),
@@ -277,9 +280,11 @@ private slots:
         QString error;
         const bool protectedIt = protect(db, Right);
         const bool more1 = commitsMore(3);
-        const bool changed = DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong), &error);
+        const bool changed = DatabaseProtection::changePassphrase(testSession().keys(), db,
+                                                                  SecretBytes(Wrong), &error);
         const bool more2 = commitsMore(3);
-        const bool unprotected = changed && DatabaseProtection::unprotect(testSession().keys(), db, &error);
+        const bool unprotected =
+            changed && DatabaseProtection::unprotect(testSession().keys(), db, &error);
         const bool more3 = commitsMore(3);
         DatabaseProtection::setExportWatcher(nullptr);
         writer.kill();
@@ -365,7 +370,8 @@ private slots:
         StoreFixtures::writeFile(db + ".rewrite-fedcba9876543210", "a killed rewrite's file");
         StoreFixtures::writeFile(db + ".rewrite-fedcba9876543210-journal", "and its journal");
         QString error;
-        QVERIFY2(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong), &error),
+        QVERIFY2(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong),
+                                                      &error),
                  qPrintable(error));
         QCOMPARE(StoreFixtures::folderEntries(folder), remaining);
         QCOMPARE(StoreFixtures::allRows(db), records);
@@ -396,7 +402,8 @@ private slots:
         QVERIFY(protect(db, Right));
         QCOMPARE(countBySqlCipher(db, Right), serials);
         QCOMPARE(countBySqlCipher(db, Wrong), -1);
-        QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong), nullptr));
+        QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Wrong),
+                                                     nullptr));
         QCOMPARE(countBySqlCipher(db, Wrong), serials);
         QCOMPARE(countBySqlCipher(db, Right), -1);
     }
@@ -411,7 +418,8 @@ private slots:
         const Rows records = StoreFixtures::allRows(db);
         QVERIFY(protect(db, Right));
         const QByteArray firstSalt = CipherKey::saltOfFile(db);
-        QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Right), nullptr));
+        QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Right),
+                                                     nullptr));
         QVERIFY(CipherKey::saltOfFile(db) != firstSalt);
         QVERIFY(testSession().keys().has(db));
         testSession().close();
@@ -421,11 +429,11 @@ private slots:
                  DatabaseSession::PassphraseCheck::Right);
         testSession().keys().remember(db, SecretBytes(Right));
         QString error;
-        QVERIFY2(testOpen(db, &error),
-                 qPrintable(error));
+        QVERIFY2(testOpen(db, &error), qPrintable(error));
         QVERIFY(!testSession().checkSchema(db));
         const QString backup = env.path("home/NumiraBackup.mdb");
-        QVERIFY2(Backup::copyDatabase(db, backup, &error, &testSession().keys()), qPrintable(error));
+        QVERIFY2(Backup::copyDatabase(db, backup, &error, &testSession().keys()),
+                 qPrintable(error));
         testSession().close();
         QVERIFY2(Compaction::compactDatabase(db, &error, &testSession().keys()), qPrintable(error));
         QVERIFY(testOpen(db, &error));
@@ -475,8 +483,7 @@ private slots:
         const int before = CipherKey::derivations();
         testSession().keys().remember(db, SecretBytes(Right));
         QCOMPARE(CipherKey::derivations(), before + 1);
-        QVERIFY2(testOpen(db, &error),
-                 qPrintable(error));
+        QVERIFY2(testOpen(db, &error), qPrintable(error));
     }
 
     // The start-up asks for the passphrase of a protected database up to three times; a cancel

@@ -199,7 +199,8 @@ private slots:
         using D = RecordStore::ImportDecision;
         const QList<D> expected{D::Duplicate, D::Added, D::Duplicate, D::Added, D::Added};
         RecordStore::ImportOutcome outcome;
-        QVERIFY(RecordStore::importRecords(testSession(), records, {false, true}, &outcome, nullptr));
+        QVERIFY(
+            RecordStore::importRecords(testSession(), records, {false, true}, &outcome, nullptr));
         QCOMPARE(outcome.decisions, expected);
         QCOMPARE(outcome.newPrograms, 2);
         QCOMPARE(queryRows(db, "SELECT count(*), (SELECT count(*) FROM programs) FROM serials"),
@@ -208,7 +209,8 @@ private slots:
         QVERIFY(RecordStore::importRecords(testSession(), records, {}, &outcome, nullptr));
         QCOMPARE(outcome.decisions, expected);
         QCOMPARE(outcome.duplicates, 2);
-        QVERIFY(RecordStore::importRecords(testSession(), records, {true, false}, &outcome, nullptr));
+        QVERIFY(
+            RecordStore::importRecords(testSession(), records, {true, false}, &outcome, nullptr));
         QCOMPARE(outcome.added, 5);
         // Several statements' worth and a rest are stored in their order.
         Rows many;
@@ -271,12 +273,14 @@ private slots:
         qlonglong id = 0;
         bool found = false;
         RecordStore::ImportOutcome outcome;
-        RecordStore::addSerial(testSession(), {r.program, r.version, r.name, r.serial}, true, when, &added);
+        RecordStore::addSerial(testSession(), {r.program, r.version, r.name, r.serial}, true, when,
+                               &added);
         RecordStore::addRecord(testSession(), r, &id, &stored);
         RecordStore::rewriteSerial(testSession(), "1", r, &found, &rewritten);
         RecordStore::importRecords(testSession(), {r}, {}, &outcome, &importedError);
         if (!r.program.isEmpty()) // the edit screen's update keeps the program
-            RecordStore::updateSerial(testSession(), "1", r.version, r.name, r.serial, when, &found, &updated);
+            RecordStore::updateSerial(testSession(), "1", r.version, r.name, r.serial, when, &found,
+                                      &updated);
         testSession().close();
         const QString imported = importedError.message();
         QCOMPARE((QStringList{added.message(), stored.message(), rewritten.message(),
@@ -349,8 +353,8 @@ private slots:
         QVERIFY(testOpen(db));
         qint64 count = -1;
         QString error;
-        const bool exported =
-            RecordExport::exportToFile(testSession(), target, RecordExport::Format::Csv, {}, &count, &error);
+        const bool exported = RecordExport::exportToFile(
+            testSession(), target, RecordExport::Format::Csv, {}, &count, &error);
         testSession().close();
         QCOMPARE(exported, refusal.isEmpty());
         const QByteArray csv =

@@ -64,9 +64,9 @@ void ScreensBrowseTest::listingFollowsEveryKeystroke()
 void ScreensBrowseTest::enterAndDropDownChoiceListTheProgram()
 {
     TestEnv env;
-    auto* browse = openScreen<BrowseScreen>(
-        env, MainWindow::Screen::Browse,
-        {{"Alpha", "1.0", "Ann", "A-1"}, {"Beta", "2.0", "Bob", "B-1"}});
+    auto* browse =
+        openScreen<BrowseScreen>(env, MainWindow::Screen::Browse,
+                                 {{"Alpha", "1.0", "Ann", "A-1"}, {"Beta", "2.0", "Bob", "B-1"}});
     QVERIFY(browse);
     env.main->show();
     QVERIFY(QTest::qWaitForWindowActive(env.main.get()));

@@ -4,14 +4,14 @@
 // the current index safely, and deletions are merged out of it before compaction.
 
 #include "app/MainWindow.h"
-#include "store/files/Compaction.h"
 #include "store/DatabaseSession.h"
+#include "store/files/Compaction.h"
 #include "store/files/DatabaseProtection.h"
+#include "store/keys/SecretBytes.h"
 #include "store/records/RecordExport.h"
 #include "store/records/RecordStore.h"
 #include "store/search/SearchIndex.h"
 #include "store/search/SearchWorker.h"
-#include "store/keys/SecretBytes.h"
 #include "store/sqlite/SqliteDriver.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
@@ -162,7 +162,8 @@ private slots:
             }
             QVERIFY(testOpen(db));
             ResultPages found;
-            QVERIFY(search(testSession(), StoreFixtures::fieldNamed(choice), keyword, &found, nullptr));
+            QVERIFY(
+                search(testSession(), StoreFixtures::fieldNamed(choice), keyword, &found, nullptr));
             QCOMPARE(cells(found), listed(expected));
             testSession().close();
             if (indexed)
@@ -253,7 +254,8 @@ private slots:
         QVERIFY(testOpen(db));
         StoreError error;
         const auto add = [&error](const NewSerial& record, bool newProgram = true) {
-            return addSerial(testSession(), record, newProgram, QDateTime::currentDateTime(), &error);
+            return addSerial(testSession(), record, newProgram, QDateTime::currentDateTime(),
+                             &error);
         };
         const QString countBoth = "SELECT (SELECT count(*) FROM programs), count(*) FROM serials";
         QVERIFY(execSql(db, "CREATE TRIGGER refuse BEFORE INSERT ON serials WHEN NEW.serial = "
@@ -264,7 +266,8 @@ private slots:
         other.setDatabaseName(db);
         QVERIFY(other.open() && QSqlQuery(other).exec("BEGIN EXCLUSIVE"));
         QVERIFY(!add({"Editor", "1", "me", "good"}));
-        QCOMPARE(error.message(), QStringLiteral("The database file is in use by another program."));
+        QCOMPARE(error.message(),
+                 QStringLiteral("The database file is in use by another program."));
         other.close();
         QCOMPARE(queryRows(db, countBoth), (Rows{{"0", "0"}}));
         // A new program named as a stored one apart from letter case is the stored one.
@@ -275,7 +278,8 @@ private slots:
         QVERIFY(add({"Zeta", "5", "abc", "abc-abc"}) && add({"Viewer", "3.0", "Cid", "OLD-CCCC"}));
         const QDateTime now = QDateTime::currentDateTime();
         bool found = false;
-        QVERIFY(updateSerial(testSession(), "4", "3.1", "Cid", "NEW-DDDD", now, &found, nullptr) && found);
+        QVERIFY(updateSerial(testSession(), "4", "3.1", "Cid", "NEW-DDDD", now, &found, nullptr) &&
+                found);
         QVERIFY(deleteSerial(testSession(), "4", &found, nullptr) && found);
         const auto indexed = [&db](const QString& fragment) {
             return queryRows(db, "SELECT rowid FROM serials_search WHERE serials_search MATCH ?",
@@ -325,8 +329,8 @@ private slots:
         int calls = 0;
         SearchIndex::BuildOutcome outcome{};
         QVERIFY(SearchIndex::ensure(
-            testSession().currentConnection(), [&calls](qint64, qint64) { return ++calls < 3; }, &outcome,
-            nullptr));
+            testSession().currentConnection(), [&calls](qint64, qint64) { return ++calls < 3; },
+            &outcome, nullptr));
         QCOMPARE(outcome, SearchIndex::BuildOutcome::Cancelled);
         testSession().close();
         QVERIFY(StoreFixtures::fileBytes(db) == before);
@@ -334,8 +338,10 @@ private slots:
 
         QVERIFY(env.start());
         // The start-up ends before the build begins.
-        QVERIFY(SearchIndex::state(testSession().currentConnection()) != SearchIndex::State::Current);
-        QTRY_COMPARE(SearchIndex::state(testSession().currentConnection()), SearchIndex::State::Current);
+        QVERIFY(SearchIndex::state(testSession().currentConnection()) !=
+                SearchIndex::State::Current);
+        QTRY_COMPARE(SearchIndex::state(testSession().currentConnection()),
+                     SearchIndex::State::Current);
         testSession().close();
         QVERIFY(StoreFixtures::allRows(db) == rows);
         const QString registered = "SELECT count(*) FROM serials WHERE name LIKE '%registered us%'";

@@ -102,10 +102,11 @@ private slots:
             const QByteArray bytes = fileBytes(path);
             QVERIFY(env.start());
             QCOMPARE(env.prompt.texts(),
-                     QStringList{foreign ? invalidStructure
-                                         : QStringLiteral("Error Opening Database!  The file \"%1\" "
-                                                          "does not exist.")
-                                               .arg(path)});
+                     QStringList{foreign
+                                     ? invalidStructure
+                                     : QStringLiteral("Error Opening Database!  The file \"%1\" "
+                                                      "does not exist.")
+                                           .arg(path)});
             QCOMPARE(env.prompt.shown.first().icon, PromptIcon::Critical);
             QCOMPARE(env.prompt.dialogs.size(), 1);
             QCOMPARE(env.prompt.dialogs.at(0).title, "Open");

@@ -9,8 +9,8 @@
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
 #include "screens/SearchScreen.h"
-#include "store/records/RecordImport.h"
 #include "store/SettingsStore.h"
+#include "store/records/RecordImport.h"
 #include "support/PostgresServer.h"
 #include "tst_screens_kit.h"
 #include "ui/PictureButton.h"
@@ -205,8 +205,8 @@ private slots:
     {
         TestEnv env;
         QString name;
-        const QString address =
-            serverDatabase({{"Editor", "1.0", "Ann", "E-1"}, {"Editor", "2.0", "Bob", "E-2"}}, &name);
+        const QString address = serverDatabase(
+            {{"Editor", "1.0", "Ann", "E-1"}, {"Editor", "2.0", "Bob", "E-2"}}, &name);
         QVERIFY(startOn(env, address));
         const QString title = env.main->windowTitle();
         QSignalSpy lost(&env.main->session(), &DatabaseSession::connectionLost);

@@ -3,13 +3,13 @@
 // never make a program twice, other users' changes are heard, a role that may only read
 // changes nothing, and numira-cli works on a server and copies between the two kinds.
 
-#include "store/files/Backup.h"
 #include "store/ChangeFeed.h"
-#include "store/files/Compaction.h"
-#include "store/DatabaseSession.h"
 #include "store/DatabaseAddress.h"
-#include "store/records/RecordStore.h"
+#include "store/DatabaseSession.h"
+#include "store/files/Backup.h"
+#include "store/files/Compaction.h"
 #include "store/keys/SecretBytes.h"
+#include "store/records/RecordStore.h"
 #include "support/PostgresServer.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
@@ -291,14 +291,19 @@ private slots:
 
         const QDateTime when(QDate(2024, 5, 6), QTime(7, 8, 9));
         QString under;
-        QVERIFY(addSerial(testSession(), {"Editor", "2", "Ann", "AAAA-1"}, true, when, &error, &under));
-        QVERIFY(addSerial(testSession(), {"EDITOR", "10", "Bob", "BBBB-2"}, true, when, &error, &under));
+        QVERIFY(
+            addSerial(testSession(), {"Editor", "2", "Ann", "AAAA-1"}, true, when, &error, &under));
+        QVERIFY(addSerial(testSession(), {"EDITOR", "10", "Bob", "BBBB-2"}, true, when, &error,
+                          &under));
         QCOMPARE(under, QStringLiteral("Editor"));
         qlonglong id = 0;
-        QVERIFY(addRecord(testSession(), {"zip", "1", "", "Z-1", "2024-01-01T00:00:00"}, &id, &error));
+        QVERIFY(
+            addRecord(testSession(), {"zip", "1", "", "Z-1", "2024-01-01T00:00:00"}, &id, &error));
         QCOMPARE(id, 3);
-        QVERIFY(addRecord(testSession(), {"Ärger", "", "", "Ä-1", "2024-01-01T00:00:00"}, &id, &error));
-        QVERIFY(addRecord(testSession(), {"ärger", "", "", "ä-1", "2024-01-01T00:00:00"}, &id, &error));
+        QVERIFY(
+            addRecord(testSession(), {"Ärger", "", "", "Ä-1", "2024-01-01T00:00:00"}, &id, &error));
+        QVERIFY(
+            addRecord(testSession(), {"ärger", "", "", "ä-1", "2024-01-01T00:00:00"}, &id, &error));
         QCOMPARE(query("SELECT program FROM programs ORDER BY program"),
                  (Rows{{"Editor"}, {"zip"}, {"Ärger"}}));
         QStringList names;
@@ -315,9 +320,10 @@ private slots:
         QVERIFY(!duplicate);
 
         bool found = false;
-        QVERIFY(updateSerial(testSession(), "2", "11", "Bob", "BBBB-3", when, &found, &error) && found);
-        QVERIFY(rewriteSerial(testSession(), "3", {"ZIP", "1.5", "me", "Z-2", "2024-02-02T00:00:00"}, &found,
-                              &error) &&
+        QVERIFY(updateSerial(testSession(), "2", "11", "Bob", "BBBB-3", when, &found, &error) &&
+                found);
+        QVERIFY(rewriteSerial(testSession(), "3",
+                              {"ZIP", "1.5", "me", "Z-2", "2024-02-02T00:00:00"}, &found, &error) &&
                 found);
         QCOMPARE(query("SELECT program, version, name, serial, date FROM serials WHERE id IN "
                        "(2, 3) ORDER BY id"),
@@ -336,13 +342,15 @@ private slots:
                                   "ORDER BY id");
         QVERIFY(deleteSerial(testSession(), "1", &found, &error) && found);
         QVERIFY(updateSerial(testSession(), "1", "9", "x", "y", when, &found, &error) && !found);
-        QVERIFY(rewriteSerial(testSession(), "1", {"Editor", "9", "x", "y", ""}, &found, &error) && !found);
+        QVERIFY(rewriteSerial(testSession(), "1", {"Editor", "9", "x", "y", ""}, &found, &error) &&
+                !found);
         QVERIFY(deleteSerial(testSession(), "1", &found, &error) && !found);
         QCOMPARE(query("SELECT count(*) FROM serials").value(0).value(0),
                  QString::number(before.size() - 1));
 
         ImportOutcome imported;
-        QVERIFY(importRecords(testSession(), {{"editor", "3", "", "bbbb3", ""}, {"New", "1", "", "N-1", ""}}, {},
+        QVERIFY(importRecords(testSession(),
+                              {{"editor", "3", "", "bbbb3", ""}, {"New", "1", "", "N-1", ""}}, {},
                               &imported, &error));
         QCOMPARE(imported.added, 1);
         QCOMPARE(imported.duplicates, 1);
@@ -390,7 +398,8 @@ private slots:
                 QVERIFY(open(address));
                 ImportOutcome outcome;
                 StoreError error;
-                QVERIFY2(importRecords(testSession(), searchedRecords(), {true, false}, &outcome, &error),
+                QVERIFY2(importRecords(testSession(), searchedRecords(), {true, false}, &outcome,
+                                       &error),
                          qPrintable(error.message()));
                 testSession().close();
             }
@@ -540,7 +549,8 @@ private slots:
         const QString address = newServerDatabase(&name);
         QVERIFY(open(address));
         qlonglong id = 0;
-        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id, nullptr));
+        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id,
+                          nullptr));
         testSession().close();
         QVERIFY(m_server->exec(QStringLiteral("CREATE ROLE reader_%1 LOGIN").arg(name)));
         QVERIFY(m_server->exec(
@@ -555,7 +565,8 @@ private slots:
         QVERIFY(programNames(testSession(), &names, &error) && names == QStringList{"Editor"});
         QCOMPARE(searched("All", "a-1"), (Rows{{"1", "Editor", "1"}}));
         std::optional<SerialRecord> loaded;
-        QVERIFY(loadSerial(testSession(), "1", &loaded, &error) && loaded && loaded->serial == "A-1");
+        QVERIFY(loadSerial(testSession(), "1", &loaded, &error) && loaded &&
+                loaded->serial == "A-1");
 
         const QString refused = StoreError::readOnly().message();
         const QDateTime when = QDateTime::currentDateTime();
@@ -574,12 +585,14 @@ private slots:
             },
             [&] { return updateSerial(testSession(), "1", "2", "x", "y", when, &found, &error); },
             [&] {
-                return rewriteSerial(testSession(), "1", {"Other", "2", "x", "y", ""}, &found, &error);
+                return rewriteSerial(testSession(), "1", {"Other", "2", "x", "y", ""}, &found,
+                                     &error);
             },
             [&] { return deleteSerial(testSession(), "1", &found, &error); },
             [&] { return deleteProgram(testSession(), "Absent", &deletion, &error); },
             [&] {
-                return importRecords(testSession(), {{"X", "1", "", "x", ""}}, {}, &imported, &error);
+                return importRecords(testSession(), {{"X", "1", "", "x", ""}}, {}, &imported,
+                                     &error);
             },
         };
         for (qsizetype i = 0; i < changes.size(); ++i) {
@@ -635,8 +648,10 @@ private slots:
         const QString file = env.makeDatabase();
         QVERIFY(open(file));
         qlonglong id = 0;
-        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id, nullptr));
-        QVERIFY(addRecord(testSession(), {"Viewer", "2", "Bob", "B-2", "2024-01-02T00:00:00"}, &id, nullptr));
+        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id,
+                          nullptr));
+        QVERIFY(addRecord(testSession(), {"Viewer", "2", "Bob", "B-2", "2024-01-02T00:00:00"}, &id,
+                          nullptr));
         testSession().close();
         QString name;
         const QString server = newServerDatabase(&name);

@@ -7,13 +7,13 @@
 #include "about/AboutText.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
+#include "store/DatabaseSession.h"
+#include "store/SettingsStore.h"
 #include "store/files/Backup.h"
 #include "store/files/Compaction.h"
-#include "store/DatabaseSession.h"
-#include "store/sqlite/FileBackend.h"
 #include "store/records/RecordExport.h"
 #include "store/records/RecordStore.h"
-#include "store/SettingsStore.h"
+#include "store/sqlite/FileBackend.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
@@ -155,12 +155,11 @@ private slots:
         QVERIFY(!Compaction::compactDatabase(db, &error));
         QCOMPARE(error, StoreError::damaged().message());
         error.clear();
-        QVERIFY2(testOpen(db, &error),
-                 qPrintable(error));
+        QVERIFY2(testOpen(db, &error), qPrintable(error));
         RecordStore::ImportOutcome outcome;
         StoreError refused;
-        QVERIFY(!RecordStore::importRecords(testSession(), {{"P", "1", "N", "S", {}}}, {},
-                                            &outcome, &refused));
+        QVERIFY(!RecordStore::importRecords(testSession(), {{"P", "1", "N", "S", {}}}, {}, &outcome,
+                                            &refused));
         QCOMPARE(refused.message(), StoreError::damaged().message());
         // A list that runs into a damaged page is a failure, not the records read before it.
         QVERIFY(!RecordStore::forEachSerial(

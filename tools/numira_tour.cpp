@@ -11,8 +11,8 @@
 #include "app/MainWindow.h"
 #include "app/PopupMenus.h"
 #include "app/WindowRegistry.h"
-#include "store/sqlite/SchemaFile.h"
 #include "store/SettingsStore.h"
+#include "store/sqlite/SchemaFile.h"
 #include "store/sqlite/SqliteDriver.h"
 #include "ui/Prompt.h"
 

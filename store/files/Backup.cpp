@@ -2,12 +2,13 @@
 
 #include "store/DatabaseBackend.h"
 #include "store/DatabaseSession.h"
-#include "store/sqlite/FileBackend.h"
-#include "store/keys/KeptKeys.h"
+#include "store/StoreError.h"
 #include "store/files/DurableFile.h"
-#include "store/records/RecordExport.h"
-#include "store/sqlite/SqlCatalogue.h"
 #include "store/files/TargetFile.h"
+#include "store/keys/KeptKeys.h"
+#include "store/records/RecordExport.h"
+#include "store/sqlite/FileBackend.h"
+#include "store/sqlite/SqlCatalogue.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -44,13 +45,6 @@ bool exportServer(const QString& address, const QString& target, QString* error)
 const QString SourceConnection = QStringLiteral("numira-backup-source");
 const QString CopyConnection = QStringLiteral("numira-backup-copy");
 
-bool fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
-
 // SQLite names a failed write by its own codes ("disk I/O error"); the file system's reason is
 // found by writing as much as the copy needs into the copy itself, which is thrown away.
 QString writeFailure(const QSqlError& why, QFileDevice& copy, qint64 size)
@@ -77,7 +71,7 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, const KeptKeys* key
     DatabaseBackend::Opening opening;
     opening.keys = keys;
     if (const StoreError failure = FileBackend::instance().open(source, SourceConnection, opening))
-        return fail(error, failure.message());
+        return failWith(error, failure.message());
     bool written = false;
     {
         const QSqlDatabase db = QSqlDatabase::database(SourceConnection, false);
@@ -98,7 +92,7 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, const KeptKeys* key
         }
     }
     DatabaseSession::removeConnection(SourceConnection);
-    return written || fail(error, why);
+    return written || failWith(error, why);
 }
 
 // Opens the file on a connection of its own, whatever its size checks it for damage, and
@@ -126,8 +120,8 @@ bool checkCopy(const QString& source, const QString& copy, KeptKeys* keys, QStri
     if (keys)
         keys->forget(copy);
     return !failure ||
-           fail(error,
-                QStringLiteral("The copy does not read back whole: %1").arg(failure.message()));
+           failWith(error,
+                    QStringLiteral("The copy does not read back whole: %1").arg(failure.message()));
 }
 
 // Whether two paths name the same file: the database under another name, or through a link.
@@ -150,7 +144,7 @@ bool isSameFile(const QString& one, const QString& other)
 bool checkInPlace(const QString& source, const KeptKeys* keys, QString* error)
 {
     const StoreError failure = readsBackWhole(source, SourceConnection, keys);
-    return !failure || fail(error, failure.message());
+    return !failure || failWith(error, failure.message());
 }
 
 } // namespace
@@ -166,7 +160,7 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
     if (!DatabaseBackend::forAddress(source).backsUpAsCopy())
         return exportServer(source, target, error);
     if (!QFileInfo(source).isFile())
-        return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(source));
+        return failWith(error, QStringLiteral("There is no database file at \"%1\".").arg(source));
 
     // The target is named by the user, possibly in a folder that others write: the export's
     // rules decide what may stand there and which links are followed.
@@ -174,9 +168,9 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
     const QString refused = TargetFile::refusal(target, &destination);
     const QFileInfo destinationInfo(destination);
     if (!refused.isEmpty())
-        return fail(error, destinationInfo.isDir() && !destinationInfo.isSymLink()
-                               ? QStringLiteral("A folder of that name is in the way.")
-                               : refused);
+        return failWith(error, destinationInfo.isDir() && !destinationInfo.isSymLink()
+                                   ? QStringLiteral("A folder of that name is in the way.")
+                                   : refused);
     // A snapshot renamed over the database itself would drop whatever another program
     // committed after the snapshot was taken.
     if (isSameFile(source, destination))
@@ -187,8 +181,8 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
     // empty and readable by its owner alone; SQLite writes into an empty file as into a new one.
     QTemporaryFile out(destination + QStringLiteral(".XXXXXX"));
     if (!out.open())
-        return fail(error, QStringLiteral("No file can be written in \"%1\": %2")
-                               .arg(destinationInfo.absolutePath(), out.errorString()));
+        return failWith(error, QStringLiteral("No file can be written in \"%1\": %2")
+                                   .arg(destinationInfo.absolutePath(), out.errorString()));
     const QString copy = out.fileName();
     const auto removeJournal = [&copy] { QFile::remove(copy + QStringLiteral("-journal")); };
     if (!writeSnapshot(source, out, keys, error) || !checkCopy(source, copy, keys, error)) {
@@ -199,11 +193,11 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
     // The backup holds the same records as the database: it gets the same protection. The
     // copy was created readable by its owner alone and is no wider than the database since.
     if (!out.setPermissions(QFileInfo(source).permissions()))
-        return fail(error, QStringLiteral("The copy cannot take the database's permissions: %1")
-                               .arg(out.errorString()));
+        return failWith(error, QStringLiteral("The copy cannot take the database's permissions: %1")
+                                   .arg(out.errorString()));
     QString why;
     if (!DurableFile::syncFile(out, &why))
-        return fail(error, QStringLiteral("The copy cannot be flushed to disk: %1").arg(why));
+        return failWith(error, QStringLiteral("The copy cannot be flushed to disk: %1").arg(why));
     out.close();
 
     // A link put in the way while the copy was written is found here, before anything is
@@ -211,18 +205,19 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
     QString now;
     const QString changed = TargetFile::refusal(target, &now);
     if (!changed.isEmpty() || now != destination)
-        return fail(error, changed.isEmpty()
-                               ? QStringLiteral("\"%1\" changed while the copy was written; it "
-                                                "is left as it is.")
-                                     .arg(target)
-                               : changed);
+        return failWith(error, changed.isEmpty()
+                                   ? QStringLiteral("\"%1\" changed while the copy was written; it "
+                                                    "is left as it is.")
+                                         .arg(target)
+                                   : changed);
     if (!DurableFile::renameOver(copy, destination, &why))
-        return fail(error, QStringLiteral("The copy cannot take the target's name: %1").arg(why));
+        return failWith(error,
+                        QStringLiteral("The copy cannot take the target's name: %1").arg(why));
     out.setAutoRemove(false);
     if (!DurableFile::syncFolder(destinationInfo.absolutePath(), &why))
-        return fail(error, QStringLiteral("The backup is written, but its folder cannot be "
-                                          "flushed to disk: %1")
-                               .arg(why));
+        return failWith(error, QStringLiteral("The backup is written, but its folder cannot be "
+                                              "flushed to disk: %1")
+                                   .arg(why));
     return true;
 }
 

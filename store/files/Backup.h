@@ -19,8 +19,8 @@ QString proposedBackupPath(const QDate& date, const QString& homeFolder);
 // copy gets the database's permissions. The target follows the rules of TargetFile: never a
 // device, a pipe or a folder, never through another user's link in a shared folder. False with
 // a plain reason on failure. A protected file opens with its key among keys; a server's
-// backup is every record, written as JSON. The database itself named as the target is checked and left as it
-// is: it already holds every committed record.
+// backup is every record, written as JSON. The database itself named as the target is checked and
+// left as it is: it already holds every committed record.
 bool copyDatabase(const QString& source, const QString& target, QString* error,
                   KeptKeys* keys = nullptr);
 

@@ -1,5 +1,7 @@
 #include "store/files/BoundedFile.h"
 
+#include "store/StoreError.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -15,13 +17,6 @@ namespace BoundedFile {
 
 namespace {
 
-bool fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
-
 QString tooLarge(const QString& path, qint64 limit)
 {
     return QStringLiteral("\"%1\" is larger than %2 bytes.").arg(path).arg(limit);
@@ -32,19 +27,19 @@ QString tooLarge(const QString& path, qint64 limit)
 bool read(const QString& path, qint64 limit, QByteArray* content, QString* error)
 {
     if (path.isEmpty())
-        return fail(error, QStringLiteral("No file is named."));
+        return failWith(error, QStringLiteral("No file is named."));
 #ifdef Q_OS_WIN
     const QFileInfo info(path);
     if (!info.isFile())
-        return fail(error, QStringLiteral("\"%1\" is not an ordinary file.").arg(path));
+        return failWith(error, QStringLiteral("\"%1\" is not an ordinary file.").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(error, file.errorString());
+        return failWith(error, file.errorString());
     if (file.size() > limit)
-        return fail(error, tooLarge(path, limit));
+        return failWith(error, tooLarge(path, limit));
     *content = file.read(limit + 1);
     if (content->size() > limit)
-        return fail(error, tooLarge(path, limit));
+        return failWith(error, tooLarge(path, limit));
     return true;
 #else
     // Without O_NONBLOCK, opening a pipe waits for a writer that may never come; the type is
@@ -52,8 +47,8 @@ bool read(const QString& path, qint64 limit, QByteArray* content, QString* error
     const int descriptor =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0)
-        return fail(error, QStringLiteral("\"%1\" cannot be read: %2")
-                               .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        return failWith(error, QStringLiteral("\"%1\" cannot be read: %2")
+                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     struct stat info;
     QString why;
     if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))
@@ -86,7 +81,7 @@ bool read(const QString& path, qint64 limit, QByteArray* content, QString* error
     }
     ::close(descriptor);
     if (!why.isEmpty())
-        return fail(error, why);
+        return failWith(error, why);
     *content = buffer;
     return true;
 #endif

@@ -2,9 +2,10 @@
 
 #include "store/DatabaseBackend.h"
 #include "store/DatabaseSession.h"
-#include "store/sqlite/FileBackend.h"
+#include "store/StoreError.h"
 #include "store/files/DurableFile.h"
 #include "store/search/SearchIndex.h"
+#include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqlCatalogue.h"
 
 #include <QFile>
@@ -24,13 +25,6 @@ namespace {
 const QString Connection = QStringLiteral("numira-compaction");
 // The longest the search index's merge may delay the end of the program.
 constexpr int MergeMilliseconds = 3000;
-
-bool fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
 
 // SQLite names a failed write by its own codes ("disk I/O error"); the file system's reason is
 // found by writing as much as the compaction needs beside the database, into a file of a new
@@ -52,7 +46,7 @@ QString writeFailureCause(const QString& dbPath, qint64 size)
 bool cannotCompact(const QString& dbPath, const QString& why, QString* error)
 {
     const QString cause = writeFailureCause(dbPath, QFileInfo(dbPath).size());
-    return fail(
+    return failWith(
         error,
         QStringLiteral("The database cannot be compacted: %1")
             .arg(cause.isEmpty() ? why : cause + QStringLiteral(" (") + why + QLatin1Char(')')));
@@ -112,7 +106,8 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
     bool inUse = false;
     if (!hasNumiraTables(db, &inUse))
         return inUse ? leftInUse(dbPath)
-                     : fail(error, QStringLiteral("\"%1\" is not a Numira database.").arg(dbPath));
+                     : failWith(error,
+                                QStringLiteral("\"%1\" is not a Numira database.").arg(dbPath));
     // After many deletions the search index holds markers on pages that only a merge gives
     // back; merged first, they count as free below. Bounded, so that the end of the program
     // stays quick: an unfinished merge goes on at the next end.
@@ -125,7 +120,7 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
         qint64 totalPages = 0;
         if (!runPragma(db, SqlCatalogue::FreePageCount, &freePages) ||
             !runPragma(db, SqlCatalogue::PageCount, &totalPages))
-            return fail(error, QStringLiteral("The database's size cannot be read."));
+            return failWith(error, QStringLiteral("The database's size cannot be read."));
         if (!isWorthCompacting(freePages, totalPages)) {
             qCDebug(lcCompaction).noquote() << "Nothing to reclaim in" << dbPath << freePages
                                             << "of" << totalPages << "pages free";
@@ -139,7 +134,7 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
         // A check that could not read (a merge above that failed to write leaves SQLite unable
         // to go on) is a write failure, named by its cause like the rewrite's own.
         return damage.is(StoreError::Kind::Damaged)
-                   ? fail(error, damage.message())
+                   ? failWith(error, damage.message())
                    : cannotCompact(dbPath, damage.message(), error);
     }
     QSqlQuery(db).exec(SqlCatalogue::ShortBusyWait);
@@ -162,9 +157,9 @@ bool compact(const QString& dbPath, Need need, QString* error, const KeptKeys* k
     // Rewriting in place keeps a symbolic link a link, and the file its owner and mode.
     const QString database = DurableFile::resolved(dbPath);
     if (!QFileInfo(database).isFile())
-        return fail(error, QStringLiteral("There is no database file at \"%1\".").arg(dbPath));
+        return failWith(error, QStringLiteral("There is no database file at \"%1\".").arg(dbPath));
     if (!FileBackend::isWritableByUser(database))
-        return fail(
+        return failWith(
             error,
             QStringLiteral("The database \"%1\" is read-only and is left as it is.").arg(dbPath));
     QString why;
@@ -172,7 +167,7 @@ bool compact(const QString& dbPath, Need need, QString* error, const KeptKeys* k
     opening.keys = keys;
     if (const StoreError failure = FileBackend::instance().open(database, Connection, opening))
         return failure.is(StoreError::Kind::InUse) ? leftInUse(dbPath)
-                                                   : fail(error, failure.message());
+                                                   : failWith(error, failure.message());
     bool done = false;
     bool rewritten = false;
     {
@@ -184,9 +179,9 @@ bool compact(const QString& dbPath, Need need, QString* error, const KeptKeys* k
         return done;
     // The deletion of the journal is what makes the rewrite final.
     if (!DurableFile::syncFolder(QFileInfo(database).absolutePath(), &why))
-        return fail(error, QStringLiteral("The database is compacted, but its folder cannot be "
-                                          "flushed to disk: %1")
-                               .arg(why));
+        return failWith(error, QStringLiteral("The database is compacted, but its folder cannot be "
+                                              "flushed to disk: %1")
+                                   .arg(why));
     return true;
 }
 

@@ -19,8 +19,7 @@ bool compactDatabase(const QString& dbPath, QString* error = nullptr,
 
 // The end of the program: compacts only when that reclaims space (isWorthCompacting), and
 // otherwise leaves the file untouched without writing anything.
-bool compactAtExit(const QString& dbPath, QString* error = nullptr,
-                   const KeptKeys* keys = nullptr);
+bool compactAtExit(const QString& dbPath, QString* error = nullptr, const KeptKeys* keys = nullptr);
 
 // Whether compacting a file with these page counts reclaims enough to be worth rewriting it:
 // free pages above a tenth of the file, or above FreePageLimit whatever the file's size.

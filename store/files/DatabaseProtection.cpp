@@ -1,12 +1,13 @@
 #include "store/files/DatabaseProtection.h"
 
-#include "store/keys/CipherKey.h"
 #include "store/DatabaseBackend.h"
 #include "store/DatabaseSession.h"
-#include "store/sqlite/FileBackend.h"
-#include "store/keys/KeptKeys.h"
+#include "store/StoreError.h"
 #include "store/files/DurableFile.h"
+#include "store/keys/CipherKey.h"
+#include "store/keys/KeptKeys.h"
 #include "store/keys/SecretBytes.h"
+#include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqlCatalogue.h"
 #include "store/sqlite/SqliteDriver.h"
 
@@ -44,13 +45,6 @@ ExportWatcher& exportWatcher()
 {
     static ExportWatcher instance;
     return instance;
-}
-
-bool fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
 }
 
 // Whether the file that the connection has open is still the one at its name, not one that a
@@ -113,8 +107,8 @@ private:
     bool m_held = false;
 };
 
-bool WriteLock::take(const KeptKeys* keys, const QString& database,
-                     const QStringList& connections, const QString& busyWait, QString* error)
+bool WriteLock::take(const KeptKeys* keys, const QString& database, const QStringList& connections,
+                     const QString& busyWait, QString* error)
 {
     release();
     // Each round follows one replacement of the file by another rewrite; more than a few in a
@@ -122,7 +116,7 @@ bool WriteLock::take(const KeptKeys* keys, const QString& database,
     for (int round = 0; round < 8; ++round) {
         QString why;
         if (!openAll(keys, database, connections, &why))
-            return fail(error, why);
+            return failWith(error, why);
         bool replaced = false;
         {
             const QSqlDatabase db = QSqlDatabase::database(connections.first(), false);
@@ -143,9 +137,9 @@ bool WriteLock::take(const KeptKeys* keys, const QString& database,
         }
         release();
         if (!replaced)
-            return fail(error, why);
+            return failWith(error, why);
     }
-    return fail(error, StoreError::inUse().message());
+    return failWith(error, StoreError::inUse().message());
 }
 
 // An opening waits a few seconds for another program's commit; a program that commits again
@@ -169,7 +163,7 @@ bool WriteLock::openAll(const KeptKeys* keys, const QString& database,
             return true;
         removeConnections();
         if (!why.is(StoreError::Kind::InUse) || deadline.hasExpired())
-            return fail(error, why.message());
+            return failWith(error, why.message());
     }
 }
 
@@ -257,7 +251,7 @@ QString createNewFile(const QString& database, QString* error)
         if (descriptor < 0) {
             if (errno == EEXIST)
                 continue;
-            fail(error, systemText(errno));
+            failWith(error, systemText(errno));
             return QString();
         }
         // The umask narrows the mode given to open(); SQLite needs to write the file.
@@ -266,7 +260,7 @@ QString createNewFile(const QString& database, QString* error)
         ::close(descriptor);
         if (!owned) {
             QFile::remove(name);
-            fail(error, systemText(cause));
+            failWith(error, systemText(cause));
             return QString();
         }
         return name;
@@ -277,7 +271,7 @@ QString createNewFile(const QString& database, QString* error)
             return name;
         if (QFileInfo::exists(name))
             continue;
-        fail(error, file.errorString());
+        failWith(error, file.errorString());
         return QString();
 #endif
     }
@@ -296,14 +290,14 @@ bool runExport(const QSqlDatabase& db, const QString& target, const CipherKey& k
     SecretBytes::wipe(keyText);
     attach.finish();
     if (!attached)
-        return fail(error, attach.lastError().text());
+        return failWith(error, attach.lastError().text());
     QSqlQuery exportAll(db);
     const bool exported =
         exportAll.exec(QStringLiteral("SELECT sqlcipher_export('rewritten')")) && exportAll.next();
     const QString why = exportAll.lastError().text();
     exportAll.finish();
     QSqlQuery(db).exec(QStringLiteral("DETACH DATABASE rewritten"));
-    return exported || fail(error, why);
+    return exported || failWith(error, why);
 }
 
 // Writes the database at path, as the connection opened on it reads it, into a new file with
@@ -313,22 +307,23 @@ bool rewrite(const KeptKeys& keys, const QString& path, const CipherKey& key, QS
 {
     const QString database = DurableFile::resolved(path);
     if (QFileInfo(database).isFile() && !FileBackend::isWritableByUser(database))
-        return fail(
+        return failWith(
             error,
             QStringLiteral("The database \"%1\" is read-only and is left as it is.").arg(path));
     QString why;
     WriteLock lock;
-    if (!lock.take(&keys, database, {LockConnection, Connection}, SqlCatalogue::BackupBusyWait, &why))
-        return fail(error, why);
+    if (!lock.take(&keys, database, {LockConnection, Connection}, SqlCatalogue::BackupBusyWait,
+                   &why))
+        return failWith(error, why);
     removeLeftoversLocked(database);
     const QString target = createNewFile(database, &why);
     if (target.isEmpty())
-        return fail(error,
-                    QStringLiteral("No new file can be made beside the database: %1").arg(why));
+        return failWith(error,
+                        QStringLiteral("No new file can be made beside the database: %1").arg(why));
     const auto discard = [&target](QString* error, const QString& text) {
         QFile::remove(target);
         QFile::remove(target + JournalSuffix);
-        return fail(error, text);
+        return failWith(error, text);
     };
     bool exported = false;
     {
@@ -350,20 +345,19 @@ bool rewrite(const KeptKeys& keys, const QString& path, const CipherKey& key, QS
         return discard(error,
                        QStringLiteral("The new file cannot replace the database: %1").arg(why));
     if (!DurableFile::syncFolder(QFileInfo(database).absolutePath(), &why))
-        return fail(error, QStringLiteral("The database is rewritten, but its folder cannot be "
-                                          "flushed to disk: %1")
-                               .arg(why));
+        return failWith(error, QStringLiteral("The database is rewritten, but its folder cannot be "
+                                              "flushed to disk: %1")
+                                   .arg(why));
     return true;
 }
 
 // A new file gets a salt of its own; the key derived with it writes the file and is then kept,
 // so the new file opens without a second derivation.
-bool rewriteWith(KeptKeys& keys, const QString& path, const SecretBytes& passphrase,
-                 QString* error)
+bool rewriteWith(KeptKeys& keys, const QString& path, const SecretBytes& passphrase, QString* error)
 {
     CipherKey key = CipherKey::derive(passphrase, CipherKey::freshSalt());
     if (key.isEmpty())
-        return fail(error, QStringLiteral("No key can be made for the passphrase."));
+        return failWith(error, QStringLiteral("No key can be made for the passphrase."));
     if (!rewrite(keys, path, key, error))
         return false;
     keys.rememberKey(path, std::move(key));
@@ -375,9 +369,9 @@ bool rewriteWith(KeptKeys& keys, const QString& path, const SecretBytes& passphr
 bool protect(KeptKeys& keys, const QString& path, const SecretBytes& passphrase, QString* error)
 {
     if (passphrase.isEmpty())
-        return fail(error, QStringLiteral("The passphrase is empty."));
+        return failWith(error, QStringLiteral("The passphrase is empty."));
     if (FileBackend::isProtectedFile(path))
-        return fail(error, QStringLiteral("The database is protected already."));
+        return failWith(error, QStringLiteral("The database is protected already."));
     return rewriteWith(keys, path, passphrase, error);
 }
 
@@ -385,16 +379,16 @@ bool changePassphrase(KeptKeys& keys, const QString& path, const SecretBytes& pa
                       QString* error)
 {
     if (passphrase.isEmpty())
-        return fail(error, QStringLiteral("The passphrase is empty."));
+        return failWith(error, QStringLiteral("The passphrase is empty."));
     if (!FileBackend::isProtectedFile(path))
-        return fail(error, QStringLiteral("The database is not protected by a passphrase."));
+        return failWith(error, QStringLiteral("The database is not protected by a passphrase."));
     return rewriteWith(keys, path, passphrase, error);
 }
 
 bool unprotect(KeptKeys& keys, const QString& path, QString* error)
 {
     if (!FileBackend::isProtectedFile(path))
-        return fail(error, QStringLiteral("The database is not protected by a passphrase."));
+        return failWith(error, QStringLiteral("The database is not protected by a passphrase."));
     if (!rewrite(keys, path, CipherKey(), error))
         return false;
     keys.forget(path);

@@ -61,7 +61,8 @@ void KeptKeys::remember(const QString& path, const SecretBytes& passphrase)
     {
         const QMutexLocker locked(&m_lock);
         if (!salt.isEmpty() && m_checked.file == keyOf(path) && m_checked.key.salt() == salt &&
-            !m_checked.fingerprint.isEmpty() && m_checked.fingerprint == fingerprintOf(passphrase)) {
+            !m_checked.fingerprint.isEmpty() &&
+            m_checked.fingerprint == fingerprintOf(passphrase)) {
             m_keys[keyOf(path)] = std::move(m_checked.key);
             forgetCheckedLocked();
             return;

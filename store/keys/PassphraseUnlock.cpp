@@ -6,8 +6,7 @@
 
 namespace PassphraseUnlock {
 
-Result unlock(DatabaseSession& session, const QString& path, const Asking& asking,
-              QString* error)
+Result unlock(DatabaseSession& session, const QString& path, const Asking& asking, QString* error)
 {
     if (!DatabaseSession::isProtectedFile(path) || session.keys().has(path))
         return Result::Unlocked;

@@ -1,7 +1,7 @@
 #include "store/records/RecordExport.h"
 
-#include "store/records/RowWriter.h"
 #include "store/files/TargetFile.h"
+#include "store/records/RowWriter.h"
 
 #include <QBuffer>
 

@@ -2,10 +2,10 @@
 
 #include "store/DatabaseBackend.h"
 #include "store/DatabaseSession.h"
-#include "store/sqlite/FileBackend.h"
 #include "store/records/RecordRule.h"
-#include "store/search/SearchIndex.h"
 #include "store/records/SerialKey.h"
+#include "store/search/SearchIndex.h"
+#include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqlCatalogue.h"
 
 #include <QHash>
@@ -235,8 +235,8 @@ bool programNames(DatabaseSession& session, QStringList* names, StoreError* erro
     return true;
 }
 
-bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram, const QDateTime& when, StoreError* error,
-               QString* storedUnder)
+bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram,
+               const QDateTime& when, StoreError* error, QString* storedUnder)
 {
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
@@ -255,7 +255,8 @@ bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgra
     return stored;
 }
 
-bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome, StoreError* error)
+bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome,
+                   StoreError* error)
 {
     // The test for records and the deletion see the same state of the file.
     return inTransaction(session, error, [&](QSqlQuery& query) {
@@ -274,7 +275,8 @@ bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDele
     });
 }
 
-bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record, StoreError* error)
+bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record,
+                StoreError* error)
 {
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
@@ -293,8 +295,9 @@ bool loadSerial(DatabaseSession& session, const QString& id, std::optional<Seria
     return true;
 }
 
-bool updateSerial(DatabaseSession& session, const QString& id, const QString& version, const QString& name,
-                  const QString& serial, const QDateTime& when, bool* found, StoreError* error)
+bool updateSerial(DatabaseSession& session, const QString& id, const QString& version,
+                  const QString& name, const QString& serial, const QDateTime& when, bool* found,
+                  StoreError* error)
 {
     *found = false;
     if (!storable(RecordRule::detailsProblem(version, name, serial), error))
@@ -308,7 +311,8 @@ bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, Stor
     return changeRecord(session, id, SqlCatalogue::DeleteSerial, {}, found, error);
 }
 
-bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each, StoreError* error)
+bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each,
+                   StoreError* error)
 {
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
@@ -321,7 +325,8 @@ bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisi
     return visitRecords(query, each, error);
 }
 
-bool forEachSerialOfProgram(DatabaseSession& session, const QString& program, const RecordVisitor& each, StoreError* error)
+bool forEachSerialOfProgram(DatabaseSession& session, const QString& program,
+                            const RecordVisitor& each, StoreError* error)
 {
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
@@ -332,7 +337,8 @@ bool forEachSerialOfProgram(DatabaseSession& session, const QString& program, co
     return visitRecords(query, each, error);
 }
 
-bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored, StoreError* error)
+bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored,
+                       StoreError* error)
 {
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
@@ -370,7 +376,8 @@ bool findDuplicateSerial(DatabaseSession& session, const QString& program, const
     return true;
 }
 
-bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id, StoreError* error)
+bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id,
+               StoreError* error)
 {
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
@@ -394,7 +401,8 @@ bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* 
     });
 }
 
-bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record, bool* found, StoreError* error)
+bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record,
+                   bool* found, StoreError* error)
 {
     *found = false;
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
@@ -425,8 +433,8 @@ bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialReco
     });
 }
 
-bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records, const ImportOptions& options,
-                   ImportOutcome* outcome, StoreError* error)
+bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
+                   const ImportOptions& options, ImportOutcome* outcome, StoreError* error)
 {
     constexpr int BatchRows = 100;
     *outcome = ImportOutcome();
@@ -537,7 +545,8 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
     return ok;
 }
 
-bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages, StoreError* error)
+bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages,
+                           StoreError* error)
 {
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
@@ -553,8 +562,8 @@ bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, Res
     return true;
 }
 
-bool search(DatabaseSession& session, SearchField field, const QString& keywords, ResultPages* found, StoreError* error,
-            const QString& connectionName)
+bool search(DatabaseSession& session, SearchField field, const QString& keywords,
+            ResultPages* found, StoreError* error, const QString& connectionName)
 {
     QSqlDatabase db;
     if (connectionName.isEmpty()) {

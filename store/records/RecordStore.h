@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/search/ResultPages.h"
 #include "store/StoreError.h"
+#include "store/search/ResultPages.h"
 
 #include <QDateTime>
 #include <QList>
@@ -54,21 +54,23 @@ bool programNames(DatabaseSession& session, QStringList* names, StoreError* erro
 // both rows are written in one transaction: both or neither. A new program whose name equals a
 // stored one apart from letter case is that program: no second row, and the record takes the
 // stored spelling. storedUnder receives the program name the record was stored under.
-bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram, const QDateTime& when, StoreError* error,
-               QString* storedUnder = nullptr);
+bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram,
+               const QDateTime& when, StoreError* error, QString* storedUnder = nullptr);
 
 // Deletes the first programs row of that name, only when no record names the program.
-bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome, StoreError* error);
+bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome,
+                   StoreError* error);
 
 // The record with that id; *record stays empty when there is none. An id that is not a whole
 // number names no record.
-bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record, StoreError* error);
+bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record,
+                StoreError* error);
 
 // Rewrites version, name, serial and date; *found tells whether the record still existed.
-bool updateSerial(DatabaseSession& session, const QString& id, const QString& version, const QString& name,
-                  const QString& serial, const QDateTime& when, bool* found, StoreError* error);
+bool updateSerial(DatabaseSession& session, const QString& id, const QString& version,
+                  const QString& name, const QString& serial, const QDateTime& when, bool* found,
+                  StoreError* error);
 bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, StoreError* error);
-
 
 // A record with its key, as the command line and the export read it.
 struct StoredRecord
@@ -87,13 +89,16 @@ enum class RecordOrder
 // whatever their number. A visitor that returns false stops the walk, and the function then
 // returns false with *error as the visitor left it.
 using RecordVisitor = std::function<bool(const StoredRecord&)>;
-bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each, StoreError* error);
+bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each,
+                   StoreError* error);
 // The records of one program (letter case aside), by version descending, then id.
-bool forEachSerialOfProgram(DatabaseSession& session, const QString& program, const RecordVisitor& each, StoreError* error);
+bool forEachSerialOfProgram(DatabaseSession& session, const QString& program,
+                            const RecordVisitor& each, StoreError* error);
 
 // The program row that names the program apart from letter case: a new record goes under it
 // instead of a second row of the same name. *stored stays empty when there is none.
-bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored, StoreError* error);
+bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored,
+                       StoreError* error);
 
 // The first record of the program (letter case aside) whose serial is the same key
 // (SerialKey), the record exceptId aside (an edit compares a record with the others);
@@ -106,11 +111,13 @@ bool findDuplicateSerial(DatabaseSession& session, const QString& program, const
 
 // Stores one record, dated record.date (the stored form), under the program row that names it
 // apart from letter case, or under a new program row; both in one transaction. *id is the key.
-bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id, StoreError* error);
+bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id,
+               StoreError* error);
 
 // Rewrites every field of the record, moving it to another program (letter case rule as in
 // addRecord) when the program changes. *found tells whether the record still existed.
-bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record, bool* found, StoreError* error);
+bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record,
+                   bool* found, StoreError* error);
 
 struct ImportOptions
 {
@@ -135,12 +142,13 @@ struct ImportOutcome
 // Stores the records in one transaction: all of them or, on any failure, none. A record with
 // an empty date is dated now. A serial that is already stored for the program, or came earlier
 // in the same list, is skipped and counted unless options.keepDuplicates.
-bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records, const ImportOptions& options,
-                   ImportOutcome* outcome, StoreError* error);
+bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
+                   const ImportOptions& options, ImportOutcome* outcome, StoreError* error);
 
 // The records of one program, by version descending (columns id, version, name, serial; a
 // field without a value reads as empty text), read a page at a time.
-bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages, StoreError* error);
+bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages,
+                           StoreError* error);
 
 // Finds the records whose field contains the keyword ("%" and "_" act as wildcards, letters
 // A-Z match either case), ordered by program, version, id: the one search of the screens and
@@ -156,7 +164,7 @@ bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, Res
 //
 // connectionName names the connection to search on (a worker's companion, see SearchWorker);
 // empty is the session's shared one. *found then reads through it until told otherwise.
-bool search(DatabaseSession& session, SearchField field, const QString& keywords, ResultPages* found, StoreError* error,
-            const QString& connectionName = QString());
+bool search(DatabaseSession& session, SearchField field, const QString& keywords,
+            ResultPages* found, StoreError* error, const QString& connectionName = QString());
 
 } // namespace RecordStore

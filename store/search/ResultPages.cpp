@@ -153,11 +153,11 @@ bool ResultPages::readAllKeys(QString* error)
         return false;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!prepareSearch(
-            query, m_search,
-            DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
-                                               SqlCatalogue::Cells::Key, false, false, true, true), {},
-            error))
+    if (!prepareSearch(query, m_search,
+                       DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
+                                                          SqlCatalogue::Cells::Key, false, false,
+                                                          true, true),
+                       {}, error))
         return false;
     while (query.next())
         m_keys.append(query.value(0).toLongLong());
@@ -189,9 +189,8 @@ bool ResultPages::readPage(qsizetype page, QList<QString>* cells, Key* end, QStr
     QString sql;
     QVariantList after;
     if (page == 0) {
-        sql = DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
-                                                 SqlCatalogue::Cells::Listed, false, true, true,
-                                                 true);
+        sql = DatabaseBackend::of(db).searchRows(
+            m_search.field, m_search.source, SqlCatalogue::Cells::Listed, false, true, true, true);
     } else {
         const Key& last = m_pageEnds.at(page - 1);
         sql = DatabaseBackend::of(db).searchRows(m_search.field, m_search.source,
@@ -228,12 +227,11 @@ bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
                                                : SqlCatalogue::Source::Candidates;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!prepareSearch(
-            query, m_search,
-            DatabaseBackend::of(db).searchRows(m_search.field, source,
-                                               SqlCatalogue::Cells::Record, false, false, true,
-                                               true), {},
-            error))
+    if (!prepareSearch(query, m_search,
+                       DatabaseBackend::of(db).searchRows(m_search.field, source,
+                                                          SqlCatalogue::Cells::Record, false, false,
+                                                          true, true),
+                       {}, error))
         return false;
     QStringList cells;
     while (query.next()) {

@@ -1,7 +1,7 @@
 #include "store/search/SearchIndex.h"
 
-#include "store/sqlite/SqlCatalogue.h"
 #include "store/DatabaseBackend.h"
+#include "store/sqlite/SqlCatalogue.h"
 
 #include <QElapsedTimer>
 #include <QSet>

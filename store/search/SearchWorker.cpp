@@ -103,8 +103,7 @@ void SearchWorker::start(RecordStore::SearchField field, const QString& keywords
     ++m_companion->pending;
     QMetaObject::invokeMethod(
         m_context,
-        [this, run, field, keywords, companion = m_companion,
-         shared = m_session.connectionName()] {
+        [this, run, field, keywords, companion = m_companion, shared = m_session.connectionName()] {
             ResultPages found;
             StoreError error;
             bool ok = false;

@@ -40,8 +40,7 @@ public:
                        SqlCatalogue::Cells cells, bool after, bool limit, bool programKnown,
                        bool versionKnown) const override;
     bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
-                ResultPages* found, QString* error,
-                const QString& connectionName) const override;
+                ResultPages* found, QString* error, const QString& connectionName) const override;
     StoreError errorOf(const QSqlError& error) const override;
 
 private:

@@ -1,7 +1,7 @@
 #include "store/server/ServerConnection.h"
 
-#include "store/DatabaseSession.h"
 #include "store/DatabaseAddress.h"
+#include "store/DatabaseSession.h"
 #include "store/keys/SecretBytes.h"
 #include "store/server/ServerSchema.h"
 
@@ -33,9 +33,10 @@ StoreError connectFailure(const QString& address, const QSqlError& sqlError, boo
     if (text.contains(QLatin1String("no password supplied")))
         return ServerConnection::needsPassword(address);
     if (text.contains(QLatin1String("password authentication failed")))
-        return passwordGiven ? StoreError(StoreError::Kind::WrongPassword,
-                                          QStringLiteral("The database server refused the password."))
-                             : ServerConnection::needsPassword(address);
+        return passwordGiven
+                   ? StoreError(StoreError::Kind::WrongPassword,
+                                QStringLiteral("The database server refused the password."))
+                   : ServerConnection::needsPassword(address);
     if (sqlError.nativeErrorCode() == QLatin1String("42501"))
         return StoreError::readOnly();
     // libpq's reasons run over several lines, indented with tabs: one line is shown.
@@ -93,9 +94,10 @@ StoreError open(const QString& address, const QString& connectionName)
                 opened = true;
                 break;
             case ServerSchema::Check::Foreign:
-                failure = {StoreError::Kind::Foreign,
-                           QStringLiteral("\"%1\" holds tables of another program and not Numira's.")
-                               .arg(displayNameOf(address))};
+                failure = {
+                    StoreError::Kind::Foreign,
+                    QStringLiteral("\"%1\" holds tables of another program and not Numira's.")
+                        .arg(displayNameOf(address))};
                 break;
             case ServerSchema::Check::TooNew:
                 failure = {StoreError::Kind::Foreign,

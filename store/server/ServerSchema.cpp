@@ -1,8 +1,8 @@
 #include "store/server/ServerSchema.h"
 
 #include "store/ChangeFeed.h"
-#include "store/server/ServerSql.h"
 #include "store/DatabaseBackend.h"
+#include "store/server/ServerSql.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

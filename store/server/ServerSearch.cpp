@@ -1,7 +1,7 @@
 #include "store/server/ServerSearch.h"
 
-#include "store/server/ServerSql.h"
 #include "store/DatabaseBackend.h"
+#include "store/server/ServerSql.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

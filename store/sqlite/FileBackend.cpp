@@ -1,11 +1,11 @@
 #include "store/sqlite/FileBackend.h"
 
-#include "store/keys/CipherKey.h"
 #include "store/DatabaseAddress.h"
 #include "store/DatabaseSession.h"
-#include "store/sqlite/FileSearch.h"
+#include "store/keys/CipherKey.h"
 #include "store/keys/KeptKeys.h"
 #include "store/keys/SecretBytes.h"
+#include "store/sqlite/FileSearch.h"
 #include "store/sqlite/SqliteDriver.h"
 
 #include <QFile>
@@ -191,9 +191,8 @@ void FileBackend::prepareSearchConnection(QSqlDatabase& db) const
         QSqlQuery(db).exec(setting);
 }
 
-bool FileBackend::search(const QSqlDatabase& db, SqlCatalogue::Field field,
-                         const QString& keywords, ResultPages* found, QString* error,
-                         const QString& connectionName) const
+bool FileBackend::search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
+                         ResultPages* found, QString* error, const QString& connectionName) const
 {
     return FileSearch::search(db, field, keywords, found, error, connectionName);
 }
@@ -262,10 +261,10 @@ StoreError FileBackend::open(const QString& path, const QString& connectionName,
         return {StoreError::Kind::NotADatabase,
                 QStringLiteral("\"%1\" is not a Numira database.").arg(path)};
     }
-    const CipherKey kept = plain               ? CipherKey()
-                           : opening.givenKey  ? opening.givenKey->copy()
-                           : opening.keys      ? opening.keys->keyFor(path)
-                                               : CipherKey();
+    const CipherKey kept = plain              ? CipherKey()
+                           : opening.givenKey ? opening.givenKey->copy()
+                           : opening.keys     ? opening.keys->keyFor(path)
+                                              : CipherKey();
     if (!plain && kept.isEmpty())
         return StoreError::needsPassphrase(path);
 

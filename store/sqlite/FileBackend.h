@@ -36,8 +36,7 @@ public:
                                         versionKnown);
     }
     bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
-                ResultPages* found, QString* error,
-                const QString& connectionName) const override;
+                ResultPages* found, QString* error, const QString& connectionName) const override;
     StoreError errorOf(const QSqlError& error) const override;
 
     // Files up to this size (about 90,000 records) are checked at every opening. The check

@@ -32,8 +32,8 @@ QVariant text(const QString& value)
 
 namespace FileSearch {
 
-bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords, ResultPages* found, QString* error,
-            const QString& connectionName)
+bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
+            ResultPages* found, QString* error, const QString& connectionName)
 {
     // Candidates up to this many are read and ordered at once (about a millisecond per
     // thousand); beyond it the list is read a page at a time.

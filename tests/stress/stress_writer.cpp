@@ -4,9 +4,9 @@
 // connection closed and the file compacted. Each phase is announced before it begins.
 //   stress_writer DATABASE PREFIX COUNT [BACKUP]
 
+#include "store/DatabaseSession.h"
 #include "store/files/Backup.h"
 #include "store/files/Compaction.h"
-#include "store/DatabaseSession.h"
 #include "store/records/RecordStore.h"
 
 #include <QCoreApplication>
@@ -37,7 +37,8 @@ int main(int argc, char** argv)
         const QString serial = prefix + QLatin1Char('-') + QString::number(i);
         const RecordStore::NewSerial record{QStringLiteral("Stress"), QStringLiteral("1.0"),
                                             QStringLiteral("Crash Loop"), serial};
-        if (!RecordStore::addSerial(session, record, i == 0, QDateTime::currentDateTime(), &error)) {
+        if (!RecordStore::addSerial(session, record, i == 0, QDateTime::currentDateTime(),
+                                    &error)) {
             std::printf("refused %s: %s\n", qPrintable(serial), qPrintable(error.message()));
             continue;
         }

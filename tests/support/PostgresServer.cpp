@@ -145,8 +145,8 @@ bool PostgresServer::restart(QString* error)
     // "fast" ends every connection as "immediate" does, but keeps what was committed: the
     // test server does not wait for its disk.
     return runTool(QStringLiteral("pg_ctl"),
-                   {QStringLiteral("-D"), m_dataFolder, QStringLiteral("-m"), QStringLiteral("fast"),
-                    QStringLiteral("-w"), QStringLiteral("restart")},
+                   {QStringLiteral("-D"), m_dataFolder, QStringLiteral("-m"),
+                    QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("restart")},
                    error);
 }
 

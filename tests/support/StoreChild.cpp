@@ -1,11 +1,11 @@
 #include "support/StoreChild.h"
 
+#include "store/DatabaseSession.h"
 #include "store/files/Backup.h"
 #include "store/files/Compaction.h"
 #include "store/files/DatabaseProtection.h"
-#include "store/DatabaseSession.h"
-#include "store/sqlite/FileBackend.h"
 #include "store/keys/SecretBytes.h"
+#include "store/sqlite/FileBackend.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>

@@ -14,8 +14,7 @@ SqlCatalogue::Field fieldNamed(const QString& caption)
 {
     using Field = SqlCatalogue::Field;
     const QStringList captions{"All", "Program", "Version", "Name", "Serial"};
-    const Field fields[] = {Field::All, Field::Program, Field::Version, Field::Name,
-                            Field::Serial};
+    const Field fields[] = {Field::All, Field::Program, Field::Version, Field::Name, Field::Serial};
     return fields[std::max<qsizetype>(0, captions.indexOf(caption))];
 }
 
