@@ -798,49 +798,7 @@ private slots:
         }
     }
 
-    // SQLite's result codes, extended ones by their primary code: a held file is in use, a
-    // read-only one may not be changed, a full disk is said so, a broken file is damaged, and
-    // anything else is refused with SQLite's reason.
-    void fileErrorsMapToKinds_data()
-    {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<StoreError::Kind>("kind");
-        QTest::addColumn<QString>("message");
-        using Kind = StoreError::Kind;
-        QTest::newRow("busy") << "5" << Kind::InUse << StoreError::inUse().message();
-        QTest::newRow("busy snapshot") << "517" << Kind::InUse << StoreError::inUse().message();
-        QTest::newRow("locked") << "6" << Kind::InUse << StoreError::inUse().message();
-        QTest::newRow("read-only") << "8" << Kind::ReadOnly << "The database file is read-only.";
-        QTest::newRow("read-only directory")
-            << "1544" << Kind::ReadOnly << "The database file is read-only.";
-        QTest::newRow("disk full") << "13" << Kind::DiskFull << StoreError::diskFull().message();
-        QTest::newRow("input/output")
-            << "266" << Kind::Failed << "The database file cannot be read or written.";
-        QTest::newRow("corrupt") << "11" << Kind::Damaged
-                                 << "The database file is damaged or is not a Numira database.";
-        QTest::newRow("not a database")
-            << "26" << Kind::Damaged << "The database file is damaged or is not a Numira database.";
-        QTest::newRow("constraint") << "2067" << Kind::Refused
-                                    << "The database refused the request (UNIQUE constraint "
-                                       "failed).";
-        QTest::newRow("no code") << "" << Kind::Refused
-                                 << "The database refused the request (UNIQUE constraint "
-                                    "failed).";
-    }
-
-    void fileErrorsMapToKinds()
-    {
-        QFETCH(QString, code);
-        QFETCH(StoreError::Kind, kind);
-        QFETCH(QString, message);
-        const StoreError error = FileBackend::instance().errorOf(
-            QSqlError("Unable to execute statement", "UNIQUE constraint failed",
-                      QSqlError::StatementError, code));
-        QCOMPARE(error.kind(), kind);
-        QCOMPARE(error.message(), message);
-    }
-
-    // The same from real refusals: a file another connection holds exclusively, a file its
+    // Real refusals map to their kinds: a file another connection holds exclusively, a file its
     // owner made read-only, and a statement SQLite cannot run.
     void fileRefusalsMapToKinds()
     {
@@ -892,56 +850,7 @@ private slots:
         QSqlDatabase::removeDatabase(QStringLiteral("read-only"));
     }
 
-    // SQLSTATEs: rights and read-only transactions may not change the database, lost
-    // connections are gone, serialization failures and deadlocks ask to try again.
-    void serverErrorsMapToKinds_data()
-    {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QSqlError::ErrorType>("type");
-        QTest::addColumn<StoreError::Kind>("kind");
-        QTest::addColumn<QString>("message");
-        using Kind = StoreError::Kind;
-        const QString lost = QStringLiteral("The connection to the database server was lost.");
-        const QString busy = QStringLiteral("The database server is busy; please try again.");
-        const QString refused =
-            QStringLiteral("The database refused the request (duplicate key value).");
-        QTest::newRow("no rights") << "42501" << QSqlError::StatementError << Kind::ReadOnly
-                                   << StoreError::readOnly().message();
-        QTest::newRow("read-only transaction")
-            << "25006" << QSqlError::StatementError << Kind::ReadOnly
-            << StoreError::readOnly().message();
-        QTest::newRow("connection failure")
-            << "08006" << QSqlError::StatementError << Kind::Gone << lost;
-        QTest::newRow("terminated") << "57P01" << QSqlError::StatementError << Kind::Gone << lost;
-        QTest::newRow("no state, connection")
-            << "" << QSqlError::ConnectionError << Kind::Gone << lost;
-        QTest::newRow("serialization failure")
-            << "40001" << QSqlError::StatementError << Kind::Busy << busy;
-        QTest::newRow("deadlock") << "40P01" << QSqlError::StatementError << Kind::Busy << busy;
-        QTest::newRow("lock not available")
-            << "55P03" << QSqlError::StatementError << Kind::Busy << busy;
-        QTest::newRow("disk full") << "53100" << QSqlError::StatementError << Kind::DiskFull
-                                   << "The database server's disk is full.";
-        QTest::newRow("unique violation")
-            << "23505" << QSqlError::StatementError << Kind::Refused << refused;
-        QTest::newRow("syntax") << "42601" << QSqlError::StatementError << Kind::Refused << refused;
-        QTest::newRow("no state, transaction")
-            << "" << QSqlError::TransactionError << Kind::Refused << refused;
-    }
-
-    void serverErrorsMapToKinds()
-    {
-        QFETCH(QString, state);
-        QFETCH(QSqlError::ErrorType, type);
-        QFETCH(StoreError::Kind, kind);
-        QFETCH(QString, message);
-        const StoreError error = ServerBackend::instance().errorOf(
-            QSqlError("QPSQL: Unable to create query", "duplicate key value", type, state));
-        QCOMPARE(error.kind(), kind);
-        QCOMPARE(error.message(), message);
-    }
-
-    // The same from the server's real refusals: a role that may only read, a read-only
+    // The server's real refusals map to their kinds: a role that may only read, a read-only
     // transaction, a connection the server ended, a text PostgreSQL cannot store.
     void serverRefusalsMapToKinds()
     {
