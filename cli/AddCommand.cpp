@@ -11,8 +11,8 @@ AddCommand::AddCommand(Streams& streams)
                               "[--allow-duplicate]"),
                QStringLiteral(
                    "Stores a record dated now and prints its id. A record needs a program and a "
-                   "serial; the version and the name may be empty, and only the serial may hold "
-                   "line breaks. A program named apart from letter case as a stored one goes "
+                   "serial; the version and the name may be empty. The program name is one line "
+                   "and holds a visible character. A program named apart from letter case as a stored one goes "
                    "under the stored one. --serial - reads the serial from standard input (one "
                    "line end at its end is dropped). A serial already stored for the program "
                    "(letter case, blanks and dashes aside) is refused unless --allow-duplicate."),

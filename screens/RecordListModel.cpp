@@ -1,5 +1,7 @@
 #include "screens/RecordListModel.h"
 
+#include "store/records/RecordRule.h"
+
 namespace {
 
 // A cell shows one line; beyond this many characters nothing more fits the column anyway, and
@@ -8,12 +10,13 @@ constexpr qsizetype ShownCharacters = 256;
 
 QString shownText(const QString& text)
 {
-    if (text.size() <= ShownCharacters && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
+    if (text.size() <= ShownCharacters && !RecordRule::holdsLineBreak(text))
         return text;
     QString shown = text.left(ShownCharacters);
-    shown.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    for (QChar& c : shown) {
+        if (RecordRule::holdsLineBreak(QString(c)))
+            c = QLatin1Char(' ');
+    }
     if (text.size() > ShownCharacters)
         shown += QChar(0x2026);
     return shown;

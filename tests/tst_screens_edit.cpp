@@ -184,6 +184,29 @@ private slots:
         QCOMPARE(env.prompt.texts(), (QStringList{question, question, "Apply Edit?"}));
         QCOMPARE(queryRows(env.defaultDatabase(), sql), (Rows{{"Cyd", "line1-line2"}}));
     }
+
+    // A version and a name of several lines, as an older program or another tool stored them,
+    // survive a save of the serial alone.
+    void saveKeepsStoredLineBreaks()
+    {
+        TestEnv env;
+        const QString version = "1\r\n2";
+        const QString name = "Ann\nLee\u2028Jr";
+        auto* browse = openScreen<BrowseScreen>(env, MainWindow::Screen::Browse,
+                                                {{"Alpha", version, name, "OLD"}});
+        QVERIFY(browse);
+        QTest::keyClicks(control<QComboBox>(browse, "cmbProgram"), "Alpha");
+        selectRow(control<QTreeView>(browse, "lstRecords"), 0);
+        control<QPushButton>(browse, "cmdView")->click();
+        auto* edit = loaded<EditScreen>();
+        QVERIFY(edit);
+        control<QPlainTextEdit>(edit, "txtSerial")->setPlainText("NEW");
+        env.prompt.answer(PromptAnswer::Yes);
+        control<QPushButton>(edit, "cmdSave")->click();
+        QCOMPARE(env.prompt.texts(), QStringList{"Apply Edit?"});
+        QCOMPARE(queryRows(env.defaultDatabase(), "SELECT version, name, serial FROM serials"),
+                 (Rows{{version, name, "NEW"}}));
+    }
 };
 
 QTEST_MAIN(ScreensEditTest)

@@ -693,6 +693,31 @@ private slots:
         QCOMPARE(info.st_mode & 0777, 0600u);
         QVERIFY(Compaction::compactAtExit(server, &error));
     }
+
+    // Every record a file holds travels to a server and on to another file unchanged, whatever
+    // its texts hold.
+    void copyCarriesEveryStoredRecord()
+    {
+        TestEnv env;
+        const QString file = env.makeDatabase();
+        const Rows hostile = StoreFixtures::hostileRecords();
+        QVERIFY(open(file));
+        for (const QStringList& r : hostile) {
+            qlonglong id = 0;
+            QVERIFY(addRecord(testSession(), {r[0], r[1], r[2], r[3], r[4]}, &id, nullptr));
+        }
+        testSession().close();
+        const QString server = newServerDatabase();
+        const QString back = env.makeDatabase(env.path("back.mdb"));
+        QString out;
+        QString err;
+        QCOMPARE(runCli(env, {"copy", "--from", file, "--to", server}, &out, &err), 0);
+        QCOMPARE(err, QString());
+        QCOMPARE(runCli(env, {"copy", "--from", server, "--to", back}, &out, &err), 0);
+        QCOMPARE(err, QString());
+        const QString sql = "SELECT program, version, name, serial, date FROM serials ORDER BY id";
+        QCOMPARE(queryRows(back, sql), hostile);
+    }
 };
 
 QTEST_MAIN(TeamDatabaseTest)

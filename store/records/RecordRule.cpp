@@ -21,14 +21,29 @@ bool holdsLineBreak(const QString& text)
     return false;
 }
 
+bool holdsVisibleCharacter(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.isSpace())
+            continue;
+        switch (c.category()) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_NotAssigned:
+            continue;
+        default:
+            return true;
+        }
+    }
+    return false;
+}
+
 QString detailsProblem(const QString& version, const QString& name, const QString& serial)
 {
+    Q_UNUSED(version)
+    Q_UNUSED(name)
     if (serial.isEmpty())
         return QStringLiteral("The serial is empty.");
-    if (holdsLineBreak(version))
-        return QStringLiteral("The version holds a line break.");
-    if (holdsLineBreak(name))
-        return QStringLiteral("The registration name holds a line break.");
     return QString();
 }
 
@@ -39,6 +54,8 @@ QString problem(const QString& program, const QString& version, const QString& n
         return QStringLiteral("The program name is empty.");
     if (holdsLineBreak(program))
         return QStringLiteral("The program name holds a line break.");
+    if (!holdsVisibleCharacter(program))
+        return QStringLiteral("The program name holds no visible character.");
     return detailsProblem(version, name, serial);
 }
 

@@ -48,6 +48,23 @@ void addRecords(const QString& dbPath, int count)
     mustRun(QStringLiteral("DELETE FROM serials WHERE id % 7 = 0"));
 }
 
+QList<QStringList> hostileRecords()
+{
+    return {{"Say \"hi\"", "1,0", "O'Brien; Ltd", "\"QUOTED\"", "2001-02-03T04:05:06"},
+            {"Lines", "2", "a b", "K1\r\nK2", "2010-12-31T23:59:59"},
+            {"Bare LF", "", "", "L1\nL2", "2010-12-31T23:59:58"},
+            {"Bare CR", "", "", "C1\rC2\r", "2010-12-31T23:59:57"},
+            {"-Minus", "+1", "=SUM(A1)", "@cmd", "2020-02-29T00:00:00"},
+            {"007", "0001", "00", "000123", "1999-01-01T12:00:00"},
+            {"Größe 日本", "版本 ✓", "Zoë", "🔑-ÄÖÜ", "2024-06-15T08:30:00"},
+            {"  outer  ", "\t", " ", "tab\there", "2024-06-15T08:30:01"},
+            {"back\\slash;", "a\"", "\"", "x,\"y\",z\\n", "2024-06-15T08:30:02"},
+            {"\\t\\", "\\\\", "\x1b[31m", "\x01\u2028", "2024-06-15T08:30:03"},
+            {"Older", "1\r\n2", "Line\nbreak\u2028", "v\tw", "2024-06-15T08:30:04"},
+            {"Long", QString(5000, QChar(0x4e2d)), QString(4999, 'x') + "\n", "L",
+             "2024-06-15T08:30:05"}};
+}
+
 QList<QStringList> allRows(const QString& dbPath)
 {
     // typeof and hex keep NULL, the empty text, numbers and every byte of a text apart.

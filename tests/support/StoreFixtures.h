@@ -21,6 +21,11 @@ SqlCatalogue::Field fieldNamed(const QString& caption);
 // the file has free pages as a used database does.
 void addRecords(const QString& dbPath, int count);
 
+// Records that a spreadsheet, a shell or a careless writer would mangle, as program, version,
+// name, serial and date: quotes, commas, line breaks of every kind in every field but the
+// program, tabs, leading "=+-@", 5,000 characters, emoji and CJK; no two serials alike.
+QList<QStringList> hostileRecords();
+
 // Every row of both tables and the key counter, each value exact to the byte and with its type.
 QList<QStringList> allRows(const QString& dbPath);
 
