@@ -43,6 +43,27 @@ const QString ImportFilter = QStringLiteral(
 const QString ExportFilter =
     QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
 
+// The format the Import dialog's file type names: a key finder's CSV, JSON or TSV as chosen.
+// The first type, plain CSV, is the one the dialog starts with, so a file shown under it is
+// still told by its header (a key finder's export or Numira's own); with "All Files", or a
+// dialog that cannot say, the name and the header decide.
+RecordImport::Format importFormat(int type, const QString& path, const QByteArray& bytes)
+{
+    using Format = RecordImport::Format;
+    switch (type) {
+    case 0:
+        return RecordImport::detectedFormat(QString(), bytes);
+    case 1:
+        return Format::KeyFinder;
+    case 2:
+        return Format::Json;
+    case 3:
+        return Format::Tsv;
+    default:
+        return RecordImport::detectedFormat(path, bytes);
+    }
+}
+
 // What the user is told about a database that was refused: where the reason is one the user
 // can act on (a damaged or busy file, a server that cannot be reached or refuses the user), it
 // is said; a database that is not Numira's gets the general words.
@@ -198,16 +219,16 @@ QString DatabaseCommands::recordsFolder() const
 void DatabaseCommands::importRecords()
 {
     const QString title = QStringLiteral("Import Records");
-    const QString source = prompt().openFile(title, ImportFilter, recordsFolder());
+    int type = -1;
+    const QString source = prompt().openFileOfType(title, ImportFilter, recordsFolder(), &type);
     if (source.isEmpty())
         return;
     m_recordsFolder = QFileInfo(source).absolutePath();
     QByteArray bytes;
     QList<RecordStore::SerialRecord> records;
     QString unread;
-    // A key finder's export is told by its header, whichever file type was chosen.
     if (RecordImport::readFile(source, &bytes, &unread))
-        RecordImport::parse(bytes, RecordImport::detectedFormat(source, bytes), &records, &unread);
+        RecordImport::parse(bytes, importFormat(type, source, bytes), &records, &unread);
     bytes.clear();
     StoreError error = unread.isEmpty() ? StoreError() : StoreError::invalid(unread);
     RecordStore::ImportOutcome outcome;

@@ -22,9 +22,10 @@ private slots:
              {{"Office", "2021", "Me", "ABCD-1234"}, {"Paint", "1", "N", "P1"}});
         QVERIFY(env.start());
         const auto run = [&](const QString& file, bool import,
-                             PromptAnswer answer = PromptAnswer::No, bool safe = false) {
+                             PromptAnswer answer = PromptAnswer::No, bool safe = false,
+                             int type = -1) {
             env.prompt.clear();
-            env.prompt.chooseFile(file);
+            env.prompt.chooseFileOfType(file, type);
             env.prompt.answer(answer);
             env.prompt.checkOption(safe);
             if (import)
@@ -85,6 +86,26 @@ private slots:
         run(env.path("finder.csv"), true);
         QCOMPARE(queryRows(db, "SELECT program, name, serial FROM serials WHERE id > 4"),
                  (Rows{{"Visio", "Ann", "KF-1"}}));
+        QVERIFY(execSql(db, "DELETE FROM serials WHERE id > 4"));
+        // The file type chosen in the dialog is used, whatever the file's name: a key finder's
+        // header that names a "Serial" column, under plain CSV (the dialog's first type, told
+        // by its header) and under "Key finder CSV"; JSON in a file named .txt.
+        StoreFixtures::writeFile(env.path("finder.txt"),
+                                 "Product Name,Serial,Version\nVisio,KF-2,5\n");
+        run(env.path("finder.txt"), true, PromptAnswer::No, false, 0);
+        QCOMPARE(env.prompt.texts().value(0), "Records imported: 1.  Duplicates skipped: 0.  New "
+                                              "programs: 0.");
+        run(env.path("finder.txt"), true, PromptAnswer::No, false, 1);
+        QCOMPARE(env.prompt.texts().value(0), "Records imported: 0.  Duplicates skipped: 1.  New "
+                                              "programs: 0.");
+        StoreFixtures::writeFile(env.path("json.txt"),
+                                 R"({"format": "numira", "version": 1, "records": [)"
+                                 R"({"program": "Visio", "serial": "J-1"}]})");
+        run(env.path("json.txt"), true, PromptAnswer::No, false, 2);
+        QCOMPARE(env.prompt.texts().value(0), "Records imported: 1.  Duplicates skipped: 0.  New "
+                                              "programs: 0.");
+        QCOMPARE(queryRows(db, "SELECT program, version, serial FROM serials WHERE id > 4"),
+                 (Rows{{"Visio", "5", "KF-2"}, {"Visio", "", "J-1"}}));
         QVERIFY(execSql(db, "DELETE FROM serials WHERE id > 4"));
 
         StoreFixtures::writeFile(env.path("bad.csv"), "program,serial\nX,1\nY\n");

@@ -26,6 +26,13 @@ QString Prompt::saveFileWithOption(const QString& title, const QString& filter,
     return saveFile(title, filter, proposedPath);
 }
 
+QString Prompt::openFileOfType(const QString& title, const QString& filter,
+                               const QString& initialFolder, int* type)
+{
+    *type = -1;
+    return openFile(title, filter, initialFolder);
+}
+
 QString Prompt::openDatabase(const QString& title, const QString& filter,
                              const QString& initialFolder, const QString& lastAddress)
 {
@@ -55,4 +62,9 @@ QString qtFilterFromDesign(const QString& designFilter)
             filters << QStringLiteral("%1 (%2)").arg(description, pattern);
     }
     return filters.join(QStringLiteral(";;"));
+}
+
+int designFilterIndex(const QString& designFilter, const QString& qtFilter)
+{
+    return qtFilterFromDesign(designFilter).split(QStringLiteral(";;")).indexOf(qtFilter);
 }

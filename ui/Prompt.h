@@ -72,6 +72,11 @@ public:
                              const QString& initialFolder) = 0;
     virtual QString saveFile(const QString& title, const QString& filter,
                              const QString& proposedPath) = 0;
+    // An open dialog that also says which of the filter's file types the user chose: *type
+    // receives its place in the filter (0 for the first), or -1 when the dialog cannot say.
+    // Without an implementation of its own, the plain open dialog and -1.
+    virtual QString openFileOfType(const QString& title, const QString& filter,
+                                   const QString& initialFolder, int* type);
     // A save dialog with one check box under it (an option of what is saved): *checked gives
     // the box's state when the dialog opens and receives it when the dialog closes. Without
     // an implementation of its own, the plain save dialog, the option left as it was.
@@ -97,3 +102,5 @@ public:
 
 // Turns "Database (*.mdb)|*.mdb| " into the "Database (*.mdb)" form Qt's dialogs take.
 QString qtFilterFromDesign(const QString& designFilter);
+// The place of a Qt filter ("CSV (*.csv)") among those of a design filter; -1 when it is none.
+int designFilterIndex(const QString& designFilter, const QString& qtFilter);

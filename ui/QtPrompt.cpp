@@ -58,6 +58,16 @@ QString QtPrompt::openFile(const QString& title, const QString& filter,
                                         qtFilterFromDesign(filter));
 }
 
+QString QtPrompt::openFileOfType(const QString& title, const QString& filter,
+                                 const QString& initialFolder, int* type)
+{
+    QString chosen;
+    const QString path = QFileDialog::getOpenFileName(dialogParent(), title, initialFolder,
+                                                      qtFilterFromDesign(filter), &chosen);
+    *type = designFilterIndex(filter, chosen);
+    return path;
+}
+
 QString QtPrompt::saveFileWithOption(const QString& title, const QString& filter,
                                      const QString& proposedPath, const QString& option,
                                      bool* checked)

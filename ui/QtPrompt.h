@@ -12,14 +12,16 @@ public:
     PromptAnswer message(const PromptMessage& message) override;
     QString openFile(const QString& title, const QString& filter,
                      const QString& initialFolder) override;
+    QString openFileOfType(const QString& title, const QString& filter,
+                           const QString& initialFolder, int* type) override;
     QString saveFile(const QString& title, const QString& filter,
                      const QString& proposedPath) override;
     QString saveFileWithOption(const QString& title, const QString& filter,
                                const QString& proposedPath, const QString& option,
                                bool* checked) override;
     PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override;
-    QString openDatabase(const QString& title, const QString& filter,
-                         const QString& initialFolder, const QString& lastAddress) override;
+    QString openDatabase(const QString& title, const QString& filter, const QString& initialFolder,
+                         const QString& lastAddress) override;
 
     // Boxes and dialogs stand centred over the active window, or over this one when no
     // window of the program is active (a start-up message, a window hidden in the tray).

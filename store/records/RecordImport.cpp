@@ -530,7 +530,8 @@ Format detectedFormat(const QString& path, const QByteArray& bytes)
                 nullptr))
         return Format::Csv;
     const QChar separator = separatorOf(header);
-    bool numira = false;
+    bool numiraProgram = false;
+    bool numiraSerial = false;
     bool finderProgram = false;
     bool finderKey = false;
     for (const QString& cell : header.split(separator)) {
@@ -539,10 +540,12 @@ Format detectedFormat(const QString& path, const QByteArray& bytes)
             name.endsWith(QLatin1Char('"')))
             name = name.mid(1, name.size() - 2);
         name = name.trimmed().toLower();
-        numira = numira || numiraColumn(name) == Serial;
+        numiraProgram = numiraProgram || numiraColumn(name) == Program;
+        numiraSerial = numiraSerial || numiraColumn(name) == Serial;
         finderProgram = finderProgram || keyFinderColumn(name) == Program;
         finderKey = finderKey || keyFinderColumn(name) == Serial;
     }
+    const bool numira = numiraProgram && numiraSerial;
     return !numira && finderProgram && finderKey ? Format::KeyFinder : Format::Csv;
 }
 

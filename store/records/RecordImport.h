@@ -32,8 +32,8 @@ inline Format formatForFile(const QString& path)
 }
 
 // The format of a file to import when none is named: JSON and TSV by the extension; a CSV
-// file whose header names no Numira serial column but a key finder's product and key columns
-// is a key finder's export.
+// file whose header lacks Numira's "program" and "serial" columns but names a key finder's
+// product and key columns ("Product Name,Serial,Version") is a key finder's export.
 Format detectedFormat(const QString& path, const QByteArray& bytes);
 
 // The largest file an import reads: well above a million records' export (75 MiB as CSV,

@@ -12,14 +12,21 @@ QString ScriptedPrompt::openFile(const QString& title, const QString& filter,
                                  const QString& initialFolder)
 {
     dialogs.append({QStringLiteral("open"), title, filter, initialFolder});
-    return m_files.isEmpty() ? QString() : m_files.dequeue();
+    return nextFile();
+}
+
+QString ScriptedPrompt::openFileOfType(const QString& title, const QString& filter,
+                                       const QString& initialFolder, int* type)
+{
+    dialogs.append({QStringLiteral("open"), title, filter, initialFolder});
+    return nextFile(type);
 }
 
 QString ScriptedPrompt::saveFile(const QString& title, const QString& filter,
                                  const QString& proposedPath)
 {
     dialogs.append({QStringLiteral("save"), title, filter, proposedPath});
-    return m_files.isEmpty() ? QString() : m_files.dequeue();
+    return nextFile();
 }
 
 QString ScriptedPrompt::saveFileWithOption(const QString& title, const QString& filter,
@@ -29,7 +36,7 @@ QString ScriptedPrompt::saveFileWithOption(const QString& title, const QString& 
     dialogs.append({QStringLiteral("save"), title, filter, proposedPath, option});
     if (!m_options.isEmpty())
         *checked = m_options.dequeue();
-    return m_files.isEmpty() ? QString() : m_files.dequeue();
+    return nextFile();
 }
 
 PassphraseAnswer ScriptedPrompt::askPassphrase(const PassphraseQuestion& question)
@@ -42,7 +49,7 @@ QString ScriptedPrompt::openDatabase(const QString& title, const QString& filter
                                      const QString& initialFolder, const QString& lastAddress)
 {
     dialogs.append({QStringLiteral("open"), title, filter, initialFolder, QString(), lastAddress});
-    return m_files.isEmpty() ? QString() : m_files.dequeue();
+    return nextFile();
 }
 
 QStringList ScriptedPrompt::texts() const
@@ -59,7 +66,16 @@ void ScriptedPrompt::clear()
     dialogs.clear();
     m_answers.clear();
     m_files.clear();
+    m_types.clear();
     m_options.clear();
     passphraseQuestions.clear();
     m_passphrases.clear();
+}
+
+QString ScriptedPrompt::nextFile(int* type)
+{
+    const int chosenType = m_types.isEmpty() ? -1 : m_types.dequeue();
+    if (type)
+        *type = chosenType;
+    return m_files.isEmpty() ? QString() : m_files.dequeue();
 }

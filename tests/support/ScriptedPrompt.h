@@ -26,6 +26,8 @@ public:
                      const QString& initialFolder) override;
     QString saveFile(const QString& title, const QString& filter,
                      const QString& proposedPath) override;
+    QString openFileOfType(const QString& title, const QString& filter,
+                           const QString& initialFolder, int* type) override;
     QString saveFileWithOption(const QString& title, const QString& filter,
                                const QString& proposedPath, const QString& option,
                                bool* checked) override;
@@ -37,9 +39,15 @@ public:
     // The next answers to Yes/No questions, in order.
     void answer(PromptAnswer next) { m_answers.enqueue(next); }
     // The next file dialog's result; the empty text cancels it.
-    void chooseFile(const QString& path) { m_files.enqueue(path); }
+    void chooseFile(const QString& path) { chooseFileOfType(path, -1); }
+    // The next open dialog's result with the file type chosen in it (its place in the filter).
+    void chooseFileOfType(const QString& path, int type)
+    {
+        m_files.enqueue(path);
+        m_types.enqueue(type);
+    }
     // The next choice of a database is a server's address, as the user typed it.
-    void chooseServer(const QString& address) { m_files.enqueue(address); }
+    void chooseServer(const QString& address) { chooseFileOfType(address, -1); }
     // The state the next dialog with a check box leaves its box in; unscripted, as it opened.
     void checkOption(bool checked) { m_options.enqueue(checked); }
 
@@ -61,6 +69,9 @@ public:
 private:
     QQueue<PromptAnswer> m_answers;
     QQueue<QString> m_files;
+    QQueue<int> m_types; // beside m_files: the type chosen with each file, -1 for none
+
+    QString nextFile(int* type = nullptr);
     QQueue<bool> m_options;
     QQueue<PassphraseAnswer> m_passphrases;
 };
