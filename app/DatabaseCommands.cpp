@@ -12,6 +12,7 @@
 #include "store/keys/PassphraseKeyring.h"
 #include "store/keys/PassphraseUnlock.h"
 #include "store/keys/SecretBytes.h"
+#include "store/records/ImportJob.h"
 #include "store/records/RecordExport.h"
 #include "store/records/RecordImport.h"
 #include "store/records/RecordStore.h"
@@ -19,9 +20,11 @@
 
 #include <QDate>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QProgressDialog>
 
 Q_LOGGING_CATEGORY(lcDatabaseCommands, "numira.database")
 
@@ -37,6 +40,9 @@ const QString ServerBackupFilter = QStringLiteral("JSON (*.json)|*.json| ");
 const QString FilesOnlyMessage = QStringLiteral(
     "A passphrase protects a database file. A database on a server is protected by the "
     "server's own roles and rights.");
+// Below this an import is over before a progress dialog would be read.
+constexpr int ProgressQuietMilliseconds = 500;
+// importFormat reads the file types by their places here.
 const QString ImportFilter = QStringLiteral(
     "CSV (*.csv)|*.csv|Key finder CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|"
     "All Files (*)|*| ");
@@ -216,6 +222,34 @@ QString DatabaseCommands::recordsFolder() const
     return m_recordsFolder.isEmpty() ? QDir::homePath() : m_recordsFolder;
 }
 
+void DatabaseCommands::importOffTheWindow(QList<RecordStore::SerialRecord> records,
+                                          RecordStore::ImportOutcome* outcome, StoreError* error)
+{
+    // The window answers meanwhile; a progress dialog with Cancel shows once the import takes
+    // longer than a moment, and keeps the user from changing the database under it.
+    constexpr int Steps = 1000;
+    QProgressDialog dialog(QStringLiteral("Importing records..."), QStringLiteral("&Cancel"), 0,
+                           Steps, m_window.dialogParent());
+    dialog.setObjectName(QStringLiteral("dlgImportProgress"));
+    dialog.setWindowTitle(QStringLiteral("Import Records"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(ProgressQuietMilliseconds);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    ImportJob job(session(), std::move(records), {});
+    QEventLoop loop;
+    QObject::connect(&job, &ImportJob::progressed, &dialog,
+                     [&dialog](qsizetype done, qsizetype total) {
+                         dialog.setValue(total > 0 ? int(done * Steps / total) : Steps);
+                     });
+    QObject::connect(&dialog, &QProgressDialog::canceled, &job, &ImportJob::cancel);
+    QObject::connect(&job, &ImportJob::finished, &loop, &QEventLoop::quit);
+    job.start();
+    loop.exec();
+    *outcome = job.outcome();
+    *error = job.error();
+}
+
 void DatabaseCommands::importRecords()
 {
     const QString title = QStringLiteral("Import Records");
@@ -233,7 +267,9 @@ void DatabaseCommands::importRecords()
     StoreError error = unread.isEmpty() ? StoreError() : StoreError::invalid(unread);
     RecordStore::ImportOutcome outcome;
     if (!error)
-        RecordStore::importRecords(session(), records, {}, &outcome, &error);
+        importOffTheWindow(std::move(records), &outcome, &error);
+    if (error.is(StoreError::Kind::Cancelled))
+        return;
     if (error.is(StoreError::Kind::ReadOnly)) {
         prompt().critical(error.message(), title);
         return;

@@ -2,6 +2,7 @@
 
 #include "app/MainDeps.h"
 #include "store/keys/SecretBytes.h"
+#include "store/records/RecordStore.h"
 
 #include <QString>
 #include <functional>
@@ -48,6 +49,9 @@ public:
     bool unlock(const QString& address);
 
 private:
+    // Stores the records on a thread of the import's own while the window answers.
+    void importOffTheWindow(QList<RecordStore::SerialRecord> records,
+                            RecordStore::ImportOutcome* outcome, StoreError* error);
     bool askPassphrase(const QString& path);
     bool askPassword(const QString& address);
     // Asks the question through the prompt: the secret given, or nothing after a cancel. The

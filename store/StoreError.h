@@ -27,8 +27,9 @@ public:
         WrongPassphrase,
         NeedsPassword, // the server wants a password that was not given
         WrongPassword,
-        Invalid, // what was given breaks a rule (a record, an address)
-        Failed   // anything else: the text says what
+        Invalid,   // what was given breaks a rule (a record, an address)
+        Cancelled, // the user stopped it; nothing was changed
+        Failed     // anything else: the text says what
     };
 
     StoreError() = default;

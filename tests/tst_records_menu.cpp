@@ -7,6 +7,9 @@
 #include "tst_screens_kit.h"
 #include "ui/PictureButton.h"
 
+#include <QProgressDialog>
+#include <QTimer>
+
 using namespace ScreensKit;
 
 class RecordsMenuTest : public QObject
@@ -107,6 +110,26 @@ private slots:
         QCOMPARE(queryRows(db, "SELECT program, version, serial FROM serials WHERE id > 4"),
                  (Rows{{"Visio", "5", "KF-2"}, {"Visio", "", "J-1"}}));
         QVERIFY(execSql(db, "DELETE FROM serials WHERE id > 4"));
+
+        // The import runs while the window answers: its progress dialog's Cancel, pressed from
+        // the window's event loop, takes the whole import back and says nothing more.
+        QByteArray large = "program,serial\n";
+        for (int i = 0; i < 30000; ++i)
+            large += "Bulk " + QByteArray::number(i % 50) + ",B-" + QByteArray::number(i) + "\n";
+        StoreFixtures::writeFile(env.path("large.csv"), large);
+        bool cancelled = false;
+        QTimer::singleShot(0, env.main.get(), [&] {
+            auto* progress = env.main->findChild<QProgressDialog*>("dlgImportProgress");
+            auto* button = progress ? progress->findChild<QPushButton*>() : nullptr;
+            if (button) {
+                button->click();
+                cancelled = true;
+            }
+        });
+        run(env.path("large.csv"), true);
+        QVERIFY(cancelled);
+        QCOMPARE(env.prompt.texts().join("|"), QString());
+        QCOMPARE(queryRows(db, "SELECT count(*) FROM serials"), Rows{{"4"}});
 
         StoreFixtures::writeFile(env.path("bad.csv"), "program,serial\nX,1\nY\n");
         run(env.path("bad.csv"), true);

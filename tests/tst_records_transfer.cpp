@@ -1,6 +1,7 @@
 // Export, import and duplicate detection of the store, against real database files.
 
 #include "store/DatabaseSession.h"
+#include "store/records/ImportJob.h"
 #include "store/records/RecordExport.h"
 #include "store/records/RecordImport.h"
 #include "store/records/RecordStore.h"
@@ -230,6 +231,72 @@ private slots:
         QCOMPARE(queryRows(db, RecordsSql) + queryRows(db, programs), before);
     }
 
+    // Duplicates are found against the stored serials of every program the import names,
+    // whether it names a few (read program by program) or many (read in one pass).
+    void importFindsStoredDuplicatesOfFewAndManyPrograms_data()
+    {
+        QTest::addColumn<int>("programs");
+        QTest::newRow("a few") << 3;
+        QTest::newRow("many") << 80;
+    }
+
+    void importFindsStoredDuplicatesOfFewAndManyPrograms()
+    {
+        QFETCH(int, programs);
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        QVERIFY(testOpen(db));
+        RecordStore::ImportOutcome outcome;
+        Rows stored;
+        for (int p = 0; p < programs; ++p)
+            stored.append({QString("Prog %1").arg(p), "1", "n", QString("KEY-%1").arg(p), ""});
+        QVERIFY(
+            RecordStore::importRecords(testSession(), toRecords(stored), {}, &outcome, nullptr));
+        Rows again;
+        for (int p = 0; p < programs; ++p)
+            again.append({QString("PROG %1").arg(p), "2", "m", QString("key %1").arg(p), ""});
+        again.append({"Prog 0", "3", "", "KEY-1", ""}); // another program's serial is no duplicate
+        QVERIFY(RecordStore::importRecords(testSession(), toRecords(again), {}, &outcome, nullptr));
+        testSession().close();
+        QCOMPARE(outcome.duplicates, programs);
+        QCOMPARE(outcome.added, 1);
+        QCOMPARE(queryRows(db, "SELECT count(*) FROM serials"),
+                 Rows{{QString::number(programs + 1)}});
+    }
+
+    // An import on its own thread stores everything, or nothing once cancelled.
+    void importJobStoresOrCancels()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        QVERIFY(testOpen(db));
+        Rows rows;
+        for (int i = 0; i < 5000; ++i)
+            rows.append({QString("P%1").arg(i % 9), "1", "n", QString("K%1").arg(i), ""});
+        for (const bool cancel : {true, false}) {
+            ImportJob job(testSession(), toRecords(rows), {});
+            qsizetype lastDone = -1;
+            // Cancelled at its first word of progress, on the import's own thread.
+            connect(
+                &job, &ImportJob::progressed, &job,
+                [&](qsizetype done, qsizetype) {
+                    if (cancel)
+                        job.cancel();
+                    lastDone = done;
+                },
+                Qt::DirectConnection);
+            QSignalSpy finished(&job, &ImportJob::finished);
+            job.start();
+            QVERIFY(finished.wait(60000));
+            QCOMPARE(job.error().kind(),
+                     cancel ? StoreError::Kind::Cancelled : StoreError::Kind::None);
+            QCOMPARE(queryRows(db, "SELECT count(*) FROM serials"), Rows{{cancel ? "0" : "5000"}});
+            QCOMPARE(job.outcome().added, cancel ? 0 : 5000);
+            QCOMPARE(lastDone, cancel ? 0 : 5000);
+        }
+        testSession().close();
+    }
+
     // Every write of the store keeps to the record rule, whoever calls it, and a refused record
     // leaves the file as it was.
     void storeWritesRefuseWhatTheRuleRefuses_data()
@@ -243,8 +310,9 @@ private slots:
             << QStringList{"P\r", "1", "n", "S"} << "The program name holds a line break.";
         QTest::newRow("program of blanks")
             << QStringList{" \t ", "1", "n", "S"} << "The program name holds no visible character.";
-        QTest::newRow("program of a zero-width space") << QStringList{"\u200b", "1", "n", "S"}
-                                                       << "The program name holds no visible character.";
+        QTest::newRow("program of a zero-width space")
+            << QStringList{"\u200b", "1", "n", "S"}
+            << "The program name holds no visible character.";
         QTest::newRow("storable: empty version and name, a serial of lines")
             << QStringList{"P", "", "", "L1\nL2"} << "";
         QTest::newRow("storable: a version and a name of several lines")
@@ -279,10 +347,10 @@ private slots:
                                       &updated);
         testSession().close();
         const QString imported = importedError.message();
-        QCOMPARE((QStringList{added.message(), stored.message(), rewritten.message(),
-                              imported.mid(imported.indexOf(' ', 7) + 1), updated.message()}),
-                 (QStringList{problem, problem, problem, problem,
-                              aboutProgram ? QString() : problem}));
+        QCOMPARE(
+            (QStringList{added.message(), stored.message(), rewritten.message(),
+                         imported.mid(imported.indexOf(' ', 7) + 1), updated.message()}),
+            (QStringList{problem, problem, problem, problem, aboutProgram ? QString() : problem}));
         if (!problem.isEmpty())
             QCOMPARE(queryRows(db, "SELECT program, version, name, serial FROM serials"),
                      (Rows{{"Q", "0", "m", "OLD"}}));

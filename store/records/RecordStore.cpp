@@ -90,11 +90,19 @@ bool changeRecord(DatabaseSession& session, const QString& id, const QString& sq
 // The write lock is taken first, so that another writer makes it wait (the busy timeout), not
 // fail. Every statement is checked, the commit too; the work's query lives until the
 // transaction has ended, since a server refuses to free a statement inside a failed one.
-template <class Work> bool inTransaction(DatabaseSession& session, StoreError* error, Work work)
+// Runs work in one write transaction on the session's shared connection, or on the companion
+// connection of that name (from its own thread, and never opened again here).
+template <class Work>
+bool inTransaction(DatabaseSession& session, StoreError* error, Work work,
+                   const QString& companion = QString())
 {
     QSqlDatabase db;
-    if (!sharedConnection(session, &db, error))
-        return false;
+    if (companion.isEmpty()) {
+        if (!sharedConnection(session, &db, error))
+            return false;
+    } else {
+        db = QSqlDatabase::database(companion, false);
+    }
     const DatabaseBackend& backend = DatabaseBackend::of(db);
     for (int attempt = 0;; ++attempt) {
         QSqlQuery begin(db);
@@ -104,7 +112,7 @@ template <class Work> bool inTransaction(DatabaseSession& session, StoreError* e
         // Nothing of the transaction reached the database yet: a connection that went away
         // just now is opened again and the transaction begun once more. Once it has begun,
         // a lost connection is never retried, since a commit may have landed.
-        if (attempt > 0 || !why.is(StoreError::Kind::Gone)) {
+        if (attempt > 0 || !companion.isEmpty() || !why.is(StoreError::Kind::Gone)) {
             setError(error, why);
             return false;
         }
@@ -210,6 +218,42 @@ bool visitRecords(QSqlQuery& query, const RecordStore::RecordVisitor& each, Stor
             return false;
     }
     return readWhole(query, error);
+}
+
+// The serial keys stored for the programs that records name (programs: every stored program
+// by its key). A few programs are read through the program index, as the add screen's check
+// does; an import naming many reads the whole table once.
+bool storedKeys(QSqlQuery& query, const QList<RecordStore::SerialRecord>& records,
+                const QHash<QString, QString>& programs, QHash<QString, QSet<QString>>* keys,
+                StoreError* error)
+{
+    constexpr qsizetype ProgramsOneByOne = 64;
+    QSet<QString> named;
+    for (const RecordStore::SerialRecord& record : records) {
+        const auto stored = programs.constFind(programKey(record.program));
+        if (stored != programs.constEnd())
+            named.insert(*stored);
+        if (named.size() > ProgramsOneByOne)
+            break;
+    }
+    if (named.size() > ProgramsOneByOne) {
+        if (!run(query, SqlCatalogue::SerialKeys, {}, error))
+            return false;
+        while (query.next())
+            (*keys)[programKey(query.value(0).toString())].insert(
+                SerialKey::normalised(query.value(1).toString()));
+        query.finish();
+        return true;
+    }
+    for (const QString& program : std::as_const(named)) {
+        if (!run(query, SqlCatalogue::SerialKeysOfProgram, {program}, error))
+            return false;
+        QSet<QString>& known = (*keys)[programKey(program)];
+        while (query.next())
+            known.insert(SerialKey::normalised(query.value(3).toString()));
+        query.finish();
+    }
+    return true;
 }
 
 } // namespace
@@ -437,6 +481,7 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                    const ImportOptions& options, ImportOutcome* outcome, StoreError* error)
 {
     constexpr int BatchRows = 100;
+    constexpr qsizetype ProgressRows = 1000;
     *outcome = ImportOutcome();
     for (qsizetype i = 0; i < records.size(); ++i) {
         const SerialRecord& r = records.at(i);
@@ -446,100 +491,111 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
     }
     const QString now = dateText(QDateTime::currentDateTime());
     ImportOutcome result;
-    const bool ok = inTransaction(session, error, [&](QSqlQuery& query) {
-        // Many records written into a damaged file would be lost with it.
-        if (DatabaseBackend::of(query.driver()).checksStructure()) {
-            const StoreError damage =
-                FileBackend::verifyIntact(session.currentConnection(), session.address());
-            if (damage) {
-                setError(error, damage);
-                return false;
+    const auto goOn = [&](qsizetype done) {
+        if (!options.progress || options.progress(done, records.size()))
+            return true;
+        setError(error, {StoreError::Kind::Cancelled, QStringLiteral("The import was cancelled.")});
+        return false;
+    };
+    const bool ok = inTransaction(
+        session, error,
+        [&](QSqlQuery& query) {
+            const QSqlDatabase db = options.connectionName.isEmpty()
+                                        ? session.currentConnection()
+                                        : QSqlDatabase::database(options.connectionName, false);
+            // Many records written into a damaged file would be lost with it.
+            if (DatabaseBackend::of(query.driver()).checksStructure()) {
+                const StoreError damage = FileBackend::verifyIntact(db, session.address());
+                if (damage) {
+                    setError(error, damage);
+                    return false;
+                }
             }
-        }
-        // New program rows are stored one writer at a time (where writers run side by side).
-        const QString lock = DatabaseBackend::of(query.driver()).lockProgramNames();
-        if (!lock.isEmpty() && !run(query, lock, {}, error))
-            return false;
-        query.finish();
-        QHash<QString, QString> programs;
-        if (!programsByKey(query, &programs, error))
-            return false;
-        // The serial keys already stored, by program key.
-        QHash<QString, QSet<QString>> keys;
-        if (!options.keepDuplicates) {
-            if (!run(query, SqlCatalogue::SerialKeys, {}, error))
+            // New program rows are stored one writer at a time (where writers run side by side).
+            const QString lock = DatabaseBackend::of(query.driver()).lockProgramNames();
+            if (!lock.isEmpty() && !run(query, lock, {}, error))
                 return false;
-            while (query.next())
-                keys[programKey(query.value(0).toString())].insert(
-                    SerialKey::normalised(query.value(1).toString()));
             query.finish();
-        }
-        QSqlQuery insertProgram(session.currentConnection());
-        QSqlQuery insertSerial(session.currentConnection());
-        QSqlQuery insertBatch(session.currentConnection());
-        if (!options.dryRun && (!insertProgram.prepare(SqlCatalogue::InsertProgram) ||
-                                !insertSerial.prepare(SqlCatalogue::InsertSerial) ||
-                                !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows)))) {
-            setError(error, errorOf(insertBatch));
-            return false;
-        }
-        // Values of the records not yet written, five a record in the statement's order.
-        QVariantList pending;
-        auto writeBatch = [&] {
-            for (qsizetype i = 0; i < pending.size(); ++i)
-                insertBatch.bindValue(int(i), pending.at(i));
-            if (!insertBatch.exec()) {
+            QHash<QString, QString> programs;
+            if (!programsByKey(query, &programs, error))
+                return false;
+            // The serial keys already stored for the programs the records name, by program key.
+            QHash<QString, QSet<QString>> keys;
+            if (!options.keepDuplicates && !storedKeys(query, records, programs, &keys, error))
+                return false;
+            if (!goOn(0))
+                return false;
+            QSqlQuery insertProgram(db);
+            QSqlQuery insertSerial(db);
+            QSqlQuery insertBatch(db);
+            if (!options.dryRun &&
+                (!insertProgram.prepare(SqlCatalogue::InsertProgram) ||
+                 !insertSerial.prepare(SqlCatalogue::InsertSerial) ||
+                 !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows)))) {
                 setError(error, errorOf(insertBatch));
                 return false;
             }
-            pending.clear();
-            return true;
-        };
-        result.decisions.reserve(records.size());
-        for (const SerialRecord& record : records) {
-            const QString programId = programKey(record.program);
-            if (!options.keepDuplicates) {
-                QSet<QString>& known = keys[programId];
-                const QString key = SerialKey::normalised(record.serial);
-                if (known.contains(key)) {
-                    result.decisions.append(ImportDecision::Duplicate);
-                    ++result.duplicates;
-                    continue;
+            // Values of the records not yet written, five a record in the statement's order.
+            QVariantList pending;
+            auto writeBatch = [&] {
+                for (qsizetype i = 0; i < pending.size(); ++i)
+                    insertBatch.bindValue(int(i), pending.at(i));
+                if (!insertBatch.exec()) {
+                    setError(error, errorOf(insertBatch));
+                    return false;
                 }
-                known.insert(key);
-            }
-            auto stored = programs.constFind(programId);
-            if (stored == programs.constEnd()) {
-                stored = programs.insert(programId, record.program);
-                ++result.newPrograms;
-                if (!options.dryRun) {
-                    insertProgram.bindValue(0, text(record.program));
-                    if (!insertProgram.exec()) {
-                        setError(error, errorOf(insertProgram));
-                        return false;
+                pending.clear();
+                return true;
+            };
+            result.decisions.reserve(records.size());
+            for (qsizetype at = 0; at < records.size(); ++at) {
+                const SerialRecord& record = records.at(at);
+                if (at % ProgressRows == 0 && at > 0 && !goOn(at))
+                    return false;
+                const QString programId = programKey(record.program);
+                if (!options.keepDuplicates) {
+                    QSet<QString>& known = keys[programId];
+                    const QString key = SerialKey::normalised(record.serial);
+                    if (known.contains(key)) {
+                        result.decisions.append(ImportDecision::Duplicate);
+                        ++result.duplicates;
+                        continue;
+                    }
+                    known.insert(key);
+                }
+                auto stored = programs.constFind(programId);
+                if (stored == programs.constEnd()) {
+                    stored = programs.insert(programId, record.program);
+                    ++result.newPrograms;
+                    if (!options.dryRun) {
+                        insertProgram.bindValue(0, text(record.program));
+                        if (!insertProgram.exec()) {
+                            setError(error, errorOf(insertProgram));
+                            return false;
+                        }
                     }
                 }
+                result.decisions.append(ImportDecision::Added);
+                ++result.added;
+                if (options.dryRun)
+                    continue;
+                pending << *stored << text(record.name) << text(record.serial)
+                        << text(record.version) << (record.date.isEmpty() ? now : record.date);
+                if (pending.size() == BatchRows * 5 && !writeBatch())
+                    return false;
             }
-            result.decisions.append(ImportDecision::Added);
-            ++result.added;
-            if (options.dryRun)
-                continue;
-            pending << *stored << text(record.name) << text(record.serial) << text(record.version)
-                    << (record.date.isEmpty() ? now : record.date);
-            if (pending.size() == BatchRows * 5 && !writeBatch())
-                return false;
-        }
-        // The rest, one record a statement.
-        for (qsizetype at = 0; at < pending.size(); at += 5) {
-            for (int i = 0; i < 5; ++i)
-                insertSerial.bindValue(i, pending.at(at + i));
-            if (!insertSerial.exec()) {
-                setError(error, errorOf(insertSerial));
-                return false;
+            // The rest, one record a statement.
+            for (qsizetype at = 0; at < pending.size(); at += 5) {
+                for (int i = 0; i < 5; ++i)
+                    insertSerial.bindValue(i, pending.at(at + i));
+                if (!insertSerial.exec()) {
+                    setError(error, errorOf(insertSerial));
+                    return false;
+                }
             }
-        }
-        return true;
-    });
+            return goOn(records.size());
+        },
+        options.connectionName);
     if (ok)
         *outcome = result;
     return ok;

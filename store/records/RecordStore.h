@@ -119,10 +119,18 @@ bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* 
 bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record,
                    bool* found, StoreError* error);
 
+// Told how many of how many records an import has decided so far; false stops the import,
+// which then stores nothing and fails as Cancelled. Called on the import's thread.
+using ImportProgress = std::function<bool(qsizetype done, qsizetype total)>;
+
 struct ImportOptions
 {
     bool keepDuplicates = false; // store a serial that is already stored for its program
     bool dryRun = false;         // decide every record, store nothing
+    ImportProgress progress;     // none: the import runs to its end
+    // A companion connection of the session (DatabaseSession::openCompanion) that the import
+    // runs on, from the thread it belongs to; empty: the session's shared connection.
+    QString connectionName;
 };
 
 enum class ImportDecision
@@ -141,7 +149,9 @@ struct ImportOutcome
 
 // Stores the records in one transaction: all of them or, on any failure, none. A record with
 // an empty date is dated now. A serial that is already stored for the program, or came earlier
-// in the same list, is skipped and counted unless options.keepDuplicates.
+// in the same list, is skipped and counted unless options.keepDuplicates. Only the serials of
+// the programs the records name are read for that, so that a few records imported into a large
+// database cost about what as many adds do.
 bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                    const ImportOptions& options, ImportOutcome* outcome, StoreError* error);
 
