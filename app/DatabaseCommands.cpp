@@ -98,7 +98,10 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         return;
     }
     why = StoreError();
-    if (!unlock(session().address()) || !m_window.openConnection(&why)) {
+    const bool unlocked = unlock(session().address());
+    if (unlocked)
+        removeRewriteLeftovers(session().address());
+    if (!unlocked || !m_window.openConnection(&why)) {
         // A damaged file says so, and the dialog that follows is where its backup is chosen;
         // a server that does not answer or refuses the user says why.
         prompt().critical(refusalMessage(why, ErrorOpeningMessage));
@@ -139,6 +142,7 @@ bool DatabaseCommands::chooseDatabase()
         bool signedIn = true;
         if ((signedIn = unlock(chosen)) && !(why = session().checkSchema(chosen))) {
             m_typedAddress.clear();
+            removeRewriteLeftovers(chosen);
             SettingsStore::write(SettingsStore::DBInUse, chosen);
             session().setAddress(SettingsStore::read(SettingsStore::DBInUse));
             if (!m_window.openConnection())
@@ -272,6 +276,19 @@ bool DatabaseCommands::unlock(const QString& address)
     if (why.is(StoreError::Kind::NeedsPassword) || why.is(StoreError::Kind::WrongPassword))
         return askPassword(address);
     return true; // anything else is said when the database is opened
+}
+
+void DatabaseCommands::removeRewriteLeftovers(const QString& address)
+{
+    const QStringList removed = DatabaseProtection::removeLeftovers(address, &session().keys());
+    if (removed.isEmpty())
+        return;
+    QStringList names;
+    for (const QString& file : removed)
+        names << QFileInfo(file).fileName();
+    prompt().inform(QStringLiteral("A passphrase change of this database was cut short; what it "
+                                   "left beside the database was removed: %1")
+                        .arg(names.join(QStringLiteral(", "))));
 }
 
 bool DatabaseCommands::askPassphrase(const QString& path)

@@ -48,6 +48,9 @@ public:
     bool unlock(const QString& address);
 
 private:
+    // Removes the files a rewrite of the database that was killed halfway left beside it, once
+    // its key is known, and says so.
+    void removeRewriteLeftovers(const QString& address);
     bool askPassphrase(const QString& path);
     bool askPassword(const QString& address);
     // Asks the question through the prompt: the secret given, or nothing after a cancel. The

@@ -4,6 +4,7 @@
 #include "cli/CommandOutput.h"
 #include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
+#include "store/files/DatabaseProtection.h"
 #include "store/keys/PassphraseUnlock.h"
 #include "store/keys/SecretBytes.h"
 #include "store/records/RecordRule.h"
@@ -84,6 +85,7 @@ bool Command::openDatabase(const CliArguments& args)
     if (!databaseAddress(args, &address) || !unlock(address, args))
         return false;
     m_session.setAddress(address);
+    removeRewriteLeftovers(address);
     StoreError error = m_session.checkSchema(address);
     if (!error)
         error = m_session.open();
@@ -92,6 +94,14 @@ bool Command::openDatabase(const CliArguments& args)
         return false;
     }
     return true;
+}
+
+void Command::removeRewriteLeftovers(const QString& address)
+{
+    for (const QString& file : DatabaseProtection::removeLeftovers(address, &m_session.keys()))
+        sayError(m_streams.err, QStringLiteral("removed \"%1\", left by a passphrase change "
+                                               "that was cut short")
+                                    .arg(file));
 }
 
 bool Command::unlock(const QString& address, const CliArguments& args)

@@ -92,8 +92,12 @@ protected:
 
     // The database the command works on: --db, else the one Numira has in use.
     bool databaseAddress(const CliArguments& args, QString* address);
-    // Opens the database (unlocked first when protected). False after a failure said.
+    // Opens the database (unlocked first when protected, what a killed rewrite left beside it
+    // removed and said). False after a failure said.
     bool openDatabase(const CliArguments& args);
+    // Removes what a rewrite of the database that was killed halfway left beside it; one line
+    // on standard error for each file.
+    void removeRewriteLeftovers(const QString& address);
     // For a protected file whose passphrase is not known yet: read from --passphrase-fd, else
     // the keyring's, else asked on the terminal. False after a failure said.
     bool unlock(const QString& address, const CliArguments& args);
