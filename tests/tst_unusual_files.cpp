@@ -217,6 +217,76 @@ private slots:
         QVERIFY(QFileInfo(env.path("own.csv")).isSymLink());
     }
 
+    // A file without a SQLite header is taken for a protected one only where it could be one:
+    // whole pages of a protected file's size and a salt that is not all zero. Anything else is
+    // "not a Numira database" at once, in numira-cli and in the window, with no passphrase
+    // asked for and the file left as it was. Random bytes of whole pages cannot be told from
+    // an encrypted file: the passphrase is asked for.
+    void headerlessFileIsAskedAPassphraseOnlyWhenItCouldHaveOne_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<qint64>("size"); // the rest a hole of zero bytes
+        QTest::addColumn<bool>("couldBeProtected");
+        QByteArray random(4096, '\0');
+        for (int i = 0; i < random.size(); ++i)
+            random[i] = char((i * 7919 + 13) % 251 + 1);
+        QTest::newRow("4096 zero bytes") << QByteArray() << qint64(4096) << false;
+        QTest::newRow("sparse 1 GiB") << QByteArray() << (qint64(1) << 30) << false;
+        QTest::newRow("zero salt, random after")
+            << QByteArray(16, '\0') + random.mid(16) << qint64(4096) << false;
+        QTest::newRow("random, 512 bytes") << random.left(512) << qint64(512) << false;
+        QTest::newRow("random, one byte short of a page")
+            << random.left(4095) << qint64(4095) << false;
+        QTest::newRow("random, one byte past a page") << random + "x" << qint64(4097) << false;
+        QTest::newRow("random, a page and 512 bytes")
+            << random + random.left(512) << qint64(4608) << false;
+        QTest::newRow("one nonzero salt byte, one page")
+            << QByteArray(15, '\0') + "\x01" << qint64(4096) << true;
+        QTest::newRow("random, one page") << random << qint64(4096) << true;
+    }
+
+    void headerlessFileIsAskedAPassphraseOnlyWhenItCouldHaveOne()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(qint64, size);
+        QFETCH(bool, couldBeProtected);
+        TestEnv env;
+        const QString db = env.path("numira.mdb");
+        {
+            QFile file(db);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(head), head.size());
+            QVERIFY(file.resize(size));
+        }
+        const auto start = [&db] {
+            QFile file(db);
+            return file.open(QIODevice::ReadOnly) ? file.read(8192) : QByteArray();
+        };
+        const QByteArray before = start();
+        QCOMPARE(DatabaseSession::isProtectedFile(db), couldBeProtected);
+
+        const CliOutcome outcome = runCli(env, db, "list");
+        QCOMPARE(outcome.code, 1);
+        if (couldBeProtected)
+            QVERIFY2(outcome.err.contains("--passphrase-fd"), qPrintable(outcome.err));
+        else
+            QCOMPARE(outcome.err,
+                     QStringLiteral("numira-cli: \"%1\" is not a Numira database.\n").arg(db));
+
+        SettingsStore::write(SettingsStore::DBInUse, db);
+        env.prompt.cancelPassphrase();
+        env.prompt.chooseFile(QString());
+        env.start();
+        QVERIFY(!testSession().isOpen());
+        QCOMPARE(env.prompt.passphraseQuestions.size(), couldBeProtected ? 1 : 0);
+        if (!couldBeProtected)
+            QCOMPARE(env.prompt.texts().value(0),
+                     QStringLiteral("Error Opening Database!  Please select your database!"));
+        env.main->unload();
+        QCOMPARE(QFileInfo(db).size(), size);
+        QCOMPARE(start(), before);
+    }
+
     // What stands at the path is named; a file without its owner's write bit is read but never
     // changed, even by root.
     void notADatabaseFileIsNamed_data()

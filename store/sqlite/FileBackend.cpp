@@ -31,8 +31,11 @@ constexpr int SqliteCorrupt = 11;
 constexpr int SqliteFull = 13;
 constexpr int SqliteNotADatabase = 26;
 
-// The smallest page SQLite writes; a protected file is a whole number of pages.
-constexpr qint64 SmallestPage = 512;
+// The page of a protected file, SQLCipher 4's default, the only one Numira writes and opens:
+// a protected file is a whole number of them, at least one.
+constexpr qint64 ProtectedPageSize = 4096;
+// A protected file begins with its salt: 16 random bytes, never all zero.
+constexpr qint64 SaltSize = 16;
 
 // The most memory a connection to a protected file spends on decrypted pages. It holds only
 // pages that were read, so a small file costs at most its own size; a million records (190 MB)
@@ -43,6 +46,17 @@ constexpr int ProtectedPageCacheKb = 256 * 1024;
 int primaryCode(const QSqlError& error)
 {
     return error.nativeErrorCode().toInt() & 0xff;
+}
+
+// Whether the file begins with a salt that random bytes could make: not 16 zero bytes, as an
+// empty, sparse or wiped file begins.
+bool hasPlausibleSalt(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray salt = file.read(SaltSize);
+    return salt.size() == SaltSize && salt.count('\0') < SaltSize;
 }
 
 bool hasSqliteHeader(const QString& path)
@@ -219,8 +233,8 @@ bool FileBackend::isWritableByUser(const QString& path)
 bool FileBackend::isProtectedFile(const QString& path)
 {
     const QFileInfo info(path);
-    return info.isFile() && info.size() >= SmallestPage && info.size() % SmallestPage == 0 &&
-           !hasSqliteHeader(path);
+    return info.isFile() && info.size() >= ProtectedPageSize &&
+           info.size() % ProtectedPageSize == 0 && !hasSqliteHeader(path) && hasPlausibleSalt(path);
 }
 
 StoreError FileBackend::verifyIntact(const QSqlDatabase& db, const QString& path)

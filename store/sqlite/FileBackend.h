@@ -3,7 +3,8 @@
 #include "store/DatabaseBackend.h"
 
 // A database in a file, through SQLite: a plain file, or one protected by a passphrase
-// (encrypted page by page, with no SQLite header and a size that is a whole number of pages).
+// (encrypted page by page, with no SQLite header, a random salt in its first 16 bytes and a
+// size that is a whole number of pages).
 class FileBackend final : public DatabaseBackend
 {
 public:
@@ -48,7 +49,9 @@ public:
     // SQLite's quick check of the file behind an open connection: Damaged when it finds a
     // fault. A file that passed and has not changed since is not read again.
     static StoreError verifyIntact(const QSqlDatabase& db, const QString& path);
-    // Whether the file looks like a protected database (the passphrase alone can tell for sure).
+    // Whether the file looks like a protected database: no SQLite header, whole pages of a
+    // protected file's size (at least one) and a salt that is not all zero. Random bytes of
+    // that shape look the same; the passphrase alone can tell for sure.
     static bool isProtectedFile(const QString& path);
     // Whether the user may change the file: root may write any file, but a file whose owner
     // took away its own write permission counts as read-only for everybody.
