@@ -5,6 +5,7 @@
 // way to an export or a backup: never followed.
 
 #include "about/AboutText.h"
+#include "app/DatabaseCommands.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
 #include "store/DatabaseSession.h"
@@ -14,6 +15,7 @@
 #include "store/records/RecordExport.h"
 #include "store/records/RecordStore.h"
 #include "store/sqlite/FileBackend.h"
+#include "support/StoreChild.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
@@ -63,6 +65,9 @@ void damage(const QString& dbPath, qint64 from, qint64 to)
 class UnusualFilesTest : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { StoreChild::runIfRequested(); }
 
 private slots:
     void startsWithPipesAndHugeFilesInTheWay_data()
@@ -169,6 +174,42 @@ private slots:
         QCOMPARE(fileBytes(db), damaged);
         QCOMPARE(folderEntries(env.programFolder()), entries);
         QVERIFY(!QFile::exists(env.path("backup.mdb")));
+    }
+
+    // Another program holds the file in a write: opening it, and checking that it is Numira's,
+    // waits and then says the file is in use, never that it is no Numira database, in the
+    // store, in numira-cli and in the window's choice of a database.
+    void busyDatabaseIsInUseNotForeign()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase(env.path("busy.mdb"));
+        addRecords(db, 50);
+        env.makeDatabase();
+        const QString inUse = StoreError::inUse().message();
+        StoreChild other({"lock", db});
+        QVERIFY(other.waitUntilReady());
+        QVERIFY(other.readAll().contains("holding"));
+
+        const StoreError why = env.session.checkSchema(db);
+        QCOMPARE(why.kind(), StoreError::Kind::InUse);
+        QCOMPARE(why.message(), inUse);
+        for (const char* command : {"list", "add --program P --version 1 --name N --serial S"}) {
+            const CliOutcome outcome = runCli(env, db, command);
+            QCOMPARE(outcome.code, 1);
+            QCOMPARE(outcome.err, "numira-cli: " + inUse + "\n");
+        }
+
+        QVERIFY(env.start());
+        env.prompt.clear();
+        env.prompt.chooseFile(db);
+        env.main->databaseCommands().chooseDatabase();
+        QCOMPARE(env.prompt.texts().value(0), inUse);
+        QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), env.defaultDatabase());
+
+        other.kill();
+        other.finish();
+        QVERIFY(!env.session.checkSchema(db));
+        QCOMPARE(runCli(env, db, "list").code, 0);
     }
 
     // The user's own link to another user's link in a shared folder, and another user's link
