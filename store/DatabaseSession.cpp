@@ -48,6 +48,13 @@ void DatabaseSession::setAddress(const QString& address)
     close();
     m_address = address;
     m_openFailure = StoreError();
+    m_metDamage = false;
+}
+
+void DatabaseSession::noteFailure(const StoreError& error)
+{
+    if (error.is(StoreError::Kind::Damaged))
+        m_metDamage = true;
 }
 
 QString DatabaseSession::displayName() const

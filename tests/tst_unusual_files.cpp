@@ -176,6 +176,67 @@ private slots:
         QVERIFY(!QFile::exists(env.path("backup.mdb")));
     }
 
+    // A file too large to be checked at every opening, with a scrambled page of its records:
+    // once a statement has met the damage, no write of the session reaches the file, even one
+    // that would not touch the damaged page itself.
+    void damageMetOnceStopsEveryLaterWrite()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 2000);
+        QVERIFY(execSql(db, "INSERT INTO programs (program) VALUES (zeroblob(?))",
+                        {FileBackend::CheckOnOpenLimit}));
+        const QList<qint64> leaves = leafPages(db, "serials");
+        QVERIFY(leaves.size() > 8);
+        const qint64 at = pageOffset(db, leaves.at(leaves.size() / 2));
+        // The page's cell pointers and cells turned to noise; its header stays.
+        QByteArray bytes = fileBytes(db);
+        for (qint64 i = at + 8; i < at + pageSize(db); ++i)
+            bytes[i] = char(bytes[i] ^ 0x5a);
+        writeFile(db, bytes);
+        const QByteArray damaged = fileBytes(db);
+        QVERIFY(QFileInfo(db).size() > FileBackend::CheckOnOpenLimit);
+
+        QString error;
+        QVERIFY2(testOpen(db, &error), qPrintable(error));
+        DatabaseSession& session = testSession();
+        StoreError refused;
+        // Opening does not read the file whole; the walk over every record meets the damage.
+        QVERIFY(!session.metDamage());
+        QVERIFY(!RecordStore::forEachSerial(
+            session, RecordStore::RecordOrder::ByKey,
+            [](const RecordStore::StoredRecord&) { return true; }, &refused));
+        QCOMPARE(refused.kind(), StoreError::Kind::Damaged);
+        QVERIFY(session.metDamage());
+
+        const QString said = StoreError::damaged().message();
+        const auto refusedAsDamaged = [&](bool done) {
+            const bool right = !done && refused.message() == said;
+            refused = StoreError();
+            return right;
+        };
+        bool found = false;
+        qlonglong id = 0;
+        QVERIFY(refusedAsDamaged(
+            RecordStore::addSerial(session, {"Program 1", "9", "N", "NEW-SERIAL"}, false,
+                                   QDateTime::currentDateTime(), &refused)));
+        QVERIFY(refusedAsDamaged(
+            RecordStore::addRecord(session, {"Program 2", "9", "N", "NEW-2", {}}, &id, &refused)));
+        QVERIFY(refusedAsDamaged(RecordStore::updateSerial(
+            session, "1", "9", "N", "S", QDateTime::currentDateTime(), &found, &refused)));
+        QVERIFY(refusedAsDamaged(RecordStore::rewriteSerial(
+            session, "2", {"Program 3", "9", "N", "S", {}}, &found, &refused)));
+        QVERIFY(refusedAsDamaged(RecordStore::deleteSerial(session, "3", &found, &refused)));
+        RecordStore::ProgramDeletion deletion;
+        QVERIFY(refusedAsDamaged(
+            RecordStore::deleteProgram(session, "no such program", &deletion, &refused)));
+        // Reopening the same file does not forget it.
+        QVERIFY(testOpen(db));
+        QVERIFY(refusedAsDamaged(RecordStore::deleteSerial(session, "4", &found, &refused)));
+        session.close();
+        QCOMPARE(fileBytes(db), damaged);
+    }
+
     // Another program holds the file in a write: opening it, and checking that it is Numira's,
     // waits and then says the file is in use, never that it is no Numira database, in the
     // store, in numira-cli and in the window's choice of a database.

@@ -30,6 +30,40 @@ StoreError errorOf(const QSqlQuery& query)
     return DatabaseBackend::of(query.driver()).errorOf(query.lastError());
 }
 
+// Hands what went wrong in one operation to the caller, and to the session, which remembers
+// damage met by any statement: made at the start of every operation, it points the
+// operation's error at its own and passes it on when the operation ends.
+class DamageWatch final
+{
+    Q_DISABLE_COPY_MOVE(DamageWatch)
+public:
+    DamageWatch(DatabaseSession& session, StoreError*& error) : m_session(session), m_out(error)
+    {
+        error = &m_seen;
+    }
+    ~DamageWatch()
+    {
+        m_session.noteFailure(m_seen);
+        if (m_out && m_seen)
+            *m_out = m_seen;
+    }
+
+private:
+    DatabaseSession& m_session;
+    StoreError* m_out;
+    StoreError m_seen;
+};
+
+// A database in which a statement met damage takes no more writes in this session: what it
+// would store could be lost with the file, or spread the damage.
+bool refuseAfterDamage(const DatabaseSession& session, StoreError* error)
+{
+    if (!session.metDamage())
+        return false;
+    setError(error, StoreError::damaged());
+    return true;
+}
+
 bool sharedConnection(DatabaseSession& session, QSqlDatabase* db, StoreError* error)
 {
     *db = session.connection(error);
@@ -71,10 +105,12 @@ bool recordId(const QString& id, qlonglong* value)
 bool changeRecord(DatabaseSession& session, const QString& id, const QString& sql,
                   QVariantList values, bool* found, StoreError* error)
 {
+    *found = false;
+    if (refuseAfterDamage(session, error))
+        return false;
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
-    *found = false;
     qlonglong key = 0;
     if (!recordId(id, &key))
         return true;
@@ -92,6 +128,8 @@ bool changeRecord(DatabaseSession& session, const QString& id, const QString& sq
 // transaction has ended, since a server refuses to free a statement inside a failed one.
 template <class Work> bool inTransaction(DatabaseSession& session, StoreError* error, Work work)
 {
+    if (refuseAfterDamage(session, error))
+        return false;
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -223,6 +261,7 @@ QString dateText(const QDateTime& moment)
 
 bool programNames(DatabaseSession& session, QStringList* names, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -238,6 +277,7 @@ bool programNames(DatabaseSession& session, QStringList* names, StoreError* erro
 bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram,
                const QDateTime& when, StoreError* error, QString* storedUnder)
 {
+    const DamageWatch watch(session, error);
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
         return false;
@@ -258,6 +298,7 @@ bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgra
 bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome,
                    StoreError* error)
 {
+    const DamageWatch watch(session, error);
     // The test for records and the deletion see the same state of the file.
     return inTransaction(session, error, [&](QSqlQuery& query) {
         if (!run(query, SqlCatalogue::CountSerialsOfProgram, {text(program)}, error))
@@ -278,6 +319,7 @@ bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDele
 bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record,
                 StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -299,6 +341,7 @@ bool updateSerial(DatabaseSession& session, const QString& id, const QString& ve
                   const QString& name, const QString& serial, const QDateTime& when, bool* found,
                   StoreError* error)
 {
+    const DamageWatch watch(session, error);
     *found = false;
     if (!storable(RecordRule::detailsProblem(version, name, serial), error))
         return false;
@@ -308,12 +351,14 @@ bool updateSerial(DatabaseSession& session, const QString& id, const QString& ve
 
 bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     return changeRecord(session, id, SqlCatalogue::DeleteSerial, {}, found, error);
 }
 
 bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each,
                    StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -328,6 +373,7 @@ bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisi
 bool forEachSerialOfProgram(DatabaseSession& session, const QString& program,
                             const RecordVisitor& each, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -340,6 +386,7 @@ bool forEachSerialOfProgram(DatabaseSession& session, const QString& program,
 bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored,
                        StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -354,6 +401,7 @@ bool storedProgramName(DatabaseSession& session, const QString& program, QString
 bool findDuplicateSerial(DatabaseSession& session, const QString& program, const QString& serial,
                          std::optional<StoredRecord>* match, StoreError* error, qlonglong exceptId)
 {
+    const DamageWatch watch(session, error);
     match->reset();
     QString stored;
     if (!storedProgramName(session, program, &stored, error))
@@ -379,6 +427,7 @@ bool findDuplicateSerial(DatabaseSession& session, const QString& program, const
 bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id,
                StoreError* error)
 {
+    const DamageWatch watch(session, error);
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
         return false;
@@ -404,6 +453,7 @@ bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* 
 bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record,
                    bool* found, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     *found = false;
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
@@ -436,6 +486,7 @@ bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialReco
 bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                    const ImportOptions& options, ImportOutcome* outcome, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     constexpr int BatchRows = 100;
     *outcome = ImportOutcome();
     for (qsizetype i = 0; i < records.size(); ++i) {
@@ -548,6 +599,7 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
 bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages,
                            StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -565,6 +617,7 @@ bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, Res
 bool search(DatabaseSession& session, SearchField field, const QString& keywords,
             ResultPages* found, StoreError* error, const QString& connectionName)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (connectionName.isEmpty()) {
         if (!sharedConnection(session, &db, error))

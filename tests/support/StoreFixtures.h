@@ -27,6 +27,13 @@ QList<QStringList> allRows(const QString& dbPath);
 // Every cell of a paged list read to the end, row by row.
 QList<QStringList> pageCells(ResultPages list);
 
+// The leaf pages (numbered from 1, in key order) of a table or index of a plain database
+// file, found by walking its b-tree from the root page sqlite_master names.
+QList<qint64> leafPages(const QString& dbPath, const QString& tableOrIndex);
+// The byte offset of a page in a plain database file, and its size.
+qint64 pageOffset(const QString& dbPath, qint64 page);
+qint64 pageSize(const QString& dbPath);
+
 QByteArray fileBytes(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 // The names in a folder, hidden ones included, sorted.
