@@ -63,6 +63,11 @@ int Command::fail(const QString& message)
     return Failure;
 }
 
+void Command::warn(const QString& message)
+{
+    sayError(m_streams.err, QStringLiteral("warning: ") + message);
+}
+
 int Command::usage(const QString& message)
 {
     return sayUsage(m_streams.err, message, m_description.name);

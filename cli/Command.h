@@ -85,6 +85,8 @@ protected:
     int fail(const QString& message);
     int fail(const StoreError& error) { return fail(error.message()); }
     int usage(const QString& message);
+    // One line on standard error that does not end the command: "numira-cli: warning: ...".
+    void warn(const QString& message);
 
     // The database session of the command: it opens the database, and keeps the key of a
     // protected file for the command's run only.

@@ -440,6 +440,44 @@ private slots:
         QCOMPARE(fileBytes(elsewhere), QByteArray("not a leftover"));
     }
 
+    // An export of a protected database is plain text: numira-cli says so on standard error
+    // unless --plain-ok, and writes the records either way; a plain database gets no warning.
+    void commandLineExportOfAProtectedDatabaseWarns()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        const QString out = env.path("records.csv");
+        Outcome outcome = runCli(env, {"--db", db, "export", "-o", out}, {});
+        QCOMPARE(outcome.code, 0);
+        QCOMPARE(outcome.err, QByteArray());
+
+        QVERIFY(protect(db, Right));
+        testSession().close();
+        const QByteArray right = Right.toUtf8() + "\n";
+        for (const QStringList& target : {QStringList{"-o", out}, QStringList{}}) {
+            QFile::remove(out);
+            outcome = runCli(
+                env, QStringList{"--db", db, "export", "--passphrase-fd", "0"} + target, right);
+            QCOMPARE(outcome.code, 0);
+            QCOMPARE(outcome.err,
+                     QByteArray("numira-cli: warning: the database is protected by a passphrase, "
+                                "but the export is not: anyone who gets it can read every record "
+                                "(--plain-ok leaves this out)\n"));
+            const QByteArray written = target.isEmpty() ? outcome.out : fileBytes(out);
+            QVERIFY(written.contains("RARE-77Q-XK91-SERIAL"));
+
+            outcome = runCli(
+                env,
+                QStringList{"--db", db, "export", "--plain-ok", "--passphrase-fd", "0"} + target,
+                right);
+            QCOMPARE(outcome.code, 0);
+            QCOMPARE(outcome.err, QByteArray());
+        }
+        // --plain-ok belongs to export alone.
+        outcome = runCli(env, {"--db", db, "list", "--plain-ok", "--passphrase-fd", "0"}, right);
+        QCOMPARE(outcome.code, 2);
+    }
+
     // The key Numira derives is SQLCipher's own: a file that SQLCipher protected with the
     // passphrase alone (as every earlier version of Numira did) opens, and a file Numira
     // protects opens with the passphrase alone (as the sqlcipher shell opens it).
