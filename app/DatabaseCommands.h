@@ -8,6 +8,7 @@
 #include <optional>
 
 struct PassphraseQuestion;
+class StoreError;
 
 class DatabaseSession;
 class DatabaseWindow;
@@ -48,6 +49,10 @@ public:
     bool unlock(const QString& address);
 
 private:
+    // A file whose check found only indexes that disagree with their tables has them rebuilt
+    // from the records, and the user is told; false for any other refusal, or when the
+    // rebuild failed.
+    bool mendIndexes(const StoreError& why, const QString& address);
     // Removes the files a rewrite of the database that was killed halfway left beside it, once
     // its key is known, and says so.
     void removeRewriteLeftovers(const QString& address);

@@ -92,6 +92,15 @@ bool Command::openDatabase(const CliArguments& args)
     m_session.setAddress(address);
     removeRewriteLeftovers(address);
     StoreError error = m_session.checkSchema(address);
+    if (error.is(StoreError::Kind::DamagedIndex)) {
+        // The records are whole: the index is rebuilt from them before anything is read.
+        const StoreError found = error;
+        error = m_session.mendIndexes(address);
+        if (!error) {
+            warn(found.message() + QStringLiteral(" It was rebuilt."));
+            error = m_session.checkSchema(address);
+        }
+    }
     if (!error)
         error = m_session.open();
     if (error) {

@@ -87,6 +87,11 @@ public:
     // Whether the address opens and holds Numira's tables; the shared connection is not touched.
     StoreError checkSchema(const QString& address) const;
 
+    // Rebuilds the indexes of a file whose check found only indexes that disagree with their
+    // tables (DamagedIndex), on a connection of its own, and checks it again; nothing for a
+    // database that is no file.
+    StoreError mendIndexes(const QString& address) const;
+
     // Damage met by any statement on the database (a file too large to be checked at every
     // opening is read only where the work leads): from then on this session writes nothing
     // more into it, until another database is chosen. noteFailure keeps a Damaged error and

@@ -500,8 +500,20 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
     const bool ok = inTransaction(session, error, [&](QSqlQuery& query) {
         // Many records written into a damaged file would be lost with it.
         if (DatabaseBackend::of(query.driver()).checksStructure()) {
-            const StoreError damage =
+            StoreError damage =
                 FileBackend::verifyIntact(session.currentConnection(), session.address());
+            // An index that disagrees with its table is rebuilt in the import's transaction;
+            // a dry run leaves it to the import.
+            if (damage.is(StoreError::Kind::DamagedIndex)) {
+                result.note =
+                    damage.message() +
+                    (options.dryRun ? QStringLiteral(" The import rebuilds it first.")
+                                    : QStringLiteral(" It was rebuilt before the records were "
+                                                     "stored."));
+                damage = options.dryRun ? StoreError()
+                                        : FileBackend::rebuildIndexes(session.currentConnection(),
+                                                                      session.address());
+            }
             if (damage) {
                 setError(error, damage);
                 return false;

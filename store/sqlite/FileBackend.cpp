@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -255,11 +256,40 @@ StoreError FileBackend::verifyIntact(const QSqlDatabase& db, const QString& path
             return StoreError::damaged();
         return {StoreError::Kind::Failed, why.text()};
     }
-    if (check.value(0).toString() != QLatin1String("ok"))
-        return StoreError::damaged();
+    if (check.value(0).toString() != QLatin1String("ok")) {
+        // An index that disagrees with its table is the only fault that rebuilding mends
+        // without losing a record; anything else found beside it makes the file damaged.
+        static const QRegularExpression indexOnly(
+            QStringLiteral("^(?:row \\d+ missing from index|wrong # of entries in index) (\\S+)$"));
+        QStringList indexes;
+        do {
+            const QRegularExpressionMatch found = indexOnly.match(check.value(0).toString());
+            if (!found.hasMatch())
+                return StoreError::damaged();
+            if (!indexes.contains(found.captured(1)))
+                indexes << found.captured(1);
+        } while (check.next());
+        if (check.lastError().isValid())
+            return StoreError::damaged();
+        return StoreError::damagedIndex(indexes);
+    }
     const QMutexLocker locked(&identityLock());
     lastIntactFile() = before;
     return StoreError();
+}
+
+StoreError FileBackend::rebuildIndexes(const QSqlDatabase& db, const QString& path)
+{
+    QSqlQuery rebuild(db);
+    if (!rebuild.exec(SqlCatalogue::RebuildIndexes))
+        return instance().errorOf(rebuild.lastError());
+    rebuild.finish();
+    const StoreError after = verifyIntact(db, path);
+    // Inside a transaction the check saw pages not yet in the file: a rollback would leave the
+    // file as it was, which must not pass as checked.
+    const QMutexLocker locked(&identityLock());
+    lastIntactFile() = FileIdentity();
+    return after;
 }
 
 StoreError FileBackend::open(const QString& path, const QString& connectionName,
