@@ -122,6 +122,13 @@ StoreError readsBackWhole(const QString& path, const QString& connection, const 
     return failure;
 }
 
+// Tests: sees the copy once it is written, before it is read back.
+CopyWatcher& copyWatcher()
+{
+    static CopyWatcher watcher;
+    return watcher;
+}
+
 // The copy reads back as a whole database before it may replace anything; a copy of indexes
 // that disagreed with their tables has them rebuilt first. The copy of a protected database is
 // protected by the same passphrase.
@@ -169,6 +176,11 @@ QString proposedBackupPath(const QDate& date, const QString& homeFolder)
            date.toString(QStringLiteral("MM-dd-yyyy")) + QStringLiteral(".mdb");
 }
 
+void setCopyWatcher(CopyWatcher watcher)
+{
+    copyWatcher() = std::move(watcher);
+}
+
 bool copyDatabase(const QString& source, const QString& target, QString* error, KeptKeys* keys,
                   QString* note)
 {
@@ -205,6 +217,8 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
         removeJournal();
         return false;
     }
+    if (copyWatcher())
+        copyWatcher()(copy);
     if (!checkCopy(source, copy, keys, mended.isError(), error)) {
         removeJournal();
         return false;

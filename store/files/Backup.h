@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
+
 class KeptKeys;
 
 namespace Backup {
@@ -25,5 +27,11 @@ QString proposedBackupPath(const QDate& date, const QString& homeFolder);
 // left as it is: it already holds every committed record.
 bool copyDatabase(const QString& source, const QString& target, QString* error,
                   KeptKeys* keys = nullptr, QString* note = nullptr);
+
+// Tests: called with the copy's path once the snapshot is written into it, before it is read
+// back, takes the database's permissions and is renamed over the target. The program sets no
+// watcher.
+using CopyWatcher = std::function<void(const QString& copy)>;
+void setCopyWatcher(CopyWatcher watcher);
 
 } // namespace Backup
