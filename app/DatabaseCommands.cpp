@@ -125,7 +125,13 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         return;
     }
     why = StoreError();
-    if (!unlock(session().address()) || !m_window.openConnection(&why)) {
+    const bool unlocked = unlock(session().address());
+    if (unlocked)
+        removeRewriteLeftovers(session().address());
+    bool opened = unlocked && m_window.openConnection(&why);
+    if (!opened && mendIndexes(why, session().address()))
+        opened = m_window.openConnection(&why);
+    if (!opened) {
         // A damaged file says so, and the dialog that follows is where its backup is chosen;
         // a server that does not answer or refuses the user says why.
         prompt().critical(refusalMessage(why, ErrorOpeningMessage));
@@ -164,8 +170,14 @@ bool DatabaseCommands::chooseDatabase()
         session().close();
         StoreError why;
         bool signedIn = true;
-        if ((signedIn = unlock(chosen)) && !(why = session().checkSchema(chosen))) {
+        if ((signedIn = unlock(chosen))) {
+            why = session().checkSchema(chosen);
+            if (mendIndexes(why, chosen))
+                why = session().checkSchema(chosen);
+        }
+        if (signedIn && !why) {
             m_typedAddress.clear();
+            removeRewriteLeftovers(chosen);
             SettingsStore::write(SettingsStore::DBInUse, chosen);
             session().setAddress(SettingsStore::read(SettingsStore::DBInUse));
             if (!m_window.openConnection())
@@ -205,13 +217,15 @@ void DatabaseCommands::backup()
         return;
     session().close();
     QString error;
-    if (!Backup::copyDatabase(session().address(), target, &error, &session().keys())) {
+    QString note;
+    if (!Backup::copyDatabase(session().address(), target, &error, &session().keys(), &note)) {
         // The screens need the connection: open it again before saying what went wrong.
         m_window.openConnection();
         prompt().critical(QStringLiteral("The backup to \"%1\" failed!  %2").arg(target, error));
         return;
     }
-    prompt().inform(QStringLiteral("Database Backup Complete!"));
+    prompt().inform(note.isEmpty() ? QStringLiteral("Database Backup Complete!")
+                                   : QStringLiteral("Database Backup Complete!  ") + note);
     if (!m_window.openConnection())
         return;
     showBrowserOverScreens();
@@ -284,9 +298,10 @@ void DatabaseCommands::importRecords()
     showBrowserOverScreens();
     prompt().inform(QStringLiteral("Records imported: %1.  Duplicates skipped: %2.  New "
                                    "programs: %3.")
-                        .arg(outcome.added)
-                        .arg(outcome.duplicates)
-                        .arg(outcome.newPrograms),
+                            .arg(outcome.added)
+                            .arg(outcome.duplicates)
+                            .arg(outcome.newPrograms) +
+                        (outcome.note.isEmpty() ? QString() : QStringLiteral("  ") + outcome.note),
                     title);
 }
 
@@ -329,6 +344,27 @@ bool DatabaseCommands::unlock(const QString& address)
     if (why.is(StoreError::Kind::NeedsPassword) || why.is(StoreError::Kind::WrongPassword))
         return askPassword(address);
     return true; // anything else is said when the database is opened
+}
+
+bool DatabaseCommands::mendIndexes(const StoreError& why, const QString& address)
+{
+    if (!why.is(StoreError::Kind::DamagedIndex) || session().mendIndexes(address))
+        return false;
+    prompt().inform(why.message() + QStringLiteral("  The index was rebuilt."));
+    return true;
+}
+
+void DatabaseCommands::removeRewriteLeftovers(const QString& address)
+{
+    const QStringList removed = DatabaseProtection::removeLeftovers(address, &session().keys());
+    if (removed.isEmpty())
+        return;
+    QStringList names;
+    for (const QString& file : removed)
+        names << QFileInfo(file).fileName();
+    prompt().inform(QStringLiteral("A passphrase change of this database was cut short; what it "
+                                   "left beside the database was removed: %1")
+                        .arg(names.join(QStringLiteral(", "))));
 }
 
 bool DatabaseCommands::askPassphrase(const QString& path)

@@ -9,6 +9,7 @@
 #include <optional>
 
 struct PassphraseQuestion;
+class StoreError;
 
 class DatabaseSession;
 class DatabaseWindow;
@@ -52,6 +53,13 @@ private:
     // Stores the records on a thread of the import's own while the window answers.
     void importOffTheWindow(QList<RecordStore::SerialRecord> records,
                             RecordStore::ImportOutcome* outcome, StoreError* error);
+    // A file whose check found only indexes that disagree with their tables has them rebuilt
+    // from the records, and the user is told; false for any other refusal, or when the
+    // rebuild failed.
+    bool mendIndexes(const StoreError& why, const QString& address);
+    // Removes the files a rewrite of the database that was killed halfway left beside it, once
+    // its key is known, and says so.
+    void removeRewriteLeftovers(const QString& address);
     bool askPassphrase(const QString& path);
     bool askPassword(const QString& address);
     // Asks the question through the prompt: the secret given, or nothing after a cancel. The

@@ -4,6 +4,7 @@
 #include "cli/CommandOutput.h"
 #include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
+#include "store/files/DatabaseProtection.h"
 #include "store/keys/PassphraseUnlock.h"
 #include "store/keys/SecretBytes.h"
 #include "store/records/RecordRule.h"
@@ -62,6 +63,11 @@ int Command::fail(const QString& message)
     return Failure;
 }
 
+void Command::warn(const QString& message)
+{
+    sayError(m_streams.err, QStringLiteral("warning: ") + message);
+}
+
 int Command::usage(const QString& message)
 {
     return sayUsage(m_streams.err, message, m_description.name);
@@ -84,7 +90,17 @@ bool Command::openDatabase(const CliArguments& args)
     if (!databaseAddress(args, &address) || !unlock(address, args))
         return false;
     m_session.setAddress(address);
+    removeRewriteLeftovers(address);
     StoreError error = m_session.checkSchema(address);
+    if (error.is(StoreError::Kind::DamagedIndex)) {
+        // The records are whole: the index is rebuilt from them before anything is read.
+        const StoreError found = error;
+        error = m_session.mendIndexes(address);
+        if (!error) {
+            warn(found.message() + QStringLiteral(" It was rebuilt."));
+            error = m_session.checkSchema(address);
+        }
+    }
     if (!error)
         error = m_session.open();
     if (error) {
@@ -92,6 +108,14 @@ bool Command::openDatabase(const CliArguments& args)
         return false;
     }
     return true;
+}
+
+void Command::removeRewriteLeftovers(const QString& address)
+{
+    for (const QString& file : DatabaseProtection::removeLeftovers(address, &m_session.keys()))
+        sayError(m_streams.err, QStringLiteral("removed \"%1\", left by a passphrase change "
+                                               "that was cut short")
+                                    .arg(file));
 }
 
 bool Command::unlock(const QString& address, const CliArguments& args)

@@ -85,6 +85,8 @@ protected:
     int fail(const QString& message);
     int fail(const StoreError& error) { return fail(error.message()); }
     int usage(const QString& message);
+    // One line on standard error that does not end the command: "numira-cli: warning: ...".
+    void warn(const QString& message);
 
     // The database session of the command: it opens the database, and keeps the key of a
     // protected file for the command's run only.
@@ -92,8 +94,12 @@ protected:
 
     // The database the command works on: --db, else the one Numira has in use.
     bool databaseAddress(const CliArguments& args, QString* address);
-    // Opens the database (unlocked first when protected). False after a failure said.
+    // Opens the database (unlocked first when protected, what a killed rewrite left beside it
+    // removed and said). False after a failure said.
     bool openDatabase(const CliArguments& args);
+    // Removes what a rewrite of the database that was killed halfway left beside it; one line
+    // on standard error for each file.
+    void removeRewriteLeftovers(const QString& address);
     // For a protected file whose passphrase is not known yet: read from --passphrase-fd, else
     // the keyring's, else asked on the terminal. False after a failure said.
     bool unlock(const QString& address, const CliArguments& args);

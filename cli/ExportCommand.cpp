@@ -7,7 +7,8 @@ ExportCommand::ExportCommand(Streams& streams)
     : Command(
           streams,
           {QStringLiteral("export"),
-           QStringLiteral("export [--format csv|json|tsv] [-o FILE] [--spreadsheet-safe]"),
+           QStringLiteral(
+               "export [--format csv|json|tsv] [-o FILE] [--spreadsheet-safe] [--plain-ok]"),
            QStringLiteral(
                "Writes every record in the order stored: CSV (header "
                "program,version,name,serial,date; RFC 4180), JSON or TSV. The format follows "
@@ -15,8 +16,11 @@ ExportCommand::ExportCommand(Streams& streams)
                "and replaced only once the new one is complete; a device, pipe or folder is "
                "refused. --spreadsheet-safe puts a ' before CSV cells that begin with =, +, -, @, "
                "a tab or a carriage return, so that a spreadsheet does not run them as formulas "
-               "(the file then no longer imports to the same values)."),
-           {QStringLiteral("--format"), QStringLiteral("-o"), QStringLiteral("--spreadsheet-safe")},
+               "(the file then no longer imports to the same values). The export of a database "
+               "protected by a passphrase is plain text, and a warning says so on standard "
+               "error unless --plain-ok is given."),
+           {QStringLiteral("--format"), QStringLiteral("-o"), QStringLiteral("--spreadsheet-safe"),
+            QStringLiteral("--plain-ok")},
            0,
            0})
 {
@@ -37,6 +41,10 @@ int ExportCommand::execute(const CliArguments& args)
     options.spreadsheetSafe = args.flags.contains(QStringLiteral("--spreadsheet-safe"));
     if (!openDatabase(args))
         return Failure;
+    if (isProtected(session().address()) && !args.flags.contains(QStringLiteral("--plain-ok")))
+        warn(QStringLiteral("the database is protected by a passphrase, but the export is not: "
+                            "anyone who gets it can read every record (--plain-ok leaves this "
+                            "out)"));
     qint64 count = 0;
     QString error;
     const bool written =

@@ -56,6 +56,8 @@ int ImportCommand::execute(const CliArguments& args)
     StoreError refused;
     if (!RecordStore::importRecords(session(), records, options, &outcome, &refused))
         return fail(refused.message() + QStringLiteral(" Nothing was imported."));
+    if (!outcome.note.isEmpty())
+        warn(outcome.note);
     QString report;
     if (options.dryRun) {
         for (qsizetype i = 0; i < records.size(); ++i) {

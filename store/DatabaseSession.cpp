@@ -48,6 +48,29 @@ void DatabaseSession::setAddress(const QString& address)
     close();
     m_address = address;
     m_openFailure = StoreError();
+    m_metDamage = false;
+}
+
+StoreError DatabaseSession::mendIndexes(const QString& address) const
+{
+    if (!DatabaseBackend::forAddress(address).checksStructure())
+        return StoreError();
+    const QString connection = QStringLiteral("numira-index-rebuild");
+    if (StoreError failure = openAddress(address, connection, false))
+        return failure;
+    StoreError result;
+    {
+        const QSqlDatabase db = QSqlDatabase::database(connection, false);
+        result = FileBackend::rebuildIndexes(db, address);
+    }
+    removeConnection(connection);
+    return result;
+}
+
+void DatabaseSession::noteFailure(const StoreError& error)
+{
+    if (error.is(StoreError::Kind::Damaged))
+        m_metDamage = true;
 }
 
 QString DatabaseSession::displayName() const
@@ -113,7 +136,8 @@ StoreError DatabaseSession::open()
     // database is said once, where it was opened.
     using Kind = StoreError::Kind;
     m_openFailure = failure.is(Kind::InUse) || failure.is(Kind::DiskFull) ||
-                            failure.is(Kind::Damaged) || !backend().checksStructure()
+                            failure.is(Kind::Damaged) || failure.is(Kind::DamagedIndex) ||
+                            !backend().checksStructure()
                         ? failure
                         : StoreError();
     if (!failure) {

@@ -87,6 +87,18 @@ public:
     // Whether the address opens and holds Numira's tables; the shared connection is not touched.
     StoreError checkSchema(const QString& address) const;
 
+    // Rebuilds the indexes of a file whose check found only indexes that disagree with their
+    // tables (DamagedIndex), on a connection of its own, and checks it again; nothing for a
+    // database that is no file.
+    StoreError mendIndexes(const QString& address) const;
+
+    // Damage met by any statement on the database (a file too large to be checked at every
+    // opening is read only where the work leads): from then on this session writes nothing
+    // more into it, until another database is chosen. noteFailure keeps a Damaged error and
+    // ignores the others. Callable from any thread.
+    void noteFailure(const StoreError& error);
+    bool metDamage() const { return m_metDamage.load(); }
+
     // --- Files protected by a passphrase ---
     KeptKeys& keys() { return m_keys; }
     const KeptKeys& keys() const { return m_keys; }
@@ -140,6 +152,7 @@ private:
     QString m_connectionName;
     bool m_open = false;
     bool m_lost = false;
+    std::atomic<bool> m_metDamage{false};
     StoreError m_openFailure;
     // Companions open on worker threads: the address they open is read under this lock.
     mutable QMutex m_companionLock;

@@ -18,6 +18,15 @@ StoreError StoreError::damaged()
                            "nothing more is lost.  Please open your latest backup of it instead.")};
 }
 
+StoreError StoreError::damagedIndex(const QStringList& indexes)
+{
+    return {
+        Kind::DamagedIndex,
+        QStringLiteral("The database's index %1 does not match its records; the records "
+                       "themselves are whole, and rebuilding the index from them mends the file.")
+            .arg(QStringLiteral("\"%1\"").arg(indexes.join(QStringLiteral("\", \""))))};
+}
+
 StoreError StoreError::diskFull()
 {
     return {Kind::DiskFull, QStringLiteral("The disk is full.")};

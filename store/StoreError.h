@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // What went wrong with a database, as a value: a kind that callers decide by, and the text the
 // user is told. Each backend makes its errors in one place (DatabaseBackend::errorOf), and the
@@ -17,6 +18,7 @@ public:
         Foreign,      // a database of another program
         InUse,        // another program holds the file
         Damaged,      // the file's structure is broken
+        DamagedIndex, // an index alone disagrees with its table: rebuilt, it mends the file
         DiskFull,
         ReadOnly,        // the file or the role may only be read
         Refused,         // the database refused a statement for another reason
@@ -46,6 +48,8 @@ public:
     static StoreError noDatabase();
     static StoreError inUse();
     static StoreError damaged();
+    // Names the indexes that disagree with their tables.
+    static StoreError damagedIndex(const QStringList& indexes);
     static StoreError diskFull();
     static StoreError readOnly();
     static StoreError wrongPassphrase();

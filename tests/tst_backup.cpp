@@ -166,6 +166,40 @@ private slots:
         QVERIFY(allRows(target) == allRows(db));
     }
 
+    // The copy is read back before it replaces anything: a copy damaged on its way to disk
+    // (pages changed after SQLite wrote them, as a failing disk or cable changes them) is
+    // reported, thrown away, and the older backup stays byte for byte.
+    void damagedCopyNeverReplacesTheOlderBackup()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 500);
+        const QString target = env.path("backups/backup.mdb");
+        QVERIFY(QDir().mkpath(env.path("backups")));
+        QString error;
+        QVERIFY2(Backup::copyDatabase(db, target, &error), qPrintable(error));
+        const QByteArray older = fileBytes(target);
+        addRecords(db, 20);
+
+        QStringList copies;
+        Backup::setCopyWatcher([&copies](const QString& copy) {
+            copies << copy;
+            QByteArray bytes = fileBytes(copy);
+            for (qsizetype at = 4096 + 100; at < bytes.size(); at += 311)
+                bytes[at] = char(bytes.at(at) ^ 0x5a);
+            writeFile(copy, bytes);
+        });
+        const bool copied = Backup::copyDatabase(db, target, &error);
+        Backup::setCopyWatcher(nullptr);
+        QVERIFY(!copied);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY2(error.startsWith("The copy does not read back whole: ") &&
+                     error.endsWith(StoreError::damaged().message()),
+                 qPrintable(error));
+        QCOMPARE(fileBytes(target), older);
+        QCOMPARE(folderEntries(env.path("backups")), QStringList{"backup.mdb"});
+    }
+
     // A link that another user put in a shared folder under the backup's name is not followed:
     // the file it names is left alone, and the failure is said. The user's own link there
     // leads the backup to the user's file.

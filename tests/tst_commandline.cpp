@@ -15,6 +15,7 @@
 #include "tst_screens_kit.h"
 
 #include <QLockFile>
+#include <QMenu>
 #include <QProcess>
 
 using namespace ScreensKit;
@@ -181,6 +182,30 @@ private slots:
         QVERIFY(!loaded<AddScreen>()->isQuickAdd()); // storing it does not end the program
         QCOMPARE(env.main->windowTitle(), QStringLiteral("Numira - numira.mdb"));
         QVERIFY(env.prompt.shown.isEmpty()); // the refusal is for a start without text only
+    }
+
+    // An open menu holds a handed-over text back as a question does: the command chosen from
+    // the menu may still close or reload the screens. It arrives once the menu is closed.
+    void handOverWaitsForAnOpenMenu()
+    {
+        TestEnv env;
+        seed(env.makeDatabase(), {{"Zip", "1", "Ann", "Z-1"}});
+        QVERIFY(startWithLock(env, runtimeFolder(env) + "/numira-instance.lock"));
+        env.main->showCentered();
+        QMenu menu(env.main.get());
+        menu.addAction(QStringLiteral("&Open Database..."));
+        menu.popup(env.main->mapToGlobal(QPoint(10, 10)));
+        QTRY_VERIFY(QApplication::activePopupWidget() == &menu);
+
+        QProcess second;
+        startChild(second, env, {"AB-7"});
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitCode(), 0);
+        QTest::qWait(500);
+        QVERIFY(menu.isVisible());
+        QCOMPARE(shownSerial(), QStringLiteral("<none>"));
+        menu.close();
+        QTRY_COMPARE(shownSerial(), QStringLiteral("AB-7"));
     }
 
     // A lock that cannot be made is said as such; a lock held by an instance that does not

@@ -377,6 +377,107 @@ private slots:
         QCOMPARE(StoreFixtures::allRows(db), records);
     }
 
+    // Opening a database removes what a killed rewrite of it left, in numira-cli and in the
+    // window, and says so; a link of that name is removed as a name, never followed, and
+    // whatever it points at stays as it was.
+    void openingRemovesWhatAKilledRewriteLeft()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        QVERIFY(protect(db, Right));
+        testSession().close();
+        const Rows records = StoreFixtures::allRows(db);
+        StoreChild child({"unprotect", db, Right});
+        QCOMPARE(child.finish(), -1);
+        const QString folder = QFileInfo(db).path();
+        QStringList names = StoreFixtures::folderEntries(folder);
+        QCOMPARE(names.size(), 2);
+        const QString left = folder + '/' + names.at(1);
+        const QByteArray leftBytes = fileBytes(left);
+        const QString journal = left + "-journal";
+        StoreFixtures::writeFile(journal, "a journal");
+        const QString elsewhere = env.path("elsewhere.mdb");
+        StoreFixtures::writeFile(elsewhere, "not a leftover");
+        const QString link = db + ".rewrite-00000000000000aa";
+        QVERIFY(QFile::link(elsewhere, link));
+        const QByteArray right = Right.toUtf8() + "\n";
+
+        // Nothing is removed before the passphrase is known.
+        Outcome outcome = runCli(env, {"--db", db, "list", "--passphrase-fd", "0"}, Wrong.toUtf8());
+        QCOMPARE(outcome.code, 1);
+        QVERIFY(QFile::exists(left) && QFile::exists(journal));
+
+        outcome = runCli(env, {"--db", db, "list", "--passphrase-fd", "0"}, right);
+        QCOMPARE(outcome.code, 0);
+        QVERIFY(outcome.out.contains("RARE-77Q-XK91-SERIAL"));
+        QCOMPARE(outcome.err.count("numira-cli: removed \""), 2);
+        QVERIFY(outcome.err.contains(QFile::encodeName(left)));
+        QVERIFY(outcome.err.contains(QFile::encodeName(journal)));
+        QCOMPARE(StoreFixtures::folderEntries(folder),
+                 (QStringList{"numira.mdb", "numira.mdb.rewrite-00000000000000aa"}));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(fileBytes(elsewhere), QByteArray("not a leftover"));
+        QCOMPARE(StoreFixtures::allRows(db), records);
+
+        // Once removed, nothing more is said.
+        outcome = runCli(env, {"--db", db, "programs", "--passphrase-fd", "0"}, right);
+        QCOMPARE(outcome.code, 0);
+        QCOMPARE(outcome.err, QByteArray());
+
+        // The window's start-up does the same once the passphrase is given.
+        StoreFixtures::writeFile(left, leftBytes);
+        QVERIFY(QFile::setPermissions(left, QFile::ReadOwner | QFile::WriteOwner));
+        StoreFixtures::writeFile(journal, "a journal");
+        env.prompt.givePassphrase(Right);
+        QVERIFY(env.start());
+        QVERIFY(testSession().isOpen());
+        const QString said = env.prompt.texts().value(0);
+        QVERIFY2(said.contains(QFileInfo(left).fileName()) &&
+                     said.contains(QFileInfo(journal).fileName()),
+                 qPrintable(said));
+        QCOMPARE(StoreFixtures::folderEntries(folder),
+                 (QStringList{"numira.mdb", "numira.mdb.rewrite-00000000000000aa"}));
+        QCOMPARE(fileBytes(elsewhere), QByteArray("not a leftover"));
+    }
+
+    // An export of a protected database is plain text: numira-cli says so on standard error
+    // unless --plain-ok, and writes the records either way; a plain database gets no warning.
+    void commandLineExportOfAProtectedDatabaseWarns()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        const QString out = env.path("records.csv");
+        Outcome outcome = runCli(env, {"--db", db, "export", "-o", out}, {});
+        QCOMPARE(outcome.code, 0);
+        QCOMPARE(outcome.err, QByteArray());
+
+        QVERIFY(protect(db, Right));
+        testSession().close();
+        const QByteArray right = Right.toUtf8() + "\n";
+        for (const QStringList& target : {QStringList{"-o", out}, QStringList{}}) {
+            QFile::remove(out);
+            outcome = runCli(
+                env, QStringList{"--db", db, "export", "--passphrase-fd", "0"} + target, right);
+            QCOMPARE(outcome.code, 0);
+            QCOMPARE(outcome.err,
+                     QByteArray("numira-cli: warning: the database is protected by a passphrase, "
+                                "but the export is not: anyone who gets it can read every record "
+                                "(--plain-ok leaves this out)\n"));
+            const QByteArray written = target.isEmpty() ? outcome.out : fileBytes(out);
+            QVERIFY(written.contains("RARE-77Q-XK91-SERIAL"));
+
+            outcome = runCli(
+                env,
+                QStringList{"--db", db, "export", "--plain-ok", "--passphrase-fd", "0"} + target,
+                right);
+            QCOMPARE(outcome.code, 0);
+            QCOMPARE(outcome.err, QByteArray());
+        }
+        // --plain-ok belongs to export alone.
+        outcome = runCli(env, {"--db", db, "list", "--plain-ok", "--passphrase-fd", "0"}, right);
+        QCOMPARE(outcome.code, 2);
+    }
+
     // The key Numira derives is SQLCipher's own: a file that SQLCipher protected with the
     // passphrase alone (as every earlier version of Numira did) opens, and a file Numira
     // protects opens with the passphrase alone (as the sqlcipher shell opens it).

@@ -95,6 +95,29 @@ private slots:
                      .object());
     }
 
+    // TSV keeps one record a line and one field a cell: a tab, a line feed, a carriage return
+    // (alone, too) and a backslash are written as \t, \n, \r and \\; nothing else changes.
+    void tsvIsWrittenWithEscapes()
+    {
+        const QList<SerialRecord> records =
+            toRecords({{"Plain", "1.0", "Me", "AB-12", "2024-01-02T03:04:05"},
+                       {"Lone CR", "", "", "C1\rC2", ""},
+                       {"CR at the end", "", "a\r", "K\r", ""},
+                       {"Tab", "1\t2", "", "T", ""},
+                       {"Lines", "", "", "L1\nL2\r\nL3", ""},
+                       {"C:\\x", "", "\\", "\\n", ""},
+                       {"\"quoted\", 'semi;'", "=1", " ", "\x1b[31m", ""}});
+        QCOMPARE(RecordExport::toTsv(records),
+                 QByteArray("program\tversion\tname\tserial\tdate\n"
+                            "Plain\t1.0\tMe\tAB-12\t2024-01-02T03:04:05\n"
+                            "Lone CR\t\t\tC1\\rC2\t\n"
+                            "CR at the end\t\ta\\r\tK\\r\t\n"
+                            "Tab\t1\\t2\t\tT\t\n"
+                            "Lines\t\t\tL1\\nL2\\r\\nL3\t\n"
+                            "C:\\\\x\t\t\\\\\t\\\\n\t\n"
+                            "\"quoted\", 'semi;'\t=1\t \t\x1b[31m\t\n"));
+    }
+
     // Read files give the records (program, version, name, serial, date) or, with one bad row,
     // the reason and no record at all.
     void importReadsOrRefusesWholeFiles_data()
@@ -149,6 +172,18 @@ private slots:
             "Row 2 (line 3): the date \"yesterday\" is not an ISO 8601 date.");
         row("no serial column", "csv", "program,version\nA,1\n", {},
             "The header needs the columns \"program\" and \"serial\".");
+        row("json: a later version of the format", "json",
+            R"({"format":"numira","version":2,"records":[{"program":"A","serial":"1"}]})", {},
+            "The file is no Numira export of version 1.");
+        row("json: the version as a text", "json",
+            R"({"format":"numira","version":"1","records":[{"program":"A","serial":"1"}]})", {},
+            "The file is no Numira export of version 1.");
+        row("json: no version", "json",
+            R"({"format":"numira","records":[{"program":"A","serial":"1"}]})", {},
+            "The file is no Numira export of version 1.");
+        row("json: another program's format", "json",
+            R"({"format":"other","version":1,"records":[{"program":"A","serial":"1"}]})", {},
+            "The file is no Numira export of version 1.");
         row("json number", "json",
             R"({"format":"numira","version":1,"records":[{"program":"A","serial":"1"},)"
             R"({"program":"B","serial":2}]})",

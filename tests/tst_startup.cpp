@@ -153,6 +153,16 @@ private slots:
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
             paths << StartupRules::instanceLockPath();
         }
+        // Nor is one of the user's own that the group or others may read, write or enter,
+        // whichever of those bits alone is set.
+        const QString open = env.path("open");
+        QVERIFY(QDir().mkpath(open));
+        QStringList openPaths;
+        for (const mode_t mode : {0740, 0720, 0710, 0704, 0702, 0701, 0755}) {
+            QCOMPARE(::chmod(QFile::encodeName(open).constData(), mode), 0);
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(open));
+            openPaths << StartupRules::instanceLockPath();
+        }
         qputenv("HOME", home);
         qputenv("XDG_RUNTIME_DIR", runtime);
 
@@ -161,6 +171,7 @@ private slots:
         const QString name = "/numira-instance.lock";
         QCOMPARE(paths,
                  (QStringList{fallback + name, fallback + name, fallback + name, own + name}));
+        QCOMPARE(openPaths, QStringList(7, fallback + name));
         struct stat info;
         QCOMPARE(::lstat(QFile::encodeName(fallback).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0700u);

@@ -5,6 +5,7 @@
 // way to an export or a backup: never followed.
 
 #include "about/AboutText.h"
+#include "app/DatabaseCommands.h"
 #include "app/MainWindow.h"
 #include "app/WindowRegistry.h"
 #include "store/DatabaseSession.h"
@@ -14,6 +15,7 @@
 #include "store/records/RecordExport.h"
 #include "store/records/RecordStore.h"
 #include "store/sqlite/FileBackend.h"
+#include "support/StoreChild.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
@@ -63,6 +65,9 @@ void damage(const QString& dbPath, qint64 from, qint64 to)
 class UnusualFilesTest : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { StoreChild::runIfRequested(); }
 
 private slots:
     void startsWithPipesAndHugeFilesInTheWay_data()
@@ -158,7 +163,7 @@ private slots:
         QVERIFY2(testOpen(db, &error), qPrintable(error));
         RecordStore::ImportOutcome outcome;
         StoreError refused;
-        QVERIFY(!RecordStore::importRecords(testSession(), {{"P", "1", "N", "S", {}}}, {}, &outcome,
+        QVERIFY(!RecordStore::importRecords(testSession(), thousandRecords(), {}, &outcome,
                                             &refused));
         QCOMPARE(refused.message(), StoreError::damaged().message());
         // A list that runs into a damaged page is a failure, not the records read before it.
@@ -169,6 +174,103 @@ private slots:
         QCOMPARE(fileBytes(db), damaged);
         QCOMPARE(folderEntries(env.programFolder()), entries);
         QVERIFY(!QFile::exists(env.path("backup.mdb")));
+    }
+
+    // A file too large to be checked at every opening, with a scrambled page of its records:
+    // once a statement has met the damage, no write of the session reaches the file, even one
+    // that would not touch the damaged page itself.
+    void damageMetOnceStopsEveryLaterWrite()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 2000);
+        QVERIFY(execSql(db, "INSERT INTO programs (program) VALUES (zeroblob(?))",
+                        {FileBackend::CheckOnOpenLimit}));
+        const QList<qint64> leaves = leafPages(db, "serials");
+        QVERIFY(leaves.size() > 8);
+        const qint64 at = pageOffset(db, leaves.at(leaves.size() / 2));
+        // The page's cell pointers and cells turned to noise; its header stays.
+        QByteArray bytes = fileBytes(db);
+        for (qint64 i = at + 8; i < at + pageSize(db); ++i)
+            bytes[i] = char(bytes[i] ^ 0x5a);
+        writeFile(db, bytes);
+        const QByteArray damaged = fileBytes(db);
+        QVERIFY(QFileInfo(db).size() > FileBackend::CheckOnOpenLimit);
+
+        QString error;
+        QVERIFY2(testOpen(db, &error), qPrintable(error));
+        DatabaseSession& session = testSession();
+        StoreError refused;
+        // Opening does not read the file whole; the walk over every record meets the damage.
+        QVERIFY(!session.metDamage());
+        QVERIFY(!RecordStore::forEachSerial(
+            session, RecordStore::RecordOrder::ByKey,
+            [](const RecordStore::StoredRecord&) { return true; }, &refused));
+        QCOMPARE(refused.kind(), StoreError::Kind::Damaged);
+        QVERIFY(session.metDamage());
+
+        const QString said = StoreError::damaged().message();
+        const auto refusedAsDamaged = [&](bool done) {
+            const bool right = !done && refused.message() == said;
+            refused = StoreError();
+            return right;
+        };
+        bool found = false;
+        qlonglong id = 0;
+        QVERIFY(refusedAsDamaged(
+            RecordStore::addSerial(session, {"Program 1", "9", "N", "NEW-SERIAL"}, false,
+                                   QDateTime::currentDateTime(), &refused)));
+        QVERIFY(refusedAsDamaged(
+            RecordStore::addRecord(session, {"Program 2", "9", "N", "NEW-2", {}}, &id, &refused)));
+        QVERIFY(refusedAsDamaged(RecordStore::updateSerial(
+            session, "1", "9", "N", "S", QDateTime::currentDateTime(), &found, &refused)));
+        QVERIFY(refusedAsDamaged(RecordStore::rewriteSerial(
+            session, "2", {"Program 3", "9", "N", "S", {}}, &found, &refused)));
+        QVERIFY(refusedAsDamaged(RecordStore::deleteSerial(session, "3", &found, &refused)));
+        RecordStore::ProgramDeletion deletion;
+        QVERIFY(refusedAsDamaged(
+            RecordStore::deleteProgram(session, "no such program", &deletion, &refused)));
+        // Reopening the same file does not forget it.
+        QVERIFY(testOpen(db));
+        QVERIFY(refusedAsDamaged(RecordStore::deleteSerial(session, "4", &found, &refused)));
+        session.close();
+        QCOMPARE(fileBytes(db), damaged);
+    }
+
+    // Another program holds the file in a write: opening it, and checking that it is Numira's,
+    // waits and then says the file is in use, never that it is no Numira database, in the
+    // store, in numira-cli and in the window's choice of a database.
+    void busyDatabaseIsInUseNotForeign()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase(env.path("busy.mdb"));
+        addRecords(db, 50);
+        env.makeDatabase();
+        const QString inUse = StoreError::inUse().message();
+        StoreChild other({"lock", db});
+        QVERIFY(other.waitUntilReady());
+        QVERIFY(other.readAll().contains("holding"));
+
+        const StoreError why = env.session.checkSchema(db);
+        QCOMPARE(why.kind(), StoreError::Kind::InUse);
+        QCOMPARE(why.message(), inUse);
+        for (const char* command : {"list", "add --program P --version 1 --name N --serial S"}) {
+            const CliOutcome outcome = runCli(env, db, command);
+            QCOMPARE(outcome.code, 1);
+            QCOMPARE(outcome.err, "numira-cli: " + inUse + "\n");
+        }
+
+        QVERIFY(env.start());
+        env.prompt.clear();
+        env.prompt.chooseFile(db);
+        env.main->databaseCommands().chooseDatabase();
+        QCOMPARE(env.prompt.texts().value(0), inUse);
+        QCOMPARE(SettingsStore::read(SettingsStore::DBInUse), env.defaultDatabase());
+
+        other.kill();
+        other.finish();
+        QVERIFY(!env.session.checkSchema(db));
+        QCOMPARE(runCli(env, db, "list").code, 0);
     }
 
     // The user's own link to another user's link in a shared folder, and another user's link
@@ -215,6 +317,76 @@ private slots:
         QCOMPARE(folderEntries(victims), QStringList{"victim.csv"});
         QCOMPARE(folderEntries(shared), (QStringList{"folder", "planted.csv"}));
         QVERIFY(QFileInfo(env.path("own.csv")).isSymLink());
+    }
+
+    // A file without a SQLite header is taken for a protected one only where it could be one:
+    // whole pages of a protected file's size and a salt that is not all zero. Anything else is
+    // "not a Numira database" at once, in numira-cli and in the window, with no passphrase
+    // asked for and the file left as it was. Random bytes of whole pages cannot be told from
+    // an encrypted file: the passphrase is asked for.
+    void headerlessFileIsAskedAPassphraseOnlyWhenItCouldHaveOne_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<qint64>("size"); // the rest a hole of zero bytes
+        QTest::addColumn<bool>("couldBeProtected");
+        QByteArray random(4096, '\0');
+        for (int i = 0; i < random.size(); ++i)
+            random[i] = char((i * 7919 + 13) % 251 + 1);
+        QTest::newRow("4096 zero bytes") << QByteArray() << qint64(4096) << false;
+        QTest::newRow("sparse 1 GiB") << QByteArray() << (qint64(1) << 30) << false;
+        QTest::newRow("zero salt, random after")
+            << QByteArray(16, '\0') + random.mid(16) << qint64(4096) << false;
+        QTest::newRow("random, 512 bytes") << random.left(512) << qint64(512) << false;
+        QTest::newRow("random, one byte short of a page")
+            << random.left(4095) << qint64(4095) << false;
+        QTest::newRow("random, one byte past a page") << random + "x" << qint64(4097) << false;
+        QTest::newRow("random, a page and 512 bytes")
+            << random + random.left(512) << qint64(4608) << false;
+        QTest::newRow("one nonzero salt byte, one page")
+            << QByteArray(15, '\0') + "\x01" << qint64(4096) << true;
+        QTest::newRow("random, one page") << random << qint64(4096) << true;
+    }
+
+    void headerlessFileIsAskedAPassphraseOnlyWhenItCouldHaveOne()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(qint64, size);
+        QFETCH(bool, couldBeProtected);
+        TestEnv env;
+        const QString db = env.path("numira.mdb");
+        {
+            QFile file(db);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(head), head.size());
+            QVERIFY(file.resize(size));
+        }
+        const auto start = [&db] {
+            QFile file(db);
+            return file.open(QIODevice::ReadOnly) ? file.read(8192) : QByteArray();
+        };
+        const QByteArray before = start();
+        QCOMPARE(DatabaseSession::isProtectedFile(db), couldBeProtected);
+
+        const CliOutcome outcome = runCli(env, db, "list");
+        QCOMPARE(outcome.code, 1);
+        if (couldBeProtected)
+            QVERIFY2(outcome.err.contains("--passphrase-fd"), qPrintable(outcome.err));
+        else
+            QCOMPARE(outcome.err,
+                     QStringLiteral("numira-cli: \"%1\" is not a Numira database.\n").arg(db));
+
+        SettingsStore::write(SettingsStore::DBInUse, db);
+        env.prompt.cancelPassphrase();
+        env.prompt.chooseFile(QString());
+        env.start();
+        QVERIFY(!testSession().isOpen());
+        QCOMPARE(env.prompt.passphraseQuestions.size(), couldBeProtected ? 1 : 0);
+        if (!couldBeProtected)
+            QCOMPARE(env.prompt.texts().value(0),
+                     QStringLiteral("Error Opening Database!  Please select your database!"));
+        env.main->unload();
+        QCOMPARE(QFileInfo(db).size(), size);
+        QCOMPARE(start(), before);
     }
 
     // What stands at the path is named; a file without its owner's write bit is read but never

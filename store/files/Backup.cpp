@@ -65,11 +65,16 @@ QString writeFailure(const QSqlError& why, QFileDevice& copy, qint64 size)
 // them under a shared lock, as any reader does: a writer of another process is waited for and
 // a journal that a killed writer left behind is played back first, so the copy is always a
 // state that some commit left, never a file caught halfway through a write.
-bool writeSnapshot(const QString& source, QFileDevice& copy, const KeptKeys* keys, QString* error)
+// A database whose indexes alone disagree with their tables is copied as it is, index and
+// all; *mendCopy then asks for the copy's indexes to be rebuilt from its records.
+bool writeSnapshot(const QString& source, QFileDevice& copy, const KeptKeys* keys,
+                   StoreError* mendCopy, QString* error)
 {
     QString why;
     DatabaseBackend::Opening opening;
     opening.keys = keys;
+    // Checked below whatever its size.
+    opening.checkSmallFile = false;
     if (const StoreError failure = FileBackend::instance().open(source, SourceConnection, opening))
         return failWith(error, failure.message());
     bool written = false;
@@ -79,7 +84,11 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, const KeptKeys* key
         // longer than by the screens.
         QSqlQuery(db).exec(SqlCatalogue::BackupBusyWait);
         // Whatever the file's size: a damaged file's copy would pass as a good backup.
-        const StoreError damage = FileBackend::verifyIntact(db, source);
+        StoreError damage = FileBackend::verifyIntact(db, source);
+        if (damage.is(StoreError::Kind::DamagedIndex)) {
+            *mendCopy = damage;
+            damage = StoreError();
+        }
         why = damage.message();
         if (!damage) {
             QSqlQuery vacuum(db);
@@ -95,28 +104,40 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, const KeptKeys* key
     return written || failWith(error, why);
 }
 
-// Opens the file on a connection of its own, whatever its size checks it for damage, and
-// closes it again.
-StoreError readsBackWhole(const QString& path, const QString& connection, const KeptKeys* keys)
+// Opens the file on a connection of its own, whatever its size checks it for damage (after
+// rebuilding its indexes when asked to), and closes it again.
+StoreError readsBackWhole(const QString& path, const QString& connection, const KeptKeys* keys,
+                          bool rebuildIndexes = false)
 {
     DatabaseBackend::Opening opening;
     opening.keys = keys;
+    opening.checkSmallFile = false;
     StoreError failure = FileBackend::instance().open(path, connection, opening);
     if (!failure) {
         const QSqlDatabase db = QSqlDatabase::database(connection, false);
-        failure = FileBackend::verifyIntact(db, path);
+        failure = rebuildIndexes ? FileBackend::rebuildIndexes(db, path)
+                                 : FileBackend::verifyIntact(db, path);
     }
     DatabaseSession::removeConnection(connection);
     return failure;
 }
 
-// The copy reads back as a whole database before it may replace anything. The copy of a
-// protected database is protected by the same passphrase.
-bool checkCopy(const QString& source, const QString& copy, KeptKeys* keys, QString* error)
+// Tests: sees the copy once it is written, before it is read back.
+CopyWatcher& copyWatcher()
+{
+    static CopyWatcher watcher;
+    return watcher;
+}
+
+// The copy reads back as a whole database before it may replace anything; a copy of indexes
+// that disagreed with their tables has them rebuilt first. The copy of a protected database is
+// protected by the same passphrase.
+bool checkCopy(const QString& source, const QString& copy, KeptKeys* keys, bool rebuildIndexes,
+               QString* error)
 {
     if (keys)
         keys->share(source, copy);
-    const StoreError failure = readsBackWhole(copy, CopyConnection, keys);
+    const StoreError failure = readsBackWhole(copy, CopyConnection, keys, rebuildIndexes);
     if (keys)
         keys->forget(copy);
     return !failure ||
@@ -155,7 +176,13 @@ QString proposedBackupPath(const QDate& date, const QString& homeFolder)
            date.toString(QStringLiteral("MM-dd-yyyy")) + QStringLiteral(".mdb");
 }
 
-bool copyDatabase(const QString& source, const QString& target, QString* error, KeptKeys* keys)
+void setCopyWatcher(CopyWatcher watcher)
+{
+    copyWatcher() = std::move(watcher);
+}
+
+bool copyDatabase(const QString& source, const QString& target, QString* error, KeptKeys* keys,
+                  QString* note)
 {
     if (!DatabaseBackend::forAddress(source).backsUpAsCopy())
         return exportServer(source, target, error);
@@ -185,7 +212,14 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
                                    .arg(destinationInfo.absolutePath(), out.errorString()));
     const QString copy = out.fileName();
     const auto removeJournal = [&copy] { QFile::remove(copy + QStringLiteral("-journal")); };
-    if (!writeSnapshot(source, out, keys, error) || !checkCopy(source, copy, keys, error)) {
+    StoreError mended;
+    if (!writeSnapshot(source, out, keys, &mended, error)) {
+        removeJournal();
+        return false;
+    }
+    if (copyWatcher())
+        copyWatcher()(copy);
+    if (!checkCopy(source, copy, keys, mended.isError(), error)) {
         removeJournal();
         return false;
     }
@@ -218,6 +252,10 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
         return failWith(error, QStringLiteral("The backup is written, but its folder cannot be "
                                               "flushed to disk: %1")
                                    .arg(why));
+    if (mended && note)
+        *note = QStringLiteral("%1 The backup's copy has the index rebuilt; the database itself "
+                               "is left as it is.")
+                    .arg(mended.message());
     return true;
 }
 

@@ -99,6 +99,17 @@ enum class Need
     OnlyIfWorthwhile
 };
 
+// The compaction copies indexes as they are: one that disagrees with its table is rebuilt from
+// the table first, and the log says so.
+StoreError rebuildIndexes(const QSqlDatabase& db, const QString& dbPath, const StoreError& found)
+{
+    const StoreError failure = FileBackend::rebuildIndexes(db, dbPath);
+    if (!failure)
+        qCWarning(lcCompaction).noquote()
+            << dbPath << ":" << found.message() << "The index was rebuilt before the compaction.";
+    return failure;
+}
+
 // Runs on the open connection: everything that decides whether and how the file is rewritten.
 bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool* rewritten,
                  QString* error)
@@ -128,7 +139,10 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
         }
     }
     // Rewriting a damaged file would carry the damage into every page, or drop records.
-    if (const StoreError damage = FileBackend::verifyIntact(db, dbPath)) {
+    StoreError damage = FileBackend::verifyIntact(db, dbPath);
+    if (damage.is(StoreError::Kind::DamagedIndex))
+        damage = rebuildIndexes(db, dbPath, damage);
+    if (damage) {
         if (damage.is(StoreError::Kind::InUse))
             return leftInUse(dbPath);
         // A check that could not read (a merge above that failed to write leaves SQLite unable
@@ -165,7 +179,17 @@ bool compact(const QString& dbPath, Need need, QString* error, const KeptKeys* k
     QString why;
     DatabaseBackend::Opening opening;
     opening.keys = keys;
-    if (const StoreError failure = FileBackend::instance().open(database, Connection, opening))
+    StoreError failure = FileBackend::instance().open(database, Connection, opening);
+    if (failure.is(StoreError::Kind::DamagedIndex)) {
+        opening.checkSmallFile = false;
+        const StoreError found = failure;
+        failure = FileBackend::instance().open(database, Connection, opening);
+        if (!failure)
+            failure = rebuildIndexes(QSqlDatabase::database(Connection, false), database, found);
+        if (failure)
+            DatabaseSession::removeConnection(Connection);
+    }
+    if (failure)
         return failure.is(StoreError::Kind::InUse) ? leftInUse(dbPath)
                                                    : failWith(error, failure.message());
     bool done = false;

@@ -19,7 +19,8 @@ class SecretBytes;
 // no other program's commit can fall between the two: another writer waits for the lock, as it
 // waits for any writer, and a commit that went first is in the export. The new file is private
 // (0600) from its creation until the export is complete. The files of a rewrite that was
-// killed halfway are removed by the next rewrite of the same database.
+// killed halfway are removed by the next rewrite of the same database, and at its next opening
+// (removeLeftovers).
 //
 // The file must not be open on the session's shared connection (the caller closes it). For a
 // protected file, keys must hold its key (KeptKeys::remember). The new file gets a fresh random

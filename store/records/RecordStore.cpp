@@ -30,6 +30,40 @@ StoreError errorOf(const QSqlQuery& query)
     return DatabaseBackend::of(query.driver()).errorOf(query.lastError());
 }
 
+// Hands what went wrong in one operation to the caller, and to the session, which remembers
+// damage met by any statement: made at the start of every operation, it points the
+// operation's error at its own and passes it on when the operation ends.
+class DamageWatch final
+{
+    Q_DISABLE_COPY_MOVE(DamageWatch)
+public:
+    DamageWatch(DatabaseSession& session, StoreError*& error) : m_session(session), m_out(error)
+    {
+        error = &m_seen;
+    }
+    ~DamageWatch()
+    {
+        m_session.noteFailure(m_seen);
+        if (m_out && m_seen)
+            *m_out = m_seen;
+    }
+
+private:
+    DatabaseSession& m_session;
+    StoreError* m_out;
+    StoreError m_seen;
+};
+
+// A database in which a statement met damage takes no more writes in this session: what it
+// would store could be lost with the file, or spread the damage.
+bool refuseAfterDamage(const DatabaseSession& session, StoreError* error)
+{
+    if (!session.metDamage())
+        return false;
+    setError(error, StoreError::damaged());
+    return true;
+}
+
 bool sharedConnection(DatabaseSession& session, QSqlDatabase* db, StoreError* error)
 {
     *db = session.connection(error);
@@ -71,10 +105,12 @@ bool recordId(const QString& id, qlonglong* value)
 bool changeRecord(DatabaseSession& session, const QString& id, const QString& sql,
                   QVariantList values, bool* found, StoreError* error)
 {
+    *found = false;
+    if (refuseAfterDamage(session, error))
+        return false;
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
-    *found = false;
     qlonglong key = 0;
     if (!recordId(id, &key))
         return true;
@@ -96,6 +132,8 @@ template <class Work>
 bool inTransaction(DatabaseSession& session, StoreError* error, Work work,
                    const QString& companion = QString())
 {
+    if (refuseAfterDamage(session, error))
+        return false;
     QSqlDatabase db;
     if (companion.isEmpty()) {
         if (!sharedConnection(session, &db, error))
@@ -267,6 +305,7 @@ QString dateText(const QDateTime& moment)
 
 bool programNames(DatabaseSession& session, QStringList* names, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -282,6 +321,7 @@ bool programNames(DatabaseSession& session, QStringList* names, StoreError* erro
 bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram,
                const QDateTime& when, StoreError* error, QString* storedUnder)
 {
+    const DamageWatch watch(session, error);
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
         return false;
@@ -302,6 +342,7 @@ bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgra
 bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome,
                    StoreError* error)
 {
+    const DamageWatch watch(session, error);
     // The test for records and the deletion see the same state of the file.
     return inTransaction(session, error, [&](QSqlQuery& query) {
         if (!run(query, SqlCatalogue::CountSerialsOfProgram, {text(program)}, error))
@@ -322,6 +363,7 @@ bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDele
 bool loadSerial(DatabaseSession& session, const QString& id, std::optional<SerialRecord>* record,
                 StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -343,6 +385,7 @@ bool updateSerial(DatabaseSession& session, const QString& id, const QString& ve
                   const QString& name, const QString& serial, const QDateTime& when, bool* found,
                   StoreError* error)
 {
+    const DamageWatch watch(session, error);
     *found = false;
     if (!storable(RecordRule::detailsProblem(version, name, serial), error))
         return false;
@@ -352,12 +395,14 @@ bool updateSerial(DatabaseSession& session, const QString& id, const QString& ve
 
 bool deleteSerial(DatabaseSession& session, const QString& id, bool* found, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     return changeRecord(session, id, SqlCatalogue::DeleteSerial, {}, found, error);
 }
 
 bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisitor& each,
                    StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -372,6 +417,7 @@ bool forEachSerial(DatabaseSession& session, RecordOrder order, const RecordVisi
 bool forEachSerialOfProgram(DatabaseSession& session, const QString& program,
                             const RecordVisitor& each, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -384,6 +430,7 @@ bool forEachSerialOfProgram(DatabaseSession& session, const QString& program,
 bool storedProgramName(DatabaseSession& session, const QString& program, QString* stored,
                        StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -398,6 +445,7 @@ bool storedProgramName(DatabaseSession& session, const QString& program, QString
 bool findDuplicateSerial(DatabaseSession& session, const QString& program, const QString& serial,
                          std::optional<StoredRecord>* match, StoreError* error, qlonglong exceptId)
 {
+    const DamageWatch watch(session, error);
     match->reset();
     QString stored;
     if (!storedProgramName(session, program, &stored, error))
@@ -423,6 +471,7 @@ bool findDuplicateSerial(DatabaseSession& session, const QString& program, const
 bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id,
                StoreError* error)
 {
+    const DamageWatch watch(session, error);
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
         return false;
@@ -448,6 +497,7 @@ bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* 
 bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record,
                    bool* found, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     *found = false;
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
                   error))
@@ -480,8 +530,11 @@ bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialReco
 bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                    const ImportOptions& options, ImportOutcome* outcome, StoreError* error)
 {
+    const DamageWatch watch(session, error);
     constexpr int BatchRows = 100;
     constexpr qsizetype ProgressRows = 1000;
+    // From this many records on, the whole file is checked before the import writes.
+    constexpr qsizetype CheckedImportRecords = 1000;
     *outcome = ImportOutcome();
     for (qsizetype i = 0; i < records.size(); ++i) {
         const SerialRecord& r = records.at(i);
@@ -503,9 +556,22 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
             const QSqlDatabase db = options.connectionName.isEmpty()
                                         ? session.currentConnection()
                                         : QSqlDatabase::database(options.connectionName, false);
-            // Many records written into a damaged file would be lost with it.
-            if (DatabaseBackend::of(query.driver()).checksStructure()) {
-                const StoreError damage = FileBackend::verifyIntact(db, session.address());
+            // Many records written into a damaged file would be lost with it; a few are
+            // written as adds are, and damage their statements meet refuses them.
+            if (DatabaseBackend::of(query.driver()).checksStructure() &&
+                records.size() >= CheckedImportRecords) {
+                StoreError damage = FileBackend::verifyIntact(db, session.address());
+                // An index that disagrees with its table is rebuilt in the import's
+                // transaction; a dry run leaves it to the import.
+                if (damage.is(StoreError::Kind::DamagedIndex)) {
+                    result.note =
+                        damage.message() +
+                        (options.dryRun ? QStringLiteral(" The import rebuilds it first.")
+                                        : QStringLiteral(" It was rebuilt before the records were "
+                                                         "stored."));
+                    damage = options.dryRun ? StoreError()
+                                            : FileBackend::rebuildIndexes(db, session.address());
+                }
                 if (damage) {
                     setError(error, damage);
                     return false;
@@ -604,6 +670,7 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
 bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages,
                            StoreError* error)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (!sharedConnection(session, &db, error))
         return false;
@@ -621,6 +688,7 @@ bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, Res
 bool search(DatabaseSession& session, SearchField field, const QString& keywords,
             ResultPages* found, StoreError* error, const QString& connectionName)
 {
+    const DamageWatch watch(session, error);
     QSqlDatabase db;
     if (connectionName.isEmpty()) {
         if (!sharedConnection(session, &db, error))

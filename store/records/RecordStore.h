@@ -145,6 +145,8 @@ struct ImportOutcome
     int added = 0;
     int duplicates = 0;
     int newPrograms = 0;
+    // What the check before the import mended (an index rebuilt from its table), for the user.
+    QString note;
 };
 
 // Stores the records in one transaction: all of them or, on any failure, none. A record with

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -31,8 +32,11 @@ constexpr int SqliteCorrupt = 11;
 constexpr int SqliteFull = 13;
 constexpr int SqliteNotADatabase = 26;
 
-// The smallest page SQLite writes; a protected file is a whole number of pages.
-constexpr qint64 SmallestPage = 512;
+// The page of a protected file, SQLCipher 4's default, the only one Numira writes and opens:
+// a protected file is a whole number of them, at least one.
+constexpr qint64 ProtectedPageSize = 4096;
+// A protected file begins with its salt: 16 random bytes, never all zero.
+constexpr qint64 SaltSize = 16;
 
 // The most memory a connection to a protected file spends on decrypted pages. It holds only
 // pages that were read, so a small file costs at most its own size; a million records (190 MB)
@@ -43,6 +47,17 @@ constexpr int ProtectedPageCacheKb = 256 * 1024;
 int primaryCode(const QSqlError& error)
 {
     return error.nativeErrorCode().toInt() & 0xff;
+}
+
+// Whether the file begins with a salt that random bytes could make: not 16 zero bytes, as an
+// empty, sparse or wiped file begins.
+bool hasPlausibleSalt(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray salt = file.read(SaltSize);
+    return salt.size() == SaltSize && salt.count('\0') < SaltSize;
 }
 
 bool hasSqliteHeader(const QString& path)
@@ -219,8 +234,8 @@ bool FileBackend::isWritableByUser(const QString& path)
 bool FileBackend::isProtectedFile(const QString& path)
 {
     const QFileInfo info(path);
-    return info.isFile() && info.size() >= SmallestPage && info.size() % SmallestPage == 0 &&
-           !hasSqliteHeader(path);
+    return info.isFile() && info.size() >= ProtectedPageSize &&
+           info.size() % ProtectedPageSize == 0 && !hasSqliteHeader(path) && hasPlausibleSalt(path);
 }
 
 StoreError FileBackend::verifyIntact(const QSqlDatabase& db, const QString& path)
@@ -241,11 +256,40 @@ StoreError FileBackend::verifyIntact(const QSqlDatabase& db, const QString& path
             return StoreError::damaged();
         return {StoreError::Kind::Failed, why.text()};
     }
-    if (check.value(0).toString() != QLatin1String("ok"))
-        return StoreError::damaged();
+    if (check.value(0).toString() != QLatin1String("ok")) {
+        // An index that disagrees with its table is the only fault that rebuilding mends
+        // without losing a record; anything else found beside it makes the file damaged.
+        static const QRegularExpression indexOnly(
+            QStringLiteral("^(?:row \\d+ missing from index|wrong # of entries in index) (\\S+)$"));
+        QStringList indexes;
+        do {
+            const QRegularExpressionMatch found = indexOnly.match(check.value(0).toString());
+            if (!found.hasMatch())
+                return StoreError::damaged();
+            if (!indexes.contains(found.captured(1)))
+                indexes << found.captured(1);
+        } while (check.next());
+        if (check.lastError().isValid())
+            return StoreError::damaged();
+        return StoreError::damagedIndex(indexes);
+    }
     const QMutexLocker locked(&identityLock());
     lastIntactFile() = before;
     return StoreError();
+}
+
+StoreError FileBackend::rebuildIndexes(const QSqlDatabase& db, const QString& path)
+{
+    QSqlQuery rebuild(db);
+    if (!rebuild.exec(SqlCatalogue::RebuildIndexes))
+        return instance().errorOf(rebuild.lastError());
+    rebuild.finish();
+    const StoreError after = verifyIntact(db, path);
+    // Inside a transaction the check saw pages not yet in the file: a rollback would leave the
+    // file as it was, which must not pass as checked.
+    const QMutexLocker locked(&identityLock());
+    lastIntactFile() = FileIdentity();
+    return after;
 }
 
 StoreError FileBackend::open(const QString& path, const QString& connectionName,

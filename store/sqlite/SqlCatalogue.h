@@ -21,13 +21,16 @@ inline const QString PageCount = QStringLiteral("PRAGMA page_count");
 inline const QString ShortBusyWait = QStringLiteral("PRAGMA busy_timeout = 250");
 inline const QString FullSyncs = QStringLiteral("PRAGMA synchronous = EXTRA");
 inline const QString Vacuum = QStringLiteral("VACUUM");
-// The backup: a compacted copy of the committed records into the bound file name. The quick
-// structural check of a file ("ok" as the only row) runs on opening a file, before a backup,
-// a compaction or an import, and on the finished backup.
+// The backup: a compacted copy of the committed records into the bound file name. The full
+// check of a file ("ok" as the only row; it also compares every index with its table, which the
+// quick check does not) runs on opening a small file, before a backup, a compaction or an
+// import, and on the finished backup. An index that alone disagrees with its table is rebuilt
+// from the table.
 inline const QString SkipSyncs = QStringLiteral("PRAGMA synchronous = OFF");
 inline const QString VacuumInto = QStringLiteral("VACUUM INTO ?");
 inline const QString BackupBusyWait = QStringLiteral("PRAGMA busy_timeout = 10000");
-inline const QString IntegrityCheck = QStringLiteral("PRAGMA quick_check");
+inline const QString IntegrityCheck = QStringLiteral("PRAGMA integrity_check");
+inline const QString RebuildIndexes = QStringLiteral("REINDEX");
 
 // Record screens. Program names and keywords are bound; a keyword keeps "%" and "_" as LIKE
 // wildcards because it is joined to the pattern inside SQL, never escaped.

@@ -9,13 +9,20 @@
 # With the mode "protect", each round instead puts a passphrase on the file or takes it off
 # with numira-cli and kills it at a random instant: afterwards the file must be the old one or
 # the new one, complete (every record, integrity_check ok), never neither.
-#   tests/stress/crash_loop.sh [ROUNDS] [BUILD_FOLDER] [protect]
+# With the mode "rewrite", each round puts on, changes or takes off the passphrase with
+# numira-cli while another process adds records through numira-cli add, and kills the rewrite
+# at a random instant: the file opens with the old or the new passphrase, holds every record
+# add reported, and no file the killed rewrite left is readable by others.
+#   tests/stress/crash_loop.sh [ROUNDS] [BUILD_FOLDER] [protect|rewrite]
 set -euo pipefail
 rounds=${1:-1000}
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build=${2:-$source_dir/build}
 if [ "${3:-}" = protect ]; then
     exec "$(dirname "$0")/protect_crash_loop.sh" "$rounds" "$build"
+fi
+if [ "${3:-}" = rewrite ]; then
+    exec "$(dirname "$0")/rewrite_crash_loop.sh" "$rounds" "$build"
 fi
 cmake --build "$build" --target stress_writer numira_mkdb | grep -E "error|FAILED" && exit 1 || true
 writer=$build/stress/stress_writer

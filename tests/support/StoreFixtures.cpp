@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QProcess>
 
+#include <functional>
+
 namespace StoreFixtures {
 
 SqlCatalogue::Field fieldNamed(const QString& caption)
@@ -48,6 +50,14 @@ void addRecords(const QString& dbPath, int count)
     mustRun(QStringLiteral("DELETE FROM serials WHERE id % 7 = 0"));
 }
 
+QList<RecordStore::SerialRecord> thousandRecords()
+{
+    QList<RecordStore::SerialRecord> records;
+    for (int i = 0; i < 1000; ++i)
+        records.append({"P", "1", "N", QString("S-%1").arg(i), {}});
+    return records;
+}
+
 QList<QStringList> hostileRecords()
 {
     return {{"Say \"hi\"", "1,0", "O'Brien; Ltd", "\"QUOTED\"", "2001-02-03T04:05:06"},
@@ -75,6 +85,58 @@ QList<QStringList> allRows(const QString& dbPath)
                                             "FROM programs ORDER BY rowid")) +
            queryRows(dbPath, "SELECT " + exact + " FROM serials ORDER BY id") +
            queryRows(dbPath, QStringLiteral("SELECT name, seq FROM sqlite_sequence"));
+}
+
+qint64 pageSize(const QString& dbPath)
+{
+    return queryRows(dbPath, QStringLiteral("PRAGMA page_size")).value(0).value(0).toLongLong();
+}
+
+qint64 pageOffset(const QString& dbPath, qint64 page)
+{
+    return (page - 1) * pageSize(dbPath);
+}
+
+QList<qint64> leafPages(const QString& dbPath, const QString& tableOrIndex)
+{
+    const qint64 root = queryRows(dbPath,
+                                  QStringLiteral("SELECT rootpage FROM sqlite_master "
+                                                 "WHERE name = ?"),
+                                  {tableOrIndex})
+                            .value(0)
+                            .value(0)
+                            .toLongLong();
+    const qint64 size = pageSize(dbPath);
+    const QByteArray bytes = fileBytes(dbPath);
+    const auto byteAt = [&bytes](qint64 at) { return quint8(bytes.at(at)); };
+    const auto u16 = [&](qint64 at) { return (byteAt(at) << 8) | byteAt(at + 1); };
+    const auto u32 = [&](qint64 at) {
+        return (qint64(byteAt(at)) << 24) | (byteAt(at + 1) << 16) | (byteAt(at + 2) << 8) |
+               byteAt(at + 3);
+    };
+    QList<qint64> leaves;
+    // Depth first, children in key order: each interior cell begins with its left child's
+    // number, the right-most child is in the page's header.
+    std::function<void(qint64)> walk = [&](qint64 page) {
+        const qint64 start = (page - 1) * size;
+        const qint64 header = start + (page == 1 ? 100 : 0);
+        if (page < 1 || start + size > bytes.size())
+            return;
+        const quint8 type = byteAt(header);
+        if (type == 0x0d || type == 0x0a) {
+            leaves << page;
+            return;
+        }
+        if (type != 0x05 && type != 0x02)
+            return;
+        const int cells = u16(header + 3);
+        for (int i = 0; i < cells; ++i)
+            walk(u32(start + u16(header + 12 + 2 * i)));
+        walk(u32(header + 8));
+    };
+    if (root > 0)
+        walk(root);
+    return leaves;
 }
 
 QByteArray fileBytes(const QString& path)

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QStringList>
 
+#include "store/records/RecordStore.h"
 #include "store/sqlite/SqlCatalogue.h"
 
 class ResultPages;
@@ -26,11 +27,21 @@ void addRecords(const QString& dbPath, int count);
 // program, tabs, leading "=+-@", 5,000 characters, emoji and CJK; no two serials alike.
 QList<QStringList> hostileRecords();
 
+// A thousand new records of one program: an import large enough to be checked whole first.
+QList<RecordStore::SerialRecord> thousandRecords();
+
 // Every row of both tables and the key counter, each value exact to the byte and with its type.
 QList<QStringList> allRows(const QString& dbPath);
 
 // Every cell of a paged list read to the end, row by row.
 QList<QStringList> pageCells(ResultPages list);
+
+// The leaf pages (numbered from 1, in key order) of a table or index of a plain database
+// file, found by walking its b-tree from the root page sqlite_master names.
+QList<qint64> leafPages(const QString& dbPath, const QString& tableOrIndex);
+// The byte offset of a page in a plain database file, and its size.
+qint64 pageOffset(const QString& dbPath, qint64 page);
+qint64 pageSize(const QString& dbPath);
 
 QByteArray fileBytes(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
