@@ -297,7 +297,12 @@ private slots:
         QVERIFY(startUnlocked(env));
         DatabaseLock& lock = env.main->databaseLock();
         QVERIFY(lock.desktopWatch()->watchesScreenSaver());
-        env.main->hostFromButton(MainWindow::Screen::Browse);
+        // A search list in front: its worker holds a connection of its own.
+        env.main->hostFromButton(MainWindow::Screen::Search);
+        auto* search = qobject_cast<SearchScreen*>(WindowRegistry::loadedForm("frmSearch"));
+        search->setPatience(60000);
+        search->runSearch("Photoshoppe", RecordStore::SearchField::Program);
+        QVERIFY(showsSecrets());
         const auto send = [](const char* active) {
             return QProcess::execute("dbus-send",
                                      {"--session", "--type=signal", "/org/freedesktop/ScreenSaver",
