@@ -39,15 +39,13 @@ constexpr int DialogRetries = 50;
 constexpr int DialogRetryMs = 100;
 
 // A hosted screen that the user sees in the window (the window itself may be in the tray).
-template <class Screen>
-Screen* shown(const QString& formName)
+template <class Screen> Screen* shown(const QString& formName)
 {
     auto* screen = qobject_cast<Screen*>(WindowRegistry::loadedForm(formName));
     return screen && screen->isVisibleTo(screen->window()) ? screen : nullptr;
 }
 
-template <class Screen>
-Screen* loaded(const QString& formName)
+template <class Screen> Screen* loaded(const QString& formName)
 {
     return qobject_cast<Screen*>(WindowRegistry::loadedForm(formName));
 }
@@ -114,7 +112,8 @@ void DatabaseLock::chooseOptions()
     SecurityOptions options = readOptions();
     if (!m_window.prompt().editOptions(&options))
         return;
-    SettingsStore::write(SettingsStore::ClipboardSeconds, QString::number(options.clipboardSeconds));
+    SettingsStore::write(SettingsStore::ClipboardSeconds,
+                         QString::number(options.clipboardSeconds));
     SettingsStore::write(SettingsStore::LockMinutes, QString::number(options.lockMinutes));
     SettingsStore::write(SettingsStore::LockOnMinimise,
                          options.lockOnMinimise ? QStringLiteral("1") : QStringLiteral("0"));
@@ -174,8 +173,8 @@ bool DatabaseLock::lock(Cause cause)
     m_locked = true;
     m_idle->stop();
 
-    m_screen = new LockScreen(m_session.displayName(),
-                              PassphraseKeyring::unavailableReason().isEmpty());
+    m_screen =
+        new LockScreen(m_session.displayName(), PassphraseKeyring::unavailableReason().isEmpty());
     connect(m_screen, &LockScreen::unlockRequested, this, [this](const QString& typed) {
         SecretBytes passphrase(typed);
         unlock(passphrase);
@@ -278,8 +277,9 @@ bool DatabaseLock::unlockFromKeyring()
     if (!PassphraseKeyring::read(m_lockedPath, &kept, &error)) {
         if (m_screen)
             m_screen->showProblem(
-                error.isEmpty() ? QStringLiteral("The keyring keeps no passphrase for this database.")
-                                : error);
+                error.isEmpty()
+                    ? QStringLiteral("The keyring keeps no passphrase for this database.")
+                    : error);
         return false;
     }
     return unlock(kept);

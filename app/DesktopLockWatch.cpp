@@ -23,10 +23,9 @@ DesktopLockWatch::DesktopLockWatch(QObject* parent) : QObject(parent)
     // (/ScreenSaver, /org/freedesktop/ScreenSaver).
     QDBusConnection sessionBus = QDBusConnection::sessionBus();
     if (sessionBus.isConnected())
-        m_screenSaver =
-            sessionBus.connect(QString(), QString(), ScreenSaverInterface,
-                               QStringLiteral("ActiveChanged"), this,
-                               SLOT(onScreenSaverActive(bool)));
+        m_screenSaver = sessionBus.connect(QString(), QString(), ScreenSaverInterface,
+                                           QStringLiteral("ActiveChanged"), this,
+                                           SLOT(onScreenSaverActive(bool)));
     watchLogind();
 }
 

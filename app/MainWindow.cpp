@@ -124,7 +124,12 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     m_skinChoice = std::make_unique<SkinChoice>(prompt(), m_deps.programFolder);
     m_clipboard = new ClipboardGuard(this);
     m_lock = new DatabaseLock(*this, *this, this);
-    connect(m_lock, &DatabaseLock::lockedChanged, this, [this] { showDatabaseName(); });
+    connect(m_lock, &DatabaseLock::lockedChanged, this, [this](bool locked) {
+        showDatabaseName();
+        // From the tray the lock is said by the icon's note.
+        if (locked)
+            m_tray->notify(AppInfo::Title, QStringLiteral("The database is locked."));
+    });
     // A quick add that waited for the unlock takes the ordinary way, with its question over
     // typing that was given back.
     connect(m_lock, &DatabaseLock::quickAddDue, m_handOver, &HandOverReceiver::addSerial);
@@ -350,8 +355,8 @@ void MainWindow::showDatabaseName()
         title = QStringLiteral("%1 - %2 (%3)")
                     .arg(AppInfo::Title, m_session->displayName(), UnreachableNote);
     if (m_lock && m_lock->isLocked())
-        title =
-            QStringLiteral("%1 - %2 (%3)").arg(AppInfo::Title, m_session->displayName(), LockedNote);
+        title = QStringLiteral("%1 - %2 (%3)")
+                    .arg(AppInfo::Title, m_session->displayName(), LockedNote);
     setWindowTitle(title);
     m_tray->setToolTip(title);
 }

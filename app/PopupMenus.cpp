@@ -25,9 +25,9 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoic
     lockdatabase->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     lockdatabase->setShortcutContext(Qt::WidgetShortcut);
     securityoptions = makeAction("securityoptions", QStringLiteral("Op&tions..."));
-    const QList<QAction*> databaseItems = {
-        opendatabase,     backupdatabase,   importrecords, exportrecords,  protectdatabase,
-        changepassphrase, removepassphrase, lockdatabase,  securityoptions};
+    const QList<QAction*> databaseItems = {opendatabase,     backupdatabase,  importrecords,
+                                           exportrecords,    protectdatabase, changepassphrase,
+                                           removepassphrase, lockdatabase,    securityoptions};
 
     popupdb = new QMenu(QStringLiteral("popupdb"), this);
     popupdb->setObjectName(QStringLiteral("popupdb"));

@@ -52,7 +52,8 @@ void EditScreen::buildControls()
     m_save = button(this, "cmdSave", QStringLiteral("&Save Changes"), 4080, 2640, 1575, 375);
     // Under the serial's caption, beside its box.
     m_copy = button(this, "cmdCopy", QStringLiteral("Co&py"), 1440, 1860, 945, 375);
-    m_copy->setToolTip(QStringLiteral("Copy the serial; the clipboard is cleared again after a while"));
+    m_copy->setToolTip(
+        QStringLiteral("Copy the serial; the clipboard is cleared again after a while"));
 
     setVerdana(m_version, 9.75);
     setVerdana(m_name, 9.75);

@@ -29,8 +29,8 @@ LockScreen::LockScreen(const QString& databaseName, bool offerKeyring, QWidget* 
     setVerdana(txtPassphrase, 9.75);
     paintEditor(txtPassphrase);
     cmdUnlock = button(this, "cmdUnlock", QStringLiteral("&Unlock"), 4740, 1725, 1095, 375);
-    cmdKeyring = button(this, "cmdKeyring", QStringLiteral("From the &Keyring"), 2040, 2280,
-                        2600, 375);
+    cmdKeyring =
+        button(this, "cmdKeyring", QStringLiteral("From the &Keyring"), 2040, 2280, 2600, 375);
     cmdKeyring->setVisible(offerKeyring);
     m_problem = label(this, "lblProblem", QString(), 600, 2880, 5200, 600, 8.25);
     m_problem->setWordWrap(true);

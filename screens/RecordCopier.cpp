@@ -67,7 +67,6 @@ QString RecordCopier::copySelected(bool wholeRecord)
     if (!wholeRecord)
         return ScreenKit::copySecret(m_host, m_view, record->serial);
     return ScreenKit::copySecret(
-        m_host, m_view,
-        recordLine(record->program, record->version, record->name, record->serial),
+        m_host, m_view, recordLine(record->program, record->version, record->name, record->serial),
         QStringLiteral("Record"));
 }

@@ -27,8 +27,8 @@ public:
     QString copyRecord();
 
     // One line: the fields joined by tabs, a tab or line break inside a field as a blank.
-    static QString recordLine(const QString& program, const QString& version,
-                              const QString& name, const QString& serial);
+    static QString recordLine(const QString& program, const QString& version, const QString& name,
+                              const QString& serial);
 
     QAction* copySerialAction() const { return m_copySerial; }
     QAction* copyRecordAction() const { return m_copyRecord; }

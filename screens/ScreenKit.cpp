@@ -2,8 +2,8 @@
 
 #include "screens/RecordListModel.h"
 #include "store/DatabaseSession.h"
-#include "store/records/RecordRule.h"
 #include "store/SettingsStore.h"
+#include "store/records/RecordRule.h"
 #include "store/records/RecordStore.h"
 #include "ui/ClipboardGuard.h"
 #include "ui/Look.h"

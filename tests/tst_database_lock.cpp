@@ -233,7 +233,8 @@ private slots:
         QVERIFY(lock.lockScreen() == nullptr);
         auto* back = qobject_cast<EditScreen*>(WindowRegistry::loadedForm("frmEdit"));
         QVERIFY(back && back->isVisible());
-        QCOMPARE(back->findChild<QLineEdit*>("txtName")->text(), QStringLiteral("Typed, not saved"));
+        QCOMPARE(back->findChild<QLineEdit*>("txtName")->text(),
+                 QStringLiteral("Typed, not saved"));
         QCOMPARE(back->findChild<QPlainTextEdit*>("txtSerial")->toPlainText(),
                  QStringLiteral("RARE-77Q-XK91-SERIAL"));
         QVERIFY(back->hasUnsavedChanges());
@@ -378,7 +379,8 @@ private slots:
         QVERIFY(popup->popupdb->actions().contains(popup->lockdatabase));
         QVERIFY(popup->database->actions().contains(popup->lockdatabase));
         QVERIFY(!popup->lockdatabase->isEnabled());
-        QVERIFY(popup->lockdatabase->toolTip().startsWith("Only a database protected by a passphrase"));
+        QVERIFY(
+            popup->lockdatabase->toolTip().startsWith("Only a database protected by a passphrase"));
         QCOMPARE(popup->lockdatabase->statusTip(), popup->lockdatabase->toolTip());
         popup->popupdb->close();
         pressLockKey(main);

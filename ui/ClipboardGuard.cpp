@@ -17,8 +17,9 @@ QMimeData* secretData(const QString& text)
 
 QClipboard* clipboard()
 {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard()
-                                                                       : nullptr;
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+               ? QGuiApplication::clipboard()
+               : nullptr;
 }
 
 } // namespace
@@ -69,8 +70,7 @@ bool ClipboardGuard::holds(int mode) const
         clipboardMode == QClipboard::Selection ? m_selectionData : m_clipboardData;
     // The clipboard deletes the data it was handed once another owner takes over, so a live
     // pointer that the clipboard still gives back is ours; the text is compared as well.
-    return board && ours && board->mimeData(clipboardMode) == ours.data() &&
-           ours->text() == m_text;
+    return board && ours && board->mimeData(clipboardMode) == ours.data() && ours->text() == m_text;
 }
 
 bool ClipboardGuard::holdsCopy() const

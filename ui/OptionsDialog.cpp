@@ -26,8 +26,7 @@ OptionsDialog::OptionsDialog(const SecurityOptions& options, QWidget* parent) : 
     spnLockMinutes->setSpecialValueText(QStringLiteral("Never"));
     spnLockMinutes->setValue(options.lockMinutes);
 
-    chkLockOnMinimise =
-        new QCheckBox(QStringLiteral("Lock when &minimised to the tray"), this);
+    chkLockOnMinimise = new QCheckBox(QStringLiteral("Lock when &minimised to the tray"), this);
     chkLockOnMinimise->setObjectName(QStringLiteral("chkLockOnMinimise"));
     chkLockOnMinimise->setChecked(options.lockOnMinimise);
 
