@@ -130,11 +130,16 @@ void DatabaseLock::applySettings()
 
 bool DatabaseLock::closeDialogsFirst(Cause cause)
 {
+    // An open menu only shows commands: it is closed and the lock goes on.
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        if (!popup->close())
+            break;
+    }
     // A dialog of the program may show a record, and the code that opened it goes on once it
-    // returns: the dialogs are closed, and the lock follows once their handlers are done.
+    // returns: the dialogs are closed, and the lock follows once their handlers are done. The
+    // user's own command waits for the dialog the user left open.
     QWidget* modal = QApplication::activeModalWidget();
-    QWidget* popup = QApplication::activePopupWidget();
-    if (!modal && !popup) {
+    if (!modal) {
         m_dialogRetries = 0;
         return false;
     }
@@ -142,10 +147,7 @@ bool DatabaseLock::closeDialogsFirst(Cause cause)
         m_dialogRetries = 0;
         return true;
     }
-    if (popup)
-        popup->close();
-    if (modal)
-        modal->close();
+    modal->close();
     QTimer::singleShot(DialogRetryMs, this, [this, cause] { lock(cause); });
     return true;
 }
