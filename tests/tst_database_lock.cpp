@@ -21,18 +21,22 @@
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 #include "ui/IdleTimer.h"
+#include "ui/OptionsDialog.h"
 #include "ui/PictureButton.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeView>
 #include <QtTest>
 
@@ -388,9 +392,13 @@ private slots:
         QVERIFY(testSession().isOpen());
         QVERIFY(!lock.idleTimer()->isActive());
 
-        // A server's database never locks, whatever its state.
+        // A server's database never locks, whatever its state; the item says so.
         main.session().setAddress("postgresql://ann@127.0.0.1:1/licences");
-        QVERIFY(lock.whyNotLockable().startsWith("A database on a server does not lock"));
+        QTest::mouseClick(main.lblOpen, Qt::LeftButton);
+        QTRY_VERIFY(popup->popupdb->isVisible());
+        QVERIFY(!popup->lockdatabase->isEnabled());
+        QVERIFY(popup->lockdatabase->toolTip().startsWith("A database on a server does not lock"));
+        popup->popupdb->close();
 
         // Options: shown with the defaults, OK writes them.
         SecurityOptions chosen;
@@ -407,6 +415,30 @@ private slots:
         QCOMPARE(SettingsStore::read(SettingsStore::LockMinutes), QStringLiteral("2"));
         QCOMPARE(SettingsStore::read(SettingsStore::LockOnMinimise), QStringLiteral("1"));
         QCOMPARE(DatabaseLock::idleDelayMs(), 2 * 60 * 1000);
+    }
+
+    // The Options dialog shows the settings it is given, 0 as "Never", and hands back what
+    // the user set.
+    void optionsDialogShowsAndReturnsTheSettings()
+    {
+        SecurityOptions given;
+        given.clipboardSeconds = 0;
+        given.lockMinutes = 9;
+        given.lockOnMinimise = true;
+        OptionsDialog dialog(given);
+        QCOMPARE(dialog.spnClipboardSeconds->text(), QStringLiteral("Never"));
+        QCOMPARE(dialog.spnLockMinutes->value(), 9);
+        QVERIFY(dialog.chkLockOnMinimise->isChecked());
+        dialog.show();
+        dialog.spnClipboardSeconds->selectAll();
+        QTest::keyClicks(dialog.spnClipboardSeconds, "12");
+        dialog.spnLockMinutes->setValue(0);
+        QTest::mouseClick(dialog.chkLockOnMinimise, Qt::LeftButton);
+        const SecurityOptions chosen = dialog.options();
+        QCOMPARE(chosen.clipboardSeconds, 12);
+        QCOMPARE(chosen.lockMinutes, 0);
+        QVERIFY(!chosen.lockOnMinimise);
+        QCOMPARE(dialog.spnLockMinutes->text(), QStringLiteral("Never"));
     }
 };
 
