@@ -17,7 +17,19 @@ const QString LogindSession = QStringLiteral("org.freedesktop.login1.Session");
 
 } // namespace
 
-DesktopLockWatch::DesktopLockWatch(QObject* parent) : QObject(parent)
+DesktopLockWatch::DesktopLockWatch(QObject* parent)
+    : DesktopLockWatch(QDBusConnection::systemBus(), parent)
+{
+}
+
+DesktopLockWatch::DesktopLockWatch(const QDBusConnection& logindBus, QObject* parent)
+    : QObject(parent), m_logindBus(logindBus)
+{
+    watchScreenSaver();
+    watchLogind();
+}
+
+void DesktopLockWatch::watchScreenSaver()
 {
     // Any sender and any path: the screen savers of the desktops differ in both
     // (/ScreenSaver, /org/freedesktop/ScreenSaver).
@@ -26,30 +38,28 @@ DesktopLockWatch::DesktopLockWatch(QObject* parent) : QObject(parent)
         m_screenSaver = sessionBus.connect(QString(), QString(), ScreenSaverInterface,
                                            QStringLiteral("ActiveChanged"), this,
                                            SLOT(onScreenSaverActive(bool)));
-    watchLogind();
 }
 
 void DesktopLockWatch::watchLogind()
 {
-    QDBusConnection systemBus = QDBusConnection::systemBus();
-    if (!systemBus.isConnected())
+    if (!m_logindBus.isConnected())
         return;
     // The session this process belongs to; asked without waiting, since the answer is not
     // needed before the first lock.
     QDBusMessage call = QDBusMessage::createMethodCall(LogindService, LogindPath, LogindManager,
                                                        QStringLiteral("GetSessionByPID"));
     call << quint32(::getpid());
-    auto* watcher = new QDBusPendingCallWatcher(systemBus.asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_logindBus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
                 const QDBusPendingReply<QDBusObjectPath> reply = *finished;
                 if (reply.isError())
                     return;
-                m_sessionPath = reply.value().path();
-                QDBusConnection::systemBus().connect(LogindService, m_sessionPath, LogindSession,
-                                                     QStringLiteral("Lock"), this,
-                                                     SLOT(onLogindLock()));
+                const QString path = reply.value().path();
+                if (m_logindBus.connect(LogindService, path, LogindSession, QStringLiteral("Lock"),
+                                        this, SLOT(onLogindLock())))
+                    m_sessionPath = path;
             });
 }
 

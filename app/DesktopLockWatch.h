@@ -15,9 +15,13 @@ class DesktopLockWatch final : public QObject
 
 public:
     explicit DesktopLockWatch(QObject* parent = nullptr);
+    // Asks logind on the bus given instead of the system bus.
+    DesktopLockWatch(const QDBusConnection& logindBus, QObject* parent = nullptr);
 
     // Whether the session bus is watched.
     bool watchesScreenSaver() const { return m_screenSaver; }
+    // Whether logind named this process's session, whose Lock is then watched.
+    bool watchesLogind() const { return !m_sessionPath.isEmpty(); }
 
 signals:
     void sessionLocked();
@@ -27,8 +31,10 @@ private slots:
     void onLogindLock();
 
 private:
+    void watchScreenSaver();
     void watchLogind();
 
+    QDBusConnection m_logindBus;
     bool m_screenSaver = false;
     QString m_sessionPath;
 };

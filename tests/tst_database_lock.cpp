@@ -29,6 +29,7 @@
 #include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
@@ -163,6 +164,25 @@ EditScreen* openFoundRecord(MainWindow& main, const QString& keyword)
     search->findChild<QPushButton*>("cmdView")->click();
     return qobject_cast<EditScreen*>(WindowRegistry::loadedForm("frmEdit"));
 }
+
+// logind's manager as far as the watch asks it: this process's session lies at one path. It
+// answers on a connection of its own that owns logind's name on the test's bus.
+class FakeLogind final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+
+public:
+    static inline const QString SessionPath = QStringLiteral("/org/freedesktop/login1/session/_7");
+    QList<uint> askedPids;
+
+public slots:
+    QDBusObjectPath GetSessionByPID(uint pid)
+    {
+        askedPids << pid;
+        return QDBusObjectPath(SessionPath);
+    }
+};
 
 } // namespace
 
@@ -325,6 +345,40 @@ private slots:
         TestEnv::processDeferredDeletes();
         QVERIFY(!holdsDatabaseOpen(db));
         QVERIFY(!showsSecrets());
+    }
+
+    // logind's Lock for this process's session locks; the same signal for another session
+    // does not. A fake logind owns logind's name on the test's own bus.
+    void logindLockLocks()
+    {
+        if (PrivateSessionBus::address().isEmpty())
+            QSKIP("dbus-daemon is not installed");
+        QDBusConnection logind = QDBusConnection::connectToBus(
+            QString::fromUtf8(PrivateSessionBus::address()), "fake-logind");
+        FakeLogind manager;
+        QVERIFY(logind.registerObject("/org/freedesktop/login1", &manager,
+                                      QDBusConnection::ExportAllSlots));
+        QVERIFY(logind.registerService("org.freedesktop.login1"));
+        QDBusConnection watched = QDBusConnection::connectToBus(
+            QString::fromUtf8(PrivateSessionBus::address()), "logind-watcher");
+        DesktopLockWatch watch(watched);
+        QSignalSpy locked(&watch, &DesktopLockWatch::sessionLocked);
+        QTRY_VERIFY(watch.watchesLogind());
+        QCOMPARE(manager.askedPids, QList<uint>{uint(QCoreApplication::applicationPid())});
+
+        const auto sendLock = [&](const QString& path) {
+            QVERIFY(logind.send(
+                QDBusMessage::createSignal(path, "org.freedesktop.login1.Session", "Lock")));
+        };
+        sendLock("/org/freedesktop/login1/session/_8");
+        sendLock(FakeLogind::SessionPath);
+        QTRY_COMPARE(locked.count(), 1);
+        QTest::qWait(200);
+        QCOMPARE(locked.count(), 1);
+
+        logind.unregisterService("org.freedesktop.login1");
+        QDBusConnection::disconnectFromBus("fake-logind");
+        QDBusConnection::disconnectFromBus("logind-watcher");
     }
 
     // Minimising to the tray locks only when LockOnMinimise is set.
