@@ -3,6 +3,7 @@
 #include "about/AboutWindow.h"
 #include "app/CommandLine.h"
 #include "app/DatabaseCommands.h"
+#include "app/DatabaseLock.h"
 #include "app/HandOverReceiver.h"
 #include "app/PopupMenus.h"
 #include "app/SingleInstance.h"
@@ -18,6 +19,7 @@
 #include "store/SettingsStore.h"
 #include "store/files/Compaction.h"
 #include "ui/AccessKeyGuard.h"
+#include "ui/ClipboardGuard.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
 #include "ui/PictureFile.h"
@@ -36,6 +38,7 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QScreen>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
@@ -44,6 +47,8 @@ namespace {
 
 // What the title adds while the server of the database in use does not answer.
 const QString UnreachableNote = QStringLiteral("the server cannot be reached");
+// What the title adds while the protected database in use is locked.
+const QString LockedNote = QStringLiteral("locked");
 
 // The designed artwork, in the program folder.
 const QString BackgroundPicture = QStringLiteral("art/main.png");
@@ -117,6 +122,20 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     connect(m_session, &DatabaseSession::closed, this, [this] { m_unreachable = false; });
     m_databaseCommands = std::make_unique<DatabaseCommands>(*this, *m_session);
     m_skinChoice = std::make_unique<SkinChoice>(prompt(), m_deps.programFolder);
+    m_clipboard = new ClipboardGuard(this);
+    m_lock = new DatabaseLock(*this, *this, this);
+    connect(m_lock, &DatabaseLock::lockedChanged, this, [this](bool locked) {
+        showDatabaseName();
+        // From the tray the lock is said by the icon's note.
+        if (locked)
+            m_tray->notify(AppInfo::Title, QStringLiteral("The database is locked."));
+    });
+    // A quick add that waited for the unlock takes the ordinary way, with its question over
+    // typing that was given back.
+    connect(m_lock, &DatabaseLock::quickAddDue, m_handOver, &HandOverReceiver::addSerial);
+    auto* lockKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    lockKey->setObjectName(QStringLiteral("lockShortcut"));
+    connect(lockKey, &QShortcut::activated, m_lock, [this] { m_lock->lock(); });
     QCoreApplication::instance()->installEventFilter(new AccessKeyGuard(this));
 }
 
@@ -194,7 +213,11 @@ void MainWindow::buildControls()
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
     connect(lblExit, &PictureButton::clicked, this, &MainWindow::unload);
-    connect(lblMinimize, &PictureButton::clicked, this, [this] { m_tray->hideToTray(); });
+    connect(lblMinimize, &PictureButton::clicked, this, [this] {
+        m_tray->hideToTray();
+        if (DatabaseLock::locksOnMinimise())
+            m_lock->lock(DatabaseLock::Cause::Minimised);
+    });
 }
 
 PictureButton* MainWindow::makePictureButton(const char* name, const QRect& designRect,
@@ -331,6 +354,9 @@ void MainWindow::showDatabaseName()
     if (m_unreachable)
         title = QStringLiteral("%1 - %2 (%3)")
                     .arg(AppInfo::Title, m_session->displayName(), UnreachableNote);
+    if (m_lock && m_lock->isLocked())
+        title = QStringLiteral("%1 - %2 (%3)")
+                    .arg(AppInfo::Title, m_session->displayName(), LockedNote);
     setWindowTitle(title);
     m_tray->setToolTip(title);
 }
@@ -362,6 +388,11 @@ void MainWindow::runQuickAdd()
 
 void MainWindow::hostFromButton(Screen screen)
 {
+    // A locked database opens no screen: the passphrase comes first.
+    if (m_lock->isLocked()) {
+        m_lock->showLockScreen();
+        return;
+    }
     // A record screen needs a database: without one it does not open, and the user is told
     // why instead of being offered a screen that cannot store anything.
     if (!openConnection()) {
@@ -373,6 +404,10 @@ void MainWindow::hostFromButton(Screen screen)
 
 void MainWindow::hostFromMenu(Screen screen)
 {
+    if (m_lock->isLocked()) {
+        m_lock->showLockScreen();
+        return;
+    }
     WebBrowse->setVisible(false);
     WindowRegistry::closeChildScreens();
     hostScreen(recordScreen(screen));
@@ -446,6 +481,8 @@ void MainWindow::backToBrowser()
 {
     WindowRegistry::closeChildScreens();
     showBrowser();
+    // The lock screen stays in front of the browser until the unlock.
+    m_lock->showLockScreen();
 }
 
 void MainWindow::goHome()
@@ -453,6 +490,7 @@ void MainWindow::goHome()
     WindowRegistry::closeChildScreens();
     showBrowser();
     WebBrowse->navigate(QUrl(m_homeUrl));
+    m_lock->showLockScreen();
 }
 
 void MainWindow::showAbout()
@@ -471,7 +509,7 @@ PopupMenus* MainWindow::popupMenus()
     const QString formName = QStringLiteral("frmPopup");
     if (auto* loaded = qobject_cast<PopupMenus*>(WindowRegistry::loadedForm(formName)))
         return loaded;
-    auto* menus = new PopupMenus(*m_databaseCommands, *m_skinChoice);
+    auto* menus = new PopupMenus(*m_databaseCommands, *m_lock, *m_skinChoice);
     menus->setObjectName(formName);
     WindowRegistry::load(menus);
     connect(menus, &PopupMenus::aboutRequested, this, &MainWindow::showAbout);
@@ -497,6 +535,11 @@ void MainWindow::showDatabaseMenu(const QPoint& globalPos)
 
 void MainWindow::addHandedOverSerial(const QString& text)
 {
+    // While locked the text waits for the passphrase; the add screen opens with it after.
+    if (m_lock->isLocked()) {
+        m_lock->keepQuickAdd(text);
+        return;
+    }
     hostFromButton(Screen::Add);
     WindowRegistry::addScreen(prompt(), *this)->fillSerial(text);
 }
@@ -531,9 +574,13 @@ void MainWindow::shutDown()
         return;
     m_shutDown = true;
     m_handOver->stop();
+    // A serial still on the clipboard goes with the program, not to a clipboard manager.
+    m_clipboard->clearNow();
     WindowRegistry::closeChildScreens();
     m_session->close();
-    compactDatabase();
+    // A locked file has no key left to open it with: its compaction waits for another run.
+    if (!m_lock->isLocked())
+        compactDatabase();
     m_instance->release();
     hide();
     emit shutDownFinished();

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class ClipboardGuard;
+class DatabaseLock;
 class DatabaseSession;
 class StoreError;
 class DatabaseCommands;
@@ -60,6 +62,8 @@ public:
     void endProgram() override;
     QString programFolder() const override { return m_deps.programFolder; }
     DatabaseSession& session() override { return *m_session; }
+    ClipboardGuard& clipboard() override { return *m_clipboard; }
+    DatabaseLock& databaseLock() const { return *m_lock; }
 
     void backToBrowser();
     void goHome();
@@ -131,6 +135,8 @@ private:
     HandOverReceiver* m_handOver = nullptr;
     std::unique_ptr<DatabaseCommands> m_databaseCommands;
     std::unique_ptr<SkinChoice> m_skinChoice;
+    ClipboardGuard* m_clipboard = nullptr;
+    DatabaseLock* m_lock = nullptr;
     bool m_shutDown = false;
     // The server of the database in use went away and has not answered since.
     bool m_unreachable = false;

@@ -1,12 +1,14 @@
 #include "app/PopupMenus.h"
 
 #include "app/DatabaseCommands.h"
+#include "app/DatabaseLock.h"
 #include "app/SkinChoice.h"
 #include "store/DatabaseSession.h"
 
 #include <QMenu>
 
-PopupMenus::PopupMenus(DatabaseCommands& commands, SkinChoice& skin, QWidget* parent)
+PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoice& skin,
+                       QWidget* parent)
     : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("popup"));
@@ -18,13 +20,20 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, SkinChoice& skin, QWidget* pa
     protectdatabase = makeAction("protectdatabase", QStringLiteral("&Protect with Passphrase..."));
     changepassphrase = makeAction("changepassphrase", QStringLiteral("&Change Passphrase..."));
     removepassphrase = makeAction("removepassphrase", QStringLiteral("&Remove Passphrase..."));
-    const QList<QAction*> databaseItems = {opendatabase,    backupdatabase,  importrecords,
-                                           exportrecords,   protectdatabase, changepassphrase,
-                                           removepassphrase};
+    lockdatabase = makeAction("lockdatabase", QStringLiteral("&Lock Database"));
+    // The main window's own shortcut locks; the menus only show it.
+    lockdatabase->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    lockdatabase->setShortcutContext(Qt::WidgetShortcut);
+    securityoptions = makeAction("securityoptions", QStringLiteral("Op&tions..."));
+    const QList<QAction*> databaseItems = {opendatabase,     backupdatabase,  importrecords,
+                                           exportrecords,    protectdatabase, changepassphrase,
+                                           removepassphrase, lockdatabase,    securityoptions};
 
     popupdb = new QMenu(QStringLiteral("popupdb"), this);
     popupdb->setObjectName(QStringLiteral("popupdb"));
     popupdb->addActions(databaseItems);
+    // A greyed item says why in its tip.
+    popupdb->setToolTipsVisible(true);
 
     popupsub = new QMenu(QStringLiteral("popupsub"), this);
     popupsub->setObjectName(QStringLiteral("popupsub"));
@@ -35,6 +44,7 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, SkinChoice& skin, QWidget* pa
     database = popupsub->addMenu(QStringLiteral("&Database"));
     database->setObjectName(QStringLiteral("database"));
     database->addActions(databaseItems);
+    database->setToolTipsVisible(true);
     add = addItem(popupsub, "add", QStringLiteral("&Add"));
     browse = addItem(popupsub, "browse", QStringLiteral("&Browse"));
     search = addItem(popupsub, "search", QStringLiteral("&Search"));
@@ -59,15 +69,31 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, SkinChoice& skin, QWidget* pa
             [databaseCommands] { databaseCommands->changePassphrase(); });
     connect(removepassphrase, &QAction::triggered, this,
             [databaseCommands] { databaseCommands->removePassphrase(); });
+    DatabaseLock* databaseLock = &lock;
+    connect(lockdatabase, &QAction::triggered, this, [databaseLock] { databaseLock->lock(); });
+    connect(securityoptions, &QAction::triggered, this,
+            [databaseLock] { databaseLock->chooseOptions(); });
     // A passphrase protects a file; where the database cannot have one its three commands are
-    // shown disabled, and a passphrase that is not there cannot be changed or removed.
-    const auto showPassphraseItems = [this, databaseCommands] {
+    // shown disabled, and a passphrase that is not there cannot be changed or removed. Only a
+    // protected file locks; the item says why it is greyed. While locked, nothing works on the
+    // records but opening another database.
+    const auto showPassphraseItems = [this, databaseCommands, databaseLock] {
         const DatabaseSession& session = databaseCommands->session();
         const bool canProtect = session.canProtect();
         const bool isProtected = canProtect && DatabaseSession::isProtectedFile(session.address());
-        protectdatabase->setEnabled(canProtect);
+        const bool locked = databaseLock->isLocked();
+        protectdatabase->setEnabled(canProtect && !locked);
         for (QAction* item : {changepassphrase, removepassphrase})
-            item->setEnabled(isProtected);
+            item->setEnabled(isProtected && !locked);
+        for (QAction* item : {backupdatabase, importrecords, exportrecords})
+            item->setEnabled(!locked);
+        const QString why = databaseLock->whyNotLockable();
+        lockdatabase->setEnabled(why.isEmpty());
+        const QString tip = why.isEmpty() ? QStringLiteral("Close the records and forget the key "
+                                                           "until the passphrase is given again")
+                                          : why;
+        lockdatabase->setStatusTip(tip);
+        lockdatabase->setToolTip(tip);
     };
     // Both menus hold the same actions: whichever opens sets them for the database in use.
     connect(popupdb, &QMenu::aboutToShow, this, showPassphraseItems);

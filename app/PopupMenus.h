@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class DatabaseCommands;
+class DatabaseLock;
 class QAction;
 class QMenu;
 class SkinChoice;
@@ -21,7 +22,8 @@ class PopupMenus final : public QWidget
     Q_DISABLE_COPY_MOVE(PopupMenus)
 
 public:
-    PopupMenus(DatabaseCommands& commands, SkinChoice& skin, QWidget* parent = nullptr);
+    PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoice& skin,
+               QWidget* parent = nullptr);
 
     void showDatabaseMenu(const QPoint& globalPos);
     void showFullMenu(const QPoint& globalPos);
@@ -34,6 +36,8 @@ public:
     QAction* protectdatabase = nullptr;
     QAction* changepassphrase = nullptr;
     QAction* removepassphrase = nullptr;
+    QAction* lockdatabase = nullptr;
+    QAction* securityoptions = nullptr;
 
     QMenu* popupsub = nullptr;
     QAction* about = nullptr;

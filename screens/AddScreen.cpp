@@ -195,6 +195,43 @@ bool AddScreen::holdsTyping() const
     return false;
 }
 
+AddScreen::Typing AddScreen::typing() const
+{
+    Typing kept;
+    const QList<QListWidgetItem*> selected = m_programs->selectedItems();
+    const int row = selected.isEmpty() ? -1 : m_programs->row(selected.first());
+    kept.newProgramChosen = row == NewProgramRow;
+    if (row > NewProgramRow)
+        kept.program = selected.first()->text();
+    kept.newProgram = m_newProgram->text();
+    kept.version = m_version->text();
+    kept.name = m_name->text();
+    kept.serial = ScreenKit::plainText(m_serial);
+    kept.quickAdd = m_quickAdd;
+    return kept;
+}
+
+void AddScreen::restoreTyping(const Typing& typing)
+{
+    if (typing.newProgramChosen) {
+        m_programs->setCurrentRow(NewProgramRow);
+    } else if (!typing.program.isEmpty()) {
+        const QList<QListWidgetItem*> named =
+            m_programs->findItems(typing.program, Qt::MatchExactly);
+        for (QListWidgetItem* item : named) {
+            if (m_programs->row(item) > NewProgramRow) {
+                m_programs->setCurrentItem(item);
+                break;
+            }
+        }
+    }
+    m_newProgram->setText(typing.newProgram);
+    m_version->setText(typing.version);
+    m_name->setText(typing.name);
+    ScreenKit::setPlainText(m_serial, typing.serial);
+    m_quickAdd = typing.quickAdd;
+}
+
 void AddScreen::onCancelClicked()
 {
     if (m_quickAdd) {

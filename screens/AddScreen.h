@@ -28,6 +28,21 @@ public:
     // yet counts too.
     bool holdsTyping() const;
 
+    // What the boxes hold, to be put back into a new add screen (the database locked
+    // meanwhile): the program chosen by its name, "New Program" with the new name, or none.
+    struct Typing
+    {
+        bool newProgramChosen = false;
+        QString program; // the name chosen in the list
+        QString newProgram;
+        QString version;
+        QString name;
+        QString serial;
+        bool quickAdd = false;
+    };
+    Typing typing() const;
+    void restoreTyping(const Typing& typing);
+
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -1,6 +1,7 @@
 #include "screens/BrowseScreen.h"
 
 #include "screens/LiveList.h"
+#include "screens/RecordCopier.h"
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
@@ -58,6 +59,8 @@ void BrowseScreen::buildControls()
     chainTabOrder({m_program, m_search, m_list, m_cancel, m_lookCloser, m_deleteProgram});
     bindEscape(this, m_cancel);
     enableWithSelectedRecord(m_lookCloser, m_list, m_records);
+    // Ctrl+C and the right-click menu copy the selected record's serial, or the whole record.
+    m_copier = new RecordCopier(m_list, m_records, m_prompt, m_host, this);
 
     // Typing, Enter in the box and a name picked from the drop-down list refill the listing.
     connect(m_program->lineEdit(), &QLineEdit::textEdited, this, &BrowseScreen::onProgramChanged);
@@ -117,6 +120,17 @@ void BrowseScreen::search()
         const QString none = QStringLiteral("N/A");
         m_records->setPlaceholder({none, none, none, none});
     }
+}
+
+QString BrowseScreen::program() const
+{
+    return m_program->currentText();
+}
+
+void BrowseScreen::showProgram(const QString& program)
+{
+    m_program->setEditText(program);
+    onProgramChanged();
 }
 
 void BrowseScreen::returnFromEdit(bool recordChanged)

@@ -10,6 +10,7 @@ class ScreenHost;
 class QComboBox;
 class QPushButton;
 class QTreeView;
+class RecordCopier;
 class RecordListModel;
 
 // The browse screen: lists the records of one program, opens one in the edit screen and
@@ -26,6 +27,9 @@ public:
     // Refills the listing for the program named in the box; nothing when the box is empty.
     // The rows shown stay until the new ones replace them.
     void search();
+    // The program named in the box; showProgram() names one and lists its records.
+    QString program() const;
+    void showProgram(const QString& program);
 
     void returnFromEdit(bool recordChanged) override;
 
@@ -44,6 +48,7 @@ private:
     ScreenHost& m_host;
     RecordListModel* m_records = nullptr;
     LiveList* m_live = nullptr;
+    RecordCopier* m_copier = nullptr;
 
     QPushButton* m_deleteProgram = nullptr;
     QComboBox* m_program = nullptr;

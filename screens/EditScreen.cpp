@@ -50,6 +50,10 @@ void EditScreen::buildControls()
     m_cancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 720, 2640, 1575, 375);
     m_delete = button(this, "cmdDelete", QStringLiteral("&Delete Serial"), 2400, 2640, 1575, 375);
     m_save = button(this, "cmdSave", QStringLiteral("&Save Changes"), 4080, 2640, 1575, 375);
+    // Under the serial's caption, beside its box.
+    m_copy = button(this, "cmdCopy", QStringLiteral("Co&py"), 1440, 1860, 945, 375);
+    m_copy->setToolTip(
+        QStringLiteral("Copy the serial; the clipboard is cleared again after a while"));
 
     setVerdana(m_version, 9.75);
     setVerdana(m_name, 9.75);
@@ -60,12 +64,13 @@ void EditScreen::buildControls()
     for (QLineEdit* box : {m_version, m_name})
         box->setMaxLength(std::numeric_limits<int>::max());
 
-    chainTabOrder({m_version, m_name, m_serial, m_cancel, m_delete, m_save});
+    chainTabOrder({m_version, m_name, m_serial, m_copy, m_cancel, m_delete, m_save});
     bindEscape(this, m_cancel);
 
     connect(m_save, &QPushButton::clicked, this, &EditScreen::onSaveClicked);
     connect(m_delete, &QPushButton::clicked, this, &EditScreen::onDeleteClicked);
     connect(m_cancel, &QPushButton::clicked, this, [this] { returnToCaller(false); });
+    connect(m_copy, &QPushButton::clicked, this, &EditScreen::copySerial);
 }
 
 void EditScreen::load()
@@ -91,6 +96,39 @@ void EditScreen::load()
 bool EditScreen::hasUnsavedChanges() const
 {
     return m_version->isModified() || m_name->isModified() || m_serial->document()->isModified();
+}
+
+EditScreen::Typing EditScreen::typing() const
+{
+    Typing kept;
+    if (m_version->isModified())
+        kept.version = m_version->text();
+    if (m_name->isModified())
+        kept.name = m_name->text();
+    if (m_serial->document()->isModified())
+        kept.serial = ScreenKit::plainText(m_serial);
+    return kept;
+}
+
+void EditScreen::restoreTyping(const Typing& typing)
+{
+    if (typing.version) {
+        m_version->setText(*typing.version);
+        m_version->setModified(true);
+    }
+    if (typing.name) {
+        m_name->setText(*typing.name);
+        m_name->setModified(true);
+    }
+    if (typing.serial) {
+        ScreenKit::setPlainText(m_serial, *typing.serial);
+        m_serial->document()->setModified(true);
+    }
+}
+
+QString EditScreen::copySerial()
+{
+    return ScreenKit::copySecret(m_host, m_copy, ScreenKit::plainText(m_serial));
 }
 
 void EditScreen::showEvent(QShowEvent* event)

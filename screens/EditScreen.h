@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
+
+#include <optional>
 
 class Prompt;
 class ScreenHost;
@@ -20,6 +23,22 @@ public:
 
     // Whether the user changed a box since the record was shown.
     bool hasUnsavedChanges() const;
+    // The record shown, by its id.
+    QString recordId() const { return m_id; }
+
+    // The boxes the user changed, to be put back into a new edit screen of the same record
+    // (the database locked meanwhile); a box not changed shows the record as stored.
+    struct Typing
+    {
+        std::optional<QString> version;
+        std::optional<QString> name;
+        std::optional<QString> serial;
+    };
+    Typing typing() const;
+    void restoreTyping(const Typing& typing);
+
+    // Copies the serial in the box (the Copy button) and returns the status shown.
+    QString copySerial();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,4 +63,5 @@ private:
     QPushButton* m_cancel = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_save = nullptr;
+    QPushButton* m_copy = nullptr;
 };

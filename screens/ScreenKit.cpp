@@ -2,10 +2,13 @@
 
 #include "screens/RecordListModel.h"
 #include "store/DatabaseSession.h"
+#include "store/SettingsStore.h"
 #include "store/records/RecordRule.h"
 #include "store/records/RecordStore.h"
+#include "ui/ClipboardGuard.h"
 #include "ui/Look.h"
 #include "ui/Prompt.h"
+#include "ui/ScreenHost.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -14,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QToolTip>
 #include <QTreeView>
 
 namespace {
@@ -201,3 +205,17 @@ void setPlainText(QPlainTextEdit* box, const QString& text)
 }
 
 } // namespace ScreenKit
+
+int ScreenKit::clipboardSeconds()
+{
+    return SettingsStore::readCount(SettingsStore::ClipboardSeconds, 30);
+}
+
+QString ScreenKit::copySecret(ScreenHost& host, QWidget* near, const QString& text,
+                              const QString& what)
+{
+    const QString status = host.clipboard().copy(text, clipboardSeconds(), what);
+    if (near && !status.isEmpty())
+        QToolTip::showText(near->mapToGlobal(QPoint(0, near->height())), status, near);
+    return status;
+}

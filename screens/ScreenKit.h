@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 class DatabaseSession;
+class ScreenHost;
 
 class Prompt;
 class QLabel;
@@ -69,6 +70,14 @@ bool confirmNewSerial(Prompt& prompt, DatabaseSession& session, const QString& p
 // message that says so.
 void reportFailure(Prompt& prompt, const DatabaseSession& session, const QString& what,
                    const StoreError& error);
+
+// Copies a secret through the host's clipboard guard for as long as the settings say
+// (ClipboardSeconds), and shows the status ("Serial copied: cleared in 30 s") as a tip beside
+// the control. Returns the status.
+QString copySecret(ScreenHost& host, QWidget* near, const QString& text,
+                   const QString& what = QStringLiteral("Serial"));
+// How many seconds a copied serial stays on the clipboard (ClipboardSeconds, 30 unset).
+int clipboardSeconds();
 
 // The box's text with its line breaks as "\n" and nothing else changed.
 QString plainText(const QPlainTextEdit* box);

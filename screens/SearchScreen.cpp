@@ -1,6 +1,7 @@
 #include "screens/SearchScreen.h"
 
 #include "screens/LiveList.h"
+#include "screens/RecordCopier.h"
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
@@ -65,6 +66,8 @@ void SearchScreen::buildControls()
 
     chainTabOrder({m_keywords, m_searchBy, m_search, m_list, m_cancel, m_lookCloser});
     enableWithSelectedRecord(m_lookCloser, m_list, m_results);
+    // Ctrl+C and the right-click menu copy the selected record's serial, or the whole record.
+    m_copier = new RecordCopier(m_list, m_results, m_prompt, m_host, this);
 
     connect(m_search, &QPushButton::clicked, this, &SearchScreen::onSearchClicked);
     connect(m_keywords, &QLineEdit::returnPressed, this, &SearchScreen::onSearchClicked);
@@ -120,6 +123,11 @@ void SearchScreen::keyPressEvent(QKeyEvent* event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void SearchScreen::stopSearching()
+{
+    m_worker->release();
 }
 
 bool SearchScreen::isSearching() const

@@ -12,6 +12,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTreeView;
+class RecordCopier;
 class RecordListModel;
 class ResultPages;
 class SearchWorker;
@@ -35,6 +36,11 @@ public:
     bool runSearch(const QString& keywords, RecordStore::SearchField field);
     // Whether a search (the user's, or the list read again after a change) is still reading.
     bool isSearching() const;
+    // The last search the user started (empty keywords: none yet).
+    QString lastKeywords() const { return m_lastKeywords; }
+    RecordStore::SearchField lastField() const { return m_lastField; }
+    // Cancels a search under way and closes the worker's connection until the next search.
+    void stopSearching();
     // How long a search is waited for before the list says it is searching (tests: 0).
     void setPatience(int ms) { m_patienceMs = ms; }
 
@@ -63,6 +69,7 @@ private:
     RecordListModel* m_results = nullptr;
     SearchWorker* m_worker = nullptr;
     LiveList* m_live = nullptr;
+    RecordCopier* m_copier = nullptr;
     int m_patienceMs = 100;
     // The last search the user started, run again when the records change.
     QString m_lastKeywords;

@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-declarative-dev libssl-dev qtkeychain-qt6-dev
     gnome-keyring dbus
     sqlite3
-    xvfb xauth fonts-dejavu-core xdotool
+    xvfb xauth xclip fonts-dejavu-core xdotool
     desktop-file-utils appstream man-db librsvg2-bin dpkg-dev lintian
     chromium firefox-esr python3
     libqt6sql6-psql postgresql

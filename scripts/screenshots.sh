@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts Numira under Xvfb and saves pictures of what a user sees: the real program's main
-# window, then a walk through every screen, the About window and the popup menu, once with
+# window, then a walk through every screen (the edit screen with its Copy button), the About
+# window, the popup menu and the window of a protected database once it locked, once with
 # the designed look and once with each sample skin. Settings and database are temporary.
 #   scripts/screenshots.sh [OUTPUT_FOLDER]   (default: build/screenshots)
 set -euo pipefail

@@ -166,6 +166,12 @@ void DatabaseSession::close()
         emit closed();
 }
 
+void DatabaseSession::lock()
+{
+    close();
+    m_keys.clear();
+}
+
 bool DatabaseSession::isOpen() const
 {
     return m_open;

@@ -54,6 +54,10 @@ public:
     // creates a file. On failure no connection is open, and noConnectionError() says why.
     StoreError open();
     void close();
+    // Closes the shared connection as close() does and wipes every kept key, so that nothing
+    // opens a protected file again until its passphrase is given anew. Companions see
+    // opening() change; those still open are closed by their owners.
+    void lock();
     bool isOpen() const;
     // The shared connection; an invalid database when none is open. Where the database lies
     // behind a network, the connection is first checked with one round trip and, when it went

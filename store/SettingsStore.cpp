@@ -21,6 +21,13 @@ QString read(const QString& key)
     return settings.value(fullKey(key), QString()).toString();
 }
 
+int readCount(const QString& key, int fallback)
+{
+    bool ok = false;
+    const int value = read(key).trimmed().toInt(&ok);
+    return ok && value >= 0 ? value : fallback;
+}
+
 void write(const QString& key, const QString& value)
 {
     QSettings settings(AppInfo::SettingsOrganisation, AppInfo::SettingsApplication);

@@ -17,7 +17,20 @@ inline const QString QuickAdd = QStringLiteral("QuickAdd");
 // that removing the manifests removes those folders (when empty) and no others.
 inline const QString QuickAddFolders = QStringLiteral("QuickAddFolders");
 
+// How many seconds a copied serial stays on the clipboard before Numira clears it; 0 leaves it
+// there. Unset: 30.
+inline const QString ClipboardSeconds = QStringLiteral("ClipboardSeconds");
+// How many minutes without input in Numira's windows lock a protected database; 0 never.
+// Unset: 15.
+inline const QString LockMinutes = QStringLiteral("LockMinutes");
+// Set, the lock's delay in seconds instead of LockMinutes (not offered in the Options dialog).
+inline const QString LockSeconds = QStringLiteral("LockSeconds");
+// "1": minimising to the tray locks a protected database. Unset: off.
+inline const QString LockOnMinimise = QStringLiteral("LockOnMinimise");
+
 QString read(const QString& key);
+// The key's value as a whole number of at least 0; the fallback when it is unset or not one.
+int readCount(const QString& key, int fallback);
 void write(const QString& key, const QString& value);
 
 } // namespace SettingsStore

@@ -60,7 +60,8 @@ private slots:
         QCOMPARE(captions(popup->popupdb),
                  (QStringList{"&Open Database", "&Backup Database", "&Import Records...",
                               "E&xport Records...", "&Protect with Passphrase...",
-                              "&Change Passphrase...", "&Remove Passphrase..."}));
+                              "&Change Passphrase...", "&Remove Passphrase...", "&Lock Database",
+                              "Op&tions..."}));
         popup->popupdb->close();
 
         popup = openMenu(main, false);

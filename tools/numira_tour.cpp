@@ -8,10 +8,15 @@
 //   numira_tour --grab FILE      (only saves the whole screen, e.g. with the real program on it)
 
 #include "about/AboutWindow.h"
+#include "app/DatabaseLock.h"
 #include "app/MainWindow.h"
 #include "app/PopupMenus.h"
 #include "app/WindowRegistry.h"
+#include "screens/LockScreen.h"
+#include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
+#include "store/files/DatabaseProtection.h"
+#include "store/keys/SecretBytes.h"
 #include "store/sqlite/SchemaFile.h"
 #include "store/sqlite/SqliteDriver.h"
 #include "ui/Prompt.h"
@@ -21,7 +26,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -215,6 +222,23 @@ int main(int argc, char* argv[])
         picture.save(file(QStringLiteral("menu")));
         QTextStream(stdout) << "saved " << file(QStringLiteral("menu")) << "\n";
         popup->popupsub->close();
+    }
+
+    // The window of a protected database once it locked, a wrong passphrase tried.
+    main.session().close();
+    QString error;
+    if (DatabaseProtection::protect(main.session().keys(), database,
+                                    SecretBytes(QStringLiteral("tour passphrase")), &error) &&
+        main.openConnection()) {
+        main.hostFromButton(MainWindow::Screen::Browse);
+        main.databaseLock().lock(DatabaseLock::Cause::Idle);
+        if (LockScreen* locked = main.databaseLock().lockScreen()) {
+            QTest::keyClicks(locked->txtPassphrase, QStringLiteral("not it"));
+            locked->cmdUnlock->click();
+        }
+        shoot(&main, file(QStringLiteral("locked")));
+    } else {
+        QTextStream(stderr) << "no picture of the locked window: " << error << "\n";
     }
 
     main.unload();

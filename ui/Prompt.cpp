@@ -2,6 +2,12 @@
 
 #include <QStringList>
 
+bool Prompt::editOptions(SecurityOptions* options)
+{
+    Q_UNUSED(options);
+    return false;
+}
+
 void Prompt::inform(const QString& text, const QString& title)
 {
     message({text, title, PromptButtons::Ok, PromptIcon::None});

@@ -59,6 +59,15 @@ struct PassphraseAnswer
     bool remember = false; // keep it in the keyring
 };
 
+// The Options dialog's settings: how long a copied serial stays on the clipboard, and when a
+// protected database locks by itself.
+struct SecurityOptions
+{
+    int clipboardSeconds = 30; // 0: left on the clipboard
+    int lockMinutes = 15;      // 0: never after a time without input
+    bool lockOnMinimise = false;
+};
+
 class Prompt
 {
 public:
@@ -92,6 +101,10 @@ public:
     // Without an implementation of its own, the plain open dialog.
     virtual QString openDatabase(const QString& title, const QString& filter,
                                  const QString& initialFolder, const QString& lastAddress);
+
+    // The Options dialog over *options; true (with *options changed) when the user pressed OK.
+    // Without an implementation of its own, the options stay as they are.
+    virtual bool editOptions(SecurityOptions* options);
 
     // Shorthands for the common boxes.
     void inform(const QString& text, const QString& title = AppInfo::Title);

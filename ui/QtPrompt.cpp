@@ -1,5 +1,6 @@
 #include "ui/QtPrompt.h"
 
+#include "ui/OptionsDialog.h"
 #include "ui/PassphraseDialog.h"
 #include "ui/ServerAddressDialog.h"
 
@@ -100,6 +101,15 @@ PassphraseAnswer QtPrompt::askPassphrase(const PassphraseQuestion& question)
 {
     PassphraseDialog dialog(question, dialogParent());
     return dialog.ask();
+}
+
+bool QtPrompt::editOptions(SecurityOptions* options)
+{
+    OptionsDialog dialog(*options, dialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    *options = dialog.options();
+    return true;
 }
 
 QString QtPrompt::openDatabase(const QString& title, const QString& filter,

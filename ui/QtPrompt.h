@@ -22,6 +22,7 @@ public:
     PassphraseAnswer askPassphrase(const PassphraseQuestion& question) override;
     QString openDatabase(const QString& title, const QString& filter, const QString& initialFolder,
                          const QString& lastAddress) override;
+    bool editOptions(SecurityOptions* options) override;
 
     // Boxes and dialogs stand centred over the active window, or over this one when no
     // window of the program is active (a start-up message, a window hidden in the tray).

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class ClipboardGuard;
 class DatabaseSession;
 class QWidget;
 
@@ -37,4 +38,6 @@ public:
     virtual QString programFolder() const = 0;
     // The database the screens work on.
     virtual DatabaseSession& session() = 0;
+    // What the screens copy serials through: it takes them off the clipboard again.
+    virtual ClipboardGuard& clipboard() = 0;
 };

@@ -52,6 +52,15 @@ QString ScriptedPrompt::openDatabase(const QString& title, const QString& filter
     return nextFile();
 }
 
+bool ScriptedPrompt::editOptions(SecurityOptions* options)
+{
+    optionsShown.append(*options);
+    if (m_optionAnswers.isEmpty())
+        return false;
+    *options = m_optionAnswers.dequeue();
+    return true;
+}
+
 QStringList ScriptedPrompt::texts() const
 {
     QStringList result;

@@ -36,6 +36,11 @@ public:
     QString openDatabase(const QString& title, const QString& filter, const QString& initialFolder,
                          const QString& lastAddress) override;
 
+    // Records the options shown; with an answer scripted, OK with those options, else Cancel.
+    bool editOptions(SecurityOptions* options) override;
+    void chooseOptions(const SecurityOptions& options) { m_optionAnswers.enqueue(options); }
+    QList<SecurityOptions> optionsShown;
+
     // The next answers to Yes/No questions, in order.
     void answer(PromptAnswer next) { m_answers.enqueue(next); }
     // The next file dialog's result; the empty text cancels it.
@@ -74,4 +79,5 @@ private:
     QString nextFile(int* type = nullptr);
     QQueue<bool> m_options;
     QQueue<PassphraseAnswer> m_passphrases;
+    QQueue<SecurityOptions> m_optionAnswers;
 };

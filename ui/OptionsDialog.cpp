@@ -1,0 +1,59 @@
+#include "ui/OptionsDialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+OptionsDialog::OptionsDialog(const SecurityOptions& options, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+
+    spnClipboardSeconds = new QSpinBox(this);
+    spnClipboardSeconds->setObjectName(QStringLiteral("spnClipboardSeconds"));
+    spnClipboardSeconds->setRange(0, 3600);
+    spnClipboardSeconds->setSuffix(QStringLiteral(" s"));
+    spnClipboardSeconds->setSpecialValueText(QStringLiteral("Never"));
+    spnClipboardSeconds->setValue(options.clipboardSeconds);
+
+    spnLockMinutes = new QSpinBox(this);
+    spnLockMinutes->setObjectName(QStringLiteral("spnLockMinutes"));
+    spnLockMinutes->setRange(0, 24 * 60);
+    spnLockMinutes->setSuffix(QStringLiteral(" min"));
+    spnLockMinutes->setSpecialValueText(QStringLiteral("Never"));
+    spnLockMinutes->setValue(options.lockMinutes);
+
+    chkLockOnMinimise = new QCheckBox(QStringLiteral("Lock when &minimised to the tray"), this);
+    chkLockOnMinimise->setObjectName(QStringLiteral("chkLockOnMinimise"));
+    chkLockOnMinimise->setChecked(options.lockOnMinimise);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Clear a copied serial after:"), spnClipboardSeconds);
+    form->addRow(QStringLiteral("&Lock a protected database after:"), spnLockMinutes);
+    form->addRow(chkLockOnMinimise);
+
+    auto* note = new QLabel(
+        QStringLiteral("A protected database also locks when the desktop session locks."), this);
+    note->setWordWrap(true);
+
+    buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(note);
+    layout->addWidget(buttons);
+}
+
+SecurityOptions OptionsDialog::options() const
+{
+    SecurityOptions chosen;
+    chosen.clipboardSeconds = spnClipboardSeconds->value();
+    chosen.lockMinutes = spnLockMinutes->value();
+    chosen.lockOnMinimise = chkLockOnMinimise->isChecked();
+    return chosen;
+}
