@@ -119,6 +119,18 @@ private slots:
             "numira-cli: \"-1\" is not a record id; an id is a whole number from 1 (see "
             "numira-cli rm --help)\n",
             "Paint|1.0|A, B|x\ty");
+        row("an id with a leading zero", "rm 02", 2, {},
+            "numira-cli: \"02\" is not a record id; an id is a whole number from 1 (see "
+            "numira-cli rm --help)\n",
+            "Paint|1.0|A, B|x\ty");
+        // An error is one line on standard error, whatever breaks the words it quotes.
+        row("an id of three lines", "show \"1\r2\n3\"", 2, {},
+            "numira-cli: \"1 2 3\" is not a record id; an id is a whole number from 1 (see "
+            "numira-cli show --help)\n",
+            "Paint|1.0|A, B|x\ty");
+        row("rm of two ids", "rm 2 1", 2, {},
+            "numira-cli: wrong number of arguments; usage: rm ID (see numira-cli rm --help)\n",
+            "Paint|1.0|A, B|x\ty");
         // The record rule: program and serial, one line each but the serial.
         row("add without version and name", "add --program Word --serial W-1", 0, "3\n", {},
             "Word|||W-1");
