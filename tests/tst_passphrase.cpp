@@ -683,6 +683,31 @@ private slots:
         QCOMPARE(StoreFixtures::allRows(db), records);
     }
 
+    // A passphrase from a descriptor is taken whole up to 4096 bytes; one byte more is refused
+    // before the file is touched, not cut short or taken as it is.
+    void commandLineRefusesAnOverlongPassphrase()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        const QByteArray bytes = fileBytes(db);
+        const QByteArray longest(4096, 'p');
+
+        Outcome outcome = runCli(env, {"--db", db, "protect", "--new-passphrase-fd", "0"},
+                                 longest + "q\n");
+        QCOMPARE(outcome.code, 1);
+        QCOMPARE(outcome.err, QByteArray("numira-cli: The passphrase is longer than 4096 bytes.\n"));
+        QCOMPARE(fileBytes(db), bytes);
+
+        outcome = runCli(env, {"--db", db, "protect", "--new-passphrase-fd", "0"}, longest + "\n");
+        QCOMPARE(outcome.code, 0);
+        QVERIFY(DatabaseSession::isProtectedFile(db));
+        outcome = runCli(env, {"--db", db, "list", "--passphrase-fd", "0"}, longest + "q\n");
+        QCOMPARE(outcome.code, 1);
+        outcome = runCli(env, {"--db", db, "list", "--passphrase-fd", "0"}, longest);
+        QCOMPARE(outcome.code, 0);
+        QVERIFY(outcome.out.contains("RARE-77Q-XK91-SERIAL"));
+    }
+
     // numira-cli takes the passphrase from a descriptor, refuses a wrong one with exit 1, and
     // protects, changes and unprotects with the new passphrase from another descriptor.
     void commandLineUsesDescriptors()
