@@ -683,6 +683,24 @@ private slots:
         QCOMPARE(StoreFixtures::allRows(db), records);
     }
 
+    // A rewrite from the menu that fails says why, and nothing after it says it was done.
+    void menuCommandThatFailsSaysOnlyTheFailure()
+    {
+        TestEnv env;
+        const QString db = seeded(env);
+        QCOMPARE(::chmod(QFile::encodeName(db).constData(), 0444), 0);
+        const QByteArray bytes = fileBytes(db);
+        QVERIFY(env.start());
+        const qsizetype before = env.prompt.texts().size();
+        env.prompt.givePassphrase(Right);
+        env.main->databaseCommands().protectWithPassphrase();
+        QCOMPARE(env.prompt.texts().mid(before),
+                 QStringList{
+                     QString("The database \"%1\" is read-only and is left as it is.").arg(db)});
+        QCOMPARE(fileBytes(db), bytes);
+        QVERIFY(testSession().isOpen());
+    }
+
     // A passphrase from a descriptor is taken whole up to 4096 bytes; one byte more is refused
     // before the file is touched, not cut short or taken as it is.
     void commandLineRefusesAnOverlongPassphrase()
