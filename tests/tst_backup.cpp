@@ -129,13 +129,22 @@ private slots:
     }
 
     // Flushed under a name of its own with the database's mode (not the copy's first 0600, not
-    // the older backup's), renamed over the target, then the folder flushed.
+    // the older backup's), renamed over the target, then the folder flushed. A private
+    // database's backup is no wider than the database.
+    void backupReachesTheDiskWithTheDatabasesMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("readable by all") << 0644;
+        QTest::newRow("the owner's alone") << 0600;
+    }
+
     void backupReachesTheDiskWithTheDatabasesMode()
     {
+        QFETCH(int, mode);
         TestEnv env;
         const QString db = env.makeDatabase();
         addRecords(db, 500);
-        QCOMPARE(::chmod(QFile::encodeName(db).constData(), 0644), 0);
+        QCOMPARE(::chmod(QFile::encodeName(db).constData(), mode_t(mode)), 0);
         const QString target = env.path("backup.mdb");
         writeFile(target, "an older backup anyone could read");
         QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0666), 0);
@@ -158,8 +167,9 @@ private slots:
         const QString copy = steps.value(0).section(' ', 1, 1);
         QVERIFY(copy.startsWith("backup.mdb."));
         using S = DurableFile::Step;
-        QCOMPARE(steps.mid(0, 2), (QStringList{QString("%1 %2 644").arg(int(S::Synced)).arg(copy),
-                                               QString("%1 %2 0").arg(int(S::Renamed)).arg(copy)}));
+        const QString synced = QString("%1 %2 %3").arg(int(S::Synced)).arg(copy).arg(mode, 0, 8);
+        QCOMPARE(steps.mid(0, 2),
+                 (QStringList{synced, QString("%1 %2 0").arg(int(S::Renamed)).arg(copy)}));
         QCOMPARE(steps.value(2).section(' ', 0, 0), QString::number(int(S::FolderSynced)));
         QCOMPARE(steps.size(), 3);
         QCOMPARE(QFileInfo(target).permissions(), QFileInfo(db).permissions());
