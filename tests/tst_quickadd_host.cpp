@@ -139,6 +139,11 @@ private slots:
         QTest::newRow("empty input") << QByteArray() << "No message" << QString();
         QTest::newRow("half a length") << QByteArray("\x05\x00", 2) << "cut short" << QString();
         QTest::newRow("body cut short") << frame(good).chopped(1) << "ends after" << QString();
+        // A message of 64 KiB is taken whole, blanks after the object and all; one byte more
+        // is refused for its length alone.
+        const QByteArray padded = good + QByteArray(64 * 1024 - good.size(), ' ');
+        QTest::newRow("message of 64 KiB") << frame(padded) << "" << QString();
+        QTest::newRow("message over 64 KiB") << frame(padded + ' ') << "bytes long" << QString();
         QTest::newRow("length near 4 GB") << frame(good, 0xfffffff0) << "bytes long" << QString();
         QTest::newRow("broken UTF-8") << frame("{\"text\":\"AB\xc3\"}") << "not JSON" << QString();
         QTest::newRow("extra member")
@@ -167,6 +172,22 @@ private slots:
             QTRY_COMPARE(standIn.runs(), "--add-serial=" + text + '\0');
         else
             verifyNothingElseStarted(standIn);
+    }
+
+    // A whole frame read from memory is one message and nothing after it: a second message,
+    // or a stray byte, behind the first makes the frame bad, not the first one good.
+    void frameInMemoryHoldsOneMessageOnly()
+    {
+        const QByteArray one = frame(textMessage("ABCD"));
+        QString text, error;
+        QVERIFY2(NativeMessage::parseFrame(one, &text, &error), qPrintable(error));
+        QCOMPARE(text, QString("ABCD"));
+        for (const QByteArray& after : {one, QByteArray(" ")}) {
+            text.clear();
+            QVERIFY(!NativeMessage::parseFrame(one + after, &text, &error));
+            QCOMPARE(error, QString("%1 bytes follow the message.").arg(after.size()));
+            QCOMPARE(text, QString());
+        }
     }
 
     // Beside the host, then the installed layout's bin, then the PATH ($NUMIRA_PROGRAM, first,
