@@ -11,6 +11,7 @@
 #include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
 #include "store/files/Backup.h"
+#include "store/files/BoundedFile.h"
 #include "store/files/Compaction.h"
 #include "store/records/RecordExport.h"
 #include "store/records/RecordStore.h"
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,6 +141,51 @@ private slots:
         env.main->unload();
         QCOMPARE(fileBytes(db), damaged);
         QCOMPARE(folderEntries(env.programFolder()), QStringList{"numira.mdb"});
+    }
+
+    // A file from outside (an import, a skin, a text) of exactly the limit is read whole; one
+    // byte more is refused, not cut short.
+    void fileOfExactlyTheLimitIsReadWhole()
+    {
+        TestEnv env;
+        const QString path = env.path("records.csv");
+        const QByteArray bytes(1000, 'x');
+        writeFile(path, bytes);
+        QByteArray content;
+        QString error;
+        QVERIFY2(BoundedFile::read(path, 1000, &content, &error), qPrintable(error));
+        QCOMPARE(content, bytes);
+        content.clear();
+        QVERIFY(!BoundedFile::read(path, 999, &content, &error));
+        QCOMPARE(error, QString("\"%1\" is larger than 999 bytes.").arg(path));
+        QCOMPARE(content, QByteArray());
+    }
+
+    // A file found whole is not checked again while it stays the same file; bytes rewritten in
+    // place at the same size, with the time of modification put back, make it another.
+    void damageBehindTheSameSizeAndTimeIsFound()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        addRecords(db, 301);
+        QString error;
+        QVERIFY2(testOpen(db, &error), qPrintable(error));
+        testSession().close();
+        const QByteArray name = QFile::encodeName(db);
+        struct stat whole;
+        QCOMPARE(::stat(name.constData(), &whole), 0);
+
+        damage(db, 4096, LLONG_MAX);
+        const struct timespec times[2] = {whole.st_atim, whole.st_mtim};
+        QCOMPARE(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
+        struct stat damaged;
+        QCOMPARE(::stat(name.constData(), &damaged), 0);
+        QCOMPARE(damaged.st_ino, whole.st_ino);
+        QCOMPARE(damaged.st_size, whole.st_size);
+        QCOMPARE(damaged.st_mtim.tv_nsec, whole.st_mtim.tv_nsec);
+
+        QVERIFY(!testOpen(db, &error));
+        QCOMPARE(error, StoreError::damaged().message());
     }
 
     // A file too large to be checked at every opening is checked before the work that would
