@@ -80,7 +80,7 @@ private slots:
         env.main->showCentered();
         AboutWindow* about = openAbout(env);
         bool applied = false;
-        about->setQuickAddApplier([&](bool enabled, QString*) { return applied = enabled; });
+        about->setQuickAddApplier([&](bool enabled, QString*) { return applied = enabled; }, true);
         QVERIFY(QTest::qWaitForWindowActive(about));
         if (!focus.isEmpty())
             about->findChild<QWidget*>(focus)->setFocus();
@@ -121,10 +121,13 @@ private slots:
         openAbout(env)->close();
         QVERIFY(aboutIsClosed() && noneWritten() && QuickAddRegistration::isEnabledForUser());
 
-        // Every opening starts checked: kept, cleared, then kept again after the removal.
-        for (const bool keepChecked : {true, false, true}) {
+        // Every opening shows the stored choice (checked on first use): kept, cleared, then
+        // checked again after the removal; OK alone never turns a cleared option back on.
+        bool stored = true;
+        for (const bool keepChecked : {true, false, false, true}) {
             AboutWindow* about = openAbout(env);
-            QCOMPARE(about->chkQuickClick->checkState(), Qt::Checked);
+            QCOMPARE(about->chkQuickClick->isChecked(), stored);
+            stored = keepChecked;
             about->chkQuickClick->setChecked(keepChecked);
             QTest::mouseClick(about->cmdOK, Qt::LeftButton);
             QVERIFY(aboutIsClosed());
