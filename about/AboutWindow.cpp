@@ -124,7 +124,7 @@ void AboutWindow::buildControls()
     chkQuickClick->setObjectName(QStringLiteral("chkQuickClick"));
     chkQuickClick->setGeometry(Twips::designRect(10, 20, 376, 18));
     chkQuickClick->setToolTip(QStringLiteral("Leave Checked to enable Quick Add Capability!"));
-    // The window does not look the registration up: the option starts checked every time.
+    // Checked on first use; setQuickAddApplier shows the user's stored choice.
     chkQuickClick->setChecked(true);
 
     cmdOK = new QPushButton(QStringLiteral("&OK"), this);
@@ -171,6 +171,12 @@ void AboutWindow::applyColors()
     }
 }
 
+void AboutWindow::setQuickAddApplier(QuickAddApplier applier, bool enabled)
+{
+    m_applyQuickAdd = std::move(applier);
+    chkQuickClick->setChecked(enabled);
+}
+
 void AboutWindow::onOkClicked()
 {
     QString error;
@@ -187,7 +193,7 @@ void AboutWindow::onOkClicked()
 void AboutWindow::closeEvent(QCloseEvent* event)
 {
     // Closing by the title bar applies nothing, but unloads like OK, so that the next opening
-    // reads the comments anew and starts with the option checked.
+    // reads the comments and the stored choice anew.
     event->accept();
     m_host.unloadWindow(this);
 }

@@ -27,7 +27,9 @@ public:
     // What OK does with the quick-add option: registers (true) or removes (false) the browser
     // integration; false with a reason when that failed.
     using QuickAddApplier = std::function<bool(bool enabled, QString* error)>;
-    void setQuickAddApplier(QuickAddApplier applier) { m_applyQuickAdd = std::move(applier); }
+    // The applier, and the user's stored choice that the option shows: OK writes what the box
+    // shows, so that merely reading About never turns quick add back on.
+    void setQuickAddApplier(QuickAddApplier applier, bool enabled);
 
     QLabel* Label1 = nullptr;
     QPlainTextEdit* txtComments = nullptr;

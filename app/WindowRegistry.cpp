@@ -63,9 +63,11 @@ AboutWindow* aboutWindow(Prompt& prompt, ScreenHost& host)
         const QuickAddRegistration::QuickAddPlaces places{
             host.programFolder(), QDir::homePath(),
             QuickAddRegistration::hostProgramPath(QCoreApplication::applicationDirPath())};
-        about->setQuickAddApplier([places](bool enabled, QString* error) {
-            return QuickAddRegistration::apply(enabled, places, error);
-        });
+        about->setQuickAddApplier(
+            [places](bool enabled, QString* error) {
+                return QuickAddRegistration::apply(enabled, places, error);
+            },
+            QuickAddRegistration::isEnabledForUser());
     }
     return about;
 }

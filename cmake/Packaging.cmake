@@ -33,6 +33,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps works out the Qt and C++ libraries the executable needs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its PostgreSQL driver at run time, so no library names it: team databases on a
+# server need it, a user of files alone does not.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libqt6sql6-psql)
 
 # Files under /etc are the administrator's to change (conffiles); the maintainer scripts link
 # the host manifest for Google Chrome (see data/extension/CMakeLists.txt).

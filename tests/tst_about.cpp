@@ -80,7 +80,7 @@ private slots:
         env.main->showCentered();
         AboutWindow* about = openAbout(env);
         bool applied = false;
-        about->setQuickAddApplier([&](bool enabled, QString*) { return applied = enabled; });
+        about->setQuickAddApplier([&](bool enabled, QString*) { return applied = enabled; }, true);
         QVERIFY(QTest::qWaitForWindowActive(about));
         if (!focus.isEmpty())
             about->findChild<QWidget*>(focus)->setFocus();
@@ -109,8 +109,25 @@ private slots:
         const QString host = QDir::cleanPath(QCoreApplication::applicationDirPath() +
                                              "/../libexec/numira/numira-quickadd-host");
         const NativeHostManifests manifests(home, host, env.path("xdg"));
-        // Firefox's folder was there before; the Chromium folders are made by the first OK.
+        // Firefox's folder was there before; Chromium is installed but was never started, so
+        // its folders are made by the first OK; Google Chrome is not there and gets nothing.
+        // (Firefox is installed too, so that its folder turned into a file below is met.)
         QVERIFY(QDir().mkpath(home + "/.mozilla") && QDir().mkpath(env.path("xdg")));
+        const QByteArray searchPath = qgetenv("PATH");
+        QVERIFY(QDir().mkpath(env.path("bin")));
+        for (const QString& program : {"chromium", "firefox"}) {
+            StoreFixtures::writeFile(env.path("bin/") + program, "#!/bin/sh\n");
+            QFile(env.path("bin/") + program).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", QFile::encodeName(env.path("bin")));
+        const auto written = [&] {
+            return manifests.neededManifestPaths(NativeHostManifests::thisMachine()) ==
+                       QStringList{manifests.chromiumManifestPath(),
+                                   manifests.firefoxManifestPath()} &&
+                   QFileInfo::exists(manifests.chromiumManifestPath()) &&
+                   QFileInfo::exists(manifests.firefoxManifestPath()) &&
+                   !QFileInfo::exists(env.path("xdg/google-chrome"));
+        };
         const auto noneWritten = [&] {
             return !QFileInfo::exists(manifests.chromeManifestPath()) &&
                    !QFileInfo::exists(manifests.firefoxManifestPath());
@@ -121,17 +138,20 @@ private slots:
         openAbout(env)->close();
         QVERIFY(aboutIsClosed() && noneWritten() && QuickAddRegistration::isEnabledForUser());
 
-        // Every opening starts checked: kept, cleared, then kept again after the removal.
-        for (const bool keepChecked : {true, false, true}) {
+        // Every opening shows the stored choice (checked on first use): kept, cleared, then
+        // checked again after the removal; OK alone never turns a cleared option back on.
+        bool stored = true;
+        for (const bool keepChecked : {true, false, false, true}) {
             AboutWindow* about = openAbout(env);
-            QCOMPARE(about->chkQuickClick->checkState(), Qt::Checked);
+            QCOMPARE(about->chkQuickClick->isChecked(), stored);
+            stored = keepChecked;
             about->chkQuickClick->setChecked(keepChecked);
             QTest::mouseClick(about->cmdOK, Qt::LeftButton);
             QVERIFY(aboutIsClosed());
             TestEnv::processDeferredDeletes();
             QVERIFY(env.prompt.shown.isEmpty());
             QCOMPARE(QuickAddRegistration::isEnabledForUser(), keepChecked);
-            QVERIFY(keepChecked ? manifests.isInstalled() : noneWritten());
+            QVERIFY(keepChecked ? written() : noneWritten());
             // Clearing removes the folders the manifests needed, and only those.
             QCOMPARE(QFileInfo::exists(env.path("xdg/chromium")), keepChecked);
             QVERIFY(QFileInfo::exists(home + "/.mozilla") && QFileInfo::exists(env.path("xdg")));
@@ -145,6 +165,7 @@ private slots:
         QVERIFY2(said.startsWith("The quick add was not changed!  ") && said.contains(".mozilla"),
                  qPrintable(said));
         QVERIFY(aboutIsClosed());
+        qputenv("PATH", searchPath);
         if (configHome.isNull())
             qunsetenv("XDG_CONFIG_HOME");
         else

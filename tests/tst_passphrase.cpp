@@ -13,7 +13,12 @@
 #include "support/StoreChild.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
+#include "ui/PassphraseDialog.h"
 
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QtTest>
@@ -808,6 +813,31 @@ private slots:
         QVERIFY(out.contains("Ada Lovelace-Byron"));
         QVERIFY(err.contains("no terminal"));
         QVERIFY(DatabaseSession::isProtectedFile(db));
+    }
+
+    // The new-passphrase dialog keeps its width while its strength hint comes and grows, and
+    // accepts only two equal passphrases.
+    void newPassphraseDialogKeepsItsWidth()
+    {
+        PassphraseQuestion question;
+        question.title = "Protect Database";
+        question.text = "Choose a passphrase.";
+        question.confirm = true;
+        PassphraseDialog dialog(question);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const int width = dialog.width();
+        QPushButton* ok = dialog.buttons->button(QDialogButtonBox::Ok);
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClicks(dialog.txtPassphrase, "correct horse battery staple");
+        QTest::keyClicks(dialog.txtConfirm, "correct horse");
+        QCoreApplication::processEvents();
+        QVERIFY(dialog.lblStrength->text().endsWith("The two passphrases differ."));
+        QVERIFY(!ok->isEnabled());
+        QCOMPARE(dialog.width(), width);
+        QTest::keyClicks(dialog.txtConfirm, " battery staple");
+        QVERIFY(ok->isEnabled());
+        QCOMPARE(dialog.width(), width);
     }
 };
 

@@ -343,6 +343,55 @@ private slots:
         QVERIFY(!QFileInfo::exists(manifests.chromiumManifestPath()));
     }
 
+    // A user gets manifests only for the browsers there are, and none where the package's
+    // system-wide manifest already serves this very host; a manifest of this host left from
+    // before goes, another host's stays.
+    void manifestsOnlyWhereNeeded()
+    {
+        QTemporaryDir home;
+        const QString config = home.filePath("conf");
+        const QString root = home.filePath("root");
+        const QString bin = home.filePath("bin");
+        const QString host = "/usr/libexec/numira/numira-quickadd-host";
+        const NativeHostManifests manifests(home.path(), host, config);
+        const NativeHostManifests::Machine machine{bin, root};
+        QVERIFY(QDir().mkpath(bin));
+        QCOMPARE(manifests.neededManifestPaths(machine), QStringList());
+
+        // Chromium and Firefox ESR are installed (their programs), Google Chrome is a profile.
+        for (const QString& program : {"chromium", "firefox-esr"}) {
+            StoreFixtures::writeFile(bin + "/" + program, "#!/bin/sh\n");
+            QFile(bin + "/" + program).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        }
+        QVERIFY(QDir().mkpath(config + "/google-chrome"));
+        QCOMPARE(manifests.neededManifestPaths(machine), manifests.manifestPaths());
+
+        // The package serves Chromium and Firefox with this host; Chrome's link points at
+        // another Numira, so this user still needs one.
+        const auto systemManifest = [&](const QString& folder, const QString& path) {
+            QVERIFY(QDir().mkpath(root + "/" + folder));
+            StoreFixtures::writeFile(root + "/" + folder + "/org.numira.quickadd.json",
+                                     QJsonDocument(QJsonObject{{"path", path}}).toJson());
+        };
+        systemManifest("etc/chromium/native-messaging-hosts", host);
+        systemManifest("usr/lib/mozilla/native-messaging-hosts", host);
+        systemManifest("etc/opt/chrome/native-messaging-hosts", "/opt/other/host");
+        QCOMPARE(manifests.neededManifestPaths(machine),
+                 QStringList{manifests.chromeManifestPath()});
+
+        const NativeHostManifests other(home.path(), "/opt/other/host", config);
+        QVERIFY(manifests.install() && QDir().mkpath(home.filePath(".mozilla")));
+        QVERIFY(other.install()); // another Numira's manifests, which this one leaves alone
+        QVERIFY(manifests.install());
+        StoreFixtures::writeFile(manifests.firefoxManifestPath(),
+                                 QJsonDocument(other.firefoxManifest()).toJson());
+        QString error;
+        QVERIFY2(manifests.installWhereNeeded(machine, nullptr, &error), qPrintable(error));
+        QVERIFY(!QFileInfo::exists(manifests.chromiumManifestPath()));
+        QCOMPARE(readJson(manifests.chromeManifestPath()), manifests.chromiumManifest());
+        QCOMPARE(readJson(manifests.firefoxManifestPath()), other.firefoxManifest());
+    }
+
     // What Windows builds write under HKEY_CURRENT_USER: each browser's key names the manifest
     // of its family.
     void windowsRegistryTable()

@@ -31,6 +31,8 @@ PassphraseDialog::PassphraseDialog(const PassphraseQuestion& question, QWidget* 
     setObjectName(QStringLiteral("frmPassphrase"));
     setWindowTitle(question.title);
     setModal(true);
+    // Wide enough for the strength hint on a line or two.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 52);
 
     auto* layout = new QVBoxLayout(this);
     auto* text = new QLabel(question.text, this);
@@ -46,6 +48,10 @@ PassphraseDialog::PassphraseDialog(const PassphraseQuestion& question, QWidget* 
         form->addRow(QStringLiteral("&Again:"), txtConfirm);
         lblStrength = new QLabel(this);
         lblStrength->setObjectName(QStringLiteral("lblStrength"));
+        // The hint wraps within the width the dialog opened with instead of widening it under
+        // the user's typing.
+        lblStrength->setWordWrap(true);
+        lblStrength->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         form->addRow(QString(), lblStrength);
     }
     layout->addLayout(form);

@@ -135,6 +135,99 @@ bool NativeHostManifests::install(QStringList* createdFolders, QString* error) c
     return problems.isEmpty();
 }
 
+NativeHostManifests::Machine NativeHostManifests::thisMachine()
+{
+    return {qEnvironmentVariable("PATH"), QStringLiteral("/")};
+}
+
+QStringList NativeHostManifests::neededManifestPaths(const Machine& machine) const
+{
+    struct Browser
+    {
+        QString manifest;
+        QString ownFolder;
+        QStringList programs;
+        QStringList systemFolders;
+    };
+    const QList<Browser> browsers = {
+        {chromiumManifestPath(),
+         m_configFolder + QStringLiteral("/chromium"),
+         {QStringLiteral("chromium"), QStringLiteral("chromium-browser")},
+         {QStringLiteral("etc/chromium/native-messaging-hosts")}},
+        {chromeManifestPath(),
+         m_configFolder + QStringLiteral("/google-chrome"),
+         {QStringLiteral("google-chrome"), QStringLiteral("google-chrome-stable")},
+         {QStringLiteral("etc/opt/chrome/native-messaging-hosts")}},
+        {firefoxManifestPath(),
+         QDir(m_homeFolder).filePath(QStringLiteral(".mozilla")),
+         {QStringLiteral("firefox"), QStringLiteral("firefox-esr")},
+         {QStringLiteral("usr/lib/mozilla/native-messaging-hosts"),
+          QStringLiteral("usr/lib64/mozilla/native-messaging-hosts")}},
+    };
+    const QStringList searchFolders =
+        machine.searchPath.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    const auto installed = [&searchFolders](const Browser& browser) {
+        if (QFileInfo(browser.ownFolder).isDir())
+            return true;
+        for (const QString& folder : searchFolders) {
+            for (const QString& program : browser.programs) {
+                const QFileInfo candidate(QDir(folder).filePath(program));
+                if (candidate.isFile() && candidate.isExecutable())
+                    return true;
+            }
+        }
+        return false;
+    };
+    const auto servedSystemWide = [&](const Browser& browser) {
+        for (const QString& folder : browser.systemFolders) {
+            QFile file(QDir(machine.systemRoot).filePath(folder) + QLatin1Char('/') +
+                       QFileInfo(browser.manifest).fileName());
+            if (file.open(QIODevice::ReadOnly) &&
+                QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("path")) ==
+                    m_hostPath)
+                return true;
+        }
+        return false;
+    };
+    QStringList needed;
+    for (const Browser& browser : browsers) {
+        if (installed(browser) && !servedSystemWide(browser))
+            needed << browser.manifest;
+    }
+    return needed;
+}
+
+bool NativeHostManifests::installWhereNeeded(const Machine& machine, QStringList* createdFolders,
+                                             QString* error) const
+{
+    const QStringList needed = neededManifestPaths(machine);
+    QStringList problems;
+    for (const QString& path : manifestPaths()) {
+        QString problem;
+        if (needed.contains(path)) {
+            const QJsonObject manifest =
+                path == firefoxManifestPath() ? firefoxManifest() : chromiumManifest();
+            if (!writeManifest(path, manifest, createdFolders, &problem))
+                problems << problem;
+            continue;
+        }
+        // A manifest of this host that the browser no longer needs (a system-wide one serves
+        // it now) is ours to remove; anything else there is left alone.
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) ||
+            QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("path")) !=
+                m_hostPath)
+            continue;
+        file.close();
+        if (!file.remove())
+            problems << QStringLiteral("Cannot remove %1: %2.")
+                            .arg(QDir::toNativeSeparators(path), file.errorString());
+    }
+    if (error)
+        *error = problems.join(QLatin1Char('\n'));
+    return problems.isEmpty();
+}
+
 bool NativeHostManifests::uninstall(const QStringList& createdFolders, QString* error) const
 {
     QStringList problems;

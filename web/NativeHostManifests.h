@@ -28,6 +28,25 @@ public:
     QString firefoxManifestPath() const;
     QStringList manifestPaths() const;
 
+    // What of the machine decides which browsers need a manifest of this user's: the folders
+    // of the program search path ($PATH), and the root under which the browsers' system-wide
+    // manifest folders are (/ but in tests).
+    struct Machine
+    {
+        QString searchPath;
+        QString systemRoot = QStringLiteral("/");
+    };
+    static Machine thisMachine();
+
+    // The manifests this user needs: one for each browser that is there (its program on the
+    // search path, or its own folder in the home) and that a system-wide manifest for this very
+    // host does not serve already (the package's, for a Numira installed under /usr).
+    QStringList neededManifestPaths(const Machine& machine) const;
+    // Writes the needed manifests as install() does, and removes this user's manifests of the
+    // other browsers when they point at this host (written before the package served them).
+    bool installWhereNeeded(const Machine& machine, QStringList* createdFolders = nullptr,
+                            QString* error = nullptr) const;
+
     // Writes or replaces every manifest, making folders as needed; the folders it had to make
     // are added to createdFolders (parents before children). Every file is attempted; the
     // error lists each one that failed.

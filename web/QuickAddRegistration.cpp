@@ -67,7 +67,7 @@ bool apply(bool enabled, const QuickAddPlaces& places, QString* error)
                               .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     bool ok = false;
     if (enabled) {
-        ok = manifests.install(&created, error);
+        ok = manifests.installWhereNeeded(NativeHostManifests::thisMachine(), &created, error);
     } else {
         ok = manifests.uninstall(created, error);
         // Only folders still there are remembered: one that now holds something of someone

@@ -27,7 +27,8 @@ bool isEnabledForUser();
 // The option as the about window's OK applies it: the setting first, so that the host obeys
 // it even when a browser folder cannot be written; then, on Windows, the host manifests and
 // the browsers' registry keys; elsewhere, the per-user manifests of Chromium, Google Chrome and
-// Firefox, written or removed together with the folders writing them made. False, with the
+// Firefox that are needed (a browser that is there, not served by a system-wide manifest of
+// this host), written or removed together with the folders writing them made. False, with the
 // reason, when any part failed.
 bool apply(bool enabled, const QuickAddPlaces& places, QString* error = nullptr);
 

@@ -25,12 +25,14 @@ function addSelectionToNumira(text) {
 // user gets one explanation for each case. The host's refusals are already meant for the user.
 function failureReason(error) {
     const said = String((error && error.message) || error || "");
-    if (/not found|no such native application/i.test(said))
+    // A manifest whose helper program is gone (the package removed, a build folder deleted):
+    // Firefox says only "An unexpected error occurred", Chromium that it failed to start it.
+    if (/not found|no such native application|unexpected error|failed to start/i.test(said))
         return "Numira's quick-add helper is not installed for this browser. Install Numira's " +
             "package, or open Numira's About window and press OK with the quick-add option checked.";
     if (/forbidden|does not have permission/i.test(said))
         return "This browser is not allowed to use Numira's quick-add helper (" + said + ").";
-    if (/exited|disconnected|unexpected error/i.test(said))
+    if (/exited|disconnected/i.test(said))
         return "Numira's quick-add helper ended without an answer (" + said + ").";
     return said || "Numira did not answer.";
 }

@@ -91,6 +91,14 @@ def play_users(click_fails_with, click_works, stand_in, system_manifest, user_ma
     else:
         click_fails_with("quick-add helper is not installed")
 
+    # A user whose manifest names a helper program that is gone (a package purged, a build
+    # folder deleted): told it is not installed, as when no manifest is there.
+    gone = json.loads(manifest_text)
+    gone["path"] = str(user_manifest.parent / "removed" / "numira-quickadd-host")
+    user_manifest.parent.mkdir(parents=True, exist_ok=True)
+    user_manifest.write_text(json.dumps(gone))
+    click_fails_with("quick-add helper is not installed")
+
     # A user whose Numira cannot be started: the host says so.
     user_manifest.write_text(manifest_text)
     stand_in.startable(False)

@@ -40,6 +40,9 @@ for path in /etc/chromium/native-messaging-hosts/org.numira.quickadd.json \
     /etc/firefox-esr/numira-quickadd.js; do
     grep -qxF "$path" "$out/control/conffiles" 2>/dev/null || fail "$path is not a conffile"
 done
+# Team databases need Qt's PostgreSQL driver, which nothing links against.
+grep -q '^Recommends:.*libqt6sql6-psql' "$out/control/control" ||
+    fail "the package does not recommend libqt6sql6-psql"
 for script in postinst postrm; do
     grep -q "/etc/opt/chrome/native-messaging-hosts" "$out/control/$script" 2>/dev/null ||
         fail "no $script for Google Chrome's link"
