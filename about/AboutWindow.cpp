@@ -1,6 +1,7 @@
 #include "about/AboutWindow.h"
 
 #include "about/AboutText.h"
+#include "ui/FieldCaptions.h"
 #include "ui/HyperlinkLabel.h"
 #include "ui/Look.h"
 #include "ui/Prompt.h"
@@ -132,6 +133,7 @@ void AboutWindow::buildControls()
     cmdOK->setGeometry(Twips::designRect(320, 372, 88, 26));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &AboutWindow::onOkClicked);
+    FieldCaptions::attach(this, {{"Label1", txtComments}});
 }
 
 QLabel* AboutWindow::makeLabel(const char* name, const QString& caption, const QRect& designRect,

@@ -212,6 +212,14 @@ void MainWindow::buildControls()
                                    lblAbout, lblOpen,   lblExit,   lblMinimize};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
+    // A screen reader names each picture by the word drawn on it and reads its tool tip as the
+    // description; the captions are named by their tool tips, since "A" or "M" says nothing.
+    picAdd->setAccessibleName(tr("Add"));
+    picBrowse->setAccessibleName(tr("Browse"));
+    picSearch->setAccessibleName(tr("Search"));
+    picHome->setAccessibleName(tr("Home"));
+    picBrowser->setAccessibleName(tr("Browser"));
+    WebBrowse->setAccessibleName(tr("Numira Online Community"));
     connect(lblExit, &PictureButton::clicked, this, &MainWindow::unload);
     connect(lblMinimize, &PictureButton::clicked, this, [this] {
         m_tray->hideToTray();

@@ -6,6 +6,7 @@
 #include "store/DatabaseSession.h"
 #include "store/records/RecordRule.h"
 #include "store/records/RecordStore.h"
+#include "ui/FieldCaptions.h"
 #include "ui/Look.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
@@ -74,6 +75,13 @@ void AddScreen::buildControls()
 
     chainTabOrder({m_programs, m_newProgram, m_version, m_name, m_serial, m_cancel, m_ok});
     bindEscape(this, m_cancel);
+    FieldCaptions::attach(this, {{"Label1", m_programs},
+                                 {"lblPName", m_newProgram},
+                                 {"Label3", m_version},
+                                 {"Label4", m_name},
+                                 {"Label6", m_serial}});
+    // The note under the caption says what the list's first entry is for.
+    m_programs->setAccessibleDescription(findChild<QLabel*>("Label2")->text().trimmed());
 
     connect(m_programs, &QListWidget::itemSelectionChanged, this, &AddScreen::onProgramListClicked);
     connect(m_ok, &QPushButton::clicked, this, &AddScreen::onOkClicked);

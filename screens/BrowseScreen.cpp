@@ -12,6 +12,7 @@
 #include "ui/SkinColor.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
@@ -58,6 +59,15 @@ void BrowseScreen::buildControls()
 
     chainTabOrder({m_program, m_search, m_list, m_cancel, m_lookCloser, m_deleteProgram});
     bindEscape(this, m_cancel);
+    // The screen shows no captions. The box gets one that stays hidden, since Qt on Linux names
+    // a combo box by its text and lets a screen reader find its caption through the label
+    // relation; the list is named directly.
+    auto* programCaption = new QLabel(tr("Program:"), this);
+    programCaption->setObjectName(QStringLiteral("lblProgramCaption"));
+    programCaption->hide();
+    programCaption->setBuddy(m_program);
+    m_program->setAccessibleName(programCaption->text());
+    m_list->setAccessibleName(tr("Records"));
     enableWithSelectedRecord(m_lookCloser, m_list, m_records);
     // Ctrl+C and the right-click menu copy the selected record's serial, or the whole record.
     m_copier = new RecordCopier(m_list, m_records, m_prompt, m_host, this);

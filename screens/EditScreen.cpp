@@ -5,6 +5,7 @@
 #include "screens/ScreenKit.h"
 #include "store/records/RecordRule.h"
 #include "store/records/RecordStore.h"
+#include "ui/FieldCaptions.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
 #include "ui/SkinColor.h"
@@ -66,6 +67,7 @@ void EditScreen::buildControls()
 
     chainTabOrder({m_version, m_name, m_serial, m_copy, m_cancel, m_delete, m_save});
     bindEscape(this, m_cancel);
+    FieldCaptions::attach(this, {{"Label3", m_version}, {"Label4", m_name}, {"Label6", m_serial}});
 
     connect(m_save, &QPushButton::clicked, this, &EditScreen::onSaveClicked);
     connect(m_delete, &QPushButton::clicked, this, &EditScreen::onDeleteClicked);

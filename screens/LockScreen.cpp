@@ -1,6 +1,7 @@
 #include "screens/LockScreen.h"
 
 #include "screens/ScreenKit.h"
+#include "ui/FieldCaptions.h"
 #include "ui/Look.h"
 #include "ui/SkinColor.h"
 
@@ -40,6 +41,7 @@ LockScreen::LockScreen(const QString& databaseName, bool offerKeyring, QWidget* 
         chainTabOrder({txtPassphrase, cmdUnlock, cmdKeyring});
     else
         chainTabOrder({txtPassphrase, cmdUnlock});
+    FieldCaptions::attach(this, {{"lblPassphrase", txtPassphrase}});
     SkinColor::applySkinColors(this);
 
     connect(cmdUnlock, &QPushButton::clicked, this, &LockScreen::submit);

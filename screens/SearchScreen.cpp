@@ -7,6 +7,7 @@
 #include "screens/ScreenKit.h"
 #include "store/DatabaseSession.h"
 #include "store/search/SearchWorker.h"
+#include "ui/FieldCaptions.h"
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
 #include "ui/SkinColor.h"
@@ -65,6 +66,8 @@ void SearchScreen::buildControls()
     m_lookCloser = button(this, "cmdView", QStringLiteral("&Look Closer"), 3720, 3240, 1695, 375);
 
     chainTabOrder({m_keywords, m_searchBy, m_search, m_list, m_cancel, m_lookCloser});
+    FieldCaptions::attach(frame, {{"Label1", m_keywords}, {"Label2", m_searchBy}});
+    m_list->setAccessibleName(tr("Search Results"));
     enableWithSelectedRecord(m_lookCloser, m_list, m_results);
     // Ctrl+C and the right-click menu copy the selected record's serial, or the whole record.
     m_copier = new RecordCopier(m_list, m_results, m_prompt, m_host, this);

@@ -1,11 +1,15 @@
 #include "ui/HyperlinkLabel.h"
 
+#include "ui/AccessibleButton.h"
+#include "ui/AccessibleFactory.h"
+
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 HyperlinkLabel::HyperlinkLabel(QWidget* parent) : QLabel(parent)
 {
+    AccessibleFactory::install();
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setTextFormat(Qt::PlainText);
@@ -40,6 +44,14 @@ void HyperlinkLabel::setHovered(bool hovered)
     setFont(font);
 }
 
+void HyperlinkLabel::setDown(bool down)
+{
+    if (m_pressed == down)
+        return;
+    m_pressed = down;
+    AccessibleButton::pressedChanged(this);
+}
+
 void HyperlinkLabel::enterEvent(QEnterEvent* event)
 {
     setHovered(true);
@@ -49,7 +61,7 @@ void HyperlinkLabel::enterEvent(QEnterEvent* event)
 void HyperlinkLabel::leaveEvent(QEvent* event)
 {
     setHovered(false);
-    m_pressed = false;
+    setDown(false);
     QLabel::leaveEvent(event);
 }
 
@@ -59,7 +71,7 @@ void HyperlinkLabel::mousePressEvent(QMouseEvent* event)
         QLabel::mousePressEvent(event);
         return;
     }
-    m_pressed = true;
+    setDown(true);
     event->accept();
 }
 
@@ -71,7 +83,7 @@ void HyperlinkLabel::mouseReleaseEvent(QMouseEvent* event)
     }
     // Like a button: only a release over the label that was pressed opens the address.
     const bool wasPressed = m_pressed;
-    m_pressed = false;
+    setDown(false);
     event->accept();
     if (wasPressed && rect().contains(event->position().toPoint()))
         open();

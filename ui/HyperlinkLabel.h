@@ -18,6 +18,11 @@ public:
     void setUrl(const QUrl& url);
     QUrl url() const { return m_url; }
 
+    // Opens the address as a click does: the press action of assistive technology calls it.
+    void click() { open(); }
+    // Held down by the mouse, not yet released.
+    bool isDown() const { return m_pressed; }
+
     // The designed colour of every hyperlink label; skins leave it alone.
     static QColor linkColor();
 
@@ -34,6 +39,7 @@ protected:
 private:
     void open();
     void setHovered(bool hovered);
+    void setDown(bool down);
 
     QUrl m_url;
     bool m_pressed = false;

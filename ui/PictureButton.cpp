@@ -1,5 +1,7 @@
 #include "ui/PictureButton.h"
 
+#include "ui/AccessibleButton.h"
+#include "ui/AccessibleFactory.h"
 #include "ui/Look.h"
 
 #include <QKeyEvent>
@@ -8,9 +10,23 @@
 
 PictureButton::PictureButton(QWidget* parent) : QLabel(parent)
 {
+    AccessibleFactory::install();
     setCursor(Qt::PointingHandCursor);
     // Reachable with Tab and pressed with Enter or Space, like any push button.
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void PictureButton::click()
+{
+    emit clicked();
+}
+
+void PictureButton::setDown(bool down)
+{
+    if (m_pressed == down)
+        return;
+    m_pressed = down;
+    AccessibleButton::pressedChanged(this);
 }
 
 void PictureButton::keyPressEvent(QKeyEvent* event)
@@ -46,7 +62,7 @@ void PictureButton::paintEvent(QPaintEvent* event)
 
 void PictureButton::mousePressEvent(QMouseEvent* event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
+    setDown(event->button() == Qt::LeftButton);
     event->accept();
 }
 
@@ -54,7 +70,7 @@ void PictureButton::mouseReleaseEvent(QMouseEvent* event)
 {
     const bool click =
         m_pressed && event->button() == Qt::LeftButton && rect().contains(event->pos());
-    m_pressed = false;
+    setDown(false);
     event->accept();
     if (click)
         emit clicked();

@@ -12,6 +12,11 @@ class PictureButton final : public QLabel
 public:
     explicit PictureButton(QWidget* parent = nullptr);
 
+    // Does what a click does: the press action of assistive technology calls it.
+    void click();
+    // Held down by the mouse, not yet released.
+    bool isDown() const { return m_pressed; }
+
 signals:
     void clicked();
 
@@ -22,5 +27,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void setDown(bool down);
+
     bool m_pressed = false;
 };

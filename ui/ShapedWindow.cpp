@@ -1,11 +1,14 @@
 #include "ui/ShapedWindow.h"
 
+#include "ui/AccessibleFactory.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
 
 ShapedWindow::ShapedWindow(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Window)
 {
+    AccessibleFactory::install();
 }
 
 void ShapedWindow::setOutline(const QVector<QPoint>& points)

@@ -57,6 +57,11 @@ void prepare()
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
+    // The pages' accessibility tree: on Linux the engine builds it only with this variable
+    // set, and a screen reader would otherwise hear a nameless, empty document. It costs
+    // nothing until assistive technology turns Qt's accessibility on.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     // Chromium's own chatter (informational lines at every start) stays quiet; errors still
     // show. Its switches were cleared above, so only this one is passed.
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");

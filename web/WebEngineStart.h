@@ -19,9 +19,10 @@ QStringList clearDebuggingVariables();
 bool keepsDebuggingVariables();
 
 // Everything the engine needs settled before QApplication: the debugging variables cleared,
-// the sandbox switched off when running as root (Chromium refuses it then), its informational
-// chatter quietened, and its pages drawn by Qt Quick's software renderer, so that the main
-// window never has to be re-created on an OpenGL surface once the browser appears in it.
+// the sandbox switched off when running as root (Chromium refuses it then), the pages shown
+// to assistive technology, its informational chatter quietened, and its pages drawn by Qt
+// Quick's software renderer, so that the main window never has to be re-created on an OpenGL
+// surface once the browser appears in it.
 void prepare();
 
 } // namespace WebEngineStart
