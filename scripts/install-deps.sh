@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-webengine-dev qt6-declarative-dev libssl-dev qtkeychain-qt6-dev
     gnome-keyring dbus
+    at-spi2-core python3-pyatspi
     sqlite3
     xvfb xauth xclip fonts-dejavu-core xdotool
     desktop-file-utils appstream man-db librsvg2-bin dpkg-dev lintian
