@@ -161,6 +161,11 @@ def use(program, database):
     window = wait_for(f"the window {title!r}",
                       lambda: find(app, pyatspi.ROLE_FRAME, title), START_TIMEOUT)
     print(f"window: {window.name}")
+    # The browser's start page is read with its title, like any web page.
+    page = wait_for("a start page with a name", lambda: next(
+        (node for node in descendants(window, skip_web=False)
+         if node.getRole() == pyatspi.ROLE_DOCUMENT_WEB and node.name), None), START_TIMEOUT)
+    print(f"start page: {page.name}")
 
     add = wait_for("the Add push button", lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, "Add"))
     if add.description != "Add a New Serial to Your Database":
