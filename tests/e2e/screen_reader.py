@@ -131,7 +131,6 @@ def run(numira, make_database, schema, scratch):
         # Nothing leaves the machine: the start page's server is this machine.
         NUMIRA_COMMUNITY_SERVER="127.0.0.1",
         QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu")
-    environment.pop("QT_SCALE_FACTOR", None)
     program = subprocess.Popen([numira], env=environment, cwd=scratch)
     try:
         use(program, database)
