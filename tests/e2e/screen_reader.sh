@@ -12,5 +12,11 @@ schema="$(realpath "${3:?schema}")"
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
 export QT_QPA_PLATFORM=xcb
-exec dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" \
+# The accessibility bus puts its socket in the runtime folder (or the home's cache): a folder
+# of this run's own keeps two runs at once, or a desktop's bus, from taking each other's.
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+mkdir -m 700 "$scratch/run" "$scratch/home"
+export XDG_RUNTIME_DIR="$scratch/run" HOME="$scratch/home"
+dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" \
     "$python" "$here/screen_reader.py" "$numira" "$mkdb" "$schema"
