@@ -11,11 +11,7 @@
 #include "support/RecordingWebView.h"
 #include "tst_screens_kit.h"
 #include "ui/HyperlinkLabel.h"
-#include "ui/OptionsDialog.h"
-#include "ui/PassphraseDialog.h"
 #include "ui/PictureButton.h"
-#include "ui/QtPrompt.h"
-#include "ui/ServerAddressDialog.h"
 
 #include <QAccessible>
 
@@ -77,16 +73,6 @@ QStringList unnamedFields(QWidget* root)
     return unnamed;
 }
 
-// Runs the step once a message box is the active modal window.
-void whenBoxShown(std::function<void(QMessageBox*)> step)
-{
-    QTimer::singleShot(0, [step] {
-        QMessageBox* box = nullptr;
-        QTRY_VERIFY((box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())));
-        step(box);
-    });
-}
-
 } // namespace
 
 class AccessibilityTest : public QObject
@@ -137,6 +123,10 @@ private slots:
         QVERIFY(env.start());
         env.main->showCentered();
         QVERIFY(QTest::qWaitForWindowExposed(env.main.get()));
+        // The borderless window reads as a window titled "Numira - <database>".
+        QCOMPARE(accessible(env.main.get())->role(), QAccessible::Window);
+        QCOMPARE(nameOf(env.main.get()), QStringLiteral("Numira - numira.mdb"));
+        QCOMPARE(nameOf(env.web()), QStringLiteral("Numira Online Community"));
         auto* widget = control<PictureButton>(env.main.get(), button.toLatin1());
         QAccessibleInterface* face = accessible(widget);
         QCOMPARE(face->role(), QAccessible::Button);
@@ -184,18 +174,6 @@ private slots:
             QVERIFY(env.main->isHidden());
     }
 
-    // The borderless window reads as a window "Numira - <database>", and its browser has a name.
-    void windowAndBrowserAreNamed()
-    {
-        TestEnv env;
-        env.makeDatabase();
-        QVERIFY(env.start());
-        QCOMPARE(nameOf(env.main.get()), QStringLiteral("Numira - numira.mdb"));
-        QCOMPARE(nameOf(env.main.get()), env.main->windowTitle());
-        QCOMPARE(accessible(env.main.get())->role(), QAccessible::Window);
-        QCOMPARE(nameOf(env.web()), QStringLiteral("Numira Online Community"));
-    }
-
     // The About window's addresses are push buttons too; the press opens the address.
     void aboutLinksPressLikeAClick()
     {
@@ -216,7 +194,7 @@ private slots:
         QCOMPARE(unnamedFields(about), QStringList());
     }
 
-    // Every field of every screen and dialog has a name, its caption where it has one.
+    // Every field of every screen has a name, its caption where it has one.
     void everyFieldHasAName_data()
     {
         QTest::addColumn<QString>("screen");
@@ -234,7 +212,6 @@ private slots:
                               << QStringList{"txtVersion",         "Version:",  "txtName",
                                              "Registration Name:", "txtSerial", "Serial Number:"};
         QTest::newRow("locked") << "locked" << QStringList{"txtPassphrase", "Passphrase:"};
-        QTest::newRow("dialogs") << "dialogs" << QStringList();
     }
 
     void everyFieldHasAName()
@@ -246,17 +223,6 @@ private slots:
         QWidget* shown = nullptr;
         if (screen == "locked") {
             own = std::make_unique<LockScreen>("numira.mdb", true);
-            shown = own.get();
-        } else if (screen == "dialogs") {
-            // Their form layouts make each caption the buddy of its field.
-            own = std::make_unique<QWidget>();
-            new OptionsDialog(SecurityOptions(), own.get());
-            PassphraseQuestion question;
-            question.fieldLabel = "&Passphrase:";
-            question.confirm = true;
-            question.offerKeyring = true;
-            new PassphraseDialog(question, own.get());
-            new ServerAddressDialog("service=old", own.get());
             shown = own.get();
         } else if (screen == "add") {
             shown = openScreen<AddScreen>(env, MainWindow::Screen::Add);
@@ -310,41 +276,6 @@ private slots:
         QVERIFY(list2);
         QCOMPARE(list2->rowCount(), 3);
         QCOMPARE(list2->cellAt(2, 0)->text(QAccessible::Name), QStringLiteral("Beta"));
-    }
-
-    // A message box reads as an alert named by its title, with its text inside; its buttons
-    // press through their actions.
-    void messageBoxesReadAsAlerts()
-    {
-        QtPrompt prompt;
-        QString read;
-        QAccessible::Role role = QAccessible::NoRole;
-        bool pressed = false;
-        const auto answerWith = [&](QMessageBox::StandardButton answer) {
-            whenBoxShown([&, answer](QMessageBox* box) {
-                QAccessibleInterface* face = accessible(box);
-                role = face->role();
-                read = face->text(QAccessible::Name);
-                for (int i = 0; i < face->childCount(); ++i)
-                    if (face->child(i)->role() == QAccessible::StaticText)
-                        read += QLatin1Char('|') + face->child(i)->text(QAccessible::Name);
-                pressed = press(box->button(answer));
-                if (!pressed)
-                    box->reject();
-            });
-        };
-        answerWith(QMessageBox::Ok);
-        prompt.critical("The serial is empty.", "Error!");
-        QVERIFY(pressed);
-        QCOMPARE(role, QAccessible::AlertMessage);
-        QVERIFY2(read.startsWith("Error!|") && read.contains("|The serial is empty."),
-                 qPrintable(read));
-
-        answerWith(QMessageBox::No);
-        QVERIFY(!prompt.askYesNo("Delete it?", "Delete"));
-        answerWith(QMessageBox::Yes);
-        QVERIFY(prompt.askYesNo("Delete it?", "Delete"));
-        QVERIFY(read.contains("|Delete it?"));
     }
 
 private:
