@@ -2,11 +2,11 @@
 // same run: a bare Qt Widgets window, the same bare window in a process linked with the web
 // engine, and a window holding an empty web view; then the time until the start page is shown
 // in the program's browser. Each run is a fresh process, timed from its start until it reports
-// its window on screen (and its page loaded). Every figure is taken offscreen and, when a
-// display is there, on it too (run it as `xvfb-run -a build/bench/bench_startup` for an X
-// server without a screen). This program links no web engine, as the program does not: its
-// browser comes from the plugin of the build.
-// (a temporary program folder and settings; nothing of the user's is read or written)
+// its window on screen and painted (and its page loaded). Every figure is taken offscreen and, when
+// a display is there, on it too (run it as `xvfb-run -a build/bench/bench_startup` for an X server
+// without a screen). This program links no web engine, as the program does not: its browser comes
+// from the plugin of the build. (a temporary program folder and settings; nothing of the user's is
+// read or written)
 
 #include "app/MainWindow.h"
 #include "web/EngineWebView.h"
@@ -16,10 +16,9 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QWindow>
 
 #include "BenchSupport.h"
+#include "ShownReport.h"
 #include "SilentPrompt.h"
 
 #include <cstdio>
@@ -28,8 +27,8 @@ namespace {
 
 constexpr int Repeats = 5;
 
-// The program's start-up in this process: prints "shown" once the main window is on screen
-// and "page" once its browser has loaded the start page.
+// The program's start-up in this process: prints "shown" once the main window is on screen and
+// painted, and "page" once its browser has loaded the start page.
 int runProgram(int argc, char** argv, const QString& folder)
 {
     WebEngineStart::prepare();
@@ -48,16 +47,8 @@ int runProgram(int argc, char** argv, const QString& folder)
     });
     if (!main.startUp())
         return 1;
+    new ShownReport(&main);
     main.showCentered();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (main.windowHandle() && main.windowHandle()->isExposed()) {
-            poll.stop();
-            std::printf("shown\n");
-            std::fflush(stdout);
-        }
-    });
-    poll.start(0);
     return app.exec();
 }
 
@@ -94,8 +85,7 @@ Times timeToShown(const QString& program, const QStringList& arguments,
         process.kill();
         process.waitForFinished();
     }
-    return {BenchSupport::median(shownRuns),
-            waitForPage ? BenchSupport::median(pageRuns) : -1};
+    return {BenchSupport::median(shownRuns), waitForPage ? BenchSupport::median(pageRuns) : -1};
 }
 
 } // namespace
@@ -139,8 +129,7 @@ int main(int argc, char** argv)
                 timeToShown(variant.program, variant.arguments, environment, isProgram);
             if (floor == 0)
                 floor = times.shown;
-            std::printf("  %-34s %8.1f  (%.2fx)\n", variant.name, times.shown,
-                        times.shown / floor);
+            std::printf("  %-34s %8.1f  (%.2fx)\n", variant.name, times.shown, times.shown / floor);
             if (isProgram)
                 std::printf("  %-34s %8.1f\n", "Numira, start page shown", times.page);
             std::fflush(stdout);

@@ -3,16 +3,13 @@
 // window holding an empty web view (--empty-web-view). Prints "shown" once the window is on
 // screen, then waits to be ended. Started by bench_startup; not meant to be run alone.
 
+#include "ShownReport.h"
 #include "web/WebEngineStart.h"
 
 #include <QApplication>
 #include <QQuickWindow>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineView>
-#include <QWindow>
-
-#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -28,15 +25,7 @@ int main(int argc, char** argv)
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(new QWebEngineView(&window));
     }
+    new ShownReport(&window);
     window.show();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (window.windowHandle() && window.windowHandle()->isExposed()) {
-            poll.stop();
-            std::printf("shown\n");
-            std::fflush(stdout);
-        }
-    });
-    poll.start(0);
     return app.exec();
 }

@@ -10,7 +10,6 @@
 #include <QPluginLoader>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWindow>
 
 Q_LOGGING_CATEGORY(lcWebView, "numira.web")
 
@@ -36,11 +35,11 @@ QString EngineWebView::pluginPathFor(const QString& executableFolder)
                            QStringLiteral(NUMIRA_PLUGIN_FOLDER) + QLatin1Char('/') + file);
 }
 
-void EngineWebView::showEvent(QShowEvent* event)
+void EngineWebView::paintEvent(QPaintEvent* event)
 {
-    WebView::showEvent(event);
-    // Loading the web engine takes longer than the rest of the start-up: the window is shown
-    // first and the engine is loaded once that has been painted.
+    WebView::paintEvent(event);
+    // The engine's libraries take longer to load than the rest of the start-up: they are
+    // loaded after this first paint has reached the screen, so the window is seen first.
     if (!m_view && !m_startPending && m_unavailableReason.isEmpty()) {
         m_startPending = true;
         QTimer::singleShot(0, this, &EngineWebView::startEngine);
@@ -49,14 +48,6 @@ void EngineWebView::showEvent(QShowEvent* event)
 
 void EngineWebView::startEngine()
 {
-    if (m_view || !m_unavailableReason.isEmpty())
-        return;
-    // Wait until the window is on screen, so its first paint does not wait for the engine.
-    const QWindow* shown = window()->windowHandle();
-    if (shown && !shown->isExposed() && m_exposeWaits++ < 50) {
-        QTimer::singleShot(10, this, &EngineWebView::startEngine);
-        return;
-    }
     // The plugin stays loaded to the end of the process: the engine cannot be unloaded.
     QPluginLoader loader(m_pluginPath);
     m_engine = qobject_cast<BrowserEngine*>(loader.instance());

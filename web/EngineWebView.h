@@ -6,7 +6,7 @@ class BrowserEngine;
 class QLabel;
 
 // The real browser. The web engine lives in the plugin numira_webview, which is loaded only
-// once the window holding this view has been painted: the program's start never waits for the
+// once this view has first been painted on screen: the program's start never waits for the
 // engine's libraries, and an address asked for before then is loaded when the engine is
 // there. Without the plugin the view says that the browser is missing, and the rest of the
 // window works as usual.
@@ -34,7 +34,7 @@ public:
     QString unavailableReason() const { return m_unavailableReason; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void startEngine();
@@ -46,6 +46,5 @@ private:
     QWidget* m_view = nullptr;
     QString m_unavailableReason;
     bool m_startPending = false;
-    int m_exposeWaits = 0;
     QUrl m_pendingUrl;
 };
