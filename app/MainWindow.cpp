@@ -27,8 +27,8 @@
 #include "ui/Twips.h"
 #include "ui/WindowShape.h"
 #include "web/Community.h"
+#include "web/EngineWebView.h"
 #include "web/StartPage.h"
-#include "web/WebView.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -79,10 +79,14 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         m_deps.endProcess = [] { QCoreApplication::exit(0); };
     if (!m_deps.probe)
         m_deps.probe = [](const QString& address) { return StartPage::probeStatus(address); };
-    if (!m_deps.makeWebView)
-        m_deps.makeWebView = [folder = m_deps.programFolder](QWidget* parent) -> WebView* {
-            return new EngineWebView(parent, folder);
+    if (!m_deps.makeWebView) {
+        const QString plugin = EngineWebView::pluginPathFor(
+            m_deps.executableFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                              : m_deps.executableFolder);
+        m_deps.makeWebView = [folder = m_deps.programFolder, plugin](QWidget* parent) {
+            return static_cast<WebView*>(new EngineWebView(parent, folder, plugin));
         };
+    }
     if (m_deps.twipsPerPixel <= 0) {
         const QScreen* screen = QGuiApplication::primaryScreen();
         m_deps.twipsPerPixel = Twips::perPixelForDpi(screen ? screen->logicalDotsPerInch() : 96.0);

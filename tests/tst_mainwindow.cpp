@@ -1,4 +1,5 @@
-// The main window: its outline, hosting of screens in the frame, the tray and the mouse.
+// The main window: its outline, hosting of screens in the frame, the tray, the mouse, and the
+// window without its browser.
 
 #include "app/MainWindow.h"
 #include "app/TrayManager.h"
@@ -7,10 +8,11 @@
 #include "support/TestEnv.h"
 #include "ui/PictureButton.h"
 #include "ui/WindowShape.h"
-#include "web/WebView.h"
+#include "web/EngineWebView.h"
 
 #include <QApplication>
 #include <QFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QPolygon>
 #include <QtTest>
@@ -145,6 +147,47 @@ private slots:
         trigger("trayQuit");
         QVERIFY(main.hasShutDown());
         QCOMPARE(env.processEnds, 1);
+    }
+
+    // The browser's plugin missing or damaged: the window shows and keeps its native window,
+    // the frame says the browser is missing, and the buttons and screens work as ever.
+    void withoutTheBrowserPluginTheWindowSaysSoAndWorks()
+    {
+        for (const bool present : {false, true}) {
+            TestEnv env;
+            const QString plugin = env.path("numira_webview.so");
+            if (present) {
+                QFile damaged(plugin);
+                QVERIFY(damaged.open(QIODevice::WriteOnly));
+                damaged.write("not a library");
+            }
+            MainDeps deps = env.deps();
+            deps.makeWebView = [&](QWidget* parent) -> WebView* {
+                return new EngineWebView(parent, env.programFolder(), plugin);
+            };
+            env.makeDatabase();
+            env.main = std::make_unique<MainWindow>(deps);
+            MainWindow& main = *env.main;
+            QVERIFY(main.startUp());
+            main.showCentered();
+            QVERIFY(QTest::qWaitForWindowExposed(&main));
+            const WId firstId = main.winId();
+            auto* web = static_cast<EngineWebView*>(main.WebBrowse);
+            QTRY_VERIFY(!web->unavailableReason().isEmpty());
+            auto* note = web->findChild<QLabel*>("lblBrowserUnavailable");
+            QVERIFY(note && note->isVisible());
+            QCOMPARE(note->text(), "The web browser could not be started. Everything else in "
+                                   "Numira works as usual.");
+            QVERIFY(!web->engineView());
+
+            main.goHome();
+            QCOMPARE(web->url().toString(), main.homeUrl());
+            main.hostFromButton(MainWindow::Screen::Add);
+            QVERIFY(WindowRegistry::loadedForm("frmAdd")->isVisible() && !web->isVisible());
+            main.backToBrowser();
+            QVERIFY(note->isVisible());
+            QCOMPARE(main.winId(), firstId);
+        }
     }
 };
 

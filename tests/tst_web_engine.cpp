@@ -7,8 +7,9 @@
 #include "app/TrayManager.h"
 #include "app/WindowRegistry.h"
 #include "support/TestEnv.h"
+#include "web/EngineWebView.h"
 #include "web/WebEngineStart.h"
-#include "web/WebView.h"
+#include "web/engine/PrunedMenuView.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -55,7 +56,9 @@ private slots:
         env.copyShippedFiles();
         env.makeDatabase();
         MainDeps deps = env.deps();
-        deps.makeWebView = nullptr; // the real engine
+        deps.makeWebView = [folder = deps.programFolder](QWidget* parent) -> WebView* {
+            return new EngineWebView(parent, folder, QStringLiteral(NUMIRA_WEBVIEW_PLUGIN));
+        };
         env.main = std::make_unique<MainWindow>(deps);
         MainWindow& main = *env.main;
         QSignalSpy loaded(main.WebBrowse, &WebView::pageLoaded);
@@ -130,7 +133,7 @@ private slots:
             menu.addAction(view.pageAction(action));
         menu.addAction(QStringLiteral("Unknown entry"));
 
-        EngineWebView::pruneContextMenu(&menu, &view);
+        PrunedMenuView::pruneContextMenu(&menu, &view);
         QStringList left;
         for (const QAction* action : menu.actions())
             left << (action->isSeparator() ? QStringLiteral("|") : action->text());

@@ -20,6 +20,7 @@
 #include "store/sqlite/SchemaFile.h"
 #include "store/sqlite/SqliteDriver.h"
 #include "ui/Prompt.h"
+#include "web/EngineWebView.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -139,6 +140,8 @@ int main(int argc, char* argv[])
 {
     if (::geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The engine, loaded from its plugin after QApplication, expects shared contexts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     const QStringList args = app.arguments();
@@ -171,6 +174,10 @@ int main(int argc, char* argv[])
     deps.programFolder = QDir(programFolder).canonicalPath();
     deps.endProcess = [] {};
     deps.lockPath = QDir::tempPath() + QStringLiteral("/numira-tour.lock");
+    // The browser's plugin lies beside the program, not beside the tour.
+    deps.makeWebView = [folder = deps.programFolder](QWidget* parent) -> WebView* {
+        return new EngineWebView(parent, folder, EngineWebView::pluginPathFor(folder));
+    };
     MainWindow main(deps);
     if (!main.startUp())
         return 1;

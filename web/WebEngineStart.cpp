@@ -2,8 +2,6 @@
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
-#include <QQuickWindow>
-#include <QSGRendererInterface>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -72,12 +70,9 @@ void prepare()
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\n"
                                                     "qt.webenginecontext.debug=false\n"
                                                     "default.info=false"));
-    // A browser drawn through OpenGL makes Qt re-create the top-level window it lands in on an
-    // OpenGL surface, giving it a new native window a moment after it first appeared (and an
-    // OpenGL surface from the start costs the driver's loading before the first show). Drawn
-    // by the software renderer it is an ordinary widget: the window keeps its native window,
-    // and the pages show on every platform, also without a display.
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // The engine, loaded from its plugin once QApplication exists, expects contexts shared
+    // from the start; its pages are drawn by Qt Quick's software renderer, which the plugin
+    // chooses (web/engine/WebEnginePlugin).
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 

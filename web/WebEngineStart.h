@@ -20,9 +20,9 @@ bool keepsDebuggingVariables();
 
 // Everything the engine needs settled before QApplication: the debugging variables cleared,
 // the sandbox switched off when running as root (Chromium refuses it then), the pages shown
-// to assistive technology, its informational chatter quietened, and its pages drawn by Qt
-// Quick's software renderer, so that the main window never has to be re-created on an OpenGL
-// surface once the browser appears in it.
+// to assistive technology, its informational chatter quietened, and the shared contexts it
+// expects when it is loaded after QApplication. Nothing here needs the engine's libraries: the
+// program links none of them.
 void prepare();
 
 } // namespace WebEngineStart

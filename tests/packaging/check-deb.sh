@@ -33,6 +33,8 @@ do
     grep -qxF "$path" "$out/files" || fail "the package lacks $path"
 done
 grep -q '^/etc/opt' "$out/files" && fail "the package ships files under /etc/opt"
+grep -qE '^/usr/lib/[^/]+/numira/numira_webview\.so$' "$out/files" ||
+    fail "the package lacks the browser's plugin under /usr/lib/<multiarch>/numira"
 
 mkdir "$out/control"
 dpkg-deb -e "$deb" "$out/control"

@@ -50,6 +50,10 @@ do
     [ -f "$path" ] || fail "missing $path"
 done
 [ -x bin/numira ] || fail "bin/numira is not executable"
+# The browser's plugin, in the program's own folder under the library folder (lib/numira, or
+# lib/<multiarch>/numira in a build for /usr).
+[ -f lib/numira/numira_webview.so ] || ls lib/*/numira/numira_webview.so >/dev/null 2>&1 ||
+    fail "no lib/.../numira/numira_webview.so"
 ls share/numira/skins/*.ini >/dev/null 2>&1 || fail "no skins under share/numira/skins"
 for ini in share/numira/skins/*.ini; do
     [ ! -f "$ini" ] || [ -d "${ini%.ini}" ] || fail "skin $ini has no picture folder"

@@ -44,6 +44,12 @@ start_once() {
 }
 
 start_once
+# The installed program finds the browser's plugin from its prefix.
+if grep -q "web browser could not be loaded" "$scratch/log"; then
+    echo "FAIL: the installed program did not load its browser"
+    cat "$scratch/log"
+    exit 1
+fi
 grep -qx "DBInUse=$own" "$settings" || { echo "FAIL: DBInUse is not $own"; cat "$settings"; exit 1; }
 grep -qx "DefPath=$prefix/share/numira" "$settings" || { echo "FAIL: DefPath"; cat "$settings"; exit 1; }
 [ "$(stat -c %a "$own")" = 600 ] || { echo "FAIL: $own has mode $(stat -c %a "$own")"; exit 1; }

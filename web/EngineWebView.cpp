@@ -1,0 +1,93 @@
+#include "web/EngineWebView.h"
+
+#include "web/BrowserEngine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QPluginLoader>
+#include <QTimer>
+#include <QVBoxLayout>
+
+Q_LOGGING_CATEGORY(lcWebView, "numira.web")
+
+EngineWebView::EngineWebView(QWidget* parent, const QString& programFolder,
+                             const QString& pluginPath)
+    : WebView(parent),
+      m_programFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                              : programFolder),
+      m_pluginPath(pluginPath.isEmpty() ? pluginPathFor(QCoreApplication::applicationDirPath())
+                                        : pluginPath)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+QString EngineWebView::pluginPathFor(const QString& executableFolder)
+{
+    const QString file = QStringLiteral(NUMIRA_PLUGIN_FILE);
+    const QString beside = executableFolder + QLatin1Char('/') + file;
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(executableFolder + QLatin1Char('/') +
+                           QStringLiteral(NUMIRA_PLUGIN_FOLDER) + QLatin1Char('/') + file);
+}
+
+void EngineWebView::paintEvent(QPaintEvent* event)
+{
+    WebView::paintEvent(event);
+    // The engine's libraries take longer to load than the rest of the start-up: they are
+    // loaded after this first paint has reached the screen, so the window is seen first.
+    if (!m_view && !m_startPending && m_unavailableReason.isEmpty()) {
+        m_startPending = true;
+        QTimer::singleShot(0, this, &EngineWebView::startEngine);
+    }
+}
+
+void EngineWebView::startEngine()
+{
+    // The plugin stays loaded to the end of the process: the engine cannot be unloaded.
+    QPluginLoader loader(m_pluginPath);
+    m_engine = qobject_cast<BrowserEngine*>(loader.instance());
+    if (!m_engine) {
+        showUnavailable(loader.errorString());
+        return;
+    }
+    m_view = m_engine->createView(this, m_programFolder, [this](bool ok, const QUrl& requested) {
+        if (!ok)
+            emit navigationFailed(requested);
+        emit pageLoaded(ok);
+    });
+    layout()->addWidget(m_view);
+    if (m_pendingUrl.isValid())
+        m_engine->navigate(m_view, m_pendingUrl);
+}
+
+void EngineWebView::showUnavailable(const QString& reason)
+{
+    m_unavailableReason = reason.isEmpty() ? m_pluginPath : reason;
+    qCWarning(lcWebView).noquote() << "the web browser could not be loaded:" << m_unavailableReason;
+    auto* note = new QLabel(tr("The web browser could not be started. Everything else in Numira "
+                               "works as usual."),
+                            this);
+    note->setObjectName(QStringLiteral("lblBrowserUnavailable"));
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignCenter);
+    layout()->addWidget(note);
+    note->show();
+}
+
+void EngineWebView::navigate(const QUrl& url)
+{
+    if (m_view)
+        m_engine->navigate(m_view, url);
+    else
+        m_pendingUrl = url;
+}
+
+QUrl EngineWebView::url() const
+{
+    return m_view ? m_engine->url(m_view) : m_pendingUrl;
+}
