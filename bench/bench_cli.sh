@@ -4,7 +4,9 @@
 # JSON) and import (CSV into Numira's schema, its triggers included). Each figure is the median
 # wall time of ROUNDS runs (3 for the import) and the highest peak memory of the process
 # (/usr/bin/time), printed beside its floor and their ratio. Prints figures; it is no test.
-#   bench/bench_cli.sh [RECORDS] [BUILD_FOLDER] [ROUNDS]    (100000 records, build/, 5 rounds)
+#   bench/bench_cli.sh [RECORDS|DATABASE] [BUILD_FOLDER] [ROUNDS]   (100000, build/, 5 rounds)
+# A database file is copied first and never changed; with SAVE_DATABASE=FILE set, the generated
+# one is kept there for the next run.
 set -euo pipefail
 records=${1:-100000}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,19 +23,25 @@ db=$work/numira.mdb
 
 # Records as bench_search makes them: a dozen products in 331 editions, dotted versions,
 # "Licensed to User N", serials of 25 to 36 letters and digits in groups of five.
-"$mkdb" "$source_dir/data/schema/numira.sql" "$db" >/dev/null
-sqlite3 "$db" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < $records)
-  INSERT INTO serials (program, version, name, serial, date) SELECT
-    json_extract('[\"Photo Pro\",\"Office Suite\",\"Antivirus Plus\",\"Disk Pro\",\"Media Pro\",
-      \"Code Editor\",\"Backup Pro\",\"Mail Client\",\"Video Pro\",\"Web Browser\",\"Zip Pro\",
-      \"Game Launcher\"]', '\$[' || (i % 12) || ']') || ' ' || (i * 7 % 331),
-    (i % 17) || '.' || (i % 10) || CASE WHEN i % 3 THEN '' ELSE ' SP' || (i % 4) END,
-    'Licensed to User ' || (i * 7919 % 100003),
-    substr(upper(hex(randomblob(20))), 1, 5) || '-' || substr(upper(hex(randomblob(20))), 1, 5)
-      || '-' || substr(upper(hex(randomblob(20))), 1, 5) || '-'
-      || substr(upper(hex(randomblob(20))), 1, 10 + i % 12),
-    '2024-01-01T12:00:00' FROM n;
-  INSERT INTO programs (program) SELECT DISTINCT program FROM serials ORDER BY program;"
+if [ -f "$records" ]; then
+    cp "$records" "$db"
+    records=$(sqlite3 "$db" "SELECT count(*) FROM serials")
+else
+    "$mkdb" "$source_dir/data/schema/numira.sql" "$db" >/dev/null
+    sqlite3 "$db" "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < $records)
+      INSERT INTO serials (program, version, name, serial, date) SELECT
+        json_extract('[\"Photo Pro\",\"Office Suite\",\"Antivirus Plus\",\"Disk Pro\",\"Media Pro\",
+          \"Code Editor\",\"Backup Pro\",\"Mail Client\",\"Video Pro\",\"Web Browser\",\"Zip Pro\",
+          \"Game Launcher\"]', '\$[' || (i % 12) || ']') || ' ' || (i * 7 % 331),
+        (i % 17) || '.' || (i % 10) || CASE WHEN i % 3 THEN '' ELSE ' SP' || (i % 4) END,
+        'Licensed to User ' || (i * 7919 % 100003),
+        substr(upper(hex(randomblob(20))), 1, 5) || '-' || substr(upper(hex(randomblob(20))), 1, 5)
+          || '-' || substr(upper(hex(randomblob(20))), 1, 5) || '-'
+          || substr(upper(hex(randomblob(20))), 1, 10 + i % 12),
+        '2024-01-01T12:00:00' FROM n;
+      INSERT INTO programs (program) SELECT DISTINCT program FROM serials ORDER BY program;"
+    [ -z "${SAVE_DATABASE:-}" ] || cp "$db" "$SAVE_DATABASE"
+fi
 
 # Median seconds and highest peak KiB of a command run `rounds` times, output thrown away.
 measure() {
@@ -42,7 +50,8 @@ measure() {
     for ((r = 0; r < n; r++)); do
         [ -z "${before_each:-}" ] || eval "$before_each"
         local line
-        line=$( { /usr/bin/time -f '%e %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+        /usr/bin/time -o "$work/time" -f '%e %M' "$@" >/dev/null 2>&1
+        line=$(tail -1 "$work/time")
         times+=("${line% *}")
         [ "${line#* }" -le "$peak" ] || peak=${line#* }
     done
