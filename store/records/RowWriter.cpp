@@ -74,27 +74,6 @@ const char* backslashEscape(char c)
     }
 }
 
-// Appends the value's UTF-8 bytes to out, without a copy of them on the way where the value
-// is ASCII (the usual case: a million records' export converts five million values); gives
-// where they start.
-qsizetype appendUtf8(QByteArray& out, const QString& value)
-{
-    const qsizetype start = out.size();
-    const qsizetype length = value.size();
-    const ushort* from = value.utf16();
-    out.resize(start + length);
-    char* to = out.data() + start;
-    for (qsizetype i = 0; i < length; ++i) {
-        if (from[i] >= 0x80) {
-            out.truncate(start);
-            out += value.toUtf8();
-            return start;
-        }
-        to[i] = char(from[i]);
-    }
-    return start;
-}
-
 // The first byte of out from `from` on that `wanted` takes; -1 for none.
 template <typename Wanted>
 qsizetype findByte(const QByteArray& out, qsizetype from, Wanted wanted)
@@ -106,6 +85,44 @@ qsizetype findByte(const QByteArray& out, qsizetype from, Wanted wanted)
     }
     return -1;
 }
+
+// Appends the value's UTF-8 bytes to out, without a copy of them on the way where the value
+// is ASCII (the usual case: a million records' export converts five million values), and
+// tells whether any of them is one that `special` takes.
+template <typename Special>
+bool appendUtf8(QByteArray& out, const QString& value, Special special)
+{
+    const qsizetype start = out.size();
+    const qsizetype length = value.size();
+    const ushort* from = value.utf16();
+    out.resize(start + length);
+    char* to = out.data() + start;
+    bool met = false;
+    for (qsizetype i = 0; i < length; ++i) {
+        const ushort c = from[i];
+        if (c >= 0x80) {
+            out.truncate(start);
+            out += value.toUtf8();
+            return findByte(out, start, special) >= 0;
+        }
+        met |= special(static_cast<unsigned char>(c));
+        to[i] = char(c);
+    }
+    return met;
+}
+
+// Function objects rather than functions, so that the byte loops call them inline.
+const auto needsJsonEscape = [](unsigned char byte) {
+    return byte < 0x20 || byte == '"' || byte == '\\';
+};
+
+const auto needsCsvQuotes = [](unsigned char c) {
+    return c == '"' || c == ',' || c == ';' || c == '\r' || c == '\n';
+};
+
+const auto needsTsvEscape = [](unsigned char c) {
+    return c == '\\' || c == '\t' || c == '\n' || c == '\r';
+};
 
 } // namespace
 
@@ -316,10 +333,8 @@ void RowWriter::appendJsonString(QByteArray& out, const QString& value)
 {
     static const char hex[] = "0123456789abcdef";
     out += '"';
-    const qsizetype start = appendUtf8(out, value);
-    if (findByte(out, start, [](unsigned char byte) {
-            return byte < 0x20 || byte == '"' || byte == '\\';
-        }) < 0) {
+    const qsizetype start = out.size();
+    if (!appendUtf8(out, value, needsJsonEscape)) {
         out += '"';
         return;
     }
@@ -350,12 +365,9 @@ void RowWriter::appendJsonString(QByteArray& out, const QString& value)
 
 void RowWriter::appendCsvField(QByteArray& out, const QString& value)
 {
-    const qsizetype start = appendUtf8(out, value);
-    const bool quote =
-        (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace())) ||
-        findByte(out, start, [](unsigned char c) {
-            return c == '"' || c == ',' || c == ';' || c == '\r' || c == '\n';
-        }) >= 0;
+    const qsizetype start = out.size();
+    const bool quote = appendUtf8(out, value, needsCsvQuotes) ||
+                       (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace()));
     if (!quote)
         return;
     const QByteArray utf8 = out.mid(start);
@@ -372,9 +384,8 @@ void RowWriter::appendCsvField(QByteArray& out, const QString& value)
 
 void RowWriter::appendTsvField(QByteArray& out, const QString& value)
 {
-    const qsizetype start = appendUtf8(out, value);
-    if (findByte(out, start, [](unsigned char c) { return backslashEscape(char(c)) != nullptr; }) <
-        0)
+    const qsizetype start = out.size();
+    if (!appendUtf8(out, value, needsTsvEscape))
         return;
     const QByteArray utf8 = out.mid(start);
     out.truncate(start);
