@@ -126,8 +126,11 @@ bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QStrin
                  ResultPages::Search* plan, QString* error)
 {
     // Up to this many candidates are read and sorted: sorting so few costs less than passing
-    // every other key of the list's order.
+    // every other key of the list's order. Where the connection lets a large sort spill to a
+    // temporary file (a plain file's), candidates up to an eighth of the records are sorted
+    // too: reading them in key order costs less than walking the whole order for them.
     constexpr qint64 SortedLimit = 20000;
+    constexpr qint64 SpilledShare = 8;
     // Candidates of more than a quarter of the records: the walk reads almost every record
     // anyway and checks each itself, without first gathering the candidates' keys.
     constexpr qint64 CandidateShare = 4;
@@ -147,11 +150,17 @@ bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QStrin
         const qint64 keys = query.next() && !query.value(0).isNull()
                                 ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
                                 : 0;
-        const qint64 limit = std::max(SortedLimit, keys / CandidateShare);
+        query.finish();
+        if (!run(query, SqlCatalogue::TemporaryDataPlace, {}, error))
+            return false;
+        const bool spills = query.next() && query.value(0).toInt() == 1;
+        query.finish();
+        const qint64 sorted = spills ? std::max(SortedLimit, keys / SpilledShare) : SortedLimit;
+        const qint64 limit = std::max(sorted, keys / CandidateShare);
         if (!run(query, SqlCatalogue::CountCandidates, {plan->candidates, limit + 1}, error))
             return false;
         const qint64 candidates = query.next() ? query.value(0).toLongLong() : 0;
-        plan->source = candidates <= SortedLimit ? SqlCatalogue::Source::Candidates
+        plan->source = candidates <= sorted      ? SqlCatalogue::Source::Candidates
                        : candidates <= limit     ? SqlCatalogue::Source::CandidateWalk
                                                  : SqlCatalogue::Source::Walk;
         return true;
