@@ -6,19 +6,18 @@
 #include "store/records/RowWriter.h"
 
 SearchCommand::SearchCommand(Streams& streams)
-    : Command(
-          streams,
-          {QStringLiteral("search"),
-           QStringLiteral(
-               "search [--by all|program|version|name|serial] [--format ...] [--] KEYWORD"),
-           QStringLiteral("Lists the records whose field contains KEYWORD, as the search "
-                          "screen finds them: letter case aside, with % matching any text "
-                          "and _ any one character. A KEYWORD that begins with - is given "
-                          "after --, as in: search -- -K9Z; before it, it is taken for an "
-                          "option."),
-           {QStringLiteral("--by"), QStringLiteral("--format")},
-           1,
-           1})
+    : Command(streams,
+              {QStringLiteral("search"),
+               QStringLiteral(
+                   "search [--by all|program|version|name|serial] [--format ...] [--] KEYWORD"),
+               QStringLiteral("Lists the records whose field contains KEYWORD, as the search "
+                              "screen finds them: letter case aside, with % matching any text "
+                              "and _ any one character. A KEYWORD that begins with - is given "
+                              "after --, as in: search -- -K9Z; before it, it is taken for an "
+                              "option."),
+               {QStringLiteral("--by"), QStringLiteral("--format")},
+               1,
+               1})
 {
 }
 

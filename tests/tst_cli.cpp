@@ -408,12 +408,12 @@ private slots:
                 "CASE WHEN x % 9 < 2 THEN 'Licensed ' ELSE 'Owner ' END || (x % 1000), "
                 "printf('%05d-%X', x * 2654435761 % 99991, x), '2024-01-01T00:00:00' FROM n"));
         const QList<QPair<QString, QString>> searches{
-            {"Owner 12", {}},        // a few candidates of the index
-            {"Licensed", "name"},    // a fifth of the records, through the index
-            {"rog", {}},             // every record, through the index
-            {"12_4", {}},            // sparse, without the index
-            {"g ", "program"},       // dense, without the index
-            {"nowhere", "serial"}};  // nothing
+            {"Owner 12", {}},       // a few candidates of the index
+            {"Licensed", "name"},   // a fifth of the records, through the index
+            {"rog", {}},            // every record, through the index
+            {"12_4", {}},           // sparse, without the index
+            {"g ", "program"},      // dense, without the index
+            {"nowhere", "serial"}}; // nothing
         for (const auto& [keyword, field] : searches) {
             const QString like = "LIKE '%" + keyword + "%'";
             const QString filter = field.isEmpty() ? QString("program %1 OR version %1 OR name "
@@ -454,8 +454,8 @@ private slots:
         const QString csv = env.path("many.csv");
         QByteArray rows = "program,version,name,serial\n";
         for (int i = 0; i < 60000; ++i)
-            rows += "Imported " + QByteArray::number(i % 50) + ",1,Name " +
-                    QByteArray::number(i) + ",KEY-" + QByteArray::number(i) + "\n";
+            rows += "Imported " + QByteArray::number(i % 50) + ",1,Name " + QByteArray::number(i) +
+                    ",KEY-" + QByteArray::number(i) + "\n";
         writeFile(csv, rows);
         const QString state =
             "SELECT (SELECT count(*) FROM serials), (SELECT count(*) FROM programs), "
@@ -471,9 +471,8 @@ private slots:
             import.start(Cli, {"--db", db, "import", csv});
             QVERIFY(import.waitForStarted());
             // The transaction has written once its journal exists.
-            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(db + "-journal") ||
-                                         import.state() == QProcess::NotRunning,
-                                     30000);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                QFile::exists(db + "-journal") || import.state() == QProcess::NotRunning, 30000);
             QTest::qWait(delayMs);
             const bool killed = import.state() != QProcess::NotRunning;
             import.kill();
@@ -490,7 +489,9 @@ private slots:
         QCOMPARE(runCli(env, {"--db", db, "search", "--format", "csv", "--", "KEY-59999"}).out,
                  "id,program,version,name,serial,date\r\n60002,Imported 49,1,Name 59999,"
                  "KEY-59999," +
-                     queryRows(db, "SELECT date FROM serials WHERE id = 60002").value(0).value(0)
+                     queryRows(db, "SELECT date FROM serials WHERE id = 60002")
+                         .value(0)
+                         .value(0)
                          .toUtf8() +
                      "\r\n");
     }

@@ -308,7 +308,8 @@ private slots:
         const QString db = env.makeDatabase();
         QVERIFY(execSql(db, "INSERT INTO serials (program, version, name, serial, date) VALUES "
                             "('Old', '1', 'n', 'OLD-KEY', '2001-01-01T00:00:00')"));
-        const QString trigger = "SELECT sql FROM sqlite_master WHERE type = 'trigger' ORDER BY name";
+        const QString trigger =
+            "SELECT sql FROM sqlite_master WHERE type = 'trigger' ORDER BY name";
         const Rows triggers = queryRows(db, trigger);
         QVERIFY(testOpen(db));
         Rows rows;
@@ -358,8 +359,8 @@ private slots:
             QCOMPARE(found("OLD-KEY"), QString("1/1"));
         }
         RecordStore::ImportOutcome outcome;
-        QVERIFY(RecordStore::importRecords(testSession(), toRecords({{"Later", "1", "n", "LATER-KEY"}}),
-                                           {}, &outcome, nullptr));
+        QVERIFY(RecordStore::importRecords(
+            testSession(), toRecords({{"Later", "1", "n", "LATER-KEY"}}), {}, &outcome, nullptr));
         QCOMPARE(found("LATER-KEY"), QString("1/1"));
         testSession().close();
     }

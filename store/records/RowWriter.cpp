@@ -75,8 +75,7 @@ const char* backslashEscape(char c)
 }
 
 // The first byte of out from `from` on that `wanted` takes; -1 for none.
-template <typename Wanted>
-qsizetype findByte(const QByteArray& out, qsizetype from, Wanted wanted)
+template <typename Wanted> qsizetype findByte(const QByteArray& out, qsizetype from, Wanted wanted)
 {
     const char* const bytes = out.constData();
     for (qsizetype i = from; i < out.size(); ++i) {
@@ -89,8 +88,7 @@ qsizetype findByte(const QByteArray& out, qsizetype from, Wanted wanted)
 // Appends the value's UTF-8 bytes to out, without a copy of them on the way where the value
 // is ASCII (the usual case: a million records' export converts five million values), and
 // tells whether any of them is one that `special` takes.
-template <typename Special>
-bool appendUtf8(QByteArray& out, const QString& value, Special special)
+template <typename Special> bool appendUtf8(QByteArray& out, const QString& value, Special special)
 {
     const qsizetype start = out.size();
     const qsizetype length = value.size();

@@ -251,8 +251,7 @@ bool endBulkAdd(const QSqlDatabase& db, const BulkAdd& bulk, QString* error)
         if (didNothing(before, totalChanges(db)))
             break;
     }
-    return exec(query, SqlCatalogue::NormalMergeLimits, error) &&
-           exec(query, bulk.trigger, error);
+    return exec(query, SqlCatalogue::NormalMergeLimits, error) && exec(query, bulk.trigger, error);
 }
 
 bool mergeAfterDeletions(const QSqlDatabase& db, int budgetMs, bool* merged, QString* error)

@@ -160,9 +160,9 @@ bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QStrin
         if (!run(query, SqlCatalogue::CountCandidates, {plan->candidates, limit + 1}, error))
             return false;
         const qint64 candidates = query.next() ? query.value(0).toLongLong() : 0;
-        plan->source = candidates <= sorted      ? SqlCatalogue::Source::Candidates
-                       : candidates <= limit     ? SqlCatalogue::Source::CandidateWalk
-                                                 : SqlCatalogue::Source::Walk;
+        plan->source = candidates <= sorted  ? SqlCatalogue::Source::Candidates
+                       : candidates <= limit ? SqlCatalogue::Source::CandidateWalk
+                                             : SqlCatalogue::Source::Walk;
         return true;
     }
     plan->candidates.clear();

@@ -153,8 +153,7 @@ inline const QString TotalChanges = QStringLiteral("SELECT total_changes()");
 // highest key, and merges only of levels that hold several segments.
 inline const QString InsertTriggerDefinition = QStringLiteral(
     "SELECT sql FROM sqlite_master WHERE type = 'trigger' AND name = 'serials_search_insert'");
-inline const QString HighestSerialKey =
-    QStringLiteral("SELECT coalesce(max(id), 0) FROM serials");
+inline const QString HighestSerialKey = QStringLiteral("SELECT coalesce(max(id), 0) FROM serials");
 inline const QString MergeCrowdedLevels =
     QStringLiteral("INSERT INTO serials_search (serials_search, rank) VALUES ('merge', ?)");
 
