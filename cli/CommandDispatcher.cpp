@@ -127,9 +127,14 @@ int CommandDispatcher::dispatch(const QStringList& words)
                          described.name);
     }
     for (const QString& flag : args.flags) {
-        if (!described.options.contains(flag))
-            return usage(QStringLiteral("%1 takes no %2").arg(described.name, flag),
-                         described.name);
+        if (described.options.contains(flag))
+            continue;
+        // A plain argument that begins with "-" (a keyword, a serial) is told where it goes.
+        const QString hint = described.maxArguments > 0
+                                 ? QStringLiteral("; a value that begins with - goes after --")
+                                 : QString();
+        return usage(QStringLiteral("%1 takes no %2%3").arg(described.name, flag, hint),
+                     described.name);
     }
     if (args.positional.size() < described.minArguments ||
         args.positional.size() > described.maxArguments)

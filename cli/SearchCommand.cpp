@@ -4,19 +4,20 @@
 
 #include "cli/CommandOutput.h"
 #include "store/records/RowWriter.h"
-#include "store/search/ResultPages.h"
 
 SearchCommand::SearchCommand(Streams& streams)
-    : Command(
-          streams,
-          {QStringLiteral("search"),
-           QStringLiteral("search KEYWORD [--by all|program|version|name|serial] [--format ...]"),
-           QStringLiteral("Lists the records whose field contains KEYWORD, as the search "
-                          "screen finds them: letter case aside, with % matching any text "
-                          "and _ any one character."),
-           {QStringLiteral("--by"), QStringLiteral("--format")},
-           1,
-           1})
+    : Command(streams,
+              {QStringLiteral("search"),
+               QStringLiteral(
+                   "search [--by all|program|version|name|serial] [--format ...] [--] KEYWORD"),
+               QStringLiteral("Lists the records whose field contains KEYWORD, as the search "
+                              "screen finds them: letter case aside, with % matching any text "
+                              "and _ any one character. A KEYWORD that begins with - is given "
+                              "after --, as in: search -- -K9Z; before it, it is taken for an "
+                              "option."),
+               {QStringLiteral("--by"), QStringLiteral("--format")},
+               1,
+               1})
 {
 }
 
@@ -39,29 +40,28 @@ int SearchCommand::execute(const CliArguments& args)
     RecordFormat::Format format;
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;
-    ResultPages found;
+    const QString keyword = args.positional.first();
     StoreError refused;
-    if (!RecordStore::search(session(), *field, args.positional.first(), &found, &refused))
-        return fail(refused);
-    QString error;
     // A table is aligned to its widest value, so it is written once every row is read; the
     // other formats are written a row at a time as the records are read.
     if (format == RecordFormat::Format::Table) {
         QList<QStringList> rows;
-        if (!found.eachRecord(
+        if (!RecordStore::eachFoundRecord(
+                session(), *field, keyword,
                 [&rows](const QStringList& cells) {
                     rows.append(cells);
                     return true;
                 },
-                &error))
-            return fail(error);
+                &refused))
+            return fail(refused);
         return writeRows(format, recordColumns(), rows);
     }
     RowWriter::Layout layout;
     layout.numericColumns = {0};
     RowWriter writer(output(), format, recordColumns(), layout);
-    if (!found.eachRecord([&writer](const QStringList& cells) { return writer.row(cells); },
-                          &error))
-        return fail(error);
+    if (!RecordStore::eachFoundRecord(
+            session(), *field, keyword,
+            [&writer](const QStringList& cells) { return writer.row(cells); }, &refused))
+        return fail(refused);
     return writer.finish() ? Success : Failure;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/StoreError.h"
+#include "store/search/ResultPages.h"
 #include "store/sqlite/SqlCatalogue.h"
 
 #include <QSqlDatabase>
@@ -10,7 +11,6 @@ class CipherKey;
 class KeptKeys;
 class QSqlDriver;
 class QSqlError;
-class ResultPages;
 
 // The one door per kind of database: a file (plain or protected by a passphrase, through
 // SQLite) or a PostgreSQL server. Everything the kinds do differently lives behind it: how an
@@ -40,6 +40,9 @@ public:
     virtual bool reportsChanges() const = 0;
     // The database's own structural check means something.
     virtual bool checksStructure() const = 0;
+    // It keeps Numira's trigram search index in tables of its own, filled by triggers
+    // (SearchIndex); a server's trigram index is one of its tables' indexes.
+    virtual bool keepsSearchIndex() const = 0;
 
     // The folder a file lies in; empty where the database is no file.
     virtual QString folderOf(const QString& address) const = 0;
@@ -94,6 +97,12 @@ public:
     virtual bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
                         ResultPages* found, QString* error,
                         const QString& connectionName) const = 0;
+    // How a search that hands over every whole record reads them (RecordStore::eachFoundRecord):
+    // along the list's order as they come wherever many match, so that neither memory nor a
+    // sort grows with their number; a few are read and sorted. Reads nothing but counts.
+    virtual bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field,
+                             const QString& keywords, ResultPages::Search* plan,
+                             QString* error) const = 0;
 
     // What a refused statement means, and what the user is told about it.
     virtual StoreError errorOf(const QSqlError& error) const = 0;

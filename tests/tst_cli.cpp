@@ -84,6 +84,13 @@ private slots:
         row("search with a wildcard, JSON", "search b_d --by=serial --format=json", 0,
             R"([{"id": 1, "program": "Office", "version": "2021", "name": "Me",
                  "serial": "ABCD-1234", "date": "2001-01-01T00:00:00"}])");
+        // A keyword that begins with "-" is taken as one only after "--".
+        row("search for a keyword that begins with -, after --", "search -- -12_4", 0,
+            "id\tprogram\tversion\tname\tserial\tdate\n"
+            "1\tOffice\t2021\tMe\tABCD-1234\t2001-01-01T00:00:00\n");
+        row("search for a keyword that begins with -, before --", "search -12_4", 2, {},
+            "numira-cli: search takes no -12_4; a value that begins with - goes after -- (see "
+            "numira-cli search --help)\n");
         row("show one raw value", "show 2 --field serial", 0, "x\ty");
         row("add, serial from standard input",
             "add --program paint --version 2 --name N --serial -", 0, "3\n", {},
@@ -381,6 +388,112 @@ private slots:
                    input, "sh");
         QCOMPARE(ran.err, "numira-cli: cannot write the output: No space left on device\n");
         QCOMPARE(ran.code, 1);
+    }
+
+    // Whatever way the search reads its matches (a few candidates sorted, many walked along
+    // the list's order with or without the index, a sparse keyword without the index scanned),
+    // the command writes the header once and then every match, in the list's order: program,
+    // then version (letter case aside, missing first), then id.
+    void searchWritesEveryMatchInListOrder()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        // Programs that differ in letter case only, versions missing or alike, and keys in
+        // another order than the list's.
+        QVERIFY(execSql(
+            db, "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 100000) "
+                "INSERT INTO serials (program, version, name, serial, date) SELECT "
+                "CASE x % 3 WHEN 0 THEN 'Prog ' ELSE 'PROG ' END || (x * 7919 % 101), "
+                "CASE WHEN x % 11 = 0 THEN NULL ELSE (x % 13) || '.' || (x % 5) END, "
+                "CASE WHEN x % 9 < 2 THEN 'Licensed ' ELSE 'Owner ' END || (x % 1000), "
+                "printf('%05d-%X', x * 2654435761 % 99991, x), '2024-01-01T00:00:00' FROM n"));
+        const QList<QPair<QString, QString>> searches{
+            {"Owner 12", {}},       // a few candidates of the index
+            {"Licensed", "name"},   // a fifth of the records, through the index
+            {"rog", {}},            // every record, through the index
+            {"12_4", {}},           // sparse, without the index
+            {"g ", "program"},      // dense, without the index
+            {"nowhere", "serial"}}; // nothing
+        for (const auto& [keyword, field] : searches) {
+            const QString like = "LIKE '%" + keyword + "%'";
+            const QString filter = field.isEmpty() ? QString("program %1 OR version %1 OR name "
+                                                             "%1 OR serial %1")
+                                                         .arg(like)
+                                                   : field + ' ' + like;
+            QByteArray expected = "id\tprogram\tversion\tname\tserial\tdate\n";
+            for (const QStringList& row :
+                 queryRows(db, "SELECT id, program, version, name, serial, date FROM serials "
+                               "NOT INDEXED WHERE " +
+                                   filter + " ORDER BY program, version, id"))
+                expected += row.join('\t').toUtf8() + '\n';
+            QStringList words{"--db", db, "search", keyword};
+            if (!field.isEmpty())
+                words << "--by" << field;
+            const Outcome ran = runCli(env, words);
+            QCOMPARE(ran.err, QByteArray());
+            QCOMPARE(ran.code, 0);
+            const QList<QByteArray> lines = ran.out.split('\n');
+            const QList<QByteArray> wanted = expected.split('\n');
+            QCOMPARE(keyword + ": " + QString::number(lines.size()),
+                     keyword + ": " + QString::number(wanted.size()));
+            for (qsizetype i = 0; i < lines.size(); ++i)
+                QVERIFY2(lines.at(i) == wanted.at(i),
+                         qPrintable(QString("%1, line %2: %3 instead of %4")
+                                        .arg(keyword)
+                                        .arg(i + 1)
+                                        .arg(lines.at(i), wanted.at(i))));
+        }
+    }
+
+    // An import killed at any moment of its transaction, the search index's bulk writing
+    // included, leaves the file as it was: its records, its index and the index's triggers.
+    void killedImportLeavesTheDatabaseAsItWas()
+    {
+        TestEnv env;
+        const QString db = seededDatabase(env);
+        const QString csv = env.path("many.csv");
+        QByteArray rows = "program,version,name,serial\n";
+        for (int i = 0; i < 60000; ++i)
+            rows += "Imported " + QByteArray::number(i % 50) + ",1,Name " + QByteArray::number(i) +
+                    ",KEY-" + QByteArray::number(i) + "\n";
+        writeFile(csv, rows);
+        const QString state =
+            "SELECT (SELECT count(*) FROM serials), (SELECT count(*) FROM programs), "
+            "(SELECT group_concat(name, ',') FROM sqlite_master WHERE type = 'trigger'), "
+            "(SELECT count(*) FROM serials_search WHERE serials_search MATCH '\"BCD\"')";
+        const Rows before = queryRows(db, state);
+        QCOMPARE(before, (Rows{{"2", "2",
+                                "serials_search_insert,serials_search_delete,"
+                                "serials_search_update",
+                                "1"}}));
+        for (const int delayMs : {0, 100, 300, 700}) {
+            QProcess import;
+            import.start(Cli, {"--db", db, "import", csv});
+            QVERIFY(import.waitForStarted());
+            // The transaction has written once its journal exists.
+            QTRY_VERIFY_WITH_TIMEOUT(
+                QFile::exists(db + "-journal") || import.state() == QProcess::NotRunning, 30000);
+            QTest::qWait(delayMs);
+            const bool killed = import.state() != QProcess::NotRunning;
+            import.kill();
+            QVERIFY(import.waitForFinished(10000));
+            if (!killed)
+                QSKIP("the import ended before it could be killed");
+            QCOMPARE(queryRows(db, "PRAGMA integrity_check"), Rows{{"ok"}});
+            QVERIFY(execSql(db, "INSERT INTO serials_search (serials_search) VALUES "
+                                "('integrity-check')"));
+            QCOMPARE(queryRows(db, state), before);
+        }
+        // The same import, not killed, is found by the search.
+        QCOMPARE(runCli(env, {"--db", db, "import", csv}).code, 0);
+        QCOMPARE(runCli(env, {"--db", db, "search", "--format", "csv", "--", "KEY-59999"}).out,
+                 "id,program,version,name,serial,date\r\n60002,Imported 49,1,Name 59999,"
+                 "KEY-59999," +
+                     queryRows(db, "SELECT date FROM serials WHERE id = 60002")
+                         .value(0)
+                         .value(0)
+                         .toUtf8() +
+                     "\r\n");
     }
 
     // A writer that holds the file for a moment (here the sqlite3 shell, inside its own

@@ -522,6 +522,16 @@ private slots:
         TestEnv env;
         const QString db = seeded(env);
         const Rows records = StoreFixtures::allRows(db);
+        // SQLite's temporary data (a large sort's) may go to a temporary file from a plain
+        // file's connections (1, FILE), never from a protected file's (0, the build's default,
+        // which is memory; or 2, MEMORY).
+        const auto temporaryData = [](const QString& connectionName) {
+            QSqlQuery query(QSqlDatabase::database(connectionName, false));
+            return query.exec("PRAGMA temp_store") && query.next() ? query.value(0).toInt() : -1;
+        };
+        QVERIFY(testOpen(db));
+        QCOMPARE(temporaryData(testSession().connectionName()), 1);
+        testSession().close();
         QVERIFY(protect(db, Right));
         const QByteArray firstSalt = CipherKey::saltOfFile(db);
         QVERIFY(DatabaseProtection::changePassphrase(testSession().keys(), db, SecretBytes(Right),
@@ -536,6 +546,10 @@ private slots:
         testSession().keys().remember(db, SecretBytes(Right));
         QString error;
         QVERIFY2(testOpen(db, &error), qPrintable(error));
+        QCOMPARE(temporaryData(testSession().connectionName()) % 2, 0);
+        QVERIFY(!testSession().openCompanion("companion"));
+        QCOMPARE(temporaryData("companion") % 2, 0);
+        QSqlDatabase::removeDatabase("companion");
         QVERIFY(!testSession().checkSchema(db));
         const QString backup = env.path("home/NumiraBackup.mdb");
         QVERIFY2(Backup::copyDatabase(db, backup, &error, &testSession().keys()),

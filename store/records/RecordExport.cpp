@@ -60,10 +60,17 @@ bool writeRecords(DatabaseSession& session, QIODevice& device, Format format,
         return false;
     };
     StoreError failure;
+    QStringList values(Header.size());
     const bool walked = RecordStore::forEachSerial(
         session, RecordStore::RecordOrder::ByKey,
         [&](const RecordStore::StoredRecord& stored) {
-            if (!writer.row(valuesOf(stored.record)))
+            const RecordStore::SerialRecord& record = stored.record;
+            values[0] = record.program;
+            values[1] = record.version;
+            values[2] = record.name;
+            values[3] = record.serial;
+            values[4] = record.date;
+            if (!writer.row(values))
                 return refused();
             ++*count;
             return true;

@@ -531,7 +531,12 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                    const ImportOptions& options, ImportOutcome* outcome, StoreError* error)
 {
     const DamageWatch watch(session, error);
-    constexpr int BatchRows = 100;
+    // Records a statement: a statement costs more than its rows (SQLite takes up to 32,766
+    // values, five a record).
+    constexpr int BatchRows = 1000;
+    // From this many records on, the search index is written for all of them together
+    // (SearchIndex::beginBulkAdd) rather than by its trigger, record by record.
+    constexpr qsizetype BulkIndexRecords = 1000;
     constexpr qsizetype ProgressRows = 1000;
     // From this many records on, the whole file is checked before the import writes.
     constexpr qsizetype CheckedImportRecords = 1000;
@@ -591,6 +596,15 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                 return false;
             if (!goOn(0))
                 return false;
+            SearchIndex::BulkAdd bulk;
+            if (!options.dryRun && records.size() >= BulkIndexRecords &&
+                DatabaseBackend::of(db).keepsSearchIndex()) {
+                QString why;
+                if (!SearchIndex::beginBulkAdd(db, &bulk, &why)) {
+                    setError(error, StoreError(StoreError::Kind::Refused, why));
+                    return false;
+                }
+            }
             QSqlQuery insertProgram(db);
             QSqlQuery insertSerial(db);
             QSqlQuery insertBatch(db);
@@ -659,6 +673,11 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                     return false;
                 }
             }
+            QString why;
+            if (!SearchIndex::endBulkAdd(db, bulk, &why)) {
+                setError(error, StoreError(StoreError::Kind::Refused, why));
+                return false;
+            }
             return goOn(records.size());
         },
         options.connectionName);
@@ -701,6 +720,24 @@ bool search(DatabaseSession& session, SearchField field, const QString& keywords
     if (DatabaseBackend::of(db).search(db, field, keywords, found, &why, through))
         return true;
     setError(error, StoreError(StoreError::Kind::Refused, why));
+    return false;
+}
+
+bool eachFoundRecord(DatabaseSession& session, SearchField field, const QString& keywords,
+                     const ResultPages::RecordSink& sink, StoreError* error)
+{
+    const DamageWatch watch(session, error);
+    QSqlDatabase db;
+    if (!sharedConnection(session, &db, error))
+        return false;
+    ResultPages::Search plan;
+    QString why;
+    if (DatabaseBackend::of(db).planRecords(db, field, keywords, &plan, &why) &&
+        ResultPages::eachRecord(db, plan, sink, &why))
+        return true;
+    // A sink that stopped has said why itself.
+    if (!why.isEmpty())
+        setError(error, StoreError(StoreError::Kind::Refused, why));
     return false;
 }
 

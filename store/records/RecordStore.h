@@ -165,7 +165,7 @@ bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, Res
 // Finds the records whose field contains the keyword ("%" and "_" act as wildcards, letters
 // A-Z match either case), ordered by program, version, id: the one search of the screens and
 // the command line. The screens read *found a page at a time (columns id, program, version),
-// the command line whole records in one statement (ResultPages::eachRecord).
+// the command line whole records through eachFoundRecord.
 //
 // A keyword with three characters in a row finds its candidates through the search index when
 // the file has one, and the index tells how many there are: a few are read and ordered at
@@ -178,5 +178,13 @@ bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, Res
 // empty is the session's shared one. *found then reads through it until told otherwise.
 bool search(DatabaseSession& session, SearchField field, const QString& keywords,
             ResultPages* found, StoreError* error, const QString& connectionName = QString());
+
+// Every whole record that search finds (id, program, version, name, serial, date), in the same
+// order, handed to sink as it is read, in one statement on the session's shared connection:
+// memory does not grow with the matches, and many are read along the list's order without a
+// sort (DatabaseBackend::planRecords). False when the database refused it or sink answered
+// false.
+bool eachFoundRecord(DatabaseSession& session, SearchField field, const QString& keywords,
+                     const ResultPages::RecordSink& sink, StoreError* error);
 
 } // namespace RecordStore

@@ -74,6 +74,54 @@ const char* backslashEscape(char c)
     }
 }
 
+// The first byte of out from `from` on that `wanted` takes; -1 for none.
+template <typename Wanted> qsizetype findByte(const QByteArray& out, qsizetype from, Wanted wanted)
+{
+    const char* const bytes = out.constData();
+    for (qsizetype i = from; i < out.size(); ++i) {
+        if (wanted(static_cast<unsigned char>(bytes[i])))
+            return i;
+    }
+    return -1;
+}
+
+// Appends the value's UTF-8 bytes to out, without a copy of them on the way where the value
+// is ASCII (the usual case: a million records' export converts five million values), and
+// tells whether any of them is one that `special` takes.
+template <typename Special> bool appendUtf8(QByteArray& out, const QString& value, Special special)
+{
+    const qsizetype start = out.size();
+    const qsizetype length = value.size();
+    const ushort* from = value.utf16();
+    out.resize(start + length);
+    char* to = out.data() + start;
+    bool met = false;
+    for (qsizetype i = 0; i < length; ++i) {
+        const ushort c = from[i];
+        if (c >= 0x80) {
+            out.truncate(start);
+            out += value.toUtf8();
+            return findByte(out, start, special) >= 0;
+        }
+        met |= special(static_cast<unsigned char>(c));
+        to[i] = char(c);
+    }
+    return met;
+}
+
+// Function objects rather than functions, so that the byte loops call them inline.
+const auto needsJsonEscape = [](unsigned char byte) {
+    return byte < 0x20 || byte == '"' || byte == '\\';
+};
+
+const auto needsCsvQuotes = [](unsigned char c) {
+    return c == '"' || c == ',' || c == ';' || c == '\r' || c == '\n';
+};
+
+const auto needsTsvEscape = [](unsigned char c) {
+    return c == '\\' || c == '\t' || c == '\n' || c == '\r';
+};
+
 } // namespace
 
 RowWriter::RowWriter(QIODevice& device, RecordFormat::Format format, QStringList columns,
@@ -81,6 +129,11 @@ RowWriter::RowWriter(QIODevice& device, RecordFormat::Format format, QStringList
     : m_device(device), m_format(format), m_columns(std::move(columns)), m_layout(std::move(layout))
 {
     m_buffer.reserve(FlushBytes + 4096);
+    for (qsizetype i = 0; i < m_columns.size(); ++i) {
+        QByteArray key = i > 0 ? QByteArray(", ") : QByteArray();
+        appendJsonString(key, m_columns.at(i));
+        m_jsonKeys.append(key + ": ");
+    }
     if (m_format == RecordFormat::Format::Json)
         m_buffer += m_layout.jsonStart;
     else if (m_format != RecordFormat::Format::Table || m_layout.tableHeader)
@@ -144,11 +197,7 @@ void RowWriter::jsonRow(const QStringList& values)
     m_buffer += m_layout.jsonIndent;
     m_buffer += '{';
     for (qsizetype i = 0; i < m_columns.size(); ++i) {
-        if (i > 0)
-            m_buffer += ", ";
-        m_buffer += '"';
-        m_buffer += m_columns.at(i).toUtf8();
-        m_buffer += "\": ";
+        m_buffer += m_jsonKeys.at(i);
         if (m_layout.numericColumns.contains(int(i)))
             m_buffer += QByteArray::number(values.value(i).toLongLong());
         else
@@ -282,7 +331,13 @@ void RowWriter::appendJsonString(QByteArray& out, const QString& value)
 {
     static const char hex[] = "0123456789abcdef";
     out += '"';
-    const QByteArray utf8 = value.toUtf8();
+    const qsizetype start = out.size();
+    if (!appendUtf8(out, value, needsJsonEscape)) {
+        out += '"';
+        return;
+    }
+    const QByteArray utf8 = out.mid(start);
+    out.truncate(start);
     const char* const begin = utf8.constData();
     const char* run = begin; // start of the bytes not yet copied
     const char* const end = begin + utf8.size();
@@ -308,16 +363,13 @@ void RowWriter::appendJsonString(QByteArray& out, const QString& value)
 
 void RowWriter::appendCsvField(QByteArray& out, const QString& value)
 {
-    const QByteArray utf8 = value.toUtf8();
-    bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
-    for (qsizetype i = 0; !quote && i < utf8.size(); ++i) {
-        const char c = utf8.at(i);
-        quote = c == '"' || c == ',' || c == ';' || c == '\r' || c == '\n';
-    }
-    if (!quote) {
-        out += utf8;
+    const qsizetype start = out.size();
+    const bool quote = appendUtf8(out, value, needsCsvQuotes) ||
+                       (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace()));
+    if (!quote)
         return;
-    }
+    const QByteArray utf8 = out.mid(start);
+    out.truncate(start);
     out += '"';
     qsizetype run = 0;
     for (qsizetype quoteAt; (quoteAt = utf8.indexOf('"', run)) >= 0; run = quoteAt + 1) {
@@ -330,12 +382,11 @@ void RowWriter::appendCsvField(QByteArray& out, const QString& value)
 
 void RowWriter::appendTsvField(QByteArray& out, const QString& value)
 {
-    const QByteArray utf8 = value.toUtf8();
-    if (!utf8.contains('\\') && !utf8.contains('\t') && !utf8.contains('\n') &&
-        !utf8.contains('\r')) {
-        out += utf8;
+    const qsizetype start = out.size();
+    if (!appendUtf8(out, value, needsTsvEscape))
         return;
-    }
+    const QByteArray utf8 = out.mid(start);
+    out.truncate(start);
     for (const char c : utf8) {
         if (const char* escape = backslashEscape(c))
             out += escape;

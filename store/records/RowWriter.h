@@ -77,6 +77,8 @@ private:
     RecordFormat::Format m_format;
     QStringList m_columns;
     Layout m_layout;
+    // JSON: each column's name as it stands before its value ("\"id\": "), made once.
+    QList<QByteArray> m_jsonKeys;
     QByteArray m_buffer;
     bool m_firstRow = true;
     bool m_finished = false;

@@ -209,35 +209,22 @@ bool ResultPages::readPage(qsizetype page, QList<QString>* cells, Key* end, QStr
     return true;
 }
 
-bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
+bool ResultPages::eachRecord(const QSqlDatabase& db, const Search& plan, const RecordSink& sink,
+                             QString* error)
 {
-    if (!m_isSearch) {
-        if (error)
-            *error = QStringLiteral("This list is not a search.");
-        return false;
-    }
-    QSqlDatabase db;
-    if (!connection(&db, error))
-        return false;
-    // A walk finds a first page soon, but reading every row along the list's order looks each
-    // one up apart; the candidates or a scan read the table in its own order and sort.
-    SqlCatalogue::Source source = m_search.source;
-    if (source == SqlCatalogue::Source::Walk || source == SqlCatalogue::Source::CandidateWalk)
-        source = m_search.candidates.isEmpty() ? SqlCatalogue::Source::Scan
-                                               : SqlCatalogue::Source::Candidates;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!prepareSearch(query, m_search,
-                       DatabaseBackend::of(db).searchRows(m_search.field, source,
+    if (!prepareSearch(query, plan,
+                       DatabaseBackend::of(db).searchRows(plan.field, plan.source,
                                                           SqlCatalogue::Cells::Record, false, false,
                                                           true, true),
                        {}, error))
         return false;
-    QStringList cells;
+    constexpr int Columns = 6;
+    QStringList cells(Columns);
     while (query.next()) {
-        cells.clear();
-        for (int column = 0; column < 6; ++column)
-            cells.append(query.value(column).toString());
+        for (int column = 0; column < Columns; ++column)
+            cells[column] = query.value(column).toString();
         if (!sink(cells))
             return false;
     }

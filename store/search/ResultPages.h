@@ -65,11 +65,12 @@ public:
     // The cell's text, its page read when needed; empty where the row is gone meanwhile.
     QString cell(qsizetype row, int column);
 
-    // Every whole record of a search (id, program, version, name, serial, date) in list order,
-    // read in one statement and handed over as it is read; false when the database refused it
-    // or sink answered false. Whatever was read into this list is left alone.
+    // Every whole record of a search planned for it (DatabaseBackend::planRecords: id,
+    // program, version, name, serial, date) in list order, read through db in one statement
+    // and handed over as it is read; false when the database refused it or sink answered false.
     using RecordSink = std::function<bool(const QStringList& cells)>;
-    bool eachRecord(const RecordSink& sink, QString* error) const;
+    static bool eachRecord(const QSqlDatabase& db, const Search& plan, const RecordSink& sink,
+                           QString* error);
 
 private:
     struct Key

@@ -195,6 +195,65 @@ bool ensure(const QSqlDatabase& db, const BuildProgress& progress, BuildOutcome*
     return built || (filled && cancelled);
 }
 
+bool beginBulkAdd(const QSqlDatabase& db, BulkAdd* bulk, QString* error)
+{
+    *bulk = BulkAdd();
+    QSqlQuery query(db);
+    if (!exec(query, SqlCatalogue::InsertTriggerDefinition, error))
+        return false;
+    if (!query.next())
+        return true;
+    bulk->trigger = query.value(0).toString();
+    query.finish();
+    if (!exec(query, SqlCatalogue::HighestSerialKey, error) || !query.next())
+        return false;
+    bulk->lastKey = query.value(0).toLongLong();
+    query.finish();
+    if (!exec(query, SqlCatalogue::DropSearchIndex.first(), error))
+        return false;
+    bulk->active = true;
+    return true;
+}
+
+bool endBulkAdd(const QSqlDatabase& db, const BulkAdd& bulk, QString* error)
+{
+    // Keys per statement of the fill: each statement ends in a segment of the index.
+    constexpr qint64 BulkSliceKeys = 100000;
+    if (!bulk.active)
+        return true;
+    QSqlQuery query(db);
+    if (!exec(query, SqlCatalogue::HighestSerialKey, error) || !query.next())
+        return false;
+    const qint64 last = query.value(0).toLongLong();
+    query.finish();
+    if (!exec(query, SqlCatalogue::BuildMergeLimits, error) ||
+        !query.prepare(SqlCatalogue::FillSearchIndex)) {
+        if (error && error->isEmpty())
+            *error = query.lastError().text();
+        return false;
+    }
+    for (qint64 from = bulk.lastKey + 1; from <= last; from += BulkSliceKeys) {
+        query.addBindValue(from);
+        query.addBindValue(std::min(from + BulkSliceKeys, last + 1));
+        if (!query.exec()) {
+            if (error)
+                *error = query.lastError().text();
+            return false;
+        }
+    }
+    query.finish();
+    // The merge a stream of writes would have done meanwhile, once: levels that gathered
+    // several segments are merged, the rest of the index is left as it is.
+    for (;;) {
+        const qint64 before = totalChanges(db);
+        if (!execBound(query, SqlCatalogue::MergeCrowdedLevels, {BuildMergePages}, error))
+            return false;
+        if (didNothing(before, totalChanges(db)))
+            break;
+    }
+    return exec(query, SqlCatalogue::NormalMergeLimits, error) && exec(query, bulk.trigger, error);
+}
+
 bool mergeAfterDeletions(const QSqlDatabase& db, int budgetMs, bool* merged, QString* error)
 {
     *merged = false;

@@ -42,6 +42,24 @@ QString candidateQuery(const QString& keyword);
 bool ensure(const QSqlDatabase& db, const BuildProgress& progress, BuildOutcome* outcome,
             QString* error);
 
+// Many records added in one write transaction: instead of the insert trigger writing each
+// record's trigrams as it is stored (a segment of the index for every statement, and merges
+// of them all along), the records are stored without it and then indexed together, the way a
+// build fills the index, with one merge at the end. Both calls run inside the caller's open
+// write transaction, so that a failure or a killed process rolls the trigger and the index
+// back with the records: the index always agrees with the table.
+struct BulkAdd
+{
+    bool active = false; // the file has the trigger, and it was taken off
+    qint64 lastKey = 0;  // records above it are the new ones
+    QString trigger;     // its definition, put back as it was
+};
+// Takes the insert trigger off; nothing is done (bulk->active false) where the file has none.
+bool beginBulkAdd(const QSqlDatabase& db, BulkAdd* bulk, QString* error);
+// Indexes the records stored since beginBulkAdd, merges what that added and puts the trigger
+// back.
+bool endBulkAdd(const QSqlDatabase& db, const BulkAdd& bulk, QString* error);
+
 // When records were deleted since the index was last merged, a tenth as many as there are or
 // more, merges its segments: that drops the deletion markers and lets compaction give their
 // pages back. Works about budgetMs at most (an unfinished merge goes on at the next call);

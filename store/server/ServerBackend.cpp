@@ -103,6 +103,13 @@ bool ServerBackend::search(const QSqlDatabase& db, SqlCatalogue::Field field,
     return ServerSearch::search(db, field, keywords, found, error, connectionName);
 }
 
+bool ServerBackend::planRecords(const QSqlDatabase& db, SqlCatalogue::Field field,
+                                const QString& keywords, ResultPages::Search* plan,
+                                QString* error) const
+{
+    return ServerSearch::plan(db, field, keywords, plan, error);
+}
+
 StoreError ServerBackend::errorOf(const QSqlError& sqlError) const
 {
     using Kind = StoreError::Kind;

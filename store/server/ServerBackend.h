@@ -17,6 +17,7 @@ public:
     bool backsUpAsCopy() const override { return false; }
     bool reportsChanges() const override { return true; }
     bool checksStructure() const override { return false; }
+    bool keepsSearchIndex() const override { return false; }
     QString folderOf(const QString&) const override { return QString(); }
     QString displayName(const QString& address) const override;
 
@@ -41,6 +42,8 @@ public:
                        bool versionKnown) const override;
     bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
                 ResultPages* found, QString* error, const QString& connectionName) const override;
+    bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
+                     ResultPages::Search* plan, QString* error) const override;
     StoreError errorOf(const QSqlError& error) const override;
 
 private:

@@ -59,8 +59,8 @@ bool narrows(const QString& keyword)
     return false;
 }
 
-bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyword,
-            ResultPages* found, QString* error, const QString& connectionName)
+bool plan(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyword,
+          ResultPages::Search* planned, QString* error)
 {
     ResultPages::Search plan;
     plan.field = field;
@@ -110,7 +110,17 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
         plan.source = matches >= ResultPages::PageRows ? SqlCatalogue::Source::ServerWalk
                                                        : SqlCatalogue::Source::ServerScan;
     }
-    ResultPages pages = ResultPages::fromSearch(plan);
+    *planned = plan;
+    return true;
+}
+
+bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyword,
+            ResultPages* found, QString* error, const QString& connectionName)
+{
+    ResultPages::Search planned;
+    if (!plan(db, field, keyword, &planned, error))
+        return false;
+    ResultPages pages = ResultPages::fromSearch(planned);
     pages.useConnection(connectionName);
     if (!pages.fetchMore(error))
         return false;

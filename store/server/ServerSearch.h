@@ -26,6 +26,10 @@ QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
 // Whether the trigram index can narrow the keyword: three letters or digits in a row.
 bool narrows(const QString& keyword);
 
+// How the search reads its records; nothing is read but counts.
+bool plan(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyword,
+          ResultPages::Search* plan, QString* error);
+
 // db is the connection named connectionName (empty: the shared one), which the pages read
 // through later too.
 bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyword,

@@ -212,6 +212,13 @@ bool FileBackend::search(const QSqlDatabase& db, SqlCatalogue::Field field, cons
     return FileSearch::search(db, field, keywords, found, error, connectionName);
 }
 
+bool FileBackend::planRecords(const QSqlDatabase& db, SqlCatalogue::Field field,
+                              const QString& keywords, ResultPages::Search* plan,
+                              QString* error) const
+{
+    return FileSearch::planRecords(db, field, keywords, plan, error);
+}
+
 bool FileBackend::isInUse(const QSqlError& error)
 {
     const int code = primaryCode(error);
@@ -341,6 +348,13 @@ StoreError FileBackend::open(const QString& path, const QString& connectionName,
                 if (!plain)
                     QSqlQuery(db).exec(
                         QStringLiteral("PRAGMA cache_size = -%1").arg(ProtectedPageCacheKb));
+                // SQLite keeps its temporary data (a sort that outgrows its memory, a
+                // statement's journal, the keys of an IN list) in memory unless told (the
+                // build's default, so that no connection that forgets spills a protected
+                // file's text to disk); a plain file's lets it spill to a temporary file, so
+                // that a large sort does not grow the process.
+                if (plain)
+                    QSqlQuery(db).exec(SqlCatalogue::TemporaryDataOnDisk);
                 if (opening.checkSmallFile && info.size() <= CheckOnOpenLimit)
                     failure = verifyIntact(db, path);
             } else if (isInUse(probe.lastError())) {

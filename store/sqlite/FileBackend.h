@@ -15,6 +15,7 @@ public:
     bool backsUpAsCopy() const override { return true; }
     bool reportsChanges() const override { return false; }
     bool checksStructure() const override { return true; }
+    bool keepsSearchIndex() const override { return true; }
     QString folderOf(const QString& address) const override;
     QString displayName(const QString& address) const override;
 
@@ -38,6 +39,8 @@ public:
     }
     bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
                 ResultPages* found, QString* error, const QString& connectionName) const override;
+    bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
+                     ResultPages::Search* plan, QString* error) const override;
     StoreError errorOf(const QSqlError& error) const override;
 
     // Files up to this size (about 90,000 records) are checked at every opening. The check

@@ -6,6 +6,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace {
 
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
@@ -117,6 +119,63 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
         }
     }
     *found = std::move(pages);
+    return true;
+}
+
+bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keywords,
+                 ResultPages::Search* plan, QString* error)
+{
+    // Up to this many candidates are read and sorted: sorting so few costs less than passing
+    // every other key of the list's order. Where the connection lets a large sort spill to a
+    // temporary file (a plain file's), candidates up to an eighth of the records are sorted
+    // too: reading them in key order costs less than walking the whole order for them.
+    constexpr qint64 SortedLimit = 20000;
+    constexpr qint64 SpilledShare = 8;
+    // Candidates of more than a quarter of the records: the walk reads almost every record
+    // anyway and checks each itself, without first gathering the candidates' keys.
+    constexpr qint64 CandidateShare = 4;
+    // Without the index, the matches among the first rows of the list's order tell a dense
+    // keyword (an eighth of them or more) from a sparse one.
+    constexpr qint64 SampleRows = 4096;
+    constexpr qint64 DenseShare = 8;
+
+    *plan = ResultPages::Search();
+    plan->field = field;
+    plan->keyword = text(keywords).toString();
+    plan->candidates = SearchIndex::candidateQuery(keywords);
+    QSqlQuery query(db);
+    if (!plan->candidates.isEmpty() && SearchIndex::exists(db)) {
+        if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
+            return false;
+        const qint64 keys = query.next() && !query.value(0).isNull()
+                                ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
+                                : 0;
+        query.finish();
+        if (!run(query, SqlCatalogue::TemporaryDataPlace, {}, error))
+            return false;
+        const bool spills = query.next() && query.value(0).toInt() == 1;
+        query.finish();
+        const qint64 sorted = spills ? std::max(SortedLimit, keys / SpilledShare) : SortedLimit;
+        const qint64 limit = std::max(sorted, keys / CandidateShare);
+        if (!run(query, SqlCatalogue::CountCandidates, {plan->candidates, limit + 1}, error))
+            return false;
+        const qint64 candidates = query.next() ? query.value(0).toLongLong() : 0;
+        plan->source = candidates <= sorted  ? SqlCatalogue::Source::Candidates
+                       : candidates <= limit ? SqlCatalogue::Source::CandidateWalk
+                                             : SqlCatalogue::Source::Walk;
+        return true;
+    }
+    plan->candidates.clear();
+    QVariantList values;
+    const QString sample = SqlCatalogue::withPlainPlaceholders(
+        QStringLiteral("SELECT count(*) FROM (%1)").arg(SqlCatalogue::walkedRows(field)),
+        {plan->keyword, QVariant(), QVariant(), QVariant(), QVariant(), SampleRows, SampleRows, 0},
+        &values);
+    if (!run(query, sample, values, error))
+        return false;
+    const qint64 matches = query.next() ? query.value(0).toLongLong() : 0;
+    plan->source = matches * DenseShare >= SampleRows ? SqlCatalogue::Source::Walk
+                                                      : SqlCatalogue::Source::Scan;
     return true;
 }
 

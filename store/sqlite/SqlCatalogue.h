@@ -32,6 +32,11 @@ inline const QString BackupBusyWait = QStringLiteral("PRAGMA busy_timeout = 1000
 inline const QString IntegrityCheck = QStringLiteral("PRAGMA integrity_check");
 inline const QString RebuildIndexes = QStringLiteral("REINDEX");
 
+// Where a connection keeps its temporary data (a large sort, a statement's journal): a
+// plain file's connections in files; a protected file's never leave memory.
+inline const QString TemporaryDataOnDisk = QStringLiteral("PRAGMA temp_store = FILE");
+inline const QString TemporaryDataPlace = QStringLiteral("PRAGMA temp_store");
+
 // Record screens. Program names and keywords are bound; a keyword keeps "%" and "_" as LIKE
 // wildcards because it is joined to the pattern inside SQL, never escaped.
 inline const QString ProgramNames = QStringLiteral("SELECT program FROM programs ORDER BY program");
@@ -144,6 +149,13 @@ inline const QString RememberMerge = QStringLiteral(
 inline const QString MergeSearchIndex =
     QStringLiteral("INSERT INTO serials_search (serials_search, rank) VALUES ('merge', -?)");
 inline const QString TotalChanges = QStringLiteral("SELECT total_changes()");
+// Many records added at once: the insert trigger's definition (taken off and put back), the
+// highest key, and merges only of levels that hold several segments.
+inline const QString InsertTriggerDefinition = QStringLiteral(
+    "SELECT sql FROM sqlite_master WHERE type = 'trigger' AND name = 'serials_search_insert'");
+inline const QString HighestSerialKey = QStringLiteral("SELECT coalesce(max(id), 0) FROM serials");
+inline const QString MergeCrowdedLevels =
+    QStringLiteral("INSERT INTO serials_search (serials_search, rank) VALUES ('merge', ?)");
 
 // Searches. A search is a filter on serials (the keyword joined to "%" inside SQL, so that
 // "%" and "_" in it stay wildcards) in the order program, version, id. The records are read
