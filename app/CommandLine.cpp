@@ -50,7 +50,7 @@ QStringList CommandLine::fromArgv(int argc, char* argv[])
 
 QString CommandLine::usage()
 {
-    return QStringLiteral(
+    return tr(
         "Usage: numira [TEXT...]\n"
         "       numira --add-serial=TEXT\n"
         "       numira -h | --help | --version\n"

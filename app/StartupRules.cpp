@@ -2,6 +2,7 @@
 
 #include "store/files/DurableFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -77,19 +78,19 @@ bool provideUserDatabase(const QString& templatePath, const QString& target, QSt
         return true;
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder)) {
-        *error = QStringLiteral("The folder \"%1\" could not be made.").arg(folder);
+        *error = QCoreApplication::translate("StartupRules", "The folder \"%1\" could not be made.").arg(folder);
         return false;
     }
     QFile source(templatePath);
     if (!source.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("The empty database \"%1\" could not be read: %2")
+        *error = QCoreApplication::translate("StartupRules", "The empty database \"%1\" could not be read: %2")
                      .arg(templatePath, source.errorString());
         return false;
     }
     // QTemporaryFile is made with mode 0600, which the copy keeps.
     QTemporaryFile copy(folder + QStringLiteral("/.numira-XXXXXX.mdb"));
     if (!copy.open() || copy.write(source.readAll()) != source.size() || !copy.flush()) {
-        *error = QStringLiteral("The database \"%1\" could not be made: %2")
+        *error = QCoreApplication::translate("StartupRules", "The database \"%1\" could not be made: %2")
                      .arg(target, copy.errorString());
         return false;
     }
@@ -98,7 +99,7 @@ bool provideUserDatabase(const QString& templatePath, const QString& target, QSt
     copy.close();
     // QFile's rename refuses an existing target, so a database that appeared meanwhile stays.
     if (!QFile::rename(copy.fileName(), target) && !QFileInfo::exists(target)) {
-        *error = QStringLiteral("The database \"%1\" could not be made: %2")
+        *error = QCoreApplication::translate("StartupRules", "The database \"%1\" could not be made: %2")
                      .arg(target, copy.errorString());
         return false;
     }
@@ -162,7 +163,7 @@ QString instanceLockPath(QString* error)
     if (isPrivateFolder(folder))
         return folder + lockName;
     if (error)
-        *error = QStringLiteral("Numira keeps its lock in \"%1\", which must be a folder of "
+        *error = QCoreApplication::translate("StartupRules", "Numira keeps its lock in \"%1\", which must be a folder of "
                                 "your own that no one else may use.")
                      .arg(folder);
     return QString();

@@ -8,11 +8,13 @@
 // (a temporary program folder and settings; nothing of the user's is read or written)
 
 #include "app/MainWindow.h"
+#include "store/Translations.h"
 #include "web/WebEngineStart.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -79,6 +81,9 @@ int runProgram(int argc, char** argv, const QString& folder, bool openGl)
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
+    // As the program does: the language the environment asks for (English unless told).
+    Translations::install(app, QCoreApplication::applicationDirPath(),
+                          QProcessEnvironment::systemEnvironment());
     SilentPrompt prompt;
     MainWindow main(BenchSupport::programDeps(&prompt, folder));
     if (!main.startUp())

@@ -9,7 +9,7 @@ ExportCommand::ExportCommand(Streams& streams)
           {QStringLiteral("export"),
            QStringLiteral(
                "export [--format csv|json|tsv] [-o FILE] [--spreadsheet-safe] [--plain-ok]"),
-           QStringLiteral(
+           tr(
                "Writes every record in the order stored: CSV (header "
                "program,version,name,serial,date; RFC 4180), JSON or TSV. The format follows "
                "FILE's extension unless given; CSV by default. FILE is made readable by you alone "
@@ -34,7 +34,7 @@ int ExportCommand::execute(const CliArguments& args)
         const RecordFormat::Use use = RecordFormat::Use::Export;
         const auto chosen = RecordFormat::fromName(args.value(QStringLiteral("--format")), use);
         if (!chosen)
-            return usage(QStringLiteral("--format is one of %1").arg(RecordFormat::names(use)));
+            return usage(tr("--format is one of %1").arg(RecordFormat::names(use)));
         format = *chosen;
     }
     RecordExport::Options options;
@@ -42,7 +42,7 @@ int ExportCommand::execute(const CliArguments& args)
     if (!openDatabase(args))
         return Failure;
     if (isProtected(session().address()) && !args.flags.contains(QStringLiteral("--plain-ok")))
-        warn(QStringLiteral("the database is protected by a passphrase, but the export is not: "
+        warn(tr("the database is protected by a passphrase, but the export is not: "
                             "anyone who gets it can read every record (--plain-ok leaves this "
                             "out)"));
     qint64 count = 0;

@@ -3,7 +3,7 @@
 ListCommand::ListCommand(Streams& streams)
     : Command(streams, {QStringLiteral("list"),
                         QStringLiteral("list [PROGRAM] [--format table|tsv|csv|json]"),
-                        QStringLiteral("Lists every record by program and version, or the "
+                        tr("Lists every record by program and version, or the "
                                        "records of one program (letter case aside), highest "
                                        "version first."),
                         {QStringLiteral("--format")},

@@ -11,7 +11,7 @@ SearchCommand::SearchCommand(Streams& streams)
           streams,
           {QStringLiteral("search"),
            QStringLiteral("search KEYWORD [--by all|program|version|name|serial] [--format ...]"),
-           QStringLiteral("Lists the records whose field contains KEYWORD, as the search "
+           tr("Lists the records whose field contains KEYWORD, as the search "
                           "screen finds them: letter case aside, with % matching any text "
                           "and _ any one character."),
            {QStringLiteral("--by"), QStringLiteral("--format")},
@@ -35,7 +35,7 @@ int SearchCommand::execute(const CliArguments& args)
     const std::optional<Field> field =
         named == fields.constEnd() ? std::nullopt : std::optional<Field>(*named);
     if (!field)
-        return usage(QStringLiteral("--by is one of all, program, version, name, serial"));
+        return usage(tr("--by is one of all, program, version, name, serial"));
     RecordFormat::Format format;
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;

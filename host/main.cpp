@@ -2,6 +2,7 @@
 // starts it for each "Add to Numira", sends one message and reads one answer.
 
 #include "web/PipeInput.h"
+#include "store/Translations.h"
 #include "web/QuickAddHost.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,9 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // The answers the browser shows the user speak the user's language.
+    Translations::install(app, QCoreApplication::applicationDirPath(),
+                          QProcessEnvironment::systemEnvironment());
     // Unbuffered: the answer must reach the browser before the process ends, and no byte of
     // standard input beyond the one message may be taken. The input keeps the read deadline
     // even when the browser holds the pipe open without writing.

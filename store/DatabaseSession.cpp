@@ -9,6 +9,7 @@
 #include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqliteDriver.h"
 
+#include <QCoreApplication>
 #include <QMutexLocker>
 #include <QTimer>
 
@@ -202,7 +203,7 @@ QSqlDatabase DatabaseSession::connection(StoreError* error)
         db = QSqlDatabase();
         removeConnection(m_connectionName);
         emit connectionLost({StoreError::Kind::Gone,
-                             QStringLiteral("The connection to the database server was lost.")});
+                             QCoreApplication::translate("DatabaseSession", "The connection to the database server was lost.")});
     }
     DatabaseBackend::Opening opening;
     opening.keys = &m_keys;
@@ -301,7 +302,7 @@ DatabaseSession::PassphraseCheck DatabaseSession::checkPassphrase(const QString&
     if (isProtected && key.isEmpty()) {
         if (error)
             *error = StoreError::failed(
-                QStringLiteral("The key of \"%1\" cannot be derived.").arg(path));
+                QCoreApplication::translate("DatabaseSession", "The key of \"%1\" cannot be derived.").arg(path));
         return PassphraseCheck::Failed;
     }
     // The check runs through the one way of opening, with this key in place of a kept one; a

@@ -2,6 +2,8 @@
 
 #include "store/DatabaseSession.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 bool openChecked(DatabaseSession& session, StoreError* error)
@@ -27,7 +29,7 @@ bool copy(DatabaseSession& from, DatabaseSession& to, const RecordStore::ImportO
     if (from.address() == to.address()) {
         if (error)
             *error = StoreError::invalid(
-                QStringLiteral("The source and the target are the same database."));
+                QCoreApplication::translate("DatabaseCopy", "The source and the target are the same database."));
         return false;
     }
     QList<RecordStore::SerialRecord> records;

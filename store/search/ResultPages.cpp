@@ -2,6 +2,7 @@
 
 #include "store/DatabaseBackend.h"
 
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -213,7 +214,7 @@ bool ResultPages::eachRecord(const RecordSink& sink, QString* error) const
 {
     if (!m_isSearch) {
         if (error)
-            *error = QStringLiteral("This list is not a search.");
+            *error = QCoreApplication::translate("ResultPages", "This list is not a search.");
         return false;
     }
     QSqlDatabase db;
