@@ -29,8 +29,8 @@ const QString ProgrammerMail = QStringLiteral("mailto:alex@numira.example");
 const QString ArtistName = QStringLiteral("Robin Kessler");
 const QString ArtistMail = QStringLiteral("mailto:robin@numira.example");
 const QString WebSite = QStringLiteral("https://numira.org");
-const char* const BetaTesters =
-    QT_TRANSLATE_NOOP("AboutWindow", "Sam Ortega, Jo Lindqvist, Kit Adebayo and thanks to all others!");
+const char* const BetaTesters = QT_TRANSLATE_NOOP(
+    "AboutWindow", "Sam Ortega, Jo Lindqvist, Kit Adebayo and thanks to all others!");
 
 constexpr qreal FontSize = 8.25;
 
@@ -102,16 +102,16 @@ void AboutWindow::buildControls()
     avhAuthor = makeLink("avhAuthor", ProgrammerMail, QRect(160, 191, 248, 16),
                          tr("E-mail the programmer!"));
 
-    Label9 = makeLabel("Label9", tr("Graphics Artist and Site Designer:"),
-                       QRect(12, 213, 140, 32), true);
+    Label9 = makeLabel("Label9", tr("Graphics Artist and Site Designer:"), QRect(12, 213, 140, 32),
+                       true);
     Label9->setWordWrap(true);
     Label10 = makeLabel("Label10", ArtistName, QRect(160, 213, 248, 16));
     avhArtwork = makeLink("avhArtwork", ArtistMail, QRect(160, 230, 248, 16),
                           tr("E-mail the graphics artist!"));
 
     Label5 = makeLabel("Label5", tr("Website:"), QRect(12, 254, 140, 16), true);
-    avhWebsite = makeLink("avhWebsite", WebSite, QRect(160, 254, 248, 16),
-                          tr("Visit the website!"));
+    avhWebsite =
+        makeLink("avhWebsite", WebSite, QRect(160, 254, 248, 16), tr("Visit the website!"));
 
     Label12 = makeLabel("Label12", tr("Beta Testers:"), QRect(12, 276, 140, 16), true);
     Label13 = makeLabel("Label13", tr(BetaTesters), QRect(160, 276, 248, 32));
@@ -120,8 +120,7 @@ void AboutWindow::buildControls()
     Frame1 = new QGroupBox(tr("Options:"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::designRect(12, 316, 396, 46));
-    chkQuickClick =
-        new QCheckBox(tr("Use Quick Add Shortcut in the Web Browser"), Frame1);
+    chkQuickClick = new QCheckBox(tr("Use Quick Add Shortcut in the Web Browser"), Frame1);
     chkQuickClick->setObjectName(QStringLiteral("chkQuickClick"));
     chkQuickClick->setGeometry(Twips::designRect(10, 20, 376, 18));
     chkQuickClick->setToolTip(tr("Leave Checked to enable Quick Add Capability!"));

@@ -33,22 +33,28 @@ namespace {
 
 const char* const ErrorOpeningMessage =
     QT_TRANSLATE_NOOP("DatabaseCommands", "Error Opening Database!  Please select your database!");
-const char* const InvalidStructureMessage = QT_TRANSLATE_NOOP("DatabaseCommands", 
+const char* const InvalidStructureMessage = QT_TRANSLATE_NOOP(
+    "DatabaseCommands",
     "Invalid Database Structure! Please make sure you only use databases specifically designed "
     "for this application!");
-const char* const DatabaseFilter = QT_TRANSLATE_NOOP("DatabaseCommands", "Database (*.mdb)|*.mdb| ");
-const char* const ServerBackupFilter = QT_TRANSLATE_NOOP("DatabaseCommands", "JSON (*.json)|*.json| ");
-const char* const FilesOnlyMessage = QT_TRANSLATE_NOOP("DatabaseCommands", 
+const char* const DatabaseFilter =
+    QT_TRANSLATE_NOOP("DatabaseCommands", "Database (*.mdb)|*.mdb| ");
+const char* const ServerBackupFilter =
+    QT_TRANSLATE_NOOP("DatabaseCommands", "JSON (*.json)|*.json| ");
+const char* const FilesOnlyMessage = QT_TRANSLATE_NOOP(
+    "DatabaseCommands",
     "A passphrase protects a database file. A database on a server is protected by the "
     "server's own roles and rights.");
 // Below this an import is over before a progress dialog would be read.
 constexpr int ProgressQuietMilliseconds = 500;
 // importFormat reads the file types by their places here.
-const char* const ImportFilter = QT_TRANSLATE_NOOP("DatabaseCommands", 
+const char* const ImportFilter = QT_TRANSLATE_NOOP(
+    "DatabaseCommands",
     "CSV (*.csv)|*.csv|Key finder CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|"
     "All Files (*)|*| ");
 const char* const ExportFilter =
-    QT_TRANSLATE_NOOP("DatabaseCommands", "CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
+    QT_TRANSLATE_NOOP("DatabaseCommands",
+                      "CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
 
 // The format the Import dialog's file type names: a key finder's CSV, JSON or TSV as chosen.
 // The first type, plain CSV, is the one the dialog starts with, so a file shown under it is
@@ -158,8 +164,7 @@ bool DatabaseCommands::chooseDatabase()
     const QString offered = !m_typedAddress.isEmpty() ? m_typedAddress
                             : folder.isEmpty()        ? inUse
                                                       : QString();
-    const QString chosen =
-        prompt().openDatabase(tr("Open"), tr(DatabaseFilter), folder, offered);
+    const QString chosen = prompt().openDatabase(tr("Open"), tr(DatabaseFilter), folder, offered);
     if (chosen.isEmpty()) {
         if (m_window.openConnection())
             showBrowserOverScreens();
@@ -212,8 +217,8 @@ void DatabaseCommands::backup()
     if (!copy)
         proposed = QFileInfo(proposed).path() + QLatin1Char('/') +
                    QFileInfo(proposed).completeBaseName() + QStringLiteral(".json");
-    const QString target = prompt().saveFile(tr("Backup Serials..."),
-                                             copy ? tr(DatabaseFilter) : tr(ServerBackupFilter), proposed);
+    const QString target = prompt().saveFile(
+        tr("Backup Serials..."), copy ? tr(DatabaseFilter) : tr(ServerBackupFilter), proposed);
     if (target.isEmpty())
         return;
     session().close();
@@ -243,8 +248,8 @@ void DatabaseCommands::importOffTheWindow(QList<RecordStore::SerialRecord> recor
     // The window answers meanwhile; a progress dialog with Cancel shows once the import takes
     // longer than a moment, and keeps the user from changing the database under it.
     constexpr int Steps = 1000;
-    QProgressDialog dialog(tr("Importing records..."), tr("&Cancel"), 0,
-                           Steps, m_window.dialogParent());
+    QProgressDialog dialog(tr("Importing records..."), tr("&Cancel"), 0, Steps,
+                           m_window.dialogParent());
     dialog.setObjectName(QStringLiteral("dlgImportProgress"));
     dialog.setWindowTitle(tr("Import Records"));
     dialog.setWindowModality(Qt::WindowModal);
@@ -290,15 +295,14 @@ void DatabaseCommands::importRecords()
         return;
     }
     if (error) {
-        prompt().critical(
-            tr("Nothing was imported from \"%1\"!  %2").arg(source, error.message()),
-            title);
+        prompt().critical(tr("Nothing was imported from \"%1\"!  %2").arg(source, error.message()),
+                          title);
         return;
     }
     // The lists on the screens no longer show every record.
     showBrowserOverScreens();
     prompt().inform(tr("Records imported: %1.  Duplicates skipped: %2.  New "
-                                   "programs: %3.")
+                       "programs: %3.")
                             .arg(outcome.added)
                             .arg(outcome.duplicates)
                             .arg(outcome.newPrograms) +
@@ -320,9 +324,8 @@ void DatabaseCommands::exportRecords()
     // Only the backup replaces a file without a question.
     const QFileInfo existing(target);
     if ((existing.exists() || existing.isSymLink()) &&
-        !prompt().askYesNo(
-            tr("\"%1\" already exists.  Do you want to replace it?").arg(target),
-            title))
+        !prompt().askYesNo(tr("\"%1\" already exists.  Do you want to replace it?").arg(target),
+                           title))
         return;
     warnIfExportIsPlain(title);
     qint64 count = 0;
@@ -364,7 +367,7 @@ void DatabaseCommands::removeRewriteLeftovers(const QString& address)
     for (const QString& file : removed)
         names << QFileInfo(file).fileName();
     prompt().inform(tr("A passphrase change of this database was cut short; what it "
-                                   "left beside the database was removed: %1")
+                       "left beside the database was removed: %1")
                         .arg(names.join(QStringLiteral(", "))));
 }
 
@@ -377,8 +380,7 @@ bool DatabaseCommands::askPassphrase(const QString& path)
     asking.ask = [&] {
         PassphraseQuestion question;
         question.title = title;
-        question.text =
-            tr("The database \"%1\" is protected. Enter its passphrase:").arg(path);
+        question.text = tr("The database \"%1\" is protected. Enter its passphrase:").arg(path);
         question.offerKeyring = true;
         question.keyringUnavailable = PassphraseKeyring::unavailableReason();
         return askSecret(question, &remember);
@@ -387,8 +389,7 @@ bool DatabaseCommands::askPassphrase(const QString& path)
     asking.accepted = [&](const SecretBytes& passphrase) {
         QString error;
         if (remember && !PassphraseKeyring::store(path, passphrase, &error))
-            prompt().warn(tr("The keyring did not keep the passphrase: %1").arg(error),
-                          title);
+            prompt().warn(tr("The keyring did not keep the passphrase: %1").arg(error), title);
     };
     // A check that failed is not a matter of the passphrase: opening says what is wrong with
     // the file.
@@ -424,11 +425,11 @@ bool DatabaseCommands::askPassword(const QString& address)
     for (int attempt = 0; attempt < Tries; ++attempt) {
         PassphraseQuestion question;
         question.title = tr("Password");
-        question.text = named.user().isEmpty()
-                            ? tr("The server of \"%1\" asks for a password:")
-                                  .arg(named.displayName())
-                            : tr("The server of \"%1\" asks for the password of %2:")
-                                  .arg(named.displayName(), named.user());
+        question.text =
+            named.user().isEmpty()
+                ? tr("The server of \"%1\" asks for a password:").arg(named.displayName())
+                : tr("The server of \"%1\" asks for the password of %2:")
+                      .arg(named.displayName(), named.user());
         question.fieldLabel = tr("&Password:");
         question.offerKeyring = true;
         question.keyringUnavailable = keyringProblem;
@@ -441,9 +442,8 @@ bool DatabaseCommands::askPassword(const QString& address)
         if (tryOpen() || !needsPassword()) {
             QString error;
             if (remember && !PassphraseKeyring::storeServerPassword(address, password, &error))
-                prompt().warn(
-                    tr("The keyring did not keep the password: %1").arg(error),
-                    question.title);
+                prompt().warn(tr("The keyring did not keep the password: %1").arg(error),
+                              question.title);
             return true;
         }
         DatabaseSession::forgetPassword(address);
@@ -526,15 +526,14 @@ void DatabaseCommands::protectWithPassphrase()
         return;
     }
     if (DatabaseSession::isProtectedFile(path)) {
-        prompt().inform(tr("The database is protected by a passphrase already."),
-                        title);
+        prompt().inform(tr("The database is protected by a passphrase already."), title);
         return;
     }
     PassphraseQuestion question;
     question.title = title;
-    question.text = tr(
-        "Numira will encrypt the database with this passphrase. Without it, nobody (not even "
-        "you) can read the records again. Enter it twice:");
+    question.text =
+        tr("Numira will encrypt the database with this passphrase. Without it, nobody (not even "
+           "you) can read the records again. Enter it twice:");
     question.confirm = true;
     const std::optional<SecretBytes> given = askSecret(question);
     if (!given)
@@ -545,7 +544,7 @@ void DatabaseCommands::protectWithPassphrase()
         title,
         [&](QString* error) { return DatabaseProtection::protect(keys, path, passphrase, error); },
         tr("The database is protected by the passphrase.  Older copies of the file "
-                       "and its backups are not."));
+           "and its backups are not."));
 }
 
 void DatabaseCommands::changePassphrase()
@@ -595,14 +594,14 @@ void DatabaseCommands::removePassphrase()
             return true;
         },
         tr("The passphrase is removed: the database file is not encrypted any "
-                       "more."));
+           "more."));
 }
 
 void DatabaseCommands::warnIfExportIsPlain(const QString& title)
 {
     if (DatabaseSession::isProtectedFile(session().address()))
         prompt().warn(tr("The database is protected by a passphrase, but the "
-                                     "exported file is not: anyone who gets it can read every "
-                                     "record."),
+                         "exported file is not: anyone who gets it can read every "
+                         "record."),
                       title);
 }

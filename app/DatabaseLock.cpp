@@ -21,17 +21,20 @@
 
 namespace {
 
-const char* const ServerReason = QT_TRANSLATE_NOOP("DatabaseLock", 
+const char* const ServerReason = QT_TRANSLATE_NOOP(
+    "DatabaseLock",
     "A database on a server does not lock: the server's own roles and rights protect it.");
-const char* const PlainReason = QT_TRANSLATE_NOOP("DatabaseLock", 
+const char* const PlainReason = QT_TRANSLATE_NOOP(
+    "DatabaseLock",
     "Only a database protected by a passphrase can be locked (Protect with Passphrase...).");
 const char* const ClosedReason = QT_TRANSLATE_NOOP("DatabaseLock", "No database is open.");
 const char* const LockedReason = QT_TRANSLATE_NOOP("DatabaseLock", "The database is locked.");
-const char* const KeepTypingQuestion = QT_TRANSLATE_NOOP("DatabaseLock", 
+const char* const KeepTypingQuestion = QT_TRANSLATE_NOOP(
+    "DatabaseLock",
     "Lock the database now?  What you typed is kept in memory (never on disk) and comes back "
     "when you unlock it.");
-const char* const QuickAddWaiting =
-    QT_TRANSLATE_NOOP("DatabaseLock", "Unlock the database to add the serial from the web browser.");
+const char* const QuickAddWaiting = QT_TRANSLATE_NOOP(
+    "DatabaseLock", "Unlock the database to add the serial from the web browser.");
 
 constexpr int DefaultLockMinutes = 15;
 constexpr int DefaultClipboardSeconds = 30;
@@ -280,9 +283,7 @@ bool DatabaseLock::unlockFromKeyring()
     if (!PassphraseKeyring::read(m_lockedPath, &kept, &error)) {
         if (m_screen)
             m_screen->showProblem(
-                error.isEmpty()
-                    ? tr("The keyring keeps no passphrase for this database.")
-                    : error);
+                error.isEmpty() ? tr("The keyring keeps no passphrase for this database.") : error);
         return false;
     }
     return unlock(kept);

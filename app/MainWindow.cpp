@@ -61,7 +61,8 @@ const QString WindowIcon = QStringLiteral("art/numira.png");
 const QString TrayIcon = QStringLiteral("art/tray.png");
 const QString PointerPicture = QStringLiteral("art/pointer.png");
 
-const char* const SecondInstanceMessage = QT_TRANSLATE_NOOP("MainWindow", 
+const char* const SecondInstanceMessage = QT_TRANSLATE_NOOP(
+    "MainWindow",
     "Another Instance of Numira is Already Running!  Please close it before you try and open a "
     "new instance!");
 
@@ -185,8 +186,8 @@ void MainWindow::buildControls()
     picBrowser = makePictureButton("picBrowser", QRect(128, 304, 79, 18), BrowserPicture,
                                    tr("Show Current Page You Are at in Browser"));
 
-    lblAbout = makeLabelButton("lblAbout", QRect(369, 4, 14, 18), QStringLiteral("A"), 9.75,
-                               tr("About"));
+    lblAbout =
+        makeLabelButton("lblAbout", QRect(369, 4, 14, 18), QStringLiteral("A"), 9.75, tr("About"));
     lblOpen = makeLabelButton("lblOpen", QRect(386, 4, 19, 18), QStringLiteral("DB"), 9.75,
                               tr("Change Database"));
     lblExit = makeLabelButton("lblExit", QRect(415, 3, 9, 17), QStringLiteral("X"), 11.25,

@@ -90,7 +90,7 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoic
         const QString why = databaseLock->whyNotLockable();
         lockdatabase->setEnabled(why.isEmpty());
         const QString tip = why.isEmpty() ? tr("Close the records and forget the key "
-                                                           "until the passphrase is given again")
+                                               "until the passphrase is given again")
                                           : why;
         lockdatabase->setStatusTip(tip);
         lockdatabase->setToolTip(tip);

@@ -13,7 +13,8 @@
 
 namespace {
 
-const char* const InvalidSkinMessage = QT_TRANSLATE_NOOP("SkinChoice", "Invalid Skin INI File!  No Changes Made!");
+const char* const InvalidSkinMessage =
+    QT_TRANSLATE_NOOP("SkinChoice", "Invalid Skin INI File!  No Changes Made!");
 
 } // namespace
 
@@ -77,8 +78,7 @@ void SkinChoice::chooseForNextStart()
     const QString initialFolder =
         defPath.isEmpty() ? QString() : defPath + QStringLiteral("/skins/");
     const QString chosen =
-        m_prompt.openFile(tr("Change Skin"),
-                          tr("Skin INI File (*.ini)|*.ini| "), initialFolder);
+        m_prompt.openFile(tr("Change Skin"), tr("Skin INI File (*.ini)|*.ini| "), initialFolder);
     if (chosen.isEmpty())
         return;
     // A file the next start would refuse is refused now, and the skin in use stays.

@@ -28,7 +28,8 @@ bool readLine(int descriptor, QByteArray* line, QString* error)
             continue;
         if (got < 0) {
             if (error)
-                *error = QCoreApplication::translate("CliPassphrase", "The passphrase cannot be read from descriptor %1.")
+                *error = QCoreApplication::translate(
+                             "CliPassphrase", "The passphrase cannot be read from descriptor %1.")
                              .arg(descriptor);
             return false;
         }
@@ -36,9 +37,9 @@ bool readLine(int descriptor, QByteArray* line, QString* error)
             break;
         if (line->size() >= LongestPassphrase) {
             if (error)
-                *error = QCoreApplication::translate(
-                    "CliPassphrase", "The passphrase is longer than %n bytes.", nullptr,
-                    int(LongestPassphrase));
+                *error = QCoreApplication::translate("CliPassphrase",
+                                                     "The passphrase is longer than %n bytes.",
+                                                     nullptr, int(LongestPassphrase));
             return false;
         }
         line->append(byte);
@@ -80,8 +81,9 @@ bool askTerminal(const QString& question, bool twice, SecretBytes* passphrase, Q
     const int terminal = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (terminal < 0) {
         if (error)
-            *error = QCoreApplication::translate("CliPassphrase", "The database is protected by a passphrase, and there is no "
-                                    "terminal to ask it on; give it with --passphrase-fd N.");
+            *error = QCoreApplication::translate(
+                "CliPassphrase", "The database is protected by a passphrase, and there is no "
+                                 "terminal to ask it on; give it with --passphrase-fd N.");
         return false;
     }
     termios saved{};
@@ -111,7 +113,8 @@ bool askTerminal(const QString& question, bool twice, SecretBytes* passphrase, Q
         if (ok && first != second) {
             ok = false;
             if (error)
-                *error = QCoreApplication::translate("CliPassphrase", "The two passphrases differ.");
+                *error =
+                    QCoreApplication::translate("CliPassphrase", "The two passphrases differ.");
         }
     }
     if (isTerminal)

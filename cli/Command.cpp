@@ -114,7 +114,7 @@ void Command::removeRewriteLeftovers(const QString& address)
 {
     for (const QString& file : DatabaseProtection::removeLeftovers(address, &m_session.keys()))
         sayError(m_streams.err, tr("removed \"%1\", left by a passphrase change "
-                                               "that was cut short")
+                                   "that was cut short")
                                     .arg(file));
 }
 
@@ -142,8 +142,8 @@ bool Command::unlock(DatabaseSession& session, const QString& address, const Cli
             }
             read = CliPassphrase::readDescriptor(descriptor, &passphrase, &error);
         } else {
-            read = CliPassphrase::askTerminal(tr("Passphrase of %1").arg(address),
-                                              false, &passphrase, &error);
+            read = CliPassphrase::askTerminal(tr("Passphrase of %1").arg(address), false,
+                                              &passphrase, &error);
         }
         if (!read)
             return std::nullopt;
@@ -207,8 +207,7 @@ bool Command::newPassphrase(const CliArguments& args, SecretBytes* passphrase)
         }
         read = CliPassphrase::readDescriptor(descriptor, passphrase, &error);
     } else {
-        read =
-            CliPassphrase::askTerminal(tr("New passphrase"), true, passphrase, &error);
+        read = CliPassphrase::askTerminal(tr("New passphrase"), true, passphrase, &error);
     }
     if (!read)
         fail(error);

@@ -53,15 +53,15 @@ QString CommandDispatcher::helpText(const Command* command) const
             .arg(tool, command->description().usage, command->description().summary);
     QString text =
         tr("Usage: %1 [--db DATABASE] COMMAND [ARGUMENTS]\n\n"
-            "Reads and changes Numira's serial numbers. --db names the database: a file, or a "
-            "PostgreSQL server as postgresql://user@host:port/db or service=NAME (its password "
-            "from ~/.pgpass or the service file); without it, the database Numira has in use. "
-            "A protected database's passphrase is read from "
-            "descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the "
-            "terminal.\nOutput is an aligned table on a terminal and TSV "
-            "otherwise; --format table|tsv|csv|json chooses. A table fits the terminal's width, "
-            "long values cut with an ellipsis; --wide shows them whole.\nExit status: 0 done, 1 "
-            "failed, 2 wrong command line. --version prints the version.\n\nCommands:\n")
+           "Reads and changes Numira's serial numbers. --db names the database: a file, or a "
+           "PostgreSQL server as postgresql://user@host:port/db or service=NAME (its password "
+           "from ~/.pgpass or the service file); without it, the database Numira has in use. "
+           "A protected database's passphrase is read from "
+           "descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the "
+           "terminal.\nOutput is an aligned table on a terminal and TSV "
+           "otherwise; --format table|tsv|csv|json chooses. A table fits the terminal's width, "
+           "long values cut with an ellipsis; --wide shows them whole.\nExit status: 0 done, 1 "
+           "failed, 2 wrong command line. --version prints the version.\n\nCommands:\n")
             .arg(tool);
     for (const auto& each : m_commands)
         text += QStringLiteral("  %1\n").arg(each->description().usage);
@@ -122,13 +122,11 @@ int CommandDispatcher::dispatch(const QStringList& words)
     for (const QString& option : args.options.keys()) {
         if (option != QLatin1String("--db") && option != QLatin1String("--passphrase-fd") &&
             !described.options.contains(option))
-            return usage(tr("%1 takes no %2").arg(described.name, option),
-                         described.name);
+            return usage(tr("%1 takes no %2").arg(described.name, option), described.name);
     }
     for (const QString& flag : args.flags) {
         if (!described.options.contains(flag))
-            return usage(tr("%1 takes no %2").arg(described.name, flag),
-                         described.name);
+            return usage(tr("%1 takes no %2").arg(described.name, flag), described.name);
     }
     if (args.positional.size() < described.minArguments ||
         args.positional.size() > described.maxArguments)

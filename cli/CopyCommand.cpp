@@ -6,12 +6,11 @@ CopyCommand::CopyCommand(Streams& streams)
     : Command(streams,
               {QStringLiteral("copy"),
                QStringLiteral("copy --from ADDRESS --to ADDRESS [--dry-run] [--allow-duplicate]"),
-               tr(
-                   "Copies every record of one database into another, in one transaction on the "
-                   "target: a database file to a PostgreSQL server (postgresql://user@host/db or "
-                   "service=NAME) and back, or any two. The target's records stay; serials "
-                   "already stored there for their program are skipped and counted, as import "
-                   "does, unless --allow-duplicate. --dry-run stores nothing."),
+               tr("Copies every record of one database into another, in one transaction on the "
+                  "target: a database file to a PostgreSQL server (postgresql://user@host/db or "
+                  "service=NAME) and back, or any two. The target's records stay; serials "
+                  "already stored there for their program are skipped and counted, as import "
+                  "does, unless --allow-duplicate. --dry-run stores nothing."),
                {QStringLiteral("--from"), QStringLiteral("--to"), QStringLiteral("--dry-run"),
                 QStringLiteral("--allow-duplicate")},
                0,

@@ -10,8 +10,8 @@ EditCommand::EditCommand(Streams& streams)
                QStringLiteral("edit ID [--program P] [--version V] [--name N] [--serial S|-] "
                               "[--allow-duplicate]"),
                tr("Changes the given fields of a record and dates it now, under the "
-                              "rules of add: a serial that another record of the program already "
-                              "holds is refused unless --allow-duplicate."),
+                  "rules of add: a serial that another record of the program already "
+                  "holds is refused unless --allow-duplicate."),
                {QStringLiteral("--program"), QStringLiteral("--version"), QStringLiteral("--name"),
                 QStringLiteral("--serial"), QStringLiteral("--allow-duplicate")},
                1,

@@ -9,16 +9,15 @@ ExportCommand::ExportCommand(Streams& streams)
           {QStringLiteral("export"),
            QStringLiteral(
                "export [--format csv|json|tsv] [-o FILE] [--spreadsheet-safe] [--plain-ok]"),
-           tr(
-               "Writes every record in the order stored: CSV (header "
-               "program,version,name,serial,date; RFC 4180), JSON or TSV. The format follows "
-               "FILE's extension unless given; CSV by default. FILE is made readable by you alone "
-               "and replaced only once the new one is complete; a device, pipe or folder is "
-               "refused. --spreadsheet-safe puts a ' before CSV cells that begin with =, +, -, @, "
-               "a tab or a carriage return, so that a spreadsheet does not run them as formulas "
-               "(the file then no longer imports to the same values). The export of a database "
-               "protected by a passphrase is plain text, and a warning says so on standard "
-               "error unless --plain-ok is given."),
+           tr("Writes every record in the order stored: CSV (header "
+              "program,version,name,serial,date; RFC 4180), JSON or TSV. The format follows "
+              "FILE's extension unless given; CSV by default. FILE is made readable by you alone "
+              "and replaced only once the new one is complete; a device, pipe or folder is "
+              "refused. --spreadsheet-safe puts a ' before CSV cells that begin with =, +, -, @, "
+              "a tab or a carriage return, so that a spreadsheet does not run them as formulas "
+              "(the file then no longer imports to the same values). The export of a database "
+              "protected by a passphrase is plain text, and a warning says so on standard "
+              "error unless --plain-ok is given."),
            {QStringLiteral("--format"), QStringLiteral("-o"), QStringLiteral("--spreadsheet-safe"),
             QStringLiteral("--plain-ok")},
            0,
@@ -43,8 +42,8 @@ int ExportCommand::execute(const CliArguments& args)
         return Failure;
     if (isProtected(session().address()) && !args.flags.contains(QStringLiteral("--plain-ok")))
         warn(tr("the database is protected by a passphrase, but the export is not: "
-                            "anyone who gets it can read every record (--plain-ok leaves this "
-                            "out)"));
+                "anyone who gets it can read every record (--plain-ok leaves this "
+                "out)"));
     qint64 count = 0;
     QString error;
     const bool written =

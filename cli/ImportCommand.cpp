@@ -8,16 +8,15 @@ ImportCommand::ImportCommand(Streams& streams)
               {QStringLiteral("import"),
                QStringLiteral("import FILE|- [--format csv|json|tsv|keyfinder] [--dry-run] "
                               "[--allow-duplicate]"),
-               tr(
-                   "Adds the records of a file in one transaction: a bad row adds nothing and is "
-                   "named. CSV columns are matched by header name in any order, separated by , "
-                   "or ; (a UTF-8 byte-order mark is fine); tsv reads the TSV export; keyfinder "
-                   "reads the CSV export of product-key finders (columns such as Product Name "
-                   "and Product Key). The format follows FILE's extension (.json, .tsv) unless "
-                   "given. FILE is an ordinary file of at most 256 MiB. Serials already stored "
-                   "for their program are skipped and counted unless --allow-duplicate. "
-                   "--dry-run stores nothing and lists what would be added and what is a "
-                   "duplicate."),
+               tr("Adds the records of a file in one transaction: a bad row adds nothing and is "
+                  "named. CSV columns are matched by header name in any order, separated by , "
+                  "or ; (a UTF-8 byte-order mark is fine); tsv reads the TSV export; keyfinder "
+                  "reads the CSV export of product-key finders (columns such as Product Name "
+                  "and Product Key). The format follows FILE's extension (.json, .tsv) unless "
+                  "given. FILE is an ordinary file of at most 256 MiB. Serials already stored "
+                  "for their program are skipped and counted unless --allow-duplicate. "
+                  "--dry-run stores nothing and lists what would be added and what is a "
+                  "duplicate."),
                {QStringLiteral("--format"), QStringLiteral("--dry-run"),
                 QStringLiteral("--allow-duplicate")},
                1,
@@ -71,11 +70,11 @@ int ImportCommand::execute(const CliArguments& args)
                 QLatin1Char('\n');
         }
     }
-    report += (options.dryRun
-                   ? tr("Would add %1 records (%2 new programs), would skip %3 duplicates.\n")
-                   : tr("Added %1 records (%2 new programs), skipped %3 duplicates.\n"))
-                  .arg(outcome.added)
-                  .arg(outcome.newPrograms)
-                  .arg(outcome.duplicates);
+    report +=
+        (options.dryRun ? tr("Would add %1 records (%2 new programs), would skip %3 duplicates.\n")
+                        : tr("Added %1 records (%2 new programs), skipped %3 duplicates.\n"))
+            .arg(outcome.added)
+            .arg(outcome.newPrograms)
+            .arg(outcome.duplicates);
     return write(report.toUtf8()) ? Success : Failure;
 }

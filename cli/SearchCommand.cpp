@@ -7,16 +7,15 @@
 #include "store/search/ResultPages.h"
 
 SearchCommand::SearchCommand(Streams& streams)
-    : Command(
-          streams,
-          {QStringLiteral("search"),
-           QStringLiteral("search KEYWORD [--by all|program|version|name|serial] [--format ...]"),
-           tr("Lists the records whose field contains KEYWORD, as the search "
-                          "screen finds them: letter case aside, with % matching any text "
-                          "and _ any one character."),
-           {QStringLiteral("--by"), QStringLiteral("--format")},
-           1,
-           1})
+    : Command(streams, {QStringLiteral("search"),
+                        QStringLiteral(
+                            "search KEYWORD [--by all|program|version|name|serial] [--format ...]"),
+                        tr("Lists the records whose field contains KEYWORD, as the search "
+                           "screen finds them: letter case aside, with % matching any text "
+                           "and _ any one character."),
+                        {QStringLiteral("--by"), QStringLiteral("--format")},
+                        1,
+                        1})
 {
 }
 

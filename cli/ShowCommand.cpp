@@ -3,16 +3,15 @@
 #include "store/records/RowWriter.h"
 
 ShowCommand::ShowCommand(Streams& streams)
-    : Command(
-          streams,
-          {QStringLiteral("show"),
-           QStringLiteral("show ID [--field id|program|version|name|serial|date] [--format ...]"),
-           tr("Shows one record. With --field, prints that one value exactly as "
-                          "stored, with no quoting and no line end added (one is added on a "
-                          "terminal)."),
-           {QStringLiteral("--field"), QStringLiteral("--format")},
-           1,
-           1})
+    : Command(streams, {QStringLiteral("show"),
+                        QStringLiteral(
+                            "show ID [--field id|program|version|name|serial|date] [--format ...]"),
+                        tr("Shows one record. With --field, prints that one value exactly as "
+                           "stored, with no quoting and no line end added (one is added on a "
+                           "terminal)."),
+                        {QStringLiteral("--field"), QStringLiteral("--format")},
+                        1,
+                        1})
 {
 }
 

@@ -7,7 +7,7 @@ UnprotectCommand::UnprotectCommand(Streams& streams)
     : Command(streams, {QStringLiteral("unprotect"),
                         QStringLiteral("unprotect [--passphrase-fd N]"),
                         tr("Takes the passphrase off a protected database: the file "
-                                       "is plain SQLite again."),
+                           "is plain SQLite again."),
                         {},
                         0,
                         0})

@@ -1,8 +1,8 @@
 // numira-quickadd-host: the native-messaging host the browser extension talks to. The browser
 // starts it for each "Add to Numira", sends one message and reads one answer.
 
-#include "web/PipeInput.h"
 #include "store/Translations.h"
+#include "web/PipeInput.h"
 #include "web/QuickAddHost.h"
 
 #include <QCoreApplication>

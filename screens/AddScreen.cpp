@@ -140,8 +140,7 @@ void AddScreen::onOkClicked()
     const QString problem =
         RecordRule::problem(record.program, record.version, record.name, record.serial);
     if (!problem.isEmpty()) {
-        m_prompt.message(
-            {problem, tr("Error!"), PromptButtons::Ok, PromptIcon::Critical});
+        m_prompt.message({problem, tr("Error!"), PromptButtons::Ok, PromptIcon::Critical});
         return;
     }
 
@@ -152,18 +151,16 @@ void AddScreen::onOkClicked()
     QString storedUnder;
     if (!RecordStore::addSerial(m_host.session(), record, newProgram, QDateTime::currentDateTime(),
                                 &error, &storedUnder)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 tr("The serial was not added!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The serial was not added!"),
+                                 error);
         return;
     }
 
     // A new name that matches a listed program apart from letter case went under that one.
     QString successText = tr("Serial Successfully Added!");
     if (newProgram && storedUnder != record.program)
-        successText +=
-            tr("  It was stored under the existing program \"%1\".").arg(storedUnder);
-    const PromptMessage success{successText, tr("Success!"), PromptButtons::Ok,
-                                PromptIcon::None};
+        successText += tr("  It was stored under the existing program \"%1\".").arg(storedUnder);
+    const PromptMessage success{successText, tr("Success!"), PromptButtons::Ok, PromptIcon::None};
     if (m_quickAdd) {
         m_host.session().close();
         m_prompt.message(success);

@@ -40,8 +40,7 @@ void BrowseScreen::buildControls()
     using namespace ScreenKit;
     prepareScreen(this, 6450, 4230);
 
-    m_deleteProgram =
-        button(this, "cmdDeleteProg", tr("Delete &Program"), 255, 120, 1275, 375);
+    m_deleteProgram = button(this, "cmdDeleteProg", tr("Delete &Program"), 255, 120, 1275, 375);
     m_program = place<QComboBox>(this, "cmbProgram", 1920, 120, 2295, 360);
     m_program->setEditable(true);
     m_program->setInsertPolicy(QComboBox::NoInsert);
@@ -49,9 +48,7 @@ void BrowseScreen::buildControls()
     m_program->setCompleter(nullptr);
     setVerdana(m_program, 9.75);
     m_search = button(this, "cmdSearch", tr("&Search"), 4620, 120, 1290, 390);
-    m_records = new RecordListModel({tr("ID"), tr("Version"),
-                                     tr("Name"), tr("Serial")},
-                                    this);
+    m_records = new RecordListModel({tr("ID"), tr("Version"), tr("Name"), tr("Serial")}, this);
     m_list = listView(this, "lstRecords", 120, 735, 5970, 2250, m_records, {600, 1000, 1700, 2650});
     m_cancel = button(this, "cmdCancel", tr("&Cancel"), 570, 3090, 1620, 390);
     m_lookCloser = button(this, "cmdView", tr("&Look Closer"), 3795, 3105, 1860, 375);
@@ -110,8 +107,7 @@ void BrowseScreen::search()
     if (!RecordStore::pagedSerialsOfProgram(m_host.session(), program, &rows, &error)) {
         m_records->clear();
         ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 tr("The serials of this program could not be read!"),
-                                 error);
+                                 tr("The serials of this program could not be read!"), error);
         return;
     }
     if (rows.rowCount() > 0) {
@@ -170,14 +166,14 @@ void BrowseScreen::onDeleteProgramClicked()
     RecordStore::ProgramDeletion outcome = RecordStore::ProgramDeletion::NotFound;
     StoreError error;
     if (!RecordStore::deleteProgram(m_host.session(), program, &outcome, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 tr("The program was not deleted!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The program was not deleted!"),
+                                 error);
         return;
     }
     switch (outcome) {
     case RecordStore::ProgramDeletion::StillReferenced:
-        m_prompt.critical(tr(
-            "Program has 1 or more serials referenced to it.  Delete those serials first!"));
+        m_prompt.critical(
+            tr("Program has 1 or more serials referenced to it.  Delete those serials first!"));
         break;
     case RecordStore::ProgramDeletion::NotFound:
         m_prompt.critical(tr("Program Doesn't Exist and therefore cannot be deleted!"));

@@ -20,7 +20,8 @@
 namespace {
 
 // Another user (or another window) deleted it after the list was shown.
-const char* const RecordGoneMessage = QT_TRANSLATE_NOOP("EditScreen", "The record no longer exists.");
+const char* const RecordGoneMessage =
+    QT_TRANSLATE_NOOP("EditScreen", "The record no longer exists.");
 
 } // namespace
 
@@ -53,8 +54,7 @@ void EditScreen::buildControls()
     m_save = button(this, "cmdSave", tr("&Save Changes"), 4080, 2640, 1575, 375);
     // Under the serial's caption, beside its box.
     m_copy = button(this, "cmdCopy", tr("Co&py"), 1440, 1860, 945, 375);
-    m_copy->setToolTip(
-        tr("Copy the serial; the clipboard is cleared again after a while"));
+    m_copy->setToolTip(tr("Copy the serial; the clipboard is cleared again after a while"));
 
     setVerdana(m_version, 9.75);
     setVerdana(m_name, 9.75);
@@ -81,8 +81,8 @@ void EditScreen::load()
     std::optional<RecordStore::SerialRecord> record;
     StoreError error;
     if (!RecordStore::loadSerial(m_host.session(), m_id, &record, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 tr("The record could not be read!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The record could not be read!"),
+                                 error);
         return;
     }
     // A record that is gone leaves the boxes empty.
@@ -147,8 +147,7 @@ void EditScreen::onSaveClicked()
     // Version and name may be left empty; what the record rule refuses is said, not ignored.
     const QString problem = RecordRule::detailsProblem(version, name, serial);
     if (!problem.isEmpty()) {
-        m_prompt.message(
-            {problem, tr("Error!"), PromptButtons::Ok, PromptIcon::Critical});
+        m_prompt.message({problem, tr("Error!"), PromptButtons::Ok, PromptIcon::Critical});
         return;
     }
     if (!ScreenKit::confirmNewSerial(m_prompt, m_host.session(), m_program, serial,
@@ -161,8 +160,8 @@ void EditScreen::onSaveClicked()
     StoreError error;
     if (!RecordStore::updateSerial(m_host.session(), m_id, version, name, serial,
                                    QDateTime::currentDateTime(), &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 tr("The changes were not saved!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The changes were not saved!"),
+                                 error);
         return;
     }
     if (!found)
@@ -179,8 +178,8 @@ void EditScreen::onDeleteClicked()
     bool found = false;
     StoreError error;
     if (!RecordStore::deleteSerial(m_host.session(), m_id, &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 tr("The record was not deleted!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The record was not deleted!"),
+                                 error);
         return;
     }
     if (!found)

@@ -18,7 +18,7 @@ LockScreen::LockScreen(const QString& databaseName, bool offerKeyring, QWidget* 
     label(this, "lblLocked", tr("Numira is locked"), 600, 480, 5000, 360, 12);
     auto* text = label(this, "lblDatabase",
                        tr("The database \"%1\" is locked. Enter its passphrase to "
-                                      "open it again.")
+                          "open it again.")
                            .arg(databaseName),
                        600, 1020, 5000, 600, 8.25);
     text->setWordWrap(true);
@@ -29,8 +29,7 @@ LockScreen::LockScreen(const QString& databaseName, bool offerKeyring, QWidget* 
     setVerdana(txtPassphrase, 9.75);
     paintEditor(txtPassphrase);
     cmdUnlock = button(this, "cmdUnlock", tr("&Unlock"), 4740, 1725, 1095, 375);
-    cmdKeyring =
-        button(this, "cmdKeyring", tr("From the &Keyring"), 2040, 2280, 2600, 375);
+    cmdKeyring = button(this, "cmdKeyring", tr("From the &Keyring"), 2040, 2280, 2600, 375);
     cmdKeyring->setVisible(offerKeyring);
     m_problem = label(this, "lblProblem", QString(), 600, 2880, 5200, 600, 8.25);
     m_problem->setWordWrap(true);

@@ -56,8 +56,8 @@ QString RecordCopier::copySelected(bool wholeRecord)
     std::optional<RecordStore::SerialRecord> record;
     StoreError error;
     if (!RecordStore::loadSerial(m_host.session(), id, &record, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 tr("The record could not be read!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The record could not be read!"),
+                                 error);
         return QString();
     }
     if (!record) {

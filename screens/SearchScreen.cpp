@@ -57,8 +57,7 @@ void SearchScreen::buildControls()
     m_searchBy = place<QComboBox>(frame, "cmbSearchBy", 1680, 720, 2535, 360);
     setVerdana(m_searchBy, 9.75);
     m_search = button(frame, "cmdSearch", tr("&Search"), 4560, 480, 1215, 375);
-    m_results = new RecordListModel(
-        {tr("ID"), tr("Program"), tr("Version")}, this);
+    m_results = new RecordListModel({tr("ID"), tr("Program"), tr("Version")}, this);
     m_list = listView(frame, "lstSearchResults", 0, 1200, 6015, 1935, m_results, {650, 3700, 1650});
     paintEditor(m_list);
     m_cancel = button(this, "cmdCancel", tr("&Cancel"), 600, 3240, 1695, 375);
@@ -88,11 +87,10 @@ void SearchScreen::load()
 {
     using Field = RecordStore::SearchField;
     SkinColor::applySkinColors(this);
-    for (const auto& [caption, field] : {std::pair{tr("All"), Field::All},
-                                         std::pair{tr("Program"), Field::Program},
-                                         std::pair{tr("Version"), Field::Version},
-                                         std::pair{tr("Name"), Field::Name},
-                                         std::pair{tr("Serial"), Field::Serial}})
+    for (const auto& [caption, field] :
+         {std::pair{tr("All"), Field::All}, std::pair{tr("Program"), Field::Program},
+          std::pair{tr("Version"), Field::Version}, std::pair{tr("Name"), Field::Name},
+          std::pair{tr("Serial"), Field::Serial}})
         m_searchBy->addItem(caption, QVariant::fromValue(field));
     m_searchBy->setCurrentIndex(0);
 }
@@ -168,8 +166,7 @@ void SearchScreen::showFound(const ResultPages& found)
     if (found.rowCount() > 0)
         m_results->setRecords(found);
     else
-        m_results->setPlaceholder(
-            {tr("No"), tr("Results"), tr("Found!")});
+        m_results->setPlaceholder({tr("No"), tr("Results"), tr("Found!")});
 }
 
 void SearchScreen::showFailure(const StoreError& error)
@@ -181,8 +178,7 @@ void SearchScreen::showFailure(const StoreError& error)
     // A refused search keeps the keyword, so the user can try again.
     if (usersSearch && m_keywords->text().isEmpty())
         m_keywords->setText(m_lastKeywords);
-    ScreenKit::reportFailure(m_prompt, m_host.session(),
-                             tr("The search could not be run!"), error);
+    ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The search could not be run!"), error);
 }
 
 void SearchScreen::showCancelled()

@@ -78,8 +78,7 @@ private slots:
         QTest::newRow("LANGUAGE not read in the C locale")
             << QStringList{"LANGUAGE=de", "LC_ALL=C.UTF-8", "LANG=fr_FR.UTF-8"}
             << QStringList{"en"};
-        QTest::newRow("POSIX is English")
-            << QStringList{"LANG=POSIX"} << QStringList{"en"};
+        QTest::newRow("POSIX is English") << QStringList{"LANG=POSIX"} << QStringList{"en"};
     }
     void languageIsReadAsGettextReadsIt()
     {
@@ -131,8 +130,9 @@ private slots:
         cli.start(QStringLiteral(NUMIRA_CLI), {QStringLiteral("frobnicate")});
         QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 2);
-        QCOMPARE(QString::fromUtf8(cli.readAllStandardError()),
-                 QStringLiteral("numira-cli: kein Befehl „frobnicate“ (siehe numira-cli --help)\n"));
+        QCOMPARE(
+            QString::fromUtf8(cli.readAllStandardError()),
+            QStringLiteral("numira-cli: kein Befehl „frobnicate“ (siehe numira-cli --help)\n"));
     }
 
     // Alt+letter opens one item in every language: no menu gives two items one access key.

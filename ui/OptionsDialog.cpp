@@ -35,8 +35,8 @@ OptionsDialog::OptionsDialog(const SecurityOptions& options, QWidget* parent) : 
     form->addRow(tr("&Lock a protected database after:"), spnLockMinutes);
     form->addRow(chkLockOnMinimise);
 
-    auto* note = new QLabel(
-        tr("A protected database also locks when the desktop session locks."), this);
+    auto* note =
+        new QLabel(tr("A protected database also locks when the desktop session locks."), this);
     note->setWordWrap(true);
 
     buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

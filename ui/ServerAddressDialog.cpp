@@ -25,11 +25,11 @@ ServerAddressDialog::ServerAddressDialog(const QString& lastAddress, QWidget* pa
     form->addRow(tr("Server &address:"), txtAddress);
     layout->addLayout(form);
 
-    lblExamples = new QLabel(
-        tr("A PostgreSQL connection URI such as postgresql://user@host:5432/numira, "
-                       "or a service of pg_service.conf such as service=licences. The password "
-                       "comes from ~/.pgpass or the service file, else Numira asks for it."),
-        this);
+    lblExamples =
+        new QLabel(tr("A PostgreSQL connection URI such as postgresql://user@host:5432/numira, "
+                      "or a service of pg_service.conf such as service=licences. The password "
+                      "comes from ~/.pgpass or the service file, else Numira asks for it."),
+                   this);
     lblExamples->setObjectName(QStringLiteral("lblExamples"));
     lblExamples->setWordWrap(true);
     layout->addWidget(lblExamples);

@@ -23,8 +23,7 @@ bool NativeHostManifests::writeManifest(const QString& path, const QJsonObject& 
         missing.prepend(QDir::cleanPath(step));
     for (const QString& step : std::as_const(missing)) {
         if (!QDir().mkdir(step)) {
-            *error =
-                tr("Cannot create the folder %1.").arg(QDir::toNativeSeparators(step));
+            *error = tr("Cannot create the folder %1.").arg(QDir::toNativeSeparators(step));
             return false;
         }
         if (createdFolders && !createdFolders->contains(step))

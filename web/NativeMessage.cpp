@@ -113,12 +113,15 @@ bool parseQuickAdd(const QByteArray& body, QString* text, QString* error)
     if (value.isEmpty())
         return fail(error, QCoreApplication::translate("NativeMessage", "The text is empty."));
     if (value.contains(QChar(0)))
-        return fail(error, QCoreApplication::translate("NativeMessage", "The text holds a NUL character."));
+        return fail(
+            error, QCoreApplication::translate("NativeMessage", "The text holds a NUL character."));
     if (!isValidUnicode(value))
-        return fail(error, QCoreApplication::translate("NativeMessage", "The text holds an unpaired surrogate."));
+        return fail(error, QCoreApplication::translate("NativeMessage",
+                                                       "The text holds an unpaired surrogate."));
     const qsizetype bytes = value.toUtf8().size();
     if (bytes > MaxTextBytes)
-        return fail(error, QCoreApplication::translate("NativeMessage", "The text is %1 bytes long; at most %2 are taken.")
+        return fail(error, QCoreApplication::translate(
+                               "NativeMessage", "The text is %1 bytes long; at most %2 are taken.")
                                .arg(bytes)
                                .arg(MaxTextBytes));
     if (text)

@@ -55,7 +55,8 @@ bool startProgram(const QString& program, const QString& text, QString* error)
     if (process.startDetached())
         return true;
     if (error)
-        *error = QCoreApplication::translate("QuickAddHost", "Cannot start %1: %2").arg(program, process.errorString());
+        *error = QCoreApplication::translate("QuickAddHost", "Cannot start %1: %2")
+                     .arg(program, process.errorString());
     return false;
 }
 
@@ -84,8 +85,10 @@ bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QStri
     if (ok) {
         const QString program = programPath(hostFolder, QProcessEnvironment::systemEnvironment());
         if (program.isEmpty()) {
-            problem = QCoreApplication::translate("QuickAddHost", "Numira is not installed: no numira beside %1 or on the PATH.")
-                          .arg(QDir::toNativeSeparators(hostFolder));
+            problem =
+                QCoreApplication::translate(
+                    "QuickAddHost", "Numira is not installed: no numira beside %1 or on the PATH.")
+                    .arg(QDir::toNativeSeparators(hostFolder));
             ok = false;
         } else {
             ok = startProgram(program, text, &problem);
@@ -93,7 +96,8 @@ bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QStri
     }
     const QByteArray answer = NativeMessage::encodeFrame(NativeMessage::reply(ok, problem));
     if (output->write(answer) != answer.size()) {
-        problem = QCoreApplication::translate("QuickAddHost", "Cannot answer the browser: %1").arg(output->errorString());
+        problem = QCoreApplication::translate("QuickAddHost", "Cannot answer the browser: %1")
+                      .arg(output->errorString());
         ok = false;
     }
     if (!ok && error)

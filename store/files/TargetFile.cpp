@@ -139,16 +139,21 @@ QString TargetFile::refusal(const QString& path, QString* resolvedTarget)
             const QString folder = reached.isEmpty() ? QStringLiteral("/") : reached;
             if (!mayFollow(info, folder)) {
                 if (rest.isEmpty() && finalLink.isEmpty() && links == 0)
-                    return QCoreApplication::translate("TargetFile", "\"%1\" is a symbolic link that another user owns in "
-                                          "a shared folder; it is not followed.")
+                    return QCoreApplication::translate(
+                               "TargetFile", "\"%1\" is a symbolic link that another user owns in "
+                                             "a shared folder; it is not followed.")
                         .arg(path);
-                return QCoreApplication::translate("TargetFile", "\"%1\" leads through \"%2\", a symbolic link that another "
-                                      "user owns in a shared folder; it is not followed.")
+                return QCoreApplication::translate(
+                           "TargetFile",
+                           "\"%1\" leads through \"%2\", a symbolic link that another "
+                           "user owns in a shared folder; it is not followed.")
                     .arg(path, next);
             }
             const QString target = linkText(next);
             if (++links > MostLinks || target.isEmpty())
-                return QCoreApplication::translate("TargetFile", "\"%1\" leads through too many symbolic links.").arg(path);
+                return QCoreApplication::translate("TargetFile",
+                                                   "\"%1\" leads through too many symbolic links.")
+                    .arg(path);
             if (rest.isEmpty() && finalLink.isEmpty())
                 finalLink = next;
             if (target.startsWith(QLatin1Char('/')))
@@ -182,11 +187,15 @@ QString TargetFile::refusal(const QString& path, QString* resolvedTarget)
         kind = QCoreApplication::translate("TargetFile", "a named pipe");
     else if (S_ISSOCK(info.st_mode))
         kind = QCoreApplication::translate("TargetFile", "a socket");
-    return QCoreApplication::translate("TargetFile", "\"%1\" is %2, not a file; it is left as it is.").arg(path, kind);
+    return QCoreApplication::translate("TargetFile",
+                                       "\"%1\" is %2, not a file; it is left as it is.")
+        .arg(path, kind);
 #else
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return QCoreApplication::translate("TargetFile", "\"%1\" is not a file; it is left as it is.").arg(path);
+        return QCoreApplication::translate("TargetFile",
+                                           "\"%1\" is not a file; it is left as it is.")
+            .arg(path);
     if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
         *resolvedTarget = info.canonicalFilePath();
     return QString();
@@ -221,8 +230,8 @@ bool TargetFile::begin(QString* error)
 #endif
     if (m_descriptor < 0) {
         if (error)
-            *error =
-                QCoreApplication::translate("TargetFile", "\"%1\" cannot be written (%2).").arg(m_path, writeFailure(errno));
+            *error = QCoreApplication::translate("TargetFile", "\"%1\" cannot be written (%2).")
+                         .arg(m_path, writeFailure(errno));
         return false;
     }
     m_temporary = QFile::decodeName(pattern);
@@ -267,7 +276,8 @@ bool TargetFile::flushBuffer()
 
 QString TargetFile::failure(const QString& reason) const
 {
-    return QCoreApplication::translate("TargetFile", "\"%1\" could not be written (%2).").arg(m_path, reason);
+    return QCoreApplication::translate("TargetFile", "\"%1\" could not be written (%2).")
+        .arg(m_path, reason);
 }
 
 bool TargetFile::commit(QString* error)
@@ -294,8 +304,9 @@ bool TargetFile::commit(QString* error)
     why = refusal(m_path, &target);
     if (!why.isEmpty() || target != m_target) {
         if (error)
-            *error =
-                why.isEmpty() ? failure(QCoreApplication::translate("TargetFile", "it changed while it was written")) : why;
+            *error = why.isEmpty() ? failure(QCoreApplication::translate(
+                                         "TargetFile", "it changed while it was written"))
+                                   : why;
         discard();
         return false;
     }

@@ -85,15 +85,18 @@ QString unavailableReason()
 {
     // Without an address there is no session to reach; asking would start one.
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return QCoreApplication::translate("PassphraseKeyring", "No keyring: there is no desktop session bus.");
+        return QCoreApplication::translate("PassphraseKeyring",
+                                           "No keyring: there is no desktop session bus.");
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return QCoreApplication::translate("PassphraseKeyring", "No keyring: there is no desktop session bus.");
+        return QCoreApplication::translate("PassphraseKeyring",
+                                           "No keyring: there is no desktop session bus.");
     QDBusConnectionInterface* names = bus.interface();
     if (names && (names->isServiceRegistered(SecretService).value() ||
                   names->activatableServiceNames().value().contains(SecretService)))
         return QString();
-    return QCoreApplication::translate("PassphraseKeyring", "No keyring: no Secret Service (GNOME Keyring, KWallet) is running.");
+    return QCoreApplication::translate(
+        "PassphraseKeyring", "No keyring: no Secret Service (GNOME Keyring, KWallet) is running.");
 }
 
 bool read(const QString& dbPath, SecretBytes* passphrase, QString* error)

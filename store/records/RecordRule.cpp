@@ -57,7 +57,8 @@ QString problem(const QString& program, const QString& version, const QString& n
     if (holdsLineBreak(program))
         return QCoreApplication::translate("RecordRule", "The program name holds a line break.");
     if (!holdsVisibleCharacter(program))
-        return QCoreApplication::translate("RecordRule", "The program name holds no visible character.");
+        return QCoreApplication::translate("RecordRule",
+                                           "The program name holds no visible character.");
     return detailsProblem(version, name, serial);
 }
 

@@ -86,11 +86,14 @@ QString notAFileMessage(const QString& path)
         else if (S_ISSOCK(info.st_mode))
             kind = QCoreApplication::translate("FileBackend", "a socket");
         if (!kind.isEmpty())
-            return QCoreApplication::translate("FileBackend", "\"%1\" is %2, not a database file.").arg(path, kind);
+            return QCoreApplication::translate("FileBackend", "\"%1\" is %2, not a database file.")
+                .arg(path, kind);
     }
 #else
     if (QFileInfo(path).isDir())
-        return QCoreApplication::translate("FileBackend", "\"%1\" is a folder, not a database file.").arg(path);
+        return QCoreApplication::translate("FileBackend",
+                                           "\"%1\" is a folder, not a database file.")
+            .arg(path);
 #endif
     return QCoreApplication::translate("FileBackend", "The file \"%1\" does not exist.").arg(path);
 }
@@ -150,7 +153,8 @@ QString refusedText(const QSqlError& sqlError)
 {
     const QString detail =
         sqlError.databaseText().isEmpty() ? sqlError.text() : sqlError.databaseText();
-    return QCoreApplication::translate("FileBackend", "The database refused the request (%1).").arg(detail);
+    return QCoreApplication::translate("FileBackend", "The database refused the request (%1).")
+        .arg(detail);
 }
 
 } // namespace
@@ -180,14 +184,17 @@ StoreError FileBackend::errorOf(const QSqlError& sqlError) const
     case SqliteLocked:
         return StoreError::inUse();
     case SqliteReadOnly:
-        return {StoreError::Kind::ReadOnly, QCoreApplication::translate("FileBackend", "The database file is read-only.")};
+        return {StoreError::Kind::ReadOnly,
+                QCoreApplication::translate("FileBackend", "The database file is read-only.")};
     case SqliteIoError:
         return {StoreError::Kind::Failed,
-                QCoreApplication::translate("FileBackend", "The database file cannot be read or written.")};
+                QCoreApplication::translate("FileBackend",
+                                            "The database file cannot be read or written.")};
     case SqliteCorrupt:
     case SqliteNotADatabase:
         return {StoreError::Kind::Damaged,
-                QCoreApplication::translate("FileBackend", "The database file is damaged or is not a Numira database.")};
+                QCoreApplication::translate(
+                    "FileBackend", "The database file is damaged or is not a Numira database.")};
     case SqliteFull:
         return StoreError::diskFull();
     default:
@@ -304,7 +311,8 @@ StoreError FileBackend::open(const QString& path, const QString& connectionName,
         // SQLite takes an empty or one-byte file for a new, empty database; Numira wants a
         // database that exists.
         return {StoreError::Kind::NotADatabase,
-                QCoreApplication::translate("FileBackend", "\"%1\" is not a Numira database.").arg(path)};
+                QCoreApplication::translate("FileBackend", "\"%1\" is not a Numira database.")
+                    .arg(path)};
     }
     const CipherKey kept = plain              ? CipherKey()
                            : opening.givenKey ? opening.givenKey->copy()
@@ -352,14 +360,16 @@ StoreError FileBackend::open(const QString& path, const QString& connectionName,
                 failure = StoreError::damaged();
             } else {
                 failure = {StoreError::Kind::NotADatabase,
-                           QCoreApplication::translate("FileBackend", "\"%1\" is not a Numira database (%2).")
+                           QCoreApplication::translate("FileBackend",
+                                                       "\"%1\" is not a Numira database (%2).")
                                .arg(path, probe.lastError().text())};
             }
         } else {
             failure = primaryCode(db.lastError()) == SqliteFull
                           ? StoreError::diskFull()
                           : StoreError(StoreError::Kind::Failed,
-                                       QCoreApplication::translate("FileBackend", "\"%1\" cannot be opened (%2).")
+                                       QCoreApplication::translate("FileBackend",
+                                                                   "\"%1\" cannot be opened (%2).")
                                            .arg(path, db.lastError().text()));
         }
         if (failure)
@@ -399,6 +409,8 @@ StoreError FileBackend::checkSchema(const QString& path, const KeptKeys* keys) c
         return failure;
     if (!(hasPrograms && hasSerials))
         return {StoreError::Kind::Foreign,
-                QCoreApplication::translate("FileBackend", "\"%1\" lacks the tables \"programs\" and \"serials\".").arg(path)};
+                QCoreApplication::translate("FileBackend",
+                                            "\"%1\" lacks the tables \"programs\" and \"serials\".")
+                    .arg(path)};
     return StoreError();
 }
