@@ -196,7 +196,7 @@
     </message>
     <message>
         <source>&amp;Search</source>
-        <translation>&amp;Rechercher</translation>
+        <translation>Re&amp;chercher</translation>
     </message>
     <message>
         <source>ID</source>
@@ -1306,7 +1306,7 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     </message>
     <message>
         <source>&amp;Search</source>
-        <translation>&amp;Rechercher</translation>
+        <translation>Re&amp;chercher</translation>
     </message>
     <message>
         <source>Bro&amp;wser</source>
@@ -1590,7 +1590,7 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     </message>
     <message>
         <source>&amp;Search</source>
-        <translation>&amp;Rechercher</translation>
+        <translation>Re&amp;chercher</translation>
     </message>
     <message>
         <source>ID</source>

@@ -54,6 +54,8 @@ QStringList wantedLanguages(const QProcessEnvironment& environment)
                 wanted << each;
         }
     }
+    if (wanted.isEmpty()) // a LANGUAGE of empty entries alone
+        wanted << QStringLiteral("en");
     return wanted;
 }
 
@@ -73,14 +75,21 @@ QString folderFor(const QString& executableFolder)
 QString install(QCoreApplication& application, const QString& executableFolder,
                 const QProcessEnvironment& environment)
 {
+    // English, the language of the code, costs nothing: no file is looked for.
+    const QStringList wanted = wantedLanguages(environment);
+    if (isEnglish(wanted.constFirst()))
+        return QString();
     const QString folder = folderFor(executableFolder);
     if (folder.isEmpty())
         return QString();
-    for (const QString& language : wantedLanguages(environment)) {
+    for (const QString& language : wanted) {
         if (isEnglish(language))
             return QString();
+        // Looked for by its whole name: QTranslator would take numira_de for de_CH by itself,
+        // before a language wanted next that Numira has whole.
+        const QString file = QDir(folder).filePath(QStringLiteral("numira_%1.qm").arg(language));
         auto* numira = new QTranslator(&application);
-        if (!numira->load(QStringLiteral("numira_") + language, folder)) {
+        if (!QFileInfo::exists(file) || !numira->load(file)) {
             delete numira;
             continue;
         }

@@ -45,7 +45,9 @@ QStringList sharedAccessKeys(const QMenu* menu)
         if (at < 0 || at + 1 >= text.size())
             continue;
         const QString key = text.mid(at + 1, 1).toLower();
-        (seen.contains(key) ? shared : seen) << key + QStringLiteral(" in ") + text;
+        if (seen.contains(key))
+            shared << key + QStringLiteral(" in ") + text;
+        seen << key;
     }
     return shared;
 }
@@ -79,6 +81,9 @@ private slots:
             << QStringList{"LANGUAGE=de", "LC_ALL=C.UTF-8", "LANG=fr_FR.UTF-8"}
             << QStringList{"en"};
         QTest::newRow("POSIX is English") << QStringList{"LANG=POSIX"} << QStringList{"en"};
+        QTest::newRow("LANGUAGE of empty entries")
+            << QStringList{"LANGUAGE=:", "LANG=C.UTF-8", "LC_ALL=de_DE.UTF-8"}
+            << QStringList{"en"};
     }
     void languageIsReadAsGettextReadsIt()
     {
