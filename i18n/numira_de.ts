@@ -87,7 +87,7 @@
     </message>
     <message>
         <source> (New Program if not listed)</source>
-        <translation> (Neues Programm, falls nicht da)</translation>
+        <translation> (Neu, wenn nicht gelistet)</translation>
     </message>
     <message>
         <source>New Program Name:</source>
@@ -192,7 +192,7 @@
     <name>BrowseScreen</name>
     <message>
         <source>Delete &amp;Program</source>
-        <translation>&amp;Programm löschen</translation>
+        <translation>Prog. &amp;löschen</translation>
     </message>
     <message>
         <source>&amp;Search</source>
@@ -870,7 +870,7 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
     </message>
     <message>
         <source>&amp;Save Changes</source>
-        <translation>Änderungen &amp;speichern</translation>
+        <translation>&amp;Speichern</translation>
     </message>
     <message>
         <source>Co&amp;py</source>

@@ -87,7 +87,7 @@
     </message>
     <message>
         <source> (New Program if not listed)</source>
-        <translation> (Nouveau programme si absent)</translation>
+        <translation> (Nouveau si absent)</translation>
     </message>
     <message>
         <source>New Program Name:</source>
@@ -192,7 +192,7 @@
     <name>BrowseScreen</name>
     <message>
         <source>Delete &amp;Program</source>
-        <translation>Suppr. &amp;programme</translation>
+        <translation>Suppr. &amp;prog.</translation>
     </message>
     <message>
         <source>&amp;Search</source>
@@ -854,11 +854,11 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     </message>
     <message>
         <source>Registration Name:</source>
-        <translation>Nom d’enregistrement&#xa0;:</translation>
+        <translation>Titulaire&#xa0;:</translation>
     </message>
     <message>
         <source>Serial Number:</source>
-        <translation>Numéro de série&#xa0;:</translation>
+        <translation>N° de série&#xa0;:</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
@@ -1058,7 +1058,7 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     </message>
     <message>
         <source>Passphrase:</source>
-        <translation>Phrase secrète&#xa0;:</translation>
+        <translation>Phrase&#xa0;:</translation>
     </message>
     <message>
         <source>&amp;Unlock</source>
@@ -1586,7 +1586,7 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     </message>
     <message>
         <source>Search By:</source>
-        <translation>Chercher dans&#xa0;:</translation>
+        <translation>Champ&#xa0;:</translation>
     </message>
     <message>
         <source>&amp;Search</source>
