@@ -2,6 +2,14 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
 <context>
+    <name>AboutText</name>
+    <message>
+        <source>comments.txt</source>
+        <comment>the file of the About window&apos;s text in this language</comment>
+        <translation>comments_fr.txt</translation>
+    </message>
+</context>
+<context>
     <name>AboutWindow</name>
     <message>
         <source>Sam Ortega, Jo Lindqvist, Kit Adebayo and thanks to all others!</source>

@@ -2,6 +2,7 @@
 // translation is asked for, and then German or French in the window, its menus, Qt's own
 // buttons and numira-cli.
 
+#include "about/AboutText.h"
 #include "app/MainWindow.h"
 #include "app/PopupMenus.h"
 #include "app/WindowRegistry.h"
@@ -114,6 +115,9 @@ private slots:
         MainWindow& main = *env.main;
         QCOMPARE(main.picAdd->toolTip(),
                  QStringLiteral("Eine neue Seriennummer zur Datenbank hinzufügen"));
+        // The About window's text is the German one that ships beside the English one.
+        QCOMPARE(AboutText::commentsPath(env.programFolder()),
+                 env.programFolder() + QStringLiteral("/comments_de.txt"));
         // Qt's own standard buttons come from Qt's translation.
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
                  QStringLiteral("Abbrechen"));
