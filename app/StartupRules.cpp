@@ -112,6 +112,13 @@ bool provideUserDatabase(const QString& templatePath, const QString& target, QSt
 
 QString notConnectedPage(const QString& programFolder)
 {
+    // A translation names the page of its language (NotConnected_de.htm), read when shipped.
+    const QString translated =
+        programFolder + QLatin1Char('/') +
+        QCoreApplication::translate("StartupRules", "NotConnected.htm",
+                                    "the file of the offline start page in this language");
+    if (QFileInfo::exists(translated))
+        return translated;
     return programFolder + QStringLiteral("/NotConnected.htm");
 }
 

@@ -1804,6 +1804,11 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
         <source>Numira keeps its lock in &quot;%1&quot;, which must be a folder of your own that no one else may use.</source>
         <translation>Numira legt seine Sperre in „%1“ ab; das muss ein eigener Ordner sein, den niemand sonst benutzen darf.</translation>
     </message>
+    <message>
+        <source>NotConnected.htm</source>
+        <comment>the file of the offline start page in this language</comment>
+        <translation>NotConnected_de.htm</translation>
+    </message>
 </context>
 <context>
     <name>StoreError</name>

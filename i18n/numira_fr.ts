@@ -1804,6 +1804,11 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
         <source>Numira keeps its lock in &quot;%1&quot;, which must be a folder of your own that no one else may use.</source>
         <translation>Numira garde son verrou dans «&#xa0;%1&#xa0;», qui doit être un dossier à vous que personne d’autre ne peut utiliser.</translation>
     </message>
+    <message>
+        <source>NotConnected.htm</source>
+        <comment>the file of the offline start page in this language</comment>
+        <translation>NotConnected_fr.htm</translation>
+    </message>
 </context>
 <context>
     <name>StoreError</name>
