@@ -5,6 +5,7 @@
 #include "about/AboutText.h"
 #include "app/MainWindow.h"
 #include "app/PopupMenus.h"
+#include "app/StartupRules.h"
 #include "app/WindowRegistry.h"
 #include "store/Translations.h"
 #include "support/TestEnv.h"
@@ -83,8 +84,7 @@ private slots:
             << QStringList{"en"};
         QTest::newRow("POSIX is English") << QStringList{"LANG=POSIX"} << QStringList{"en"};
         QTest::newRow("LANGUAGE of empty entries")
-            << QStringList{"LANGUAGE=:", "LANG=C.UTF-8", "LC_ALL=de_DE.UTF-8"}
-            << QStringList{"en"};
+            << QStringList{"LANGUAGE=:", "LANG=C.UTF-8", "LC_ALL=de_DE.UTF-8"} << QStringList{"en"};
     }
     void languageIsReadAsGettextReadsIt()
     {
@@ -115,9 +115,12 @@ private slots:
         MainWindow& main = *env.main;
         QCOMPARE(main.picAdd->toolTip(),
                  QStringLiteral("Eine neue Seriennummer zur Datenbank hinzufügen"));
-        // The About window's text is the German one that ships beside the English one.
+        // The About window's text and the offline start page are the German ones that ship
+        // beside the English ones.
         QCOMPARE(AboutText::commentsPath(env.programFolder()),
                  env.programFolder() + QStringLiteral("/comments_de.txt"));
+        QCOMPARE(StartupRules::notConnectedPage(env.programFolder()),
+                 env.programFolder() + QStringLiteral("/NotConnected_de.htm"));
         // Qt's own standard buttons come from Qt's translation.
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
                  QStringLiteral("Abbrechen"));
