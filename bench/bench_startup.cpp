@@ -81,8 +81,9 @@ int runProgram(int argc, char** argv, const QString& folder, bool openGl)
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
-    // As the program does: the language the environment asks for (English unless told).
-    Translations::install(app, QCoreApplication::applicationDirPath(),
+    // As the program does: the language the environment asks for (English unless told), from
+    // the build's program folder.
+    Translations::install(app, QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"),
                           QProcessEnvironment::systemEnvironment());
     SilentPrompt prompt;
     MainWindow main(BenchSupport::programDeps(&prompt, folder));
