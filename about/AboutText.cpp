@@ -4,6 +4,8 @@
 
 #include "store/AppInfo.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace AboutText {
@@ -59,6 +61,14 @@ QString readComments(const QString& path)
 
 QString commentsPath(const QString& programFolder)
 {
+    // A translation names the comments of its language (comments_de.txt); they are read when
+    // they are shipped, the English ones otherwise.
+    const QString translated =
+        programFolder + QLatin1Char('/') +
+        QCoreApplication::translate("AboutText", "comments.txt",
+                                    "the file of the About window's text in this language");
+    if (QFileInfo::exists(translated))
+        return translated;
     return programFolder + QStringLiteral("/comments.txt");
 }
 

@@ -11,7 +11,8 @@ namespace AboutText {
 QString readComments(const QString& path);
 QString commentsFromBytes(const QByteArray& bytes);
 
-// The comments file of the program folder.
+// The comments file of the program folder, in the language Numira speaks where one is shipped
+// for it (comments_de.txt), else comments.txt.
 QString commentsPath(const QString& programFolder);
 
 // The edition prefix and major.minor.revision of this build, e.g. "V 1.0.0".

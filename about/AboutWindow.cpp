@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,8 +30,8 @@ const QString ProgrammerMail = QStringLiteral("mailto:alex@numira.example");
 const QString ArtistName = QStringLiteral("Robin Kessler");
 const QString ArtistMail = QStringLiteral("mailto:robin@numira.example");
 const QString WebSite = QStringLiteral("https://numira.org");
-const QString BetaTesters =
-    QStringLiteral("Sam Ortega, Jo Lindqvist, Kit Adebayo and thanks to all others!");
+const char* const BetaTesters = QT_TRANSLATE_NOOP(
+    "AboutWindow", "Sam Ortega, Jo Lindqvist, Kit Adebayo and thanks to all others!");
 
 constexpr qreal FontSize = 8.25;
 
@@ -46,7 +47,7 @@ QString labelColorText()
 AboutWindow::AboutWindow(Prompt& prompt, ScreenHost& host, QWidget* parent)
     : QWidget(parent), m_prompt(prompt), m_host(host)
 {
-    setWindowTitle(QStringLiteral("About..."));
+    setWindowTitle(tr("About..."));
     buildControls();
     SkinColor::applySkinColors(this);
     applyColors();
@@ -87,44 +88,43 @@ void AboutWindow::buildControls()
     setFixedSize(Twips::designPixels(420), Twips::designPixels(408));
     setFont(Look::verdana(FontSize));
 
-    Label1 = makeLabel("Label1", QStringLiteral("About Numira:"), QRect(12, 10, 396, 16), true);
+    Label1 = makeLabel("Label1", tr("About Numira:"), QRect(12, 10, 396, 16), true);
     txtComments = new QPlainTextEdit(this);
     txtComments->setObjectName(QStringLiteral("txtComments"));
     txtComments->setGeometry(Twips::designRect(12, 28, 396, 112));
     txtComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtComments->setReadOnly(true);
 
-    Label7 = makeLabel("Label7", QStringLiteral("Version:"), QRect(12, 152, 140, 16), true);
+    Label7 = makeLabel("Label7", tr("Version:"), QRect(12, 152, 140, 16), true);
     lblVersion = makeLabel("lblVersion", QString(), QRect(160, 152, 248, 16));
 
-    Label2 = makeLabel("Label2", QStringLiteral("Programmer:"), QRect(12, 174, 140, 16), true);
+    Label2 = makeLabel("Label2", tr("Programmer:"), QRect(12, 174, 140, 16), true);
     Label3 = makeLabel("Label3", ProgrammerName, QRect(160, 174, 248, 16));
     avhAuthor = makeLink("avhAuthor", ProgrammerMail, QRect(160, 191, 248, 16),
-                         QStringLiteral("E-mail the programmer!"));
+                         tr("E-mail the programmer!"));
 
-    Label9 = makeLabel("Label9", QStringLiteral("Graphics Artist and Site Designer:"),
-                       QRect(12, 213, 140, 32), true);
+    Label9 = makeLabel("Label9", tr("Graphics Artist and Site Designer:"), QRect(12, 213, 140, 32),
+                       true);
     Label9->setWordWrap(true);
     Label10 = makeLabel("Label10", ArtistName, QRect(160, 213, 248, 16));
     avhArtwork = makeLink("avhArtwork", ArtistMail, QRect(160, 230, 248, 16),
-                          QStringLiteral("E-mail the graphics artist!"));
+                          tr("E-mail the graphics artist!"));
 
-    Label5 = makeLabel("Label5", QStringLiteral("Website:"), QRect(12, 254, 140, 16), true);
-    avhWebsite = makeLink("avhWebsite", WebSite, QRect(160, 254, 248, 16),
-                          QStringLiteral("Visit the website!"));
+    Label5 = makeLabel("Label5", tr("Website:"), QRect(12, 254, 140, 16), true);
+    avhWebsite =
+        makeLink("avhWebsite", WebSite, QRect(160, 254, 248, 16), tr("Visit the website!"));
 
-    Label12 = makeLabel("Label12", QStringLiteral("Beta Testers:"), QRect(12, 276, 140, 16), true);
-    Label13 = makeLabel("Label13", BetaTesters, QRect(160, 276, 248, 32));
+    Label12 = makeLabel("Label12", tr("Beta Testers:"), QRect(12, 276, 140, 16), true);
+    Label13 = makeLabel("Label13", tr(BetaTesters), QRect(160, 276, 248, 32));
     Label13->setWordWrap(true);
 
-    Frame1 = new QGroupBox(QStringLiteral("Options:"), this);
+    Frame1 = new QGroupBox(tr("Options:"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::designRect(12, 316, 396, 46));
-    chkQuickClick =
-        new QCheckBox(QStringLiteral("Use Quick Add Shortcut in the Web Browser"), Frame1);
+    chkQuickClick = new QCheckBox(tr("Use Quick Add Shortcut in the Web Browser"), Frame1);
     chkQuickClick->setObjectName(QStringLiteral("chkQuickClick"));
     chkQuickClick->setGeometry(Twips::designRect(10, 20, 376, 18));
-    chkQuickClick->setToolTip(QStringLiteral("Leave Checked to enable Quick Add Capability!"));
+    chkQuickClick->setToolTip(tr("Leave Checked to enable Quick Add Capability!"));
     // Checked on first use; setQuickAddApplier shows the user's stored choice.
     chkQuickClick->setChecked(true);
 
@@ -187,7 +187,7 @@ void AboutWindow::onOkClicked()
     // take; the window closes all the same.
     if (m_applyQuickAdd && !m_applyQuickAdd(enabled, &error)) {
         qCWarning(lcAbout).noquote() << "The quick add was not changed:" << error;
-        m_prompt.critical(QStringLiteral("The quick add was not changed!  %1").arg(error));
+        m_prompt.critical(tr("The quick add was not changed!  %1").arg(error));
     }
     m_host.unloadWindow(this);
 }

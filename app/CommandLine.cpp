@@ -50,12 +50,11 @@ QStringList CommandLine::fromArgv(int argc, char* argv[])
 
 QString CommandLine::usage()
 {
-    return QStringLiteral(
-        "Usage: numira [TEXT...]\n"
-        "       numira --add-serial=TEXT\n"
-        "       numira -h | --help | --version\n"
-        "\n"
-        "Keeps your software serial numbers. Any text on the command line opens the add\n"
-        "screen with that text as the serial; a running Numira receives it instead.\n"
-        "--add-serial= with no text opens the add screen empty.\n");
+    return tr("Usage: numira [TEXT...]\n"
+              "       numira --add-serial=TEXT\n"
+              "       numira -h | --help | --version\n"
+              "\n"
+              "Keeps your software serial numbers. Any text on the command line opens the add\n"
+              "screen with that text as the serial; a running Numira receives it instead.\n"
+              "--add-serial= with no text opens the add screen empty.\n");
 }

@@ -18,6 +18,7 @@
 #include "store/records/RecordStore.h"
 #include "ui/Prompt.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QEventLoop>
@@ -30,24 +31,30 @@ Q_LOGGING_CATEGORY(lcDatabaseCommands, "numira.database")
 
 namespace {
 
-const QString ErrorOpeningMessage =
-    QStringLiteral("Error Opening Database!  Please select your database!");
-const QString InvalidStructureMessage = QStringLiteral(
+const char* const ErrorOpeningMessage =
+    QT_TRANSLATE_NOOP("DatabaseCommands", "Error Opening Database!  Please select your database!");
+const char* const InvalidStructureMessage = QT_TRANSLATE_NOOP(
+    "DatabaseCommands",
     "Invalid Database Structure! Please make sure you only use databases specifically designed "
     "for this application!");
-const QString DatabaseFilter = QStringLiteral("Database (*.mdb)|*.mdb| ");
-const QString ServerBackupFilter = QStringLiteral("JSON (*.json)|*.json| ");
-const QString FilesOnlyMessage = QStringLiteral(
+const char* const DatabaseFilter =
+    QT_TRANSLATE_NOOP("DatabaseCommands", "Database (*.mdb)|*.mdb| ");
+const char* const ServerBackupFilter =
+    QT_TRANSLATE_NOOP("DatabaseCommands", "JSON (*.json)|*.json| ");
+const char* const FilesOnlyMessage = QT_TRANSLATE_NOOP(
+    "DatabaseCommands",
     "A passphrase protects a database file. A database on a server is protected by the "
     "server's own roles and rights.");
 // Below this an import is over before a progress dialog would be read.
 constexpr int ProgressQuietMilliseconds = 500;
 // importFormat reads the file types by their places here.
-const QString ImportFilter = QStringLiteral(
+const char* const ImportFilter = QT_TRANSLATE_NOOP(
+    "DatabaseCommands",
     "CSV (*.csv)|*.csv|Key finder CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|"
     "All Files (*)|*| ");
-const QString ExportFilter =
-    QStringLiteral("CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
+const char* const ExportFilter =
+    QT_TRANSLATE_NOOP("DatabaseCommands",
+                      "CSV (*.csv)|*.csv|JSON (*.json)|*.json|TSV (*.tsv)|*.tsv|All Files (*)|*| ");
 
 // The format the Import dialog's file type names: a key finder's CSV, JSON or TSV as chosen.
 // The first type, plain CSV, is the one the dialog starts with, so a file shown under it is
@@ -121,7 +128,7 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
         const QString missing = why.message();
         if (chooseDatabase())
             return;
-        prompt().critical(QStringLiteral("Error Opening Database!  %1").arg(missing));
+        prompt().critical(tr("Error Opening Database!  %1").arg(missing));
         return;
     }
     why = StoreError();
@@ -134,13 +141,13 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
     if (!opened) {
         // A damaged file says so, and the dialog that follows is where its backup is chosen;
         // a server that does not answer or refuses the user says why.
-        prompt().critical(refusalMessage(why, ErrorOpeningMessage));
+        prompt().critical(refusalMessage(why, tr(ErrorOpeningMessage)));
         chooseDatabase();
         return;
     }
     if (session().checkSchema(session().address())) {
         // A database named by the settings passes the same check as one chosen in the dialog.
-        prompt().critical(InvalidStructureMessage);
+        prompt().critical(tr(InvalidStructureMessage));
         chooseDatabase();
         return;
     }
@@ -157,8 +164,7 @@ bool DatabaseCommands::chooseDatabase()
     const QString offered = !m_typedAddress.isEmpty() ? m_typedAddress
                             : folder.isEmpty()        ? inUse
                                                       : QString();
-    const QString chosen =
-        prompt().openDatabase(QStringLiteral("Open"), DatabaseFilter, folder, offered);
+    const QString chosen = prompt().openDatabase(tr("Open"), tr(DatabaseFilter), folder, offered);
     if (chosen.isEmpty()) {
         if (m_window.openConnection())
             showBrowserOverScreens();
@@ -190,7 +196,7 @@ bool DatabaseCommands::chooseDatabase()
         // question for a passphrase or password is the user's own choice and needs no message.
         m_window.openConnection();
         if (signedIn)
-            prompt().critical(refusalMessage(why, InvalidStructureMessage));
+            prompt().critical(refusalMessage(why, tr(InvalidStructureMessage)));
     }
     if (m_window.openConnection())
         showBrowserOverScreens();
@@ -199,7 +205,7 @@ bool DatabaseCommands::chooseDatabase()
 
 void DatabaseCommands::backup()
 {
-    if (!prompt().askYesNo(QStringLiteral(
+    if (!prompt().askYesNo(tr(
             "Numira will now backup the database that you are currently using!  Please Select the "
             "Directory you would like to backup to and Click Save! Do you want to continue?")))
         return;
@@ -211,8 +217,8 @@ void DatabaseCommands::backup()
     if (!copy)
         proposed = QFileInfo(proposed).path() + QLatin1Char('/') +
                    QFileInfo(proposed).completeBaseName() + QStringLiteral(".json");
-    const QString target = prompt().saveFile(QStringLiteral("Backup Serials..."),
-                                             copy ? DatabaseFilter : ServerBackupFilter, proposed);
+    const QString target = prompt().saveFile(
+        tr("Backup Serials..."), copy ? tr(DatabaseFilter) : tr(ServerBackupFilter), proposed);
     if (target.isEmpty())
         return;
     session().close();
@@ -221,11 +227,11 @@ void DatabaseCommands::backup()
     if (!Backup::copyDatabase(session().address(), target, &error, &session().keys(), &note)) {
         // The screens need the connection: open it again before saying what went wrong.
         m_window.openConnection();
-        prompt().critical(QStringLiteral("The backup to \"%1\" failed!  %2").arg(target, error));
+        prompt().critical(tr("The backup to \"%1\" failed!  %2").arg(target, error));
         return;
     }
-    prompt().inform(note.isEmpty() ? QStringLiteral("Database Backup Complete!")
-                                   : QStringLiteral("Database Backup Complete!  ") + note);
+    prompt().inform(note.isEmpty() ? tr("Database Backup Complete!")
+                                   : tr("Database Backup Complete!  %1").arg(note));
     if (!m_window.openConnection())
         return;
     showBrowserOverScreens();
@@ -242,10 +248,10 @@ void DatabaseCommands::importOffTheWindow(QList<RecordStore::SerialRecord> recor
     // The window answers meanwhile; a progress dialog with Cancel shows once the import takes
     // longer than a moment, and keeps the user from changing the database under it.
     constexpr int Steps = 1000;
-    QProgressDialog dialog(QStringLiteral("Importing records..."), QStringLiteral("&Cancel"), 0,
-                           Steps, m_window.dialogParent());
+    QProgressDialog dialog(tr("Importing records..."), tr("&Cancel"), 0, Steps,
+                           m_window.dialogParent());
     dialog.setObjectName(QStringLiteral("dlgImportProgress"));
-    dialog.setWindowTitle(QStringLiteral("Import Records"));
+    dialog.setWindowTitle(tr("Import Records"));
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(ProgressQuietMilliseconds);
     dialog.setAutoClose(false);
@@ -266,9 +272,9 @@ void DatabaseCommands::importOffTheWindow(QList<RecordStore::SerialRecord> recor
 
 void DatabaseCommands::importRecords()
 {
-    const QString title = QStringLiteral("Import Records");
+    const QString title = tr("Import Records");
     int type = -1;
-    const QString source = prompt().openFileOfType(title, ImportFilter, recordsFolder(), &type);
+    const QString source = prompt().openFileOfType(title, tr(ImportFilter), recordsFolder(), &type);
     if (source.isEmpty())
         return;
     m_recordsFolder = QFileInfo(source).absolutePath();
@@ -289,15 +295,14 @@ void DatabaseCommands::importRecords()
         return;
     }
     if (error) {
-        prompt().critical(
-            QStringLiteral("Nothing was imported from \"%1\"!  %2").arg(source, error.message()),
-            title);
+        prompt().critical(tr("Nothing was imported from \"%1\"!  %2").arg(source, error.message()),
+                          title);
         return;
     }
     // The lists on the screens no longer show every record.
     showBrowserOverScreens();
-    prompt().inform(QStringLiteral("Records imported: %1.  Duplicates skipped: %2.  New "
-                                   "programs: %3.")
+    prompt().inform(tr("Records imported: %1.  Duplicates skipped: %2.  New "
+                       "programs: %3.")
                             .arg(outcome.added)
                             .arg(outcome.duplicates)
                             .arg(outcome.newPrograms) +
@@ -307,11 +312,11 @@ void DatabaseCommands::importRecords()
 
 void DatabaseCommands::exportRecords()
 {
-    const QString title = QStringLiteral("Export Records");
+    const QString title = tr("Export Records");
     RecordExport::Options options; // a plain export, unless the box is checked
     const QString target = prompt().saveFileWithOption(
-        title, ExportFilter, recordsFolder() + QStringLiteral("/NumiraRecords.csv"),
-        QStringLiteral("&Spreadsheet-safe CSV: a ' before cells that begin with =, +, -, @"),
+        title, tr(ExportFilter), recordsFolder() + QStringLiteral("/NumiraRecords.csv"),
+        tr("&Spreadsheet-safe CSV: a ' before cells that begin with =, +, -, @"),
         &options.spreadsheetSafe);
     if (target.isEmpty())
         return;
@@ -319,19 +324,18 @@ void DatabaseCommands::exportRecords()
     // Only the backup replaces a file without a question.
     const QFileInfo existing(target);
     if ((existing.exists() || existing.isSymLink()) &&
-        !prompt().askYesNo(
-            QStringLiteral("\"%1\" already exists.  Do you want to replace it?").arg(target),
-            title))
+        !prompt().askYesNo(tr("\"%1\" already exists.  Do you want to replace it?").arg(target),
+                           title))
         return;
     warnIfExportIsPlain(title);
     qint64 count = 0;
     QString error;
     if (RecordExport::exportToFile(session(), target, RecordExport::formatForFile(target), options,
                                    &count, &error)) {
-        prompt().inform(QStringLiteral("Records exported: %1.").arg(count), title);
+        prompt().inform(tr("Records exported: %n.", nullptr, int(count)), title);
         return;
     }
-    prompt().critical(QStringLiteral("The export to \"%1\" failed!  %2").arg(target, error), title);
+    prompt().critical(tr("The export to \"%1\" failed!  %2").arg(target, error), title);
 }
 
 bool DatabaseCommands::unlock(const QString& address)
@@ -350,7 +354,7 @@ bool DatabaseCommands::mendIndexes(const StoreError& why, const QString& address
 {
     if (!why.is(StoreError::Kind::DamagedIndex) || session().mendIndexes(address))
         return false;
-    prompt().inform(why.message() + QStringLiteral("  The index was rebuilt."));
+    prompt().inform(why.message() + tr("  The index was rebuilt."));
     return true;
 }
 
@@ -362,22 +366,21 @@ void DatabaseCommands::removeRewriteLeftovers(const QString& address)
     QStringList names;
     for (const QString& file : removed)
         names << QFileInfo(file).fileName();
-    prompt().inform(QStringLiteral("A passphrase change of this database was cut short; what it "
-                                   "left beside the database was removed: %1")
+    prompt().inform(tr("A passphrase change of this database was cut short; what it "
+                       "left beside the database was removed: %1")
                         .arg(names.join(QStringLiteral(", "))));
 }
 
 bool DatabaseCommands::askPassphrase(const QString& path)
 {
-    const QString title = QStringLiteral("Passphrase");
+    const QString title = tr("Passphrase");
     bool remember = false;
     PassphraseUnlock::Asking asking;
     asking.tries = 3;
     asking.ask = [&] {
         PassphraseQuestion question;
         question.title = title;
-        question.text =
-            QStringLiteral("The database \"%1\" is protected. Enter its passphrase:").arg(path);
+        question.text = tr("The database \"%1\" is protected. Enter its passphrase:").arg(path);
         question.offerKeyring = true;
         question.keyringUnavailable = PassphraseKeyring::unavailableReason();
         return askSecret(question, &remember);
@@ -386,8 +389,7 @@ bool DatabaseCommands::askPassphrase(const QString& path)
     asking.accepted = [&](const SecretBytes& passphrase) {
         QString error;
         if (remember && !PassphraseKeyring::store(path, passphrase, &error))
-            prompt().warn(QStringLiteral("The keyring did not keep the passphrase: %1").arg(error),
-                          title);
+            prompt().warn(tr("The keyring did not keep the passphrase: %1").arg(error), title);
     };
     // A check that failed is not a matter of the passphrase: opening says what is wrong with
     // the file.
@@ -422,13 +424,13 @@ bool DatabaseCommands::askPassword(const QString& address)
     constexpr int Tries = 3;
     for (int attempt = 0; attempt < Tries; ++attempt) {
         PassphraseQuestion question;
-        question.title = QStringLiteral("Password");
-        question.text = named.user().isEmpty()
-                            ? QStringLiteral("The server of \"%1\" asks for a password:")
-                                  .arg(named.displayName())
-                            : QStringLiteral("The server of \"%1\" asks for the password of %2:")
-                                  .arg(named.displayName(), named.user());
-        question.fieldLabel = QStringLiteral("&Password:");
+        question.title = tr("Password");
+        question.text =
+            named.user().isEmpty()
+                ? tr("The server of \"%1\" asks for a password:").arg(named.displayName())
+                : tr("The server of \"%1\" asks for the password of %2:")
+                      .arg(named.displayName(), named.user());
+        question.fieldLabel = tr("&Password:");
         question.offerKeyring = true;
         question.keyringUnavailable = keyringProblem;
         bool remember = false;
@@ -440,9 +442,8 @@ bool DatabaseCommands::askPassword(const QString& address)
         if (tryOpen() || !needsPassword()) {
             QString error;
             if (remember && !PassphraseKeyring::storeServerPassword(address, password, &error))
-                prompt().warn(
-                    QStringLiteral("The keyring did not keep the password: %1").arg(error),
-                    question.title);
+                prompt().warn(tr("The keyring did not keep the password: %1").arg(error),
+                              question.title);
             return true;
         }
         DatabaseSession::forgetPassword(address);
@@ -467,17 +468,17 @@ std::optional<SecretBytes> DatabaseCommands::askSecret(const PassphraseQuestion&
 bool DatabaseCommands::confirmCurrentPassphrase(const QString& title)
 {
     if (!session().canProtect()) {
-        prompt().inform(FilesOnlyMessage, title);
+        prompt().inform(tr(FilesOnlyMessage), title);
         return false;
     }
     const QString path = session().address();
     if (!DatabaseSession::isProtectedFile(path)) {
-        prompt().inform(QStringLiteral("The database is not protected by a passphrase."), title);
+        prompt().inform(tr("The database is not protected by a passphrase."), title);
         return false;
     }
     PassphraseQuestion question;
     question.title = title;
-    question.text = QStringLiteral("Enter the database's current passphrase:");
+    question.text = tr("Enter the database's current passphrase:");
     const std::optional<SecretBytes> given = askSecret(question);
     if (!given)
         return false;
@@ -514,10 +515,10 @@ void DatabaseCommands::rewriteDatabase(const QString& title,
 
 void DatabaseCommands::protectWithPassphrase()
 {
-    const QString title = QStringLiteral("Protect with Passphrase");
+    const QString title = tr("Protect with Passphrase");
     const QString path = session().address();
     if (!session().canProtect()) {
-        prompt().inform(FilesOnlyMessage, title);
+        prompt().inform(tr(FilesOnlyMessage), title);
         return;
     }
     if (!StartupRules::isOrdinaryFile(path)) {
@@ -525,15 +526,14 @@ void DatabaseCommands::protectWithPassphrase()
         return;
     }
     if (DatabaseSession::isProtectedFile(path)) {
-        prompt().inform(QStringLiteral("The database is protected by a passphrase already."),
-                        title);
+        prompt().inform(tr("The database is protected by a passphrase already."), title);
         return;
     }
     PassphraseQuestion question;
     question.title = title;
-    question.text = QStringLiteral(
-        "Numira will encrypt the database with this passphrase. Without it, nobody (not even "
-        "you) can read the records again. Enter it twice:");
+    question.text =
+        tr("Numira will encrypt the database with this passphrase. Without it, nobody (not even "
+           "you) can read the records again. Enter it twice:");
     question.confirm = true;
     const std::optional<SecretBytes> given = askSecret(question);
     if (!given)
@@ -543,19 +543,19 @@ void DatabaseCommands::protectWithPassphrase()
     rewriteDatabase(
         title,
         [&](QString* error) { return DatabaseProtection::protect(keys, path, passphrase, error); },
-        QStringLiteral("The database is protected by the passphrase.  Older copies of the file "
-                       "and its backups are not."));
+        tr("The database is protected by the passphrase.  Older copies of the file "
+           "and its backups are not."));
 }
 
 void DatabaseCommands::changePassphrase()
 {
-    const QString title = QStringLiteral("Change Passphrase");
+    const QString title = tr("Change Passphrase");
     const QString path = session().address();
     if (!confirmCurrentPassphrase(title))
         return;
     PassphraseQuestion question;
     question.title = title;
-    question.text = QStringLiteral("Enter the new passphrase twice:");
+    question.text = tr("Enter the new passphrase twice:");
     question.confirm = true;
     const std::optional<SecretBytes> given = askSecret(question);
     if (!given)
@@ -574,12 +574,12 @@ void DatabaseCommands::changePassphrase()
                 PassphraseKeyring::store(path, passphrase);
             return true;
         },
-        QStringLiteral("The passphrase is changed."));
+        tr("The passphrase is changed."));
 }
 
 void DatabaseCommands::removePassphrase()
 {
-    const QString title = QStringLiteral("Remove Passphrase");
+    const QString title = tr("Remove Passphrase");
     const QString path = session().address();
     if (!confirmCurrentPassphrase(title))
         return;
@@ -593,15 +593,15 @@ void DatabaseCommands::removePassphrase()
                 PassphraseKeyring::remove(path);
             return true;
         },
-        QStringLiteral("The passphrase is removed: the database file is not encrypted any "
-                       "more."));
+        tr("The passphrase is removed: the database file is not encrypted any "
+           "more."));
 }
 
 void DatabaseCommands::warnIfExportIsPlain(const QString& title)
 {
     if (DatabaseSession::isProtectedFile(session().address()))
-        prompt().warn(QStringLiteral("The database is protected by a passphrase, but the "
-                                     "exported file is not: anyone who gets it can read every "
-                                     "record."),
+        prompt().warn(tr("The database is protected by a passphrase, but the "
+                         "exported file is not: anyone who gets it can read every "
+                         "record."),
                       title);
 }

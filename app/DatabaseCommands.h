@@ -4,6 +4,7 @@
 #include "store/keys/SecretBytes.h"
 #include "store/records/RecordStore.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -20,6 +21,8 @@ class Prompt;
 // a connection open when it ends, since the screens need one.
 class DatabaseCommands final
 {
+    Q_DECLARE_TR_FUNCTIONS(DatabaseCommands)
+
 public:
     // The session is the window's: the commands work on its database.
     DatabaseCommands(DatabaseWindow& window, DatabaseSession& session);

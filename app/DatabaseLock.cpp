@@ -16,21 +16,25 @@
 #include "ui/IdleTimer.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace {
 
-const QString ServerReason = QStringLiteral(
+const char* const ServerReason = QT_TRANSLATE_NOOP(
+    "DatabaseLock",
     "A database on a server does not lock: the server's own roles and rights protect it.");
-const QString PlainReason = QStringLiteral(
+const char* const PlainReason = QT_TRANSLATE_NOOP(
+    "DatabaseLock",
     "Only a database protected by a passphrase can be locked (Protect with Passphrase...).");
-const QString ClosedReason = QStringLiteral("No database is open.");
-const QString LockedReason = QStringLiteral("The database is locked.");
-const QString KeepTypingQuestion = QStringLiteral(
+const char* const ClosedReason = QT_TRANSLATE_NOOP("DatabaseLock", "No database is open.");
+const char* const LockedReason = QT_TRANSLATE_NOOP("DatabaseLock", "The database is locked.");
+const char* const KeepTypingQuestion = QT_TRANSLATE_NOOP(
+    "DatabaseLock",
     "Lock the database now?  What you typed is kept in memory (never on disk) and comes back "
     "when you unlock it.");
-const QString QuickAddWaiting =
-    QStringLiteral("Unlock the database to add the serial from the web browser.");
+const char* const QuickAddWaiting = QT_TRANSLATE_NOOP(
+    "DatabaseLock", "Unlock the database to add the serial from the web browser.");
 
 constexpr int DefaultLockMinutes = 15;
 constexpr int DefaultClipboardSeconds = 30;
@@ -74,13 +78,13 @@ DatabaseLock::~DatabaseLock()
 QString DatabaseLock::whyNotLockable() const
 {
     if (m_locked)
-        return LockedReason;
+        return tr(LockedReason);
     if (!m_session.canProtect())
-        return ServerReason;
+        return tr(ServerReason);
     if (!DatabaseSession::isProtectedFile(m_session.address()))
-        return PlainReason;
+        return tr(PlainReason);
     if (!m_session.isOpen())
-        return ClosedReason;
+        return tr(ClosedReason);
     return QString();
 }
 
@@ -162,7 +166,7 @@ bool DatabaseLock::lock(Cause cause)
     // Only the user's own command asks: a lock of its own accord comes when nobody is there to
     // answer, and keeps the typing all the same.
     if (cause == Cause::Command && asksBeforeLocking(memory) &&
-        !m_window.prompt().askYesNo(KeepTypingQuestion, QStringLiteral("Lock Database")))
+        !m_window.prompt().askYesNo(tr(KeepTypingQuestion), tr("Lock Database")))
         return false;
     m_memory = memory;
     m_lockedPath = m_session.address();
@@ -183,7 +187,7 @@ bool DatabaseLock::lock(Cause cause)
     });
     connect(m_screen, &LockScreen::keyringRequested, this, &DatabaseLock::unlockFromKeyring);
     if (!m_quickAdds.isEmpty())
-        m_screen->showProblem(QuickAddWaiting);
+        m_screen->showProblem(tr(QuickAddWaiting));
     m_host.hostScreen(m_screen);
     emit lockedChanged(true);
     return true;
@@ -279,9 +283,7 @@ bool DatabaseLock::unlockFromKeyring()
     if (!PassphraseKeyring::read(m_lockedPath, &kept, &error)) {
         if (m_screen)
             m_screen->showProblem(
-                error.isEmpty()
-                    ? QStringLiteral("The keyring keeps no passphrase for this database.")
-                    : error);
+                error.isEmpty() ? tr("The keyring keeps no passphrase for this database.") : error);
         return false;
     }
     return unlock(kept);
@@ -297,7 +299,7 @@ void DatabaseLock::keepQuickAdd(const QString& text)
 {
     m_quickAdds.append(text);
     if (m_screen)
-        m_screen->showProblem(QuickAddWaiting);
+        m_screen->showProblem(tr(QuickAddWaiting));
     showLockScreen();
 }
 

@@ -6,10 +6,12 @@
 #include "store/AppInfo.h"
 #include "ui/Prompt.h"
 
+#include <QCoreApplication>
+
 namespace {
 
-const QString DiscardQuestion =
-    QStringLiteral("Discard what you typed and add the serial from the web browser?");
+const char* const DiscardQuestion = QT_TRANSLATE_NOOP(
+    "HandOverReceiver", "Discard what you typed and add the serial from the web browser?");
 // How much of the incoming text the question shows.
 constexpr int ShownCharacters = 60;
 
@@ -54,8 +56,9 @@ void HandOverReceiver::addSerial(const QString& text)
         QString incoming = text.left(ShownCharacters);
         if (incoming.size() == ShownCharacters && incoming.back().isHighSurrogate())
             incoming.chop(1);
-        const PromptMessage question{DiscardQuestion + QLatin1Char('\n') + incoming, AppInfo::Title,
-                                     PromptButtons::YesNo, PromptIcon::None, PromptAnswer::No};
+        const PromptMessage question{tr(DiscardQuestion) + QLatin1Char('\n') + incoming,
+                                     AppInfo::Title, PromptButtons::YesNo, PromptIcon::None,
+                                     PromptAnswer::No};
         if (m_prompt.message(question) != PromptAnswer::Yes) {
             // The screen and its typing stay; the text waits until that screen is left.
             m_waiting.append(text);

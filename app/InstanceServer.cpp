@@ -26,7 +26,7 @@ bool InstanceServer::start(QString* error)
 {
     if (m_serverName.isEmpty()) {
         if (error)
-            *error = QStringLiteral("There is no private folder for the socket.");
+            *error = tr("There is no private folder for the socket.");
         return false;
     }
     QLocalServer::removeServer(m_serverName);

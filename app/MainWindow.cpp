@@ -46,9 +46,9 @@ Q_LOGGING_CATEGORY(lcMain, "numira.main")
 namespace {
 
 // What the title adds while the server of the database in use does not answer.
-const QString UnreachableNote = QStringLiteral("the server cannot be reached");
+const char* const UnreachableNote = QT_TRANSLATE_NOOP("MainWindow", "the server cannot be reached");
 // What the title adds while the protected database in use is locked.
-const QString LockedNote = QStringLiteral("locked");
+const char* const LockedNote = QT_TRANSLATE_NOOP("MainWindow", "locked");
 
 // The designed artwork, in the program folder.
 const QString BackgroundPicture = QStringLiteral("art/main.png");
@@ -61,7 +61,8 @@ const QString WindowIcon = QStringLiteral("art/numira.png");
 const QString TrayIcon = QStringLiteral("art/tray.png");
 const QString PointerPicture = QStringLiteral("art/pointer.png");
 
-const QString SecondInstanceMessage = QStringLiteral(
+const char* const SecondInstanceMessage = QT_TRANSLATE_NOOP(
+    "MainWindow",
     "Another Instance of Numira is Already Running!  Please close it before you try and open a "
     "new instance!");
 
@@ -120,7 +121,7 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     connect(m_session, &DatabaseSession::connectionRestored, this, [this] {
         m_unreachable = false;
         showDatabaseName();
-        m_tray->notify(AppInfo::Title, QStringLiteral("The database server answers again."));
+        m_tray->notify(AppInfo::Title, tr("The database server answers again."));
     });
     connect(m_session, &DatabaseSession::opened, this, [this] { m_unreachable = false; });
     connect(m_session, &DatabaseSession::closed, this, [this] { m_unreachable = false; });
@@ -132,7 +133,7 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         showDatabaseName();
         // From the tray the lock is said by the icon's note.
         if (locked)
-            m_tray->notify(AppInfo::Title, QStringLiteral("The database is locked."));
+            m_tray->notify(AppInfo::Title, tr("The database is locked."));
     });
     // A quick add that waited for the unlock takes the ordinary way, with its question over
     // typing that was given back.
@@ -169,7 +170,7 @@ void MainWindow::buildControls()
 
     WebBrowse = m_deps.makeWebView(fraMain);
     WebBrowse->setObjectName(QStringLiteral("WebBrowse"));
-    WebBrowse->setToolTip(QStringLiteral("Numira Online Community!"));
+    WebBrowse->setToolTip(tr("Numira Online Community!"));
     WebBrowse->setGeometry(Twips::designRect(-3, -1, 420, 252));
     // The community page that cannot be loaded gives way to the local page, never to the
     // engine's own error page.
@@ -179,24 +180,24 @@ void MainWindow::buildControls()
     });
 
     picAdd = makePictureButton("picAdd", QRect(32, 23, 95, 18), AddPicture,
-                               QStringLiteral("Add a New Serial to Your Database"));
+                               tr("Add a New Serial to Your Database"));
     picBrowse = makePictureButton("picBrowse", QRect(136, 24, 95, 18), BrowsePicture,
-                                  QStringLiteral("Browse Your Database by Program"));
+                                  tr("Browse Your Database by Program"));
     picSearch = makePictureButton("picSearch", QRect(240, 24, 95, 18), SearchPicture,
-                                  QStringLiteral("Search Your Serial Database by Keywords"));
+                                  tr("Search Your Serial Database by Keywords"));
     picHome = makePictureButton("picHome", QRect(40, 304, 79, 18), HomePicture,
-                                QStringLiteral("Goto Numira Startup Page"));
+                                tr("Goto Numira Startup Page"));
     picBrowser = makePictureButton("picBrowser", QRect(128, 304, 79, 18), BrowserPicture,
-                                   QStringLiteral("Show Current Page You Are at in Browser"));
+                                   tr("Show Current Page You Are at in Browser"));
 
-    lblAbout = makeLabelButton("lblAbout", QRect(369, 4, 14, 18), QStringLiteral("A"), 9.75,
-                               QStringLiteral("About"));
+    lblAbout =
+        makeLabelButton("lblAbout", QRect(369, 4, 14, 18), QStringLiteral("A"), 9.75, tr("About"));
     lblOpen = makeLabelButton("lblOpen", QRect(386, 4, 19, 18), QStringLiteral("DB"), 9.75,
-                              QStringLiteral("Change Database"));
+                              tr("Change Database"));
     lblExit = makeLabelButton("lblExit", QRect(415, 3, 9, 17), QStringLiteral("X"), 11.25,
-                              QStringLiteral("Close Program"));
+                              tr("Close Program"));
     lblMinimize = makeLabelButton("lblMinimize", QRect(414, 315, 17, 17), QStringLiteral("M"), 12,
-                                  QStringLiteral("Minimize to System Tray!"));
+                                  tr("Minimize to System Tray!"));
 
     connect(picAdd, &PictureButton::clicked, this, [this] { hostFromButton(Screen::Add); });
     connect(picBrowse, &PictureButton::clicked, this, [this] { hostFromButton(Screen::Browse); });
@@ -279,7 +280,7 @@ bool MainWindow::startUp()
             return false;
         }
         if (lockError.isEmpty())
-            prompt().inform(SecondInstanceMessage);
+            prompt().inform(tr(SecondInstanceMessage));
         else
             prompt().critical(lockError);
         WindowRegistry::closeChildScreens();
@@ -365,10 +366,10 @@ void MainWindow::showDatabaseName()
     // A server that went away is still the database in use: the title says it does not answer.
     if (m_unreachable)
         title = QStringLiteral("%1 - %2 (%3)")
-                    .arg(AppInfo::Title, m_session->displayName(), UnreachableNote);
+                    .arg(AppInfo::Title, m_session->displayName(), tr(UnreachableNote));
     if (m_lock && m_lock->isLocked())
         title = QStringLiteral("%1 - %2 (%3)")
-                    .arg(AppInfo::Title, m_session->displayName(), LockedNote);
+                    .arg(AppInfo::Title, m_session->displayName(), tr(LockedNote));
     setWindowTitle(title);
     m_tray->setToolTip(title);
 }

@@ -13,18 +13,18 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoic
 {
     setWindowTitle(QStringLiteral("popup"));
 
-    opendatabase = makeAction("opendatabase", QStringLiteral("&Open Database"));
-    backupdatabase = makeAction("backupdatabase", QStringLiteral("&Backup Database"));
-    importrecords = makeAction("importrecords", QStringLiteral("&Import Records..."));
-    exportrecords = makeAction("exportrecords", QStringLiteral("E&xport Records..."));
-    protectdatabase = makeAction("protectdatabase", QStringLiteral("&Protect with Passphrase..."));
-    changepassphrase = makeAction("changepassphrase", QStringLiteral("&Change Passphrase..."));
-    removepassphrase = makeAction("removepassphrase", QStringLiteral("&Remove Passphrase..."));
-    lockdatabase = makeAction("lockdatabase", QStringLiteral("&Lock Database"));
+    opendatabase = makeAction("opendatabase", tr("&Open Database"));
+    backupdatabase = makeAction("backupdatabase", tr("&Backup Database"));
+    importrecords = makeAction("importrecords", tr("&Import Records..."));
+    exportrecords = makeAction("exportrecords", tr("E&xport Records..."));
+    protectdatabase = makeAction("protectdatabase", tr("&Protect with Passphrase..."));
+    changepassphrase = makeAction("changepassphrase", tr("&Change Passphrase..."));
+    removepassphrase = makeAction("removepassphrase", tr("&Remove Passphrase..."));
+    lockdatabase = makeAction("lockdatabase", tr("&Lock Database"));
     // The main window's own shortcut locks; the menus only show it.
     lockdatabase->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     lockdatabase->setShortcutContext(Qt::WidgetShortcut);
-    securityoptions = makeAction("securityoptions", QStringLiteral("Op&tions..."));
+    securityoptions = makeAction("securityoptions", tr("Op&tions..."));
     const QList<QAction*> databaseItems = {opendatabase,     backupdatabase,  importrecords,
                                            exportrecords,    protectdatabase, changepassphrase,
                                            removepassphrase, lockdatabase,    securityoptions};
@@ -37,20 +37,20 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoic
 
     popupsub = new QMenu(QStringLiteral("popupsub"), this);
     popupsub->setObjectName(QStringLiteral("popupsub"));
-    about = addItem(popupsub, "about", QStringLiteral("Abo&ut"));
-    options = addItem(popupsub, "options", QStringLiteral("&Options"));
+    about = addItem(popupsub, "about", tr("Abo&ut"));
+    options = addItem(popupsub, "options", tr("&Options"));
     // "&Search" and "&Browse" keep their letters; the items that shared them take another.
-    skins = addItem(popupsub, "skins", QStringLiteral("S&kins"));
-    database = popupsub->addMenu(QStringLiteral("&Database"));
+    skins = addItem(popupsub, "skins", tr("S&kins"));
+    database = popupsub->addMenu(tr("&Database"));
     database->setObjectName(QStringLiteral("database"));
     database->addActions(databaseItems);
     database->setToolTipsVisible(true);
-    add = addItem(popupsub, "add", QStringLiteral("&Add"));
-    browse = addItem(popupsub, "browse", QStringLiteral("&Browse"));
-    search = addItem(popupsub, "search", QStringLiteral("&Search"));
-    browser = addItem(popupsub, "browser", QStringLiteral("Bro&wser"));
-    home = addItem(popupsub, "home", QStringLiteral("&Home"));
-    exit = addItem(popupsub, "exit", QStringLiteral("&Exit"));
+    add = addItem(popupsub, "add", tr("&Add"));
+    browse = addItem(popupsub, "browse", tr("&Browse"));
+    search = addItem(popupsub, "search", tr("&Search"));
+    browser = addItem(popupsub, "browser", tr("Bro&wser"));
+    home = addItem(popupsub, "home", tr("&Home"));
+    exit = addItem(popupsub, "exit", tr("&Exit"));
 
     // The commands outlive this window, which a command may unload while it runs: each
     // connection reaches the command's owner, never this window.
@@ -89,8 +89,8 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoic
             item->setEnabled(!locked);
         const QString why = databaseLock->whyNotLockable();
         lockdatabase->setEnabled(why.isEmpty());
-        const QString tip = why.isEmpty() ? QStringLiteral("Close the records and forget the key "
-                                                           "until the passphrase is given again")
+        const QString tip = why.isEmpty() ? tr("Close the records and forget the key "
+                                               "until the passphrase is given again")
                                           : why;
         lockdatabase->setStatusTip(tip);
         lockdatabase->setToolTip(tip);

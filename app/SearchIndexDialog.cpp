@@ -19,8 +19,8 @@ void SearchIndexDialog::ensureIndex(QWidget* parent, DatabaseSession& session)
 {
     if (!session.isOpen())
         return;
-    QProgressDialog dialog(QStringLiteral("Preparing the search index of your database..."),
-                           QStringLiteral("&Cancel"), 0, Steps, parent);
+    QProgressDialog dialog(tr("Preparing the search index of your database..."), tr("&Cancel"), 0,
+                           Steps, parent);
     dialog.setWindowTitle(QCoreApplication::applicationName());
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(QuietMilliseconds);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 class DatabaseSession;
 class QWidget;
 
@@ -9,6 +11,8 @@ class QWidget;
 // before until the next opening.
 class SearchIndexDialog final
 {
+    Q_DECLARE_TR_FUNCTIONS(SearchIndexDialog)
+
 public:
     static void ensureIndex(QWidget* parent, DatabaseSession& session);
     // The same once the event loop runs, so that the window of an older file is shown first.

@@ -37,7 +37,7 @@ bool SingleInstance::acquire(QString* error)
         return true;
     // Only a lock held by a running process means another instance.
     if (m_lock->error() != QLockFile::LockFailedError)
-        *error = QStringLiteral("Numira cannot create its lock file \"%1\".").arg(m_lockInUse);
+        *error = tr("Numira cannot create its lock file \"%1\".").arg(m_lockInUse);
     m_lock.reset();
     return false;
 }

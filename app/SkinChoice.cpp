@@ -9,9 +9,12 @@
 #include "ui/ShapedWindow.h"
 #include "ui/SkinColor.h"
 
+#include <QCoreApplication>
+
 namespace {
 
-const QString InvalidSkinMessage = QStringLiteral("Invalid Skin INI File!  No Changes Made!");
+const char* const InvalidSkinMessage =
+    QT_TRANSLATE_NOOP("SkinChoice", "Invalid Skin INI File!  No Changes Made!");
 
 } // namespace
 
@@ -29,7 +32,7 @@ bool SkinChoice::read(const QString& skinFile, SkinValues* skin)
 {
     if (parseSkinFile(skinFile, skin) == SkinParseResult::Valid)
         return true;
-    m_prompt.critical(InvalidSkinMessage);
+    m_prompt.critical(tr(InvalidSkinMessage));
     return false;
 }
 
@@ -75,8 +78,7 @@ void SkinChoice::chooseForNextStart()
     const QString initialFolder =
         defPath.isEmpty() ? QString() : defPath + QStringLiteral("/skins/");
     const QString chosen =
-        m_prompt.openFile(QStringLiteral("Change Skin"),
-                          QStringLiteral("Skin INI File (*.ini)|*.ini| "), initialFolder);
+        m_prompt.openFile(tr("Change Skin"), tr("Skin INI File (*.ini)|*.ini| "), initialFolder);
     if (chosen.isEmpty())
         return;
     // A file the next start would refuse is refused now, and the skin in use stays.
@@ -84,5 +86,5 @@ void SkinChoice::chooseForNextStart()
     if (!read(chosen, &skin))
         return;
     SettingsStore::write(SettingsStore::SkinInUse, chosen);
-    m_prompt.inform(QStringLiteral("Skin will be loaded next time you run Numira!"));
+    m_prompt.inform(tr("Skin will be loaded next time you run Numira!"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -13,6 +14,8 @@ struct SkinValues;
 // so and changes nothing.
 class SkinChoice final
 {
+    Q_DECLARE_TR_FUNCTIONS(SkinChoice)
+
 public:
     // The parts of the main window that a skin changes.
     struct Parts

@@ -2,6 +2,7 @@
 
 #include "store/files/DurableFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -77,20 +78,23 @@ bool provideUserDatabase(const QString& templatePath, const QString& target, QSt
         return true;
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder)) {
-        *error = QStringLiteral("The folder \"%1\" could not be made.").arg(folder);
+        *error = QCoreApplication::translate("StartupRules", "The folder \"%1\" could not be made.")
+                     .arg(folder);
         return false;
     }
     QFile source(templatePath);
     if (!source.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("The empty database \"%1\" could not be read: %2")
+        *error = QCoreApplication::translate("StartupRules",
+                                             "The empty database \"%1\" could not be read: %2")
                      .arg(templatePath, source.errorString());
         return false;
     }
     // QTemporaryFile is made with mode 0600, which the copy keeps.
     QTemporaryFile copy(folder + QStringLiteral("/.numira-XXXXXX.mdb"));
     if (!copy.open() || copy.write(source.readAll()) != source.size() || !copy.flush()) {
-        *error = QStringLiteral("The database \"%1\" could not be made: %2")
-                     .arg(target, copy.errorString());
+        *error =
+            QCoreApplication::translate("StartupRules", "The database \"%1\" could not be made: %2")
+                .arg(target, copy.errorString());
         return false;
     }
     if (!DurableFile::syncDescriptor(copy.handle(), error))
@@ -98,8 +102,9 @@ bool provideUserDatabase(const QString& templatePath, const QString& target, QSt
     copy.close();
     // QFile's rename refuses an existing target, so a database that appeared meanwhile stays.
     if (!QFile::rename(copy.fileName(), target) && !QFileInfo::exists(target)) {
-        *error = QStringLiteral("The database \"%1\" could not be made: %2")
-                     .arg(target, copy.errorString());
+        *error =
+            QCoreApplication::translate("StartupRules", "The database \"%1\" could not be made: %2")
+                .arg(target, copy.errorString());
         return false;
     }
     return true;
@@ -107,6 +112,13 @@ bool provideUserDatabase(const QString& templatePath, const QString& target, QSt
 
 QString notConnectedPage(const QString& programFolder)
 {
+    // A translation names the page of its language (NotConnected_de.htm), read when shipped.
+    const QString translated =
+        programFolder + QLatin1Char('/') +
+        QCoreApplication::translate("StartupRules", "NotConnected.htm",
+                                    "the file of the offline start page in this language");
+    if (QFileInfo::exists(translated))
+        return translated;
     return programFolder + QStringLiteral("/NotConnected.htm");
 }
 
@@ -162,8 +174,9 @@ QString instanceLockPath(QString* error)
     if (isPrivateFolder(folder))
         return folder + lockName;
     if (error)
-        *error = QStringLiteral("Numira keeps its lock in \"%1\", which must be a folder of "
-                                "your own that no one else may use.")
+        *error = QCoreApplication::translate(
+                     "StartupRules", "Numira keeps its lock in \"%1\", which must be a folder of "
+                                     "your own that no one else may use.")
                      .arg(folder);
     return QString();
 }

@@ -30,7 +30,8 @@ QString userDataFolder();
 // once it is complete.
 bool provideUserDatabase(const QString& templatePath, const QString& target, QString* error);
 
-// The local start page shown when the community server does not answer.
+// The local start page shown when the community server does not answer, in the language
+// Numira speaks where one is shipped for it (NotConnected_de.htm).
 QString notConnectedPage(const QString& programFolder);
 
 // True only for an existing, ordinary, not hidden file: a folder of that name does not count.

@@ -20,12 +20,12 @@ TrayManager::TrayManager(QWidget* window, const QIcon& icon, bool trayAvailable,
     // The menu works while the window is hidden: it pops up as a window of its own.
     m_menu = new QMenu(window);
     m_menu->setObjectName(QStringLiteral("trayMenu"));
-    m_menu->addAction(QStringLiteral("&Show Numira"), this, &TrayManager::restoreFromTray)
+    m_menu->addAction(tr("&Show Numira"), this, &TrayManager::restoreFromTray)
         ->setObjectName(QStringLiteral("trayShow"));
-    m_menu->addAction(QStringLiteral("&Add Serial..."), this, &TrayManager::addSerialRequested)
+    m_menu->addAction(tr("&Add Serial..."), this, &TrayManager::addSerialRequested)
         ->setObjectName(QStringLiteral("trayAdd"));
     m_menu->addSeparator();
-    m_menu->addAction(QStringLiteral("&Quit"), this, &TrayManager::quitRequested)
+    m_menu->addAction(tr("&Quit"), this, &TrayManager::quitRequested)
         ->setObjectName(QStringLiteral("trayQuit"));
     m_trayMain->setContextMenu(m_menu);
 }

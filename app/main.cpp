@@ -2,10 +2,12 @@
 #include "app/MainWindow.h"
 #include "app/StartupRules.h"
 #include "store/AppInfo.h"
+#include "store/Translations.h"
 #include "ui/QtPrompt.h"
 #include "web/WebEngineStart.h"
 
 #include <QApplication>
+#include <QProcessEnvironment>
 
 #include <cstdio>
 
@@ -15,6 +17,12 @@ int main(int argc, char* argv[])
     // here and QApplication sees only the program's name.
     const CommandLine commandLine = CommandLine::parse(CommandLine::fromArgv(argc, argv));
     if (commandLine.action == CommandLine::Action::PrintHelp) {
+        // A core application of the program's name alone, for the translation of the help.
+        int coreArgc = 1;
+        char* coreArgv[] = {argv[0], nullptr};
+        QCoreApplication core(coreArgc, coreArgv);
+        Translations::install(core, QCoreApplication::applicationDirPath(),
+                              QProcessEnvironment::systemEnvironment());
         std::fputs(qPrintable(CommandLine::usage()), stdout);
         return 0;
     }
@@ -33,6 +41,8 @@ int main(int argc, char* argv[])
     app.setOrganizationName(QStringLiteral("Numira"));
     app.setDesktopFileName(QStringLiteral("org.numira.Numira"));
     app.setQuitOnLastWindowClosed(false);
+    Translations::install(app, QCoreApplication::applicationDirPath(),
+                          QProcessEnvironment::systemEnvironment());
 
     QtPrompt prompt;
     MainDeps deps;

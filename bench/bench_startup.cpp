@@ -9,12 +9,14 @@
 // read or written)
 
 #include "app/MainWindow.h"
+#include "store/Translations.h"
 #include "web/EngineWebView.h"
 #include "web/WebEngineStart.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include "BenchSupport.h"
@@ -35,6 +37,10 @@ int runProgram(int argc, char** argv, const QString& folder)
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
+    // As the program does: the language the environment asks for (English unless told), from
+    // the build's program folder.
+    Translations::install(app, QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"),
+                          QProcessEnvironment::systemEnvironment());
     SilentPrompt prompt;
     MainDeps deps = BenchSupport::programDeps(&prompt, folder);
     deps.makeWebView = [folder](QWidget* parent) -> WebView* {

@@ -9,13 +9,13 @@ AddCommand::AddCommand(Streams& streams)
               {QStringLiteral("add"),
                QStringLiteral("add --program P --serial S|- [--version V] [--name N] "
                               "[--allow-duplicate]"),
-               QStringLiteral(
-                   "Stores a record dated now and prints its id. A record needs a program and a "
-                   "serial; the version and the name may be empty. The program name is one line "
-                   "and holds a visible character. A program named apart from letter case as a stored one goes "
-                   "under the stored one. --serial - reads the serial from standard input (one "
-                   "line end at its end is dropped). A serial already stored for the program "
-                   "(letter case, blanks and dashes aside) is refused unless --allow-duplicate."),
+               tr("Stores a record dated now and prints its id. A record needs a program and a "
+                  "serial; the version and the name may be empty. The program name is one line "
+                  "and holds a visible character. A program named apart from letter case as a "
+                  "stored one goes "
+                  "under the stored one. --serial - reads the serial from standard input (one "
+                  "line end at its end is dropped). A serial already stored for the program "
+                  "(letter case, blanks and dashes aside) is refused unless --allow-duplicate."),
                {QStringLiteral("--program"), QStringLiteral("--version"), QStringLiteral("--name"),
                 QStringLiteral("--serial"), QStringLiteral("--allow-duplicate")},
                0,
@@ -27,7 +27,7 @@ int AddCommand::execute(const CliArguments& args)
 {
     for (const char* required : {"--program", "--serial"}) {
         if (!args.has(QLatin1String(required)))
-            return usage(QStringLiteral("add needs %1").arg(QLatin1String(required)));
+            return usage(tr("add needs %1").arg(QLatin1String(required)));
     }
     RecordStore::SerialRecord record;
     record.program = args.value(QStringLiteral("--program"));

@@ -7,7 +7,7 @@ ChangePassphraseCommand::ChangePassphraseCommand(Streams& streams)
     : Command(streams, {QStringLiteral("change-passphrase"),
                         QStringLiteral("change-passphrase [--passphrase-fd N] "
                                        "[--new-passphrase-fd M]"),
-                        QStringLiteral("Gives a protected database a new passphrase."),
+                        tr("Gives a protected database a new passphrase."),
                         {QStringLiteral("--new-passphrase-fd")},
                         0,
                         0})

@@ -62,7 +62,7 @@ bool CliArguments::parse(const QStringList& words, QString* error)
         }
         if (!inline_) {
             if (i + 1 >= words.size()) {
-                *error = QStringLiteral("%1 needs a value").arg(name);
+                *error = tr("%1 needs a value").arg(name);
                 return false;
             }
             value = words.at(++i);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QMap>
 #include <QSet>
 #include <QString>
@@ -9,6 +10,8 @@
 // with values ("--by serial", "--by=serial", "-o FILE") and its flags ("--dry-run").
 class CliArguments final
 {
+    Q_DECLARE_TR_FUNCTIONS(CliArguments)
+
 public:
     // Options that take a value; every other "-..." word is a flag. A lone "-", a word such as
     // "-1" and every word after "--" are plain arguments.

@@ -3,6 +3,7 @@
 #include "store/keys/SecretBytes.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -27,7 +28,8 @@ bool readLine(int descriptor, QByteArray* line, QString* error)
             continue;
         if (got < 0) {
             if (error)
-                *error = QStringLiteral("The passphrase cannot be read from descriptor %1.")
+                *error = QCoreApplication::translate(
+                             "CliPassphrase", "The passphrase cannot be read from descriptor %1.")
                              .arg(descriptor);
             return false;
         }
@@ -35,8 +37,9 @@ bool readLine(int descriptor, QByteArray* line, QString* error)
             break;
         if (line->size() >= LongestPassphrase) {
             if (error)
-                *error = QStringLiteral("The passphrase is longer than %1 bytes.")
-                             .arg(LongestPassphrase);
+                *error = QCoreApplication::translate("CliPassphrase",
+                                                     "The passphrase is longer than %n bytes.",
+                                                     nullptr, int(LongestPassphrase));
             return false;
         }
         line->append(byte);
@@ -64,7 +67,7 @@ bool readDescriptor(int descriptor, SecretBytes* passphrase, QString* error)
     const bool read = readLine(descriptor, &line, error);
     if (read && line.isEmpty()) {
         if (error)
-            *error = QStringLiteral("The passphrase is empty.");
+            *error = QCoreApplication::translate("CliPassphrase", "The passphrase is empty.");
         return false;
     }
     if (read)
@@ -78,8 +81,9 @@ bool askTerminal(const QString& question, bool twice, SecretBytes* passphrase, Q
     const int terminal = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (terminal < 0) {
         if (error)
-            *error = QStringLiteral("The database is protected by a passphrase, and there is no "
-                                    "terminal to ask it on; give it with --passphrase-fd N.");
+            *error = QCoreApplication::translate(
+                "CliPassphrase", "The database is protected by a passphrase, and there is no "
+                                 "terminal to ask it on; give it with --passphrase-fd N.");
         return false;
     }
     termios saved{};
@@ -102,14 +106,15 @@ bool askTerminal(const QString& question, bool twice, SecretBytes* passphrase, Q
     if (ok && first.isEmpty()) {
         ok = false;
         if (error)
-            *error = QStringLiteral("The passphrase is empty.");
+            *error = QCoreApplication::translate("CliPassphrase", "The passphrase is empty.");
     }
     if (ok && twice) {
-        ok = ask(QStringLiteral("Again: "), &second);
+        ok = ask(QCoreApplication::translate("CliPassphrase", "Again: "), &second);
         if (ok && first != second) {
             ok = false;
             if (error)
-                *error = QStringLiteral("The two passphrases differ.");
+                *error =
+                    QCoreApplication::translate("CliPassphrase", "The two passphrases differ.");
         }
     }
     if (isTerminal)

@@ -47,7 +47,7 @@ int Command::sayUsage(QIODevice& err, const QString& message, const QString& com
     const QString hint = command.isEmpty()
                              ? Tool + QStringLiteral(" --help")
                              : Tool + QLatin1Char(' ') + command + QStringLiteral(" --help");
-    sayError(err, message + QStringLiteral(" (see ") + hint + QLatin1Char(')'));
+    sayError(err, tr("%1 (see %2)").arg(message, hint));
     return Usage;
 }
 
@@ -65,7 +65,7 @@ int Command::fail(const QString& message)
 
 void Command::warn(const QString& message)
 {
-    sayError(m_streams.err, QStringLiteral("warning: ") + message);
+    sayError(m_streams.err, tr("warning: %1").arg(message));
 }
 
 int Command::usage(const QString& message)
@@ -78,7 +78,7 @@ bool Command::databaseAddress(const CliArguments& args, QString* address)
     *address = args.has(QStringLiteral("--db")) ? args.value(QStringLiteral("--db"))
                                                 : SettingsStore::read(SettingsStore::DBInUse);
     if (address->isEmpty()) {
-        fail(QStringLiteral("Numira has no database in use; name one with --db FILE."));
+        fail(tr("Numira has no database in use; name one with --db FILE."));
         return false;
     }
     return true;
@@ -97,7 +97,7 @@ bool Command::openDatabase(const CliArguments& args)
         const StoreError found = error;
         error = m_session.mendIndexes(address);
         if (!error) {
-            warn(found.message() + QStringLiteral(" It was rebuilt."));
+            warn(tr("%1 It was rebuilt.").arg(found.message()));
             error = m_session.checkSchema(address);
         }
     }
@@ -113,8 +113,8 @@ bool Command::openDatabase(const CliArguments& args)
 void Command::removeRewriteLeftovers(const QString& address)
 {
     for (const QString& file : DatabaseProtection::removeLeftovers(address, &m_session.keys()))
-        sayError(m_streams.err, QStringLiteral("removed \"%1\", left by a passphrase change "
-                                               "that was cut short")
+        sayError(m_streams.err, tr("removed \"%1\", left by a passphrase change "
+                                   "that was cut short")
                                     .arg(file));
 }
 
@@ -137,13 +137,13 @@ bool Command::unlock(DatabaseSession& session, const QString& address, const Cli
         if (args.has(descriptorOption)) {
             int descriptor = -1;
             if (!CliPassphrase::descriptorFromText(args.value(descriptorOption), &descriptor)) {
-                error = QStringLiteral("--passphrase-fd takes a file descriptor number.");
+                error = tr("--passphrase-fd takes a file descriptor number.");
                 return std::nullopt;
             }
             read = CliPassphrase::readDescriptor(descriptor, &passphrase, &error);
         } else {
-            read = CliPassphrase::askTerminal(QStringLiteral("Passphrase of %1").arg(address),
-                                              false, &passphrase, &error);
+            read = CliPassphrase::askTerminal(tr("Passphrase of %1").arg(address), false,
+                                              &passphrase, &error);
         }
         if (!read)
             return std::nullopt;
@@ -188,7 +188,7 @@ bool Command::unlockProtectedDatabase(const CliArguments& args, QString* path)
     if (!databaseAddress(args, path))
         return false;
     if (!isProtected(*path)) {
-        fail(QStringLiteral("The database is not protected by a passphrase."));
+        fail(tr("The database is not protected by a passphrase."));
         return false;
     }
     return unlock(*path, args);
@@ -202,13 +202,12 @@ bool Command::newPassphrase(const CliArguments& args, SecretBytes* passphrase)
         int descriptor = -1;
         if (!CliPassphrase::descriptorFromText(args.value(QStringLiteral("--new-passphrase-fd")),
                                                &descriptor)) {
-            fail(QStringLiteral("--new-passphrase-fd takes a file descriptor number."));
+            fail(tr("--new-passphrase-fd takes a file descriptor number."));
             return false;
         }
         read = CliPassphrase::readDescriptor(descriptor, passphrase, &error);
     } else {
-        read =
-            CliPassphrase::askTerminal(QStringLiteral("New passphrase"), true, passphrase, &error);
+        read = CliPassphrase::askTerminal(tr("New passphrase"), true, passphrase, &error);
     }
     if (!read)
         fail(error);
@@ -224,7 +223,7 @@ bool Command::startReading(const CliArguments& args, RecordFormat::Format* forma
                    RecordFormat::fromName(args.value(QStringLiteral("--format")), use)) {
         *format = *chosen;
     } else {
-        *refused = usage(QStringLiteral("--format is one of %1").arg(RecordFormat::names(use)));
+        *refused = usage(tr("--format is one of %1").arg(RecordFormat::names(use)));
         return false;
     }
     if (!openDatabase(args)) {
@@ -340,7 +339,7 @@ std::optional<RecordStore::SerialRecord> Command::recordWithId(const QString& id
 
 int Command::failNoRecord(const QString& id)
 {
-    return fail(QStringLiteral("No record has the id %1.").arg(id));
+    return fail(tr("No record has the id %1.").arg(id));
 }
 
 QString Command::serialArgument(const QString& value)
@@ -369,11 +368,15 @@ bool Command::refuseDuplicate(const CliArguments& args, const RecordStore::Seria
     }
     if (!match)
         return true;
-    *refused = fail(QStringLiteral("This serial is already stored for %1 as record %2; "
-                                   "--allow-duplicate %3 it anyway.")
+    const QString refusal =
+        exceptId == 0
+            ? tr("This serial is already stored for %1 as record %2; --allow-duplicate adds it "
+                 "anyway.")
+            : tr("This serial is already stored for %1 as record %2; --allow-duplicate stores it "
+                 "anyway.");
+    *refused = fail(refusal
                         .arg(RecordRule::title(match->record.program, match->record.version,
                                                match->record.name))
-                        .arg(match->id)
-                        .arg(exceptId == 0 ? QStringLiteral("adds") : QStringLiteral("stores")));
+                        .arg(match->id));
     return false;
 }

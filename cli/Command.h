@@ -6,6 +6,7 @@
 #include "store/records/RecordStore.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,8 @@ class SecretBytes;
 // rows.
 class Command
 {
+    Q_DECLARE_TR_FUNCTIONS(Command)
+
     Q_DISABLE_COPY_MOVE(Command)
 
 public:

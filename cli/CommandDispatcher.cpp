@@ -49,24 +49,23 @@ QString CommandDispatcher::helpText(const Command* command) const
 {
     const QString& tool = Command::Tool;
     if (command)
-        return QStringLiteral("Usage: %1 [--db DATABASE] %2\n\n%3\n")
+        return tr("Usage: %1 [--db DATABASE] %2\n\n%3\n")
             .arg(tool, command->description().usage, command->description().summary);
     QString text =
-        QStringLiteral(
-            "Usage: %1 [--db DATABASE] COMMAND [ARGUMENTS]\n\n"
-            "Reads and changes Numira's serial numbers. --db names the database: a file, or a "
-            "PostgreSQL server as postgresql://user@host:port/db or service=NAME (its password "
-            "from ~/.pgpass or the service file); without it, the database Numira has in use. "
-            "A protected database's passphrase is read from "
-            "descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the "
-            "terminal.\nOutput is an aligned table on a terminal and TSV "
-            "otherwise; --format table|tsv|csv|json chooses. A table fits the terminal's width, "
-            "long values cut with an ellipsis; --wide shows them whole.\nExit status: 0 done, 1 "
-            "failed, 2 wrong command line. --version prints the version.\n\nCommands:\n")
+        tr("Usage: %1 [--db DATABASE] COMMAND [ARGUMENTS]\n\n"
+           "Reads and changes Numira's serial numbers. --db names the database: a file, or a "
+           "PostgreSQL server as postgresql://user@host:port/db or service=NAME (its password "
+           "from ~/.pgpass or the service file); without it, the database Numira has in use. "
+           "A protected database's passphrase is read from "
+           "descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the "
+           "terminal.\nOutput is an aligned table on a terminal and TSV "
+           "otherwise; --format table|tsv|csv|json chooses. A table fits the terminal's width, "
+           "long values cut with an ellipsis; --wide shows them whole.\nExit status: 0 done, 1 "
+           "failed, 2 wrong command line. --version prints the version.\n\nCommands:\n")
             .arg(tool);
     for (const auto& each : m_commands)
         text += QStringLiteral("  %1\n").arg(each->description().usage);
-    text += QStringLiteral("\n%1 COMMAND --help describes one command.\n").arg(tool);
+    text += tr("\n%1 COMMAND --help describes one command.\n").arg(tool);
     return text;
 }
 
@@ -81,7 +80,7 @@ int CommandDispatcher::run(const QStringList& words)
     if (!m_streams.out.failed())
         return status;
     Command::sayError(m_streams.err,
-                      QStringLiteral("cannot write the output: %1").arg(m_streams.out.failure()));
+                      tr("cannot write the output: %1").arg(m_streams.out.failure()));
     return Command::Failure;
 }
 
@@ -106,15 +105,15 @@ int CommandDispatcher::dispatch(const QStringList& words)
         const QString about = args.positional.value(0);
         const Command* command = find(about);
         if (args.command.isEmpty() && !args.helpWanted())
-            return usage(QStringLiteral("no command given"));
+            return usage(tr("no command given"));
         if (!about.isEmpty() && !command)
-            return usage(QStringLiteral("no command \"%1\"").arg(about));
+            return usage(tr("no command \"%1\"").arg(about));
         m_streams.out.write(helpText(command).toUtf8());
         return Command::Success;
     }
     Command* command = find(args.command);
     if (!command)
-        return usage(QStringLiteral("no command \"%1\"").arg(args.command));
+        return usage(tr("no command \"%1\"").arg(args.command));
     const Command::Description& described = command->description();
     if (args.helpWanted()) {
         m_streams.out.write(helpText(command).toUtf8());
@@ -123,22 +122,21 @@ int CommandDispatcher::dispatch(const QStringList& words)
     for (const QString& option : args.options.keys()) {
         if (option != QLatin1String("--db") && option != QLatin1String("--passphrase-fd") &&
             !described.options.contains(option))
-            return usage(QStringLiteral("%1 takes no %2").arg(described.name, option),
-                         described.name);
+            return usage(tr("%1 takes no %2").arg(described.name, option), described.name);
     }
     for (const QString& flag : args.flags) {
         if (described.options.contains(flag))
             continue;
         // A plain argument that begins with "-" (a keyword, a serial) is told where it goes.
-        const QString hint = described.maxArguments > 0
-                                 ? QStringLiteral("; a value that begins with - goes after --")
-                                 : QString();
-        return usage(QStringLiteral("%1 takes no %2%3").arg(described.name, flag, hint),
+        return usage(described.maxArguments > 0
+                         ? tr("%1 takes no %2; a value that begins with - goes after --")
+                               .arg(described.name, flag)
+                         : tr("%1 takes no %2").arg(described.name, flag),
                      described.name);
     }
     if (args.positional.size() < described.minArguments ||
         args.positional.size() > described.maxArguments)
-        return usage(QStringLiteral("wrong number of arguments; usage: %1").arg(described.usage),
+        return usage(tr("wrong number of arguments; usage: %1").arg(described.usage),
                      described.name);
     return command->execute(args);
 }

@@ -2,6 +2,7 @@
 
 #include "cli/Command.h"
 
+#include <QCoreApplication>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,8 @@
 // with one line on standard error, whatever the command made of it.
 class CommandDispatcher final
 {
+    Q_DECLARE_TR_FUNCTIONS(CommandDispatcher)
+
     Q_DISABLE_COPY_MOVE(CommandDispatcher)
 
 public:

@@ -28,7 +28,7 @@ qint64 CommandOutput::writeData(const char* data, qint64 size)
         if (wrote <= 0) {
             m_failed = true;
             setErrorString(wrote < 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                                     : QStringLiteral("Nothing could be written"));
+                                     : tr("Nothing could be written"));
             return -1;
         }
         written += wrote;

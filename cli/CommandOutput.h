@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QIODevice>
 
 // A command's standard output: every write goes straight to the file descriptor and is
@@ -8,6 +9,8 @@
 // that a command stops at the first and says so once.
 class CommandOutput final : public QIODevice
 {
+    Q_DECLARE_TR_FUNCTIONS(CommandOutput)
+
     Q_DISABLE_COPY_MOVE(CommandOutput)
 
 public:

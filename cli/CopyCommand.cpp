@@ -6,12 +6,11 @@ CopyCommand::CopyCommand(Streams& streams)
     : Command(streams,
               {QStringLiteral("copy"),
                QStringLiteral("copy --from ADDRESS --to ADDRESS [--dry-run] [--allow-duplicate]"),
-               QStringLiteral(
-                   "Copies every record of one database into another, in one transaction on the "
-                   "target: a database file to a PostgreSQL server (postgresql://user@host/db or "
-                   "service=NAME) and back, or any two. The target's records stay; serials "
-                   "already stored there for their program are skipped and counted, as import "
-                   "does, unless --allow-duplicate. --dry-run stores nothing."),
+               tr("Copies every record of one database into another, in one transaction on the "
+                  "target: a database file to a PostgreSQL server (postgresql://user@host/db or "
+                  "service=NAME) and back, or any two. The target's records stay; serials "
+                  "already stored there for their program are skipped and counted, as import "
+                  "does, unless --allow-duplicate. --dry-run stores nothing."),
                {QStringLiteral("--from"), QStringLiteral("--to"), QStringLiteral("--dry-run"),
                 QStringLiteral("--allow-duplicate")},
                0,
@@ -24,7 +23,7 @@ int CopyCommand::execute(const CliArguments& args)
     const QString from = args.value(QStringLiteral("--from"));
     const QString to = args.value(QStringLiteral("--to"));
     if (from.isEmpty() || to.isEmpty())
-        return usage(QStringLiteral("copy needs --from and --to"));
+        return usage(tr("copy needs --from and --to"));
     DatabaseSession& source = session();
     DatabaseSession target;
     source.setAddress(from);
@@ -37,14 +36,15 @@ int CopyCommand::execute(const CliArguments& args)
     DatabaseCopy::Outcome outcome;
     StoreError error;
     if (!DatabaseCopy::copy(source, target, options, &outcome, &error))
-        return fail(error.message() + QStringLiteral(" Nothing was copied."));
-    return write(QStringLiteral("Read %1 records; %2 %3 records (%4 new programs), %5 %6 "
-                                "duplicates.\n")
-                     .arg(outcome.read)
-                     .arg(options.dryRun ? QStringLiteral("would add") : QStringLiteral("added"))
+        return fail(tr("%1 Nothing was copied.").arg(error.message()));
+    const QString report =
+        options.dryRun ? tr("Read %1 records; would add %2 records (%3 new programs), would skip "
+                            "%4 duplicates.\n")
+                       : tr("Read %1 records; added %2 records (%3 new programs), skipped %4 "
+                            "duplicates.\n");
+    return write(report.arg(outcome.read)
                      .arg(outcome.added)
                      .arg(outcome.newPrograms)
-                     .arg(options.dryRun ? QStringLiteral("would skip") : QStringLiteral("skipped"))
                      .arg(outcome.duplicates)
                      .toUtf8())
                ? Success

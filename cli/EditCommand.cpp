@@ -9,9 +9,9 @@ EditCommand::EditCommand(Streams& streams)
               {QStringLiteral("edit"),
                QStringLiteral("edit ID [--program P] [--version V] [--name N] [--serial S|-] "
                               "[--allow-duplicate]"),
-               QStringLiteral("Changes the given fields of a record and dates it now, under the "
-                              "rules of add: a serial that another record of the program already "
-                              "holds is refused unless --allow-duplicate."),
+               tr("Changes the given fields of a record and dates it now, under the "
+                  "rules of add: a serial that another record of the program already "
+                  "holds is refused unless --allow-duplicate."),
                {QStringLiteral("--program"), QStringLiteral("--version"), QStringLiteral("--name"),
                 QStringLiteral("--serial"), QStringLiteral("--allow-duplicate")},
                1,
@@ -26,7 +26,7 @@ int EditCommand::execute(const CliArguments& args)
     for (const QString& option : changeable)
         anyChange = anyChange || args.has(option);
     if (!anyChange)
-        return usage(QStringLiteral("edit needs at least one of %1").arg(changeable.join(", ")));
+        return usage(tr("edit needs at least one of %1").arg(changeable.join(", ")));
     const QString id = args.positional.first();
     int refused = Success;
     if (!validId(id, &refused))

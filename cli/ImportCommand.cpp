@@ -8,16 +8,15 @@ ImportCommand::ImportCommand(Streams& streams)
               {QStringLiteral("import"),
                QStringLiteral("import FILE|- [--format csv|json|tsv|keyfinder] [--dry-run] "
                               "[--allow-duplicate]"),
-               QStringLiteral(
-                   "Adds the records of a file in one transaction: a bad row adds nothing and is "
-                   "named. CSV columns are matched by header name in any order, separated by , "
-                   "or ; (a UTF-8 byte-order mark is fine); tsv reads the TSV export; keyfinder "
-                   "reads the CSV export of product-key finders (columns such as Product Name "
-                   "and Product Key). The format follows FILE's extension (.json, .tsv) unless "
-                   "given. FILE is an ordinary file of at most 256 MiB. Serials already stored "
-                   "for their program are skipped and counted unless --allow-duplicate. "
-                   "--dry-run stores nothing and lists what would be added and what is a "
-                   "duplicate."),
+               tr("Adds the records of a file in one transaction: a bad row adds nothing and is "
+                  "named. CSV columns are matched by header name in any order, separated by , "
+                  "or ; (a UTF-8 byte-order mark is fine); tsv reads the TSV export; keyfinder "
+                  "reads the CSV export of product-key finders (columns such as Product Name "
+                  "and Product Key). The format follows FILE's extension (.json, .tsv) unless "
+                  "given. FILE is an ordinary file of at most 256 MiB. Serials already stored "
+                  "for their program are skipped and counted unless --allow-duplicate. "
+                  "--dry-run stores nothing and lists what would be added and what is a "
+                  "duplicate."),
                {QStringLiteral("--format"), QStringLiteral("--dry-run"),
                 QStringLiteral("--allow-duplicate")},
                1,
@@ -33,7 +32,7 @@ int ImportCommand::execute(const CliArguments& args)
         const RecordFormat::Use use = RecordFormat::Use::Import;
         format = RecordFormat::fromName(args.value(QStringLiteral("--format")), use);
         if (!format)
-            return usage(QStringLiteral("--format is one of %1").arg(RecordFormat::names(use)));
+            return usage(tr("--format is one of %1").arg(RecordFormat::names(use)));
     }
     QByteArray bytes;
     QString error;
@@ -41,11 +40,11 @@ int ImportCommand::execute(const CliArguments& args)
                           ? RecordImport::readStream(input(), &bytes, &error)
                           : RecordImport::readFile(source, &bytes, &error);
     if (!read)
-        return fail(error + QStringLiteral(" Nothing was imported."));
+        return fail(tr("%1 Nothing was imported.").arg(error));
     QList<RecordStore::SerialRecord> records;
     if (!RecordImport::parse(bytes, format.value_or(RecordImport::detectedFormat(source, bytes)),
                              &records, &error))
-        return fail(QStringLiteral("%1: %2 Nothing was imported.").arg(source, error));
+        return fail(tr("%1: %2 Nothing was imported.").arg(source, error));
     bytes = QByteArray(); // the records are all that is needed from here on
     if (!openDatabase(args))
         return Failure;
@@ -55,7 +54,7 @@ int ImportCommand::execute(const CliArguments& args)
     RecordStore::ImportOutcome outcome;
     StoreError refused;
     if (!RecordStore::importRecords(session(), records, options, &outcome, &refused))
-        return fail(refused.message() + QStringLiteral(" Nothing was imported."));
+        return fail(tr("%1 Nothing was imported.").arg(refused.message()));
     if (!outcome.note.isEmpty())
         warn(outcome.note);
     QString report;
@@ -71,11 +70,11 @@ int ImportCommand::execute(const CliArguments& args)
                 QLatin1Char('\n');
         }
     }
-    report += QStringLiteral("%1 %2 records (%3 new programs), %4 %5 duplicates.\n")
-                  .arg(options.dryRun ? QStringLiteral("Would add") : QStringLiteral("Added"))
-                  .arg(outcome.added)
-                  .arg(outcome.newPrograms)
-                  .arg(options.dryRun ? QStringLiteral("would skip") : QStringLiteral("skipped"))
-                  .arg(outcome.duplicates);
+    report +=
+        (options.dryRun ? tr("Would add %1 records (%2 new programs), would skip %3 duplicates.\n")
+                        : tr("Added %1 records (%2 new programs), skipped %3 duplicates.\n"))
+            .arg(outcome.added)
+            .arg(outcome.newPrograms)
+            .arg(outcome.duplicates);
     return write(report.toUtf8()) ? Success : Failure;
 }

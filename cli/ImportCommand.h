@@ -2,9 +2,13 @@
 
 #include "cli/Command.h"
 
+#include <QCoreApplication>
+
 // numira-cli: Adds the records of a file in one transaction and says how many.
 class ImportCommand final : public Command
 {
+    Q_DECLARE_TR_FUNCTIONS(ImportCommand)
+
 public:
     explicit ImportCommand(Streams& streams);
 

@@ -3,9 +3,9 @@
 ListCommand::ListCommand(Streams& streams)
     : Command(streams, {QStringLiteral("list"),
                         QStringLiteral("list [PROGRAM] [--format table|tsv|csv|json]"),
-                        QStringLiteral("Lists every record by program and version, or the "
-                                       "records of one program (letter case aside), highest "
-                                       "version first."),
+                        tr("Lists every record by program and version, or the "
+                           "records of one program (letter case aside), highest "
+                           "version first."),
                         {QStringLiteral("--format")},
                         0,
                         1})

@@ -3,7 +3,7 @@
 ProgramsCommand::ProgramsCommand(Streams& streams)
     : Command(streams, {QStringLiteral("programs"),
                         QStringLiteral("programs [--format ...]"),
-                        QStringLiteral("Lists the program names."),
+                        tr("Lists the program names."),
                         {QStringLiteral("--format")},
                         0,
                         0})

@@ -8,11 +8,10 @@ ProtectCommand::ProtectCommand(Streams& streams)
     : Command(streams,
               {QStringLiteral("protect"),
                QStringLiteral("protect [--new-passphrase-fd N] [--remember]"),
-               QStringLiteral(
-                   "Encrypts the database with a passphrase, read from descriptor N or asked "
-                   "twice on the terminal. The file is replaced only once the encrypted copy is "
-                   "complete on disk. --remember keeps the passphrase in the desktop's keyring, "
-                   "where numira-cli and Numira find it."),
+               tr("Encrypts the database with a passphrase, read from descriptor N or asked "
+                  "twice on the terminal. The file is replaced only once the encrypted copy is "
+                  "complete on disk. --remember keeps the passphrase in the desktop's keyring, "
+                  "where numira-cli and Numira find it."),
                {QStringLiteral("--new-passphrase-fd"), QStringLiteral("--remember")},
                0,
                0})
@@ -25,10 +24,10 @@ int ProtectCommand::execute(const CliArguments& args)
     if (!databaseAddress(args, &path))
         return Failure;
     if (!databaseCanBeProtected(path))
-        return fail(QStringLiteral("A passphrase protects a database file. A database on a "
-                                   "server is protected by the server's own roles and rights."));
+        return fail(tr("A passphrase protects a database file. A database on a "
+                       "server is protected by the server's own roles and rights."));
     if (isProtected(path))
-        return fail(QStringLiteral("The database is protected by a passphrase already."));
+        return fail(tr("The database is protected by a passphrase already."));
     if (!checkSchema(path))
         return Failure;
     SecretBytes passphrase;
@@ -39,8 +38,8 @@ int ProtectCommand::execute(const CliArguments& args)
         return fail(error);
     if (args.flags.contains(QStringLiteral("--remember")) &&
         !PassphraseKeyring::store(path, passphrase, &error))
-        return fail(QStringLiteral("The database is protected, but the keyring did not keep "
-                                   "the passphrase: %1")
+        return fail(tr("The database is protected, but the keyring did not keep "
+                       "the passphrase: %1")
                         .arg(error));
     return Success;
 }

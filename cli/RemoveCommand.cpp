@@ -3,7 +3,7 @@
 RemoveCommand::RemoveCommand(Streams& streams)
     : Command(streams, {QStringLiteral("rm"),
                         QStringLiteral("rm ID"),
-                        QStringLiteral("Deletes one record; its program name stays."),
+                        tr("Deletes one record; its program name stays."),
                         {},
                         1,
                         1})

@@ -10,11 +10,10 @@ SearchCommand::SearchCommand(Streams& streams)
               {QStringLiteral("search"),
                QStringLiteral(
                    "search [--by all|program|version|name|serial] [--format ...] [--] KEYWORD"),
-               QStringLiteral("Lists the records whose field contains KEYWORD, as the search "
-                              "screen finds them: letter case aside, with % matching any text "
-                              "and _ any one character. A KEYWORD that begins with - is given "
-                              "after --, as in: search -- -K9Z; before it, it is taken for an "
-                              "option."),
+               tr("Lists the records whose field contains KEYWORD, as the search screen "
+                  "finds them: letter case aside, with % matching any text and _ any one "
+                  "character. A KEYWORD that begins with - is given after --, as in: "
+                  "search -- -K9Z; before it, it is taken for an option."),
                {QStringLiteral("--by"), QStringLiteral("--format")},
                1,
                1})
@@ -36,7 +35,7 @@ int SearchCommand::execute(const CliArguments& args)
     const std::optional<Field> field =
         named == fields.constEnd() ? std::nullopt : std::optional<Field>(*named);
     if (!field)
-        return usage(QStringLiteral("--by is one of all, program, version, name, serial"));
+        return usage(tr("--by is one of all, program, version, name, serial"));
     RecordFormat::Format format;
     if (int refused = Success; !startReading(args, &format, &refused))
         return refused;

@@ -3,16 +3,15 @@
 #include "store/records/RowWriter.h"
 
 ShowCommand::ShowCommand(Streams& streams)
-    : Command(
-          streams,
-          {QStringLiteral("show"),
-           QStringLiteral("show ID [--field id|program|version|name|serial|date] [--format ...]"),
-           QStringLiteral("Shows one record. With --field, prints that one value exactly as "
-                          "stored, with no quoting and no line end added (one is added on a "
-                          "terminal)."),
-           {QStringLiteral("--field"), QStringLiteral("--format")},
-           1,
-           1})
+    : Command(streams, {QStringLiteral("show"),
+                        QStringLiteral(
+                            "show ID [--field id|program|version|name|serial|date] [--format ...]"),
+                        tr("Shows one record. With --field, prints that one value exactly as "
+                           "stored, with no quoting and no line end added (one is added on a "
+                           "terminal)."),
+                        {QStringLiteral("--field"), QStringLiteral("--format")},
+                        1,
+                        1})
 {
 }
 
@@ -21,7 +20,7 @@ int ShowCommand::execute(const CliArguments& args)
     const QString fieldName = args.value(QStringLiteral("--field"));
     const qsizetype column = recordColumns().indexOf(fieldName);
     if (args.has(QStringLiteral("--field")) && column < 0)
-        return usage(QStringLiteral("--field is one of %1").arg(recordColumns().join(", ")));
+        return usage(tr("--field is one of %1").arg(recordColumns().join(", ")));
     const QString id = args.positional.first();
     int refused = Success;
     if (!validId(id, &refused))

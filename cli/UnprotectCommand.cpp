@@ -6,8 +6,8 @@
 UnprotectCommand::UnprotectCommand(Streams& streams)
     : Command(streams, {QStringLiteral("unprotect"),
                         QStringLiteral("unprotect [--passphrase-fd N]"),
-                        QStringLiteral("Takes the passphrase off a protected database: the file "
-                                       "is plain SQLite again."),
+                        tr("Takes the passphrase off a protected database: the file "
+                           "is plain SQLite again."),
                         {},
                         0,
                         0})

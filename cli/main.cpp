@@ -2,9 +2,11 @@
 
 #include "cli/CommandDispatcher.h"
 #include "cli/CommandOutput.h"
+#include "store/Translations.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QStringDecoder>
 
 #include <cstdio>
@@ -42,14 +44,17 @@ int terminalWidth()
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication app(argc, argv);
+    Translations::install(app, QCoreApplication::applicationDirPath(),
+                          QProcessEnvironment::systemEnvironment());
     if (const int bad = firstNonUtf8Argument(argc, argv)) {
-        std::fprintf(stderr,
-                     "numira-cli: argument %d is not UTF-8 text; nothing was done (see "
-                     "numira-cli --help)\n",
-                     bad);
+        const QString message =
+            QCoreApplication::translate("numira-cli", "argument %1 is not UTF-8 text; nothing "
+                                                      "was done (see numira-cli --help)")
+                .arg(bad);
+        std::fprintf(stderr, "numira-cli: %s\n", qUtf8Printable(message));
         return Command::Usage;
     }
-    QCoreApplication app(argc, argv);
     QFile in;
     in.open(stdin, QIODevice::ReadOnly);
     // Standard output and error are written to their descriptors, never through stdio, whose

@@ -35,7 +35,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its PostgreSQL driver at run time, so no library names it: team databases on a
 # server need it, a user of files alone does not.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libqt6sql6-psql)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql, qt6-translations-l10n")
 
 # Files under /etc are the administrator's to change (conffiles); the maintainer scripts link
 # the host manifest for Google Chrome (see data/extension/CMakeLists.txt).

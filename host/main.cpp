@@ -1,6 +1,7 @@
 // numira-quickadd-host: the native-messaging host the browser extension talks to. The browser
 // starts it for each "Add to Numira", sends one message and reads one answer.
 
+#include "store/Translations.h"
 #include "web/PipeInput.h"
 #include "web/QuickAddHost.h"
 
@@ -13,6 +14,9 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // The answers the browser shows the user speak the user's language.
+    Translations::install(app, QCoreApplication::applicationDirPath(),
+                          QProcessEnvironment::systemEnvironment());
     // Unbuffered: the answer must reach the browser before the process ends, and no byte of
     // standard input beyond the one message may be taken. The input keeps the read deadline
     // even when the browser holds the pipe open without writing.

@@ -12,6 +12,7 @@
 #include "ui/ScreenHost.h"
 #include "ui/SkinColor.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,7 +23,7 @@
 
 namespace {
 
-const QString NewProgramEntry = QStringLiteral("New Program");
+const char* const NewProgramEntry = QT_TRANSLATE_NOOP("AddScreen", "New Program");
 // The first entry of the list is the "New Program" choice, whatever the names after it.
 constexpr int NewProgramRow = 0;
 
@@ -40,27 +41,27 @@ void AddScreen::buildControls()
     using namespace ScreenKit;
     prepareScreen(this, 6270, 3375);
 
-    label(this, "Label1", QStringLiteral("Program:"), 120, 120, 2760, 195, 8.25);
-    label(this, "Label2", QStringLiteral(" (New Program if not listed)"), 0, 360, 2775, 255, 8.25);
+    label(this, "Label1", tr("Program:"), 120, 120, 2760, 195, 8.25);
+    label(this, "Label2", tr(" (New Program if not listed)"), 0, 360, 2775, 255, 8.25);
     m_programs = place<QListWidget>(this, "lstSelect", 120, 600, 2655, 1980);
     m_programs->setSelectionMode(QAbstractItemView::SingleSelection);
     // Only a chosen entry is drawn as chosen: the keyboard cursor on an entry nobody chose
     // yet is not highlighted.
     m_programs->setItemDelegate(new ChosenOnlyDelegate(m_programs));
     m_newProgramLabel =
-        label(this, "lblPName", QStringLiteral("New Program Name:"), 120, 2640, 2535, 255, 8.25);
+        label(this, "lblPName", tr("New Program Name:"), 120, 2640, 2535, 255, 8.25);
     m_newProgram = place<QLineEdit>(this, "txtNewProg", 120, 2880, 2655, 345);
-    label(this, "Label3", QStringLiteral("Version:"), 3240, 120, 1095, 255, 8.25);
+    label(this, "Label3", tr("Version:"), 3240, 120, 1095, 255, 8.25);
     m_version = place<QLineEdit>(this, "txtVersion", 3240, 360, 1425, 345);
-    label(this, "Label4", QStringLiteral("Name:"), 3240, 840, 1575, 255, 8.25);
+    label(this, "Label4", tr("Name:"), 3240, 840, 1575, 255, 8.25);
     m_name = place<QLineEdit>(this, "txtName", 3240, 1080, 2655, 345);
-    label(this, "Label6", QStringLiteral("Serial:"), 3240, 1560, 1815, 255, 8.25);
+    label(this, "Label6", tr("Serial:"), 3240, 1560, 1815, 255, 8.25);
     m_serial = place<QPlainTextEdit>(this, "txtSerial", 3240, 1800, 2655, 930);
     m_serial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab leaves the box; a tab character can still be pasted into it.
     m_serial->setTabChangesFocus(true);
-    m_cancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 3360, 2880, 1095, 375);
-    m_ok = button(this, "cmdOK", QStringLiteral("&Ok"), 4680, 2880, 1095, 375);
+    m_cancel = button(this, "cmdCancel", tr("&Cancel"), 3360, 2880, 1095, 375);
+    m_ok = button(this, "cmdOK", tr("&Ok"), 4680, 2880, 1095, 375);
 
     for (QWidget* editor : {static_cast<QWidget*>(m_programs), static_cast<QWidget*>(m_version),
                             static_cast<QWidget*>(m_name), static_cast<QWidget*>(m_serial)}) {
@@ -91,7 +92,7 @@ void AddScreen::buildControls()
 void AddScreen::load()
 {
     SkinColor::applySkinColors(this);
-    m_programs->addItem(NewProgramEntry);
+    m_programs->addItem(tr(NewProgramEntry));
     m_newProgram->setVisible(false);
     m_newProgramLabel->setVisible(false);
     m_newProgram->setEnabled(false);
@@ -102,7 +103,7 @@ void AddScreen::load()
         m_programs->addItems(names);
     else
         ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 QStringLiteral("The program list could not be read!"), error);
+                                 tr("The program list could not be read!"), error);
 }
 
 void AddScreen::showEvent(QShowEvent* event)
@@ -147,8 +148,7 @@ void AddScreen::onOkClicked()
     const QString problem =
         RecordRule::problem(record.program, record.version, record.name, record.serial);
     if (!problem.isEmpty()) {
-        m_prompt.message(
-            {problem, QStringLiteral("Error!"), PromptButtons::Ok, PromptIcon::Critical});
+        m_prompt.message({problem, tr("Error!"), PromptButtons::Ok, PromptIcon::Critical});
         return;
     }
 
@@ -159,18 +159,16 @@ void AddScreen::onOkClicked()
     QString storedUnder;
     if (!RecordStore::addSerial(m_host.session(), record, newProgram, QDateTime::currentDateTime(),
                                 &error, &storedUnder)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 QStringLiteral("The serial was not added!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The serial was not added!"),
+                                 error);
         return;
     }
 
     // A new name that matches a listed program apart from letter case went under that one.
-    QString successText = QStringLiteral("Serial Successfully Added!");
+    QString successText = tr("Serial Successfully Added!");
     if (newProgram && storedUnder != record.program)
-        successText +=
-            QStringLiteral("  It was stored under the existing program \"%1\".").arg(storedUnder);
-    const PromptMessage success{successText, QStringLiteral("Success!"), PromptButtons::Ok,
-                                PromptIcon::None};
+        successText += tr("  It was stored under the existing program \"%1\".").arg(storedUnder);
+    const PromptMessage success{successText, tr("Success!"), PromptButtons::Ok, PromptIcon::None};
     if (m_quickAdd) {
         m_host.session().close();
         m_prompt.message(success);

@@ -41,21 +41,18 @@ void BrowseScreen::buildControls()
     using namespace ScreenKit;
     prepareScreen(this, 6450, 4230);
 
-    m_deleteProgram =
-        button(this, "cmdDeleteProg", QStringLiteral("Delete &Program"), 255, 120, 1275, 375);
+    m_deleteProgram = button(this, "cmdDeleteProg", tr("Delete &Program"), 255, 120, 1275, 375);
     m_program = place<QComboBox>(this, "cmbProgram", 1920, 120, 2295, 360);
     m_program->setEditable(true);
     m_program->setInsertPolicy(QComboBox::NoInsert);
     // The box takes the name exactly as typed: no completion may change it under the user.
     m_program->setCompleter(nullptr);
     setVerdana(m_program, 9.75);
-    m_search = button(this, "cmdSearch", QStringLiteral("&Search"), 4620, 120, 1290, 390);
-    m_records = new RecordListModel({QStringLiteral("ID"), QStringLiteral("Version"),
-                                     QStringLiteral("Name"), QStringLiteral("Serial")},
-                                    this);
+    m_search = button(this, "cmdSearch", tr("&Search"), 4620, 120, 1290, 390);
+    m_records = new RecordListModel({tr("ID"), tr("Version"), tr("Name"), tr("Serial")}, this);
     m_list = listView(this, "lstRecords", 120, 735, 5970, 2250, m_records, {600, 1000, 1700, 2650});
-    m_cancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 570, 3090, 1620, 390);
-    m_lookCloser = button(this, "cmdView", QStringLiteral("&Look Closer"), 3795, 3105, 1860, 375);
+    m_cancel = button(this, "cmdCancel", tr("&Cancel"), 570, 3090, 1620, 390);
+    m_lookCloser = button(this, "cmdView", tr("&Look Closer"), 3795, 3105, 1860, 375);
 
     chainTabOrder({m_program, m_search, m_list, m_cancel, m_lookCloser, m_deleteProgram});
     bindEscape(this, m_cancel);
@@ -97,7 +94,7 @@ void BrowseScreen::load()
         m_program->addItems(names);
     else
         ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 QStringLiteral("The program list could not be read!"), error);
+                                 tr("The program list could not be read!"), error);
     m_program->setCurrentIndex(-1);
     m_program->setEditText(QString());
 }
@@ -120,14 +117,13 @@ void BrowseScreen::search()
     if (!RecordStore::pagedSerialsOfProgram(m_host.session(), program, &rows, &error)) {
         m_records->clear();
         ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 QStringLiteral("The serials of this program could not be read!"),
-                                 error);
+                                 tr("The serials of this program could not be read!"), error);
         return;
     }
     if (rows.rowCount() > 0) {
         m_records->setRecords(std::move(rows));
     } else {
-        const QString none = QStringLiteral("N/A");
+        const QString none = tr("N/A");
         m_records->setPlaceholder({none, none, none, none});
     }
 }
@@ -174,28 +170,28 @@ void BrowseScreen::onDeleteProgramClicked()
     const QString program = m_program->currentText();
     if (program.isEmpty())
         return;
-    if (!m_prompt.askYesNo(QStringLiteral("Delete the selected Program?")))
+    if (!m_prompt.askYesNo(tr("Delete the selected Program?")))
         return;
 
     RecordStore::ProgramDeletion outcome = RecordStore::ProgramDeletion::NotFound;
     StoreError error;
     if (!RecordStore::deleteProgram(m_host.session(), program, &outcome, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 QStringLiteral("The program was not deleted!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The program was not deleted!"),
+                                 error);
         return;
     }
     switch (outcome) {
     case RecordStore::ProgramDeletion::StillReferenced:
-        m_prompt.critical(QStringLiteral(
-            "Program has 1 or more serials referenced to it.  Delete those serials first!"));
+        m_prompt.critical(
+            tr("Program has 1 or more serials referenced to it.  Delete those serials first!"));
         break;
     case RecordStore::ProgramDeletion::NotFound:
-        m_prompt.critical(QStringLiteral("Program Doesn't Exist and therefore cannot be deleted!"));
+        m_prompt.critical(tr("Program Doesn't Exist and therefore cannot be deleted!"));
         break;
     case RecordStore::ProgramDeletion::Deleted:
         m_host.closeScreens();
         m_host.showBrowser();
-        m_prompt.inform(QStringLiteral("Program has been deleted!"));
+        m_prompt.inform(tr("Program has been deleted!"));
         break;
     }
 }

@@ -10,6 +10,7 @@
 #include "ui/ScreenHost.h"
 #include "ui/SkinColor.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,7 +21,8 @@
 namespace {
 
 // Another user (or another window) deleted it after the list was shown.
-const QString RecordGoneMessage = QStringLiteral("The record no longer exists.");
+const char* const RecordGoneMessage =
+    QT_TRANSLATE_NOOP("EditScreen", "The record no longer exists.");
 
 } // namespace
 
@@ -38,9 +40,9 @@ void EditScreen::buildControls()
 
     // The labels end close to the boxes on their right.
     for (QLabel* caption :
-         {label(this, "Label3", QStringLiteral("Version:"), 1560, 600, 975, 255, 8.25),
-          label(this, "Label4", QStringLiteral("Registration Name:"), 480, 1080, 2055, 255, 8.25),
-          label(this, "Label6", QStringLiteral("Serial Number:"), 840, 1560, 1545, 225, 8.25)})
+         {label(this, "Label3", tr("Version:"), 1560, 600, 975, 255, 8.25),
+          label(this, "Label4", tr("Registration Name:"), 480, 1080, 2055, 255, 8.25),
+          label(this, "Label6", tr("Serial Number:"), 840, 1560, 1545, 225, 8.25)})
         caption->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_version = place<QLineEdit>(this, "txtVersion", 2640, 600, 1335, 300);
     m_name = place<QLineEdit>(this, "txtName", 2640, 1080, 2970, 285);
@@ -48,13 +50,12 @@ void EditScreen::buildControls()
     m_serial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab leaves the box; a tab character can still be pasted into it.
     m_serial->setTabChangesFocus(true);
-    m_cancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 720, 2640, 1575, 375);
-    m_delete = button(this, "cmdDelete", QStringLiteral("&Delete Serial"), 2400, 2640, 1575, 375);
-    m_save = button(this, "cmdSave", QStringLiteral("&Save Changes"), 4080, 2640, 1575, 375);
+    m_cancel = button(this, "cmdCancel", tr("&Cancel"), 720, 2640, 1575, 375);
+    m_delete = button(this, "cmdDelete", tr("&Delete Serial"), 2400, 2640, 1575, 375);
+    m_save = button(this, "cmdSave", tr("&Save Changes"), 4080, 2640, 1575, 375);
     // Under the serial's caption, beside its box.
-    m_copy = button(this, "cmdCopy", QStringLiteral("Co&py"), 1440, 1860, 945, 375);
-    m_copy->setToolTip(
-        QStringLiteral("Copy the serial; the clipboard is cleared again after a while"));
+    m_copy = button(this, "cmdCopy", tr("Co&py"), 1440, 1860, 945, 375);
+    m_copy->setToolTip(tr("Copy the serial; the clipboard is cleared again after a while"));
 
     setVerdana(m_version, 9.75);
     setVerdana(m_name, 9.75);
@@ -82,8 +83,8 @@ void EditScreen::load()
     std::optional<RecordStore::SerialRecord> record;
     StoreError error;
     if (!RecordStore::loadSerial(m_host.session(), m_id, &record, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 QStringLiteral("The record could not be read!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The record could not be read!"),
+                                 error);
         return;
     }
     // A record that is gone leaves the boxes empty.
@@ -148,44 +149,43 @@ void EditScreen::onSaveClicked()
     // Version and name may be left empty; what the record rule refuses is said, not ignored.
     const QString problem = RecordRule::detailsProblem(version, name, serial);
     if (!problem.isEmpty()) {
-        m_prompt.message(
-            {problem, QStringLiteral("Error!"), PromptButtons::Ok, PromptIcon::Critical});
+        m_prompt.message({problem, tr("Error!"), PromptButtons::Ok, PromptIcon::Critical});
         return;
     }
     if (!ScreenKit::confirmNewSerial(m_prompt, m_host.session(), m_program, serial,
                                      m_id.toLongLong()))
         return;
-    if (!m_prompt.askYesNo(QStringLiteral("Apply Edit?"), QStringLiteral("Apply Edit?")))
+    if (!m_prompt.askYesNo(tr("Apply Edit?"), tr("Apply Edit?")))
         return;
 
     bool found = false;
     StoreError error;
     if (!RecordStore::updateSerial(m_host.session(), m_id, version, name, serial,
                                    QDateTime::currentDateTime(), &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 QStringLiteral("The changes were not saved!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The changes were not saved!"),
+                                 error);
         return;
     }
     if (!found)
-        m_prompt.critical(RecordGoneMessage);
+        m_prompt.critical(tr(RecordGoneMessage));
     returnToCaller(true);
 }
 
 void EditScreen::onDeleteClicked()
 {
-    if (!m_prompt.askYesNo(QStringLiteral("Are you sure you want to delete the selected record?"),
-                           QStringLiteral("Delete Selected Record?")))
+    if (!m_prompt.askYesNo(tr("Are you sure you want to delete the selected record?"),
+                           tr("Delete Selected Record?")))
         return;
 
     bool found = false;
     StoreError error;
     if (!RecordStore::deleteSerial(m_host.session(), m_id, &found, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 QStringLiteral("The record was not deleted!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The record was not deleted!"),
+                                 error);
         return;
     }
     if (!found)
-        m_prompt.critical(RecordGoneMessage);
+        m_prompt.critical(tr(RecordGoneMessage));
     returnToCaller(true);
 }
 

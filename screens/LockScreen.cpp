@@ -16,22 +16,21 @@ LockScreen::LockScreen(const QString& databaseName, bool offerKeyring, QWidget* 
     setObjectName(QStringLiteral("frmLocked"));
     prepareScreen(this, 6225, 3720);
 
-    label(this, "lblLocked", QStringLiteral("Numira is locked"), 600, 480, 5000, 360, 12);
+    label(this, "lblLocked", tr("Numira is locked"), 600, 480, 5000, 360, 12);
     auto* text = label(this, "lblDatabase",
-                       QStringLiteral("The database \"%1\" is locked. Enter its passphrase to "
-                                      "open it again.")
+                       tr("The database \"%1\" is locked. Enter its passphrase to "
+                          "open it again.")
                            .arg(databaseName),
                        600, 1020, 5000, 600, 8.25);
     text->setWordWrap(true);
-    label(this, "lblPassphrase", QStringLiteral("Passphrase:"), 600, 1800, 1400, 255, 8.25);
+    label(this, "lblPassphrase", tr("Passphrase:"), 600, 1800, 1400, 255, 8.25);
     txtPassphrase = place<QLineEdit>(this, "txtPassphrase", 2040, 1740, 2600, 345);
     txtPassphrase->setEchoMode(QLineEdit::Password);
     txtPassphrase->setAttribute(Qt::WA_InputMethodEnabled, false);
     setVerdana(txtPassphrase, 9.75);
     paintEditor(txtPassphrase);
-    cmdUnlock = button(this, "cmdUnlock", QStringLiteral("&Unlock"), 4740, 1725, 1095, 375);
-    cmdKeyring =
-        button(this, "cmdKeyring", QStringLiteral("From the &Keyring"), 2040, 2280, 2600, 375);
+    cmdUnlock = button(this, "cmdUnlock", tr("&Unlock"), 4740, 1725, 1095, 375);
+    cmdKeyring = button(this, "cmdKeyring", tr("From the &Keyring"), 2040, 2280, 2600, 375);
     cmdKeyring->setVisible(offerKeyring);
     m_problem = label(this, "lblProblem", QString(), 600, 2880, 5200, 600, 8.25);
     m_problem->setWordWrap(true);

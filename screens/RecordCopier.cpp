@@ -14,12 +14,12 @@ RecordCopier::RecordCopier(QTreeView* view, RecordListModel* model, Prompt& prom
                            ScreenHost& host, QObject* parent)
     : QObject(parent), m_view(view), m_model(model), m_prompt(prompt), m_host(host)
 {
-    m_copySerial = new QAction(QStringLiteral("Copy &Serial"), view);
+    m_copySerial = new QAction(tr("Copy &Serial"), view);
     m_copySerial->setObjectName(QStringLiteral("copySerial"));
     m_copySerial->setShortcut(QKeySequence::Copy);
     // Only while the list has the keyboard: Ctrl+C in a text box copies its selection.
     m_copySerial->setShortcutContext(Qt::WidgetShortcut);
-    m_copyRecord = new QAction(QStringLiteral("Copy &Record"), view);
+    m_copyRecord = new QAction(tr("Copy &Record"), view);
     m_copyRecord->setObjectName(QStringLiteral("copyRecord"));
     view->addAction(m_copySerial);
     view->addAction(m_copyRecord);
@@ -56,17 +56,17 @@ QString RecordCopier::copySelected(bool wholeRecord)
     std::optional<RecordStore::SerialRecord> record;
     StoreError error;
     if (!RecordStore::loadSerial(m_host.session(), id, &record, &error)) {
-        ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                 QStringLiteral("The record could not be read!"), error);
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The record could not be read!"),
+                                 error);
         return QString();
     }
     if (!record) {
-        m_prompt.critical(QStringLiteral("The record no longer exists."));
+        m_prompt.critical(tr("The record no longer exists."));
         return QString();
     }
     if (!wholeRecord)
         return ScreenKit::copySecret(m_host, m_view, record->serial);
     return ScreenKit::copySecret(
         m_host, m_view, recordLine(record->program, record->version, record->name, record->serial),
-        QStringLiteral("Record"));
+        tr("Record"));
 }

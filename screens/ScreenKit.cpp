@@ -10,6 +10,7 @@
 #include "ui/Prompt.h"
 #include "ui/ScreenHost.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -170,7 +171,8 @@ bool confirmNewSerial(Prompt& prompt, DatabaseSession& session, const QString& p
     if (!RecordStore::findDuplicateSerial(session, program, serial, &match, &error, exceptId) ||
         !match)
         return true;
-    return prompt.askYesNo(QStringLiteral("This serial is already stored for %1. Add it anyway?")
+    return prompt.askYesNo(QCoreApplication::translate(
+                               "ScreenKit", "This serial is already stored for %1. Add it anyway?")
                                .arg(RecordRule::title(match->record.program, match->record.version,
                                                       match->record.name)));
 }

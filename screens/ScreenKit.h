@@ -3,6 +3,7 @@
 #include "store/StoreError.h"
 #include "ui/Twips.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QWidget>
 
@@ -75,7 +76,7 @@ void reportFailure(Prompt& prompt, const DatabaseSession& session, const QString
 // (ClipboardSeconds), and shows the status ("Serial copied: cleared in 30 s") as a tip beside
 // the control. Returns the status.
 QString copySecret(ScreenHost& host, QWidget* near, const QString& text,
-                   const QString& what = QStringLiteral("Serial"));
+                   const QString& what = QCoreApplication::translate("ScreenKit", "Serial"));
 // How many seconds a copied serial stays on the clipboard (ClipboardSeconds, 30 unset).
 int clipboardSeconds();
 

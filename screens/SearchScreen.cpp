@@ -47,23 +47,22 @@ void SearchScreen::buildControls()
     prepareScreen(this, 6360, 3810);
 
     auto* frame = place<QGroupBox>(this, "Frame1", 120, 0, 6015, 3135);
-    frame->setTitle(QStringLiteral("Search: "));
+    frame->setTitle(tr("Search: "));
     setVerdana(frame, 9.75);
-    label(frame, "Label1", QStringLiteral("Keywords:"), 240, 240, 1575, 375, 9.75);
+    label(frame, "Label1", tr("Keywords:"), 240, 240, 1575, 375, 9.75);
     m_keywords = place<QLineEdit>(frame, "txtKeywords", 1680, 240, 2535, 375);
     m_keywords->setMaxLength(std::numeric_limits<int>::max());
     setVerdana(m_keywords, 9.75);
     paintEditor(m_keywords);
-    label(frame, "Label2", QStringLiteral("Search By:"), 240, 720, 1215, 255, 9.75);
+    label(frame, "Label2", tr("Search By:"), 240, 720, 1215, 255, 9.75);
     m_searchBy = place<QComboBox>(frame, "cmbSearchBy", 1680, 720, 2535, 360);
     setVerdana(m_searchBy, 9.75);
-    m_search = button(frame, "cmdSearch", QStringLiteral("&Search"), 4560, 480, 1215, 375);
-    m_results = new RecordListModel(
-        {QStringLiteral("ID"), QStringLiteral("Program"), QStringLiteral("Version")}, this);
+    m_search = button(frame, "cmdSearch", tr("&Search"), 4560, 480, 1215, 375);
+    m_results = new RecordListModel({tr("ID"), tr("Program"), tr("Version")}, this);
     m_list = listView(frame, "lstSearchResults", 0, 1200, 6015, 1935, m_results, {650, 3700, 1650});
     paintEditor(m_list);
-    m_cancel = button(this, "cmdCancel", QStringLiteral("&Cancel"), 600, 3240, 1695, 375);
-    m_lookCloser = button(this, "cmdView", QStringLiteral("&Look Closer"), 3720, 3240, 1695, 375);
+    m_cancel = button(this, "cmdCancel", tr("&Cancel"), 600, 3240, 1695, 375);
+    m_lookCloser = button(this, "cmdView", tr("&Look Closer"), 3720, 3240, 1695, 375);
 
     chainTabOrder({m_keywords, m_searchBy, m_search, m_list, m_cancel, m_lookCloser});
     FieldCaptions::attach(frame, {{"Label1", m_keywords}, {"Label2", m_searchBy}});
@@ -91,11 +90,10 @@ void SearchScreen::load()
 {
     using Field = RecordStore::SearchField;
     SkinColor::applySkinColors(this);
-    for (const auto& [caption, field] : {std::pair{QStringLiteral("All"), Field::All},
-                                         std::pair{QStringLiteral("Program"), Field::Program},
-                                         std::pair{QStringLiteral("Version"), Field::Version},
-                                         std::pair{QStringLiteral("Name"), Field::Name},
-                                         std::pair{QStringLiteral("Serial"), Field::Serial}})
+    for (const auto& [caption, field] :
+         {std::pair{tr("All"), Field::All}, std::pair{tr("Program"), Field::Program},
+          std::pair{tr("Version"), Field::Version}, std::pair{tr("Name"), Field::Name},
+          std::pair{tr("Serial"), Field::Serial}})
         m_searchBy->addItem(caption, QVariant::fromValue(field));
     m_searchBy->setCurrentIndex(0);
 }
@@ -148,7 +146,7 @@ bool SearchScreen::runSearch(const QString& keywords, RecordStore::SearchField f
     m_worker->start(field, keywords);
     if (m_worker->finishWithin(m_patienceMs))
         return m_lastSearchOk;
-    m_results->setPlaceholder({QString(), QStringLiteral("Searching... (Esc cancels)"), QString()});
+    m_results->setPlaceholder({QString(), tr("Searching... (Esc cancels)"), QString()});
     return true;
 }
 
@@ -171,8 +169,7 @@ void SearchScreen::showFound(const ResultPages& found)
     if (found.rowCount() > 0)
         m_results->setRecords(found);
     else
-        m_results->setPlaceholder(
-            {QStringLiteral("No"), QStringLiteral("Results"), QStringLiteral("Found!")});
+        m_results->setPlaceholder({tr("No"), tr("Results"), tr("Found!")});
 }
 
 void SearchScreen::showFailure(const StoreError& error)
@@ -184,8 +181,7 @@ void SearchScreen::showFailure(const StoreError& error)
     // A refused search keeps the keyword, so the user can try again.
     if (usersSearch && m_keywords->text().isEmpty())
         m_keywords->setText(m_lastKeywords);
-    ScreenKit::reportFailure(m_prompt, m_host.session(),
-                             QStringLiteral("The search could not be run!"), error);
+    ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The search could not be run!"), error);
 }
 
 void SearchScreen::showCancelled()
@@ -196,7 +192,7 @@ void SearchScreen::showCancelled()
         return;
     }
     m_lastSearchCancelled = true;
-    m_results->setPlaceholder({QString(), QStringLiteral("Search cancelled"), QString()});
+    m_results->setPlaceholder({QString(), tr("Search cancelled"), QString()});
     if (m_keywords->text().isEmpty())
         m_keywords->setText(m_lastKeywords);
 }

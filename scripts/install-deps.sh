@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-webengine-dev qt6-declarative-dev libssl-dev qtkeychain-qt6-dev
+    qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     gnome-keyring dbus
     at-spi2-core python3-pyatspi
     sqlite3

@@ -3,10 +3,16 @@
 # window, then a walk through every screen (the edit screen with its Copy button), the About
 # window, the popup menu and the window of a protected database once it locked, once with
 # the designed look and once with each sample skin. Settings and database are temporary.
-#   scripts/screenshots.sh [OUTPUT_FOLDER]   (default: build/screenshots)
+# The texts are in the language the environment asks for (LANG, LANGUAGE, ...), or in the one
+# named as LOCALE (de_DE.UTF-8, fr_FR.UTF-8).
+#   scripts/screenshots.sh [OUTPUT_FOLDER] [LOCALE]   (default: build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath -m "${1:-build/screenshots}")"
+if [ -n "${2:-}" ]; then
+    unset LANGUAGE LC_ALL LC_MESSAGES
+    export LANG="$2"
+fi
 mkdir -p "$out"
 cmake -S . -B build -G Ninja > /dev/null
 cmake --build build --target numira numira_tour numira_database numira_program_files > /dev/null

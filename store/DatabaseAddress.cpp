@@ -1,5 +1,6 @@
 #include "store/DatabaseAddress.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
@@ -230,7 +231,8 @@ QString DatabaseAddress::displayName() const
                                  : (!m_service.isEmpty() ? m_service : QStringLiteral("database"));
     if (m_host.isEmpty() || m_host.startsWith(QLatin1Char('/')))
         return m_service.isEmpty() || !m_database.isEmpty() || !m_host.isEmpty()
-                   ? QStringLiteral("%1 on this computer").arg(database)
-                   : QStringLiteral("%1 (service)").arg(database);
-    return QStringLiteral("%1 on %2").arg(database, m_host);
+                   ? QCoreApplication::translate("DatabaseAddress", "%1 on this computer")
+                         .arg(database)
+                   : QCoreApplication::translate("DatabaseAddress", "%1 (service)").arg(database);
+    return QCoreApplication::translate("DatabaseAddress", "%1 on %2").arg(database, m_host);
 }

@@ -9,6 +9,7 @@
 #include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqliteDriver.h"
 
+#include <QCoreApplication>
 #include <QMutexLocker>
 #include <QTimer>
 
@@ -201,8 +202,10 @@ QSqlDatabase DatabaseSession::connection(StoreError* error)
         m_changeFeed->stop();
         db = QSqlDatabase();
         removeConnection(m_connectionName);
-        emit connectionLost({StoreError::Kind::Gone,
-                             QStringLiteral("The connection to the database server was lost.")});
+        emit connectionLost(
+            {StoreError::Kind::Gone,
+             QCoreApplication::translate("DatabaseSession",
+                                         "The connection to the database server was lost.")});
     }
     DatabaseBackend::Opening opening;
     opening.keys = &m_keys;
@@ -300,8 +303,10 @@ DatabaseSession::PassphraseCheck DatabaseSession::checkPassphrase(const QString&
         isProtected ? CipherKey::derive(passphrase, CipherKey::saltOfFile(path)) : CipherKey();
     if (isProtected && key.isEmpty()) {
         if (error)
-            *error = StoreError::failed(
-                QStringLiteral("The key of \"%1\" cannot be derived.").arg(path));
+            *error =
+                StoreError::failed(QCoreApplication::translate(
+                                       "DatabaseSession", "The key of \"%1\" cannot be derived.")
+                                       .arg(path));
         return PassphraseCheck::Failed;
     }
     // The check runs through the one way of opening, with this key in place of a kept one; a

@@ -9,9 +9,12 @@
 #include "web/QuickAddHost.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTimer>
 #include <QtTest>
 
@@ -421,8 +424,32 @@ private slots:
         QCOMPARE(QString::fromLatin1(id), QuickAddExtension::ChromiumId);
         QCOMPARE(manifest["browser_specific_settings"]["gecko"]["id"].toString(),
                  QuickAddExtension::FirefoxId);
-        QVERIFY(StoreFixtures::fileBytes(NUMIRA_EXTENSION_DIR "/background.js")
-                    .contains('"' + QuickAddExtension::HostName.toUtf8() + '"'));
+        const QByteArray script = StoreFixtures::fileBytes(NUMIRA_EXTENSION_DIR "/background.js");
+        QVERIFY(script.contains('"' + QuickAddExtension::HostName.toUtf8() + '"'));
+        // Every text the manifest and the script name is there in every language, the default
+        // one included: a name missing from one would show the user an empty menu item.
+        QSet<QString> used;
+        const QByteArray manifestText =
+            StoreFixtures::fileBytes(NUMIRA_EXTENSION_DIR "/manifest.json");
+        for (const QRegularExpression& pattern :
+             {QRegularExpression(R"(__MSG_(\w+)__)"), QRegularExpression(R"(say\("(\w+)\")")}) {
+            for (const QByteArray* text : {&manifestText, &script}) {
+                auto found = pattern.globalMatch(QString::fromUtf8(*text));
+                while (found.hasNext())
+                    used << found.next().captured(1);
+            }
+        }
+        QVERIFY(used.contains("menuAddToNumira"));
+        const QDir locales(NUMIRA_EXTENSION_DIR "/_locales");
+        const QStringList languages = locales.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY(languages.contains(manifest.value("default_locale").toString()));
+        QVERIFY(languages.contains("de") && languages.contains("fr"));
+        for (const QString& language : languages) {
+            const QJsonObject messages = readJson(locales.filePath(language + "/messages.json"));
+            for (const QString& name : std::as_const(used))
+                QVERIFY2(!messages.value(name)["message"].toString().isEmpty(),
+                         qPrintable(language + ": " + name));
+        }
         // The package's system-wide manifests say what the per-user ones say.
         const QString host = "/usr/libexec/numira/numira-quickadd-host";
         const NativeHostManifests perUser("/home/u", host, "/home/u/.config");

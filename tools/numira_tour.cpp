@@ -15,6 +15,7 @@
 #include "screens/LockScreen.h"
 #include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
+#include "store/Translations.h"
 #include "store/files/DatabaseProtection.h"
 #include "store/keys/SecretBytes.h"
 #include "store/sqlite/SchemaFile.h"
@@ -29,6 +30,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QScreen>
 #include <QSqlDatabase>
@@ -144,6 +146,10 @@ int main(int argc, char* argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    // The program's texts in the language the environment asks for, from the build's program
+    // folder, as the program reads them.
+    Translations::install(app, QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"),
+                          QProcessEnvironment::systemEnvironment());
     const QStringList args = app.arguments();
     if (args.size() < 2) {
         QTextStream(stderr) << "usage: numira_tour OUTPUT_FOLDER [PREFIX]\n";

@@ -38,8 +38,8 @@ ClipboardGuard::~ClipboardGuard()
 QString ClipboardGuard::statusText(const QString& what, int seconds)
 {
     if (seconds <= 0)
-        return QStringLiteral("%1 copied").arg(what);
-    return QStringLiteral("%1 copied: cleared in %2 s").arg(what).arg(seconds);
+        return tr("%1 copied").arg(what);
+    return tr("%1 copied: cleared in %2 s").arg(what).arg(seconds);
 }
 
 QString ClipboardGuard::copy(const QString& text, int seconds, const QString& what)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -28,7 +29,8 @@ public:
 
     // Copies the text; after `seconds` (0: never) the clipboard is cleared if it still holds
     // it. Returns what the user is told, e.g. "Serial copied: cleared in 30 s".
-    QString copy(const QString& text, int seconds, const QString& what = QStringLiteral("Serial"));
+    QString copy(const QString& text, int seconds,
+                 const QString& what = QCoreApplication::translate("ClipboardGuard", "Serial"));
     // Clears the clipboard and the selection where they still hold the copied text.
     void clearNow();
     // Whether the clipboard still holds what was copied last.

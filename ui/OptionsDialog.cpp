@@ -10,33 +10,33 @@
 OptionsDialog::OptionsDialog(const SecurityOptions& options, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
 
     spnClipboardSeconds = new QSpinBox(this);
     spnClipboardSeconds->setObjectName(QStringLiteral("spnClipboardSeconds"));
     spnClipboardSeconds->setRange(0, 3600);
-    spnClipboardSeconds->setSuffix(QStringLiteral(" s"));
-    spnClipboardSeconds->setSpecialValueText(QStringLiteral("Never"));
+    spnClipboardSeconds->setSuffix(tr(" s"));
+    spnClipboardSeconds->setSpecialValueText(tr("Never"));
     spnClipboardSeconds->setValue(options.clipboardSeconds);
 
     spnLockMinutes = new QSpinBox(this);
     spnLockMinutes->setObjectName(QStringLiteral("spnLockMinutes"));
     spnLockMinutes->setRange(0, 24 * 60);
-    spnLockMinutes->setSuffix(QStringLiteral(" min"));
-    spnLockMinutes->setSpecialValueText(QStringLiteral("Never"));
+    spnLockMinutes->setSuffix(tr(" min"));
+    spnLockMinutes->setSpecialValueText(tr("Never"));
     spnLockMinutes->setValue(options.lockMinutes);
 
-    chkLockOnMinimise = new QCheckBox(QStringLiteral("Lock when &minimised to the tray"), this);
+    chkLockOnMinimise = new QCheckBox(tr("Lock when &minimised to the tray"), this);
     chkLockOnMinimise->setObjectName(QStringLiteral("chkLockOnMinimise"));
     chkLockOnMinimise->setChecked(options.lockOnMinimise);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Clear a copied serial after:"), spnClipboardSeconds);
-    form->addRow(QStringLiteral("&Lock a protected database after:"), spnLockMinutes);
+    form->addRow(tr("&Clear a copied serial after:"), spnClipboardSeconds);
+    form->addRow(tr("&Lock a protected database after:"), spnLockMinutes);
     form->addRow(chkLockOnMinimise);
 
-    auto* note = new QLabel(
-        QStringLiteral("A protected database also locks when the desktop session locks."), this);
+    auto* note =
+        new QLabel(tr("A protected database also locks when the desktop session locks."), this);
     note->setWordWrap(true);
 
     buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

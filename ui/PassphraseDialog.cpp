@@ -45,7 +45,7 @@ PassphraseDialog::PassphraseDialog(const PassphraseQuestion& question, QWidget* 
     form->addRow(question.fieldLabel, txtPassphrase);
     if (m_confirm) {
         txtConfirm = maskedField(this, "txtConfirm");
-        form->addRow(QStringLiteral("&Again:"), txtConfirm);
+        form->addRow(tr("&Again:"), txtConfirm);
         lblStrength = new QLabel(this);
         lblStrength->setObjectName(QStringLiteral("lblStrength"));
         // The hint wraps within the width the dialog opened with instead of widening it under
@@ -57,7 +57,7 @@ PassphraseDialog::PassphraseDialog(const PassphraseQuestion& question, QWidget* 
     layout->addLayout(form);
 
     if (question.offerKeyring) {
-        chkRemember = new QCheckBox(QStringLiteral("&Remember it in the keyring"), this);
+        chkRemember = new QCheckBox(tr("&Remember it in the keyring"), this);
         chkRemember->setObjectName(QStringLiteral("chkRemember"));
         if (!question.keyringUnavailable.isEmpty()) {
             chkRemember->setEnabled(false);
@@ -96,10 +96,10 @@ void PassphraseDialog::updateState()
         acceptable = acceptable && same;
         QString hint;
         if (!first.isEmpty())
-            hint = QStringLiteral("Strength: %1").arg(DatabaseProtection::strengthHint(first));
+            hint = tr("Strength: %1").arg(DatabaseProtection::strengthHint(first));
         if (!txtConfirm->text().isEmpty() && !same)
             hint += (hint.isEmpty() ? QString() : QStringLiteral(". ")) +
-                    QStringLiteral("The two passphrases differ.");
+                    tr("The two passphrases differ.");
         lblStrength->setText(hint);
     }
     buttons->button(QDialogButtonBox::Ok)->setEnabled(acceptable);

@@ -2,6 +2,7 @@
 
 #include "store/AppInfo.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 // Every message box and file dialog of the program goes through this interface. The real
@@ -44,7 +45,7 @@ struct PassphraseQuestion
     QString title;
     QString text;
     // The field's caption; a server's password is asked with the same dialog.
-    QString fieldLabel = QStringLiteral("&Passphrase:");
+    QString fieldLabel = QCoreApplication::translate("Prompt", "&Passphrase:");
     bool confirm = false;
     // The "remember in the keyring" option: shown when offered, disabled with the reason when
     // no keyring can be reached.

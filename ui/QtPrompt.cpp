@@ -121,7 +121,7 @@ QString QtPrompt::openDatabase(const QString& title, const QString& filter,
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOptions(QFileDialog::DontUseNativeDialog);
-    auto* server = new QPushButton(QStringLiteral("On a &Server..."), &dialog);
+    auto* server = new QPushButton(tr("On a &Server..."), &dialog);
     server->setObjectName(QStringLiteral("cmdServer"));
     server->setAutoDefault(false);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))

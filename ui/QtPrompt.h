@@ -2,12 +2,15 @@
 
 #include "ui/Prompt.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
 
 // The real prompts: modal Qt message boxes and file dialogs.
 class QtPrompt final : public Prompt
 {
+    Q_DECLARE_TR_FUNCTIONS(QtPrompt)
+
 public:
     PromptAnswer message(const PromptMessage& message) override;
     QString openFile(const QString& title, const QString& filter,

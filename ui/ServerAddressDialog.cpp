@@ -11,7 +11,7 @@ ServerAddressDialog::ServerAddressDialog(const QString& lastAddress, QWidget* pa
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmServerAddress"));
-    setWindowTitle(QStringLiteral("Open Database on a Server"));
+    setWindowTitle(tr("Open Database on a Server"));
     setModal(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -22,20 +22,20 @@ ServerAddressDialog::ServerAddressDialog(const QString& lastAddress, QWidget* pa
     txtAddress->selectAll();
     // Typing starts in the field and replaces the address offered.
     txtAddress->setFocus();
-    form->addRow(QStringLiteral("Server &address:"), txtAddress);
+    form->addRow(tr("Server &address:"), txtAddress);
     layout->addLayout(form);
 
-    lblExamples = new QLabel(
-        QStringLiteral("A PostgreSQL connection URI such as postgresql://user@host:5432/numira, "
-                       "or a service of pg_service.conf such as service=licences. The password "
-                       "comes from ~/.pgpass or the service file, else Numira asks for it."),
-        this);
+    lblExamples =
+        new QLabel(tr("A PostgreSQL connection URI such as postgresql://user@host:5432/numira, "
+                      "or a service of pg_service.conf such as service=licences. The password "
+                      "comes from ~/.pgpass or the service file, else Numira asks for it."),
+                   this);
     lblExamples->setObjectName(QStringLiteral("lblExamples"));
     lblExamples->setWordWrap(true);
     layout->addWidget(lblExamples);
 
     buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Connect"));
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&Connect"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -23,8 +23,7 @@ bool NativeHostManifests::writeManifest(const QString& path, const QJsonObject& 
         missing.prepend(QDir::cleanPath(step));
     for (const QString& step : std::as_const(missing)) {
         if (!QDir().mkdir(step)) {
-            *error =
-                QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(step));
+            *error = tr("Cannot create the folder %1.").arg(QDir::toNativeSeparators(step));
             return false;
         }
         if (createdFolders && !createdFolders->contains(step))
@@ -33,7 +32,7 @@ bool NativeHostManifests::writeManifest(const QString& path, const QJsonObject& 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(QJsonDocument(manifest).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
-        *error = QStringLiteral("Cannot write %1 in the folder %2: %3.")
+        *error = tr("Cannot write %1 in the folder %2: %3.")
                      .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(folder),
                           file.errorString());
         return false;
@@ -220,7 +219,7 @@ bool NativeHostManifests::installWhereNeeded(const Machine& machine, QStringList
             continue;
         file.close();
         if (!file.remove())
-            problems << QStringLiteral("Cannot remove %1: %2.")
+            problems << tr("Cannot remove %1: %2.")
                             .arg(QDir::toNativeSeparators(path), file.errorString());
     }
     if (error)
@@ -234,7 +233,7 @@ bool NativeHostManifests::uninstall(const QStringList& createdFolders, QString* 
     for (const QString& path : manifestPaths()) {
         QFile file(path);
         if (QFileInfo::exists(path) && !file.remove())
-            problems << QStringLiteral("Cannot remove %1: %2.")
+            problems << tr("Cannot remove %1: %2.")
                             .arg(QDir::toNativeSeparators(path), file.errorString());
     }
     // Deepest first, so that a folder Numira made inside another it made empties that one.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -9,6 +10,8 @@
 // serve a Numira installed into a prefix the browsers do not read, and a user's own build.
 class NativeHostManifests final
 {
+    Q_DECLARE_TR_FUNCTIONS(NativeHostManifests)
+
 public:
     // homeFolder is the user's home; hostPath the absolute path of numira-quickadd-host;
     // configFolder where Chromium and Google Chrome keep their profiles (see

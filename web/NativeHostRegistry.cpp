@@ -2,6 +2,7 @@
 
 #include "web/QuickAddExtension.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #ifdef Q_OS_WIN
@@ -57,7 +58,9 @@ bool write(const QList<Entry>& table, QString* error)
         key.setValue(QStringLiteral("Default"), entry.manifestPath);
         key.sync();
         if (key.status() != QSettings::NoError)
-            problems << QStringLiteral("Cannot write the registry key %1.").arg(entry.key);
+            problems << QCoreApplication::translate("NativeHostRegistry",
+                                                    "Cannot write the registry key %1.")
+                            .arg(entry.key);
     }
     if (error)
         *error = problems.join(QLatin1Char('\n'));
@@ -73,7 +76,9 @@ bool remove(const QList<Entry>& table, QString* error)
         parent.remove(entry.key.mid(split + 1));
         parent.sync();
         if (parent.status() != QSettings::NoError)
-            problems << QStringLiteral("Cannot remove the registry key %1.").arg(entry.key);
+            problems << QCoreApplication::translate("NativeHostRegistry",
+                                                    "Cannot remove the registry key %1.")
+                            .arg(entry.key);
     }
     if (error)
         *error = problems.join(QLatin1Char('\n'));

@@ -1,6 +1,7 @@
 #include "web/NativeMessage.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -110,14 +111,17 @@ bool parseQuickAdd(const QByteArray& body, QString* text, QString* error)
 
     const QString value = object.value(u"text").toString();
     if (value.isEmpty())
-        return fail(error, QStringLiteral("The text is empty."));
+        return fail(error, QCoreApplication::translate("NativeMessage", "The text is empty."));
     if (value.contains(QChar(0)))
-        return fail(error, QStringLiteral("The text holds a NUL character."));
+        return fail(
+            error, QCoreApplication::translate("NativeMessage", "The text holds a NUL character."));
     if (!isValidUnicode(value))
-        return fail(error, QStringLiteral("The text holds an unpaired surrogate."));
+        return fail(error, QCoreApplication::translate("NativeMessage",
+                                                       "The text holds an unpaired surrogate."));
     const qsizetype bytes = value.toUtf8().size();
     if (bytes > MaxTextBytes)
-        return fail(error, QStringLiteral("The text is %1 bytes long; at most %2 are taken.")
+        return fail(error, QCoreApplication::translate(
+                               "NativeMessage", "The text is %1 bytes long; at most %2 are taken.")
                                .arg(bytes)
                                .arg(MaxTextBytes));
     if (text)

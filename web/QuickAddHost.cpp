@@ -4,6 +4,7 @@
 #include "web/QuickAddExtension.h"
 #include "web/QuickAddRegistration.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
@@ -54,7 +55,8 @@ bool startProgram(const QString& program, const QString& text, QString* error)
     if (process.startDetached())
         return true;
     if (error)
-        *error = QStringLiteral("Cannot start %1: %2").arg(program, process.errorString());
+        *error = QCoreApplication::translate("QuickAddHost", "Cannot start %1: %2")
+                     .arg(program, process.errorString());
     return false;
 }
 
@@ -77,14 +79,16 @@ bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QStri
     // The package makes the host reachable for every user of the machine; the option in the
     // About window decides per user whether it starts anything.
     if (ok && !QuickAddRegistration::isEnabledForUser()) {
-        problem = TurnedOffReply;
+        problem = QCoreApplication::translate("QuickAddHost", TurnedOffReply);
         ok = false;
     }
     if (ok) {
         const QString program = programPath(hostFolder, QProcessEnvironment::systemEnvironment());
         if (program.isEmpty()) {
-            problem = QStringLiteral("Numira is not installed: no numira beside %1 or on the PATH.")
-                          .arg(QDir::toNativeSeparators(hostFolder));
+            problem =
+                QCoreApplication::translate(
+                    "QuickAddHost", "Numira is not installed: no numira beside %1 or on the PATH.")
+                    .arg(QDir::toNativeSeparators(hostFolder));
             ok = false;
         } else {
             ok = startProgram(program, text, &problem);
@@ -92,7 +96,8 @@ bool serve(QIODevice* input, QIODevice* output, const QString& hostFolder, QStri
     }
     const QByteArray answer = NativeMessage::encodeFrame(NativeMessage::reply(ok, problem));
     if (output->write(answer) != answer.size()) {
-        problem = QStringLiteral("Cannot answer the browser: %1").arg(output->errorString());
+        problem = QCoreApplication::translate("QuickAddHost", "Cannot answer the browser: %1")
+                      .arg(output->errorString());
         ok = false;
     }
     if (!ok && error)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class QIODevice;
@@ -19,7 +20,8 @@ QString programPath(const QString& hostFolder, const QProcessEnvironment& enviro
 bool startProgram(const QString& program, const QString& text, QString* error);
 
 // The answer to a user who turned quick add off in the About window.
-inline const QString TurnedOffReply = QStringLiteral(
+inline const char* const TurnedOffReply = QT_TRANSLATE_NOOP(
+    "QuickAddHost",
     "Quick add is turned off in Numira's About window. To turn it on, open Numira, click \"A\" "
     "for About, check \"Use Quick Add Shortcut in the Web Browser\" and press OK.");
 

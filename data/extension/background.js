@@ -7,7 +7,8 @@ const extensionApi = typeof browser !== "undefined" ? browser : chrome;
 // Must match the name in the host manifests that Numira installs.
 const NUMIRA_HOST = "org.numira.quickadd";
 const MENU_ITEM_ID = "numira-add-selection";
-const FAILURE_TITLE = "Add to Numira failed";
+// The user's words come from _locales/ in the browser's language (English when it has none).
+const say = (name, ...values) => extensionApi.i18n.getMessage(name, values);
 
 // Hands the text to Numira's native host, which starts Numira on its add screen with the text
 // as the serial number. Resolves with the host's answer; rejects when the host is missing or
@@ -16,7 +17,7 @@ function addSelectionToNumira(text) {
     return extensionApi.runtime.sendNativeMessage(NUMIRA_HOST, { text: String(text) })
         .then((reply) => {
             if (!reply || reply.ok !== true)
-                throw new Error((reply && reply.error) || "Numira did not answer.");
+                throw new Error((reply && reply.error) || say("noAnswer"));
             return reply;
         });
 }
@@ -28,22 +29,21 @@ function failureReason(error) {
     // A manifest whose helper program is gone (the package removed, a build folder deleted):
     // Firefox says only "An unexpected error occurred", Chromium that it failed to start it.
     if (/not found|no such native application|unexpected error|failed to start/i.test(said))
-        return "Numira's quick-add helper is not installed for this browser. Install Numira's " +
-            "package, or open Numira's About window and press OK with the quick-add option checked.";
+        return say("helperMissing");
     if (/forbidden|does not have permission/i.test(said))
-        return "This browser is not allowed to use Numira's quick-add helper (" + said + ").";
+        return say("helperForbidden", said);
     if (/exited|disconnected/i.test(said))
-        return "Numira's quick-add helper ended without an answer (" + said + ").";
-    return said || "Numira did not answer.";
+        return say("helperEnded", said);
+    return said || say("noAnswer");
 }
 
 // Shows the reason in a browser notification; resolves with the notification's id.
 function notifyFailure(reason) {
-    console.error(FAILURE_TITLE + ":", reason);
+    console.error(say("failureTitle") + ":", reason);
     return extensionApi.notifications.create({
         type: "basic",
         iconUrl: extensionApi.runtime.getURL("icons/icon-48.png"),
-        title: FAILURE_TITLE,
+        title: say("failureTitle"),
         message: reason,
     });
 }
@@ -62,7 +62,7 @@ extensionApi.runtime.onInstalled.addListener(() => {
     extensionApi.contextMenus.removeAll().then(() => {
         extensionApi.contextMenus.create({
             id: MENU_ITEM_ID,
-            title: "Add to Numira",
+            title: say("menuAddToNumira"),
             contexts: ["selection"],
         });
     });

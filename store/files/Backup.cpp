@@ -10,6 +10,7 @@
 #include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqlCatalogue.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -96,7 +97,7 @@ bool writeSnapshot(const QString& source, QFileDevice& copy, const KeptKeys* key
             vacuum.addBindValue(copy.fileName());
             written = vacuum.exec();
             if (!written)
-                why = QStringLiteral("Writing the copy failed: %1")
+                why = QCoreApplication::translate("Backup", "Writing the copy failed: %1")
                           .arg(writeFailure(vacuum.lastError(), copy, QFileInfo(source).size()));
         }
     }
@@ -140,9 +141,9 @@ bool checkCopy(const QString& source, const QString& copy, KeptKeys* keys, bool 
     const StoreError failure = readsBackWhole(copy, CopyConnection, keys, rebuildIndexes);
     if (keys)
         keys->forget(copy);
-    return !failure ||
-           failWith(error,
-                    QStringLiteral("The copy does not read back whole: %1").arg(failure.message()));
+    return !failure || failWith(error, QCoreApplication::translate(
+                                           "Backup", "The copy does not read back whole: %1")
+                                           .arg(failure.message()));
 }
 
 // Whether two paths name the same file: the database under another name, or through a link.
@@ -187,7 +188,9 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
     if (!DatabaseBackend::forAddress(source).backsUpAsCopy())
         return exportServer(source, target, error);
     if (!QFileInfo(source).isFile())
-        return failWith(error, QStringLiteral("There is no database file at \"%1\".").arg(source));
+        return failWith(
+            error, QCoreApplication::translate("Backup", "There is no database file at \"%1\".")
+                       .arg(source));
 
     // The target is named by the user, possibly in a folder that others write: the export's
     // rules decide what may stand there and which links are followed.
@@ -196,7 +199,8 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
     const QFileInfo destinationInfo(destination);
     if (!refused.isEmpty())
         return failWith(error, destinationInfo.isDir() && !destinationInfo.isSymLink()
-                                   ? QStringLiteral("A folder of that name is in the way.")
+                                   ? QCoreApplication::translate(
+                                         "Backup", "A folder of that name is in the way.")
                                    : refused);
     // A snapshot renamed over the database itself would drop whatever another program
     // committed after the snapshot was taken.
@@ -208,8 +212,9 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
     // empty and readable by its owner alone; SQLite writes into an empty file as into a new one.
     QTemporaryFile out(destination + QStringLiteral(".XXXXXX"));
     if (!out.open())
-        return failWith(error, QStringLiteral("No file can be written in \"%1\": %2")
-                                   .arg(destinationInfo.absolutePath(), out.errorString()));
+        return failWith(
+            error, QCoreApplication::translate("Backup", "No file can be written in \"%1\": %2")
+                       .arg(destinationInfo.absolutePath(), out.errorString()));
     const QString copy = out.fileName();
     const auto removeJournal = [&copy] { QFile::remove(copy + QStringLiteral("-journal")); };
     StoreError mended;
@@ -227,11 +232,14 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
     // The backup holds the same records as the database: it gets the same protection. The
     // copy was created readable by its owner alone and is no wider than the database since.
     if (!out.setPermissions(QFileInfo(source).permissions()))
-        return failWith(error, QStringLiteral("The copy cannot take the database's permissions: %1")
+        return failWith(error, QCoreApplication::translate(
+                                   "Backup", "The copy cannot take the database's permissions: %1")
                                    .arg(out.errorString()));
     QString why;
     if (!DurableFile::syncFile(out, &why))
-        return failWith(error, QStringLiteral("The copy cannot be flushed to disk: %1").arg(why));
+        return failWith(
+            error, QCoreApplication::translate("Backup", "The copy cannot be flushed to disk: %1")
+                       .arg(why));
     out.close();
 
     // A link put in the way while the copy was written is found here, before anything is
@@ -245,16 +253,19 @@ bool copyDatabase(const QString& source, const QString& target, QString* error, 
                                          .arg(target)
                                    : changed);
     if (!DurableFile::renameOver(copy, destination, &why))
-        return failWith(error,
-                        QStringLiteral("The copy cannot take the target's name: %1").arg(why));
+        return failWith(error, QCoreApplication::translate(
+                                   "Backup", "The copy cannot take the target's name: %1")
+                                   .arg(why));
     out.setAutoRemove(false);
     if (!DurableFile::syncFolder(destinationInfo.absolutePath(), &why))
-        return failWith(error, QStringLiteral("The backup is written, but its folder cannot be "
-                                              "flushed to disk: %1")
+        return failWith(error, QCoreApplication::translate(
+                                   "Backup", "The backup is written, but its folder cannot be "
+                                             "flushed to disk: %1")
                                    .arg(why));
     if (mended && note)
-        *note = QStringLiteral("%1 The backup's copy has the index rebuilt; the database itself "
-                               "is left as it is.")
+        *note = QCoreApplication::translate(
+                    "Backup", "%1 The backup's copy has the index rebuilt; the database itself "
+                              "is left as it is.")
                     .arg(mended.message());
     return true;
 }

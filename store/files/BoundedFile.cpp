@@ -2,6 +2,7 @@
 
 #include "store/StoreError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -27,7 +28,7 @@ QString tooLarge(const QString& path, qint64 limit)
 bool read(const QString& path, qint64 limit, QByteArray* content, QString* error)
 {
     if (path.isEmpty())
-        return failWith(error, QStringLiteral("No file is named."));
+        return failWith(error, QCoreApplication::translate("BoundedFile", "No file is named."));
 #ifdef Q_OS_WIN
     const QFileInfo info(path);
     if (!info.isFile())

@@ -8,6 +8,7 @@
 #include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqlCatalogue.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -37,8 +38,9 @@ QString writeFailureCause(const QString& dbPath, qint64 size)
     const QByteArray block(64 * 1024, '\0');
     for (qint64 written = 0; written < size; written += block.size()) {
         if (probe.write(block) != block.size() || !probe.flush())
-            return probe.error() == QFileDevice::NoError ? QStringLiteral("The disk is full.")
-                                                         : probe.errorString();
+            return probe.error() == QFileDevice::NoError
+                       ? QCoreApplication::translate("Compaction", "The disk is full.")
+                       : probe.errorString();
     }
     return QString();
 }
@@ -48,7 +50,7 @@ bool cannotCompact(const QString& dbPath, const QString& why, QString* error)
     const QString cause = writeFailureCause(dbPath, QFileInfo(dbPath).size());
     return failWith(
         error,
-        QStringLiteral("The database cannot be compacted: %1")
+        QCoreApplication::translate("Compaction", "The database cannot be compacted: %1")
             .arg(cause.isEmpty() ? why : cause + QStringLiteral(" (") + why + QLatin1Char(')')));
 }
 
@@ -131,7 +133,8 @@ bool compactOpen(const QSqlDatabase& db, const QString& dbPath, Need need, bool*
         qint64 totalPages = 0;
         if (!runPragma(db, SqlCatalogue::FreePageCount, &freePages) ||
             !runPragma(db, SqlCatalogue::PageCount, &totalPages))
-            return failWith(error, QStringLiteral("The database's size cannot be read."));
+            return failWith(error, QCoreApplication::translate(
+                                       "Compaction", "The database's size cannot be read."));
         if (!isWorthCompacting(freePages, totalPages)) {
             qCDebug(lcCompaction).noquote() << "Nothing to reclaim in" << dbPath << freePages
                                             << "of" << totalPages << "pages free";
@@ -171,11 +174,14 @@ bool compact(const QString& dbPath, Need need, QString* error, const KeptKeys* k
     // Rewriting in place keeps a symbolic link a link, and the file its owner and mode.
     const QString database = DurableFile::resolved(dbPath);
     if (!QFileInfo(database).isFile())
-        return failWith(error, QStringLiteral("There is no database file at \"%1\".").arg(dbPath));
-    if (!FileBackend::isWritableByUser(database))
         return failWith(
-            error,
-            QStringLiteral("The database \"%1\" is read-only and is left as it is.").arg(dbPath));
+            error, QCoreApplication::translate("Compaction", "There is no database file at \"%1\".")
+                       .arg(dbPath));
+    if (!FileBackend::isWritableByUser(database))
+        return failWith(error,
+                        QCoreApplication::translate(
+                            "Compaction", "The database \"%1\" is read-only and is left as it is.")
+                            .arg(dbPath));
     QString why;
     DatabaseBackend::Opening opening;
     opening.keys = keys;
@@ -203,9 +209,11 @@ bool compact(const QString& dbPath, Need need, QString* error, const KeptKeys* k
         return done;
     // The deletion of the journal is what makes the rewrite final.
     if (!DurableFile::syncFolder(QFileInfo(database).absolutePath(), &why))
-        return failWith(error, QStringLiteral("The database is compacted, but its folder cannot be "
-                                              "flushed to disk: %1")
-                                   .arg(why));
+        return failWith(error,
+                        QCoreApplication::translate(
+                            "Compaction", "The database is compacted, but its folder cannot be "
+                                          "flushed to disk: %1")
+                            .arg(why));
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "store/sqlite/SqlCatalogue.h"
 #include "store/sqlite/SqliteDriver.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -125,7 +126,8 @@ bool WriteLock::take(const KeptKeys* keys, const QString& database, const QStrin
             if (!begin.exec(SqlCatalogue::BeginWrite)) {
                 why = FileBackend::isInUse(begin.lastError())
                           ? StoreError::inUse().message()
-                          : QStringLiteral("The database cannot be rewritten: %1")
+                          : QCoreApplication::translate("DatabaseProtection",
+                                                        "The database cannot be rewritten: %1")
                                 .arg(begin.lastError().text());
             } else {
                 m_held = true;
@@ -307,9 +309,10 @@ bool rewrite(const KeptKeys& keys, const QString& path, const CipherKey& key, QS
 {
     const QString database = DurableFile::resolved(path);
     if (QFileInfo(database).isFile() && !FileBackend::isWritableByUser(database))
-        return failWith(
-            error,
-            QStringLiteral("The database \"%1\" is read-only and is left as it is.").arg(path));
+        return failWith(error, QCoreApplication::translate(
+                                   "DatabaseProtection",
+                                   "The database \"%1\" is read-only and is left as it is.")
+                                   .arg(path));
     QString why;
     WriteLock lock;
     if (!lock.take(&keys, database, {LockConnection, Connection}, SqlCatalogue::BackupBusyWait,
@@ -318,8 +321,10 @@ bool rewrite(const KeptKeys& keys, const QString& path, const CipherKey& key, QS
     removeLeftoversLocked(database);
     const QString target = createNewFile(database, &why);
     if (target.isEmpty())
-        return failWith(error,
-                        QStringLiteral("No new file can be made beside the database: %1").arg(why));
+        return failWith(
+            error, QCoreApplication::translate("DatabaseProtection",
+                                               "No new file can be made beside the database: %1")
+                       .arg(why));
     const auto discard = [&target](QString* error, const QString& text) {
         QFile::remove(target);
         QFile::remove(target + JournalSuffix);
@@ -332,21 +337,30 @@ bool rewrite(const KeptKeys& keys, const QString& path, const CipherKey& key, QS
     }
     DatabaseSession::removeConnection(Connection);
     if (!exported)
-        return discard(error, QStringLiteral("The database cannot be rewritten: %1").arg(why));
+        return discard(error, QCoreApplication::translate("DatabaseProtection",
+                                                          "The database cannot be rewritten: %1")
+                                  .arg(why));
     if (exportWatcher())
         exportWatcher()(target);
     if (!QFile::setPermissions(target, QFileInfo(database).permissions()))
-        return discard(error, QStringLiteral("The new file cannot take the database's "
-                                             "permissions."));
+        return discard(error, QCoreApplication::translate("DatabaseProtection",
+                                                          "The new file cannot take the database's "
+                                                          "permissions."));
     if (!DurableFile::syncFile(target, &why))
         return discard(error,
-                       QStringLiteral("The new file cannot be flushed to disk: %1").arg(why));
+                       QCoreApplication::translate("DatabaseProtection",
+                                                   "The new file cannot be flushed to disk: %1")
+                           .arg(why));
     if (!DurableFile::renameOver(target, database, &why))
         return discard(error,
-                       QStringLiteral("The new file cannot replace the database: %1").arg(why));
+                       QCoreApplication::translate("DatabaseProtection",
+                                                   "The new file cannot replace the database: %1")
+                           .arg(why));
     if (!DurableFile::syncFolder(QFileInfo(database).absolutePath(), &why))
-        return failWith(error, QStringLiteral("The database is rewritten, but its folder cannot be "
-                                              "flushed to disk: %1")
+        return failWith(error, QCoreApplication::translate(
+                                   "DatabaseProtection",
+                                   "The database is rewritten, but its folder cannot be "
+                                   "flushed to disk: %1")
                                    .arg(why));
     return true;
 }
@@ -357,7 +371,8 @@ bool rewriteWith(KeptKeys& keys, const QString& path, const SecretBytes& passphr
 {
     CipherKey key = CipherKey::derive(passphrase, CipherKey::freshSalt());
     if (key.isEmpty())
-        return failWith(error, QStringLiteral("No key can be made for the passphrase."));
+        return failWith(error, QCoreApplication::translate(
+                                   "DatabaseProtection", "No key can be made for the passphrase."));
     if (!rewrite(keys, path, key, error))
         return false;
     keys.rememberKey(path, std::move(key));
@@ -369,9 +384,11 @@ bool rewriteWith(KeptKeys& keys, const QString& path, const SecretBytes& passphr
 bool protect(KeptKeys& keys, const QString& path, const SecretBytes& passphrase, QString* error)
 {
     if (passphrase.isEmpty())
-        return failWith(error, QStringLiteral("The passphrase is empty."));
+        return failWith(
+            error, QCoreApplication::translate("DatabaseProtection", "The passphrase is empty."));
     if (FileBackend::isProtectedFile(path))
-        return failWith(error, QStringLiteral("The database is protected already."));
+        return failWith(error, QCoreApplication::translate("DatabaseProtection",
+                                                           "The database is protected already."));
     return rewriteWith(keys, path, passphrase, error);
 }
 
@@ -379,16 +396,21 @@ bool changePassphrase(KeptKeys& keys, const QString& path, const SecretBytes& pa
                       QString* error)
 {
     if (passphrase.isEmpty())
-        return failWith(error, QStringLiteral("The passphrase is empty."));
+        return failWith(
+            error, QCoreApplication::translate("DatabaseProtection", "The passphrase is empty."));
     if (!FileBackend::isProtectedFile(path))
-        return failWith(error, QStringLiteral("The database is not protected by a passphrase."));
+        return failWith(
+            error, QCoreApplication::translate("DatabaseProtection",
+                                               "The database is not protected by a passphrase."));
     return rewriteWith(keys, path, passphrase, error);
 }
 
 bool unprotect(KeptKeys& keys, const QString& path, QString* error)
 {
     if (!FileBackend::isProtectedFile(path))
-        return failWith(error, QStringLiteral("The database is not protected by a passphrase."));
+        return failWith(
+            error, QCoreApplication::translate("DatabaseProtection",
+                                               "The database is not protected by a passphrase."));
     if (!rewrite(keys, path, CipherKey(), error))
         return false;
     keys.forget(path);
@@ -429,10 +451,10 @@ QString strengthHint(const QString& passphrase)
     const int kinds = int(lower) + int(upper) + int(digit) + int(other);
     const qsizetype length = passphrase.size();
     if (length >= 16 || (length >= 12 && kinds >= 3))
-        return QStringLiteral("strong");
+        return QCoreApplication::translate("DatabaseProtection", "strong");
     if (length >= 10 || (length >= 8 && kinds >= 2))
-        return QStringLiteral("fair");
-    return QStringLiteral("weak");
+        return QCoreApplication::translate("DatabaseProtection", "fair");
+    return QCoreApplication::translate("DatabaseProtection", "weak");
 }
 
 } // namespace DatabaseProtection

@@ -3,6 +3,7 @@
 #include "store/StoreError.h"
 #include "store/files/DurableFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -101,7 +102,7 @@ QString TargetFile::refusal(const QString& path, QString* resolvedTarget)
 {
     *resolvedTarget = path;
     if (path.isEmpty())
-        return QStringLiteral("No file is named.");
+        return QCoreApplication::translate("TargetFile", "No file is named.");
 #ifndef Q_OS_WIN
     // The path is walked as the system walks it, one name at a time, and each symbolic link on
     // the way, whether it names a folder or the file, is checked before it is followed.
@@ -124,7 +125,7 @@ QString TargetFile::refusal(const QString& path, QString* resolvedTarget)
         const QString next = reached + QLatin1Char('/') + name;
         if (::lstat(QFile::encodeName(next).constData(), &info) != 0) {
             if (errno != ENOENT)
-                return QStringLiteral("\"%1\" cannot be examined (%2).")
+                return QCoreApplication::translate("TargetFile", "\"%1\" cannot be examined (%2).")
                     .arg(path, systemText(errno));
             // A new file, or a link to nothing, which is itself replaced; a missing folder is
             // said when the file cannot be made.
@@ -138,16 +139,21 @@ QString TargetFile::refusal(const QString& path, QString* resolvedTarget)
             const QString folder = reached.isEmpty() ? QStringLiteral("/") : reached;
             if (!mayFollow(info, folder)) {
                 if (rest.isEmpty() && finalLink.isEmpty() && links == 0)
-                    return QStringLiteral("\"%1\" is a symbolic link that another user owns in "
-                                          "a shared folder; it is not followed.")
+                    return QCoreApplication::translate(
+                               "TargetFile", "\"%1\" is a symbolic link that another user owns in "
+                                             "a shared folder; it is not followed.")
                         .arg(path);
-                return QStringLiteral("\"%1\" leads through \"%2\", a symbolic link that another "
-                                      "user owns in a shared folder; it is not followed.")
+                return QCoreApplication::translate(
+                           "TargetFile",
+                           "\"%1\" leads through \"%2\", a symbolic link that another "
+                           "user owns in a shared folder; it is not followed.")
                     .arg(path, next);
             }
             const QString target = linkText(next);
             if (++links > MostLinks || target.isEmpty())
-                return QStringLiteral("\"%1\" leads through too many symbolic links.").arg(path);
+                return QCoreApplication::translate("TargetFile",
+                                                   "\"%1\" leads through too many symbolic links.")
+                    .arg(path);
             if (rest.isEmpty() && finalLink.isEmpty())
                 finalLink = next;
             if (target.startsWith(QLatin1Char('/')))
@@ -157,7 +163,7 @@ QString TargetFile::refusal(const QString& path, QString* resolvedTarget)
         }
         if (!rest.isEmpty()) {
             if (!S_ISDIR(info.st_mode))
-                return QStringLiteral("\"%1\" cannot be examined (%2).")
+                return QCoreApplication::translate("TargetFile", "\"%1\" cannot be examined (%2).")
                     .arg(path, systemText(ENOTDIR));
             reached = next;
             continue;
@@ -172,20 +178,24 @@ QString TargetFile::refusal(const QString& path, QString* resolvedTarget)
     }
     if (S_ISREG(info.st_mode))
         return QString();
-    QString kind = QStringLiteral("not an ordinary file");
+    QString kind = QCoreApplication::translate("TargetFile", "not an ordinary file");
     if (S_ISDIR(info.st_mode))
-        kind = QStringLiteral("a folder");
+        kind = QCoreApplication::translate("TargetFile", "a folder");
     else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
-        kind = QStringLiteral("a device");
+        kind = QCoreApplication::translate("TargetFile", "a device");
     else if (S_ISFIFO(info.st_mode))
-        kind = QStringLiteral("a named pipe");
+        kind = QCoreApplication::translate("TargetFile", "a named pipe");
     else if (S_ISSOCK(info.st_mode))
-        kind = QStringLiteral("a socket");
-    return QStringLiteral("\"%1\" is %2, not a file; it is left as it is.").arg(path, kind);
+        kind = QCoreApplication::translate("TargetFile", "a socket");
+    return QCoreApplication::translate("TargetFile",
+                                       "\"%1\" is %2, not a file; it is left as it is.")
+        .arg(path, kind);
 #else
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return QStringLiteral("\"%1\" is not a file; it is left as it is.").arg(path);
+        return QCoreApplication::translate("TargetFile",
+                                           "\"%1\" is not a file; it is left as it is.")
+            .arg(path);
     if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
         *resolvedTarget = info.canonicalFilePath();
     return QString();
@@ -220,8 +230,8 @@ bool TargetFile::begin(QString* error)
 #endif
     if (m_descriptor < 0) {
         if (error)
-            *error =
-                QStringLiteral("\"%1\" cannot be written (%2).").arg(m_path, writeFailure(errno));
+            *error = QCoreApplication::translate("TargetFile", "\"%1\" cannot be written (%2).")
+                         .arg(m_path, writeFailure(errno));
         return false;
     }
     m_temporary = QFile::decodeName(pattern);
@@ -266,7 +276,8 @@ bool TargetFile::flushBuffer()
 
 QString TargetFile::failure(const QString& reason) const
 {
-    return QStringLiteral("\"%1\" could not be written (%2).").arg(m_path, reason);
+    return QCoreApplication::translate("TargetFile", "\"%1\" could not be written (%2).")
+        .arg(m_path, reason);
 }
 
 bool TargetFile::commit(QString* error)
@@ -278,7 +289,7 @@ bool TargetFile::commit(QString* error)
         return false;
     };
     if (m_descriptor < 0)
-        return fail(QStringLiteral("it was not begun"));
+        return fail(QCoreApplication::translate("TargetFile", "it was not begun"));
     if (m_errno != 0 || !flushBuffer())
         return fail(writeFailure(m_errno));
     QString why;
@@ -293,8 +304,9 @@ bool TargetFile::commit(QString* error)
     why = refusal(m_path, &target);
     if (!why.isEmpty() || target != m_target) {
         if (error)
-            *error =
-                why.isEmpty() ? failure(QStringLiteral("it changed while it was written")) : why;
+            *error = why.isEmpty() ? failure(QCoreApplication::translate(
+                                         "TargetFile", "it changed while it was written"))
+                                   : why;
         discard();
         return false;
     }

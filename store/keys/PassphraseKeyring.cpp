@@ -2,6 +2,7 @@
 
 #include "store/keys/SecretBytes.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QEventLoop>
@@ -84,15 +85,18 @@ QString unavailableReason()
 {
     // Without an address there is no session to reach; asking would start one.
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return QStringLiteral("No keyring: there is no desktop session bus.");
+        return QCoreApplication::translate("PassphraseKeyring",
+                                           "No keyring: there is no desktop session bus.");
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return QStringLiteral("No keyring: there is no desktop session bus.");
+        return QCoreApplication::translate("PassphraseKeyring",
+                                           "No keyring: there is no desktop session bus.");
     QDBusConnectionInterface* names = bus.interface();
     if (names && (names->isServiceRegistered(SecretService).value() ||
                   names->activatableServiceNames().value().contains(SecretService)))
         return QString();
-    return QStringLiteral("No keyring: no Secret Service (GNOME Keyring, KWallet) is running.");
+    return QCoreApplication::translate(
+        "PassphraseKeyring", "No keyring: no Secret Service (GNOME Keyring, KWallet) is running.");
 }
 
 bool read(const QString& dbPath, SecretBytes* passphrase, QString* error)

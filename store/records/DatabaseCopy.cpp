@@ -2,6 +2,8 @@
 
 #include "store/DatabaseSession.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 bool openChecked(DatabaseSession& session, StoreError* error)
@@ -26,8 +28,8 @@ bool copy(DatabaseSession& from, DatabaseSession& to, const RecordStore::ImportO
     *outcome = Outcome();
     if (from.address() == to.address()) {
         if (error)
-            *error = StoreError::invalid(
-                QStringLiteral("The source and the target are the same database."));
+            *error = StoreError::invalid(QCoreApplication::translate(
+                "DatabaseCopy", "The source and the target are the same database."));
         return false;
     }
     QList<RecordStore::SerialRecord> records;

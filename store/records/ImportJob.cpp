@@ -2,6 +2,7 @@
 
 #include "store/DatabaseSession.h"
 
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QThread>
 
@@ -72,5 +73,6 @@ void ImportJob::run()
     // A statement stopped by the cancel fails with the database's own words; a commit that
     // landed before the cancel was seen stays an import that happened.
     if (!stored && m_cancelled)
-        m_error = {StoreError::Kind::Cancelled, QStringLiteral("The import was cancelled.")};
+        m_error = {StoreError::Kind::Cancelled,
+                   QCoreApplication::translate("ImportJob", "The import was cancelled.")};
 }

@@ -3,6 +3,7 @@
 #include "store/files/BoundedFile.h"
 #include "store/records/RecordRule.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QIODevice>
@@ -89,7 +90,8 @@ bool decode(const QByteArray& bytes, bool latin1Fallback, QString* text, QString
     *text = decoder.decode(bytes);
     if (decoder.hasError()) {
         if (!latin1Fallback || encoding) {
-            setError(error, QStringLiteral("The file is not UTF-8 text."));
+            setError(error,
+                     QCoreApplication::translate("RecordImport", "The file is not UTF-8 text."));
             return false;
         }
         *text = QString::fromLatin1(bytes);
@@ -150,9 +152,10 @@ bool splitCsv(const QString& text, QChar separator, const RowSink& sink, QString
                 ++i;
                 for (;;) {
                     if (i >= size) {
-                        setError(
-                            error,
-                            QStringLiteral("Line %1: a quoted field is not closed.").arg(row.line));
+                        setError(error,
+                                 QCoreApplication::translate(
+                                     "RecordImport", "Line %1: a quoted field is not closed.")
+                                     .arg(row.line));
                         return false;
                     }
                     const QChar c = text.at(i++);
@@ -171,8 +174,9 @@ bool splitCsv(const QString& text, QChar separator, const RowSink& sink, QString
                 }
                 if (i < size && text.at(i) != separator && text.at(i) != QLatin1Char('\r') &&
                     text.at(i) != QLatin1Char('\n')) {
-                    setError(error,
-                             QStringLiteral("Line %1: text follows a closing quote.").arg(line));
+                    setError(error, QCoreApplication::translate(
+                                        "RecordImport", "Line %1: text follows a closing quote.")
+                                        .arg(line));
                     return false;
                 }
             } else {
@@ -245,8 +249,9 @@ bool splitTsv(const QString& text, const RowSink& sink, QString* error)
                     value += QLatin1Char('\r');
                     break;
                 default:
-                    setError(error, QStringLiteral("Line %1: a backslash must be followed by "
-                                                   "\\, t, n or r.")
+                    setError(error, QCoreApplication::translate(
+                                        "RecordImport", "Line %1: a backslash must be followed by "
+                                                        "\\, t, n or r.")
                                         .arg(line));
                     return false;
                 }
@@ -273,7 +278,8 @@ bool checkRecord(SerialRecord& record, const QString& where, QString* error)
     if (!record.date.isEmpty()) {
         const QString date = RecordImport::storedDate(record.date);
         if (date.isEmpty()) {
-            setError(error, QStringLiteral("%1: the date \"%2\" is not an ISO 8601 date.")
+            setError(error, QCoreApplication::translate(
+                                "RecordImport", "%1: the date \"%2\" is not an ISO 8601 date.")
                                 .arg(where, record.date));
             return false;
         }
@@ -308,8 +314,10 @@ bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* reco
                 int which = keyFinder ? keyFinderColumn(name) : numiraColumn(name);
                 if (which >= 0 && seen[which]) {
                     if (!keyFinder) {
-                        setError(error, QStringLiteral("The header names the column \"%1\" twice.")
-                                            .arg(header.trimmed()));
+                        setError(error,
+                                 QCoreApplication::translate(
+                                     "RecordImport", "The header names the column \"%1\" twice.")
+                                     .arg(header.trimmed()));
                         return false;
                     }
                     which = -1; // a finder's second spelling of a column: the first one counts
@@ -319,17 +327,23 @@ bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* reco
                 columns.append(which);
             }
             if (!seen[Program] || !seen[Serial]) {
-                setError(error, keyFinder
-                                    ? QStringLiteral("The header names no product and key columns.")
-                                    : QStringLiteral("The header needs the columns \"program\" "
-                                                     "and \"serial\"."));
+                setError(error,
+                         keyFinder
+                             ? QCoreApplication::translate(
+                                   "RecordImport", "The header names no product and key columns.")
+                             : QCoreApplication::translate(
+                                   "RecordImport", "The header needs the columns \"program\" "
+                                                   "and \"serial\"."));
                 return false;
             }
             return true;
         }
-        const QString where = QStringLiteral("Row %1 (line %2)").arg(rowNumber - 1).arg(row.line);
+        const QString where = QCoreApplication::translate("RecordImport", "Row %1 (line %2)")
+                                  .arg(rowNumber - 1)
+                                  .arg(row.line);
         if (row.fields.size() != columns.size()) {
-            setError(error, QStringLiteral("%1: %2 fields where the header has %3.")
+            setError(error, QCoreApplication::translate("RecordImport",
+                                                        "%1: %2 fields where the header has %3.")
                                 .arg(where)
                                 .arg(row.fields.size())
                                 .arg(columns.size()));
@@ -352,7 +366,7 @@ bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* reco
     if (!split)
         return false;
     if (rowNumber == 0) {
-        setError(error, QStringLiteral("The file has no header row."));
+        setError(error, QCoreApplication::translate("RecordImport", "The file has no header row."));
         return false;
     }
     *records = std::move(read);
@@ -404,7 +418,8 @@ QString loneSurrogateReason(QByteArray bytes, qsizetype offset, const QByteArray
         marker += '-';
     bytes.replace(offset, escape.size(), marker);
     const QString general =
-        QStringLiteral("The file holds a lone UTF-16 surrogate (%1) at byte %2.")
+        QCoreApplication::translate("RecordImport",
+                                    "The file holds a lone UTF-16 surrogate (%1) at byte %2.")
             .arg(QString::fromLatin1(escape))
             .arg(offset);
     const QJsonArray list =
@@ -413,7 +428,8 @@ QString loneSurrogateReason(QByteArray bytes, qsizetype offset, const QByteArray
         const QJsonObject object = list.at(r).toObject();
         for (auto it = object.begin(); it != object.end(); ++it) {
             if (it.value().toString().contains(QLatin1String(marker)))
-                return QStringLiteral("Record %1: \"%2\" holds a lone UTF-16 surrogate (%3).")
+                return QCoreApplication::translate(
+                           "RecordImport", "Record %1: \"%2\" holds a lone UTF-16 surrogate (%3).")
                     .arg(r + 1)
                     .arg(it.key(), QString::fromLatin1(escape));
         }
@@ -431,7 +447,8 @@ bool parseJson(const QByteArray& bytes, QList<SerialRecord>* records, QString* e
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (document.isNull()) {
-        setError(error, QStringLiteral("The file is not valid JSON (at byte %1: %2).")
+        setError(error, QCoreApplication::translate("RecordImport",
+                                                    "The file is not valid JSON (at byte %1: %2).")
                             .arg(parseError.offset)
                             .arg(parseError.errorString()));
         return false;
@@ -440,16 +457,18 @@ bool parseJson(const QByteArray& bytes, QList<SerialRecord>* records, QString* e
     if (top.value(QLatin1String("format")).toString() != QLatin1String("numira") ||
         top.value(QLatin1String("version")).toInt() != 1 ||
         !top.value(QLatin1String("records")).isArray()) {
-        setError(error, QStringLiteral("The file is no Numira export of version 1."));
+        setError(error, QCoreApplication::translate("RecordImport",
+                                                    "The file is no Numira export of version 1."));
         return false;
     }
     const QJsonArray list = top.value(QLatin1String("records")).toArray();
     QList<SerialRecord> read;
     read.reserve(list.size());
     for (qsizetype r = 0; r < list.size(); ++r) {
-        const QString where = QStringLiteral("Record %1").arg(r + 1);
+        const QString where = QCoreApplication::translate("RecordImport", "Record %1").arg(r + 1);
         if (!list.at(r).isObject()) {
-            setError(error, QStringLiteral("%1: not an object.").arg(where));
+            setError(error,
+                     QCoreApplication::translate("RecordImport", "%1: not an object.").arg(where));
             return false;
         }
         const QJsonObject object = list.at(r).toObject();
@@ -459,8 +478,9 @@ bool parseJson(const QByteArray& bytes, QList<SerialRecord>* records, QString* e
             if (value.isUndefined() || value.isNull())
                 continue;
             if (!value.isString()) {
-                setError(error, QStringLiteral("%1: \"%2\" is not a text.")
-                                    .arg(where, QLatin1String(FieldNames[which])));
+                setError(error,
+                         QCoreApplication::translate("RecordImport", "%1: \"%2\" is not a text.")
+                             .arg(where, QLatin1String(FieldNames[which])));
                 return false;
             }
             field(record, which) = value.toString();
@@ -511,7 +531,9 @@ bool readStream(QIODevice& device, QByteArray* bytes, QString* error)
         bytes->append(piece);
         if (bytes->size() > MaxFileBytes) {
             bytes->clear();
-            setError(error, QStringLiteral("The input is larger than %1 bytes.").arg(MaxFileBytes));
+            setError(error, QCoreApplication::translate("RecordImport",
+                                                        "The input is larger than %n bytes.",
+                                                        nullptr, int(MaxFileBytes)));
             return false;
         }
     }

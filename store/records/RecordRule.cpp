@@ -1,5 +1,7 @@
 #include "store/records/RecordRule.h"
 
+#include <QCoreApplication>
+
 namespace RecordRule {
 
 bool holdsLineBreak(const QString& text)
@@ -43,7 +45,7 @@ QString detailsProblem(const QString& version, const QString& name, const QStrin
     Q_UNUSED(version)
     Q_UNUSED(name)
     if (serial.isEmpty())
-        return QStringLiteral("The serial is empty.");
+        return QCoreApplication::translate("RecordRule", "The serial is empty.");
     return QString();
 }
 
@@ -51,11 +53,12 @@ QString problem(const QString& program, const QString& version, const QString& n
                 const QString& serial)
 {
     if (program.isEmpty())
-        return QStringLiteral("The program name is empty.");
+        return QCoreApplication::translate("RecordRule", "The program name is empty.");
     if (holdsLineBreak(program))
-        return QStringLiteral("The program name holds a line break.");
+        return QCoreApplication::translate("RecordRule", "The program name holds a line break.");
     if (!holdsVisibleCharacter(program))
-        return QStringLiteral("The program name holds no visible character.");
+        return QCoreApplication::translate("RecordRule",
+                                           "The program name holds no visible character.");
     return detailsProblem(version, name, serial);
 }
 

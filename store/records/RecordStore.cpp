@@ -8,6 +8,7 @@
 #include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqlCatalogue.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 #include <QSqlDatabase>
@@ -545,14 +546,17 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
         const SerialRecord& r = records.at(i);
         const QString problem = RecordRule::problem(r.program, r.version, r.name, r.serial);
         if (!problem.isEmpty())
-            return storable(QStringLiteral("Record %1: %2").arg(i + 1).arg(problem), error);
+            return storable(
+                QCoreApplication::translate("RecordStore", "Record %1: %2").arg(i + 1).arg(problem),
+                error);
     }
     const QString now = dateText(QDateTime::currentDateTime());
     ImportOutcome result;
     const auto goOn = [&](qsizetype done) {
         if (!options.progress || options.progress(done, records.size()))
             return true;
-        setError(error, {StoreError::Kind::Cancelled, QStringLiteral("The import was cancelled.")});
+        setError(error, {StoreError::Kind::Cancelled,
+                         QCoreApplication::translate("RecordStore", "The import was cancelled.")});
         return false;
     };
     const bool ok = inTransaction(
@@ -571,9 +575,12 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                 if (damage.is(StoreError::Kind::DamagedIndex)) {
                     result.note =
                         damage.message() +
-                        (options.dryRun ? QStringLiteral(" The import rebuilds it first.")
-                                        : QStringLiteral(" It was rebuilt before the records were "
-                                                         "stored."));
+                        (options.dryRun
+                             ? QCoreApplication::translate("RecordStore",
+                                                           " The import rebuilds it first.")
+                             : QCoreApplication::translate(
+                                   "RecordStore", " It was rebuilt before the records were "
+                                                  "stored."));
                     damage = options.dryRun ? StoreError()
                                             : FileBackend::rebuildIndexes(db, session.address());
                 }

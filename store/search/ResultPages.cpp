@@ -2,6 +2,7 @@
 
 #include "store/DatabaseBackend.h"
 
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>

@@ -5,6 +5,7 @@
 #include "store/server/ServerSearch.h"
 #include "store/server/ServerSql.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -122,12 +123,16 @@ StoreError ServerBackend::errorOf(const QSqlError& sqlError) const
         state == QLatin1String("57P02") || state == QLatin1String("57P03") ||
         (state.isEmpty() && (sqlError.type() == QSqlError::ConnectionError ||
                              sqlError.type() == QSqlError::StatementError)))
-        return {Kind::Gone, QStringLiteral("The connection to the database server was lost.")};
+        return {Kind::Gone,
+                QCoreApplication::translate("ServerBackend",
+                                            "The connection to the database server was lost.")};
     if (state == QLatin1String("40001") || state == QLatin1String("40P01") ||
         state == QLatin1String("55P03"))
-        return {Kind::Busy, QStringLiteral("The database server is busy; please try again.")};
+        return {Kind::Busy, QCoreApplication::translate(
+                                "ServerBackend", "The database server is busy; please try again.")};
     if (state == QLatin1String("53100"))
-        return {Kind::DiskFull, QStringLiteral("The database server's disk is full.")};
+        return {Kind::DiskFull, QCoreApplication::translate("ServerBackend",
+                                                            "The database server's disk is full.")};
     // Qt's driver sends bound values inside the text of an EXECUTE of its own prepared
     // statement, and a NUL character cuts that text short: the server sees a syntax error in
     // the EXECUTE (the statement itself was prepared, so nothing else breaks its syntax there).
@@ -135,9 +140,12 @@ StoreError ServerBackend::errorOf(const QSqlError& sqlError) const
                           sqlError.databaseText().contains(QLatin1String("EXECUTE qpsqlpstmt_"));
     if (state == QLatin1String("22021") || state == QLatin1String("22P05") || cutShort)
         return {Kind::Refused,
-                QStringLiteral("The database server cannot store a text that holds a NUL "
-                               "character or is not valid UTF-8.")};
+                QCoreApplication::translate(
+                    "ServerBackend", "The database server cannot store a text that holds a NUL "
+                                     "character or is not valid UTF-8.")};
     const QString detail =
         sqlError.databaseText().isEmpty() ? sqlError.text() : sqlError.databaseText();
-    return {Kind::Refused, QStringLiteral("The database refused the request (%1).").arg(detail)};
+    return {Kind::Refused,
+            QCoreApplication::translate("ServerBackend", "The database refused the request (%1).")
+                .arg(detail)};
 }

@@ -5,6 +5,7 @@
 #include "store/keys/SecretBytes.h"
 #include "store/server/ServerSchema.h"
 
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -33,16 +34,18 @@ StoreError connectFailure(const QString& address, const QSqlError& sqlError, boo
     if (text.contains(QLatin1String("no password supplied")))
         return ServerConnection::needsPassword(address);
     if (text.contains(QLatin1String("password authentication failed")))
-        return passwordGiven
-                   ? StoreError(StoreError::Kind::WrongPassword,
-                                QStringLiteral("The database server refused the password."))
-                   : ServerConnection::needsPassword(address);
+        return passwordGiven ? StoreError(StoreError::Kind::WrongPassword,
+                                          QCoreApplication::translate(
+                                              "ServerConnection",
+                                              "The database server refused the password."))
+                             : ServerConnection::needsPassword(address);
     if (sqlError.nativeErrorCode() == QLatin1String("42501"))
         return StoreError::readOnly();
     // libpq's reasons run over several lines, indented with tabs: one line is shown.
     const QString reason = text.simplified();
     return {StoreError::Kind::Unreachable,
-            QStringLiteral("The database server of \"%1\" cannot be reached (%2).")
+            QCoreApplication::translate("ServerConnection",
+                                        "The database server of \"%1\" cannot be reached (%2).")
                 .arg(displayNameOf(address), reason)};
 }
 
@@ -53,7 +56,8 @@ namespace ServerConnection {
 StoreError needsPassword(const QString& address)
 {
     return {StoreError::Kind::NeedsPassword,
-            QStringLiteral("The database server of \"%1\" asks for a password.")
+            QCoreApplication::translate("ServerConnection",
+                                        "The database server of \"%1\" asks for a password.")
                 .arg(displayNameOf(address))};
 }
 
@@ -65,8 +69,9 @@ StoreError open(const QString& address, const QString& connectionName)
             QStringLiteral("\"%1\" is not an address of a database server.").arg(address));
     if (!QSqlDatabase::isDriverAvailable(DriverName))
         return {StoreError::Kind::Unreachable,
-                QStringLiteral("Numira cannot reach database servers on this computer: "
-                               "Qt's PostgreSQL driver is not installed.")};
+                QCoreApplication::translate(
+                    "ServerConnection", "Numira cannot reach database servers on this computer: "
+                                        "Qt's PostgreSQL driver is not installed.")};
     bool opened = false;
     StoreError failure;
     {
@@ -94,14 +99,16 @@ StoreError open(const QString& address, const QString& connectionName)
                 opened = true;
                 break;
             case ServerSchema::Check::Foreign:
-                failure = {
-                    StoreError::Kind::Foreign,
-                    QStringLiteral("\"%1\" holds tables of another program and not Numira's.")
-                        .arg(displayNameOf(address))};
+                failure = {StoreError::Kind::Foreign,
+                           QCoreApplication::translate(
+                               "ServerConnection",
+                               "\"%1\" holds tables of another program and not Numira's.")
+                               .arg(displayNameOf(address))};
                 break;
             case ServerSchema::Check::TooNew:
                 failure = {StoreError::Kind::Foreign,
-                           QStringLiteral("\"%1\" was made by a later version of Numira.")
+                           QCoreApplication::translate(
+                               "ServerConnection", "\"%1\" was made by a later version of Numira.")
                                .arg(displayNameOf(address))};
                 break;
             case ServerSchema::Check::Failed:

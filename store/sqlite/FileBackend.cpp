@@ -8,6 +8,7 @@
 #include "store/sqlite/FileSearch.h"
 #include "store/sqlite/SqliteDriver.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
@@ -77,21 +78,24 @@ QString notAFileMessage(const QString& path)
     if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0) {
         QString kind;
         if (S_ISDIR(info.st_mode))
-            kind = QStringLiteral("a folder");
+            kind = QCoreApplication::translate("FileBackend", "a folder");
         else if (S_ISFIFO(info.st_mode))
-            kind = QStringLiteral("a named pipe (FIFO)");
+            kind = QCoreApplication::translate("FileBackend", "a named pipe (FIFO)");
         else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
-            kind = QStringLiteral("a device");
+            kind = QCoreApplication::translate("FileBackend", "a device");
         else if (S_ISSOCK(info.st_mode))
-            kind = QStringLiteral("a socket");
+            kind = QCoreApplication::translate("FileBackend", "a socket");
         if (!kind.isEmpty())
-            return QStringLiteral("\"%1\" is %2, not a database file.").arg(path, kind);
+            return QCoreApplication::translate("FileBackend", "\"%1\" is %2, not a database file.")
+                .arg(path, kind);
     }
 #else
     if (QFileInfo(path).isDir())
-        return QStringLiteral("\"%1\" is a folder, not a database file.").arg(path);
+        return QCoreApplication::translate("FileBackend",
+                                           "\"%1\" is a folder, not a database file.")
+            .arg(path);
 #endif
-    return QStringLiteral("The file \"%1\" does not exist.").arg(path);
+    return QCoreApplication::translate("FileBackend", "The file \"%1\" does not exist.").arg(path);
 }
 
 // The file as the last successful check saw it: a file that still looks the same to the file
@@ -149,7 +153,8 @@ QString refusedText(const QSqlError& sqlError)
 {
     const QString detail =
         sqlError.databaseText().isEmpty() ? sqlError.text() : sqlError.databaseText();
-    return QStringLiteral("The database refused the request (%1).").arg(detail);
+    return QCoreApplication::translate("FileBackend", "The database refused the request (%1).")
+        .arg(detail);
 }
 
 } // namespace
@@ -179,14 +184,17 @@ StoreError FileBackend::errorOf(const QSqlError& sqlError) const
     case SqliteLocked:
         return StoreError::inUse();
     case SqliteReadOnly:
-        return {StoreError::Kind::ReadOnly, QStringLiteral("The database file is read-only.")};
+        return {StoreError::Kind::ReadOnly,
+                QCoreApplication::translate("FileBackend", "The database file is read-only.")};
     case SqliteIoError:
         return {StoreError::Kind::Failed,
-                QStringLiteral("The database file cannot be read or written.")};
+                QCoreApplication::translate("FileBackend",
+                                            "The database file cannot be read or written.")};
     case SqliteCorrupt:
     case SqliteNotADatabase:
         return {StoreError::Kind::Damaged,
-                QStringLiteral("The database file is damaged or is not a Numira database.")};
+                QCoreApplication::translate(
+                    "FileBackend", "The database file is damaged or is not a Numira database.")};
     case SqliteFull:
         return StoreError::diskFull();
     default:
@@ -310,7 +318,8 @@ StoreError FileBackend::open(const QString& path, const QString& connectionName,
         // SQLite takes an empty or one-byte file for a new, empty database; Numira wants a
         // database that exists.
         return {StoreError::Kind::NotADatabase,
-                QStringLiteral("\"%1\" is not a Numira database.").arg(path)};
+                QCoreApplication::translate("FileBackend", "\"%1\" is not a Numira database.")
+                    .arg(path)};
     }
     const CipherKey kept = plain              ? CipherKey()
                            : opening.givenKey ? opening.givenKey->copy()
@@ -365,14 +374,16 @@ StoreError FileBackend::open(const QString& path, const QString& connectionName,
                 failure = StoreError::damaged();
             } else {
                 failure = {StoreError::Kind::NotADatabase,
-                           QStringLiteral("\"%1\" is not a Numira database (%2).")
+                           QCoreApplication::translate("FileBackend",
+                                                       "\"%1\" is not a Numira database (%2).")
                                .arg(path, probe.lastError().text())};
             }
         } else {
             failure = primaryCode(db.lastError()) == SqliteFull
                           ? StoreError::diskFull()
                           : StoreError(StoreError::Kind::Failed,
-                                       QStringLiteral("\"%1\" cannot be opened (%2).")
+                                       QCoreApplication::translate("FileBackend",
+                                                                   "\"%1\" cannot be opened (%2).")
                                            .arg(path, db.lastError().text()));
         }
         if (failure)
@@ -412,6 +423,8 @@ StoreError FileBackend::checkSchema(const QString& path, const KeptKeys* keys) c
         return failure;
     if (!(hasPrograms && hasSerials))
         return {StoreError::Kind::Foreign,
-                QStringLiteral("\"%1\" lacks the tables \"programs\" and \"serials\".").arg(path)};
+                QCoreApplication::translate("FileBackend",
+                                            "\"%1\" lacks the tables \"programs\" and \"serials\".")
+                    .arg(path)};
     return StoreError();
 }

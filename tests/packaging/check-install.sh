@@ -34,6 +34,9 @@ for path in \
     share/numira/numira.mdb \
     share/numira/NotConnected.htm \
     share/numira/comments.txt \
+    share/numira/translations/numira_de.qm \
+    share/numira/translations/numira_fr.qm \
+    share/chromium/extensions/numira-quickadd/_locales/de/messages.json \
     share/numira/art/main.png \
     share/applications/$id.desktop \
     share/metainfo/$id.metainfo.xml \

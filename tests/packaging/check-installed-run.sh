@@ -61,6 +61,10 @@ sqlite3 "$own" "INSERT INTO programs (program) VALUES ('Editor'); INSERT INTO se
 start_once
 [ "$(sqlite3 "$own" "SELECT serial FROM serials")" = KEY-1 ] || { echo "FAIL: the record is gone"; exit 1; }
 
+# The installed numira-cli finds the installed translations: a German user reads German.
+said=$(LC_ALL= LANGUAGE= LANG=de_DE.UTF-8 "$prefix/bin/numira-cli" frobnicate 2>&1 || true)
+case $said in *"kein Befehl"*) ;; *) echo "FAIL: numira-cli in German said: $said"; exit 1 ;; esac
+
 (cd "$prefix" && find . -type f -exec sha256sum {} + | sort) > "$scratch/after"
 diff "$scratch/before" "$scratch/after" || { echo "FAIL: the installed tree changed"; exit 1; }
 echo "PASS: the installed program keeps its database in $own"

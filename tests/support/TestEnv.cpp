@@ -42,6 +42,10 @@ TestEnv::TestEnv()
     // page that tests expect at their shipped addresses.
     m_communityServer = qgetenv(Community::ServerVariable);
     qunsetenv(Community::ServerVariable);
+    // The texts tests compare are the English ones, whatever the machine's language; the
+    // programs a test starts read their language from here.
+    qputenv("LC_ALL", "C.UTF-8");
+    qunsetenv("LANGUAGE");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        path(QStringLiteral("config")));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path(QStringLiteral("config")));
