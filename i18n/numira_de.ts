@@ -262,6 +262,14 @@
         <source>Program has been deleted!</source>
         <translation>Das Programm wurde gelöscht!</translation>
     </message>
+    <message>
+        <source>Program:</source>
+        <translation>Programm:</translation>
+    </message>
+    <message>
+        <source>Records</source>
+        <translation>Einträge</translation>
+    </message>
 </context>
 <context>
     <name>ChangePassphraseCommand</name>
@@ -438,6 +446,10 @@ Befehle:
     <message>
         <source>wrong number of arguments; usage: %1</source>
         <translation>falsche Anzahl von Argumenten; Aufruf: %1</translation>
+    </message>
+    <message>
+        <source>%1 takes no %2; a value that begins with - goes after --</source>
+        <translation>%1 kennt kein %2; ein Wert, der mit - beginnt, steht nach --</translation>
     </message>
 </context>
 <context>
@@ -918,6 +930,13 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
     </message>
 </context>
 <context>
+    <name>EngineWebView</name>
+    <message>
+        <source>The web browser could not be started. Everything else in Numira works as usual.</source>
+        <translation>Der Webbrowser konnte nicht gestartet werden. Alles andere in Numira funktioniert wie gewohnt.</translation>
+    </message>
+</context>
+<context>
     <name>ExportCommand</name>
     <message>
         <source>Writes every record in the order stored: CSV (header program,version,name,serial,date; RFC 4180), JSON or TSV. The format follows FILE&apos;s extension unless given; CSV by default. FILE is made readable by you alone and replaced only once the new one is complete; a device, pipe or folder is refused. --spreadsheet-safe puts a &apos; before CSV cells that begin with =, +, -, @, a tab or a carriage return, so that a spreadsheet does not run them as formulas (the file then no longer imports to the same values). The export of a database protected by a passphrase is plain text, and a warning says so on standard error unless --plain-ok is given.</source>
@@ -1138,6 +1157,30 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
     <message>
         <source>Minimize to System Tray!</source>
         <translation>In den Infobereich minimieren!</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Durchsuchen</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Startseite</translation>
+    </message>
+    <message>
+        <source>Browser</source>
+        <translation>Browser</translation>
+    </message>
+    <message>
+        <source>Numira Online Community</source>
+        <translation>Numira-Online-Community</translation>
     </message>
 </context>
 <context>
@@ -1543,13 +1586,6 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
     </message>
 </context>
 <context>
-    <name>ResultPages</name>
-    <message>
-        <source>This list is not a search.</source>
-        <translation>Diese Liste ist keine Suche.</translation>
-    </message>
-</context>
-<context>
     <name>ScreenKit</name>
     <message>
         <source>This serial is already stored for %1. Add it anyway?</source>
@@ -1563,12 +1599,12 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
 <context>
     <name>SearchCommand</name>
     <message>
-        <source>Lists the records whose field contains KEYWORD, as the search screen finds them: letter case aside, with % matching any text and _ any one character.</source>
-        <translation>Listet die Datensätze, deren Feld STICHWORT enthält, wie die Suchmaske sie findet: ohne Beachtung der Groß- und Kleinschreibung, % steht für beliebigen Text und _ für genau ein Zeichen.</translation>
-    </message>
-    <message>
         <source>--by is one of all, program, version, name, serial</source>
         <translation>--by ist eines von all, program, version, name, serial</translation>
+    </message>
+    <message>
+        <source>Lists the records whose field contains KEYWORD, as the search screen finds them: letter case aside, with % matching any text and _ any one character. A KEYWORD that begins with - is given after --, as in: search -- -K9Z; before it, it is taken for an option.</source>
+        <translation>Listet die Einträge, deren Feld KEYWORD enthält, wie die Suchseite sie findet: ohne Rücksicht auf Groß- und Kleinschreibung, % steht für beliebigen Text und _ für genau ein Zeichen. Ein KEYWORD, das mit - beginnt, steht nach --, etwa: search -- -K9Z; davor gilt es als Option.</translation>
     </message>
 </context>
 <context>
@@ -1655,6 +1691,10 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
     <message>
         <source>Search cancelled</source>
         <translation>Suche abgebrochen</translation>
+    </message>
+    <message>
+        <source>Search Results</source>
+        <translation>Suchergebnisse</translation>
     </message>
 </context>
 <context>

@@ -262,6 +262,14 @@
         <source>Program has been deleted!</source>
         <translation>Le programme a été supprimé&#xa0;!</translation>
     </message>
+    <message>
+        <source>Program:</source>
+        <translation>Programme :</translation>
+    </message>
+    <message>
+        <source>Records</source>
+        <translation>Enregistrements</translation>
+    </message>
 </context>
 <context>
     <name>ChangePassphraseCommand</name>
@@ -438,6 +446,10 @@ Commandes&#xa0;:
     <message>
         <source>wrong number of arguments; usage: %1</source>
         <translation>nombre d’arguments erroné&#xa0;; usage&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>%1 takes no %2; a value that begins with - goes after --</source>
+        <translation>%1 n&apos;accepte pas %2 ; une valeur qui commence par - se place après --</translation>
     </message>
 </context>
 <context>
@@ -918,6 +930,13 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     </message>
 </context>
 <context>
+    <name>EngineWebView</name>
+    <message>
+        <source>The web browser could not be started. Everything else in Numira works as usual.</source>
+        <translation>Le navigateur web n&apos;a pas pu démarrer. Tout le reste de Numira fonctionne normalement.</translation>
+    </message>
+</context>
+<context>
     <name>ExportCommand</name>
     <message>
         <source>Writes every record in the order stored: CSV (header program,version,name,serial,date; RFC 4180), JSON or TSV. The format follows FILE&apos;s extension unless given; CSV by default. FILE is made readable by you alone and replaced only once the new one is complete; a device, pipe or folder is refused. --spreadsheet-safe puts a &apos; before CSV cells that begin with =, +, -, @, a tab or a carriage return, so that a spreadsheet does not run them as formulas (the file then no longer imports to the same values). The export of a database protected by a passphrase is plain text, and a warning says so on standard error unless --plain-ok is given.</source>
@@ -1138,6 +1157,30 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     <message>
         <source>Minimize to System Tray!</source>
         <translation>Réduire dans la zone de notification&#xa0;!</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Ajouter</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Parcourir</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Rechercher</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Accueil</translation>
+    </message>
+    <message>
+        <source>Browser</source>
+        <translation>Navigateur</translation>
+    </message>
+    <message>
+        <source>Numira Online Community</source>
+        <translation>Communauté en ligne Numira</translation>
     </message>
 </context>
 <context>
@@ -1543,13 +1586,6 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     </message>
 </context>
 <context>
-    <name>ResultPages</name>
-    <message>
-        <source>This list is not a search.</source>
-        <translation>Cette liste n’est pas une recherche.</translation>
-    </message>
-</context>
-<context>
     <name>ScreenKit</name>
     <message>
         <source>This serial is already stored for %1. Add it anyway?</source>
@@ -1563,12 +1599,12 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
 <context>
     <name>SearchCommand</name>
     <message>
-        <source>Lists the records whose field contains KEYWORD, as the search screen finds them: letter case aside, with % matching any text and _ any one character.</source>
-        <translation>Liste les fiches dont le champ contient MOT-CLÉ, comme l’écran de recherche les trouve&#xa0;: sans tenir compte de la casse, % remplaçant n’importe quel texte et _ un seul caractère.</translation>
-    </message>
-    <message>
         <source>--by is one of all, program, version, name, serial</source>
         <translation>--by est l’un de all, program, version, name, serial</translation>
+    </message>
+    <message>
+        <source>Lists the records whose field contains KEYWORD, as the search screen finds them: letter case aside, with % matching any text and _ any one character. A KEYWORD that begins with - is given after --, as in: search -- -K9Z; before it, it is taken for an option.</source>
+        <translation>Liste les enregistrements dont le champ contient KEYWORD, comme l&apos;écran de recherche les trouve : sans tenir compte de la casse, % remplaçant n&apos;importe quel texte et _ un seul caractère. Un KEYWORD qui commence par - se donne après --, par exemple : search -- -K9Z ; avant, il est pris pour une option.</translation>
     </message>
 </context>
 <context>
@@ -1655,6 +1691,10 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     <message>
         <source>Search cancelled</source>
         <translation>Recherche annulée</translation>
+    </message>
+    <message>
+        <source>Search Results</source>
+        <translation>Résultats de la recherche</translation>
     </message>
 </context>
 <context>
