@@ -27,7 +27,7 @@ void ScrollAhead::arrived(bool grew)
 
 void ScrollAhead::check()
 {
-    if (m_waiting || !m_model->hasMoreRecords() || !m_view->isVisible())
+    if (m_waiting || !m_model->hasMoreRecords())
         return;
     const int rows = m_model->rowCount();
     const int height = m_view->viewport()->height();

@@ -164,6 +164,7 @@ void ScreensSearchTest::resultsHoldAnyNumberOfRows()
         QVERIFY2(results->rowCount() > before, qPrintable(QString::number(before)));
     }
     QVERIFY(shared.open());
+    shared = QSqlDatabase();
     QCOMPARE(results->rowCount(), 33000); // beyond a 16-bit count
     for (int row = 0; row < 33000; ++row)
         QCOMPARE(results->index(row, 0).data().toString(), QString::number(row + 1));
