@@ -3,7 +3,8 @@
 // costs the window's thread, numira-cli against the sqlite3 shell, and the browse list. Prints its figures; it is not a test.
 // Run: build/bench/bench_search [record count | database file] [parts]   (default 100000 records)
 // parts picks the numbered sections to run ("25": first rows and numira-cli; default all); a "q"
-// in it leaves out the shell's floors of the first rows (section 2), for quick comparisons.
+// in it leaves out the shell's floors of the first rows (section 2), for quick comparisons, a
+// "w" keeps section 2 to the keywords without three characters in a row.
 // A count generates a database of realistic records in a temporary folder; a file is copied
 // there first, so the original is never changed. NUMIRA_CLI names numira-cli when it is not
 // beside the benchmark's folder (build/bin/numira-cli).
@@ -377,7 +378,11 @@ int main(int argc, char** argv)
                             "indexed query (whole results), walk in list order to the first "
                             "page; the ratio is to the lowest floor"));
     const QString listed = QStringLiteral("id, program, version");
+    // A "w" in the parts keeps to the keywords without three characters in a row.
+    const bool trigramless = parts.contains(QLatin1Char('w'));
     for (const auto& [kind, keyword] : part('2') ? keywords : decltype(keywords)()) {
+        if (trigramless && !SearchIndex::candidateQuery(keyword).isEmpty())
+            continue;
         const qint64 matches =
             !floors ? -1
                     : firstValue(dbPath, QStringLiteral("SELECT count(*) FROM serials WHERE %1")
