@@ -1,11 +1,11 @@
 // Search figures on a large database, each beside its floor measured in the same run: the
 // index's build and size, the first rows of every kind of keyword and the time its second page
-// costs the window's thread, numira-cli against the sqlite3 shell, and the browse list. Prints its figures; it is not a test.
-// Run: build/bench/bench_search [record count | database file] [parts]   (default 100000 records)
-// parts picks the numbered sections to run ("25": first rows and numira-cli; default all); a "q"
-// in it leaves out the shell's floors of the first rows (section 2), for quick comparisons, a
-// "w" keeps section 2 to the keywords without three characters in a row.
-// A count generates a database of realistic records in a temporary folder; a file is copied
+// costs the window's thread, numira-cli against the sqlite3 shell, and the browse list. Prints its
+// figures; it is not a test. Run: build/bench/bench_search [record count | database file] [parts]
+// (default 100000 records) parts picks the numbered sections to run ("25": first rows and
+// numira-cli; default all); a "q" in it leaves out the shell's floors of the first rows (section
+// 2), for quick comparisons, a "w" keeps section 2 to the keywords without three characters in a
+// row. A count generates a database of realistic records in a temporary folder; a file is copied
 // there first, so the original is never changed. NUMIRA_CLI names numira-cli when it is not
 // beside the benchmark's folder (build/bin/numira-cli).
 

@@ -139,9 +139,9 @@ void ScreensSearchTest::resultsHoldAnyNumberOfRows()
 {
     TestEnv env;
     const QString db = env.makeDatabase();
-    QVERIFY(execSql(db,
-                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 33000) "
-                    "INSERT INTO serials (program, version) SELECT 'P', printf('%05d', i) FROM n"));
+    QVERIFY(execSql(
+        db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 33000) "
+            "INSERT INTO serials (program, version) SELECT 'P', printf('%05d', i) FROM n"));
     QVERIFY(env.start());
     env.main->hostFromButton(MainWindow::Screen::Search);
     auto* search = loaded<SearchScreen>();

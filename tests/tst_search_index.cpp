@@ -268,21 +268,22 @@ private slots:
         QVERIFY(execSql(db, "INSERT INTO serials_search (serials_search) VALUES ('rebuild')"));
         QVERIFY(testOpen(db));
         const QList<QPair<QString, QString>> searches = {
-            {"All", "Q9"},      {"Serial", "K7"},   {"All", "k_%q1"},  {"All", "qx"},
+            {"All", "Q9"},      {"Serial", "K7"},   {"All", "k_%q1"},    {"All", "qx"},
             {"Name", "Q_ t%p"}, {"Program", "g 1"}, {"Program", "late"}, {"All", "z%_"},
         };
         for (const auto& [choice, keyword] : searches) {
             const Rows expected = listed(scanned(db, choice, keyword));
             ResultPages found;
-            QVERIFY(search(testSession(), StoreFixtures::fieldNamed(choice), keyword, &found,
-                           nullptr));
+            QVERIFY(
+                search(testSession(), StoreFixtures::fieldNamed(choice), keyword, &found, nullptr));
             QVERIFY2(cells(found) == expected, qPrintable(choice + " " + keyword));
         }
 
         // The later pages of a dense and a sparse walk, read by the worker as the screen asks.
         SearchWorker worker(testSession());
         ResultPages list;
-        connect(&worker, &SearchWorker::searchFound, [&](const ResultPages& found) { list = found; });
+        connect(&worker, &SearchWorker::searchFound,
+                [&](const ResultPages& found) { list = found; });
         connect(&worker, &SearchWorker::moreFound, [&](const ResultPages& grown) { list = grown; });
         for (const QString& keyword : {QStringLiteral("Q9"), QStringLiteral("k_%q1")}) {
             worker.start(SearchField::All, keyword);
@@ -292,8 +293,8 @@ private slots:
                 const qsizetype before = list.rowCount();
                 worker.readMore(list, asked == 3 ? before + 3000 : 0);
                 QTRY_VERIFY_WITH_TIMEOUT(!worker.isReadingMore(), 60000);
-                QVERIFY(list.complete() || list.rowCount() >= (asked == 3 ? before + 3000
-                                                                          : before + 1));
+                QVERIFY(list.complete() ||
+                        list.rowCount() >= (asked == 3 ? before + 3000 : before + 1));
             }
             QVERIFY2(cells(list) == listed(scanned(db, "All", keyword)), qPrintable(keyword));
         }

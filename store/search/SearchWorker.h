@@ -71,10 +71,10 @@ private:
     void deliverMore(const std::shared_ptr<Run>& run);
     // Runs work on the worker's thread, over the companion opened for it, with the run's
     // cancel flag watched; then hands the run to deliverer on the worker's owner thread.
-    void post(const std::shared_ptr<Run>& run,
-              std::function<bool(const QString& connection, ResultPages* list, StoreError* error)>
-                  work,
-              void (SearchWorker::*deliverer)(const std::shared_ptr<Run>&));
+    void
+    post(const std::shared_ptr<Run>& run,
+         std::function<bool(const QString& connection, ResultPages* list, StoreError* error)> work,
+         void (SearchWorker::*deliverer)(const std::shared_ptr<Run>&));
 
     DatabaseSession& m_session;
     QThread* m_thread = nullptr;
