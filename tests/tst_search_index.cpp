@@ -260,7 +260,7 @@ private slots:
         QVERIFY(execSql(
             db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
                 "INSERT INTO serials (program, version, name, serial, date) SELECT CASE WHEN i % "
-                "1009 = 0 THEN NULL WHEN i % 1013 = 0 THEN '' WHEN i % 5 = 0 THEN 'Zz Late' "
+                "1009 = 0 THEN NULL WHEN i % 1013 = 0 THEN '' WHEN i % 8 = 0 THEN 'Zz Late' "
                 "ELSE 'Prog ' || (i % 37) END, CASE WHEN i % 4 = 0 THEN NULL ELSE (i % 4) || '.' "
                 "|| (i % 3) END, CASE WHEN i % 50000 = 7 THEN 'Qx top' ELSE 'n' || (i % 1000) "
                 "END, printf('%X-K%dQ%d', (i * 2654435761) % 4294967296, i % 10, i % 13), "
@@ -268,8 +268,8 @@ private slots:
         QVERIFY(execSql(db, "INSERT INTO serials_search (serials_search) VALUES ('rebuild')"));
         QVERIFY(testOpen(db));
         const QList<QPair<QString, QString>> searches = {
-            {"All", "Q9"},      {"Serial", "K7"},   {"All", "k_%q1"},    {"All", "qx"},
-            {"Name", "Q_ t%p"}, {"Program", "g 1"}, {"Program", "late"}, {"All", "z%_"},
+            {"All", "Q9"},      {"Serial", "k_7%q1"}, {"All", "qx"},
+            {"Name", "Q_ t%p"}, {"Program", "late"},
         };
         for (const auto& [choice, keyword] : searches) {
             const Rows expected = listed(scanned(db, choice, keyword));
@@ -279,13 +279,13 @@ private slots:
             QVERIFY2(cells(found) == expected, qPrintable(choice + " " + keyword));
         }
 
-        // The later pages of a dense and a sparse walk, read by the worker as the screen asks.
+        // The later pages of two walks, read by the worker as the screen asks.
         SearchWorker worker(testSession());
         ResultPages list;
         connect(&worker, &SearchWorker::searchFound,
                 [&](const ResultPages& found) { list = found; });
         connect(&worker, &SearchWorker::moreFound, [&](const ResultPages& grown) { list = grown; });
-        for (const QString& keyword : {QStringLiteral("Q9"), QStringLiteral("k_%q1")}) {
+        for (const QString& keyword : {QStringLiteral("Q9"), QStringLiteral("k_7%q1")}) {
             worker.start(SearchField::All, keyword);
             QVERIFY(worker.finishWithin(60000));
             QCOMPARE(list.rowCount(), qsizetype(ResultPages::FirstPageRows));
