@@ -48,6 +48,11 @@ void LiveList::refresh()
     m_refill();
 }
 
+int LiveList::rowsToRestore() const
+{
+    return m_loadedRows + (m_selectedId.isEmpty() ? 0 : SearchAheadRows);
+}
+
 int LiveList::rowOfSelected(int from, int to) const
 {
     // The record is most likely near where it was: look there first, then further out.
@@ -66,23 +71,8 @@ void LiveList::restore()
     m_restoring = false;
     if (m_model->isPlaceholder() || m_model->rowCount() == 0)
         return;
-    const auto fetchPage = [this] {
-        const int before = m_model->rowCount();
-        if (m_model->canFetchMore(QModelIndex()))
-            m_model->fetchMore(QModelIndex());
-        return m_model->rowCount() > before;
-    };
-    // The rows that were loaded come back, so the scroll position means the same place.
-    while (m_model->rowCount() < m_loadedRows && fetchPage()) {
-    }
-    int found = m_selectedId.isEmpty() ? -1 : rowOfSelected(0, m_model->rowCount());
-    while (found < 0 && !m_selectedId.isEmpty() &&
-           m_model->rowCount() < m_loadedRows + SearchAheadRows) {
-        const int searched = m_model->rowCount();
-        if (!fetchPage())
-            break;
-        found = rowOfSelected(searched, m_model->rowCount());
-    }
+    // The refill read the rows that were loaded, so the scroll position means the same place.
+    const int found = m_selectedId.isEmpty() ? -1 : rowOfSelected(0, m_model->rowCount());
 
     QScrollBar* bar = m_view->verticalScrollBar();
     m_view->doItemsLayout(); // the scroll range of the rows read

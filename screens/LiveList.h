@@ -16,7 +16,8 @@ class RecordListModel;
 // are read once. A list that was never filled (no search run yet) is left alone.
 //
 // The refill keeps the rows shown until the new ones arrive (no placeholder meanwhile); it may
-// fill the model at once or later (a search that runs off the window's thread). The first
+// fill the model at once or later (a search that runs off the window's thread), and reads the
+// rows that were loaded (rowsToRestore), since the model reads no further by itself. The first
 // reset of the model after refresh() is taken as the refill's outcome.
 class LiveList final : public QObject
 {
@@ -32,6 +33,9 @@ public:
     void changed();
     // Reads the list again now.
     void refresh();
+    // How many rows the refill should read at once: those that were loaded, and further to
+    // find the selected record that records added above it pushed down.
+    int rowsToRestore() const;
 
     // The longest a change waits before the list is read again.
     static constexpr int DelayMs = 150;

@@ -92,25 +92,17 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
     return m_headers.at(section);
 }
 
-bool RecordListModel::canFetchMore(const QModelIndex& parent) const
+void RecordListModel::appendRecords(ResultPages grown)
 {
-    return !parent.isValid() && !m_placeholder && !m_pages.complete();
-}
-
-void RecordListModel::fetchMore(const QModelIndex& parent)
-{
-    if (!canFetchMore(parent))
+    if (m_placeholder)
         return;
     const qsizetype before = m_pages.rowCount();
-    ResultPages pages = m_pages;
-    // A refused read ends the list where it is: the rows shown stay valid.
-    pages.fetchMore(nullptr);
-    const qsizetype after = pages.rowCount();
+    const qsizetype after = grown.rowCount();
     if (after > before) {
         beginInsertRows(QModelIndex(), int(before), int(after - 1));
-        m_pages = std::move(pages);
+        m_pages = std::move(grown);
         endInsertRows();
-    } else {
-        m_pages = std::move(pages);
+    } else if (after == before) {
+        m_pages = std::move(grown);
     }
 }

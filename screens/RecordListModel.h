@@ -5,8 +5,10 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
-// The rows of a record list: either the records of a result, read a page at a time as the
-// view shows them, or one placeholder row that stands for a message and is never a record.
+// The rows of a record list: either the records of a result, or one placeholder row that
+// stands for a message and is never a record. A result that is not complete grows only when
+// its longer list is handed in (appendRecords): the model itself never reads further, since
+// the view asks for more on every layout and on the window's thread (see ScrollAhead).
 class RecordListModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -16,6 +18,11 @@ public:
     explicit RecordListModel(QStringList headers, QObject* parent = nullptr);
 
     void setRecords(ResultPages pages);
+    // The list shown, grown by the pages that follow it; rows it lacks are inserted.
+    void appendRecords(ResultPages grown);
+    // The list shown, for reading the pages that follow it elsewhere.
+    const ResultPages& records() const { return m_pages; }
+    bool hasMoreRecords() const { return !m_placeholder && !m_pages.complete(); }
     void setPlaceholder(const QStringList& cells);
     void clear();
 
@@ -27,8 +34,6 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
-    bool canFetchMore(const QModelIndex& parent) const override;
-    void fetchMore(const QModelIndex& parent) override;
 
 private:
     QStringList m_headers;

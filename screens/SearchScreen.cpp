@@ -5,6 +5,7 @@
 #include "screens/RecordHandOver.h"
 #include "screens/RecordListModel.h"
 #include "screens/ScreenKit.h"
+#include "screens/ScrollAhead.h"
 #include "store/DatabaseSession.h"
 #include "store/search/SearchWorker.h"
 #include "ui/FieldCaptions.h"
@@ -81,6 +82,15 @@ void SearchScreen::buildControls()
     connect(m_worker, &SearchWorker::searchFound, this, &SearchScreen::showFound);
     connect(m_worker, &SearchWorker::searchFailed, this, &SearchScreen::showFailure);
     connect(m_worker, &SearchWorker::searchCancelled, this, &SearchScreen::showCancelled);
+    // The list's later pages are read by the worker as the user scrolls near its end.
+    m_ahead = new ScrollAhead(m_list, m_results, this);
+    connect(m_ahead, &ScrollAhead::moreWanted, this,
+            [this] { m_worker->readMore(m_results->records()); });
+    connect(m_worker, &SearchWorker::moreFound, this, [this](const ResultPages& grown) {
+        const int before = m_results->rowCount();
+        m_results->appendRecords(grown);
+        m_ahead->arrived(m_results->rowCount() > before);
+    });
     // Other users' changes run the last search again.
     m_live = new LiveList(
         m_list, m_results, [this] { searchAgain(); }, m_host.session().changeFeed(), this);
@@ -158,7 +168,7 @@ void SearchScreen::searchAgain()
     // A search of the user's still under way starts again as it was, its placeholder shown.
     if (!isSearching())
         m_searchingAgain = true;
-    m_worker->start(m_lastField, m_lastKeywords);
+    m_worker->start(m_lastField, m_lastKeywords, m_live->rowsToRestore());
     m_worker->finishWithin(m_patienceMs);
 }
 

@@ -15,6 +15,7 @@ class QTreeView;
 class RecordCopier;
 class RecordListModel;
 class ResultPages;
+class ScrollAhead;
 class SearchWorker;
 class StoreError;
 
@@ -69,6 +70,7 @@ private:
     RecordListModel* m_results = nullptr;
     SearchWorker* m_worker = nullptr;
     LiveList* m_live = nullptr;
+    ScrollAhead* m_ahead = nullptr;
     RecordCopier* m_copier = nullptr;
     int m_patienceMs = 100;
     // The last search the user started, run again when the records change.

@@ -580,8 +580,8 @@ private slots:
             QVERIFY(control(db, QStringLiteral("RESET enable_seqscan"), &error));
     }
 
-    // The file's probe of a walk: among ?7 rows of the list order from offset ?8, the first ?6
-    // that match.
+    // The file's first walk: among the first ?7 rows of the list order, the first ?6 that
+    // match, in that order.
     void walkedRowsProbeTheListOrder()
     {
         QList<Record> listed = m_records;
@@ -591,7 +591,7 @@ private slots:
             for (const QString& keyword : Keywords) {
                 for (const auto& [rows, from, wanted] :
                      std::initializer_list<std::tuple<int, int, int>>{
-                         {4, 0, 100}, {5, 3, 2}, {100, 7, 100}}) {
+                         {4, 0, 100}, {5, 0, 2}, {100, 0, 100}, {100, 0, 3}}) {
                     Rows expected;
                     for (int at = from; at < std::min<int>(from + rows, listed.size()); ++at)
                         if (matches(listed.at(at), field, keyword) && expected.size() < wanted)

@@ -169,10 +169,11 @@ bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, Res
 //
 // A keyword with three characters in a row finds its candidates through the search index when
 // the file has one, and the index tells how many there are: a few are read and ordered at
-// once; many are read a page at a time, each page after the last, along the list's order when
-// that finds a page soon, else along it reading only the candidates' records (up to 100,000
-// of them), else among the candidates. Without the index, a walk along the
-// list's order that finds a page soon is kept; otherwise the table is scanned.
+// once. Otherwise one walk along the list's order looks for a first screenful (among a few
+// thousand rows when the index names many candidates, an eighth of the table without it) and
+// the list goes on from its last row a page at a time; where that walk finds too little, the
+// list goes on along the order reading only the candidates' records, or, without the index,
+// the table is scanned.
 //
 // connectionName names the connection to search on (a worker's companion, see SearchWorker);
 // empty is the session's shared one. *found then reads through it until told otherwise.

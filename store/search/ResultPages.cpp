@@ -22,15 +22,15 @@ bool failed(const QSqlQuery& query, QString* error)
 }
 
 // Binds the numbered values of a search text: ?1 keyword, ?2 candidates, ?3 to ?5 the row after
-// which to start, ?6 the rows wanted, ?7 and ?8 the rows a probing walk looks at and where.
+// which to start, ?6 the rows wanted, ?7 the rows a first walk looks at.
 bool prepareSearch(QSqlQuery& query, const ResultPages::Search& search, const QString& sql,
                    QVariantList after, QString* error, qint64 wanted = ResultPages::PageRows,
-                   qint64 walkRows = 0, qint64 walkFrom = 0)
+                   qint64 walkRows = 0)
 {
     while (after.size() < 3)
         after << QVariant();
     QVariantList numbered{search.keyword, search.candidates};
-    numbered << after << wanted << walkRows << walkFrom;
+    numbered << after << wanted << walkRows;
     QVariantList values;
     if (!query.prepare(SqlCatalogue::withPlainPlaceholders(sql, numbered, &values)))
         return failed(query, error);
@@ -68,7 +68,21 @@ qsizetype ResultPages::rowCount() const
 {
     if (m_mode == Mode::Keys)
         return m_keys.size();
-    return m_pageEnds.isEmpty() ? 0 : (m_pageEnds.size() - 1) * PageRows + m_lastPageRows;
+    return m_pageEnds.isEmpty() ? 0 : firstRowOf(m_pageEnds.size() - 1) + m_lastPageRows;
+}
+
+qsizetype ResultPages::firstRowOf(qsizetype page) const
+{
+    if (m_mode == Mode::Keys || page == 0)
+        return page * PageRows;
+    return FirstPageRows + (page - 1) * PageRows;
+}
+
+qsizetype ResultPages::pageOf(qsizetype row) const
+{
+    if (m_mode == Mode::Keys)
+        return row / PageRows;
+    return row < FirstPageRows ? 0 : 1 + (row - FirstPageRows) / PageRows;
 }
 
 bool ResultPages::fetchMore(QString* error)
@@ -81,15 +95,16 @@ bool ResultPages::fetchMore(QString* error)
     }
     QList<QString> cells;
     Key end;
-    if (!readPage(m_pageEnds.size(), &cells, &end, error)) {
+    const qsizetype page = m_pageEnds.size();
+    if (!readPage(page, &cells, &end, error)) {
         m_complete = true;
         return false;
     }
-    appendPage(std::move(cells), end);
+    appendPage(std::move(cells), end, pageRowsWanted(page));
     return true;
 }
 
-bool ResultPages::probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, QString* error)
+bool ResultPages::walkFirstPage(qint64 rows, bool atEnd, bool* found, QString* error)
 {
     *found = false;
     QSqlDatabase db;
@@ -97,25 +112,30 @@ bool ResultPages::probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, Q
         return false;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    const qint64 wanted = PageRows - m_probed.size() / m_columns;
-    if (!prepareSearch(query, m_search, SqlCatalogue::walkedRows(m_search.field), {}, error, wanted,
-                       rows, from))
+    if (!prepareSearch(query, m_search, SqlCatalogue::walkedRows(m_search.field), {}, error,
+                       FirstPageRows, rows))
         return false;
+    QList<QString> cells;
+    Key end;
     while (query.next()) {
-        m_probeEnd = Key{query.value(1), query.value(2), query.value(0).toLongLong()};
-        m_probed << query.value(0).toString() << m_probeEnd.program.toString()
-                 << m_probeEnd.version.toString();
+        end = Key{query.value(1), query.value(2), query.value(0).toLongLong()};
+        cells << query.value(0).toString() << end.program.toString() << end.version.toString();
     }
-    if (m_probed.size() / m_columns < PageRows && !atEnd)
+    if (query.lastError().isValid())
+        return failed(query, error);
+    if (cells.size() / m_columns < FirstPageRows && !atEnd)
         return true;
     *found = true;
     m_mode = Mode::Pages;
     m_search.source = SqlCatalogue::Source::Walk;
-    appendPage(std::exchange(m_probed, {}), m_probeEnd);
+    m_pageEnds.clear();
+    m_cache.clear();
+    m_recent.clear();
+    appendPage(std::move(cells), end, FirstPageRows);
     return true;
 }
 
-void ResultPages::appendPage(QList<QString> cells, const Key& end)
+void ResultPages::appendPage(QList<QString> cells, const Key& end, qsizetype wanted)
 {
     const qsizetype rows = cells.size() / m_columns;
     if (rows > 0) {
@@ -123,14 +143,14 @@ void ResultPages::appendPage(QList<QString> cells, const Key& end)
         m_lastPageRows = rows;
         remember(m_pageEnds.size() - 1, std::move(cells));
     }
-    m_complete = rows < PageRows;
+    m_complete = rows < wanted;
 }
 
 QString ResultPages::cell(qsizetype row, int column)
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= m_columns)
         return QString();
-    const qsizetype page = row / PageRows;
+    const qsizetype page = pageOf(row);
     auto found = m_cache.constFind(page);
     if (found == m_cache.constEnd()) {
         QList<QString> cells;
@@ -143,7 +163,7 @@ QString ResultPages::cell(qsizetype row, int column)
         m_recent.removeOne(page);
         m_recent.append(page);
     }
-    const qsizetype at = (row % PageRows) * m_columns + column;
+    const qsizetype at = (row - firstRowOf(page)) * m_columns + column;
     return at < found->size() ? found->at(at) : QString();
 }
 
@@ -199,7 +219,7 @@ bool ResultPages::readPage(qsizetype page, QList<QString>* cells, Key* end, QStr
                                                  !last.program.isNull(), !last.version.isNull());
         after = {last.program, last.version, last.id};
     }
-    if (!prepareSearch(query, m_search, sql, after, error))
+    if (!prepareSearch(query, m_search, sql, after, error, pageRowsWanted(page)))
         return false;
     while (query.next()) {
         *end = Key{query.value(1), query.value(2), query.value(0).toLongLong()};
@@ -207,7 +227,8 @@ bool ResultPages::readPage(qsizetype page, QList<QString>* cells, Key* end, QStr
         cells->append(end->program.toString());
         cells->append(end->version.toString());
     }
-    return true;
+    // A statement stopped part way (interrupted, a read error) is no shorter page.
+    return !query.lastError().isValid() || failed(query, error);
 }
 
 bool ResultPages::eachRecord(const QSqlDatabase& db, const Search& plan, const RecordSink& sink,

@@ -18,11 +18,13 @@
 // Two ways to reach the rows: the ordered keys of every match, known up front (a rare keyword
 // or one program's records; 8 bytes a row), or pages in list order, each read after the last
 // row of the page before (a broad keyword, where a page is found without ordering every
-// match). Such a list's length grows as pages are read, until its end is reached.
+// match). Such a list's length grows as pages are read, until its end is reached; its first
+// page is a screenful, so that a walk that finds matches slowly shows them soon.
 class ResultPages final
 {
 public:
     static constexpr int PageRows = 256;
+    static constexpr int FirstPageRows = 32;
 
     // How a search reads its records; made by RecordStore::search.
     struct Search
@@ -43,11 +45,11 @@ public:
     // fetchMore.
     static ResultPages fromSearch(Search search);
 
-    // Tries a walk along the list's order: reads the matches among `rows` rows from the one at
-    // offset `from`, after those found by earlier calls. *found tells whether they make a whole
-    // page, or all of the matches when atEnd (the rows reach the end of the table); they are
-    // then this list's first page, and the list walks on from there.
-    bool probeWalk(qint64 from, qint64 rows, bool atEnd, bool* found, QString* error);
+    // Tries a walk along the list's order: reads the matches among its first `rows` rows,
+    // stopping at the first page's worth. *found tells whether they make that page, or all of
+    // the matches when atEnd (the rows reach the end of the table); they are then this list's
+    // first page, and the list walks on from its last row. Nothing is kept otherwise.
+    bool walkFirstPage(qint64 rows, bool atEnd, bool* found, QString* error);
 
     // Reads through the named connection from now on. A search made on a worker's connection
     // is handed to the window's (the session's shared one) this way.
@@ -83,8 +85,13 @@ private:
     bool connection(QSqlDatabase* db, QString* error) const;
     bool readPage(qsizetype page, QList<QString>* cells, Key* end, QString* error);
     bool readAllKeys(QString* error);
-    void appendPage(QList<QString> cells, const Key& end);
+    void appendPage(QList<QString> cells, const Key& end, qsizetype wanted);
     void remember(qsizetype page, QList<QString> cells);
+    // The rows a page of a walked list holds when whole.
+    static qsizetype pageRowsWanted(qsizetype page) { return page == 0 ? FirstPageRows : PageRows; }
+    // The page that holds the row, and the row's place in it.
+    qsizetype pageOf(qsizetype row) const;
+    qsizetype firstRowOf(qsizetype page) const;
 
     enum class Mode
     {
@@ -101,9 +108,7 @@ private:
     QList<qint64> m_keys;
     QString m_rowSql;
 
-    QList<Key> m_pageEnds;   // the last row of each page read so far
-    QList<QString> m_probed; // matches found by walks tried so far
-    Key m_probeEnd;
+    QList<Key> m_pageEnds; // the last row of each page read so far
     qsizetype m_lastPageRows = 0;
 
     QHash<qsizetype, QList<QString>> m_cache;

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QWaitCondition>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -88,41 +89,93 @@ SearchWorker::~SearchWorker()
 {
     if (m_current)
         m_current->cancelled = true;
+    if (m_more)
+        m_more->cancelled = true;
     m_thread->quit();
     m_thread->wait();
     delete m_context;
     delete m_thread;
 }
 
-void SearchWorker::start(RecordStore::SearchField field, const QString& keywords)
+void SearchWorker::start(RecordStore::SearchField field, const QString& keywords,
+                         qsizetype rowsWanted)
 {
     if (m_current)
         m_current->cancelled = true;
+    if (m_more)
+        m_more->cancelled = true;
+    m_more.reset();
     auto run = std::make_shared<Run>();
     m_current = run;
+    post(
+        run,
+        [field, keywords, rowsWanted, companion = m_companion](
+            const QString& connection, ResultPages* found, StoreError* error) {
+            if (!RecordStore::search(*companion->session, field, keywords, found, error,
+                                     connection))
+                return false;
+            QString why;
+            while (!found->complete() && found->rowCount() < rowsWanted && found->fetchMore(&why)) {
+            }
+            // The first page is read here too, so that the window only shows it.
+            if (found->rowCount() > 0)
+                found->cell(0, 0);
+            return true;
+        },
+        &SearchWorker::deliver);
+}
+
+void SearchWorker::readMore(const ResultPages& list, qsizetype rowsWanted)
+{
+    if (m_more || list.complete())
+        return;
+    auto run = std::make_shared<Run>();
+    run->found = list;
+    m_more = run;
+    post(
+        run,
+        [rowsWanted](const QString&, ResultPages* grown, StoreError*) {
+            // A refused page ends the list where it is; the list says so by being complete.
+            QString why;
+            const qsizetype before = grown->rowCount();
+            while (grown->fetchMore(&why) && !grown->complete() &&
+                   grown->rowCount() < std::max(rowsWanted, before + 1)) {
+            }
+            return true;
+        },
+        &SearchWorker::deliverMore);
+}
+
+void SearchWorker::post(
+    const std::shared_ptr<Run>& run,
+    std::function<bool(const QString& connection, ResultPages* list, StoreError* error)> work,
+    void (SearchWorker::*deliverer)(const std::shared_ptr<Run>&))
+{
     ++m_companion->pending;
     QMetaObject::invokeMethod(
         m_context,
-        [this, run, field, keywords, companion = m_companion, shared = m_session.connectionName()] {
-            ResultPages found;
+        [this, run, work = std::move(work), deliverer, companion = m_companion,
+         shared = m_session.connectionName()] {
+            ResultPages list;
+            {
+                const QMutexLocker locked(&run->mutex);
+                list = std::move(run->found);
+            }
             StoreError error;
             bool ok = false;
-            // A search replaced before it began is not run at all.
+            // Work dropped before it began is not done at all.
             if (!run->cancelled && companion->ensureOpen(&error)) {
                 const QSqlDatabase db = QSqlDatabase::database(companion->name, false);
                 DatabaseSession::watchCancelFlag(db, &run->cancelled);
-                ok = RecordStore::search(*companion->session, field, keywords, &found, &error,
-                                         companion->name);
-                // The first page is read here too, so that the window only shows it.
-                if (ok && found.rowCount() > 0)
-                    found.cell(0, 0);
+                list.useConnection(companion->name);
+                ok = work(companion->name, &list, &error);
                 DatabaseSession::watchCancelFlag(db, nullptr);
             }
-            found.useConnection(shared);
+            list.useConnection(shared);
             {
                 const QMutexLocker locked(&run->mutex);
                 run->ok = ok;
-                run->found = std::move(found);
+                run->found = std::move(list);
                 run->error = error;
                 run->done = true;
             }
@@ -131,7 +184,7 @@ void SearchWorker::start(RecordStore::SearchField field, const QString& keywords
             // The worker outlives its thread (its destructor waits for it); a worker deleted
             // before the answer arrives drops it with its other events.
             QMetaObject::invokeMethod(
-                this, [this, run] { deliver(run); }, Qt::QueuedConnection);
+                this, [this, run, deliverer] { (this->*deliverer)(run); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }
@@ -154,6 +207,9 @@ bool SearchWorker::finishWithin(int ms)
 
 void SearchWorker::cancel()
 {
+    if (m_more)
+        m_more->cancelled = true;
+    m_more.reset();
     if (!m_current)
         return;
     m_current->cancelled = true;
@@ -193,4 +249,18 @@ void SearchWorker::deliver(const std::shared_ptr<Run>& run)
         emit searchFound(found);
     else
         emit searchFailed(error);
+}
+
+void SearchWorker::deliverMore(const std::shared_ptr<Run>& run)
+{
+    // Pages of a list that a new search or a cancel replaced are dropped.
+    if (run != m_more)
+        return;
+    m_more.reset();
+    ResultPages grown;
+    {
+        const QMutexLocker locked(&run->mutex);
+        grown = std::move(run->found);
+    }
+    emit moreFound(grown);
 }

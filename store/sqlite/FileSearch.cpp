@@ -40,14 +40,11 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
     // Candidates up to this many are read and ordered at once (about a millisecond per
     // thousand); beyond it the list is read a page at a time.
     constexpr qint64 KeyLimit = 20000;
-    // A walk along the list's order is tried in growing steps. With the index, it stops once
-    // the candidates are fewer than twice the rows walked: reading them costs no more than the
-    // walk so far. Without it, it stops at an eighth of the table, which is then scanned.
-    constexpr qint64 FirstWalk = 4096;
+    // A first walk along the list's order looks at this many rows for a first page when the
+    // index names many candidates: the matches are then likely dense. Without the index it
+    // looks at up to an eighth of the table before the table is scanned instead.
+    constexpr qint64 CandidateWalkRows = 4096;
     constexpr qint64 ScanShare = 8;
-    // When a first walk finds no page, candidates up to this many are looked up along the
-    // list's order: walking the order's index costs little where no record is read.
-    constexpr qint64 CandidateWalkLimit = 100000;
 
     ResultPages::Search plan;
     plan.field = field;
@@ -64,59 +61,42 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
     const bool indexed = !plan.candidates.isEmpty() && SearchIndex::exists(db);
     if (!indexed)
         plan.candidates.clear();
-    // Whether the index names no more than `limit` candidates.
-    const auto fewCandidates = [&](qint64 limit, bool* few) {
-        if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, limit + 1}, error))
+    // The full-text query is counted once; after that only the statement that reads the
+    // candidates runs it again, for the list's first page.
+    if (indexed) {
+        if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, KeyLimit + 1}, error))
             return false;
-        *few = !query.next() || query.value(0).toLongLong() <= limit;
+        const bool few = !query.next() || query.value(0).toLongLong() <= KeyLimit;
         query.finish();
-        return true;
-    };
-    bool few = false;
-    if (indexed && !fewCandidates(KeyLimit, &few))
-        return false;
-    if (few) {
-        plan.source = SqlCatalogue::Source::Candidates;
-        *found = ResultPages::fromSearch(plan);
-        found->useConnection(connectionName);
-        return found->fetchMore(error);
+        if (few) {
+            plan.source = SqlCatalogue::Source::Candidates;
+            *found = ResultPages::fromSearch(plan);
+            found->useConnection(connectionName);
+            return found->fetchMore(error);
+        }
     }
 
-    // Many candidates, or none known: walk while a page may come soon.
-    plan.source = indexed ? SqlCatalogue::Source::Candidates : SqlCatalogue::Source::Scan;
-    plan.allKeys = !indexed;
+    // Many candidates, or none known: one walk along the list's order, which stops at the
+    // first page's worth of matches, and the list walks on from its last row.
+    plan.source = SqlCatalogue::Source::Walk;
+    plan.allKeys = false;
     ResultPages pages = ResultPages::fromSearch(plan);
     pages.useConnection(connectionName);
-    qint64 walked = 0;
-    for (qint64 step = FirstWalk;; step *= 2) {
-        bool walkFound = false;
-        if (!pages.probeWalk(walked, step, walked + step >= keys, &walkFound, error))
+    const qint64 walkRows =
+        indexed ? CandidateWalkRows : std::max(CandidateWalkRows, keys / ScanShare);
+    bool walkFound = false;
+    if (!pages.walkFirstPage(walkRows, walkRows >= keys, &walkFound, error))
+        return false;
+    if (!walkFound) {
+        // The matches are sparse along the order: with the index, the walk goes on looking
+        // only at the candidates' records; without it, the table is scanned and its matches
+        // ordered.
+        plan.source = indexed ? SqlCatalogue::Source::CandidateWalk : SqlCatalogue::Source::Scan;
+        plan.allKeys = !indexed;
+        pages = ResultPages::fromSearch(plan);
+        pages.useConnection(connectionName);
+        if (!pages.fetchMore(error))
             return false;
-        walked += step;
-        if (walkFound)
-            break;
-        if (indexed && walked == FirstWalk) {
-            bool within = false;
-            if (!fewCandidates(CandidateWalkLimit, &within))
-                return false;
-            if (within) {
-                plan.source = SqlCatalogue::Source::CandidateWalk;
-                plan.allKeys = false;
-                ResultPages along = ResultPages::fromSearch(plan);
-                along.useConnection(connectionName);
-                if (!along.fetchMore(error))
-                    return false;
-                *found = std::move(along);
-                return true;
-            }
-        }
-        if (indexed ? !fewCandidates(2 * walked, &few) : false)
-            return false;
-        if (indexed ? few : walked * ScanShare >= keys) {
-            if (!pages.fetchMore(error))
-                return false;
-            break;
-        }
     }
     *found = std::move(pages);
     return true;

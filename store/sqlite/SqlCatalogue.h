@@ -300,14 +300,15 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
         .arg(columns, from, where, limit ? QStringLiteral(" LIMIT ?6") : QString());
 }
 
-// The first ?6 matches among ?7 rows of the walk from the one at offset ?8: whether walking
-// finds a page soon. The offset steps along the (program, version) index alone; only the rows
-// looked at are read from the table.
+// The first ?6 matches among the first ?7 rows of the list order: whether walking that order
+// finds the first rows soon. Only the rows looked at are read from the table, and the walk
+// stops at the ?6th match: the subquery runs as a co-routine that hands its rows on in the
+// index's order, which an ORDER BY outside would only sort again after reading all ?7.
 inline QString walkedRows(Field field)
 {
     return QStringLiteral("SELECT id, program, version FROM (SELECT id, program, version, name, "
-                          "serial FROM serials ORDER BY program, version, id LIMIT ?7 OFFSET ?8) "
-                          "WHERE %1 ORDER BY program, version, id LIMIT ?6")
+                          "serial FROM serials ORDER BY program, version, id LIMIT ?7) "
+                          "WHERE %1 LIMIT ?6")
         .arg(searchFilter(field));
 }
 
