@@ -908,18 +908,29 @@ private slots:
     }
 
     // Every record a file holds travels to a server and on to another file unchanged, whatever
-    // its texts hold.
+    // its texts hold, with its details.
     void copyCarriesEveryStoredRecord()
     {
         TestEnv env;
         const QString file = env.makeDatabase();
         const Rows hostile = StoreFixtures::hostileRecords();
         QVERIFY(open(file));
-        for (const QStringList& r : hostile) {
+        for (qsizetype i = 0; i < hostile.size(); ++i) {
+            const QStringList& r = hostile[i];
+            SerialRecord record{r[0], r[1], r[2], r[3], r[4]};
+            if (i % 2 == 1) {
+                record.details.notes = r[3];
+                record.details.expires = QDate(2031, 1, 1).addDays(i);
+                record.details.seats = int(i);
+            }
             qlonglong id = 0;
-            QVERIFY(addRecord(testSession(), {r[0], r[1], r[2], r[3], r[4]}, &id, nullptr));
+            QVERIFY(addRecord(testSession(), record, &id, nullptr));
         }
         testSession().close();
+        const QString details = "SELECT s.serial, d.notes, d.expires, d.seats FROM serials s "
+                                "JOIN serial_details d ON d.id = s.id ORDER BY s.id";
+        const Rows stored = queryRows(file, details);
+        QCOMPARE(stored.size(), hostile.size() / 2);
         const QString server = newServerDatabase();
         const QString back = env.makeDatabase(env.path("back.mdb"));
         QString out;
@@ -930,6 +941,7 @@ private slots:
         QCOMPARE(err, QString());
         const QString sql = "SELECT program, version, name, serial, date FROM serials ORDER BY id";
         QCOMPARE(queryRows(back, sql), hostile);
+        QCOMPARE(queryRows(back, details), stored);
     }
 };
 
