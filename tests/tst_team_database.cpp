@@ -566,6 +566,13 @@ private slots:
         QVERIFY2(open(file, &opening), qPrintable(opening));
         QVERIFY(RecordDetailsStore::load(testSession(), id, &loaded, &error) && loaded == details);
         testSession().close();
+
+        // A backup is a copy of the file, details and all.
+        const QString backup = env.path("backup.mdb");
+        QString why;
+        QVERIFY2(Backup::copyDatabase(file, backup, &why), qPrintable(why));
+        QCOMPARE(queryRows(backup, "SELECT id, seats FROM serial_details"),
+                 (Rows{{QString::number(id), "3"}}));
     }
 
     // One keyword table on a file and on a server holding the same records: the screens' list
@@ -871,7 +878,9 @@ private slots:
         // The first command makes the tables on the empty database, in which the README's
         // administrator made the search extension; the server's notice is not shown.
         QVERIFY(m_server->exec("CREATE EXTENSION IF NOT EXISTS pg_trgm", nullptr, name));
-        QCOMPARE(runCli(env, {"--db", server, "add", "--program", "EDITOR", "--serial", "a 1"},
+        QCOMPARE(runCli(env,
+                        {"--db", server, "add", "--program", "EDITOR", "--serial", "a 1",
+                         "--seats", "4"},
                         &out, &err),
                  0);
         QCOMPARE(err, QString());
@@ -901,6 +910,7 @@ private slots:
         QVERIFY(exported.open(QIODevice::ReadOnly));
         const QJsonObject json = QJsonDocument::fromJson(exported.readAll()).object();
         QCOMPARE(json.value("records").toArray().size(), 2);
+        QCOMPARE(json.value("records").toArray().at(0).toObject().value("seats"), QJsonValue(4));
         struct stat info;
         QCOMPARE(::stat(QFile::encodeName(backup).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0600u);

@@ -51,7 +51,7 @@ QDate dateOf(const QVariant& value)
     return value.isNull() ? QDate() : QDate::fromString(value.toString(), Qt::ISODate);
 }
 
-// The details in the query's row from the column at on.
+// The details in the query's row, from the column at onwards.
 RecordDetails detailsOf(const QSqlQuery& query, int at)
 {
     RecordDetails details;
