@@ -55,12 +55,23 @@ int SearchCommand::execute(const CliArguments& args)
             return fail(refused);
         return writeRows(format, recordColumns(), rows);
     }
+    // JSON carries each record's details as named fields.
+    const bool json = format == RecordFormat::Format::Json;
+    QHash<qlonglong, RecordDetails> details;
+    if (int failed = Success; json && !allDetails(&details, &failed))
+        return failed;
     RowWriter::Layout layout;
     layout.numericColumns = {0};
-    RowWriter writer(output(), format, recordColumns(), layout);
+    RowWriter writer(output(), format, json ? detailedColumns() : recordColumns(),
+                     json ? detailedLayout() : layout);
     if (!RecordStore::eachFoundRecord(
             session(), *field, keyword,
-            [&writer](const QStringList& cells) { return writer.row(cells); }, &refused))
+            [&](const QStringList& cells) {
+                return writer.row(json ? detailedValues(cells,
+                                                        details.value(cells.value(0).toLongLong()))
+                                       : cells);
+            },
+            &refused))
         return fail(refused);
     return writer.finish() ? Success : Failure;
 }

@@ -9,6 +9,7 @@
 #include "store/files/Backup.h"
 #include "store/files/Compaction.h"
 #include "store/keys/SecretBytes.h"
+#include "store/records/RecordDetails.h"
 #include "store/records/RecordStore.h"
 #include "support/PostgresServer.h"
 #include "support/StoreFixtures.h"
@@ -358,6 +359,222 @@ private slots:
         testSession().close();
     }
 
+    // A record's details are stored, changed field by field and cleared on both kinds, and go
+    // with their record, whether Numira deletes it or another program does (the sqlite3 shell,
+    // psql). Details of a record that is gone are not stored. The expiring list takes the days
+    // from today less the expired days to today plus the days ahead, both included, soonest
+    // first.
+    void detailsLiveAndGoWithTheirRecord_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("file") << "file";
+        QTest::newRow("server") << "server";
+    }
+
+    void detailsLiveAndGoWithTheirRecord()
+    {
+        QFETCH(QString, kind);
+        TestEnv env;
+        std::function<Rows(const QString&)> query;
+        const QString address = newDatabase(env, kind, &query);
+        QString opening;
+        QVERIFY2(open(address, &opening), qPrintable(opening));
+        DatabaseSession& session = testSession();
+        StoreError error;
+        QList<qlonglong> ids;
+        for (const char* program : {"Editor", "Viewer", "Player", "Mixer", "Cutter"}) {
+            qlonglong id = 0;
+            QVERIFY(addRecord(session, {program, "1", "Ann", QString(program) + "-1", ""}, &id,
+                              &error));
+            ids << id;
+        }
+        const QString stored = "SELECT id, coalesce(email, '-'), coalesce(url, '-'), "
+                               "coalesce(purchased, '-'), coalesce(expires, '-'), "
+                               "coalesce(seats, -1), coalesce(order_number, '-'), "
+                               "coalesce(notes, '-') FROM serial_details ORDER BY id";
+
+        RecordDetails details;
+        details.email = "ann@example.org";
+        details.url = "https://example.org/account";
+        details.purchased = QDate(2024, 2, 29);
+        details.expires = QDate(2025, 3, 1);
+        details.seats = 5;
+        details.order = "ORD-7";
+        details.notes = "first line\nsecond line";
+        bool found = false;
+        QVERIFY(RecordDetailsStore::save(session, ids[0], details, &found, &error) && found);
+        RecordDetails loaded;
+        QVERIFY(RecordDetailsStore::load(session, ids[0], &loaded, &error));
+        QVERIFY(loaded == details);
+        QCOMPARE(query(stored),
+                 (Rows{{"1", "ann@example.org", "https://example.org/account", "2024-02-29",
+                        "2025-03-01", "5", "ORD-7", "first line\nsecond line"}}));
+
+        // Changed and partly cleared: no seats is not 0 seats, and a cleared text is gone.
+        details.email.clear();
+        details.purchased = QDate();
+        details.seats = 0;
+        QVERIFY(RecordDetailsStore::save(session, ids[0], details, &found, &error) && found);
+        QVERIFY(RecordDetailsStore::load(session, ids[0], &loaded, &error));
+        QVERIFY(loaded == details && loaded.seats == 0);
+        details.seats.reset();
+        QVERIFY(RecordDetailsStore::save(session, ids[0], details, &found, &error) && found);
+        QVERIFY(RecordDetailsStore::load(session, ids[0], &loaded, &error));
+        QVERIFY(!loaded.seats);
+        QCOMPARE(query(stored), (Rows{{"1", "-", "https://example.org/account", "-", "2025-03-01",
+                                       "-1", "ORD-7", "first line\nsecond line"}}));
+
+        // Empty details leave no row behind; a record that is gone takes none.
+        RecordDetails other;
+        other.order = "ORD-8";
+        QVERIFY(RecordDetailsStore::save(session, ids[1], other, &found, &error) && found);
+        QVERIFY(RecordDetailsStore::save(session, ids[1], RecordDetails(), &found, &error) &&
+                found);
+        QVERIFY(RecordDetailsStore::save(session, 999, other, &found, &error) && !found);
+        QCOMPARE(query("SELECT id FROM serial_details ORDER BY id"), (Rows{{"1"}}));
+
+        // Expired 30 days ago and expiring in 30 days are in; a day further either way is not.
+        const QDate today(2025, 6, 15);
+        const QList<int> offsets = {31, -30, 0, 30, -31};
+        for (qsizetype i = 0; i < offsets.size(); ++i) {
+            RecordDetails dated;
+            dated.expires = today.addDays(offsets[i]);
+            QVERIFY(RecordDetailsStore::save(session, ids[i], dated, &found, &error) && found);
+        }
+        QList<ExpiringRecord> expiring;
+        QVERIFY(RecordDetailsStore::expiring(session, today, 30, 30, &expiring, &error));
+        QList<qlonglong> soonest;
+        for (const ExpiringRecord& record : expiring)
+            soonest << record.id;
+        QCOMPARE(soonest, (QList<qlonglong>{ids[1], ids[2], ids[3]}));
+        QCOMPARE(expiring.first().program, QStringLiteral("Viewer"));
+        QCOMPARE(expiring.first().expires, QDate(2025, 5, 16));
+        QHash<qlonglong, QDate> dates;
+        QVERIFY(RecordDetailsStore::expiryDates(session, {ids[0], ids[2], 999}, &dates, &error));
+        QCOMPARE(dates, (QHash<qlonglong, QDate>{{ids[0], QDate(2025, 7, 16)},
+                                                 {ids[2], QDate(2025, 6, 15)}}));
+
+        // Deleted through Numira, and by another program.
+        QVERIFY(deleteSerial(session, QString::number(ids[0]), &found, &error) && found);
+        const QString another = QStringLiteral("DELETE FROM serials WHERE id = %1").arg(ids[1]);
+        if (kind == "file") {
+            session.close();
+            QProcess shell;
+            shell.start("sqlite3", {address, another});
+            QVERIFY(shell.waitForFinished(30000));
+            QCOMPARE(shell.exitCode(), 0);
+        } else {
+            query(another);
+        }
+        QCOMPARE(query("SELECT id FROM serial_details ORDER BY id"),
+                 (Rows{{QString::number(ids[2])}, {QString::number(ids[3])},
+                       {QString::number(ids[4])}}));
+        testSession().close();
+    }
+
+    // A database whose tables an earlier Numira made (no details, version 1) is refused to a
+    // member who may not change its tables, with the reason and nothing changed, and brought up
+    // to this version, records kept, when its owner connects.
+    void serverTablesOfTheFirstVersionAreBroughtUp()
+    {
+        QString name;
+        const QString address = newServerDatabase(&name);
+        QVERIFY(open(address));
+        qlonglong id = 0;
+        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id,
+                          nullptr));
+        testSession().close();
+        QVERIFY(m_server->exec("DROP TABLE serial_details; UPDATE numira_schema SET version = 1",
+                               nullptr, name));
+        const QString member = "member_" + name;
+        QVERIFY(m_server->exec(QStringLiteral("CREATE ROLE %1 LOGIN").arg(member)));
+        QVERIFY(m_server->exec(
+            QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON programs, serials TO %1; "
+                           "GRANT SELECT ON numira_schema TO %1")
+                .arg(member),
+            nullptr, name));
+
+        const QString asMember = m_server->address(name, member);
+        QString error;
+        QVERIFY(!open(asMember, &error));
+        QCOMPARE(error, QStringLiteral("\"%1\" holds the tables of an earlier version of Numira, "
+                                       "which you may not change. Its owner, or another user who "
+                                       "may change its tables, must open it once with this "
+                                       "version of Numira.")
+                            .arg(DatabaseSession::displayNameOf(asMember)));
+        QCOMPARE(m_server->rows("SELECT version, to_regclass('serial_details') IS NULL FROM "
+                                "numira_schema",
+                                name),
+                 (Rows{{"1", "true"}}));
+
+        QVERIFY2(open(address, &error), qPrintable(error));
+        QCOMPARE(m_server->rows("SELECT version FROM numira_schema", name), Rows{{"2"}});
+        RecordDetails details;
+        details.expires = QDate(2030, 1, 1);
+        bool found = false;
+        StoreError stored;
+        QVERIFY(RecordDetailsStore::save(testSession(), id, details, &found, &stored) && found);
+        testSession().close();
+        QCOMPARE(m_server->rows("SELECT s.serial, d.expires FROM serials s JOIN serial_details d "
+                                "ON d.id = s.id",
+                                name),
+                 (Rows{{"A-1", "2030-01-01"}}));
+        QVERIFY(m_server->exec(QStringLiteral("GRANT SELECT ON serial_details TO %1").arg(member),
+                               nullptr, name));
+        QVERIFY2(open(asMember, &error), qPrintable(error));
+        testSession().close();
+    }
+
+    // A file without details is left exactly as it was by opening, reading details and closing,
+    // and a save of empty details does not make the side table; the first details saved make
+    // it, and the file still opens as Numira's own and passes the full check.
+    void aFileGetsTheDetailsTableWithItsFirstDetails()
+    {
+        TestEnv env;
+        const QString file = env.makeDatabase();
+        QVERIFY(open(file));
+        qlonglong id = 0;
+        StoreError error;
+        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", ""}, &id, &error));
+        testSession().close();
+        const QByteArray before = StoreFixtures::fileBytes(file);
+
+        QVERIFY(open(file));
+        RecordDetails loaded;
+        QVERIFY(RecordDetailsStore::load(testSession(), id, &loaded, &error) && loaded.isEmpty());
+        QHash<qlonglong, QDate> dates;
+        QVERIFY(RecordDetailsStore::expiryDates(testSession(), {id}, &dates, &error));
+        QList<ExpiringRecord> expiring;
+        QVERIFY(RecordDetailsStore::expiring(testSession(), QDate(2025, 1, 1), 30, 30, &expiring,
+                                             &error));
+        bool found = false;
+        QVERIFY(RecordDetailsStore::save(testSession(), id, RecordDetails(), &found, &error) &&
+                found);
+        testSession().close();
+        QVERIFY(StoreFixtures::fileBytes(file) == before);
+
+        QVERIFY(open(file));
+        RecordDetails details;
+        details.seats = 3;
+        QVERIFY(RecordDetailsStore::save(testSession(), id, details, &found, &error) && found);
+        testSession().close();
+        QCOMPARE(queryRows(file, "SELECT name FROM sqlite_master WHERE name LIKE 'serial_details%' "
+                                 "ORDER BY name"),
+                 (Rows{{"serial_details"}, {"serial_details_delete"}, {"serial_details_expires"}}));
+        QVERIFY(!testSession().checkSchema(file));
+        QString opening;
+        QVERIFY2(open(file, &opening), qPrintable(opening));
+        QVERIFY(RecordDetailsStore::load(testSession(), id, &loaded, &error) && loaded == details);
+        testSession().close();
+
+        // A backup is a copy of the file, details and all.
+        const QString backup = env.path("backup.mdb");
+        QString why;
+        QVERIFY2(Backup::copyDatabase(file, backup, &why), qPrintable(why));
+        QCOMPARE(queryRows(backup, "SELECT id, seats FROM serial_details"),
+                 (Rows{{QString::number(id), "3"}}));
+    }
+
     // One keyword table on a file and on a server holding the same records: the screens' list
     // and numira-cli give SQLite's own rows in SQLite's order, whichever way the server reads
     // them (a few candidates of the trigram index, many read page by page, a walk for keywords
@@ -661,7 +878,9 @@ private slots:
         // The first command makes the tables on the empty database, in which the README's
         // administrator made the search extension; the server's notice is not shown.
         QVERIFY(m_server->exec("CREATE EXTENSION IF NOT EXISTS pg_trgm", nullptr, name));
-        QCOMPARE(runCli(env, {"--db", server, "add", "--program", "EDITOR", "--serial", "a 1"},
+        QCOMPARE(runCli(env,
+                        {"--db", server, "add", "--program", "EDITOR", "--serial", "a 1",
+                         "--seats", "4"},
                         &out, &err),
                  0);
         QCOMPARE(err, QString());
@@ -691,6 +910,7 @@ private slots:
         QVERIFY(exported.open(QIODevice::ReadOnly));
         const QJsonObject json = QJsonDocument::fromJson(exported.readAll()).object();
         QCOMPARE(json.value("records").toArray().size(), 2);
+        QCOMPARE(json.value("records").toArray().at(0).toObject().value("seats"), QJsonValue(4));
         struct stat info;
         QCOMPARE(::stat(QFile::encodeName(backup).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0600u);
@@ -698,18 +918,29 @@ private slots:
     }
 
     // Every record a file holds travels to a server and on to another file unchanged, whatever
-    // its texts hold.
+    // its texts hold, with its details.
     void copyCarriesEveryStoredRecord()
     {
         TestEnv env;
         const QString file = env.makeDatabase();
         const Rows hostile = StoreFixtures::hostileRecords();
         QVERIFY(open(file));
-        for (const QStringList& r : hostile) {
+        for (qsizetype i = 0; i < hostile.size(); ++i) {
+            const QStringList& r = hostile[i];
+            SerialRecord record{r[0], r[1], r[2], r[3], r[4]};
+            if (i % 2 == 1) {
+                record.details.notes = r[3];
+                record.details.expires = QDate(2031, 1, 1).addDays(i);
+                record.details.seats = int(i);
+            }
             qlonglong id = 0;
-            QVERIFY(addRecord(testSession(), {r[0], r[1], r[2], r[3], r[4]}, &id, nullptr));
+            QVERIFY(addRecord(testSession(), record, &id, nullptr));
         }
         testSession().close();
+        const QString details = "SELECT s.serial, d.notes, d.expires, d.seats FROM serials s "
+                                "JOIN serial_details d ON d.id = s.id ORDER BY s.id";
+        const Rows stored = queryRows(file, details);
+        QCOMPARE(stored.size(), hostile.size() / 2);
         const QString server = newServerDatabase();
         const QString back = env.makeDatabase(env.path("back.mdb"));
         QString out;
@@ -720,6 +951,7 @@ private slots:
         QCOMPARE(err, QString());
         const QString sql = "SELECT program, version, name, serial, date FROM serials ORDER BY id";
         QCOMPARE(queryRows(back, sql), hostile);
+        QCOMPARE(queryRows(back, details), stored);
     }
 };
 

@@ -198,7 +198,9 @@ void RowWriter::jsonRow(const QStringList& values)
     m_buffer += '{';
     for (qsizetype i = 0; i < m_columns.size(); ++i) {
         m_buffer += m_jsonKeys.at(i);
-        if (m_layout.numericColumns.contains(int(i)))
+        if (m_layout.numericColumns.contains(int(i)) && values.value(i).isEmpty())
+            m_buffer += "null";
+        else if (m_layout.numericColumns.contains(int(i)))
             m_buffer += QByteArray::number(values.value(i).toLongLong());
         else
             appendJsonString(m_buffer, values.value(i));
