@@ -10,6 +10,7 @@
 #include "screens/SearchScreen.h"
 #include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
+#include "store/records/ExpiryNotice.h"
 #include "store/StoreError.h"
 #include "store/keys/PassphraseKeyring.h"
 #include "store/keys/SecretBytes.h"
@@ -104,6 +105,8 @@ SecurityOptions DatabaseLock::readOptions()
         SettingsStore::readCount(SettingsStore::ClipboardSeconds, DefaultClipboardSeconds);
     options.lockMinutes = SettingsStore::readCount(SettingsStore::LockMinutes, DefaultLockMinutes);
     options.lockOnMinimise = locksOnMinimise();
+    options.expiryWarningDays = SettingsStore::readCount(SettingsStore::ExpiryWarningDays,
+                                                         ExpiryNotice::DefaultWarningDays);
     return options;
 }
 
@@ -117,6 +120,8 @@ void DatabaseLock::chooseOptions()
     SettingsStore::write(SettingsStore::LockMinutes, QString::number(options.lockMinutes));
     SettingsStore::write(SettingsStore::LockOnMinimise,
                          options.lockOnMinimise ? QStringLiteral("1") : QStringLiteral("0"));
+    SettingsStore::write(SettingsStore::ExpiryWarningDays,
+                         QString::number(options.expiryWarningDays));
     applySettings();
 }
 

@@ -9,11 +9,13 @@
 #include "app/SingleInstance.h"
 #include "app/SkinChoice.h"
 #include "app/StartupRules.h"
+#include "app/ExpiryWatch.h"
 #include "app/TrayManager.h"
 #include "app/WindowRegistry.h"
 #include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
+#include "screens/ExpiringScreen.h"
 #include "screens/SearchScreen.h"
 #include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
@@ -40,6 +42,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
 
@@ -99,6 +102,11 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         hostFromButton(Screen::Add);
     });
     connect(m_tray, &TrayManager::quitRequested, this, &MainWindow::unload);
+    for (auto signal : {&TrayManager::expiringRequested, &TrayManager::noticeClicked})
+        connect(m_tray, signal, this, [this] {
+            bringToFront();
+            hostFromButton(Screen::Expiring);
+        });
     m_instance = new SingleInstance(m_deps.lockPath, m_deps.serverName, this);
     m_handOver = new HandOverReceiver(prompt(), this);
     connect(m_instance, &SingleInstance::quickAddReady, m_handOver, &HandOverReceiver::addSerial);
@@ -121,6 +129,10 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     connect(m_session, &DatabaseSession::opened, this, [this] { m_unreachable = false; });
     connect(m_session, &DatabaseSession::closed, this, [this] { m_unreachable = false; });
     m_databaseCommands = std::make_unique<DatabaseCommands>(*this, *m_session);
+    m_expiryWatch = new ExpiryWatch(
+        *m_session,
+        [this](const QString& title, const QString& text) { return m_tray->announce(title, text); },
+        this);
     m_skinChoice = std::make_unique<SkinChoice>(prompt(), m_deps.programFolder);
     m_clipboard = new ClipboardGuard(this);
     m_lock = new DatabaseLock(*this, *this, this);
@@ -288,6 +300,10 @@ bool MainWindow::startUp()
     m_databaseCommands->openAtStartUp(m_deps);
     showDatabaseName();
     runQuickAdd();
+    // A quick add runs for one record and ends: the word about expiring licences waits for
+    // an ordinary start.
+    if (!CommandLine::parse(m_deps.arguments).quickAdd)
+        QTimer::singleShot(0, m_expiryWatch, &ExpiryWatch::start);
     return true;
 }
 
@@ -446,6 +462,8 @@ QWidget* MainWindow::recordScreen(Screen which)
         return WindowRegistry::searchScreen(prompt(), *this);
     case Screen::Edit:
         return WindowRegistry::editScreen(prompt(), *this);
+    case Screen::Expiring:
+        return WindowRegistry::expiringScreen(prompt(), *this);
     }
     return nullptr;
 }
