@@ -10,10 +10,10 @@
 #include "screens/SearchScreen.h"
 #include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
-#include "store/records/ExpiryNotice.h"
 #include "store/StoreError.h"
 #include "store/keys/PassphraseKeyring.h"
 #include "store/keys/SecretBytes.h"
+#include "store/records/ExpiryNotice.h"
 #include "ui/IdleTimer.h"
 
 #include <QApplication>

@@ -27,8 +27,8 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoic
     securityoptions = makeAction("securityoptions", QStringLiteral("Op&tions..."));
     expiringlicences = makeAction("expiringlicences", tr("&Expiring Licences..."));
     const QList<QAction*> databaseItems = {
-        opendatabase,     backupdatabase, importrecords,    exportrecords,   protectdatabase,
-        changepassphrase, removepassphrase, lockdatabase, securityoptions, expiringlicences};
+        opendatabase,     backupdatabase,   importrecords, exportrecords,   protectdatabase,
+        changepassphrase, removepassphrase, lockdatabase,  securityoptions, expiringlicences};
 
     popupdb = new QMenu(QStringLiteral("popupdb"), this);
     popupdb->setObjectName(QStringLiteral("popupdb"));

@@ -54,9 +54,9 @@ DetailsDialog::DetailsDialog(Prompt& prompt, const RecordDetails& details,
     m_purchased = dateField(this, "dtpPurchased", m_hasPurchased, details.purchased);
     m_hasExpires = named(new QCheckBox(tr("E&xpires:"), this), "chkExpires");
     m_expires = dateField(this, "dtpExpires", m_hasExpires, details.expires);
-    m_seats = named(new QLineEdit(details.seats ? QString::number(*details.seats) : QString(),
-                                  this),
-                    "txtSeats");
+    m_seats =
+        named(new QLineEdit(details.seats ? QString::number(*details.seats) : QString(), this),
+              "txtSeats");
     m_order = named(new QLineEdit(details.order, this), "txtOrder");
     m_notes = named(new QPlainTextEdit(details.notes, this), "txtNotes");
     m_notes->setTabChangesFocus(true);

@@ -105,8 +105,8 @@ void EditScreen::load()
 
 bool EditScreen::hasUnsavedChanges() const
 {
-    return m_version->isModified() || m_name->isModified() ||
-           m_serial->document()->isModified() || m_changedDetails.has_value();
+    return m_version->isModified() || m_name->isModified() || m_serial->document()->isModified() ||
+           m_changedDetails.has_value();
 }
 
 EditScreen::Typing EditScreen::typing() const
@@ -201,8 +201,8 @@ void EditScreen::onSaveClicked()
     if (found && m_changedDetails) {
         if (!RecordDetailsStore::save(m_host.session(), m_id.toLongLong(), *m_changedDetails,
                                       &found, &error)) {
-            ScreenKit::reportFailure(m_prompt, m_host.session(),
-                                     tr("The details were not saved!"), error);
+            ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The details were not saved!"),
+                                     error);
             return;
         }
         m_storedDetails = *m_changedDetails;

@@ -73,6 +73,6 @@ private:
     QPushButton* m_copy = nullptr;
     QPushButton* m_details = nullptr;
 
-    RecordDetails m_storedDetails; // as read when the screen opened
+    RecordDetails m_storedDetails;                 // as read when the screen opened
     std::optional<RecordDetails> m_changedDetails; // accepted in the dialog, not yet saved
 };

@@ -82,20 +82,17 @@ void ExpiringScreen::load()
     }
     const QPalette colors = m_list->palette();
     for (const ExpiringRecord& record : std::as_const(records)) {
-        auto* item = new QTreeWidgetItem(
-            m_list, {record.expires.toString(Qt::ISODate), record.program, record.version,
-                     record.name});
+        auto* item = new QTreeWidgetItem(m_list, {record.expires.toString(Qt::ISODate),
+                                                  record.program, record.version, record.name});
         item->setData(0, IdRole, record.id);
         const bool expired =
             ExpiryNotice::stateOf(record.expires, today, warningDays) == ExpiryState::Expired;
-        item->setForeground(0, ExpiryMarkDelegate::markColor(expired,
-                                                             colors.color(QPalette::Base),
+        item->setForeground(0, ExpiryMarkDelegate::markColor(expired, colors.color(QPalette::Base),
                                                              colors.color(QPalette::Text)));
         item->setToolTip(0, expired ? tr("Expired") : tr("Expires soon"));
     }
     if (records.isEmpty()) {
-        auto* none = new QTreeWidgetItem(
-            m_list, {QString(), tr("No licence expires soon.")});
+        auto* none = new QTreeWidgetItem(m_list, {QString(), tr("No licence expires soon.")});
         none->setFlags(Qt::NoItemFlags);
     }
 }

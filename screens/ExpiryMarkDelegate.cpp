@@ -40,9 +40,9 @@ void ExpiryMarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const ExpiryState state = m_marks.stateOf(index.row());
     if (state == ExpiryState::None)
         return;
-    const QColor color = markColor(state == ExpiryState::Expired,
-                                   option.palette.color(QPalette::Base),
-                                   option.palette.color(QPalette::Text));
+    const QColor color =
+        markColor(state == ExpiryState::Expired, option.palette.color(QPalette::Base),
+                  option.palette.color(QPalette::Text));
     const int size = qMax(4, option.rect.height() / 2);
     const QRect dot(option.rect.right() - size - 2, option.rect.center().y() - size / 2, size,
                     size);

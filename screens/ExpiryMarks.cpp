@@ -27,15 +27,14 @@ QDate ExpiryMarks::expiryOf(int row) const
 
 ExpiryState ExpiryMarks::stateOf(int row) const
 {
-    return ExpiryNotice::stateOf(
-        expiryOf(row), QDate::currentDate(),
-        SettingsStore::readCount(SettingsStore::ExpiryWarningDays,
-                                 ExpiryNotice::DefaultWarningDays));
+    return ExpiryNotice::stateOf(expiryOf(row), QDate::currentDate(), m_warningDays);
 }
 
 void ExpiryMarks::readAll()
 {
     m_dates.clear();
+    m_warningDays = SettingsStore::readCount(SettingsStore::ExpiryWarningDays,
+                                             ExpiryNotice::DefaultWarningDays);
     if (m_model->rowCount() > 0)
         readRows(0, m_model->rowCount() - 1);
 }

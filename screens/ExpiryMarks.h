@@ -36,4 +36,6 @@ private:
     RecordListModel* m_model = nullptr;
     DatabaseSession& m_session;
     QHash<qlonglong, QDate> m_dates;
+    // ExpiryWarningDays as read with the list's rows, not on every paint.
+    int m_warningDays = ExpiryNotice::DefaultWarningDays;
 };

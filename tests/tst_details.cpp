@@ -107,7 +107,8 @@ private slots:
             control<QDialogButtonBox>(on, "buttons")->button(QDialogButtonBox::Ok)->click();
         };
         pressOk(dialog); // refused: seats are no number
-        QCOMPARE(env.prompt.texts(), QStringList{"Seats must be a whole number from 0 to 1000000."});
+        QCOMPARE(env.prompt.texts(),
+                 QStringList{"Seats must be a whole number from 0 to 1000000."});
         QVERIFY(dialog->isVisible());
         control<QLineEdit>(dialog, "txtSeats")->setText("5");
         pressOk(dialog);
@@ -163,19 +164,32 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("taken");
-        QTest::newRow("mail") << "email" << "ann@example.com" << true;
-        QTest::newRow("mail without domain") << "email" << "ann@example" << false;
-        QTest::newRow("name as mail") << "email" << "Ann Lee" << false;
-        QTest::newRow("web address") << "url" << "https://example.com/a?b=1" << true;
-        QTest::newRow("address without scheme") << "url" << "example.com" << true;
-        QTest::newRow("one word") << "url" << "example" << false;
-        QTest::newRow("file address") << "url" << "file:///etc/passwd" << false;
-        QTest::newRow("blank in address") << "url" << "example.com/a b" << false;
-        QTest::newRow("no seats") << "seats" << "0" << true;
-        QTest::newRow("negative seats") << "seats" << "-1" << false;
-        QTest::newRow("fraction of seats") << "seats" << "2.5" << false;
-        QTest::newRow("expires on purchase day") << "dates" << "0" << true;
-        QTest::newRow("expires before purchase") << "dates" << "-1" << false;
+        QTest::newRow("mail") << "email"
+                              << "ann@example.com" << true;
+        QTest::newRow("mail without domain") << "email"
+                                             << "ann@example" << false;
+        QTest::newRow("name as mail") << "email"
+                                      << "Ann Lee" << false;
+        QTest::newRow("web address") << "url"
+                                     << "https://example.com/a?b=1" << true;
+        QTest::newRow("address without scheme") << "url"
+                                                << "example.com" << true;
+        QTest::newRow("one word") << "url"
+                                  << "example" << false;
+        QTest::newRow("file address") << "url"
+                                      << "file:///etc/passwd" << false;
+        QTest::newRow("blank in address") << "url"
+                                          << "example.com/a b" << false;
+        QTest::newRow("no seats") << "seats"
+                                  << "0" << true;
+        QTest::newRow("negative seats") << "seats"
+                                        << "-1" << false;
+        QTest::newRow("fraction of seats") << "seats"
+                                           << "2.5" << false;
+        QTest::newRow("expires on purchase day") << "dates"
+                                                 << "0" << true;
+        QTest::newRow("expires before purchase") << "dates"
+                                                 << "-1" << false;
     }
 
     void formRefusesImplausibleFields()
@@ -201,7 +215,8 @@ private slots:
     void addScreenOffersDetailsOnceAdded()
     {
         TestEnv env;
-        auto* add = openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Alpha", "1", "A", "K-1"}});
+        auto* add =
+            openScreen<AddScreen>(env, MainWindow::Screen::Add, {{"Alpha", "1", "A", "K-1"}});
         QVERIFY(add);
         selectRow(control<QListWidget>(add, "lstSelect"), 1);
         control<QLineEdit>(add, "txtVersion")->setText("2");
@@ -229,8 +244,8 @@ private slots:
     {
         TestEnv env;
         SettingsStore::write(SettingsStore::ExpiryWarningDays, "10");
-        QVERIFY(startWithExpiries(env, {Today.addDays(-400), Today, Today.addDays(10),
-                                        Today.addDays(11), QDate()}));
+        QVERIFY(startWithExpiries(
+            env, {Today.addDays(-400), Today, Today.addDays(10), Today.addDays(11), QDate()}));
         env.main->hostFromButton(MainWindow::Screen::Browse);
         auto* browse = loaded<BrowseScreen>();
         QVERIFY(browse);
@@ -241,9 +256,9 @@ private slots:
         QList<ExpiryState> states;
         for (int row = 0; row < list->model()->rowCount(); ++row)
             states << marks->stateOf(row);
-        QCOMPARE(states, (QList<ExpiryState>{ExpiryState::None, ExpiryState::None,
-                                             ExpiryState::Expiring, ExpiryState::Expiring,
-                                             ExpiryState::Expired}));
+        QCOMPARE(states,
+                 (QList<ExpiryState>{ExpiryState::None, ExpiryState::None, ExpiryState::Expiring,
+                                     ExpiryState::Expiring, ExpiryState::Expired}));
         auto* delegate = qobject_cast<ExpiryMarkDelegate*>(list->itemDelegateForColumn(0));
         QVERIFY(delegate);
         QCOMPARE(delegate->tipOf(4), "Expired on " + Today.addDays(-400).toString(Qt::ISODate));
@@ -272,14 +287,18 @@ private slots:
         QTest::addColumn<QList<int>>("days"); // expiry dates, days from today
         QTest::addColumn<QString>("last");    // "", "same" (today, same records), "yesterday"
         QTest::addColumn<QString>("text");    // empty: no word
-        QTest::newRow("nothing near") << QList<int>{31, -31} << "" << "";
-        QTest::newRow("today") << QList<int>{0} << "" << "1 licence expires within 30 days";
+        QTest::newRow("nothing near") << QList<int>{31, -31} << ""
+                                      << "";
+        QTest::newRow("today") << QList<int>{0} << ""
+                               << "1 licence expires within 30 days";
         QTest::newRow("within") << QList<int>{30, 5, 2, 90} << ""
                                 << "3 licences expire within 30 days";
-        QTest::newRow("expired") << QList<int>{-1, -30} << "" << "2 licences have expired";
+        QTest::newRow("expired") << QList<int>{-1, -30} << ""
+                                 << "2 licences have expired";
         QTest::newRow("both") << QList<int>{1, -3} << ""
                               << "1 licence expires within 30 days, and 1 licence has expired";
-        QTest::newRow("told today") << QList<int>{1, -3} << "same" << "";
+        QTest::newRow("told today") << QList<int>{1, -3} << "same"
+                                    << "";
         QTest::newRow("told yesterday")
             << QList<int>{1, -3} << "yesterday"
             << "1 licence expires within 30 days, and 1 licence has expired";

@@ -23,8 +23,7 @@ ExpiryNotice::Decision ExpiryNotice::decide(const QDate& today,
         const ExpiryState state = stateOf(record.expires, today, warningDays);
         if (state == ExpiryState::Expiring) {
             ++decision.expiring;
-        } else if (state == ExpiryState::Expired &&
-                   record.expires >= today.addDays(-ExpiredDays)) {
+        } else if (state == ExpiryState::Expired && record.expires >= today.addDays(-ExpiredDays)) {
             ++decision.expired;
         } else {
             continue;
@@ -52,8 +51,8 @@ QString ExpiryNotice::message(int expiring, int expired, int warningDays)
 {
     // The English forms for one and for many are chosen here, so that the sentence is right
     // without a translation loaded; a translation still gets the count as %n.
-    const QString days = warningDays == 1 ? tr("%n day", nullptr, warningDays)
-                                          : tr("%n days", nullptr, warningDays);
+    const QString days =
+        warningDays == 1 ? tr("%n day", nullptr, warningDays) : tr("%n days", nullptr, warningDays);
     const QString soon = expiring == 1 ? tr("%n licence expires within %1", nullptr, expiring)
                                        : tr("%n licences expire within %1", nullptr, expiring);
     const QString past = expired == 1 ? tr("%n licence has expired", nullptr, expired)

@@ -319,8 +319,7 @@ bool programNames(DatabaseSession& session, QStringList* names, StoreError* erro
 }
 
 bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram,
-               const QDateTime& when, StoreError* error, QString* storedUnder,
-               qlonglong* newId)
+               const QDateTime& when, StoreError* error, QString* storedUnder, qlonglong* newId)
 {
     const DamageWatch watch(session, error);
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
