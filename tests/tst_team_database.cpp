@@ -9,6 +9,7 @@
 #include "store/files/Backup.h"
 #include "store/files/Compaction.h"
 #include "store/keys/SecretBytes.h"
+#include "store/records/RecordDetails.h"
 #include "store/records/RecordStore.h"
 #include "support/PostgresServer.h"
 #include "support/StoreFixtures.h"
@@ -355,6 +356,162 @@ private slots:
         QCOMPARE(imported.added, 1);
         QCOMPARE(imported.duplicates, 1);
         QCOMPARE(imported.newPrograms, 1);
+        testSession().close();
+    }
+
+    // A record's details are stored, changed field by field and cleared on both kinds, and go
+    // with their record, whether Numira deletes it or another program does (the sqlite3 shell,
+    // psql). Details of a record that is gone are not stored. The expiring list takes the days
+    // from today less the expired days to today plus the days ahead, both included, soonest
+    // first.
+    void detailsLiveAndGoWithTheirRecord_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("file") << "file";
+        QTest::newRow("server") << "server";
+    }
+
+    void detailsLiveAndGoWithTheirRecord()
+    {
+        QFETCH(QString, kind);
+        TestEnv env;
+        std::function<Rows(const QString&)> query;
+        const QString address = newDatabase(env, kind, &query);
+        QString opening;
+        QVERIFY2(open(address, &opening), qPrintable(opening));
+        DatabaseSession& session = testSession();
+        StoreError error;
+        QList<qlonglong> ids;
+        for (const char* program : {"Editor", "Viewer", "Player", "Mixer", "Cutter"}) {
+            qlonglong id = 0;
+            QVERIFY(addRecord(session, {program, "1", "Ann", QString(program) + "-1", ""}, &id,
+                              &error));
+            ids << id;
+        }
+        const QString stored = "SELECT id, coalesce(email, '-'), coalesce(url, '-'), "
+                               "coalesce(purchased, '-'), coalesce(expires, '-'), "
+                               "coalesce(seats, -1), coalesce(order_number, '-'), "
+                               "coalesce(notes, '-') FROM serial_details ORDER BY id";
+
+        RecordDetails details;
+        details.email = "ann@example.org";
+        details.url = "https://example.org/account";
+        details.purchased = QDate(2024, 2, 29);
+        details.expires = QDate(2025, 3, 1);
+        details.seats = 5;
+        details.order = "ORD-7";
+        details.notes = "first line\nsecond line";
+        bool found = false;
+        QVERIFY(RecordDetailsStore::save(session, ids[0], details, &found, &error) && found);
+        RecordDetails loaded;
+        QVERIFY(RecordDetailsStore::load(session, ids[0], &loaded, &error));
+        QVERIFY(loaded == details);
+        QCOMPARE(query(stored),
+                 (Rows{{"1", "ann@example.org", "https://example.org/account", "2024-02-29",
+                        "2025-03-01", "5", "ORD-7", "first line\nsecond line"}}));
+
+        // Changed and partly cleared: no seats is not 0 seats, and a cleared text is gone.
+        details.email.clear();
+        details.purchased = QDate();
+        details.seats = 0;
+        QVERIFY(RecordDetailsStore::save(session, ids[0], details, &found, &error) && found);
+        QVERIFY(RecordDetailsStore::load(session, ids[0], &loaded, &error));
+        QVERIFY(loaded == details && loaded.seats == 0);
+        details.seats.reset();
+        QVERIFY(RecordDetailsStore::save(session, ids[0], details, &found, &error) && found);
+        QVERIFY(RecordDetailsStore::load(session, ids[0], &loaded, &error));
+        QVERIFY(!loaded.seats);
+        QCOMPARE(query(stored), (Rows{{"1", "-", "https://example.org/account", "-", "2025-03-01",
+                                       "-1", "ORD-7", "first line\nsecond line"}}));
+
+        // Empty details leave no row behind; a record that is gone takes none.
+        RecordDetails other;
+        other.order = "ORD-8";
+        QVERIFY(RecordDetailsStore::save(session, ids[1], other, &found, &error) && found);
+        QVERIFY(RecordDetailsStore::save(session, ids[1], RecordDetails(), &found, &error) &&
+                found);
+        QVERIFY(RecordDetailsStore::save(session, 999, other, &found, &error) && !found);
+        QCOMPARE(query("SELECT id FROM serial_details ORDER BY id"), (Rows{{"1"}}));
+
+        // Expired 30 days ago and expiring in 30 days are in; a day further either way is not.
+        const QDate today(2025, 6, 15);
+        const QList<int> offsets = {31, -30, 0, 30, -31};
+        for (qsizetype i = 0; i < offsets.size(); ++i) {
+            RecordDetails dated;
+            dated.expires = today.addDays(offsets[i]);
+            QVERIFY(RecordDetailsStore::save(session, ids[i], dated, &found, &error) && found);
+        }
+        QList<ExpiringRecord> expiring;
+        QVERIFY(RecordDetailsStore::expiring(session, today, 30, 30, &expiring, &error));
+        QList<qlonglong> soonest;
+        for (const ExpiringRecord& record : expiring)
+            soonest << record.id;
+        QCOMPARE(soonest, (QList<qlonglong>{ids[1], ids[2], ids[3]}));
+        QCOMPARE(expiring.first().program, QStringLiteral("Viewer"));
+        QCOMPARE(expiring.first().expires, QDate(2025, 5, 16));
+        QHash<qlonglong, QDate> dates;
+        QVERIFY(RecordDetailsStore::expiryDates(session, {ids[0], ids[2], 999}, &dates, &error));
+        QCOMPARE(dates, (QHash<qlonglong, QDate>{{ids[0], QDate(2025, 7, 16)},
+                                                 {ids[2], QDate(2025, 6, 15)}}));
+
+        // Deleted through Numira, and by another program.
+        QVERIFY(deleteSerial(session, QString::number(ids[0]), &found, &error) && found);
+        const QString another = QStringLiteral("DELETE FROM serials WHERE id = %1").arg(ids[1]);
+        if (kind == "file") {
+            session.close();
+            QProcess shell;
+            shell.start("sqlite3", {address, another});
+            QVERIFY(shell.waitForFinished(30000));
+            QCOMPARE(shell.exitCode(), 0);
+        } else {
+            query(another);
+        }
+        QCOMPARE(query("SELECT id FROM serial_details ORDER BY id"),
+                 (Rows{{QString::number(ids[2])}, {QString::number(ids[3])},
+                       {QString::number(ids[4])}}));
+        testSession().close();
+    }
+
+    // A file without details is left exactly as it was by opening, reading details and closing,
+    // and a save of empty details does not make the side table; the first details saved make
+    // it, and the file still opens as Numira's own and passes the full check.
+    void aFileGetsTheDetailsTableWithItsFirstDetails()
+    {
+        TestEnv env;
+        const QString file = env.makeDatabase();
+        QVERIFY(open(file));
+        qlonglong id = 0;
+        StoreError error;
+        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", ""}, &id, &error));
+        testSession().close();
+        const QByteArray before = StoreFixtures::fileBytes(file);
+
+        QVERIFY(open(file));
+        RecordDetails loaded;
+        QVERIFY(RecordDetailsStore::load(testSession(), id, &loaded, &error) && loaded.isEmpty());
+        QHash<qlonglong, QDate> dates;
+        QVERIFY(RecordDetailsStore::expiryDates(testSession(), {id}, &dates, &error));
+        QList<ExpiringRecord> expiring;
+        QVERIFY(RecordDetailsStore::expiring(testSession(), QDate(2025, 1, 1), 30, 30, &expiring,
+                                             &error));
+        bool found = false;
+        QVERIFY(RecordDetailsStore::save(testSession(), id, RecordDetails(), &found, &error) &&
+                found);
+        testSession().close();
+        QVERIFY(StoreFixtures::fileBytes(file) == before);
+
+        QVERIFY(open(file));
+        RecordDetails details;
+        details.seats = 3;
+        QVERIFY(RecordDetailsStore::save(testSession(), id, details, &found, &error) && found);
+        testSession().close();
+        QCOMPARE(queryRows(file, "SELECT name FROM sqlite_master WHERE name LIKE 'serial_details%' "
+                                 "ORDER BY name"),
+                 (Rows{{"serial_details"}, {"serial_details_delete"}, {"serial_details_expires"}}));
+        QVERIFY(!testSession().checkSchema(file));
+        QString opening;
+        QVERIFY2(open(file, &opening), qPrintable(opening));
+        QVERIFY(RecordDetailsStore::load(testSession(), id, &loaded, &error) && loaded == details);
         testSession().close();
     }
 

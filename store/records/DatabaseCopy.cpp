@@ -1,6 +1,7 @@
 #include "store/records/DatabaseCopy.h"
 
 #include "store/DatabaseSession.h"
+#include "store/records/RecordDetails.h"
 
 namespace {
 
@@ -33,14 +34,18 @@ bool copy(DatabaseSession& from, DatabaseSession& to, const RecordStore::ImportO
     QList<RecordStore::SerialRecord> records;
     if (!openChecked(from, error))
         return false;
-    // In the order they were stored, so that the copy keeps it.
-    const bool read = RecordStore::forEachSerial(
-        from, RecordStore::RecordOrder::ByKey,
-        [&](const RecordStore::StoredRecord& stored) {
-            records.append(stored.record);
-            return true;
-        },
-        error);
+    // In the order they were stored, so that the copy keeps it; each with its details.
+    QHash<qlonglong, RecordDetails> details;
+    const bool read =
+        RecordDetailsStore::all(from, &details, error) &&
+        RecordStore::forEachSerial(
+            from, RecordStore::RecordOrder::ByKey,
+            [&](const RecordStore::StoredRecord& stored) {
+                records.append(stored.record);
+                records.last().details = details.value(stored.id);
+                return true;
+            },
+            error);
     from.close();
     if (!read)
         return false;

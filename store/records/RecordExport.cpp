@@ -1,9 +1,13 @@
 #include "store/records/RecordExport.h"
 
 #include "store/files/TargetFile.h"
+#include "store/records/RecordDetails.h"
 #include "store/records/RowWriter.h"
 
 #include <QBuffer>
+#include <QHash>
+
+#include <algorithm>
 
 namespace {
 
@@ -11,9 +15,19 @@ const QStringList Header = {QStringLiteral("program"), QStringLiteral("version")
                             QStringLiteral("name"), QStringLiteral("serial"),
                             QStringLiteral("date")};
 
-RowWriter::Layout exportLayout(const RecordExport::Options& options)
+// The designed columns, and the details' after them when any record has a detail.
+QStringList headerOf(bool withDetails)
+{
+    return withDetails ? Header + RecordDetailsFields::names() : Header;
+}
+
+RowWriter::Layout exportLayout(const RecordExport::Options& options, bool withDetails)
 {
     RowWriter::Layout layout;
+    // JSON gives the seats as a number (null when not recorded).
+    if (withDetails)
+        layout.numericColumns << int(Header.size() + RecordDetailsFields::names().indexOf(
+                                                         QStringLiteral("seats")));
     layout.spreadsheetSafe = options.spreadsheetSafe;
     layout.jsonStart = "{\"format\": \"numira\", \"version\": 1, \"records\": [";
     layout.jsonEnd = "]}";
@@ -21,9 +35,13 @@ RowWriter::Layout exportLayout(const RecordExport::Options& options)
     return layout;
 }
 
-QStringList valuesOf(const RecordStore::SerialRecord& record)
+QStringList valuesOf(const RecordStore::SerialRecord& record, bool withDetails)
 {
-    return {record.program, record.version, record.name, record.serial, record.date};
+    QStringList values = {record.program, record.version, record.name, record.serial,
+                          record.date};
+    if (withDetails)
+        values << RecordDetailsFields::texts(record.details);
+    return values;
 }
 
 } // namespace
@@ -52,18 +70,28 @@ bool writeRecords(DatabaseSession& session, QIODevice& device, Format format,
 {
     *count = 0;
     *deviceFailed = false;
-    RowWriter writer(device, format, Header, exportLayout(options));
+    StoreError failure;
+    QHash<qlonglong, RecordDetails> details;
+    if (!RecordDetailsStore::all(session, &details, &failure)) {
+        if (error)
+            *error = failure.message();
+        return false;
+    }
+    const bool withDetails = !details.isEmpty();
+    RowWriter writer(device, format, headerOf(withDetails), exportLayout(options, withDetails));
     const auto refused = [&] {
         *deviceFailed = true;
         if (error)
             *error = device.errorString();
         return false;
     };
-    StoreError failure;
+    RecordStore::SerialRecord record;
     const bool walked = RecordStore::forEachSerial(
         session, RecordStore::RecordOrder::ByKey,
         [&](const RecordStore::StoredRecord& stored) {
-            if (!writer.row(valuesOf(stored.record)))
+            record = stored.record;
+            record.details = details.value(stored.id);
+            if (!writer.row(valuesOf(record, withDetails)))
                 return refused();
             ++*count;
             return true;
@@ -104,10 +132,14 @@ QByteArray toFormat(Format format, const QList<RecordStore::SerialRecord>& recor
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
+    const bool withDetails =
+        std::any_of(records.begin(), records.end(), [](const RecordStore::SerialRecord& record) {
+            return !record.details.isEmpty();
+        });
     {
-        RowWriter writer(buffer, format, Header, exportLayout(options));
+        RowWriter writer(buffer, format, headerOf(withDetails), exportLayout(options, withDetails));
         for (const RecordStore::SerialRecord& record : records)
-            writer.row(valuesOf(record));
+            writer.row(valuesOf(record, withDetails));
         writer.finish();
     }
     return bytes;

@@ -34,7 +34,9 @@ struct Options
 // The files are written by RowWriter, as numira-cli writes its lists. CSV: the header row
 // "program,version,name,serial,date", then one record a line. JSON: {"format": "numira",
 // "version": 1, "records": [{"program": ..., ...}, ...]}, one record a line. TSV: one record a
-// line, tab-separated under the same header.
+// line, tab-separated under the same header. When any record has details, the columns
+// "email,url,purchased,expires,seats,order,notes" follow the five (JSON: the same named fields,
+// the seats a number or null); a database without details gives exactly the five.
 
 // Every record of the open database in the order stored, written to the device as read.
 // *count receives the number written.

@@ -1,6 +1,7 @@
 #include "store/records/RecordImport.h"
 
 #include "store/files/BoundedFile.h"
+#include "store/records/RecordDetails.h"
 #include "store/records/RecordRule.h"
 
 #include <QDateTime>
@@ -52,14 +53,28 @@ QString& field(SerialRecord& record, int which)
     }
 }
 
-// Which field a header names, or -1.
+// Which field a header names, or -1: a designed field, or FieldCount plus the detail's place
+// among RecordDetailsFields::names().
 int numiraColumn(const QString& header)
 {
     for (int i = 0; i < FieldCount; ++i) {
         if (header == QLatin1String(FieldNames[i]))
             return i;
     }
-    return -1;
+    const qsizetype detail = RecordDetailsFields::names().indexOf(header);
+    return detail >= 0 ? FieldCount + int(detail) : -1;
+}
+
+// Sets a detail of the record from its text; false with the reason, named by where.
+bool setDetail(SerialRecord& record, const QString& name, const QString& text,
+               const QString& where, QString* error)
+{
+    QString problem;
+    if (RecordDetailsFields::set(&record.details, name, text, &problem))
+        return true;
+    problem[0] = problem.at(0).toLower();
+    setError(error, QStringLiteral("%1: %2").arg(where, problem));
+    return false;
 }
 
 int keyFinderColumn(const QString& header)
@@ -302,7 +317,7 @@ bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* reco
     int rowNumber = 0;
     const RowSink takeRow = [&](const CsvRow& row) {
         if (rowNumber++ == 0) {
-            QList<bool> seen(FieldCount, false);
+            QList<bool> seen(FieldCount + RecordDetailsFields::names().size(), false);
             for (const QString& header : row.fields) {
                 const QString name = header.trimmed().toLower();
                 int which = keyFinder ? keyFinderColumn(name) : numiraColumn(name);
@@ -337,8 +352,14 @@ bool parseRows(const QByteArray& bytes, Layout layout, QList<SerialRecord>* reco
         }
         SerialRecord record;
         for (qsizetype c = 0; c < columns.size(); ++c) {
-            if (columns.at(c) >= 0)
-                field(record, columns.at(c)) = row.fields.at(c);
+            const int which = columns.at(c);
+            if (which >= FieldCount) {
+                if (!setDetail(record, RecordDetailsFields::names().at(which - FieldCount),
+                               row.fields.at(c), where, error))
+                    return false;
+            } else if (which >= 0) {
+                field(record, which) = row.fields.at(c);
+            }
         }
         if (keyFinder)
             record.date.clear();
@@ -464,6 +485,21 @@ bool parseJson(const QByteArray& bytes, QList<SerialRecord>* records, QString* e
                 return false;
             }
             field(record, which) = value.toString();
+        }
+        // Details are texts, seats also a number.
+        for (const QString& name : RecordDetailsFields::names()) {
+            const QJsonValue value = object.value(name);
+            if (value.isUndefined() || value.isNull())
+                continue;
+            const bool number = value.isDouble() && name == QLatin1String("seats");
+            if (!value.isString() && !number) {
+                setError(error, QStringLiteral("%1: \"%2\" is not a text.").arg(where, name));
+                return false;
+            }
+            const QString text = number ? QString::number(value.toDouble(), 'g', 17)
+                                        : value.toString();
+            if (!setDetail(record, name, text, where, error))
+                return false;
         }
         if (!checkRecord(record, where, error))
             return false;

@@ -15,7 +15,8 @@ class QIODevice;
 // nothing; a file with one bad row yields no records and names the row and the reason.
 namespace RecordImport {
 
-// Csv: columns program, version, name, serial, date by header name, in any order; Json:
+// Csv: columns program, version, name, serial, date by header name, in any order, and the
+// details' columns email, url, purchased, expires, seats, order, notes where present; Json:
 // {"format": "numira", "version": 1, "records": [...]}; KeyFinder: the CSV export of product-key
 // finder tools; Tsv: Numira's own TSV export. A table is read as CSV.
 using Format = RecordFormat::Format;

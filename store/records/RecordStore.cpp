@@ -500,7 +500,10 @@ bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* 
             return false;
         }
         *id = query.value(0).toLongLong();
-        return true;
+        query.finish();
+        return record.details.isEmpty() ||
+               RecordDetailsStore::storeInTransaction(session.currentConnection(), *id,
+                                                      record.details, error);
     });
 }
 
@@ -623,6 +626,35 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                 pending.clear();
                 return true;
             };
+            // The records not yet written, one a statement, in their order.
+            auto writeOneByOne = [&] {
+                for (qsizetype at = 0; at < pending.size(); at += 5) {
+                    for (int i = 0; i < 5; ++i)
+                        insertSerial.bindValue(i, pending.at(at + i));
+                    if (!insertSerial.exec()) {
+                        setError(error, errorOf(insertSerial));
+                        return false;
+                    }
+                }
+                pending.clear();
+                return true;
+            };
+            // A record with details is stored alone, after those before it, so that its key is
+            // known for its details.
+            auto writeWithDetails = [&](const QVariantList& values, const RecordDetails& details) {
+                if (!writeOneByOne())
+                    return false;
+                QSqlQuery keyed(db);
+                if (!run(keyed, DatabaseBackend::of(db).insertSerialReturningId(), values, error))
+                    return false;
+                if (!keyed.next()) {
+                    setError(error, errorOf(keyed));
+                    return false;
+                }
+                const qlonglong id = keyed.value(0).toLongLong();
+                keyed.finish();
+                return RecordDetailsStore::storeInTransaction(db, id, details, error);
+            };
             result.decisions.reserve(records.size());
             for (qsizetype at = 0; at < records.size(); ++at) {
                 const SerialRecord& record = records.at(at);
@@ -655,21 +687,19 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                 ++result.added;
                 if (options.dryRun)
                     continue;
-                pending << *stored << text(record.name) << text(record.serial)
-                        << text(record.version) << (record.date.isEmpty() ? now : record.date);
+                const QVariantList values = {*stored, text(record.name), text(record.serial),
+                                             text(record.version),
+                                             record.date.isEmpty() ? now : record.date};
+                if (!record.details.isEmpty()) {
+                    if (!writeWithDetails(values, record.details))
+                        return false;
+                    continue;
+                }
+                pending << values;
                 if (pending.size() == BatchRows * 5 && !writeBatch())
                     return false;
             }
-            // The rest, one record a statement.
-            for (qsizetype at = 0; at < pending.size(); at += 5) {
-                for (int i = 0; i < 5; ++i)
-                    insertSerial.bindValue(i, pending.at(at + i));
-                if (!insertSerial.exec()) {
-                    setError(error, errorOf(insertSerial));
-                    return false;
-                }
-            }
-            return goOn(records.size());
+            return writeOneByOne() && goOn(records.size());
         },
         options.connectionName);
     if (ok)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/StoreError.h"
+#include "store/records/RecordDetails.h"
 #include "store/search/ResultPages.h"
 
 #include <QDateTime>
@@ -33,6 +34,9 @@ struct SerialRecord
     QString name;
     QString serial;
     QString date;
+    // Read and written where a record travels whole (import, export, copy); the reads of the
+    // designed fields leave them empty.
+    RecordDetails details = {};
 };
 
 using SearchField = SqlCatalogue::Field;
@@ -112,7 +116,8 @@ bool findDuplicateSerial(DatabaseSession& session, const QString& program, const
 // Every write below refuses a record that RecordRule does not take, with the rule's words.
 
 // Stores one record, dated record.date (the stored form), under the program row that names it
-// apart from letter case, or under a new program row; both in one transaction. *id is the key.
+// apart from letter case, or under a new program row, with its details; all in one
+// transaction. *id is the key.
 bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* id,
                StoreError* error);
 

@@ -149,7 +149,9 @@ void RowWriter::jsonRow(const QStringList& values)
         m_buffer += '"';
         m_buffer += m_columns.at(i).toUtf8();
         m_buffer += "\": ";
-        if (m_layout.numericColumns.contains(int(i)))
+        if (m_layout.numericColumns.contains(int(i)) && values.value(i).isEmpty())
+            m_buffer += "null";
+        else if (m_layout.numericColumns.contains(int(i)))
             m_buffer += QByteArray::number(values.value(i).toLongLong());
         else
             appendJsonString(m_buffer, values.value(i));

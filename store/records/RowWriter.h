@@ -25,7 +25,8 @@ class RowWriter final
 public:
     struct Layout
     {
-        // Columns whose values JSON writes as numbers (the record id).
+        // Columns whose values JSON writes as numbers (the record id, the seats); null for an
+        // empty value.
         QList<int> numericColumns;
         // Table: the cells of each column (the widths a first look at the rows found).
         QList<int> tableWidths;

@@ -51,6 +51,8 @@ ServerBackend::ServerBackend()
         {CountSchemaObjects, QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables WHERE "
                                             "schemaname = current_schema()")},
         {SearchIndexState, QStringLiteral("SELECT 1, 1")},
+        // The side table of details is part of the schema, made or brought up at connecting.
+        {DetailsTableState, QStringLiteral("SELECT 1")},
     };
 }
 

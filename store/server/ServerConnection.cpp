@@ -5,6 +5,7 @@
 #include "store/keys/SecretBytes.h"
 #include "store/server/ServerSchema.h"
 
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -91,6 +92,7 @@ StoreError open(const QString& address, const QString& connectionName)
             switch (ServerSchema::ensure(db, &failure)) {
             case ServerSchema::Check::Ready:
             case ServerSchema::Check::Created:
+            case ServerSchema::Check::Updated:
                 opened = true;
                 break;
             case ServerSchema::Check::Foreign:
@@ -102,6 +104,15 @@ StoreError open(const QString& address, const QString& connectionName)
             case ServerSchema::Check::TooNew:
                 failure = {StoreError::Kind::Foreign,
                            QStringLiteral("\"%1\" was made by a later version of Numira.")
+                               .arg(displayNameOf(address))};
+                break;
+            case ServerSchema::Check::Outdated:
+                failure = {StoreError::Kind::ReadOnly,
+                           QCoreApplication::translate(
+                               "ServerConnection",
+                               "\"%1\" holds the tables of an earlier version of Numira, which "
+                               "you may not change. Its owner, or another user who may change "
+                               "its tables, must open it once with this version of Numira.")
                                .arg(displayNameOf(address))};
                 break;
             case ServerSchema::Check::Failed:

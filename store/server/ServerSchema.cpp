@@ -49,7 +49,8 @@ bool readState(const QSqlDatabase& db, int* version, qint64* others, StoreError*
     return true;
 }
 
-bool create(const QSqlDatabase& db, StoreError* error)
+// Runs the statements in one transaction: all of them or none.
+bool runAll(const QSqlDatabase& db, const QStringList& statements, StoreError* error)
 {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("BEGIN"))) {
@@ -57,7 +58,7 @@ bool create(const QSqlDatabase& db, StoreError* error)
             *error = reasonOf(db, query);
         return false;
     }
-    for (const QString& statement : ServerSchema::creationStatements()) {
+    for (const QString& statement : statements) {
         if (!query.exec(statement)) {
             if (error)
                 *error = reasonOf(db, query);
@@ -74,6 +75,22 @@ bool create(const QSqlDatabase& db, StoreError* error)
     return true;
 }
 
+// The side table of records' details: a record's details go with it whoever deletes it, and a
+// change of them tells other users as a change of the record does.
+QStringList detailsStatements()
+{
+    const QString text = QStringLiteral("text COLLATE \"C\"");
+    return {
+        QStringLiteral("CREATE TABLE serial_details (id bigint PRIMARY KEY REFERENCES serials "
+                       "(id) ON DELETE CASCADE, email %1, url %1, purchased %1, expires %1, "
+                       "seats integer, order_number %1, notes %1)")
+            .arg(text),
+        QStringLiteral("CREATE INDEX serial_details_expires ON serial_details (expires)"),
+        QStringLiteral("CREATE TRIGGER serial_details_changed AFTER INSERT OR UPDATE OR DELETE ON "
+                       "serial_details FOR EACH ROW EXECUTE FUNCTION numira_notify_change()"),
+    };
+}
+
 } // namespace
 
 namespace ServerSchema {
@@ -81,7 +98,7 @@ namespace ServerSchema {
 QStringList creationStatements()
 {
     const QString text = QStringLiteral("text COLLATE \"C\"");
-    return {
+    return QStringList{
         // The server's notices ("already exists, skipping") are no news to the user, and
         // libpq would print them on standard error.
         QStringLiteral("SET LOCAL client_min_messages = warning"),
@@ -108,9 +125,26 @@ QStringList creationStatements()
                        "serials FOR EACH ROW EXECUTE FUNCTION numira_notify_change()"),
         QStringLiteral("CREATE TRIGGER programs_changed AFTER INSERT OR UPDATE OR DELETE ON "
                        "programs FOR EACH ROW EXECUTE FUNCTION numira_notify_change()"),
-        QStringLiteral("CREATE TABLE %1 (version integer NOT NULL)").arg(VersionTable),
-        QStringLiteral("INSERT INTO %1 (version) VALUES (%2)").arg(VersionTable).arg(Version),
-    };
+    } + detailsStatements() +
+           QStringList{
+               QStringLiteral("CREATE TABLE %1 (version integer NOT NULL)").arg(VersionTable),
+               QStringLiteral("INSERT INTO %1 (version) VALUES (%2)")
+                   .arg(VersionTable)
+                   .arg(Version),
+           };
+}
+
+QStringList updateStatements()
+{
+    // The lock makes two Numiras that connect at once update one after the other: the second
+    // finds the table made when its turn comes, fails, and finds the tables current when it
+    // looks again.
+    return QStringList{
+               QStringLiteral("SET LOCAL client_min_messages = warning"),
+               QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(VersionTable),
+           } +
+           detailsStatements() +
+           QStringList{QStringLiteral("UPDATE %1 SET version = %2").arg(VersionTable).arg(Version)};
 }
 
 Check ensure(const QSqlDatabase& db, StoreError* error)
@@ -124,12 +158,25 @@ Check ensure(const QSqlDatabase& db, StoreError* error)
             return Check::Failed;
         if (version > Version)
             return Check::TooNew;
-        if (version > 0)
+        if (version == Version)
             return Check::Ready;
+        if (version > 0) {
+            StoreError why;
+            if (runAll(db, updateStatements(), &why))
+                return Check::Updated;
+            // Another Numira that updated the tables in the meantime leaves them current.
+            if (attempt == 0 && !why.is(StoreError::Kind::ReadOnly))
+                continue;
+            if (why.is(StoreError::Kind::ReadOnly))
+                return Check::Outdated;
+            if (error)
+                *error = why;
+            return Check::Failed;
+        }
         if (others > 0)
             return Check::Foreign;
         StoreError why;
-        if (create(db, &why))
+        if (runAll(db, creationStatements(), &why))
             return Check::Created;
         if (error)
             *error = why;

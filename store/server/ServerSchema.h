@@ -8,25 +8,32 @@
 // The tables of a Numira database on a PostgreSQL server, made by Numira on an empty database
 // and checked at every connection: programs and serials as in a file (identity keys), the
 // trigram index that search uses (pg_trgm), the sort index that gives a list's order, the
-// trigger that tells other users of a change, and the version of all this.
+// triggers that tell other users of a change, the side table of records' details, and the
+// version of all this. Tables of an earlier version are brought up to this one at connecting.
 namespace ServerSchema {
 
-inline constexpr int Version = 1;
+// 1: programs and serials; 2: the records' details beside them.
+inline constexpr int Version = 2;
 
 enum class Check
 {
     Ready,   // Numira's tables, of this version
     Created, // the database was empty and now holds them
+    Updated, // the tables of an earlier version were brought up to this one
+    Outdated, // tables of an earlier version, which this user may not change
     Foreign, // the database holds other tables and not Numira's
     TooNew,  // made by a later version of Numira
     Failed   // error says why (no right to create, no pg_trgm, ...)
 };
 
-// Makes the tables on an empty database, in one transaction; checks them otherwise.
+// Makes the tables on an empty database, in one transaction; brings those of an earlier
+// version up to this one, in one transaction; checks them otherwise.
 Check ensure(const QSqlDatabase& db, StoreError* error);
 
 // The statements that make the tables, in order (for the README and for an administrator who
 // makes them by hand).
 QStringList creationStatements();
+// The statements that bring tables of the version before this one up to this one.
+QStringList updateStatements();
 
 } // namespace ServerSchema

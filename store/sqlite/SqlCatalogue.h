@@ -145,6 +145,50 @@ inline const QString MergeSearchIndex =
     QStringLiteral("INSERT INTO serials_search (serials_search, rank) VALUES ('merge', -?)");
 inline const QString TotalChanges = QStringLiteral("SELECT total_changes()");
 
+// A record's details: a side table beside the designed ones, keyed by the record's id, so that
+// programs and serials keep their exact definitions. A file gets it with the first details
+// saved; the trigger takes a record's details with it whoever deletes the record. Dates are
+// ISO texts "YYYY-MM-DD", so that they order as dates.
+inline const QString DetailsTableState = QStringLiteral(
+    "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'serial_details'");
+inline const QStringList CreateDetailsTable = {
+    QStringLiteral("CREATE TABLE serial_details (id INTEGER PRIMARY KEY, email TEXT, url TEXT, "
+                   "purchased TEXT, expires TEXT, seats INTEGER, order_number TEXT, notes TEXT)"),
+    QStringLiteral("CREATE INDEX serial_details_expires ON serial_details (expires)"),
+    QStringLiteral("CREATE TRIGGER serial_details_delete AFTER DELETE ON serials BEGIN "
+                   "DELETE FROM serial_details WHERE id = old.id; END"),
+};
+inline const QString DetailsOfSerial =
+    QStringLiteral("SELECT email, url, purchased, expires, seats, order_number, notes FROM "
+                   "serial_details WHERE id = ?");
+inline const QString SerialExists = QStringLiteral("SELECT count(*) FROM serials WHERE id = ?");
+inline const QString StoreDetails = QStringLiteral(
+    "INSERT INTO serial_details (id, email, url, purchased, expires, seats, order_number, notes) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (id) DO UPDATE SET email = excluded.email, "
+    "url = excluded.url, purchased = excluded.purchased, expires = excluded.expires, "
+    "seats = excluded.seats, order_number = excluded.order_number, notes = excluded.notes");
+inline const QString DeleteDetails = QStringLiteral("DELETE FROM serial_details WHERE id = ?");
+// The expiry dates of up to ?-many listed records (the caller makes the list of places).
+inline QString expiryDatesOf(int keys)
+{
+    QStringList places;
+    for (int i = 0; i < keys; ++i)
+        places << QStringLiteral("?");
+    return QStringLiteral("SELECT id, expires FROM serial_details WHERE expires IS NOT NULL AND "
+                          "id IN (%1)")
+        .arg(places.join(QStringLiteral(", ")));
+}
+// The records whose expiry lies between the bound dates, both included, soonest first.
+inline const QString ExpiringSerials = QStringLiteral(
+    "SELECT serials.id, serials.program, serials.version, serials.name, serial_details.expires "
+    "FROM serial_details JOIN serials ON serials.id = serial_details.id WHERE "
+    "serial_details.expires >= ? AND serial_details.expires <= ? ORDER BY "
+    "serial_details.expires, serials.id");
+// Every record's details, for export and copy.
+inline const QString AllDetails =
+    QStringLiteral("SELECT id, email, url, purchased, expires, seats, order_number, notes FROM "
+                   "serial_details");
+
 // Searches. A search is a filter on serials (the keyword joined to "%" inside SQL, so that
 // "%" and "_" in it stay wildcards) in the order program, version, id. The records are read
 // from one of three sources: the candidates that the index names, confirmed by the filter; a
