@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -68,7 +69,10 @@ DetailsDialog::DetailsDialog(Prompt& prompt, const RecordDetails& details,
     urlRow->addWidget(m_openUrl);
     auto* form = new QFormLayout;
     form->addRow(tr("&E-mail:"), m_email);
-    form->addRow(tr("&Address (URL):"), urlRow);
+    // A row of a layout gets no buddy from the form: the label's access key needs one.
+    auto* urlLabel = new QLabel(tr("&Address (URL):"), this);
+    urlLabel->setBuddy(m_url);
+    form->addRow(urlLabel, urlRow);
     form->addRow(m_hasPurchased, m_purchased);
     form->addRow(m_hasExpires, m_expires);
     form->addRow(tr("&Seats:"), m_seats);
