@@ -73,7 +73,7 @@ void EditScreen::buildControls()
 
     connect(m_save, &QPushButton::clicked, this, &EditScreen::onSaveClicked);
     connect(m_delete, &QPushButton::clicked, this, &EditScreen::onDeleteClicked);
-    connect(m_cancel, &QPushButton::clicked, this, [this] { returnToCaller(false); });
+    connect(m_cancel, &QPushButton::clicked, this, &EditScreen::onCancelClicked);
     connect(m_copy, &QPushButton::clicked, this, &EditScreen::copySerial);
     connect(m_details, &QPushButton::clicked, this, &EditScreen::openDetails);
 }
@@ -211,6 +211,28 @@ void EditScreen::onSaveClicked()
     if (!found)
         m_prompt.critical(RecordGoneMessage);
     returnToCaller(true);
+}
+
+void EditScreen::onCancelClicked()
+{
+    // Cancel drops the boxes' typing, as it always did; details accepted in their dialog are
+    // not dropped without a word, since the dialog's OK looked like keeping them.
+    if (!m_changedDetails ||
+        !m_prompt.askYesNo(tr("Save the licence details you entered?"), tr("Save Details?"))) {
+        returnToCaller(false);
+        return;
+    }
+    bool found = false;
+    StoreError error;
+    if (!RecordDetailsStore::save(m_host.session(), m_id.toLongLong(), *m_changedDetails, &found,
+                                  &error)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The details were not saved!"),
+                                 error);
+        return;
+    }
+    if (!found)
+        m_prompt.critical(RecordGoneMessage);
+    returnToCaller(found);
 }
 
 void EditScreen::onDeleteClicked()

@@ -44,7 +44,8 @@ public:
     QString copySerial();
 
     // Opens the details dialog over the screen; its OK keeps them for Save Changes, which
-    // stores them with the record. Returns the dialog (it deletes itself once closed).
+    // stores them with the record (Cancel asks whether to store them alone). Returns the
+    // dialog (it deletes itself once closed).
     QWidget* openDetails();
 
 protected:
@@ -55,6 +56,7 @@ private:
     void load();
     void onSaveClicked();
     void onDeleteClicked();
+    void onCancelClicked();
     // Unloads this screen and shows the one that opened it (the browser when none did), its
     // list read again on request.
     void returnToCaller(bool recordChanged);

@@ -148,13 +148,22 @@ private slots:
         control<QPushButton>(edit, "cmdSave")->click();
         QVERIFY(storedDetails(env.defaultDatabase(), 1).isEmpty());
 
-        // OK and then Cancel on the edit screen keeps nothing.
-        edit = openEdit();
-        control<QPushButton>(edit, "cmdDetails")->click();
-        control<QLineEdit>(detailsDialog(edit), "txtOrder")->setText("ORD-8");
-        pressOk(detailsDialog(edit));
-        control<QPushButton>(edit, "cmdCancel")->click();
-        QVERIFY(storedDetails(env.defaultDatabase(), 1).isEmpty());
+        // OK and then Cancel on the edit screen asks: No drops the details, Yes stores them
+        // without the boxes' typing.
+        for (const PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Yes}) {
+            env.prompt.clear();
+            edit = openEdit();
+            control<QLineEdit>(edit, "txtName")->setText("Zed");
+            control<QPushButton>(edit, "cmdDetails")->click();
+            control<QLineEdit>(detailsDialog(edit), "txtOrder")->setText("ORD-8");
+            pressOk(detailsDialog(edit));
+            env.prompt.answer(answer);
+            control<QPushButton>(edit, "cmdCancel")->click();
+            QCOMPARE(env.prompt.texts(), QStringList{"Save the licence details you entered?"});
+            QCOMPARE(storedDetails(env.defaultDatabase(), 1).order,
+                     answer == PromptAnswer::Yes ? "ORD-8" : "");
+        }
+        QCOMPARE(queryRows(env.defaultDatabase(), "SELECT name FROM serials"), Rows{{"Ann"}});
     }
 
     // What the dialog lets through: plausible addresses only, seats as a count, no expiry
