@@ -8,16 +8,19 @@ AddCommand::AddCommand(Streams& streams)
     : Command(streams,
               {QStringLiteral("add"),
                QStringLiteral("add --program P --serial S|- [--version V] [--name N] "
-                              "[--allow-duplicate]"),
+                              "[--allow-duplicate] [DETAILS]"),
                QStringLiteral(
                    "Stores a record dated now and prints its id. A record needs a program and a "
                    "serial; the version and the name may be empty. The program name is one line "
                    "and holds a visible character. A program named apart from letter case as a stored one goes "
                    "under the stored one. --serial - reads the serial from standard input (one "
                    "line end at its end is dropped). A serial already stored for the program "
-                   "(letter case, blanks and dashes aside) is refused unless --allow-duplicate."),
-               {QStringLiteral("--program"), QStringLiteral("--version"), QStringLiteral("--name"),
-                QStringLiteral("--serial"), QStringLiteral("--allow-duplicate")},
+                   "(letter case, blanks and dashes aside) is refused unless --allow-duplicate.") +
+                   QStringLiteral("\n\n") + detailsHelp(),
+               QStringList{QStringLiteral("--program"), QStringLiteral("--version"),
+                           QStringLiteral("--name"), QStringLiteral("--serial"),
+                           QStringLiteral("--allow-duplicate")} +
+                   detailOptions(),
                0,
                0})
 {
@@ -35,6 +38,8 @@ int AddCommand::execute(const CliArguments& args)
     record.name = args.value(QStringLiteral("--name"));
     record.serial = serialArgument(args.value(QStringLiteral("--serial")));
     record.date = RecordStore::dateText(QDateTime::currentDateTime());
+    if (int refused = Success; !detailsFromArguments(args, &record.details, &refused))
+        return refused;
     const QString problem =
         RecordRule::problem(record.program, record.version, record.name, record.serial);
     if (!problem.isEmpty())

@@ -15,7 +15,16 @@ const QSet<QString>& CliArguments::valueOptions()
                                         QStringLiteral("--passphrase-fd"),
                                         QStringLiteral("--from"),
                                         QStringLiteral("--to"),
-                                        QStringLiteral("--new-passphrase-fd")};
+                                        QStringLiteral("--new-passphrase-fd"),
+                                        QStringLiteral("--email"),
+                                        QStringLiteral("--url"),
+                                        QStringLiteral("--purchased"),
+                                        QStringLiteral("--expires"),
+                                        QStringLiteral("--seats"),
+                                        QStringLiteral("--order"),
+                                        QStringLiteral("--notes"),
+                                        QStringLiteral("--clear"),
+                                        QStringLiteral("--within")};
     return names;
 }
 
@@ -68,6 +77,7 @@ bool CliArguments::parse(const QStringList& words, QString* error)
             value = words.at(++i);
         }
         options.insert(name, value);
+        repeated[name].append(value);
     }
     return true;
 }

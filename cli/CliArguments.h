@@ -19,11 +19,13 @@ public:
 
     QString command;
     QStringList positional;
-    QMap<QString, QString> options;
+    QMap<QString, QString> options; // the last value of each option
+    QMap<QString, QStringList> repeated; // every value of each option, in order
     QSet<QString> flags;
 
     bool has(const QString& option) const { return options.contains(option); }
     QString value(const QString& option) const { return options.value(option); }
+    QStringList values(const QString& option) const { return repeated.value(option); }
     bool versionWanted() const
     {
         return command.isEmpty() && flags.contains(QStringLiteral("--version"));

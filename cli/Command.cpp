@@ -286,6 +286,21 @@ int Command::writeRecords(RecordFormat::Format format, const RecordWalk& walk)
     StoreError error;
     RowWriter::Layout layout;
     layout.numericColumns = {0};
+    if (format == RecordFormat::Format::Json) {
+        QHash<qlonglong, RecordDetails> details;
+        if (int refused = Success; !allDetails(&details, &refused))
+            return refused;
+        RowWriter writer(output(), format, detailedColumns(), detailedLayout());
+        const bool written = walk(
+            [&](const RecordStore::StoredRecord& record) {
+                return writer.row(
+                    detailedValues(recordValues(record), details.value(record.id)));
+            },
+            &error);
+        if (!written)
+            return fail(error);
+        return writer.finish() ? Success : Failure;
+    }
     if (format == RecordFormat::Format::Table) {
         // A first pass finds the widths, so that the rows need not be held.
         for (const QString& column : recordColumns())
@@ -345,14 +360,117 @@ int Command::failNoRecord(const QString& id)
 
 QString Command::serialArgument(const QString& value)
 {
-    if (value != QLatin1String("-"))
-        return value;
+    return value == QLatin1String("-") ? standardInputText() : value;
+}
+
+QString Command::standardInputText()
+{
     QString text = QString::fromUtf8(input().readAll());
     if (text.endsWith(QLatin1String("\r\n")))
         text.chop(2);
     else if (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
     return text;
+}
+
+const QStringList& Command::detailOptions()
+{
+    static const QStringList options = [] {
+        QStringList all;
+        for (const QString& name : RecordDetailsFields::names())
+            all << QStringLiteral("--") + name;
+        return all << QStringLiteral("--clear");
+    }();
+    return options;
+}
+
+QString Command::detailsHelp()
+{
+    return QStringLiteral(
+        "DETAILS, each optional: --email E, --url U, --purchased DATE, --expires DATE, --seats N "
+        "(a whole number of 0 or more), --order O, --notes TEXT (--notes - reads standard "
+        "input), and --clear FIELD (repeated, or FIELD,FIELD) to empty email, url, purchased, "
+        "expires, seats, order or notes. A DATE is YYYY-MM-DD; anything else is refused with "
+        "exit status 2.");
+}
+
+bool Command::namesDetails(const CliArguments& args)
+{
+    for (const QString& option : detailOptions()) {
+        if (args.has(option))
+            return true;
+    }
+    return false;
+}
+
+bool Command::detailsFromArguments(const CliArguments& args, RecordDetails* details,
+                                   int* refused)
+{
+    QStringList cleared;
+    for (const QString& value : args.values(QStringLiteral("--clear")))
+        cleared << value.split(QLatin1Char(','));
+    for (const QString& name : std::as_const(cleared)) {
+        if (!RecordDetailsFields::names().contains(name)) {
+            *refused = usage(QStringLiteral("--clear takes one of %1")
+                                 .arg(RecordDetailsFields::names().join(QStringLiteral(", "))));
+            return false;
+        }
+        if (args.has(QStringLiteral("--") + name)) {
+            *refused = usage(QStringLiteral("--%1 is both given and cleared").arg(name));
+            return false;
+        }
+        RecordDetailsFields::set(details, name, QString(), nullptr);
+    }
+    if (args.value(QStringLiteral("--notes")) == QLatin1String("-") &&
+        args.value(QStringLiteral("--serial")) == QLatin1String("-")) {
+        *refused = usage(QStringLiteral("only one of --serial and --notes can read standard input"));
+        return false;
+    }
+    for (const QString& name : RecordDetailsFields::names()) {
+        const QString option = QStringLiteral("--") + name;
+        if (!args.has(option))
+            continue;
+        QString text = args.value(option);
+        // Standard input is read once, however often the details are taken from the line.
+        if (name == QLatin1String("notes") && text == QLatin1String("-")) {
+            if (!m_notesFromInput)
+                m_notesFromInput = standardInputText();
+            text = *m_notesFromInput;
+        }
+        QString problem;
+        if (!RecordDetailsFields::set(details, name, text, &problem)) {
+            *refused = usage(problem);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Command::allDetails(QHash<qlonglong, RecordDetails>* details, int* refused)
+{
+    StoreError error;
+    if (RecordDetailsStore::all(session(), details, &error))
+        return true;
+    *refused = fail(error);
+    return false;
+}
+
+const QStringList& Command::detailedColumns()
+{
+    static const QStringList columns = recordColumns() + RecordDetailsFields::names();
+    return columns;
+}
+
+QStringList Command::detailedValues(const QStringList& recordValues, const RecordDetails& details)
+{
+    return recordValues + RecordDetailsFields::texts(details);
+}
+
+RowWriter::Layout Command::detailedLayout()
+{
+    RowWriter::Layout layout;
+    layout.numericColumns = {0, int(detailedColumns().indexOf(QStringLiteral("seats")))};
+    return layout;
 }
 
 bool Command::refuseDuplicate(const CliArguments& args, const RecordStore::SerialRecord& record,

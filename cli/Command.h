@@ -2,10 +2,13 @@
 
 #include "cli/CliArguments.h"
 #include "store/DatabaseSession.h"
+#include "store/records/RecordDetails.h"
 #include "store/records/RecordFormat.h"
 #include "store/records/RecordStore.h"
+#include "store/records/RowWriter.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -125,7 +128,7 @@ protected:
     int writeRows(RecordFormat::Format format, const QStringList& columns,
                   const QList<QStringList>& rows, bool header = true);
     // Records (id, program, version, name, serial, date) written as the walk hands them over,
-    // holding none of them.
+    // holding none of them; JSON adds each record's details as named fields.
     using RecordWalk = std::function<bool(const RecordStore::RecordVisitor&, StoreError*)>;
     int writeRecords(RecordFormat::Format format, const RecordWalk& walk);
     static const QStringList& recordColumns();
@@ -147,8 +150,33 @@ protected:
     bool refuseDuplicate(const CliArguments& args, const RecordStore::SerialRecord& record,
                          qlonglong exceptId, int* refused);
 
+    // --- A record's details ---
+    // The options add and edit take for the details: --email, --url, --purchased, --expires,
+    // --seats, --order, --notes and --clear.
+    static const QStringList& detailOptions();
+    // What the help of add and edit says of them.
+    static QString detailsHelp();
+    // Whether the command line gives or clears any detail.
+    static bool namesDetails(const CliArguments& args);
+    // Changes the details as the command line says: each detail's option sets it (--notes -
+    // reads standard input), --clear FIELD (repeated, or FIELD,FIELD) empties it. False with the
+    // exit code in refused (Usage) for a malformed date or number, an unknown field, or a
+    // field both given and cleared.
+    bool detailsFromArguments(const CliArguments& args, RecordDetails* details, int* refused);
+    // Every record's details that has any, by key; false with the exit code in refused.
+    bool allDetails(QHash<qlonglong, RecordDetails>* details, int* refused);
+    // The record's columns and values followed by the details' (JSON: named fields, the seats a
+    // number or null), and the layout that writes them.
+    static const QStringList& detailedColumns();
+    static QStringList detailedValues(const QStringList& recordValues,
+                                      const RecordDetails& details);
+    static RowWriter::Layout detailedLayout();
+    // Standard input's text (one line end at its end dropped).
+    QString standardInputText();
+
 private:
     Streams& m_streams;
     Description m_description;
     DatabaseSession m_session;
+    std::optional<QString> m_notesFromInput;
 };

@@ -5,6 +5,7 @@
 #include "cli/CommandOutput.h"
 #include "cli/CopyCommand.h"
 #include "cli/EditCommand.h"
+#include "cli/ExpiringCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
 #include "cli/ListCommand.h"
@@ -22,6 +23,7 @@ CommandDispatcher::CommandDispatcher(Command::Streams streams) : m_streams(strea
     m_commands.push_back(std::make_unique<ListCommand>(m_streams));
     m_commands.push_back(std::make_unique<SearchCommand>(m_streams));
     m_commands.push_back(std::make_unique<ShowCommand>(m_streams));
+    m_commands.push_back(std::make_unique<ExpiringCommand>(m_streams));
     m_commands.push_back(std::make_unique<AddCommand>(m_streams));
     m_commands.push_back(std::make_unique<EditCommand>(m_streams));
     m_commands.push_back(std::make_unique<RemoveCommand>(m_streams));
@@ -62,7 +64,10 @@ QString CommandDispatcher::helpText(const Command* command) const
             "terminal.\nOutput is an aligned table on a terminal and TSV "
             "otherwise; --format table|tsv|csv|json chooses. A table fits the terminal's width, "
             "long values cut with an ellipsis; --wide shows them whole.\nExit status: 0 done, 1 "
-            "failed, 2 wrong command line. --version prints the version.\n\nCommands:\n")
+            "failed, 2 wrong command line. --version prints the version.\nA record may have "
+            "details: e-mail, URL, purchase and expiry dates (YYYY-MM-DD), seats, order number "
+            "and notes. add and edit take them, show prints them, JSON lists carry them, and "
+            "expiring lists the licences that run out soon.\n\nCommands:\n")
             .arg(tool);
     for (const auto& each : m_commands)
         text += QStringLiteral("  %1\n").arg(each->description().usage);

@@ -8,12 +8,16 @@ EditCommand::EditCommand(Streams& streams)
     : Command(streams,
               {QStringLiteral("edit"),
                QStringLiteral("edit ID [--program P] [--version V] [--name N] [--serial S|-] "
-                              "[--allow-duplicate]"),
+                              "[--allow-duplicate] [DETAILS]"),
                QStringLiteral("Changes the given fields of a record and dates it now, under the "
                               "rules of add: a serial that another record of the program already "
-                              "holds is refused unless --allow-duplicate."),
-               {QStringLiteral("--program"), QStringLiteral("--version"), QStringLiteral("--name"),
-                QStringLiteral("--serial"), QStringLiteral("--allow-duplicate")},
+                              "holds is refused unless --allow-duplicate. Details not named "
+                              "stay as they are.") +
+                   QStringLiteral("\n\n") + detailsHelp(),
+               QStringList{QStringLiteral("--program"), QStringLiteral("--version"),
+                           QStringLiteral("--name"), QStringLiteral("--serial"),
+                           QStringLiteral("--allow-duplicate")} +
+                   detailOptions(),
                1,
                1})
 {
@@ -22,20 +26,33 @@ EditCommand::EditCommand(Streams& streams)
 int EditCommand::execute(const CliArguments& args)
 {
     static const QStringList changeable = {"--program", "--version", "--name", "--serial"};
-    bool anyChange = false;
+    bool anyChange = namesDetails(args);
     for (const QString& option : changeable)
         anyChange = anyChange || args.has(option);
     if (!anyChange)
-        return usage(QStringLiteral("edit needs at least one of %1").arg(changeable.join(", ")));
+        return usage(QStringLiteral("edit needs at least one of %1")
+                         .arg((changeable + detailOptions()).join(", ")));
     const QString id = args.positional.first();
     int refused = Success;
     if (!validId(id, &refused))
+        return refused;
+    // Checked before the database is opened: a malformed date touches nothing.
+    RecordDetails given;
+    if (!detailsFromArguments(args, &given, &refused))
         return refused;
     if (!openDatabase(args))
         return Failure;
     std::optional<RecordStore::SerialRecord> record = recordWithId(id, &refused);
     if (!record)
         return refused;
+    RecordDetails details;
+    StoreError error;
+    if (namesDetails(args)) {
+        if (!RecordDetailsStore::load(session(), id.toLongLong(), &details, &error))
+            return fail(error);
+        if (!detailsFromArguments(args, &details, &refused))
+            return refused;
+    }
     if (args.has(QStringLiteral("--program")))
         record->program = args.value(QStringLiteral("--program"));
     if (args.has(QStringLiteral("--version")))
@@ -54,8 +71,10 @@ int EditCommand::execute(const CliArguments& args)
         return refused;
     record->date = RecordStore::dateText(QDateTime::currentDateTime());
     bool found = false;
-    StoreError error;
     if (!RecordStore::rewriteSerial(session(), id, *record, &found, &error))
+        return fail(error);
+    if (found && namesDetails(args) &&
+        !RecordDetailsStore::save(session(), id.toLongLong(), details, &found, &error))
         return fail(error);
     if (!found)
         return failNoRecord(id);

@@ -57,11 +57,22 @@ int SearchCommand::execute(const CliArguments& args)
             return fail(error);
         return writeRows(format, recordColumns(), rows);
     }
+    // JSON carries each record's details as named fields.
+    const bool json = format == RecordFormat::Format::Json;
+    QHash<qlonglong, RecordDetails> details;
+    if (int failed = Success; json && !allDetails(&details, &failed))
+        return failed;
     RowWriter::Layout layout;
     layout.numericColumns = {0};
-    RowWriter writer(output(), format, recordColumns(), layout);
-    if (!found.eachRecord([&writer](const QStringList& cells) { return writer.row(cells); },
-                          &error))
+    RowWriter writer(output(), format, json ? detailedColumns() : recordColumns(),
+                     json ? detailedLayout() : layout);
+    if (!found.eachRecord(
+            [&](const QStringList& cells) {
+                return writer.row(json ? detailedValues(cells,
+                                                        details.value(cells.value(0).toLongLong()))
+                                       : cells);
+            },
+            &error))
         return fail(error);
     return writer.finish() ? Success : Failure;
 }

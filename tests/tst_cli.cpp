@@ -4,6 +4,9 @@
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -83,7 +86,8 @@ private slots:
             "1,Office,2021,Me,ABCD-1234,2001-01-01T00:00:00\r\n");
         row("search with a wildcard, JSON", "search b_d --by=serial --format=json", 0,
             R"([{"id": 1, "program": "Office", "version": "2021", "name": "Me",
-                 "serial": "ABCD-1234", "date": "2001-01-01T00:00:00"}])");
+                 "serial": "ABCD-1234", "date": "2001-01-01T00:00:00", "email": "", "url": "",
+                 "purchased": "", "expires": "", "seats": null, "order": "", "notes": ""}])");
         row("show one raw value", "show 2 --field serial", 0, "x\ty");
         row("add, serial from standard input",
             "add --program paint --version 2 --name N --serial -", 0, "3\n", {},
@@ -170,6 +174,32 @@ private slots:
             "program\tversion\tname\tserial\tdate\n"
             "Office\t2021\tMe\tABCD-1234\t2001-01-01T00:00:00\n"
             "Paint\t1.0\tA, B\tx\\ty\t2002-02-02T00:00:00\n");
+        // A detail that is no ISO day or whole number is a wrong command line, and nothing is
+        // stored.
+        row("add with an expiry that is no day", "add --program P --serial S --expires 2025-02-30",
+            2, {},
+            "numira-cli: The date \"2025-02-30\" for expires is not a real day of the form "
+            "YYYY-MM-DD. (see numira-cli add --help)\n",
+            "Paint|1.0|A, B|x\ty");
+        row("add with a purchase date in another form",
+            "add --program P --serial S --purchased 1.2.2024", 2, {},
+            "numira-cli: The date \"1.2.2024\" for purchased is not a real day of the form "
+            "YYYY-MM-DD. (see numira-cli add --help)\n",
+            "Paint|1.0|A, B|x\ty");
+        row("edit with a date without its zeros", "edit 2 --expires 2025-1-5 --name x", 2, {},
+            "numira-cli: The date \"2025-1-5\" for expires is not a real day of the form "
+            "YYYY-MM-DD. (see numira-cli edit --help)\n",
+            "Paint|1.0|A, B|x\ty");
+        row("edit with seats that are no whole number", "edit 2 --seats -3", 2, {},
+            "numira-cli: The number of seats \"-3\" is not a whole number of 0 or more. (see "
+            "numira-cli edit --help)\n");
+        row("edit clearing no detail", "edit 2 --clear serial", 2, {},
+            "numira-cli: --clear takes one of email, url, purchased, expires, seats, order, notes "
+            "(see numira-cli edit --help)\n");
+        row("expiring finds none", "expiring", 0, "id\tprogram\tversion\tname\texpires\n");
+        row("expiring within no number of days", "expiring --within 2w", 2, {},
+            "numira-cli: --within takes a whole number of days from 0 to 40000, not \"2w\" (see "
+            "numira-cli expiring --help)\n");
         row("import of a device", "import /dev/zero", 1, {},
             "numira-cli: \"/dev/zero\" is not an ordinary file. Nothing was imported.\n");
     }
@@ -246,6 +276,70 @@ private slots:
                                   ": Row 2 (line 3): the program name is empty. Nothing was "
                                   "imported.\n");
         QCOMPARE(queryRows(target, "SELECT count(*) FROM serials"), Rows{{"2"}});
+    }
+
+    // Details given to add and edit are stored, changed and cleared field by field; show and
+    // JSON lists give them by name; expiring lists the licences from 30 days back to the days
+    // ahead, soonest first.
+    void detailsAreStoredShownAndListed()
+    {
+        TestEnv env;
+        const QString db = seededDatabase(env);
+        const QDate today = QDate::currentDate();
+        const auto day = [&](int offset) { return today.addDays(offset).toString(Qt::ISODate); };
+        Outcome ran = runCli(env,
+                             {"--db", db, "add", "--program", "Cad", "--serial", "C-1", "--email",
+                              "me@example.org", "--url", "https://example.org", "--purchased",
+                              "2024-02-29", "--expires", day(10), "--seats", "5", "--order",
+                              "O-1", "--notes", "-"},
+                             "first\nsecond\n");
+        QCOMPARE(ran.err, QByteArray());
+        QCOMPARE(ran.out, "3\n");
+        ran = runCli(env, {"--db", db, "show", "3", "--format", "json"});
+        QJsonObject shown = QJsonDocument::fromJson(ran.out).array().at(0).toObject();
+        QVERIFY(shown.take("date").toString().startsWith(today.toString(Qt::ISODate)));
+        QCOMPARE(shown, QJsonObject({{"id", 3},
+                                     {"program", "Cad"},
+                                     {"version", ""},
+                                     {"name", ""},
+                                     {"serial", "C-1"},
+                                     {"email", "me@example.org"},
+                                     {"url", "https://example.org"},
+                                     {"purchased", "2024-02-29"},
+                                     {"expires", day(10)},
+                                     {"seats", 5},
+                                     {"order", "O-1"},
+                                     {"notes", "first\nsecond"}}));
+
+        // Details not named stay; a cleared one goes; only details may be edited.
+        QCOMPARE(runCli(env, {"--db", db, "edit", "3", "--clear", "email,seats", "--order", "O-2"})
+                     .code,
+                 0);
+        QCOMPARE(runCli(env, {"--db", db, "edit", "1", "--expires", day(-30)}).code, 0);
+        QCOMPARE(runCli(env, {"--db", db, "edit", "2", "--expires", day(-31)}).code, 0);
+        QCOMPARE(queryRows(db, "SELECT id, coalesce(email, '-'), coalesce(seats, '-'), "
+                               "order_number, expires FROM serial_details ORDER BY id"),
+                 (Rows{{"1", "-", "-", "", day(-30)},
+                       {"2", "-", "-", "", day(-31)},
+                       {"3", "-", "-", "O-2", day(10)}}));
+        QCOMPARE(runCli(env, {"--db", db, "show", "3", "--field", "notes"}).out, "first\nsecond");
+
+        ran = runCli(env, {"--db", db, "list", "--format", "json"});
+        const QJsonArray listed = QJsonDocument::fromJson(ran.out).array();
+        QCOMPARE(listed.size(), 3);
+        QCOMPARE(listed.at(0).toObject().value("program"), QJsonValue("Cad"));
+        QCOMPARE(listed.at(0).toObject().value("order"), QJsonValue("O-2"));
+        QCOMPARE(listed.at(0).toObject().value("seats"), QJsonValue(QJsonValue::Null));
+        QCOMPARE(listed.at(1).toObject().value("expires"), QJsonValue(day(-30)));
+
+        QCOMPARE(runCli(env, {"--db", db, "expiring"}).out,
+                 ("id\tprogram\tversion\tname\texpires\n1\tOffice\t2021\tMe\t" + day(-30) +
+                  "\n3\tCad\t\t\t" + day(10) + "\n")
+                     .toUtf8());
+        QCOMPARE(runCli(env, {"--db", db, "expiring", "--within", "9"}).out,
+                 ("id\tprogram\tversion\tname\texpires\n1\tOffice\t2021\tMe\t" + day(-30) +
+                  "\n")
+                     .toUtf8());
     }
 
     // On a terminal the table fits its width, counts wide characters as two cells and shows

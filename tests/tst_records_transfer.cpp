@@ -2,6 +2,7 @@
 
 #include "store/DatabaseSession.h"
 #include "store/records/ImportJob.h"
+#include "store/records/RecordDetails.h"
 #include "store/records/RecordExport.h"
 #include "store/records/RecordImport.h"
 #include "store/records/RecordStore.h"
@@ -40,19 +41,46 @@ private slots:
     void exportThenImportGivesIdenticalRows_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::newRow("csv") << "records.csv";
-        QTest::newRow("json") << "records.json";
-        QTest::newRow("tsv") << "records.tsv";
+        QTest::addColumn<bool>("withDetails");
+        for (const char* file : {"records.csv", "records.json", "records.tsv"}) {
+            QTest::addRow("%s", file) << file << false;
+            QTest::addRow("%s with details", file) << file << true;
+        }
     }
 
-    // Every value the store holds comes back from each format, byte for byte.
+    // Every value the store holds comes back from each format, byte for byte, details too. A
+    // file of records without details has the five designed columns only, and its import
+    // leaves the database without the details' table.
     void exportThenImportGivesIdenticalRows()
     {
         QFETCH(QString, file);
+        QFETCH(bool, withDetails);
         const Rows records = StoreFixtures::hostileRecords();
+        QList<SerialRecord> written = toRecords(records);
+        Rows details;
+        if (withDetails) {
+            // Every third record, awkward texts in every field, one with seats alone.
+            for (qsizetype i = 0; i < written.size(); i += 3) {
+                RecordDetails& d = written[i].details;
+                if (i == 3) {
+                    d.seats = 0;
+                } else {
+                    d.email = records[i][2];
+                    d.url = "https://example.org/?a=1&b=\"2\"";
+                    d.purchased = QDate(2020, 2, 29);
+                    d.expires = QDate(2030, 12, 31).addDays(-i);
+                    d.seats = int(i);
+                    d.order = records[i][1];
+                    d.notes = records[i][3];
+                }
+                details.append(QStringList{QString::number(i + 1)} +
+                               RecordDetailsFields::texts(d));
+            }
+        }
         // The file itself is written and read by tst_cli.
         const QByteArray bytes =
-            RecordExport::toFormat(RecordExport::formatForFile(file), toRecords(records));
+            RecordExport::toFormat(RecordExport::formatForFile(file), written);
+        QCOMPARE(bytes.contains("notes"), withDetails);
         QList<SerialRecord> read;
         QString error;
         QVERIFY2(RecordImport::parse(bytes, RecordImport::formatForFile(file), &read, &error),
@@ -64,10 +92,24 @@ private slots:
         StoreError refused;
         QVERIFY2(RecordStore::importRecords(testSession(), read, {}, &outcome, &refused),
                  qPrintable(refused.message()));
+        Rows stored;
+        if (withDetails) {
+            for (const QStringList& row : std::as_const(details)) {
+                RecordDetails d;
+                QVERIFY(RecordDetailsStore::load(testSession(), row[0].toLongLong(), &d, &refused));
+                stored.append(QStringList{row[0]} + RecordDetailsFields::texts(d));
+            }
+        }
         testSession().close();
         QCOMPARE(queryRows(db, RecordsSql), records);
         QCOMPARE(queryRows(db, "SELECT program FROM programs ORDER BY rowid"),
                  queryRows(db, "SELECT program FROM serials ORDER BY id"));
+        QCOMPARE(stored, details);
+        QCOMPARE(queryRows(db, "SELECT count(*) FROM sqlite_master WHERE name = 'serial_details'"),
+                 Rows{{withDetails ? "1" : "0"}});
+        if (withDetails)
+            QCOMPARE(queryRows(db, "SELECT count(*) FROM serial_details"),
+                     Rows{{QString::number(details.size())}});
     }
 
     void csvIsWrittenAfterRfc4180()
@@ -134,7 +176,7 @@ private slots:
             "\xEF\xBB\xBFprogram;serial;version\r\nOffice;AB-1;2021\r\n",
             {{"Office", "2021", "", "AB-1", ""}});
         row("any column order, LF, unknown column, blank line, dates", "csv",
-            "Serial,Notes,date,Name, PROGRAM \nK,x,2024-05-01,Me,P\n\nL,y,2024-05-01T10:30,,Q",
+            "Serial,Remarks,date,Name, PROGRAM \nK,x,2024-05-01,Me,P\n\nL,y,2024-05-01T10:30,,Q",
             {{"P", "", "Me", "K", "2024-05-01T00:00:00"},
              {"Q", "", "", "L", "2024-05-01T10:30:00"}});
         // Latin-1 whose last byte, without a line end, starts a UTF-8 sequence.
@@ -170,6 +212,16 @@ private slots:
             {}, "Record 2: \"serial\" holds a lone UTF-16 surrogate (\\ud800).");
         row("not a date", "csv", "program,serial,date\nA,1,2024-01-01\nB,2,yesterday\n", {},
             "Row 2 (line 3): the date \"yesterday\" is not an ISO 8601 date.");
+        // Details are checked as the command line checks them.
+        row("a detail's date in another form", "csv",
+            "program,serial,expires\nA,1,2025-01-31\nB,2,31.01.2025\n", {},
+            "Row 2 (line 3): the date \"31.01.2025\" for expires is not a real day of the form "
+            "YYYY-MM-DD.");
+        row("tsv: seats that are no whole number", "tsv", "program\tserial\tseats\nA\t1\t2.5\n",
+            {}, "Row 1 (line 2): the number of seats \"2.5\" is not a whole number of 0 or more.");
+        row("json: seats as a fraction", "json",
+            R"({"format":"numira","version":1,"records":[{"program":"A","serial":"1","seats":1.5}]})",
+            {}, "Record 1: the number of seats \"1.5\" is not a whole number of 0 or more.");
         row("no serial column", "csv", "program,version\nA,1\n", {},
             "The header needs the columns \"program\" and \"serial\".");
         row("json: a later version of the format", "json",

@@ -472,6 +472,59 @@ private slots:
         testSession().close();
     }
 
+    // A database whose tables an earlier Numira made (no details, version 1) is refused to a
+    // member who may not change its tables, with the reason and nothing changed, and brought up
+    // to this version, records kept, when its owner connects.
+    void serverTablesOfTheFirstVersionAreBroughtUp()
+    {
+        QString name;
+        const QString address = newServerDatabase(&name);
+        QVERIFY(open(address));
+        qlonglong id = 0;
+        QVERIFY(addRecord(testSession(), {"Editor", "1", "Ann", "A-1", "2024-01-01T00:00:00"}, &id,
+                          nullptr));
+        testSession().close();
+        QVERIFY(m_server->exec("DROP TABLE serial_details; UPDATE numira_schema SET version = 1",
+                               nullptr, name));
+        const QString member = "member_" + name;
+        QVERIFY(m_server->exec(QStringLiteral("CREATE ROLE %1 LOGIN").arg(member)));
+        QVERIFY(m_server->exec(
+            QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON programs, serials TO %1; "
+                           "GRANT SELECT ON numira_schema TO %1")
+                .arg(member),
+            nullptr, name));
+
+        const QString asMember = m_server->address(name, member);
+        QString error;
+        QVERIFY(!open(asMember, &error));
+        QCOMPARE(error, QStringLiteral("\"%1\" holds the tables of an earlier version of Numira, "
+                                       "which you may not change. Its owner, or another user who "
+                                       "may change its tables, must open it once with this "
+                                       "version of Numira.")
+                            .arg(DatabaseSession::displayNameOf(asMember)));
+        QCOMPARE(m_server->rows("SELECT version, to_regclass('serial_details') IS NULL FROM "
+                                "numira_schema",
+                                name),
+                 (Rows{{"1", "true"}}));
+
+        QVERIFY2(open(address, &error), qPrintable(error));
+        QCOMPARE(m_server->rows("SELECT version FROM numira_schema", name), Rows{{"2"}});
+        RecordDetails details;
+        details.expires = QDate(2030, 1, 1);
+        bool found = false;
+        StoreError stored;
+        QVERIFY(RecordDetailsStore::save(testSession(), id, details, &found, &stored) && found);
+        testSession().close();
+        QCOMPARE(m_server->rows("SELECT s.serial, d.expires FROM serials s JOIN serial_details d "
+                                "ON d.id = s.id",
+                                name),
+                 (Rows{{"A-1", "2030-01-01"}}));
+        QVERIFY(m_server->exec(QStringLiteral("GRANT SELECT ON serial_details TO %1").arg(member),
+                               nullptr, name));
+        QVERIFY2(open(asMember, &error), qPrintable(error));
+        testSession().close();
+    }
+
     // A file without details is left exactly as it was by opening, reading details and closing,
     // and a save of empty details does not make the side table; the first details saved make
     // it, and the file still opens as Numira's own and passes the full check.
@@ -855,18 +908,29 @@ private slots:
     }
 
     // Every record a file holds travels to a server and on to another file unchanged, whatever
-    // its texts hold.
+    // its texts hold, with its details.
     void copyCarriesEveryStoredRecord()
     {
         TestEnv env;
         const QString file = env.makeDatabase();
         const Rows hostile = StoreFixtures::hostileRecords();
         QVERIFY(open(file));
-        for (const QStringList& r : hostile) {
+        for (qsizetype i = 0; i < hostile.size(); ++i) {
+            const QStringList& r = hostile[i];
+            SerialRecord record{r[0], r[1], r[2], r[3], r[4]};
+            if (i % 2 == 1) {
+                record.details.notes = r[3];
+                record.details.expires = QDate(2031, 1, 1).addDays(i);
+                record.details.seats = int(i);
+            }
             qlonglong id = 0;
-            QVERIFY(addRecord(testSession(), {r[0], r[1], r[2], r[3], r[4]}, &id, nullptr));
+            QVERIFY(addRecord(testSession(), record, &id, nullptr));
         }
         testSession().close();
+        const QString details = "SELECT s.serial, d.notes, d.expires, d.seats FROM serials s "
+                                "JOIN serial_details d ON d.id = s.id ORDER BY s.id";
+        const Rows stored = queryRows(file, details);
+        QCOMPARE(stored.size(), hostile.size() / 2);
         const QString server = newServerDatabase();
         const QString back = env.makeDatabase(env.path("back.mdb"));
         QString out;
@@ -877,6 +941,7 @@ private slots:
         QCOMPARE(err, QString());
         const QString sql = "SELECT program, version, name, serial, date FROM serials ORDER BY id";
         QCOMPARE(queryRows(back, sql), hostile);
+        QCOMPARE(queryRows(back, details), stored);
     }
 };
 
