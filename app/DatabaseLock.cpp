@@ -13,6 +13,7 @@
 #include "store/StoreError.h"
 #include "store/keys/PassphraseKeyring.h"
 #include "store/keys/SecretBytes.h"
+#include "store/records/ExpiryNotice.h"
 #include "ui/IdleTimer.h"
 
 #include <QApplication>
@@ -108,6 +109,8 @@ SecurityOptions DatabaseLock::readOptions()
         SettingsStore::readCount(SettingsStore::ClipboardSeconds, DefaultClipboardSeconds);
     options.lockMinutes = SettingsStore::readCount(SettingsStore::LockMinutes, DefaultLockMinutes);
     options.lockOnMinimise = locksOnMinimise();
+    options.expiryWarningDays = SettingsStore::readCount(SettingsStore::ExpiryWarningDays,
+                                                         ExpiryNotice::DefaultWarningDays);
     return options;
 }
 
@@ -121,6 +124,8 @@ void DatabaseLock::chooseOptions()
     SettingsStore::write(SettingsStore::LockMinutes, QString::number(options.lockMinutes));
     SettingsStore::write(SettingsStore::LockOnMinimise,
                          options.lockOnMinimise ? QStringLiteral("1") : QStringLiteral("0"));
+    SettingsStore::write(SettingsStore::ExpiryWarningDays,
+                         QString::number(options.expiryWarningDays));
     applySettings();
 }
 

@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/DatabaseCommands.h"
 #include "app/DatabaseLock.h"
+#include "app/ExpiryWatch.h"
 #include "app/HandOverReceiver.h"
 #include "app/PopupMenus.h"
 #include "app/SingleInstance.h"
@@ -14,6 +15,7 @@
 #include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
+#include "screens/ExpiringScreen.h"
 #include "screens/SearchScreen.h"
 #include "store/DatabaseSession.h"
 #include "store/SettingsStore.h"
@@ -40,6 +42,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
 
@@ -104,6 +107,11 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         hostFromButton(Screen::Add);
     });
     connect(m_tray, &TrayManager::quitRequested, this, &MainWindow::unload);
+    for (auto signal : {&TrayManager::expiringRequested, &TrayManager::noticeClicked})
+        connect(m_tray, signal, this, [this] {
+            bringToFront();
+            hostFromButton(Screen::Expiring);
+        });
     m_instance = new SingleInstance(m_deps.lockPath, m_deps.serverName, this);
     m_handOver = new HandOverReceiver(prompt(), this);
     connect(m_instance, &SingleInstance::quickAddReady, m_handOver, &HandOverReceiver::addSerial);
@@ -126,6 +134,10 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     connect(m_session, &DatabaseSession::opened, this, [this] { m_unreachable = false; });
     connect(m_session, &DatabaseSession::closed, this, [this] { m_unreachable = false; });
     m_databaseCommands = std::make_unique<DatabaseCommands>(*this, *m_session);
+    m_expiryWatch = new ExpiryWatch(
+        *m_session,
+        [this](const QString& title, const QString& text) { return m_tray->announce(title, text); },
+        this);
     m_skinChoice = std::make_unique<SkinChoice>(prompt(), m_deps.programFolder);
     m_clipboard = new ClipboardGuard(this);
     m_lock = new DatabaseLock(*this, *this, this);
@@ -301,6 +313,10 @@ bool MainWindow::startUp()
     m_databaseCommands->openAtStartUp(m_deps);
     showDatabaseName();
     runQuickAdd();
+    // A quick add runs for one record and ends: the word about expiring licences waits for
+    // an ordinary start.
+    if (!CommandLine::parse(m_deps.arguments).quickAdd)
+        QTimer::singleShot(0, m_expiryWatch, &ExpiryWatch::start);
     return true;
 }
 
@@ -459,6 +475,8 @@ QWidget* MainWindow::recordScreen(Screen which)
         return WindowRegistry::searchScreen(prompt(), *this);
     case Screen::Edit:
         return WindowRegistry::editScreen(prompt(), *this);
+    case Screen::Expiring:
+        return WindowRegistry::expiringScreen(prompt(), *this);
     }
     return nullptr;
 }

@@ -12,6 +12,7 @@ class DatabaseLock;
 class DatabaseSession;
 class StoreError;
 class DatabaseCommands;
+class ExpiryWatch;
 class HandOverReceiver;
 class QFrame;
 class PictureButton;
@@ -130,6 +131,7 @@ private:
 
     MainDeps m_deps;
     TrayManager* m_tray = nullptr;
+    ExpiryWatch* m_expiryWatch = nullptr;
     DatabaseSession* m_session = nullptr;
     SingleInstance* m_instance = nullptr;
     HandOverReceiver* m_handOver = nullptr;

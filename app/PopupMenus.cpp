@@ -25,9 +25,10 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoic
     lockdatabase->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     lockdatabase->setShortcutContext(Qt::WidgetShortcut);
     securityoptions = makeAction("securityoptions", tr("Op&tions..."));
-    const QList<QAction*> databaseItems = {opendatabase,     backupdatabase,  importrecords,
-                                           exportrecords,    protectdatabase, changepassphrase,
-                                           removepassphrase, lockdatabase,    securityoptions};
+    expiringlicences = makeAction("expiringlicences", tr("&Expiring Licences..."));
+    const QList<QAction*> databaseItems = {
+        opendatabase,     backupdatabase,   importrecords, exportrecords,   protectdatabase,
+        changepassphrase, removepassphrase, lockdatabase,  securityoptions, expiringlicences};
 
     popupdb = new QMenu(QStringLiteral("popupdb"), this);
     popupdb->setObjectName(QStringLiteral("popupdb"));
@@ -85,7 +86,7 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoic
         protectdatabase->setEnabled(canProtect && !locked);
         for (QAction* item : {changepassphrase, removepassphrase})
             item->setEnabled(isProtected && !locked);
-        for (QAction* item : {backupdatabase, importrecords, exportrecords})
+        for (QAction* item : {backupdatabase, importrecords, exportrecords, expiringlicences})
             item->setEnabled(!locked);
         const QString why = databaseLock->whyNotLockable();
         lockdatabase->setEnabled(why.isEmpty());
@@ -109,6 +110,8 @@ PopupMenus::PopupMenus(DatabaseCommands& commands, DatabaseLock& lock, SkinChoic
             [this] { emit screenRequested(ScreenHost::Screen::Browse); });
     connect(search, &QAction::triggered, this,
             [this] { emit screenRequested(ScreenHost::Screen::Search); });
+    connect(expiringlicences, &QAction::triggered, this,
+            [this] { emit screenRequested(ScreenHost::Screen::Expiring); });
     connect(browser, &QAction::triggered, this, &PopupMenus::browserRequested);
     connect(home, &QAction::triggered, this, &PopupMenus::homeRequested);
     connect(exit, &QAction::triggered, this, &PopupMenus::exitRequested);

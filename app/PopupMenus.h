@@ -38,6 +38,7 @@ public:
     QAction* removepassphrase = nullptr;
     QAction* lockdatabase = nullptr;
     QAction* securityoptions = nullptr;
+    QAction* expiringlicences = nullptr;
 
     QMenu* popupsub = nullptr;
     QAction* about = nullptr;

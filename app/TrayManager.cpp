@@ -2,6 +2,7 @@
 
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
 TrayManager::TrayManager(QWidget* window, const QIcon& icon, bool trayAvailable, QObject* parent)
@@ -24,10 +25,17 @@ TrayManager::TrayManager(QWidget* window, const QIcon& icon, bool trayAvailable,
         ->setObjectName(QStringLiteral("trayShow"));
     m_menu->addAction(tr("&Add Serial..."), this, &TrayManager::addSerialRequested)
         ->setObjectName(QStringLiteral("trayAdd"));
+    m_menu->addAction(tr("&Expiring Licences..."), this, &TrayManager::expiringRequested)
+        ->setObjectName(QStringLiteral("trayExpiring"));
     m_menu->addSeparator();
     m_menu->addAction(tr("&Quit"), this, &TrayManager::quitRequested)
         ->setObjectName(QStringLiteral("trayQuit"));
     m_trayMain->setContextMenu(m_menu);
+    connect(m_trayMain, &QSystemTrayIcon::messageClicked, this, [this] {
+        if (m_window->isVisible())
+            m_trayMain->hide();
+        emit noticeClicked();
+    });
 }
 
 void TrayManager::hideToTray()
@@ -68,6 +76,24 @@ void TrayManager::notify(const QString& title, const QString& text)
 {
     if (iconShown())
         m_trayMain->showMessage(title, text);
+}
+
+bool TrayManager::announce(const QString& title, const QString& text)
+{
+    if (!m_trayAvailable)
+        return false;
+    constexpr int ShownMs = 15000;
+    if (!iconShown()) {
+        m_trayMain->show();
+        // The icon stands for a window in the tray: once the note is gone, a window in front
+        // takes it away again.
+        QTimer::singleShot(ShownMs + 1000, this, [this] {
+            if (m_window->isVisible())
+                m_trayMain->hide();
+        });
+    }
+    m_trayMain->showMessage(title, text, QSystemTrayIcon::Information, ShownMs);
+    return true;
 }
 
 QString TrayManager::toolTip() const

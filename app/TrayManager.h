@@ -24,6 +24,10 @@ public:
     void setToolTip(const QString& text);
     // A short note from the tray icon, where one is shown.
     void notify(const QString& title, const QString& text);
+    // A note that matters while the window is in front too: the icon is shown for it where
+    // the platform has a tray, and hidden again with the note unless the window is in the
+    // tray. Returns whether a note could be shown; a click on it emits noticeClicked.
+    bool announce(const QString& title, const QString& text);
     QString toolTip() const;
 
     bool trayAvailable() const { return m_trayAvailable; }
@@ -34,6 +38,8 @@ signals:
     void restored();
     void addSerialRequested();
     void quitRequested();
+    void expiringRequested();
+    void noticeClicked();
 
 private:
     QWidget* m_window = nullptr;

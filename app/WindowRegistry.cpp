@@ -4,6 +4,7 @@
 #include "screens/AddScreen.h"
 #include "screens/BrowseScreen.h"
 #include "screens/EditScreen.h"
+#include "screens/ExpiringScreen.h"
 #include "screens/SearchScreen.h"
 #include "ui/ScreenHost.h"
 #include "web/QuickAddRegistration.h"
@@ -53,6 +54,11 @@ SearchScreen* searchScreen(Prompt& prompt, ScreenHost& host)
 EditScreen* editScreen(Prompt& prompt, ScreenHost& host)
 {
     return instance<EditScreen>("frmEdit", prompt, host);
+}
+
+ExpiringScreen* expiringScreen(Prompt& prompt, ScreenHost& host)
+{
+    return instance<ExpiringScreen>("frmExpiring", prompt, host);
 }
 
 AboutWindow* aboutWindow(Prompt& prompt, ScreenHost& host)

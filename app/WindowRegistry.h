@@ -10,6 +10,7 @@ class AddScreen;
 class BrowseScreen;
 class SearchScreen;
 class EditScreen;
+class ExpiringScreen;
 class AboutWindow;
 
 // The program-wide instance of every window the main window opens: created, with its load
@@ -24,6 +25,7 @@ AddScreen* addScreen(Prompt& prompt, ScreenHost& host);
 BrowseScreen* browseScreen(Prompt& prompt, ScreenHost& host);
 SearchScreen* searchScreen(Prompt& prompt, ScreenHost& host);
 EditScreen* editScreen(Prompt& prompt, ScreenHost& host);
+ExpiringScreen* expiringScreen(Prompt& prompt, ScreenHost& host);
 AboutWindow* aboutWindow(Prompt& prompt, ScreenHost& host);
 
 // Takes a window made elsewhere among the loaded ones; its objectName must be its form name.

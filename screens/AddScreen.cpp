@@ -1,9 +1,11 @@
 #include "screens/AddScreen.h"
 
 #include "screens/ChosenOnlyDelegate.h"
+#include "screens/DetailsDialog.h"
 #include "screens/RecordHandOver.h"
 #include "screens/ScreenKit.h"
 #include "store/DatabaseSession.h"
+#include "store/records/RecordDetails.h"
 #include "store/records/RecordRule.h"
 #include "store/records/RecordStore.h"
 #include "ui/FieldCaptions.h"
@@ -157,8 +159,9 @@ void AddScreen::onOkClicked()
 
     StoreError error;
     QString storedUnder;
+    qlonglong newId = 0;
     if (!RecordStore::addSerial(m_host.session(), record, newProgram, QDateTime::currentDateTime(),
-                                &error, &storedUnder)) {
+                                &error, &storedUnder, &newId)) {
         ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The serial was not added!"),
                                  error);
         return;
@@ -168,16 +171,37 @@ void AddScreen::onOkClicked()
     QString successText = tr("Serial Successfully Added!");
     if (newProgram && storedUnder != record.program)
         successText += tr("  It was stored under the existing program \"%1\".").arg(storedUnder);
-    const PromptMessage success{successText, tr("Success!"), PromptButtons::Ok, PromptIcon::None};
+    PromptMessage success{successText, tr("Success!"), PromptButtons::Ok, PromptIcon::None};
     if (m_quickAdd) {
         m_host.session().close();
         m_prompt.message(success);
         m_host.endProgram();
         return;
     }
+    // The screen is unloaded before the message: what the details need is taken first.
+    Prompt& prompt = m_prompt;
+    DatabaseSession& session = m_host.session();
+    QWidget* window = this->window();
+    const QString title = QStringLiteral("%1 %2").arg(storedUnder, record.version).trimmed();
     m_host.closeScreens();
     m_host.showBrowser();
-    m_prompt.message(success);
+    success.otherButton = tr("&Details...");
+    if (prompt.message(success) == PromptAnswer::Other)
+        addDetails(prompt, session, newId, title, window);
+}
+
+void AddScreen::addDetails(Prompt& prompt, DatabaseSession& session, qlonglong id,
+                           const QString& title, QWidget* parent)
+{
+    DetailsDialog dialog(prompt, RecordDetails(), title, parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.details().isEmpty())
+        return;
+    bool found = false;
+    StoreError error;
+    if (!RecordDetailsStore::save(session, id, dialog.details(), &found, &error))
+        ScreenKit::reportFailure(prompt, session, tr("The details were not saved!"), error);
+    else if (!found)
+        prompt.critical(tr("The record no longer exists."));
 }
 
 void AddScreen::startQuickAdd(const QString& serial)

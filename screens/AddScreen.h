@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class DatabaseSession;
 class Prompt;
 class ScreenHost;
 class QLabel;
@@ -52,6 +53,9 @@ private:
     void onProgramListClicked();
     void onOkClicked();
     void onCancelClicked();
+    // The details dialog for the record just added, stored on OK; the screen is gone by then.
+    static void addDetails(Prompt& prompt, DatabaseSession& session, qlonglong id,
+                           const QString& title, QWidget* parent);
 
     Prompt& m_prompt;
     ScreenHost& m_host;

@@ -1,5 +1,6 @@
 #include "screens/BrowseScreen.h"
 
+#include "screens/ExpiryMarks.h"
 #include "screens/LiveList.h"
 #include "screens/RecordCopier.h"
 #include "screens/RecordHandOver.h"
@@ -51,6 +52,7 @@ void BrowseScreen::buildControls()
     m_search = button(this, "cmdSearch", tr("&Search"), 4620, 120, 1290, 390);
     m_records = new RecordListModel({tr("ID"), tr("Version"), tr("Name"), tr("Serial")}, this);
     m_list = listView(this, "lstRecords", 120, 735, 5970, 2250, m_records, {600, 1000, 1700, 2650});
+    new ExpiryMarks(m_list, m_records, m_host.session(), this);
     m_cancel = button(this, "cmdCancel", tr("&Cancel"), 570, 3090, 1620, 390);
     m_lookCloser = button(this, "cmdView", tr("&Look Closer"), 3795, 3105, 1860, 375);
 

@@ -1,5 +1,6 @@
 #include "screens/EditScreen.h"
 
+#include "screens/DetailsDialog.h"
 #include "screens/EditCaller.h"
 #include "screens/RecordHandOver.h"
 #include "screens/ScreenKit.h"
@@ -56,6 +57,9 @@ void EditScreen::buildControls()
     // Under the serial's caption, beside its box.
     m_copy = button(this, "cmdCopy", tr("Co&py"), 1440, 1860, 945, 375);
     m_copy->setToolTip(tr("Copy the serial; the clipboard is cleared again after a while"));
+    // Beside the version, where the row has room.
+    m_details = button(this, "cmdDetails", tr("De&tails..."), 4080, 562, 1545, 375);
+    m_details->setToolTip(tr("E-mail, address, dates, seats, order number and notes"));
 
     setVerdana(m_version, 9.75);
     setVerdana(m_name, 9.75);
@@ -66,14 +70,15 @@ void EditScreen::buildControls()
     for (QLineEdit* box : {m_version, m_name})
         box->setMaxLength(std::numeric_limits<int>::max());
 
-    chainTabOrder({m_version, m_name, m_serial, m_copy, m_cancel, m_delete, m_save});
+    chainTabOrder({m_version, m_details, m_name, m_serial, m_copy, m_cancel, m_delete, m_save});
     bindEscape(this, m_cancel);
     FieldCaptions::attach(this, {{"Label3", m_version}, {"Label4", m_name}, {"Label6", m_serial}});
 
     connect(m_save, &QPushButton::clicked, this, &EditScreen::onSaveClicked);
     connect(m_delete, &QPushButton::clicked, this, &EditScreen::onDeleteClicked);
-    connect(m_cancel, &QPushButton::clicked, this, [this] { returnToCaller(false); });
+    connect(m_cancel, &QPushButton::clicked, this, &EditScreen::onCancelClicked);
     connect(m_copy, &QPushButton::clicked, this, &EditScreen::copySerial);
+    connect(m_details, &QPushButton::clicked, this, &EditScreen::openDetails);
 }
 
 void EditScreen::load()
@@ -93,12 +98,18 @@ void EditScreen::load()
         m_version->setText(record->version);
         m_name->setText(record->name);
         ScreenKit::setPlainText(m_serial, record->serial);
+        if (!RecordDetailsStore::load(m_host.session(), m_id.toLongLong(), &m_storedDetails,
+                                      &error))
+            ScreenKit::reportFailure(m_prompt, m_host.session(),
+                                     tr("The details of the record could not be read!"), error);
     }
+    m_details->setEnabled(record.has_value());
 }
 
 bool EditScreen::hasUnsavedChanges() const
 {
-    return m_version->isModified() || m_name->isModified() || m_serial->document()->isModified();
+    return m_version->isModified() || m_name->isModified() || m_serial->document()->isModified() ||
+           m_changedDetails.has_value();
 }
 
 EditScreen::Typing EditScreen::typing() const
@@ -110,6 +121,7 @@ EditScreen::Typing EditScreen::typing() const
         kept.name = m_name->text();
     if (m_serial->document()->isModified())
         kept.serial = ScreenKit::plainText(m_serial);
+    kept.details = m_changedDetails;
     return kept;
 }
 
@@ -127,11 +139,32 @@ void EditScreen::restoreTyping(const Typing& typing)
         ScreenKit::setPlainText(m_serial, *typing.serial);
         m_serial->document()->setModified(true);
     }
+    if (typing.details)
+        m_changedDetails = typing.details;
 }
 
 QString EditScreen::copySerial()
 {
     return ScreenKit::copySecret(m_host, m_copy, ScreenKit::plainText(m_serial));
+}
+
+QWidget* EditScreen::openDetails()
+{
+    const QString title = m_version->text().isEmpty()
+                              ? m_program
+                              : QStringLiteral("%1 %2").arg(m_program, m_version->text());
+    auto* dialog =
+        new DetailsDialog(m_prompt, m_changedDetails.value_or(m_storedDetails), title, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const RecordDetails accepted = dialog->details();
+        if (accepted == m_storedDetails)
+            m_changedDetails.reset();
+        else
+            m_changedDetails = accepted;
+    });
+    dialog->open();
+    return dialog;
 }
 
 void EditScreen::showEvent(QShowEvent* event)
@@ -166,9 +199,42 @@ void EditScreen::onSaveClicked()
                                  error);
         return;
     }
+    // A record that is gone takes no details; one still there gets them after its fields.
+    if (found && m_changedDetails) {
+        if (!RecordDetailsStore::save(m_host.session(), m_id.toLongLong(), *m_changedDetails,
+                                      &found, &error)) {
+            ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The details were not saved!"),
+                                     error);
+            return;
+        }
+        m_storedDetails = *m_changedDetails;
+        m_changedDetails.reset();
+    }
     if (!found)
         m_prompt.critical(tr(RecordGoneMessage));
     returnToCaller(true);
+}
+
+void EditScreen::onCancelClicked()
+{
+    // Cancel drops the boxes' typing, as it always did; details accepted in their dialog are
+    // not dropped without a word, since the dialog's OK looked like keeping them.
+    if (!m_changedDetails ||
+        !m_prompt.askYesNo(tr("Save the licence details you entered?"), tr("Save Details?"))) {
+        returnToCaller(false);
+        return;
+    }
+    bool found = false;
+    StoreError error;
+    if (!RecordDetailsStore::save(m_host.session(), m_id.toLongLong(), *m_changedDetails, &found,
+                                  &error)) {
+        ScreenKit::reportFailure(m_prompt, m_host.session(), tr("The details were not saved!"),
+                                 error);
+        return;
+    }
+    if (!found)
+        m_prompt.critical(tr(RecordGoneMessage));
+    returnToCaller(found);
 }
 
 void EditScreen::onDeleteClicked()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/records/RecordDetails.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -21,7 +23,7 @@ class EditScreen final : public QWidget
 public:
     EditScreen(Prompt& prompt, ScreenHost& host, QWidget* parent = nullptr);
 
-    // Whether the user changed a box since the record was shown.
+    // Whether the user changed a box or the details since the record was shown.
     bool hasUnsavedChanges() const;
     // The record shown, by its id.
     QString recordId() const { return m_id; }
@@ -33,12 +35,18 @@ public:
         std::optional<QString> version;
         std::optional<QString> name;
         std::optional<QString> serial;
+        std::optional<RecordDetails> details;
     };
     Typing typing() const;
     void restoreTyping(const Typing& typing);
 
     // Copies the serial in the box (the Copy button) and returns the status shown.
     QString copySerial();
+
+    // Opens the details dialog over the screen; its OK keeps them for Save Changes, which
+    // stores them with the record (Cancel asks whether to store them alone). Returns the
+    // dialog (it deletes itself once closed).
+    QWidget* openDetails();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,6 +56,7 @@ private:
     void load();
     void onSaveClicked();
     void onDeleteClicked();
+    void onCancelClicked();
     // Unloads this screen and shows the one that opened it (the browser when none did), its
     // list read again on request.
     void returnToCaller(bool recordChanged);
@@ -64,4 +73,8 @@ private:
     QPushButton* m_delete = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_copy = nullptr;
+    QPushButton* m_details = nullptr;
+
+    RecordDetails m_storedDetails;                 // as read when the screen opened
+    std::optional<RecordDetails> m_changedDetails; // accepted in the dialog, not yet saved
 };

@@ -1,5 +1,6 @@
 #include "screens/SearchScreen.h"
 
+#include "screens/ExpiryMarks.h"
 #include "screens/LiveList.h"
 #include "screens/RecordCopier.h"
 #include "screens/RecordHandOver.h"
@@ -61,6 +62,7 @@ void SearchScreen::buildControls()
     m_search = button(frame, "cmdSearch", tr("&Search"), 4560, 480, 1215, 375);
     m_results = new RecordListModel({tr("ID"), tr("Program"), tr("Version")}, this);
     m_list = listView(frame, "lstSearchResults", 0, 1200, 6015, 1935, m_results, {650, 3700, 1650});
+    new ExpiryMarks(m_list, m_results, m_host.session(), this);
     paintEditor(m_list);
     m_cancel = button(this, "cmdCancel", tr("&Cancel"), 600, 3240, 1695, 375);
     m_lookCloser = button(this, "cmdView", tr("&Look Closer"), 3720, 3240, 1695, 375);

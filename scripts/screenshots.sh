@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts Numira under Xvfb and saves pictures of what a user sees: the real program's main
-# window, then a walk through every screen (the edit screen with its Copy button), the About
-# window, the popup menu and the window of a protected database once it locked, once with
+# window, then a walk through every screen (the edit screen with its Copy button, its details
+# dialog, the Expiring Licences list and the lists' expiry marks), the About window, the popup
+# menu and the window of a protected database once it locked, once with
 # the designed look and once with each sample skin. Settings and database are temporary.
 # The texts are in the language the environment asks for (LANG, LANGUAGE, ...), or in the one
 # named as LOCALE (de_DE.UTF-8, fr_FR.UTF-8).

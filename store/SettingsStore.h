@@ -28,6 +28,13 @@ inline const QString LockSeconds = QStringLiteral("LockSeconds");
 // "1": minimising to the tray locks a protected database. Unset: off.
 inline const QString LockOnMinimise = QStringLiteral("LockOnMinimise");
 
+// How many days before its expiry date a licence is marked in the lists and spoken of from the
+// tray. Unset: 30.
+inline const QString ExpiryWarningDays = QStringLiteral("ExpiryWarningDays");
+// The last word from the tray about expiring licences: its day and a digest of the records it
+// named ("2026-12-07 3f2a..."), so that the same licences are not told of twice in one day.
+inline const QString ExpiryNotice = QStringLiteral("ExpiryNotice");
+
 QString read(const QString& key);
 // The key's value as a whole number of at least 0; the fallback when it is unset or not one.
 int readCount(const QString& key, int fallback);

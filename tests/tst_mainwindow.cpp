@@ -120,7 +120,8 @@ private slots:
         }
     }
 
-    // Right-click on the tray icon: show the window, open the add screen, or end the program.
+    // Right-click on the tray icon: show the window, open the add screen or the expiring
+    // licences, or end the program.
     void trayMenuShowsAddsAndQuits()
     {
         TestEnv env;
@@ -130,7 +131,8 @@ private slots:
         QStringList captions;
         for (const QAction* action : menu->actions())
             captions << action->text();
-        QCOMPARE(captions, (QStringList{"&Show Numira", "&Add Serial...", "", "&Quit"}));
+        QCOMPARE(captions, (QStringList{"&Show Numira", "&Add Serial...", "&Expiring Licences...",
+                                        "", "&Quit"}));
         const auto trigger = [&](const char* name) {
             main.tray()->hideToTray();
             QVERIFY(main.isHidden() && main.tray()->iconShown());
@@ -144,6 +146,10 @@ private slots:
         QVERIFY(main.isVisible() && !main.tray()->iconShown());
         QWidget* add = WindowRegistry::loadedForm("frmAdd");
         QVERIFY(add && add->isVisible() && !main.WebBrowse->isVisible());
+        trigger("trayExpiring");
+        QVERIFY(main.isVisible() && !main.tray()->iconShown());
+        QWidget* expiring = WindowRegistry::loadedForm("frmExpiring");
+        QVERIFY(expiring && expiring->isVisible() && !WindowRegistry::loadedForm("frmAdd"));
         trigger("trayQuit");
         QVERIFY(main.hasShutDown());
         QCOMPARE(env.processEnds, 1);

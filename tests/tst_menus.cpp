@@ -61,7 +61,7 @@ private slots:
                  (QStringList{"&Open Database", "&Backup Database", "&Import Records...",
                               "E&xport Records...", "&Protect with Passphrase...",
                               "&Change Passphrase...", "&Remove Passphrase...", "&Lock Database",
-                              "Op&tions..."}));
+                              "Op&tions...", "&Expiring Licences..."}));
         popup->popupdb->close();
 
         popup = openMenu(main, false);
@@ -100,6 +100,16 @@ private slots:
                              ->actions()
                              .at(greyed)
                              ->isEnabled());
+        }
+
+        // The expiring licences' list, from either menu.
+        for (const bool databaseMenu : {true, false}) {
+            WindowRegistry::closeChildScreens();
+            popup = openMenu(main, databaseMenu);
+            (databaseMenu ? popup->popupdb : popup->database)->actions().last()->trigger();
+            TestEnv::processDeferredDeletes();
+            QWidget* expiring = WindowRegistry::loadedForm("frmExpiring");
+            QVERIFY(expiring && expiring->isVisibleTo(&main));
         }
 
         // Browser keeps the page; Home asks for the community page.

@@ -1,8 +1,8 @@
 // Walks through the program as a user would and saves a PNG of each window it reaches:
-// the main window, every record screen, the edit screen, the About window and the full
-// popup menu. Run it under a display (xvfb-run); it uses the program folder beside the
-// executable and a database of sample records of its own, and never asks anything: questions
-// are answered Yes and file dialogs cancelled.
+// the main window, every record screen, the edit screen with its details dialog, the
+// Expiring Licences list, the About window and the full popup menu. Run it under a display
+// (xvfb-run); it uses the program folder beside the executable and a database of sample records of
+// its own, and never asks anything: questions are answered Yes and file dialogs cancelled.
 //
 //   numira_tour OUTPUT_FOLDER [PREFIX]
 //   numira_tour --grab FILE      (only saves the whole screen, e.g. with the real program on it)
@@ -18,6 +18,7 @@
 #include "store/Translations.h"
 #include "store/files/DatabaseProtection.h"
 #include "store/keys/SecretBytes.h"
+#include "store/records/RecordDetails.h"
 #include "store/sqlite/SchemaFile.h"
 #include "store/sqlite/SqliteDriver.h"
 #include "ui/Prompt.h"
@@ -124,6 +125,34 @@ bool makeSampleDatabase(const QString& path, const QString& schema)
     return true;
 }
 
+// Licence details for some sample records: one expires soon, one expired, one far ahead.
+void addSampleDetails(DatabaseSession& session)
+{
+    const QDate today = QDate::currentDate();
+    RecordDetails soon;
+    soon.email = QStringLiteral("ada@example.com");
+    soon.url = QStringLiteral("https://photoforge.example.com/account");
+    soon.purchased = today.addDays(-353);
+    soon.expires = today.addDays(12);
+    soon.seats = 3;
+    soon.order = QStringLiteral("PF-2025-04417");
+    soon.notes = QStringLiteral("Yearly subscription.\nRenewal price fixed until 2028.");
+    RecordDetails expired;
+    expired.expires = today.addDays(-4);
+    RecordDetails later;
+    later.expires = today.addDays(25);
+    RecordDetails farAhead;
+    farAhead.expires = today.addDays(400);
+    const QList<std::pair<qlonglong, RecordDetails>> details = {
+        {1, soon}, {2, expired}, {4, later}, {5, farAhead}};
+    for (const auto& [id, record] : details) {
+        bool found = false;
+        StoreError error;
+        if (!RecordDetailsStore::save(session, id, record, &found, &error))
+            QTextStream(stderr) << "details not stored: " << error.message() << "\n";
+    }
+}
+
 template <class T> T* child(QWidget* form, const char* name)
 {
     return form ? form->findChild<T*>(QLatin1String(name)) : nullptr;
@@ -187,6 +216,7 @@ int main(int argc, char* argv[])
     MainWindow main(deps);
     if (!main.startUp())
         return 1;
+    addSampleDetails(main.session());
     main.showCentered();
     wait(2500); // the start page loads
     shoot(&main, file(QStringLiteral("main")));
@@ -207,7 +237,17 @@ int main(int argc, char* argv[])
         records->setCurrentIndex(records->model()->index(0, 0));
         click(browse, "cmdView");
         shoot(&main, file(QStringLiteral("edit")));
+        QWidget* edit = WindowRegistry::loadedForm(QStringLiteral("frmEdit"));
+        click(edit, "cmdDetails");
+        if (auto* details = child<QWidget>(edit, "frmDetails")) {
+            details->move(main.geometry().topLeft() + QPoint(60, 40));
+            shoot(details, file(QStringLiteral("details")));
+            details->close();
+        }
     }
+
+    main.hostFromButton(MainWindow::Screen::Expiring);
+    shoot(&main, file(QStringLiteral("expiring")));
 
     main.hostFromButton(MainWindow::Screen::Search);
     QWidget* search = WindowRegistry::loadedForm(QStringLiteral("frmSearch"));

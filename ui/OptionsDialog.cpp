@@ -30,10 +30,17 @@ OptionsDialog::OptionsDialog(const SecurityOptions& options, QWidget* parent) : 
     chkLockOnMinimise->setObjectName(QStringLiteral("chkLockOnMinimise"));
     chkLockOnMinimise->setChecked(options.lockOnMinimise);
 
+    spnExpiryWarningDays = new QSpinBox(this);
+    spnExpiryWarningDays->setObjectName(QStringLiteral("spnExpiryWarningDays"));
+    spnExpiryWarningDays->setRange(0, 3 * 365);
+    spnExpiryWarningDays->setSuffix(tr(" days"));
+    spnExpiryWarningDays->setValue(options.expiryWarningDays);
+
     auto* form = new QFormLayout;
     form->addRow(tr("&Clear a copied serial after:"), spnClipboardSeconds);
     form->addRow(tr("&Lock a protected database after:"), spnLockMinutes);
     form->addRow(chkLockOnMinimise);
+    form->addRow(tr("&Warn of a licence's expiry before:"), spnExpiryWarningDays);
 
     auto* note =
         new QLabel(tr("A protected database also locks when the desktop session locks."), this);
@@ -55,5 +62,6 @@ SecurityOptions OptionsDialog::options() const
     chosen.clipboardSeconds = spnClipboardSeconds->value();
     chosen.lockMinutes = spnLockMinutes->value();
     chosen.lockOnMinimise = chkLockOnMinimise->isChecked();
+    chosen.expiryWarningDays = spnExpiryWarningDays->value();
     return chosen;
 }

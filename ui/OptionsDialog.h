@@ -9,7 +9,8 @@ class QDialogButtonBox;
 class QSpinBox;
 
 // The small Options dialog: seconds a copied serial stays on the clipboard, minutes without
-// input before a protected database locks, and whether minimising to the tray locks it.
+// input before a protected database locks, whether minimising to the tray locks it, and how
+// many days before its expiry a licence is marked.
 class OptionsDialog final : public QDialog
 {
     Q_OBJECT
@@ -23,5 +24,6 @@ public:
     QSpinBox* spnClipboardSeconds = nullptr;
     QSpinBox* spnLockMinutes = nullptr;
     QCheckBox* chkLockOnMinimise = nullptr;
+    QSpinBox* spnExpiryWarningDays = nullptr;
     QDialogButtonBox* buttons = nullptr;
 };

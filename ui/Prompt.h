@@ -25,7 +25,8 @@ enum class PromptAnswer
 {
     Ok,
     Yes,
-    No
+    No,
+    Other // the message's otherButton
 };
 
 struct PromptMessage
@@ -36,6 +37,9 @@ struct PromptMessage
     PromptIcon icon = PromptIcon::None;
     // The button Enter presses in a Yes/No question.
     PromptAnswer defaultAnswer = PromptAnswer::Yes;
+    // A message with OK may offer one more button with this caption: a next step the user may
+    // take from here (answered Other).
+    QString otherButton;
 };
 
 // The question for a database's passphrase. The field is masked; with confirm the passphrase
@@ -67,6 +71,7 @@ struct SecurityOptions
     int clipboardSeconds = 30; // 0: left on the clipboard
     int lockMinutes = 15;      // 0: never after a time without input
     bool lockOnMinimise = false;
+    int expiryWarningDays = 30; // a licence this many days from its expiry is marked
 };
 
 class Prompt

@@ -45,8 +45,14 @@ PromptAnswer QtPrompt::message(const PromptMessage& message)
                                                                        : QMessageBox::Yes);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
     }
+    QPushButton* other = nullptr;
+    if (message.buttons == PromptButtons::Ok && !message.otherButton.isEmpty())
+        other = box.addButton(message.otherButton, QMessageBox::ActionRole);
     const int result = box.exec();
+    if (other && box.clickedButton() == other)
+        return PromptAnswer::Other;
     if (message.buttons == PromptButtons::YesNo)
         return result == QMessageBox::Yes ? PromptAnswer::Yes : PromptAnswer::No;
     return PromptAnswer::Ok;

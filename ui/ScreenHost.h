@@ -16,7 +16,8 @@ public:
         Add,
         Browse,
         Search,
-        Edit
+        Edit,
+        Expiring // the "Expiring Licences" list
     };
 
     virtual ~ScreenHost() = default;

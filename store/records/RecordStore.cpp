@@ -320,7 +320,7 @@ bool programNames(DatabaseSession& session, QStringList* names, StoreError* erro
 }
 
 bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram,
-               const QDateTime& when, StoreError* error, QString* storedUnder)
+               const QDateTime& when, StoreError* error, QString* storedUnder, qlonglong* newId)
 {
     const DamageWatch watch(session, error);
     if (!storable(RecordRule::problem(record.program, record.version, record.name, record.serial),
@@ -330,10 +330,20 @@ bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgra
     const bool stored = inTransaction(session, error, [&](QSqlQuery& query) {
         if (newProgram && !programRowFor(query, record.program, &program, error))
             return false;
-        return run(query, SqlCatalogue::InsertSerial,
-                   {text(program), text(record.name), text(record.serial), text(record.version),
-                    dateText(when)},
-                   error);
+        const QVariantList values{text(program), text(record.name), text(record.serial),
+                                  text(record.version), dateText(when)};
+        if (!newId)
+            return run(query, SqlCatalogue::InsertSerial, values, error);
+        // The new key comes back from the insert itself.
+        if (!run(query, DatabaseBackend::of(query.driver()).insertSerialReturningId(), values,
+                 error))
+            return false;
+        if (!query.next()) {
+            setError(error, errorOf(query));
+            return false;
+        }
+        *newId = query.value(0).toLongLong();
+        return true;
     });
     if (stored && storedUnder)
         *storedUnder = program;

@@ -57,9 +57,11 @@ bool programNames(DatabaseSession& session, QStringList* names, StoreError* erro
 // Stores a record with the given date; with newProgram the program row is stored first, and
 // both rows are written in one transaction: both or neither. A new program whose name equals a
 // stored one apart from letter case is that program: no second row, and the record takes the
-// stored spelling. storedUnder receives the program name the record was stored under.
+// stored spelling. storedUnder receives the program name the record was stored under, newId
+// the new record's key.
 bool addSerial(DatabaseSession& session, const NewSerial& record, bool newProgram,
-               const QDateTime& when, StoreError* error, QString* storedUnder = nullptr);
+               const QDateTime& when, StoreError* error, QString* storedUnder = nullptr,
+               qlonglong* newId = nullptr);
 
 // Deletes the first programs row of that name, only when no record names the program.
 bool deleteProgram(DatabaseSession& session, const QString& program, ProgramDeletion* outcome,

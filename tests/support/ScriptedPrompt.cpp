@@ -3,8 +3,13 @@
 PromptAnswer ScriptedPrompt::message(const PromptMessage& message)
 {
     shown.append(message);
-    if (message.buttons == PromptButtons::Ok)
+    // A message's other button is pressed only when the script says so next.
+    if (message.buttons == PromptButtons::Ok) {
+        if (!message.otherButton.isEmpty() && !m_answers.isEmpty() &&
+            m_answers.head() == PromptAnswer::Other)
+            return m_answers.dequeue();
         return PromptAnswer::Ok;
+    }
     return m_answers.isEmpty() ? PromptAnswer::No : m_answers.dequeue();
 }
 
