@@ -385,7 +385,7 @@ const QStringList& Command::detailOptions()
 
 QString Command::detailsHelp()
 {
-    return QStringLiteral(
+    return tr(
         "DETAILS, each optional: --email E, --url U, --purchased DATE, --expires DATE, --seats N "
         "(a whole number of 0 or more), --order O, --notes TEXT (--notes - reads standard "
         "input), and --clear FIELD (repeated, or FIELD,FIELD) to empty email, url, purchased, "
@@ -410,19 +410,19 @@ bool Command::detailsFromArguments(const CliArguments& args, RecordDetails* deta
         cleared << value.split(QLatin1Char(','));
     for (const QString& name : std::as_const(cleared)) {
         if (!RecordDetailsFields::names().contains(name)) {
-            *refused = usage(QStringLiteral("--clear takes one of %1")
+            *refused = usage(tr("--clear takes one of %1")
                                  .arg(RecordDetailsFields::names().join(QStringLiteral(", "))));
             return false;
         }
         if (args.has(QStringLiteral("--") + name)) {
-            *refused = usage(QStringLiteral("--%1 is both given and cleared").arg(name));
+            *refused = usage(tr("--%1 is both given and cleared").arg(name));
             return false;
         }
         RecordDetailsFields::set(details, name, QString(), nullptr);
     }
     if (args.value(QStringLiteral("--notes")) == QLatin1String("-") &&
         args.value(QStringLiteral("--serial")) == QLatin1String("-")) {
-        *refused = usage(QStringLiteral("only one of --serial and --notes can read standard input"));
+        *refused = usage(tr("only one of --serial and --notes can read standard input"));
         return false;
     }
     for (const QString& name : RecordDetailsFields::names()) {

@@ -15,7 +15,7 @@ ExpiringCommand::ExpiringCommand(Streams& streams)
     : Command(streams,
               {QStringLiteral("expiring"),
                QStringLiteral("expiring [--within DAYS] [--format table|tsv|csv|json]"),
-               QStringLiteral("Lists the records whose licence expires within DAYS days from "
+               tr("Lists the records whose licence expires within DAYS days from "
                               "today (30 without --within) or expired in the last 30 days, the "
                               "soonest expiry first, with their expiry dates. Finding none is "
                               "no failure."),
@@ -35,7 +35,7 @@ int ExpiringCommand::execute(const CliArguments& args)
         });
         within = ok ? days.toInt(&ok) : 0;
         if (!ok || within > MaxWithinDays)
-            return usage(QStringLiteral("--within takes a whole number of days from 0 to %1, "
+            return usage(tr("--within takes a whole number of days from 0 to %1, "
                                         "not \"%2\"")
                              .arg(MaxWithinDays)
                              .arg(days));

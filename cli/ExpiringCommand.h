@@ -2,9 +2,13 @@
 
 #include "cli/Command.h"
 
+#include <QCoreApplication>
+
 // numira-cli: Lists the records that expire within some days or expired lately, soonest first.
 class ExpiringCommand final : public Command
 {
+    Q_DECLARE_TR_FUNCTIONS(ExpiringCommand)
+
 public:
     explicit ExpiringCommand(Streams& streams);
 

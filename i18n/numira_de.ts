@@ -145,6 +145,18 @@
         <source>Success!</source>
         <translation>Erfolg!</translation>
     </message>
+    <message>
+        <source>&amp;Details...</source>
+        <translation>&amp;Details...</translation>
+    </message>
+    <message>
+        <source>The details were not saved!</source>
+        <translation>Die Details wurden nicht gespeichert!</translation>
+    </message>
+    <message>
+        <source>The record no longer exists.</source>
+        <translation>Den Eintrag gibt es nicht mehr.</translation>
+    </message>
 </context>
 <context>
     <name>Backup</name>
@@ -388,6 +400,22 @@
         <source>This serial is already stored for %1 as record %2; --allow-duplicate stores it anyway.</source>
         <translation>Diese Seriennummer ist für %1 bereits als Datensatz %2 gespeichert; --allow-duplicate speichert sie trotzdem.</translation>
     </message>
+    <message>
+        <source>DETAILS, each optional: --email E, --url U, --purchased DATE, --expires DATE, --seats N (a whole number of 0 or more), --order O, --notes TEXT (--notes - reads standard input), and --clear FIELD (repeated, or FIELD,FIELD) to empty email, url, purchased, expires, seats, order or notes. A DATE is YYYY-MM-DD; anything else is refused with exit status 2.</source>
+        <translation>DETAILS, jeweils optional: --email E, --url U, --purchased DATE, --expires DATE, --seats N (eine ganze Zahl ab 0), --order O, --notes TEXT (--notes - liest die Standardeingabe) und --clear FIELD (mehrfach oder FIELD,FIELD), um email, url, purchased, expires, seats, order oder notes zu leeren. Ein DATE hat die Form YYYY-MM-DD; alles andere wird mit Exit-Status 2 abgelehnt.</translation>
+    </message>
+    <message>
+        <source>--clear takes one of %1</source>
+        <translation>--clear nimmt eines von %1</translation>
+    </message>
+    <message>
+        <source>--%1 is both given and cleared</source>
+        <translation>--%1 wird zugleich angegeben und geleert</translation>
+    </message>
+    <message>
+        <source>only one of --serial and --notes can read standard input</source>
+        <translation>nur eines von --serial und --notes kann die Standardeingabe lesen</translation>
+    </message>
 </context>
 <context>
     <name>CommandDispatcher</name>
@@ -399,24 +427,6 @@
         <translation>Aufruf: %1 [--db DATENBANK] %2
 
 %3
-</translation>
-    </message>
-    <message>
-        <source>Usage: %1 [--db DATABASE] COMMAND [ARGUMENTS]
-
-Reads and changes Numira&apos;s serial numbers. --db names the database: a file, or a PostgreSQL server as postgresql://user@host:port/db or service=NAME (its password from ~/.pgpass or the service file); without it, the database Numira has in use. A protected database&apos;s passphrase is read from descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the terminal.
-Output is an aligned table on a terminal and TSV otherwise; --format table|tsv|csv|json chooses. A table fits the terminal&apos;s width, long values cut with an ellipsis; --wide shows them whole.
-Exit status: 0 done, 1 failed, 2 wrong command line. --version prints the version.
-
-Commands:
-</source>
-        <translation>Aufruf: %1 [--db DATENBANK] BEFEHL [ARGUMENTE]
-
-Liest und ändert die Seriennummern von Numira. --db nennt die Datenbank: eine Datei oder einen PostgreSQL-Server als postgresql://benutzer@host:port/db oder service=NAME (das Passwort aus ~/.pgpass oder der Service-Datei); ohne --db die Datenbank, die Numira in Gebrauch hat. Die Passphrase einer geschützten Datenbank wird mit --passphrase-fd N aus Deskriptor N gelesen, sonst aus dem Schlüsselbund genommen, sonst im Terminal abgefragt.
-Die Ausgabe ist im Terminal eine ausgerichtete Tabelle und sonst TSV; --format table|tsv|csv|json wählt. Eine Tabelle passt sich der Breite des Terminals an, lange Werte werden mit Auslassungszeichen gekürzt; --wide zeigt sie ganz.
-Rückgabewert: 0 erledigt, 1 fehlgeschlagen, 2 falsche Befehlszeile. --version gibt die Version aus.
-
-Befehle:
 </translation>
     </message>
     <message>
@@ -450,6 +460,26 @@ Befehle:
     <message>
         <source>%1 takes no %2; a value that begins with - goes after --</source>
         <translation>%1 kennt kein %2; ein Wert, der mit - beginnt, steht nach --</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [--db DATABASE] COMMAND [ARGUMENTS]
+
+Reads and changes Numira&apos;s serial numbers. --db names the database: a file, or a PostgreSQL server as postgresql://user@host:port/db or service=NAME (its password from ~/.pgpass or the service file); without it, the database Numira has in use. A protected database&apos;s passphrase is read from descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the terminal.
+Output is an aligned table on a terminal and TSV otherwise; --format table|tsv|csv|json chooses. A table fits the terminal&apos;s width, long values cut with an ellipsis; --wide shows them whole.
+Exit status: 0 done, 1 failed, 2 wrong command line. --version prints the version.
+A record may have details: e-mail, URL, purchase and expiry dates (YYYY-MM-DD), seats, order number and notes. add and edit take them, show prints them, JSON lists carry them, and expiring lists the licences that run out soon.
+
+Commands:
+</source>
+        <translation>Aufruf: %1 [--db DATABASE] COMMAND [ARGUMENTS]
+
+Liest und ändert die Seriennummern von Numira. --db nennt die Datenbank: eine Datei oder einen PostgreSQL-Server als postgresql://user@host:port/db oder service=NAME (das Passwort aus ~/.pgpass oder der Service-Datei); ohne diese Angabe die Datenbank, die Numira verwendet. Die Passphrase einer geschützten Datenbank wird mit --passphrase-fd N aus dem Deskriptor N gelesen, sonst aus dem Schlüsselbund genommen, sonst im Terminal erfragt.
+Die Ausgabe ist im Terminal eine ausgerichtete Tabelle und sonst TSV; --format table|tsv|csv|json wählt. Eine Tabelle passt sich der Breite des Terminals an, lange Werte werden mit Auslassungszeichen gekürzt; --wide zeigt sie vollständig.
+Exit-Status: 0 erledigt, 1 fehlgeschlagen, 2 falsche Befehlszeile. --version gibt die Version aus.
+Ein Eintrag kann Details haben: E-Mail, URL, Kauf- und Ablaufdatum (YYYY-MM-DD), Plätze, Bestellnummer und Notizen. add und edit nehmen sie an, show gibt sie aus, JSON-Listen enthalten sie, und expiring listet die bald ablaufenden Lizenzen.
+
+Befehle:
+</translation>
     </message>
 </context>
 <context>
@@ -852,14 +882,84 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
     </message>
 </context>
 <context>
-    <name>EditCommand</name>
+    <name>DetailsDialog</name>
     <message>
-        <source>Changes the given fields of a record and dates it now, under the rules of add: a serial that another record of the program already holds is refused unless --allow-duplicate.</source>
-        <translation>Ändert die angegebenen Felder eines Datensatzes und datiert ihn auf jetzt, nach den Regeln von add: eine Seriennummer, die ein anderer Datensatz des Programms schon hat, wird abgelehnt, außer mit --allow-duplicate.</translation>
+        <source>Licence Details</source>
+        <translation>Lizenzdetails</translation>
     </message>
+    <message>
+        <source>Licence Details: %1</source>
+        <translation>Lizenzdetails: %1</translation>
+    </message>
+    <message>
+        <source>Open in &amp;Browser</source>
+        <translation>Im &amp;Browser öffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Purchased:</source>
+        <translation>&amp;Gekauft:</translation>
+    </message>
+    <message>
+        <source>E&amp;xpires:</source>
+        <translation>Läu&amp;ft ab:</translation>
+    </message>
+    <message>
+        <source>&amp;E-mail:</source>
+        <translation>&amp;E-Mail:</translation>
+    </message>
+    <message>
+        <source>&amp;Address (URL):</source>
+        <translation>&amp;Adresse (URL):</translation>
+    </message>
+    <message>
+        <source>&amp;Seats:</source>
+        <translation>&amp;Plätze:</translation>
+    </message>
+    <message>
+        <source>O&amp;rder number:</source>
+        <translation>Beste&amp;llnummer:</translation>
+    </message>
+    <message>
+        <source>&amp;Notes:</source>
+        <translation>&amp;Notizen:</translation>
+    </message>
+    <message>
+        <source>Error!</source>
+        <translation>Fehler!</translation>
+    </message>
+    <message>
+        <source>No browser could open %1.</source>
+        <translation>Kein Browser konnte %1 öffnen.</translation>
+    </message>
+</context>
+<context>
+    <name>DetailsForm</name>
+    <message>
+        <source>The e-mail address &quot;%1&quot; is not one: it needs a name, an @ and a domain.</source>
+        <translation>„%1“ ist keine E-Mail-Adresse: Sie braucht einen Namen, ein @ und eine Domain.</translation>
+    </message>
+    <message>
+        <source>The address &quot;%1&quot; is not a web address.</source>
+        <translation>„%1“ ist keine Webadresse.</translation>
+    </message>
+    <message>
+        <source>Seats must be a whole number from 0 to %1.</source>
+        <translation>Die Zahl der Plätze muss eine ganze Zahl von 0 bis %1 sein.</translation>
+    </message>
+    <message>
+        <source>The licence cannot expire before it was purchased.</source>
+        <translation>Die Lizenz kann nicht vor ihrem Kauf ablaufen.</translation>
+    </message>
+</context>
+<context>
+    <name>EditCommand</name>
     <message>
         <source>edit needs at least one of %1</source>
         <translation>edit braucht mindestens eines von %1</translation>
+    </message>
+    <message>
+        <source>Changes the given fields of a record and dates it now, under the rules of add: a serial that another record of the program already holds is refused unless --allow-duplicate. Details not named stay as they are.</source>
+        <translation>Ändert die angegebenen Felder eines Eintrags und datiert ihn auf jetzt, nach den Regeln von add: Eine Seriennummer, die ein anderer Eintrag des Programms schon hat, wird ohne --allow-duplicate abgelehnt. Nicht genannte Details bleiben, wie sie sind.</translation>
     </message>
 </context>
 <context>
@@ -928,12 +1028,154 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
         <source>The record was not deleted!</source>
         <translation>Der Datensatz wurde nicht gelöscht!</translation>
     </message>
+    <message>
+        <source>De&amp;tails...</source>
+        <translation>De&amp;tails...</translation>
+    </message>
+    <message>
+        <source>E-mail, address, dates, seats, order number and notes</source>
+        <translation>E-Mail, Adresse, Daten, Plätze, Bestellnummer und Notizen</translation>
+    </message>
+    <message>
+        <source>The details of the record could not be read!</source>
+        <translation>Die Details des Eintrags konnten nicht gelesen werden!</translation>
+    </message>
+    <message>
+        <source>The details were not saved!</source>
+        <translation>Die Details wurden nicht gespeichert!</translation>
+    </message>
+    <message>
+        <source>Save the licence details you entered?</source>
+        <translation>Die eingegebenen Lizenzdetails speichern?</translation>
+    </message>
+    <message>
+        <source>Save Details?</source>
+        <translation>Details speichern?</translation>
+    </message>
 </context>
 <context>
     <name>EngineWebView</name>
     <message>
         <source>The web browser could not be started. Everything else in Numira works as usual.</source>
         <translation>Der Webbrowser konnte nicht gestartet werden. Alles andere in Numira funktioniert wie gewohnt.</translation>
+    </message>
+</context>
+<context>
+    <name>ExpiringCommand</name>
+    <message>
+        <source>Lists the records whose licence expires within DAYS days from today (30 without --within) or expired in the last 30 days, the soonest expiry first, with their expiry dates. Finding none is no failure.</source>
+        <translation>Listet die Einträge, deren Lizenz innerhalb von DAYS Tagen ab heute abläuft (30 ohne --within) oder in den letzten 30 Tagen abgelaufen ist, mit dem frühesten Ablauf zuerst und ihren Ablaufdaten. Keinen zu finden ist kein Fehler.</translation>
+    </message>
+    <message>
+        <source>--within takes a whole number of days from 0 to %1, not &quot;%2&quot;</source>
+        <translation>--within nimmt eine ganze Zahl von Tagen von 0 bis %1, nicht „%2“</translation>
+    </message>
+</context>
+<context>
+    <name>ExpiringScreen</name>
+    <message>
+        <source>Expires</source>
+        <translation>Läuft ab</translation>
+    </message>
+    <message>
+        <source>Program</source>
+        <translation>Programm</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Look Closer</source>
+        <translation>&amp;Genauer ansehen</translation>
+    </message>
+    <message>
+        <source>The expiring licences could not be read!</source>
+        <translation>Die ablaufenden Lizenzen konnten nicht gelesen werden!</translation>
+    </message>
+    <message>
+        <source>Expired</source>
+        <translation>Abgelaufen</translation>
+    </message>
+    <message>
+        <source>Expires soon</source>
+        <translation>Läuft bald ab</translation>
+    </message>
+    <message>
+        <source>No licence expires soon.</source>
+        <translation>Keine Lizenz läuft bald ab.</translation>
+    </message>
+</context>
+<context>
+    <name>ExpiryMarkDelegate</name>
+    <message>
+        <source>Expired on %1</source>
+        <translation>Abgelaufen am %1</translation>
+    </message>
+    <message>
+        <source>Expires on %1</source>
+        <translation>Läuft ab am %1</translation>
+    </message>
+</context>
+<context>
+    <name>ExpiryNotice</name>
+    <message numerus="yes">
+        <source>%n day</source>
+        <translation>
+            <numerusform>%n Tag</numerusform>
+            <numerusform>%n Tagen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n days</source>
+        <translation>
+            <numerusform>%n Tag</numerusform>
+            <numerusform>%n Tagen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n licence expires within %1</source>
+        <translation>
+            <numerusform>%n Lizenz läuft innerhalb von %1 ab</numerusform>
+            <numerusform>%n Lizenzen laufen innerhalb von %1 ab</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n licences expire within %1</source>
+        <translation>
+            <numerusform>%n Lizenz läuft innerhalb von %1 ab</numerusform>
+            <numerusform>%n Lizenzen laufen innerhalb von %1 ab</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n licence has expired</source>
+        <translation>
+            <numerusform>%n Lizenz ist abgelaufen</numerusform>
+            <numerusform>%n Lizenzen sind abgelaufen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n licences have expired</source>
+        <translation>
+            <numerusform>%n Lizenz ist abgelaufen</numerusform>
+            <numerusform>%n Lizenzen sind abgelaufen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, and %2</source>
+        <translation>%1, und %2</translation>
+    </message>
+    <message>
+        <source>Expiring Licences</source>
+        <translation>Ablaufende Lizenzen</translation>
     </message>
 </context>
 <context>
@@ -1262,6 +1504,14 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
         <source>A protected database also locks when the desktop session locks.</source>
         <translation>Eine geschützte Datenbank wird auch gesperrt, wenn sich die Desktopsitzung sperrt.</translation>
     </message>
+    <message>
+        <source> days</source>
+        <translation> Tage</translation>
+    </message>
+    <message>
+        <source>&amp;Warn of a licence&apos;s expiry before:</source>
+        <translation>Vor Lizenzablauf &amp;warnen:</translation>
+    </message>
 </context>
 <context>
     <name>PassphraseDialog</name>
@@ -1375,6 +1625,10 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
         <source>Close the records and forget the key until the passphrase is given again</source>
         <translation>Die Datensätze schließen und den Schlüssel vergessen, bis die Passphrase wieder eingegeben wird</translation>
     </message>
+    <message>
+        <source>&amp;Expiring Licences...</source>
+        <translation>&amp;Ablaufende Lizenzen...</translation>
+    </message>
 </context>
 <context>
     <name>ProgramsCommand</name>
@@ -1456,6 +1710,25 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
     <message>
         <source>Record</source>
         <translation>Datensatz</translation>
+    </message>
+</context>
+<context>
+    <name>RecordDetails</name>
+    <message>
+        <source>The number of seats cannot be less than 0.</source>
+        <translation>Die Zahl der Plätze kann nicht kleiner als 0 sein.</translation>
+    </message>
+    <message>
+        <source>The date &quot;%1&quot; for %2 is not a real day of the form YYYY-MM-DD.</source>
+        <translation>Das Datum „%1“ für %2 ist kein wirklicher Tag der Form YYYY-MM-DD.</translation>
+    </message>
+    <message>
+        <source>The number of seats &quot;%1&quot; is not a whole number of 0 or more.</source>
+        <translation>Die Zahl der Plätze „%1“ ist keine ganze Zahl ab 0.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no detail of a record.</source>
+        <translation>„%1“ ist kein Detail eines Eintrags.</translation>
     </message>
 </context>
 <context>
@@ -1765,16 +2038,20 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
         <source>&quot;%1&quot; was made by a later version of Numira.</source>
         <translation>„%1“ wurde von einer neueren Version von Numira angelegt.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; holds the tables of an earlier version of Numira, which you may not change. Its owner, or another user who may change its tables, must open it once with this version of Numira.</source>
+        <translation>„%1“ enthält die Tabellen einer früheren Version von Numira, die Sie nicht ändern dürfen. Der Eigentümer oder ein anderer Benutzer, der die Tabellen ändern darf, muss sie einmal mit dieser Version von Numira öffnen.</translation>
+    </message>
 </context>
 <context>
     <name>ShowCommand</name>
     <message>
-        <source>Shows one record. With --field, prints that one value exactly as stored, with no quoting and no line end added (one is added on a terminal).</source>
-        <translation>Zeigt einen Datensatz. Mit --field wird genau dieser eine Wert so ausgegeben, wie er gespeichert ist, ohne Anführungszeichen und ohne angefügtes Zeilenende (im Terminal wird eines angefügt).</translation>
-    </message>
-    <message>
         <source>--field is one of %1</source>
         <translation>--field ist eines von %1</translation>
+    </message>
+    <message>
+        <source>Shows one record with its details (email, url, purchased, expires, seats, order, notes; empty where not recorded). With --field, prints that one value exactly as stored, with no quoting and no line end added (one is added on a terminal).</source>
+        <translation>Zeigt einen Eintrag mit seinen Details (email, url, purchased, expires, seats, order, notes; leer, wo nichts erfasst ist). Mit --field wird genau dieser eine Wert so ausgegeben, wie er gespeichert ist, ohne Anführungszeichen und ohne angehängtes Zeilenende (im Terminal wird eines angehängt).</translation>
     </message>
 </context>
 <context>
@@ -1965,6 +2242,10 @@ ihn stattdessen. --add-serial= ohne Text öffnet die Hinzufügen-Maske leer.
     <message>
         <source>&amp;Quit</source>
         <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Expiring Licences...</source>
+        <translation>&amp;Ablaufende Lizenzen...</translation>
     </message>
 </context>
 <context>

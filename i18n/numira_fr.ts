@@ -145,6 +145,18 @@
         <source>Success!</source>
         <translation>Succès&#xa0;!</translation>
     </message>
+    <message>
+        <source>&amp;Details...</source>
+        <translation>&amp;Détails...</translation>
+    </message>
+    <message>
+        <source>The details were not saved!</source>
+        <translation>Les détails n&apos;ont pas été enregistrés !</translation>
+    </message>
+    <message>
+        <source>The record no longer exists.</source>
+        <translation>L&apos;enregistrement n&apos;existe plus.</translation>
+    </message>
 </context>
 <context>
     <name>Backup</name>
@@ -388,6 +400,22 @@
         <source>This serial is already stored for %1 as record %2; --allow-duplicate stores it anyway.</source>
         <translation>Ce numéro de série est déjà enregistré pour %1 comme fiche %2&#xa0;; --allow-duplicate l’enregistre quand même.</translation>
     </message>
+    <message>
+        <source>DETAILS, each optional: --email E, --url U, --purchased DATE, --expires DATE, --seats N (a whole number of 0 or more), --order O, --notes TEXT (--notes - reads standard input), and --clear FIELD (repeated, or FIELD,FIELD) to empty email, url, purchased, expires, seats, order or notes. A DATE is YYYY-MM-DD; anything else is refused with exit status 2.</source>
+        <translation>DETAILS, tous facultatifs : --email E, --url U, --purchased DATE, --expires DATE, --seats N (un nombre entier de 0 ou plus), --order O, --notes TEXT (--notes - lit l&apos;entrée standard) et --clear FIELD (répété, ou FIELD,FIELD) pour vider email, url, purchased, expires, seats, order ou notes. Une DATE s&apos;écrit YYYY-MM-DD ; toute autre forme est refusée avec le code de sortie 2.</translation>
+    </message>
+    <message>
+        <source>--clear takes one of %1</source>
+        <translation>--clear prend l&apos;un de %1</translation>
+    </message>
+    <message>
+        <source>--%1 is both given and cleared</source>
+        <translation>--%1 est à la fois donné et vidé</translation>
+    </message>
+    <message>
+        <source>only one of --serial and --notes can read standard input</source>
+        <translation>seul l&apos;un de --serial et --notes peut lire l&apos;entrée standard</translation>
+    </message>
 </context>
 <context>
     <name>CommandDispatcher</name>
@@ -399,24 +427,6 @@
         <translation>Usage&#xa0;: %1 [--db BASE] %2
 
 %3
-</translation>
-    </message>
-    <message>
-        <source>Usage: %1 [--db DATABASE] COMMAND [ARGUMENTS]
-
-Reads and changes Numira&apos;s serial numbers. --db names the database: a file, or a PostgreSQL server as postgresql://user@host:port/db or service=NAME (its password from ~/.pgpass or the service file); without it, the database Numira has in use. A protected database&apos;s passphrase is read from descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the terminal.
-Output is an aligned table on a terminal and TSV otherwise; --format table|tsv|csv|json chooses. A table fits the terminal&apos;s width, long values cut with an ellipsis; --wide shows them whole.
-Exit status: 0 done, 1 failed, 2 wrong command line. --version prints the version.
-
-Commands:
-</source>
-        <translation>Usage&#xa0;: %1 [--db BASE] COMMANDE [ARGUMENTS]
-
-Lit et modifie les numéros de série de Numira. --db nomme la base de données&#xa0;: un fichier, ou un serveur PostgreSQL sous la forme postgresql://utilisateur@hôte:port/base ou service=NOM (son mot de passe venant de ~/.pgpass ou du fichier de services)&#xa0;; sans --db, la base que Numira utilise. La phrase secrète d’une base protégée est lue sur le descripteur N avec --passphrase-fd N, sinon prise dans le trousseau, sinon demandée sur le terminal.
-La sortie est un tableau aligné sur un terminal et du TSV ailleurs&#xa0;; --format table|tsv|csv|json choisit. Un tableau tient dans la largeur du terminal, les valeurs longues coupées par des points de suspension&#xa0;; --wide les montre en entier.
-Code de sortie&#xa0;: 0 réussi, 1 échec, 2 ligne de commande erronée. --version affiche la version.
-
-Commandes&#xa0;:
 </translation>
     </message>
     <message>
@@ -450,6 +460,26 @@ Commandes&#xa0;:
     <message>
         <source>%1 takes no %2; a value that begins with - goes after --</source>
         <translation>%1 n&apos;accepte pas %2 ; une valeur qui commence par - se place après --</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [--db DATABASE] COMMAND [ARGUMENTS]
+
+Reads and changes Numira&apos;s serial numbers. --db names the database: a file, or a PostgreSQL server as postgresql://user@host:port/db or service=NAME (its password from ~/.pgpass or the service file); without it, the database Numira has in use. A protected database&apos;s passphrase is read from descriptor N with --passphrase-fd N, else taken from the keyring, else asked on the terminal.
+Output is an aligned table on a terminal and TSV otherwise; --format table|tsv|csv|json chooses. A table fits the terminal&apos;s width, long values cut with an ellipsis; --wide shows them whole.
+Exit status: 0 done, 1 failed, 2 wrong command line. --version prints the version.
+A record may have details: e-mail, URL, purchase and expiry dates (YYYY-MM-DD), seats, order number and notes. add and edit take them, show prints them, JSON lists carry them, and expiring lists the licences that run out soon.
+
+Commands:
+</source>
+        <translation>Usage : %1 [--db DATABASE] COMMAND [ARGUMENTS]
+
+Lit et modifie les numéros de série de Numira. --db désigne la base de données : un fichier, ou un serveur PostgreSQL sous la forme postgresql://user@host:port/db ou service=NAME (son mot de passe vient de ~/.pgpass ou du fichier de services) ; sans lui, la base de données utilisée par Numira. La phrase secrète d&apos;une base protégée est lue dans le descripteur N avec --passphrase-fd N, sinon prise dans le trousseau, sinon demandée dans le terminal.
+La sortie est un tableau aligné dans un terminal et du TSV sinon ; --format table|tsv|csv|json choisit. Un tableau tient dans la largeur du terminal, les valeurs longues coupées par des points de suspension ; --wide les montre en entier.
+Code de sortie : 0 fait, 1 échec, 2 ligne de commande erronée. --version affiche la version.
+Un enregistrement peut avoir des détails : e-mail, URL, dates d&apos;achat et d&apos;expiration (YYYY-MM-DD), postes, numéro de commande et notes. add et edit les acceptent, show les affiche, les listes JSON les contiennent, et expiring liste les licences qui arrivent bientôt à échéance.
+
+Commandes :
+</translation>
     </message>
 </context>
 <context>
@@ -852,14 +882,84 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     </message>
 </context>
 <context>
-    <name>EditCommand</name>
+    <name>DetailsDialog</name>
     <message>
-        <source>Changes the given fields of a record and dates it now, under the rules of add: a serial that another record of the program already holds is refused unless --allow-duplicate.</source>
-        <translation>Modifie les champs donnés d’une fiche et la date de maintenant, selon les règles d’add&#xa0;: un numéro de série qu’une autre fiche du programme possède déjà est refusé, sauf avec --allow-duplicate.</translation>
+        <source>Licence Details</source>
+        <translation>Détails de la licence</translation>
     </message>
+    <message>
+        <source>Licence Details: %1</source>
+        <translation>Détails de la licence : %1</translation>
+    </message>
+    <message>
+        <source>Open in &amp;Browser</source>
+        <translation>Ouvrir dans le &amp;navigateur</translation>
+    </message>
+    <message>
+        <source>&amp;Purchased:</source>
+        <translation>&amp;Acheté le :</translation>
+    </message>
+    <message>
+        <source>E&amp;xpires:</source>
+        <translation>E&amp;xpire le :</translation>
+    </message>
+    <message>
+        <source>&amp;E-mail:</source>
+        <translation>&amp;E-mail :</translation>
+    </message>
+    <message>
+        <source>&amp;Address (URL):</source>
+        <translation>Adresse (&amp;URL) :</translation>
+    </message>
+    <message>
+        <source>&amp;Seats:</source>
+        <translation>&amp;Postes :</translation>
+    </message>
+    <message>
+        <source>O&amp;rder number:</source>
+        <translation>N° de &amp;commande :</translation>
+    </message>
+    <message>
+        <source>&amp;Notes:</source>
+        <translation>N&amp;otes :</translation>
+    </message>
+    <message>
+        <source>Error!</source>
+        <translation>Erreur !</translation>
+    </message>
+    <message>
+        <source>No browser could open %1.</source>
+        <translation>Aucun navigateur n&apos;a pu ouvrir %1.</translation>
+    </message>
+</context>
+<context>
+    <name>DetailsForm</name>
+    <message>
+        <source>The e-mail address &quot;%1&quot; is not one: it needs a name, an @ and a domain.</source>
+        <translation>« %1 » n&apos;est pas une adresse e-mail : il faut un nom, un @ et un domaine.</translation>
+    </message>
+    <message>
+        <source>The address &quot;%1&quot; is not a web address.</source>
+        <translation>« %1 » n&apos;est pas une adresse web.</translation>
+    </message>
+    <message>
+        <source>Seats must be a whole number from 0 to %1.</source>
+        <translation>Le nombre de postes doit être un entier de 0 à %1.</translation>
+    </message>
+    <message>
+        <source>The licence cannot expire before it was purchased.</source>
+        <translation>La licence ne peut pas expirer avant son achat.</translation>
+    </message>
+</context>
+<context>
+    <name>EditCommand</name>
     <message>
         <source>edit needs at least one of %1</source>
         <translation>edit demande au moins l’un de %1</translation>
+    </message>
+    <message>
+        <source>Changes the given fields of a record and dates it now, under the rules of add: a serial that another record of the program already holds is refused unless --allow-duplicate. Details not named stay as they are.</source>
+        <translation>Modifie les champs donnés d&apos;un enregistrement et le date de maintenant, selon les règles d&apos;add : un numéro de série qu&apos;un autre enregistrement du programme possède déjà est refusé sans --allow-duplicate. Les détails non nommés restent tels quels.</translation>
     </message>
 </context>
 <context>
@@ -928,12 +1028,154 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
         <source>The record was not deleted!</source>
         <translation>La fiche n’a pas été supprimée&#xa0;!</translation>
     </message>
+    <message>
+        <source>De&amp;tails...</source>
+        <translation>Dé&amp;tails...</translation>
+    </message>
+    <message>
+        <source>E-mail, address, dates, seats, order number and notes</source>
+        <translation>E-mail, adresse, dates, postes, numéro de commande et notes</translation>
+    </message>
+    <message>
+        <source>The details of the record could not be read!</source>
+        <translation>Les détails de l&apos;enregistrement n&apos;ont pas pu être lus !</translation>
+    </message>
+    <message>
+        <source>The details were not saved!</source>
+        <translation>Les détails n&apos;ont pas été enregistrés !</translation>
+    </message>
+    <message>
+        <source>Save the licence details you entered?</source>
+        <translation>Enregistrer les détails de licence saisis ?</translation>
+    </message>
+    <message>
+        <source>Save Details?</source>
+        <translation>Enregistrer les détails ?</translation>
+    </message>
 </context>
 <context>
     <name>EngineWebView</name>
     <message>
         <source>The web browser could not be started. Everything else in Numira works as usual.</source>
         <translation>Le navigateur web n&apos;a pas pu démarrer. Tout le reste de Numira fonctionne normalement.</translation>
+    </message>
+</context>
+<context>
+    <name>ExpiringCommand</name>
+    <message>
+        <source>Lists the records whose licence expires within DAYS days from today (30 without --within) or expired in the last 30 days, the soonest expiry first, with their expiry dates. Finding none is no failure.</source>
+        <translation>Liste les enregistrements dont la licence expire dans les DAYS jours à venir (30 sans --within) ou a expiré dans les 30 derniers jours, l&apos;expiration la plus proche d&apos;abord, avec leurs dates d&apos;expiration. N&apos;en trouver aucun n&apos;est pas un échec.</translation>
+    </message>
+    <message>
+        <source>--within takes a whole number of days from 0 to %1, not &quot;%2&quot;</source>
+        <translation>--within prend un nombre entier de jours de 0 à %1, pas « %2 »</translation>
+    </message>
+</context>
+<context>
+    <name>ExpiringScreen</name>
+    <message>
+        <source>Expires</source>
+        <translation>Expire le</translation>
+    </message>
+    <message>
+        <source>Program</source>
+        <translation>Programme</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nom</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Annuler</translation>
+    </message>
+    <message>
+        <source>&amp;Look Closer</source>
+        <translation>&amp;Voir en détail</translation>
+    </message>
+    <message>
+        <source>The expiring licences could not be read!</source>
+        <translation>Les licences arrivant à échéance n&apos;ont pas pu être lues !</translation>
+    </message>
+    <message>
+        <source>Expired</source>
+        <translation>Expirée</translation>
+    </message>
+    <message>
+        <source>Expires soon</source>
+        <translation>Expire bientôt</translation>
+    </message>
+    <message>
+        <source>No licence expires soon.</source>
+        <translation>Aucune licence n&apos;expire bientôt.</translation>
+    </message>
+</context>
+<context>
+    <name>ExpiryMarkDelegate</name>
+    <message>
+        <source>Expired on %1</source>
+        <translation>Expirée le %1</translation>
+    </message>
+    <message>
+        <source>Expires on %1</source>
+        <translation>Expire le %1</translation>
+    </message>
+</context>
+<context>
+    <name>ExpiryNotice</name>
+    <message numerus="yes">
+        <source>%n day</source>
+        <translation>
+            <numerusform>%n jour</numerusform>
+            <numerusform>%n jours</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n days</source>
+        <translation>
+            <numerusform>%n jour</numerusform>
+            <numerusform>%n jours</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n licence expires within %1</source>
+        <translation>
+            <numerusform>%n licence expire dans les %1</numerusform>
+            <numerusform>%n licences expirent dans les %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n licences expire within %1</source>
+        <translation>
+            <numerusform>%n licence expire dans les %1</numerusform>
+            <numerusform>%n licences expirent dans les %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n licence has expired</source>
+        <translation>
+            <numerusform>%n licence a expiré</numerusform>
+            <numerusform>%n licences ont expiré</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n licences have expired</source>
+        <translation>
+            <numerusform>%n licence a expiré</numerusform>
+            <numerusform>%n licences ont expiré</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, and %2</source>
+        <translation>%1, et %2</translation>
+    </message>
+    <message>
+        <source>Expiring Licences</source>
+        <translation>Licences arrivant à échéance</translation>
     </message>
 </context>
 <context>
@@ -1262,6 +1504,14 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
         <source>A protected database also locks when the desktop session locks.</source>
         <translation>Une base protégée se verrouille aussi quand la session du bureau se verrouille.</translation>
     </message>
+    <message>
+        <source> days</source>
+        <translation> jours</translation>
+    </message>
+    <message>
+        <source>&amp;Warn of a licence&apos;s expiry before:</source>
+        <translation>&amp;Avertir avant l&apos;expiration :</translation>
+    </message>
 </context>
 <context>
     <name>PassphraseDialog</name>
@@ -1375,6 +1625,10 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
         <source>Close the records and forget the key until the passphrase is given again</source>
         <translation>Fermer les fiches et oublier la clé jusqu’à ce que la phrase secrète soit redonnée</translation>
     </message>
+    <message>
+        <source>&amp;Expiring Licences...</source>
+        <translation>&amp;Licences à échéance...</translation>
+    </message>
 </context>
 <context>
     <name>ProgramsCommand</name>
@@ -1456,6 +1710,25 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     <message>
         <source>Record</source>
         <translation>Fiche</translation>
+    </message>
+</context>
+<context>
+    <name>RecordDetails</name>
+    <message>
+        <source>The number of seats cannot be less than 0.</source>
+        <translation>Le nombre de postes ne peut pas être inférieur à 0.</translation>
+    </message>
+    <message>
+        <source>The date &quot;%1&quot; for %2 is not a real day of the form YYYY-MM-DD.</source>
+        <translation>La date « %1 » pour %2 n&apos;est pas un vrai jour de la forme YYYY-MM-DD.</translation>
+    </message>
+    <message>
+        <source>The number of seats &quot;%1&quot; is not a whole number of 0 or more.</source>
+        <translation>Le nombre de postes « %1 » n&apos;est pas un entier de 0 ou plus.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no detail of a record.</source>
+        <translation>« %1 » n&apos;est pas un détail d&apos;enregistrement.</translation>
     </message>
 </context>
 <context>
@@ -1765,16 +2038,20 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
         <source>&quot;%1&quot; was made by a later version of Numira.</source>
         <translation>«&#xa0;%1&#xa0;» a été créée par une version plus récente de Numira.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; holds the tables of an earlier version of Numira, which you may not change. Its owner, or another user who may change its tables, must open it once with this version of Numira.</source>
+        <translation>« %1 » contient les tables d&apos;une version antérieure de Numira, que vous n&apos;avez pas le droit de modifier. Son propriétaire, ou un autre utilisateur qui peut modifier ses tables, doit l&apos;ouvrir une fois avec cette version de Numira.</translation>
+    </message>
 </context>
 <context>
     <name>ShowCommand</name>
     <message>
-        <source>Shows one record. With --field, prints that one value exactly as stored, with no quoting and no line end added (one is added on a terminal).</source>
-        <translation>Affiche une fiche. Avec --field, écrit cette seule valeur exactement telle qu’enregistrée, sans guillemets ni fin de ligne ajoutée (une est ajoutée sur un terminal).</translation>
-    </message>
-    <message>
         <source>--field is one of %1</source>
         <translation>--field est l’un de %1</translation>
+    </message>
+    <message>
+        <source>Shows one record with its details (email, url, purchased, expires, seats, order, notes; empty where not recorded). With --field, prints that one value exactly as stored, with no quoting and no line end added (one is added on a terminal).</source>
+        <translation>Affiche un enregistrement avec ses détails (email, url, purchased, expires, seats, order, notes ; vides s&apos;ils ne sont pas renseignés). Avec --field, affiche cette seule valeur telle qu&apos;elle est stockée, sans guillemets ni fin de ligne ajoutée (une est ajoutée dans un terminal).</translation>
     </message>
 </context>
 <context>
@@ -1965,6 +2242,10 @@ le reçoit à sa place. --add-serial= sans texte ouvre l’écran d’ajout vide
     <message>
         <source>&amp;Quit</source>
         <translation>&amp;Quitter</translation>
+    </message>
+    <message>
+        <source>&amp;Expiring Licences...</source>
+        <translation>&amp;Licences à échéance...</translation>
     </message>
 </context>
 <context>

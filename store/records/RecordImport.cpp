@@ -513,7 +513,7 @@ bool parseJson(const QByteArray& bytes, QList<SerialRecord>* records, QString* e
                 continue;
             const bool number = value.isDouble() && name == QLatin1String("seats");
             if (!value.isString() && !number) {
-                setError(error, QStringLiteral("%1: \"%2\" is not a text.").arg(where, name));
+                setError(error, QCoreApplication::translate("RecordImport", "%1: \"%2\" is not a text.").arg(where, name));
                 return false;
             }
             const QString text = number ? QString::number(value.toDouble(), 'g', 17)
