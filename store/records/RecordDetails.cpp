@@ -2,6 +2,7 @@
 
 #include "store/DatabaseBackend.h"
 #include "store/DatabaseSession.h"
+#include "store/records/DamageWatch.h"
 #include "store/sqlite/SqlCatalogue.h"
 
 #include <QCoreApplication>
@@ -82,29 +83,6 @@ bool connectionOf(DatabaseSession& session, QSqlDatabase* db, StoreError* error)
     *db = session.connection(error);
     return db->isValid();
 }
-
-// Hands what went wrong to the caller and to the session, which remembers damage met by any
-// statement; made at the start of an operation, it points the operation's error at its own.
-class DamageWatch final
-{
-    Q_DISABLE_COPY_MOVE(DamageWatch)
-public:
-    DamageWatch(DatabaseSession& session, StoreError*& error) : m_session(session), m_out(error)
-    {
-        error = &m_seen;
-    }
-    ~DamageWatch()
-    {
-        m_session.noteFailure(m_seen);
-        if (m_out && m_seen)
-            *m_out = m_seen;
-    }
-
-private:
-    DatabaseSession& m_session;
-    StoreError* m_out;
-    StoreError m_seen;
-};
 
 bool writeDetails(const QSqlDatabase& db, qlonglong id, const RecordDetails& details, bool* found,
                   StoreError* error)

@@ -2,6 +2,7 @@
 
 #include "store/DatabaseBackend.h"
 #include "store/DatabaseSession.h"
+#include "store/records/DamageWatch.h"
 #include "store/records/RecordRule.h"
 #include "store/records/SerialKey.h"
 #include "store/search/SearchIndex.h"
@@ -30,30 +31,6 @@ StoreError errorOf(const QSqlQuery& query)
 {
     return DatabaseBackend::of(query.driver()).errorOf(query.lastError());
 }
-
-// Hands what went wrong in one operation to the caller, and to the session, which remembers
-// damage met by any statement: made at the start of every operation, it points the
-// operation's error at its own and passes it on when the operation ends.
-class DamageWatch final
-{
-    Q_DISABLE_COPY_MOVE(DamageWatch)
-public:
-    DamageWatch(DatabaseSession& session, StoreError*& error) : m_session(session), m_out(error)
-    {
-        error = &m_seen;
-    }
-    ~DamageWatch()
-    {
-        m_session.noteFailure(m_seen);
-        if (m_out && m_seen)
-            *m_out = m_seen;
-    }
-
-private:
-    DatabaseSession& m_session;
-    StoreError* m_out;
-    StoreError m_seen;
-};
 
 // A database in which a statement met damage takes no more writes in this session: what it
 // would store could be lost with the file, or spread the damage.
