@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -84,6 +85,20 @@ bool connectionOf(DatabaseSession& session, QSqlDatabase* db, StoreError* error)
     return db->isValid();
 }
 
+// Hands the session's connection to read when the database has the details table; one
+// without it has no details, which is no failure.
+bool readDetails(DatabaseSession& session, StoreError* error,
+                 const std::function<bool(const QSqlDatabase&)>& read)
+{
+    QSqlDatabase db;
+    if (!connectionOf(session, &db, error))
+        return false;
+    bool exists = false;
+    if (!hasDetailsTable(db, &exists, error))
+        return false;
+    return !exists || read(db);
+}
+
 bool writeDetails(const QSqlDatabase& db, qlonglong id, const RecordDetails& details, bool* found,
                   StoreError* error)
 {
@@ -116,18 +131,14 @@ bool load(DatabaseSession& session, qlonglong id, RecordDetails* details, StoreE
 {
     const DamageWatch watch(session, error);
     *details = RecordDetails();
-    QSqlDatabase db;
-    if (!connectionOf(session, &db, error))
-        return false;
-    bool exists = false;
-    bool ok = hasDetailsTable(db, &exists, error);
-    if (ok && exists) {
+    return readDetails(session, error, [&](const QSqlDatabase& db) {
         QSqlQuery query(db);
-        ok = run(query, SqlCatalogue::DetailsOfSerial, {id}, error);
-        if (ok && query.next())
+        if (!run(query, SqlCatalogue::DetailsOfSerial, {id}, error))
+            return false;
+        if (query.next())
             *details = detailsOf(query, 0);
-    }
-    return ok;
+        return true;
+    });
 }
 
 bool save(DatabaseSession& session, qlonglong id, const RecordDetails& details, bool* found,
@@ -170,25 +181,23 @@ bool expiryDates(DatabaseSession& session, const QList<qlonglong>& ids,
 {
     const DamageWatch watch(session, error);
     dates->clear();
-    QSqlDatabase db;
-    if (!connectionOf(session, &db, error))
-        return false;
-    bool exists = false;
-    bool ok = hasDetailsTable(db, &exists, error);
-    for (qsizetype from = 0; ok && exists && from < ids.size(); from += KeysPerStatement) {
-        const QList<qlonglong> slice = ids.mid(from, KeysPerStatement);
-        QVariantList values;
-        for (const qlonglong id : slice)
-            values << id;
-        QSqlQuery query(db);
-        ok = run(query, SqlCatalogue::expiryDatesOf(int(slice.size())), values, error);
-        while (ok && query.next()) {
-            const QDate date = dateOf(query.value(1));
-            if (date.isValid())
-                dates->insert(query.value(0).toLongLong(), date);
+    return readDetails(session, error, [&](const QSqlDatabase& db) {
+        for (qsizetype from = 0; from < ids.size(); from += KeysPerStatement) {
+            const QList<qlonglong> slice = ids.mid(from, KeysPerStatement);
+            QVariantList values;
+            for (const qlonglong id : slice)
+                values << id;
+            QSqlQuery query(db);
+            if (!run(query, SqlCatalogue::expiryDatesOf(int(slice.size())), values, error))
+                return false;
+            while (query.next()) {
+                const QDate date = dateOf(query.value(1));
+                if (date.isValid())
+                    dates->insert(query.value(0).toLongLong(), date);
+            }
         }
-    }
-    return ok;
+        return true;
+    });
 }
 
 bool expiring(DatabaseSession& session, const QDate& today, int withinDays, int expiredDays,
@@ -196,18 +205,14 @@ bool expiring(DatabaseSession& session, const QDate& today, int withinDays, int 
 {
     const DamageWatch watch(session, error);
     records->clear();
-    QSqlDatabase db;
-    if (!connectionOf(session, &db, error))
-        return false;
-    bool exists = false;
-    bool ok = hasDetailsTable(db, &exists, error);
-    if (ok && exists) {
+    return readDetails(session, error, [&](const QSqlDatabase& db) {
         QSqlQuery query(db);
-        ok = run(query, SqlCatalogue::ExpiringSerials,
+        if (!run(query, SqlCatalogue::ExpiringSerials,
                  {today.addDays(-expiredDays).toString(Qt::ISODate),
                   today.addDays(withinDays).toString(Qt::ISODate)},
-                 error);
-        while (ok && query.next()) {
+                 error))
+            return false;
+        while (query.next()) {
             ExpiringRecord record;
             record.id = query.value(0).toLongLong();
             record.program = query.value(1).toString();
@@ -218,32 +223,28 @@ bool expiring(DatabaseSession& session, const QDate& today, int withinDays, int 
             if (record.expires.isValid())
                 records->append(record);
         }
-    }
-    return ok;
+        return true;
+    });
 }
 
 bool all(DatabaseSession& session, QHash<qlonglong, RecordDetails>* details, StoreError* error)
 {
     const DamageWatch watch(session, error);
     details->clear();
-    QSqlDatabase db;
-    if (!connectionOf(session, &db, error))
-        return false;
-    bool exists = false;
-    bool ok = hasDetailsTable(db, &exists, error);
-    if (ok && exists) {
+    return readDetails(session, error, [&](const QSqlDatabase& db) {
         QSqlQuery query(db);
-        ok = run(query, SqlCatalogue::AllDetails, {}, error);
-        while (ok && query.next()) {
+        if (!run(query, SqlCatalogue::AllDetails, {}, error))
+            return false;
+        while (query.next()) {
             const RecordDetails read = detailsOf(query, 1);
             if (!read.isEmpty())
                 details->insert(query.value(0).toLongLong(), read);
         }
         // A read that a fault cut short is no answer.
-        if (ok && query.lastError().isValid())
-            ok = StoreError::fail(error, DatabaseBackend::of(db).errorOf(query.lastError()));
-    }
-    return ok;
+        if (query.lastError().isValid())
+            return StoreError::fail(error, DatabaseBackend::of(db).errorOf(query.lastError()));
+        return true;
+    });
 }
 
 bool storeInTransaction(const QSqlDatabase& db, qlonglong id, const RecordDetails& details,
