@@ -21,7 +21,7 @@ bool failed(const QSqlQuery& query, QString* error)
     return false;
 }
 
-// Binds the numbered values of a search text: ?1 keyword, ?2 candidates, ?3 to ?5 the row after
+// Binds the numbered values of a search text: ?1 keyword, ?2 the candidates' keys, ?3 to ?5 the row after
 // which to start, ?6 the rows wanted, ?7 the rows a first walk looks at.
 bool prepareSearch(QSqlQuery& query, const ResultPages::Search& search, const QString& sql,
                    QVariantList after, QString* error, qint64 wanted = ResultPages::PageRows,

@@ -32,7 +32,7 @@ public:
         SqlCatalogue::Field field = SqlCatalogue::Field::All;
         QString keyword;
         SqlCatalogue::Source source = SqlCatalogue::Source::Scan;
-        QString candidates;  // the index's full-text query; empty without one
+        QString candidates;  // the keys the index names, a JSON array; empty without the index
         bool allKeys = true; // read every key at the first read, or page after page
     };
 

@@ -30,6 +30,20 @@ QVariant text(const QString& value)
     return value.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(value);
 }
 
+// The keys of the records that the index names for a full-text query, as a JSON array, and
+// how many; read up to limit keys (all with a negative limit).
+bool candidateKeys(QSqlQuery& query, const QString& fullText, qint64 limit, qint64* count,
+                   QString* keys, QString* error)
+{
+    if (!run(query, SqlCatalogue::CandidateKeys, {fullText, limit}, error))
+        return false;
+    const bool read = query.next();
+    *count = read ? query.value(0).toLongLong() : 0;
+    *keys = read ? query.value(1).toString() : QString();
+    query.finish();
+    return true;
+}
+
 } // namespace
 
 namespace FileSearch {
@@ -57,23 +71,21 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
                             : 0;
     query.finish();
 
-    plan.candidates = SearchIndex::candidateQuery(keywords);
-    const bool indexed = !plan.candidates.isEmpty() && SearchIndex::exists(db);
-    if (!indexed)
-        plan.candidates.clear();
-    // The full-text query is counted once; after that only the statement that reads the
-    // candidates runs it again, for the list's first page.
+    // The full-text query runs once: its first keys tell few candidates from many, and few
+    // are read and ordered at once through their keys.
+    const QString fullText = SearchIndex::candidateQuery(keywords);
+    const bool indexed = !fullText.isEmpty() && SearchIndex::exists(db);
     if (indexed) {
-        if (!run(query, SqlCatalogue::CountCandidates, {plan.candidates, KeyLimit + 1}, error))
+        qint64 count = 0;
+        if (!candidateKeys(query, fullText, KeyLimit + 1, &count, &plan.candidates, error))
             return false;
-        const bool few = !query.next() || query.value(0).toLongLong() <= KeyLimit;
-        query.finish();
-        if (few) {
+        if (count <= KeyLimit) {
             plan.source = SqlCatalogue::Source::Candidates;
             *found = ResultPages::fromSearch(plan);
             found->useConnection(connectionName);
             return found->fetchMore(error);
         }
+        plan.candidates.clear();
     }
 
     // Many candidates, or none known: one walk along the list's order, which stops at the
@@ -93,6 +105,11 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
         // ordered.
         plan.source = indexed ? SqlCatalogue::Source::CandidateWalk : SqlCatalogue::Source::Scan;
         plan.allKeys = !indexed;
+        // Every candidate's key, for the walk to pass over the rest: the first read stopped
+        // at the limit.
+        qint64 count = 0;
+        if (indexed && !candidateKeys(query, fullText, -1, &count, &plan.candidates, error))
+            return false;
         pages = ResultPages::fromSearch(plan);
         pages.useConnection(connectionName);
         if (!pages.fetchMore(error))
@@ -122,9 +139,9 @@ bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QStrin
     *plan = ResultPages::Search();
     plan->field = field;
     plan->keyword = text(keywords).toString();
-    plan->candidates = SearchIndex::candidateQuery(keywords);
+    const QString fullText = SearchIndex::candidateQuery(keywords);
     QSqlQuery query(db);
-    if (!plan->candidates.isEmpty() && SearchIndex::exists(db)) {
+    if (!fullText.isEmpty() && SearchIndex::exists(db)) {
         if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
             return false;
         const qint64 keys = query.next() && !query.value(0).isNull()
@@ -137,15 +154,16 @@ bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QStrin
         query.finish();
         const qint64 sorted = spills ? std::max(SortedLimit, keys / SpilledShare) : SortedLimit;
         const qint64 limit = std::max(sorted, keys / CandidateShare);
-        if (!run(query, SqlCatalogue::CountCandidates, {plan->candidates, limit + 1}, error))
+        qint64 candidates = 0;
+        if (!candidateKeys(query, fullText, limit + 1, &candidates, &plan->candidates, error))
             return false;
-        const qint64 candidates = query.next() ? query.value(0).toLongLong() : 0;
         plan->source = candidates <= sorted  ? SqlCatalogue::Source::Candidates
                        : candidates <= limit ? SqlCatalogue::Source::CandidateWalk
                                              : SqlCatalogue::Source::Walk;
+        if (plan->source == SqlCatalogue::Source::Walk)
+            plan->candidates.clear();
         return true;
     }
-    plan->candidates.clear();
     QVariantList values;
     const QString sample = SqlCatalogue::withPlainPlaceholders(
         QStringLiteral("SELECT count(*) FROM (%1)").arg(SqlCatalogue::walkedRows(field)),

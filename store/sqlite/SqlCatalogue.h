@@ -217,10 +217,10 @@ enum class Field
 
 enum class Source
 {
-    Candidates, // ?2 is the index's full-text query
+    Candidates, // ?2 is the candidates' keys, a JSON array (CandidateKeys)
     Walk,
-    // The walk along the (program, version) index, where a key that the index does not name as
-    // a candidate (?2) is passed over without reading its record.
+    // The walk along the (program, version) index, where a key that is not among the
+    // candidates' keys (?2) is passed over without reading its record.
     CandidateWalk,
     Scan,
     ServerCandidates, // a server's trigram index names the candidates
@@ -281,11 +281,13 @@ inline const QStringList SearchConnectionSettings = {
     QStringLiteral("PRAGMA cache_size = -65536"),
 };
 
-// How many records the index names for the full-text query ?1, counted up to ?2 only: the
-// count of a broad keyword costs no more than that of a rarer one.
-inline const QString CountCandidates =
-    QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM serials_search WHERE serials_search "
-                   "MATCH ? LIMIT ?)");
+// The keys of the records that the index names for the full-text query ?1, as a JSON array,
+// and how many they are, read up to ?2 only: a broad keyword costs no more than a rarer one
+// before the search decides how to read. The search then reads the records through these keys
+// (json_each) and never runs the full-text query again.
+inline const QString CandidateKeys = QStringLiteral(
+    "SELECT count(*), json_group_array(rowid) FROM (SELECT rowid FROM serials_search WHERE "
+    "serials_search MATCH ? LIMIT ?)");
 
 // The records that match, in list order. after: only those after the row (?3, ?4, ?5) =
 // (program, version, id), null texts first and compared with IS. limit: at most ?6 of them.
@@ -303,9 +305,8 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
     QString from;
     switch (source) {
     case Source::Candidates:
-        from = QStringLiteral("(SELECT rowid AS candidate FROM serials_search WHERE "
-                              "serials_search MATCH ?2) CROSS JOIN serials ON serials.id = "
-                              "candidate");
+        from = QStringLiteral("(SELECT value AS candidate FROM json_each(?2)) CROSS JOIN "
+                              "serials ON serials.id = candidate");
         break;
     case Source::Walk:
         from = QStringLiteral("serials");
@@ -326,8 +327,7 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
     // "+" keeps SQLite from looking the candidates up by key and sorting them: the walk checks
     // each key of the order against them instead, and reads only the records they name.
     if (source == Source::CandidateWalk)
-        where = QStringLiteral("+serials.id IN (SELECT rowid FROM serials_search WHERE "
-                               "serials_search MATCH ?2) AND ") +
+        where = QStringLiteral("+serials.id IN (SELECT value FROM json_each(?2)) AND ") +
                 where;
     if (after) {
         if (walk && programKnown && versionKnown)
