@@ -564,7 +564,7 @@ private slots:
             const QString sql = DatabaseBackend::of(db).searchRows(
                 Field::All, source, Cells::Listed, after, true, true, true);
             const QStringList literals = {
-                "'editor'", "'[1,2,12]'", "'Editor'", "'1.0A'", "12", "50", "50", "0"};
+                "'editor'", "'[\"1\",\"2\",\"12\"]'", "'Editor'", "'1.0A'", "12", "50", "50", "0"};
             QString text;
             for (qsizetype i = 0; i < sql.size(); ++i) {
                 if (sql.at(i) == QLatin1Char('?') && i + 1 < sql.size() && sql.at(i + 1).isDigit())

@@ -284,10 +284,11 @@ inline const QStringList SearchConnectionSettings = {
 // The keys of the records that the index names for the full-text query ?1, as a JSON array,
 // and how many they are, read up to ?2 only: a broad keyword costs no more than a rarer one
 // before the search decides how to read. The search then reads the records through these keys
-// (json_each) and never runs the full-text query again.
-inline const QString CandidateKeys = QStringLiteral(
-    "SELECT count(*), json_group_array(rowid) FROM (SELECT rowid FROM serials_search WHERE "
-    "serials_search MATCH ? LIMIT ?)");
+// (json_each) and never runs the full-text query again. The keys are JSON strings: json_each
+// reads a number in time that grows with the text after it, a string in constant time.
+inline const QString CandidateKeys =
+    QStringLiteral("SELECT count(*), json_group_array(CAST(rowid AS TEXT)) FROM (SELECT rowid FROM "
+                   "serials_search WHERE serials_search MATCH ? LIMIT ?)");
 
 // The records that match, in list order. after: only those after the row (?3, ?4, ?5) =
 // (program, version, id), null texts first and compared with IS. limit: at most ?6 of them.
@@ -305,8 +306,8 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
     QString from;
     switch (source) {
     case Source::Candidates:
-        from = QStringLiteral("(SELECT value AS candidate FROM json_each(?2)) CROSS JOIN "
-                              "serials ON serials.id = candidate");
+        from = QStringLiteral("(SELECT CAST(value AS INTEGER) AS candidate FROM json_each(?2)) "
+                              "CROSS JOIN serials ON serials.id = candidate");
         break;
     case Source::Walk:
         from = QStringLiteral("serials");
@@ -327,7 +328,8 @@ inline QString searchRows(Field field, Source source, Cells cells, bool after = 
     // "+" keeps SQLite from looking the candidates up by key and sorting them: the walk checks
     // each key of the order against them instead, and reads only the records they name.
     if (source == Source::CandidateWalk)
-        where = QStringLiteral("+serials.id IN (SELECT value FROM json_each(?2)) AND ") +
+        where = QStringLiteral(
+                    "+serials.id IN (SELECT CAST(value AS INTEGER) FROM json_each(?2)) AND ") +
                 where;
     if (after) {
         if (walk && programKnown && versionKnown)
