@@ -10,6 +10,7 @@
 #include "app/SingleInstance.h"
 #include "app/SkinChoice.h"
 #include "app/StartupRules.h"
+#include "app/StartupTrace.h"
 #include "app/TrayManager.h"
 #include "app/WindowRegistry.h"
 #include "screens/AddScreen.h"
@@ -98,7 +99,9 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     Twips::setCurrent(m_deps.twipsPerPixel);
 
     setWindowIcon(QIcon(programFile(WindowIcon)));
+    StartupTrace::mark("window icon read");
     buildControls();
+    StartupTrace::mark("controls built");
     m_tray = new TrayManager(
         this, QIcon(programFile(TrayIcon)),
         m_deps.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable()), this);
@@ -106,6 +109,7 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         bringToFront();
         hostFromButton(Screen::Add);
     });
+    StartupTrace::mark("tray made");
     connect(m_tray, &TrayManager::quitRequested, this, &MainWindow::unload);
     for (auto signal : {&TrayManager::expiringRequested, &TrayManager::noticeClicked})
         connect(m_tray, signal, this, [this] {
@@ -299,10 +303,14 @@ bool MainWindow::startUp()
         unload();
         return false;
     }
+    StartupTrace::mark("instance lock taken");
     m_instance->listen();
+    StartupTrace::mark("instance server listening");
     runStartPage();
+    StartupTrace::mark("start page chosen");
     m_session->setAddress(SettingsStore::read(SettingsStore::DBInUse));
     SettingsStore::write(SettingsStore::DefPath, m_deps.programFolder);
+    StartupTrace::mark("settings read");
     m_skinChoice->applyAtStartUp({this,
                                   {lblAbout, lblExit, lblOpen, lblMinimize},
                                   picAdd,
@@ -310,7 +318,9 @@ bool MainWindow::startUp()
                                   picSearch,
                                   picHome,
                                   picBrowser});
+    StartupTrace::mark("skin applied");
     m_databaseCommands->openAtStartUp(m_deps);
+    StartupTrace::mark("database opened");
     showDatabaseName();
     runQuickAdd();
     // A quick add runs for one record and ends: the word about expiring licences waits for
@@ -591,6 +601,15 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         return;
     }
     ShapedWindow::keyPressEvent(event);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    ShapedWindow::paintEvent(event);
+    if (m_painted)
+        return;
+    m_painted = true;
+    StartupTrace::mark("first paint");
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -105,6 +105,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildControls();
@@ -140,6 +141,7 @@ private:
     ClipboardGuard* m_clipboard = nullptr;
     DatabaseLock* m_lock = nullptr;
     bool m_shutDown = false;
+    bool m_painted = false;
     // The server of the database in use went away and has not answered since.
     bool m_unreachable = false;
     QString m_homeUrl;

@@ -9,6 +9,7 @@
 // read or written)
 
 #include "app/MainWindow.h"
+#include "app/StartupTrace.h"
 #include "store/Translations.h"
 #include "web/EngineWebView.h"
 #include "web/WebEngineStart.h"
@@ -27,20 +28,23 @@
 
 namespace {
 
-constexpr int Repeats = 5;
+constexpr int Repeats = 9;
 
 // The program's start-up in this process: prints "shown" once the main window is on screen and
 // painted, and "page" once its browser has loaded the start page.
 int runProgram(int argc, char** argv, const QString& folder)
 {
+    StartupTrace::mark("main entered");
     WebEngineStart::prepare();
     QApplication app(argc, argv);
+    StartupTrace::mark("application made");
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
     // As the program does: the language the environment asks for (English unless told), from
     // the build's program folder.
     Translations::install(app, QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"),
                           QProcessEnvironment::systemEnvironment());
+    StartupTrace::mark("translations installed");
     SilentPrompt prompt;
     MainDeps deps = BenchSupport::programDeps(&prompt, folder);
     deps.makeWebView = [folder](QWidget* parent) -> WebView* {
