@@ -45,6 +45,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
 
 namespace {
@@ -117,6 +119,7 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
             hostFromButton(Screen::Expiring);
         });
     m_instance = new SingleInstance(m_deps.lockPath, m_deps.serverName, this);
+    StartupTrace::mark("instance made");
     m_handOver = new HandOverReceiver(prompt(), this);
     connect(m_instance, &SingleInstance::quickAddReady, m_handOver, &HandOverReceiver::addSerial);
     connect(m_instance, &SingleInstance::showReady, m_handOver, &HandOverReceiver::showWindow);
@@ -144,7 +147,9 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         this);
     m_skinChoice = std::make_unique<SkinChoice>(prompt(), m_deps.programFolder);
     m_clipboard = new ClipboardGuard(this);
+    StartupTrace::mark("session and commands made");
     m_lock = new DatabaseLock(*this, *this, this);
+    StartupTrace::mark("lock made");
     connect(m_lock, &DatabaseLock::lockedChanged, this, [this](bool locked) {
         showDatabaseName();
         // From the tray the lock is said by the icon's note.
@@ -260,9 +265,11 @@ PictureButton* MainWindow::makePictureButton(const char* name, const QRect& desi
     button->setPixmap(PictureFile::load(programFile(picture)));
     button->setToolTip(toolTip);
     button->setAccessibleName(toolTip);
-    const QPixmap pointer = PictureFile::load(programFile(PointerPicture));
-    if (!pointer.isNull())
-        button->setCursor(QCursor(pointer, 0, 0));
+    // One pointer for every button, read and decoded once.
+    if (!m_pointer)
+        m_pointer = PictureFile::load(programFile(PointerPicture));
+    if (!m_pointer->isNull())
+        button->setCursor(QCursor(*m_pointer, 0, 0));
     return button;
 }
 
@@ -282,6 +289,7 @@ PictureButton* MainWindow::makeLabelButton(const char* name, const QRect& design
 bool MainWindow::startUp()
 {
     applyWindowShape();
+    StartupTrace::mark("window shape set");
     QString lockError;
     if (!m_instance->acquire(&lockError)) {
         // The running instance takes the text, or shows its window for a start without one;
@@ -309,7 +317,9 @@ bool MainWindow::startUp()
     runStartPage();
     StartupTrace::mark("start page chosen");
     m_session->setAddress(SettingsStore::read(SettingsStore::DBInUse));
-    SettingsStore::write(SettingsStore::DefPath, m_deps.programFolder);
+    // Written only when it changed: a write forces the settings file to disk.
+    if (SettingsStore::read(SettingsStore::DefPath) != m_deps.programFolder)
+        SettingsStore::write(SettingsStore::DefPath, m_deps.programFolder);
     StartupTrace::mark("settings read");
     m_skinChoice->applyAtStartUp({this,
                                   {lblAbout, lblExit, lblOpen, lblMinimize},
@@ -323,11 +333,24 @@ bool MainWindow::startUp()
     StartupTrace::mark("database opened");
     showDatabaseName();
     runQuickAdd();
+    m_finishDue = true;
+    // A window painted before (never in the program) does not paint again for this.
+    if (m_painted)
+        QTimer::singleShot(0, this, &MainWindow::finishStartUp);
+    return true;
+}
+
+void MainWindow::finishStartUp()
+{
+    if (!std::exchange(m_finishDue, false))
+        return;
+    m_databaseCommands->finishOpeningAtStartUp();
+    showDatabaseName();
+    StartupTrace::mark("database checked");
     // A quick add runs for one record and ends: the word about expiring licences waits for
     // an ordinary start.
     if (!CommandLine::parse(m_deps.arguments).quickAdd)
-        QTimer::singleShot(0, m_expiryWatch, &ExpiryWatch::start);
-    return true;
+        m_expiryWatch->start();
 }
 
 void MainWindow::showCentered()
@@ -610,6 +633,9 @@ void MainWindow::paintEvent(QPaintEvent* event)
         return;
     m_painted = true;
     StartupTrace::mark("first paint");
+    // Queued behind the paint, so that the window reaches the screen first.
+    if (m_finishDue)
+        QTimer::singleShot(0, this, &MainWindow::finishStartUp);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

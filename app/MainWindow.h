@@ -5,7 +5,10 @@
 #include "ui/ScreenHost.h"
 #include "ui/ShapedWindow.h"
 
+#include <QPixmap>
+
 #include <memory>
+#include <optional>
 
 class ClipboardGuard;
 class DatabaseLock;
@@ -38,6 +41,11 @@ public:
     // Runs the start-up once. False when another instance is running: the shut-down has then
     // run already and the window must never be shown.
     bool startUp();
+    // What the start-up leaves until the window has been painted: the verdict of the check of
+    // the database in use (a damaged file is said then, and another is asked for), the tables'
+    // check, the search index, and the word about expiring licences. The first paint queues it;
+    // it runs once, and only after a start-up that went on.
+    void finishStartUp();
     void showCentered();
 
     // The window title and the tray's tip name the database in use.
@@ -142,8 +150,10 @@ private:
     DatabaseLock* m_lock = nullptr;
     bool m_shutDown = false;
     bool m_painted = false;
+    bool m_finishDue = false;
     // The server of the database in use went away and has not answered since.
     bool m_unreachable = false;
     QString m_homeUrl;
     QString m_quickAddText;
+    std::optional<QPixmap> m_pointer;
 };
