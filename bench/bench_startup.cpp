@@ -25,6 +25,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "BenchSupport.h"
 #include "ShownReport.h"
@@ -175,10 +176,13 @@ int main(int argc, char** argv)
         {"bare window, web engine linked", web, {QStringLiteral("--bare")}},
         {"window with an empty web view", web, {QStringLiteral("--empty-web-view")}},
         {"Numira as it started before", self, {QStringLiteral("--program-eager"), folder}},
-        {"Numira", self, {QStringLiteral("--program"), folder}, false, true},
+        {"Numira", self, {QStringLiteral("--program"), folder}},
         {"100,000 records, as before", self, {QStringLiteral("--program-eager"), largeFolder},
          true},
         {"Numira, 100,000 records", self, {QStringLiteral("--program"), largeFolder}, true},
+        // Last: the engine's processes of a start that loaded its page go on ending for a while
+        // after the program was ended, and would slow the starts timed after them.
+        {"Numira, start page shown", self, {QStringLiteral("--program"), folder}, false, true},
     };
     std::printf("Start-up to the window shown, median of %d fresh processes, ms (x the floor)\n"
                 "(the large database: %d records, %.1f MB)\n",
@@ -194,11 +198,15 @@ int main(int argc, char** argv)
                             variant.large ? largeEnvironment : environment, variant.waitForPage);
             if (floor == 0)
                 floor = times.shown;
-            std::printf("  %-34s %8.1f  (%.2fx)\n", variant.name, times.shown, times.shown / floor);
             if (variant.waitForPage)
-                std::printf("  %-34s %8.1f\n", "Numira, start page shown", times.page);
+                std::printf("  %-34s %8.1f\n", variant.name, times.page);
+            else
+                std::printf("  %-34s %8.1f  (%.2fx)\n", variant.name, times.shown,
+                            times.shown / floor);
             std::fflush(stdout);
         }
+        // The engine's processes of the last start end before the next platform's floor.
+        QThread::sleep(2);
     }
     return 0;
 }
