@@ -27,6 +27,8 @@
 #include <QLoggingCategory>
 #include <QProgressDialog>
 
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcDatabaseCommands, "numira.database")
 
 namespace {
@@ -135,14 +137,37 @@ void DatabaseCommands::openAtStartUp(const MainDeps& deps)
     const bool unlocked = unlock(session().address());
     if (unlocked)
         removeRewriteLeftovers(session().address());
-    bool opened = unlocked && m_window.openConnection(&why);
+    bool opened = unlocked && !(why = session().openCheckingLater());
     if (!opened && mendIndexes(why, session().address()))
         opened = m_window.openConnection(&why);
     if (!opened) {
-        // A damaged file says so, and the dialog that follows is where its backup is chosen;
-        // a server that does not answer or refuses the user says why.
-        prompt().critical(refusalMessage(why, tr(ErrorOpeningMessage)));
-        chooseDatabase();
+        reportRefusedAtStartUp(why);
+        return;
+    }
+    m_startUpCheckDue = true;
+}
+
+void DatabaseCommands::reportRefusedAtStartUp(const StoreError& why)
+{
+    // A damaged file says so, and the dialog that follows is where its backup is chosen;
+    // a server that does not answer or refuses the user says why.
+    prompt().critical(refusalMessage(why, tr(ErrorOpeningMessage)));
+    chooseDatabase();
+}
+
+void DatabaseCommands::finishOpeningAtStartUp()
+{
+    if (!std::exchange(m_startUpCheckDue, false))
+        return;
+    StoreError why = session().checkOpened();
+    // Another opening took over in the meantime and said what it found.
+    if (!why && !session().isOpen())
+        return;
+    bool opened = !why;
+    if (!opened && mendIndexes(why, session().address()))
+        opened = m_window.openConnection(&why);
+    if (!opened) {
+        reportRefusedAtStartUp(why);
         return;
     }
     if (session().checkSchema(session().address())) {

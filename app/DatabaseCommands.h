@@ -30,7 +30,15 @@ public:
 
     // Opens the database the settings name, or makes the user's own on a first run; a file
     // that cannot be opened or is not a Numira database is said so, and another is asked for.
+    // The check of a small file for damage, and of its tables, is left to
+    // finishOpeningAtStartUp(), so that the window is shown first: until that verdict the
+    // session runs the check itself before anything reads or writes.
     void openAtStartUp(const MainDeps& deps);
+    // The second half of the opening at start-up, once the window is on screen: the check's
+    // verdict (a damaged file is said, and another is asked for, as openAtStartUp() says the
+    // rest), the check of the tables and the search index. Runs once; nothing after another
+    // opening took over.
+    void finishOpeningAtStartUp();
     // Asks for another database; one that is not a Numira database leaves the one in use.
     // False when the user cancelled the dialog.
     bool chooseDatabase();
@@ -54,6 +62,8 @@ public:
 
 private:
     // Stores the records on a thread of the import's own while the window answers.
+    // A database that did not open at start-up: why, and the dialog for another.
+    void reportRefusedAtStartUp(const StoreError& why);
     void importOffTheWindow(QList<RecordStore::SerialRecord> records,
                             RecordStore::ImportOutcome* outcome, StoreError* error);
     // A file whose check found only indexes that disagree with their tables has them rebuilt
@@ -89,4 +99,6 @@ private:
     QString m_recordsFolder;
     // A server's address the user typed last, offered again even when it did not open.
     QString m_typedAddress;
+    // The start-up opened the database and its check is still to be answered.
+    bool m_startUpCheckDue = false;
 };

@@ -10,6 +10,7 @@
 #include "app/SingleInstance.h"
 #include "app/SkinChoice.h"
 #include "app/StartupRules.h"
+#include "app/StartupTrace.h"
 #include "app/TrayManager.h"
 #include "app/WindowRegistry.h"
 #include "screens/AddScreen.h"
@@ -43,6 +44,8 @@
 #include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcMain, "numira.main")
 
@@ -98,7 +101,9 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
     Twips::setCurrent(m_deps.twipsPerPixel);
 
     setWindowIcon(QIcon(programFile(WindowIcon)));
+    StartupTrace::mark("window icon read");
     buildControls();
+    StartupTrace::mark("controls built");
     m_tray = new TrayManager(
         this, QIcon(programFile(TrayIcon)),
         m_deps.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable()), this);
@@ -106,6 +111,7 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         bringToFront();
         hostFromButton(Screen::Add);
     });
+    StartupTrace::mark("tray made");
     connect(m_tray, &TrayManager::quitRequested, this, &MainWindow::unload);
     for (auto signal : {&TrayManager::expiringRequested, &TrayManager::noticeClicked})
         connect(m_tray, signal, this, [this] {
@@ -113,6 +119,7 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
             hostFromButton(Screen::Expiring);
         });
     m_instance = new SingleInstance(m_deps.lockPath, m_deps.serverName, this);
+    StartupTrace::mark("instance made");
     m_handOver = new HandOverReceiver(prompt(), this);
     connect(m_instance, &SingleInstance::quickAddReady, m_handOver, &HandOverReceiver::addSerial);
     connect(m_instance, &SingleInstance::showReady, m_handOver, &HandOverReceiver::showWindow);
@@ -140,7 +147,9 @@ MainWindow::MainWindow(MainDeps deps, QWidget* parent)
         this);
     m_skinChoice = std::make_unique<SkinChoice>(prompt(), m_deps.programFolder);
     m_clipboard = new ClipboardGuard(this);
+    StartupTrace::mark("session and commands made");
     m_lock = new DatabaseLock(*this, *this, this);
+    StartupTrace::mark("lock made");
     connect(m_lock, &DatabaseLock::lockedChanged, this, [this](bool locked) {
         showDatabaseName();
         // From the tray the lock is said by the icon's note.
@@ -256,9 +265,11 @@ PictureButton* MainWindow::makePictureButton(const char* name, const QRect& desi
     button->setPixmap(PictureFile::load(programFile(picture)));
     button->setToolTip(toolTip);
     button->setAccessibleName(toolTip);
-    const QPixmap pointer = PictureFile::load(programFile(PointerPicture));
-    if (!pointer.isNull())
-        button->setCursor(QCursor(pointer, 0, 0));
+    // One pointer for every button, read and decoded once.
+    if (!m_pointer)
+        m_pointer = PictureFile::load(programFile(PointerPicture));
+    if (!m_pointer->isNull())
+        button->setCursor(QCursor(*m_pointer, 0, 0));
     return button;
 }
 
@@ -278,6 +289,7 @@ PictureButton* MainWindow::makeLabelButton(const char* name, const QRect& design
 bool MainWindow::startUp()
 {
     applyWindowShape();
+    StartupTrace::mark("window shape set");
     QString lockError;
     if (!m_instance->acquire(&lockError)) {
         // The running instance takes the text, or shows its window for a start without one;
@@ -299,10 +311,16 @@ bool MainWindow::startUp()
         unload();
         return false;
     }
+    StartupTrace::mark("instance lock taken");
     m_instance->listen();
+    StartupTrace::mark("instance server listening");
     runStartPage();
+    StartupTrace::mark("start page chosen");
     m_session->setAddress(SettingsStore::read(SettingsStore::DBInUse));
-    SettingsStore::write(SettingsStore::DefPath, m_deps.programFolder);
+    // Written only when it changed: a write forces the settings file to disk.
+    if (SettingsStore::read(SettingsStore::DefPath) != m_deps.programFolder)
+        SettingsStore::write(SettingsStore::DefPath, m_deps.programFolder);
+    StartupTrace::mark("settings read");
     m_skinChoice->applyAtStartUp({this,
                                   {lblAbout, lblExit, lblOpen, lblMinimize},
                                   picAdd,
@@ -310,14 +328,29 @@ bool MainWindow::startUp()
                                   picSearch,
                                   picHome,
                                   picBrowser});
+    StartupTrace::mark("skin applied");
     m_databaseCommands->openAtStartUp(m_deps);
+    StartupTrace::mark("database opened");
     showDatabaseName();
     runQuickAdd();
+    m_finishDue = true;
+    // A window painted before (never in the program) does not paint again for this.
+    if (m_painted)
+        QTimer::singleShot(0, this, &MainWindow::finishStartUp);
+    return true;
+}
+
+void MainWindow::finishStartUp()
+{
+    if (!std::exchange(m_finishDue, false))
+        return;
+    m_databaseCommands->finishOpeningAtStartUp();
+    showDatabaseName();
+    StartupTrace::mark("database checked");
     // A quick add runs for one record and ends: the word about expiring licences waits for
     // an ordinary start.
     if (!CommandLine::parse(m_deps.arguments).quickAdd)
-        QTimer::singleShot(0, m_expiryWatch, &ExpiryWatch::start);
-    return true;
+        m_expiryWatch->start();
 }
 
 void MainWindow::showCentered()
@@ -591,6 +624,18 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         return;
     }
     ShapedWindow::keyPressEvent(event);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    ShapedWindow::paintEvent(event);
+    if (m_painted)
+        return;
+    m_painted = true;
+    StartupTrace::mark("first paint");
+    // Queued behind the paint, so that the window reaches the screen first.
+    if (m_finishDue)
+        QTimer::singleShot(0, this, &MainWindow::finishStartUp);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

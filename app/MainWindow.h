@@ -5,7 +5,10 @@
 #include "ui/ScreenHost.h"
 #include "ui/ShapedWindow.h"
 
+#include <QPixmap>
+
 #include <memory>
+#include <optional>
 
 class ClipboardGuard;
 class DatabaseLock;
@@ -38,6 +41,11 @@ public:
     // Runs the start-up once. False when another instance is running: the shut-down has then
     // run already and the window must never be shown.
     bool startUp();
+    // What the start-up leaves until the window has been painted: the verdict of the check of
+    // the database in use (a damaged file is said then, and another is asked for), the tables'
+    // check, the search index, and the word about expiring licences. The first paint queues it;
+    // it runs once, and only after a start-up that went on.
+    void finishStartUp();
     void showCentered();
 
     // The window title and the tray's tip name the database in use.
@@ -105,6 +113,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildControls();
@@ -140,8 +149,11 @@ private:
     ClipboardGuard* m_clipboard = nullptr;
     DatabaseLock* m_lock = nullptr;
     bool m_shutDown = false;
+    bool m_painted = false;
+    bool m_finishDue = false;
     // The server of the database in use went away and has not answered since.
     bool m_unreachable = false;
     QString m_homeUrl;
     QString m_quickAddText;
+    std::optional<QPixmap> m_pointer;
 };

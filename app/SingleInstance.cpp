@@ -4,10 +4,16 @@
 #include "app/StartupRules.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QLoggingCategory>
 #include <QTimer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcInstance, "numira.instance")
 
@@ -23,28 +29,46 @@ SingleInstance::SingleInstance(const QString& lockPath, const QString& serverNam
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    release();
+}
 
 bool SingleInstance::acquire(QString* error)
 {
     m_lockInUse = m_lockPath.isEmpty() ? StartupRules::instanceLockPath(error) : m_lockPath;
     if (m_lockInUse.isEmpty())
         return false;
-    m_lock = std::make_unique<QLockFile>(m_lockInUse);
-    // Only a lock whose process is gone counts as stale, however long the run.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
-        return true;
-    // Only a lock held by a running process means another instance.
-    if (m_lock->error() != QLockFile::LockFailedError)
+    release();
+    const int descriptor =
+        ::open(QFile::encodeName(m_lockInUse).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+               S_IRUSR | S_IWUSR);
+    if (descriptor < 0) {
         *error = tr("Numira cannot create its lock file \"%1\".").arg(m_lockInUse);
-    m_lock.reset();
+        return false;
+    }
+    int taken = -1;
+    do
+        taken = ::flock(descriptor, LOCK_EX | LOCK_NB);
+    while (taken != 0 && errno == EINTR);
+    if (taken == 0) {
+        m_lockDescriptor = descriptor;
+        return true;
+    }
+    // Only a lock held by a running process means another instance.
+    if (errno != EWOULDBLOCK)
+        *error = tr("Numira cannot create its lock file \"%1\".").arg(m_lockInUse);
+    ::close(descriptor);
     return false;
 }
 
 void SingleInstance::release()
 {
-    m_lock.reset();
+    // The file is never removed: a start that opened it just before would lock a file no
+    // longer in the folder, while a third made and locked a new one.
+    if (m_lockDescriptor >= 0)
+        ::close(m_lockDescriptor);
+    m_lockDescriptor = -1;
 }
 
 QString SingleInstance::socketPath() const

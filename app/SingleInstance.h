@@ -4,14 +4,15 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 class InstanceServer;
-class QLockFile;
 
-// One running Numira per user. The first start holds a lock file for its whole run and listens
-// on a local socket beside it, in the same private folder; a later start finds the lock taken
-// and hands its quick-add text, or its wish to see the window, over the socket instead.
+// One running Numira per user. The first start holds a lock on a file for its whole run and
+// listens on a local socket beside it, in the same private folder; a later start finds the lock
+// taken and hands its quick-add text, or its wish to see the window, over the socket instead.
+// The lock is the system's lock on the open file (flock): it ends with the process however the
+// process ends, so none is ever left behind, and taking it writes nothing that must reach the
+// disk before the window shows. The file itself stays. A lock file of QLockFile (which takes the
+// same system lock while held) is respected.
 class SingleInstance final : public QObject
 {
     Q_OBJECT
@@ -26,7 +27,7 @@ public:
     // Takes the lock. False when another instance holds it (the error stays empty) or when the
     // lock file cannot be made (the error says why).
     bool acquire(QString* error);
-    bool isHeld() const { return m_lock != nullptr; }
+    bool isHeld() const { return m_lockDescriptor >= 0; }
     void release();
 
     // The socket: beside the lock file; empty when there is no private folder for the lock.
@@ -61,7 +62,8 @@ private:
     QString m_lockPath;
     QString m_serverName;
     QString m_lockInUse;
-    std::unique_ptr<QLockFile> m_lock;
+    // The open lock file while the lock is held, else -1.
+    int m_lockDescriptor = -1;
     InstanceServer* m_server = nullptr;
     QList<Pending> m_pending;
 };

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/StartupRules.h"
+#include "app/StartupTrace.h"
 #include "store/AppInfo.h"
 #include "store/Translations.h"
 #include "ui/QtPrompt.h"
@@ -13,6 +14,7 @@
 
 int main(int argc, char* argv[])
 {
+    StartupTrace::mark("main entered");
     // The command line is the user's text, never options for Qt or the web engine: it is read
     // here and QApplication sees only the program's name.
     const CommandLine commandLine = CommandLine::parse(CommandLine::fromArgv(argc, argv));
@@ -37,12 +39,14 @@ int main(int argc, char* argv[])
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
+    StartupTrace::mark("application made");
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
     app.setDesktopFileName(QStringLiteral("org.numira.Numira"));
     app.setQuitOnLastWindowClosed(false);
     Translations::install(app, QCoreApplication::applicationDirPath(),
                           QProcessEnvironment::systemEnvironment());
+    StartupTrace::mark("translations installed");
 
     QtPrompt prompt;
     MainDeps deps;
@@ -52,9 +56,12 @@ int main(int argc, char* argv[])
     deps.arguments = CommandLine::fromArgv(argc, argv);
 
     MainWindow main(deps);
+    StartupTrace::mark("main window built");
     prompt.setParentWindow(&main);
     if (!main.startUp())
         return 0;
+    StartupTrace::mark("start-up run");
     main.showCentered();
+    StartupTrace::mark("window shown");
     return app.exec();
 }

@@ -1,7 +1,10 @@
 // Start-up to the main window shown, side by side with three floors started the same way in the
 // same run: a bare Qt Widgets window, the same bare window in a process linked with the web
 // engine, and a window holding an empty web view; then the time until the start page is shown
-// in the program's browser. Each run is a fresh process, timed from its start until it reports
+// in the program's browser, and the start-up on a database of 100,000 records (a file still
+// small enough to be checked for damage at every opening). Each program row follows the same
+// start made as before the window came first (the OpenGL context made by QApplication, the
+// database checked before the window shows), from the same build. Each run is a fresh process, timed from its start until it reports
 // its window on screen and painted (and its page loaded). Every figure is taken offscreen and, when
 // a display is there, on it too (run it as `xvfb-run -a build/bench/bench_startup` for an X server
 // without a screen). This program links no web engine, as the program does not: its browser comes
@@ -9,15 +12,20 @@
 // read or written)
 
 #include "app/MainWindow.h"
+#include "app/StartupTrace.h"
 #include "store/Translations.h"
 #include "web/EngineWebView.h"
 #include "web/WebEngineStart.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "BenchSupport.h"
 #include "ShownReport.h"
@@ -27,20 +35,27 @@
 
 namespace {
 
-constexpr int Repeats = 5;
+constexpr int Repeats = 9;
 
 // The program's start-up in this process: prints "shown" once the main window is on screen and
-// painted, and "page" once its browser has loaded the start page.
-int runProgram(int argc, char** argv, const QString& folder)
+// painted, and "page" once its browser has loaded the start page. Eager is the start-up as it
+// was before the window came first, for comparison in the same run: QApplication made the
+// OpenGL context the browser shares, and the database was checked before the window showed.
+int runProgram(int argc, char** argv, const QString& folder, bool eager)
 {
+    StartupTrace::mark("main entered");
     WebEngineStart::prepare();
+    if (eager)
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    StartupTrace::mark("application made");
     app.setApplicationName(QStringLiteral("Numira"));
     app.setOrganizationName(QStringLiteral("Numira"));
     // As the program does: the language the environment asks for (English unless told), from
     // the build's program folder.
     Translations::install(app, QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"),
                           QProcessEnvironment::systemEnvironment());
+    StartupTrace::mark("translations installed");
     SilentPrompt prompt;
     MainDeps deps = BenchSupport::programDeps(&prompt, folder);
     deps.makeWebView = [folder](QWidget* parent) -> WebView* {
@@ -53,9 +68,35 @@ int runProgram(int argc, char** argv, const QString& folder)
     });
     if (!main.startUp())
         return 1;
+    if (eager)
+        main.finishStartUp();
     new ShownReport(&main);
     main.showCentered();
     return app.exec();
+}
+
+// A record of the large database: programs, versions, names and serials that differ.
+QVariantList generatedRecord(int i)
+{
+    return {QStringLiteral("Program %1").arg(i % 2000),
+            QStringLiteral("%1.%2").arg(i % 13).arg(i % 7),
+            QStringLiteral("Registered User %1").arg(i * 7919 % 100003),
+            QStringLiteral("%1-%2-%3")
+                .arg(i * 2654435761u % 100000, 5, 10, QLatin1Char('0'))
+                .arg(i % 9973, 4, 16, QLatin1Char('0'))
+                .arg(i, 6, 36, QLatin1Char('0')),
+            QStringLiteral("2024-03-%1T12:00:00").arg(i % 28 + 1, 2, 10, QLatin1Char('0'))};
+}
+
+constexpr int LargeRecords = 100000;
+
+// The build's artwork in the program folder, as the program finds its own beside it.
+void copyArtwork(const QString& folder)
+{
+    const QDir art(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/art"));
+    QDir().mkpath(folder + QStringLiteral("/art"));
+    for (const QString& name : art.entryList(QDir::Files))
+        QFile::copy(art.filePath(name), folder + QStringLiteral("/art/") + name);
 }
 
 struct Times
@@ -98,48 +139,74 @@ Times timeToShown(const QString& program, const QStringList& arguments,
 
 int main(int argc, char** argv)
 {
-    if (argc > 2 && QByteArray(argv[1]) == "--program")
-        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]));
+    if (argc > 2 && QByteArray(argv[1]).startsWith("--program"))
+        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]),
+                          QByteArray(argv[1]) == "--program-eager");
 
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString folder = BenchSupport::makeProgramFolder(dir);
+    copyArtwork(folder);
     QProcessEnvironment environment = BenchSupport::isolatedEnvironment(dir);
+    // The large database in a program folder of its own; each start has its own settings.
+    QTemporaryDir largeDir;
+    const QString largeFolder = BenchSupport::makeProgramFolder(largeDir);
+    copyArtwork(largeFolder);
+    const QString largeFile = largeFolder + QStringLiteral("/numira.mdb");
+    if (!BenchSupport::fillDatabase(largeFile, LargeRecords, generatedRecord))
+        qFatal("cannot fill the large database");
+    QProcessEnvironment largeEnvironment = BenchSupport::isolatedEnvironment(largeDir);
 
     QStringList platforms{QStringLiteral("offscreen")};
     if (!environment.value(QStringLiteral("DISPLAY")).isEmpty())
         platforms << QStringLiteral("xcb");
     const QString here = QCoreApplication::applicationDirPath();
     const QString web = here + QStringLiteral("/bench_web_window");
+    const QString self = QCoreApplication::applicationFilePath();
     struct Variant
     {
         const char* name;
         QString program;
         QStringList arguments;
+        bool large = false;
+        bool waitForPage = false;
     };
     const QList<Variant> variants = {
         {"bare Qt Widgets window (floor)", here + QStringLiteral("/bench_bare_window"), {}},
         {"bare window, web engine linked", web, {QStringLiteral("--bare")}},
         {"window with an empty web view", web, {QStringLiteral("--empty-web-view")}},
-        {"Numira", QCoreApplication::applicationFilePath(), {QStringLiteral("--program"), folder}},
+        {"Numira as it started before", self, {QStringLiteral("--program-eager"), folder}},
+        {"Numira", self, {QStringLiteral("--program"), folder}},
+        {"100,000 records, as before", self, {QStringLiteral("--program-eager"), largeFolder},
+         true},
+        {"Numira, 100,000 records", self, {QStringLiteral("--program"), largeFolder}, true},
+        // Last: the engine's processes of a start that loaded its page go on ending for a while
+        // after the program was ended, and would slow the starts timed after them.
+        {"Numira, start page shown", self, {QStringLiteral("--program"), folder}, false, true},
     };
-    std::printf("Start-up to the window shown, median of %d fresh processes, ms (x the floor)\n",
-                Repeats);
+    std::printf("Start-up to the window shown, median of %d fresh processes, ms (x the floor)\n"
+                "(the large database: %d records, %.1f MB)\n",
+                Repeats, LargeRecords, QFileInfo(largeFile).size() / 1048576.0);
     for (const QString& platform : platforms) {
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        largeEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         std::printf("platform %s:\n", qPrintable(platform));
         double floor = 0;
         for (const Variant& variant : variants) {
-            const bool isProgram = &variant == &variants.last();
             const Times times =
-                timeToShown(variant.program, variant.arguments, environment, isProgram);
+                timeToShown(variant.program, variant.arguments,
+                            variant.large ? largeEnvironment : environment, variant.waitForPage);
             if (floor == 0)
                 floor = times.shown;
-            std::printf("  %-34s %8.1f  (%.2fx)\n", variant.name, times.shown, times.shown / floor);
-            if (isProgram)
-                std::printf("  %-34s %8.1f\n", "Numira, start page shown", times.page);
+            if (variant.waitForPage)
+                std::printf("  %-34s %8.1f\n", variant.name, times.page);
+            else
+                std::printf("  %-34s %8.1f  (%.2fx)\n", variant.name, times.shown,
+                            times.shown / floor);
             std::fflush(stdout);
         }
+        // The engine's processes of the last start end before the next platform's floor.
+        QThread::sleep(2);
     }
     return 0;
 }

@@ -49,6 +49,7 @@ void DatabaseSession::setAddress(const QString& address)
     close();
     m_address = address;
     m_openFailure = StoreError();
+    m_checkVerdict = StoreError();
     m_metDamage = false;
 }
 
@@ -114,10 +115,11 @@ bool DatabaseSession::reportsChanges() const
     return backend().reportsChanges();
 }
 
-StoreError DatabaseSession::openShared()
+StoreError DatabaseSession::openShared(bool checkSmallFile)
 {
     DatabaseBackend::Opening opening;
     opening.keys = &m_keys;
+    opening.checkSmallFile = checkSmallFile;
     StoreError failure = backend().open(m_address, m_connectionName, opening);
     m_open = !failure;
     m_lost = false;
@@ -129,10 +131,8 @@ StoreError DatabaseSession::openShared()
     return failure;
 }
 
-StoreError DatabaseSession::open()
+void DatabaseSession::noteOpenFailure(const StoreError& failure)
 {
-    close();
-    StoreError failure = openShared();
     // Only reasons the user can act on are repeated later; a file that is simply no Numira
     // database is said once, where it was opened.
     using Kind = StoreError::Kind;
@@ -141,6 +141,19 @@ StoreError DatabaseSession::open()
                             !backend().checksStructure()
                         ? failure
                         : StoreError();
+}
+
+StoreError DatabaseSession::open()
+{
+    return openAndWatch(true);
+}
+
+StoreError DatabaseSession::openAndWatch(bool checkSmallFile)
+{
+    close();
+    m_checkVerdict = StoreError();
+    StoreError failure = openShared(checkSmallFile);
+    noteOpenFailure(failure);
     if (!failure) {
         m_changeFeed->start();
         if (backend().reportsChanges())
@@ -150,8 +163,35 @@ StoreError DatabaseSession::open()
     return failure;
 }
 
+StoreError DatabaseSession::openCheckingLater()
+{
+    const StoreError failure = openAndWatch(false);
+    // The check of a file too large to be checked at its opening is never run later either.
+    m_checkPending = !failure && backend().checksStructure();
+    return failure;
+}
+
+StoreError DatabaseSession::checkOpened()
+{
+    if (!m_checkPending.exchange(false))
+        return m_checkVerdict;
+    // The file as an opening with its check opens it, on a connection of its own; a file that
+    // passed is known to the backend, and the openings after this one do not check it again.
+    const QString checking = m_connectionName + QStringLiteral("-check");
+    const StoreError verdict = openAddress(m_address, checking, true);
+    removeConnection(checking);
+    m_checkVerdict = verdict;
+    if (verdict) {
+        close();
+        noteOpenFailure(verdict);
+        noteFailure(verdict);
+    }
+    return verdict;
+}
+
 void DatabaseSession::close()
 {
+    m_checkPending = false;
     const bool wasOpen = m_open;
     m_watch->stop();
     m_changeFeed->stop();
@@ -187,6 +227,14 @@ QSqlDatabase DatabaseSession::currentConnection() const
 
 QSqlDatabase DatabaseSession::connection(StoreError* error)
 {
+    if (m_checkPending) {
+        const StoreError verdict = checkOpened();
+        if (verdict) {
+            if (error)
+                *error = verdict;
+            return QSqlDatabase();
+        }
+    }
     if (!m_open) {
         if (error)
             *error = noConnectionError();
@@ -240,7 +288,8 @@ StoreError DatabaseSession::openCompanion(const QString& connectionName) const
     }
     if (address.isEmpty())
         return noConnectionError();
-    return openAddress(address, connectionName, false);
+    // Before the shared connection's verdict a companion checks the file itself.
+    return openAddress(address, connectionName, m_checkPending.load());
 }
 
 StoreError DatabaseSession::openAddress(const QString& address, const QString& connectionName,

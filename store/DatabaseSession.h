@@ -53,6 +53,17 @@ public:
     // Opens the shared connection on address() anew, replacing the one held before. Never
     // creates a file. On failure no connection is open, and noConnectionError() says why.
     StoreError open();
+    // Opens the shared connection as open() does but leaves the damage check of a small file
+    // for later, so that a window can be shown first: checkOpened() gives its verdict. Until
+    // then connection() runs the check before it hands the connection out, and a companion
+    // runs it on its own connection, so nothing is read or written before the verdict.
+    StoreError openCheckingLater();
+    // The verdict of the check left by openCheckingLater(): the check runs the first time,
+    // and the same verdict is given after, until the next opening. A file found damaged
+    // closes the shared connection and is said by noConnectionError() (and noted, see
+    // metDamage()). No error when nothing was left to check.
+    StoreError checkOpened();
+    bool checkPending() const { return m_checkPending.load(); }
     void close();
     // Closes the shared connection as close() does and wipes every kept key, so that nothing
     // opens a protected file again until its passphrase is given anew. Companions see
@@ -149,7 +160,9 @@ signals:
     void connectionRestored();
 
 private:
-    StoreError openShared();
+    StoreError openShared(bool checkSmallFile);
+    StoreError openAndWatch(bool checkSmallFile);
+    void noteOpenFailure(const StoreError& failure);
     void watch();
 
     QString m_address;
@@ -157,7 +170,9 @@ private:
     bool m_open = false;
     bool m_lost = false;
     std::atomic<bool> m_metDamage{false};
+    std::atomic<bool> m_checkPending{false};
     StoreError m_openFailure;
+    StoreError m_checkVerdict;
     // Companions open on worker threads: the address they open is read under this lock.
     mutable QMutex m_companionLock;
     QString m_companionAddress;

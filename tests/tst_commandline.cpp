@@ -48,7 +48,10 @@ bool startWithLock(TestEnv& env, const QString& lock)
     MainDeps deps = env.deps();
     deps.lockPath = lock;
     env.main = std::make_unique<MainWindow>(deps);
-    return env.main->startUp();
+    if (!env.main->startUp())
+        return false;
+    env.main->finishStartUp();
+    return true;
 }
 
 QString shownSerial()

@@ -36,7 +36,10 @@ bool startFrom(TestEnv& env, const QString& executableFolder)
     deps.programFolder = StartupRules::shippedFilesFolder(executableFolder);
     deps.userDataFolder = env.path("data");
     env.main = std::make_unique<MainWindow>(deps);
-    return env.main->startUp();
+    if (!env.main->startUp())
+        return false;
+    env.main->finishStartUp();
+    return true;
 }
 
 } // namespace

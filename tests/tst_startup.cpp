@@ -13,6 +13,7 @@
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
 
+#include <QLockFile>
 #include <QSettings>
 #include <QtTest>
 
@@ -180,6 +181,31 @@ private slots:
     // The hand-over socket lies beside the lock in the user's private folder, never in a
     // runtime folder that is someone else's, and never anywhere else: a socket that cannot be
     // made there means later starts are refused, not sent elsewhere.
+    // The lock ends with its holder however it ends: a file left by a run that was killed
+    // keeps no start out, a held lock keeps every other one out (a lock file of QLockFile too,
+    // as an older run holds it), and a released one lets the next start in.
+    void lockEndsWithItsHolder()
+    {
+        TestEnv env;
+        const QString lock = env.path("left.lock");
+        StoreFixtures::writeFile(lock, "4242\nnumira\nhost\n");
+        SingleInstance first(lock, QString());
+        QString error;
+        QVERIFY(first.acquire(&error));
+        SingleInstance second(lock, QString());
+        QVERIFY(!second.acquire(&error));
+        QVERIFY(error.isEmpty() && !second.isHeld());
+        first.release();
+        QVERIFY(second.acquire(&error));
+        second.release();
+
+        QLockFile older(lock + ".older");
+        QVERIFY(older.tryLock(0));
+        SingleInstance third(lock + ".older", QString());
+        QVERIFY(!third.acquire(&error));
+        QVERIFY(error.isEmpty());
+    }
+
     void handOverSocketLivesBesideTheLockOnly()
     {
         TestEnv env;

@@ -7,11 +7,43 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QOpenGLContext>
 #include <QPluginLoader>
 #include <QTimer>
 #include <QVBoxLayout>
 
 Q_LOGGING_CATEGORY(lcWebView, "numira.web")
+
+#if QT_CONFIG(opengl)
+// The context Qt shares with every OpenGL context of the process; QGuiApplication makes it at
+// its start when Qt::AA_ShareOpenGLContexts is set, and the web engine reads it when its
+// library loads. Qt exports both (the engine itself calls them) without a public header.
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+QT_END_NAMESPACE
+#endif
+
+namespace {
+
+// What QGuiApplication would have made at its start for Qt::AA_ShareOpenGLContexts, made now:
+// loading the system's OpenGL takes longer than the rest of the window's start, so it waits
+// for the engine that needs it. Set even when it cannot be created (no OpenGL, as offscreen),
+// as QGuiApplication does; the engine then draws without it. It lives as long as the engine,
+// to the end of the process.
+void provideSharedContext()
+{
+#if QT_CONFIG(opengl)
+    if (qt_gl_global_share_context())
+        return;
+    auto* context = new QOpenGLContext;
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    context->create();
+    qt_gl_set_global_share_context(context);
+#endif
+}
+
+} // namespace
 
 EngineWebView::EngineWebView(QWidget* parent, const QString& programFolder,
                              const QString& pluginPath)
@@ -48,6 +80,7 @@ void EngineWebView::paintEvent(QPaintEvent* event)
 
 void EngineWebView::startEngine()
 {
+    provideSharedContext();
     // The plugin stays loaded to the end of the process: the engine cannot be unloaded.
     QPluginLoader loader(m_pluginPath);
     m_engine = qobject_cast<BrowserEngine*>(loader.instance());

@@ -70,10 +70,12 @@ void prepare()
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\n"
                                                     "qt.webenginecontext.debug=false\n"
                                                     "default.info=false"));
-    // The engine, loaded from its plugin once QApplication exists, expects contexts shared
-    // from the start; its pages are drawn by Qt Quick's software renderer, which the plugin
-    // chooses (web/engine/WebEnginePlugin).
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine, loaded from its plugin once QApplication exists, expects an OpenGL context
+    // shared with it; EngineWebView makes one just before it loads the plugin. Asking for it
+    // here, with Qt::AA_ShareOpenGLContexts, would make QApplication load the system's OpenGL
+    // (Mesa and LLVM, more than half of a start-up) before the window is seen. The pages are
+    // drawn by Qt Quick's software renderer, which the plugin chooses
+    // (web/engine/WebEnginePlugin).
 }
 
 } // namespace WebEngineStart

@@ -20,9 +20,9 @@ bool keepsDebuggingVariables();
 
 // Everything the engine needs settled before QApplication: the debugging variables cleared,
 // the sandbox switched off when running as root (Chromium refuses it then), the pages shown
-// to assistive technology, its informational chatter quietened, and the shared contexts it
-// expects when it is loaded after QApplication. Nothing here needs the engine's libraries: the
-// program links none of them.
+// to assistive technology and its informational chatter quietened. Nothing here needs the
+// engine's libraries (the program links none of them), nor OpenGL: the context the engine
+// shares is made when its plugin is loaded (EngineWebView).
 void prepare();
 
 } // namespace WebEngineStart

@@ -154,7 +154,10 @@ MainDeps TestEnv::deps(const QStringList& arguments)
 bool TestEnv::start(const QStringList& arguments)
 {
     main = std::make_unique<MainWindow>(deps(arguments));
-    return main->startUp();
+    if (!main->startUp())
+        return false;
+    main->finishStartUp();
+    return true;
 }
 
 RecordingWebView* TestEnv::web() const

@@ -30,7 +30,8 @@ public:
     void copyShippedFiles() const;
 
     MainDeps deps(const QStringList& arguments = {});
-    // Builds the main window and runs its start-up; returns what the start-up returned.
+    // Builds the main window and runs its start-up, with the part the program leaves until
+    // the window's first paint (tests do not paint it); returns what the start-up returned.
     bool start(const QStringList& arguments = {});
 
     RecordingWebView* web() const;
