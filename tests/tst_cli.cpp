@@ -560,6 +560,7 @@ private slots:
                                 "serials_search_insert,serials_search_delete,"
                                 "serials_search_update",
                                 "1"}}));
+        QVERIFY(QFile::copy(db, db + ".before"));
         for (const int delayMs : {0, 100, 300, 700}) {
             QProcess import;
             import.start(Cli, {"--db", db, "import", csv});
@@ -578,7 +579,18 @@ private slots:
             QCOMPARE(queryRows(db, "PRAGMA integrity_check"), Rows{{"ok"}});
             QVERIFY(execSql(db, "INSERT INTO serials_search (serials_search) VALUES "
                                 "('integrity-check')"));
-            QCOMPARE(queryRows(db, state), before);
+            const Rows after = queryRows(db, state);
+            // On a busy machine the kill may come after the commit: then every record is in,
+            // and the file as it was is put back for the next round.
+            if (after != before) {
+                QStringList triggers = after.value(0).value(2).split(',');
+                triggers.sort();
+                QCOMPARE(after.value(0).value(0) + ' ' + after.value(0).value(1) + ' ' +
+                             triggers.join(',') + ' ' + after.value(0).value(3),
+                         "60002 52 serials_search_delete,serials_search_insert,"
+                         "serials_search_update 1");
+                QVERIFY(QFile::remove(db) && QFile::copy(db + ".before", db));
+            }
         }
         // The same import, not killed, is found by the search.
         QCOMPARE(runCli(env, {"--db", db, "import", csv}).code, 0);
