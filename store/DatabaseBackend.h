@@ -89,6 +89,27 @@ public:
     // its new key as the first column of the statement's only row where the kind can.
     virtual QString insertSerialReturningId() const = 0;
 
+    // A write of many records in one transaction (an import, a copy): beginBulkWrite is told
+    // how many records come before the first is written, endBulkWrite follows the last, both
+    // inside that transaction. A server that is to take many more records than it holds takes
+    // its trigram index off for the load and builds it anew at the end, where the user may
+    // (one sorted build costs a fraction of as many insertions into it); other users' reads of
+    // the records wait for the transaction then. Nothing to do for a file (its search index
+    // has SearchIndex::beginBulkAdd).
+    virtual bool beginBulkWrite(const QSqlDatabase& db, qint64 records, StoreError* error) const
+    {
+        Q_UNUSED(db)
+        Q_UNUSED(records)
+        Q_UNUSED(error)
+        return true;
+    }
+    virtual bool endBulkWrite(const QSqlDatabase& db, StoreError* error) const
+    {
+        Q_UNUSED(db)
+        Q_UNUSED(error)
+        return true;
+    }
+
     // The text of a search's rows (SqlCatalogue::searchRows says what the flags mean).
     virtual QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
                                SqlCatalogue::Cells cells, bool after, bool limit, bool programKnown,

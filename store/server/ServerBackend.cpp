@@ -2,12 +2,24 @@
 
 #include "store/DatabaseAddress.h"
 #include "store/server/ServerConnection.h"
+#include "store/server/ServerSchema.h"
 #include "store/server/ServerSearch.h"
 #include "store/server/ServerSql.h"
 
 #include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
+
+namespace {
+
+bool failed(const QSqlQuery& query, StoreError* error)
+{
+    if (error)
+        *error = ServerBackend::instance().errorOf(query.lastError());
+    return false;
+}
+
+} // namespace
 
 const ServerBackend& ServerBackend::instance()
 {
@@ -90,6 +102,52 @@ QString ServerBackend::insertSerialReturningId() const
 {
     // lastval() would need the rights on the key's sequence, which a member of a team lacks.
     return SqlCatalogue::InsertSerial + QStringLiteral(" RETURNING id");
+}
+
+bool ServerBackend::beginBulkWrite(const QSqlDatabase& db, qint64 records,
+                                   StoreError* error) const
+{
+    // Below this many records the index takes them one by one in less time than a build.
+    constexpr qint64 RebuildFrom = 20000;
+    if (records < RebuildFrom)
+        return true;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    // Only the index's owner may take it off; a member of the team writes through it. The
+    // build reads every record, those stored and those to come: it pays when the load brings
+    // at least half as many as there are.
+    if (!query.prepare(QStringLiteral(
+            "SELECT pg_catalog.pg_has_role(c.relowner, 'USAGE') AND (SELECT count(*) FROM "
+            "serials) <= 2 * ?::bigint FROM pg_catalog.pg_class c WHERE c.oid = to_regclass(?)")))
+        return failed(query, error);
+    query.addBindValue(records);
+    query.addBindValue(ServerSchema::SearchIndexName);
+    if (!query.exec())
+        return failed(query, error);
+    if (!query.next() || !query.value(0).toBool())
+        return true;
+    query.finish();
+    return query.exec(QStringLiteral("DROP INDEX %1").arg(ServerSchema::SearchIndexName)) ||
+           failed(query, error);
+}
+
+bool ServerBackend::endBulkWrite(const QSqlDatabase& db, StoreError* error) const
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT to_regclass(?) IS NULL")))
+        return failed(query, error);
+    query.addBindValue(ServerSchema::SearchIndexName);
+    if (!query.exec())
+        return failed(query, error);
+    if (!query.next() || !query.value(0).toBool())
+        return true;
+    query.finish();
+    // The build sorts the index's entries in memory of this size, in fewer runs than the
+    // server's default allows.
+    return (query.exec(QStringLiteral("SET LOCAL maintenance_work_mem = '256MB'")) &&
+            query.exec(ServerSchema::searchIndexStatement())) ||
+           failed(query, error);
 }
 
 QString ServerBackend::searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,

@@ -94,11 +94,16 @@ bool plan(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyw
             plan.source = SqlCatalogue::Source::ServerCandidates;
             plan.allKeys = true;
         }
+        // A few are read a page in one statement each, the candidates confirmed and ordered
+        // again for every page; more are ordered once, their keys kept, and read a row at a
+        // time.
+        if (candidates <= PagedCandidates)
+            plan.allKeys = false;
     }
     // Many, or a keyword the index cannot narrow: one that fills a page from the first rows in
     // list order walks that order a page at a time; a sparser one leaves the way to the
     // server's planner (a scan and a sort of the matches, as a file does).
-    if (plan.allKeys == false) {
+    if (plan.source != SqlCatalogue::Source::ServerCandidates) {
         qint64 matches = 0;
         if (!count(QStringLiteral("SELECT count(*) FROM (SELECT * FROM (SELECT * FROM serials "
                                   "ORDER BY %1 LIMIT ?6::bigint) AS serials WHERE %2 LIMIT %3) "
