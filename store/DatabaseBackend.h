@@ -85,6 +85,10 @@ public:
     // adding the same new program at once make one row. Empty where the transaction already
     // excludes other writers.
     virtual QString lockProgramNames() const = 0;
+    // The stored program names among which every one that goes under a name's key
+    // (QString::toCaseFolded) is found, the key bound, in the order of SqlCatalogue::ProgramNames;
+    // empty where every name is read.
+    virtual QString programNamesOfKey() const { return QString(); }
     // Stores one record (program, name, serial, version, date bound in that order) and gives
     // its new key as the first column of the statement's only row where the kind can.
     virtual QString insertSerialReturningId() const = 0;

@@ -98,6 +98,19 @@ QString ServerBackend::lockProgramNames() const
     return QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(ServerSql::ProgramLockKey);
 }
 
+QString ServerBackend::programNamesOfKey() const
+{
+    // A name of ASCII characters alone goes under its ASCII letters made small, which lower()
+    // gives under the "C" collation; any other may go under a key of ASCII letters (the Kelvin
+    // sign under "k"), so all of them are read. Few names are not ASCII, and the programs table
+    // is small: one pass over it on the server instead of every name to the client.
+    return QStringLiteral("SELECT program FROM programs WHERE program IS NULL OR "
+                          "octet_length(program) <> length(program) OR %1 = ?::text ORDER BY %2, "
+                          "id")
+        .arg(ServerSql::fold(QStringLiteral("program")),
+             ServerSql::ascending(QStringLiteral("program")));
+}
+
 QString ServerBackend::insertSerialReturningId() const
 {
     // lastval() would need the rights on the key's sequence, which a member of a team lacks.

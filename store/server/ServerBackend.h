@@ -37,6 +37,7 @@ public:
     // visible to the next statement, once it is granted.
     QString lockProgramNames() const override;
     QString insertSerialReturningId() const override;
+    QString programNamesOfKey() const override;
     bool beginBulkWrite(const QSqlDatabase& db, qint64 records, StoreError* error) const override;
     bool endBulkWrite(const QSqlDatabase& db, StoreError* error) const override;
     QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
