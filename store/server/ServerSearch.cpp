@@ -48,6 +48,13 @@ QString ServerSearch::searchRows(SqlCatalogue::Field field, SqlCatalogue::Source
 
 namespace ServerSearch {
 
+QString candidatesCounted()
+{
+    return QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM serials WHERE %1 LIMIT ?6::bigint) "
+                          "AS candidates")
+        .arg(ServerSql::contains(ServerSql::searchedText()));
+}
+
 bool narrows(const QString& keyword)
 {
     int run = 0;
@@ -85,10 +92,7 @@ bool plan(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyw
     // records may hold it, and a few are read and ordered at once.
     if (narrows(keyword)) {
         qint64 candidates = 0;
-        if (!count(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM serials WHERE %1 LIMIT "
-                                  "?6::bigint) AS candidates")
-                       .arg(ServerSql::contains(ServerSql::searchedText())),
-                   KeyLimit + 1, &candidates))
+        if (!count(candidatesCounted(), KeyLimit + 1, &candidates))
             return false;
         if (candidates <= KeyLimit) {
             plan.source = SqlCatalogue::Source::ServerCandidates;

@@ -26,6 +26,9 @@ inline constexpr qint64 ProbeRows = 1024;
 QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
                    SqlCatalogue::Cells cells, bool after, bool limit);
 
+// How many records the trigram index names for the keyword ?1, up to ?6.
+QString candidatesCounted();
+
 // Whether the trigram index can narrow the keyword: three letters or digits in a row.
 bool narrows(const QString& keyword);
 
