@@ -638,7 +638,8 @@ private slots:
         // Too few against those stored: the index takes them.
         QVERIFY(query.exec("BEGIN"));
         QVERIFY(backend.beginBulkWrite(db, 20000, &error));
-        QCOMPARE(indexed(), QStringLiteral("true"));
+        QVERIFY(query.exec("SELECT to_regclass('serials_search') IS NOT NULL") && query.next());
+        QVERIFY(query.value(0).toBool());
         QVERIFY(query.exec("ROLLBACK"));
         testSession().close();
 
@@ -669,16 +670,20 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("added");
-        QTest::addRow("ascii") << "Photo Editor" << "PHOTO editor";
-        QTest::addRow("accented") << "Édition" << "éDITION";
-        QTest::addRow("kelvin stored") << "\u212Aelvin" << "KELVIN";
-        QTest::addRow("kelvin added") << "kelvin" << "\u212AELVIN";
+        // A spelling of the same key stored first, which sorts after the other.
+        QTest::addColumn<QString>("earlier");
+        QTest::addRow("ascii") << "Photo Editor" << "PHOTO editor" << "";
+        QTest::addRow("accented") << "Édition" << "éDITION" << "";
+        QTest::addRow("kelvin stored") << "\u212Aelvin" << "KELVIN" << "";
+        QTest::addRow("kelvin added") << "kelvin" << "\u212AELVIN" << "";
+        QTest::addRow("two spellings") << "Édition" << "ÉDITION" << "éDITION";
     }
 
     void addsFindTheStoredProgramWhateverItsCase()
     {
         QFETCH(QString, stored);
         QFETCH(QString, added);
+        QFETCH(QString, earlier);
         for (const QString& kind : {"file", "server"}) {
             TestEnv env;
             std::function<Rows(const QString&)> query;
@@ -689,7 +694,12 @@ private slots:
             for (const QString& other : {"Ábaco", "Alpha"})
                 QVERIFY(addSerial(testSession(), {other, "1", "A", "O-" + other}, true, when,
                                   &error));
-            QVERIFY(addSerial(testSession(), {stored, "1", "A", "S-1"}, true, when, &error));
+            if (earlier.isEmpty()) {
+                QVERIFY(addSerial(testSession(), {stored, "1", "A", "S-1"}, true, when, &error));
+            } else {
+                QVERIFY(addSerial(testSession(), {earlier, "1", "A", "E-1"}, true, when, &error));
+                query(QStringLiteral("INSERT INTO programs (program) VALUES ('%1')").arg(stored));
+            }
             QString under;
             QVERIFY(addSerial(testSession(), {added, "2", "B", "S-2"}, true, when, &error, &under));
             QCOMPARE(under, stored);
@@ -700,7 +710,8 @@ private slots:
             QVERIFY(findDuplicateSerial(testSession(), added, "s-3", &match, &error));
             QVERIFY2(match && match->id == id, qPrintable(kind));
             testSession().close();
-            QCOMPARE(query("SELECT count(*) FROM programs"), Rows{{"3"}});
+            QCOMPARE(query("SELECT count(*) FROM programs"),
+                     Rows{{earlier.isEmpty() ? "3" : "4"}});
             QCOMPARE(query("SELECT DISTINCT program FROM serials WHERE serial LIKE 'S-%'"),
                      Rows{{stored}});
         }
