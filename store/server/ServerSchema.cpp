@@ -117,6 +117,13 @@ QString programsIndex()
         .arg(ServerSql::ascending(QStringLiteral("program")));
 }
 
+// The few program names beyond ASCII, which an add reads whatever its program.
+QString unfoldedProgramsIndex()
+{
+    return QStringLiteral("CREATE INDEX programs_unfolded ON programs (id) WHERE %1")
+        .arg(ServerSql::unfoldedProgram());
+}
+
 
 } // namespace
 
@@ -138,6 +145,7 @@ QStringList creationStatements()
                        "PRIMARY KEY, program %1, version %1, name %1, serial %1, date %1)")
             .arg(text),
         programsIndex(),
+        unfoldedProgramsIndex(),
         QStringLiteral("CREATE INDEX serials_list_order ON serials (%1)")
             .arg(ServerSql::listOrder()),
         searchIndexStatement(),
@@ -162,12 +170,14 @@ QStringList updateStatements(int from)
     };
     if (from < 2)
         statements << detailsStatements();
-    // 3: one notification a statement instead of one a row; the program index in list order.
+    // 3: one notification a statement instead of one a row; the program index in list order,
+    // and one of the names beyond ASCII.
     statements << QStringLiteral("DROP TRIGGER IF EXISTS programs_changed ON programs")
                << QStringLiteral("DROP TRIGGER IF EXISTS serials_changed ON serials")
                << QStringLiteral("DROP TRIGGER IF EXISTS serial_details_changed ON serial_details")
                << notifyStatements() << QStringLiteral("DROP INDEX IF EXISTS programs_name")
-               << programsIndex();
+               << programsIndex() << QStringLiteral("DROP INDEX IF EXISTS programs_unfolded")
+               << unfoldedProgramsIndex();
     statements << QStringLiteral("UPDATE %1 SET version = %2").arg(VersionTable).arg(Version);
     return statements;
 }
