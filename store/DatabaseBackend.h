@@ -114,6 +114,17 @@ public:
         return true;
     }
 
+    // A statement that stores any number of records with five bound values, each an array of
+    // one field's values (serialArrays makes them), where the kind has one cheaper than a row
+    // of values a record (SqlCatalogue::insertSerialRows); empty otherwise. values holds five a
+    // record in the order of SqlCatalogue::InsertSerial.
+    virtual QString insertSerialArrays() const { return QString(); }
+    virtual QVariantList serialArrays(const QVariantList& values) const
+    {
+        Q_UNUSED(values)
+        return {};
+    }
+
     // The text of a search's rows (SqlCatalogue::searchRows says what the flags mean).
     virtual QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
                                SqlCatalogue::Cells cells, bool after, bool limit, bool programKnown,

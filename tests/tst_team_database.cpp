@@ -664,6 +664,41 @@ private slots:
         testSession().close();
     }
 
+    // Records stored together through the server's array statement come back exactly as they
+    // were, whatever their texts hold of the arrays' own signs.
+    void recordsStoredTogetherKeepTheirTexts()
+    {
+        QString name;
+        QVERIFY(open(newServerDatabase(&name)));
+        const DatabaseBackend& backend = DatabaseBackend::of(testSession().currentConnection());
+        const QStringList texts = {"plain", "a,b", "{brace}", "\"quoted\"", "back\\slash\\",
+                                   "NULL", "", " spaced ", "Ünïcödé \u212A", "tab\tand\nline",
+                                   "\\\"", "'single'"};
+        QVariantList values;
+        Rows expected;
+        for (int i = 0; i < texts.size(); ++i) {
+            const QString& text = texts.at(i);
+            values << QStringLiteral("P %1").arg(i) << text << QStringLiteral("S%1 %2").arg(i).arg(text)
+                   << text << text;
+            expected << QStringList{QStringLiteral("P %1").arg(i), text,
+                                    QStringLiteral("S%1 %2").arg(i).arg(text), text, text};
+        }
+        values << "missing" << QVariant() << "S-missing" << QVariant() << QVariant();
+        expected << QStringList{"missing", "<null>", "S-missing", "<null>", "<null>"};
+        QSqlQuery query(testSession().currentConnection());
+        QVERIFY(!backend.insertSerialArrays().isEmpty());
+        QVERIFY(query.prepare(backend.insertSerialArrays()));
+        for (const QVariant& bound : backend.serialArrays(values))
+            query.addBindValue(bound);
+        QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+        query.finish();
+        testSession().close();
+        QCOMPARE(m_server->rows("SELECT program, name, serial, version, date FROM serials ORDER BY "
+                                "id",
+                                name),
+                 expected);
+    }
+
     // A record goes under the stored spelling of its program wherever letter case alone
     // differs, in any script and with the letters that fold into ASCII (the Kelvin sign), as
     // on a file; the server reads only the names that may share the key.

@@ -163,6 +163,41 @@ bool ServerBackend::endBulkWrite(const QSqlDatabase& db, StoreError* error) cons
            failed(query, error);
 }
 
+QString ServerBackend::insertSerialArrays() const
+{
+    // Five values whatever the number of records: the server reads five array texts instead of
+    // a statement of five values a record, which it would first have to parse and plan.
+    return QStringLiteral("INSERT INTO serials (program, name, serial, version, date) SELECT * "
+                          "FROM unnest(?::text[], ?::text[], ?::text[], ?::text[], ?::text[])");
+}
+
+QVariantList ServerBackend::serialArrays(const QVariantList& values) const
+{
+    constexpr int Fields = 5;
+    QStringList arrays(Fields, QStringLiteral("{"));
+    for (qsizetype at = 0; at < values.size(); ++at) {
+        QString& array = arrays[at % Fields];
+        if (at >= Fields)
+            array += QLatin1Char(',');
+        const QVariant& value = values.at(at);
+        if (value.isNull()) {
+            array += QStringLiteral("NULL");
+            continue;
+        }
+        // Quoted, so that nothing in the text (a comma, a brace, the word NULL, spaces at its
+        // ends) is read as the array's own; inside the quotes a backslash keeps the next
+        // character as it is.
+        QString text = value.toString();
+        text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        text.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        array += QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    QVariantList bound;
+    for (QString& array : arrays)
+        bound << QVariant(array + QLatin1Char('}'));
+    return bound;
+}
+
 QString ServerBackend::searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
                                   SqlCatalogue::Cells cells, bool after, bool limit, bool,
                                   bool) const

@@ -40,6 +40,8 @@ public:
     QString programNamesOfKey() const override;
     bool beginBulkWrite(const QSqlDatabase& db, qint64 records, StoreError* error) const override;
     bool endBulkWrite(const QSqlDatabase& db, StoreError* error) const override;
+    QString insertSerialArrays() const override;
+    QVariantList serialArrays(const QVariantList& values) const override;
     QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
                        SqlCatalogue::Cells cells, bool after, bool limit, bool programKnown,
                        bool versionKnown) const override;
