@@ -207,16 +207,21 @@ void copyFigure(const QString& file)
 
     newDatabase(QStringLiteral("floor"));
     timer.restart();
+    QString drops;
+    QString builds;
+    for (const ServerSchema::RecordIndex& index : ServerSchema::recordIndexes()) {
+        drops += QStringLiteral("DROP INDEX %1;\n").arg(index.name);
+        builds += index.creation + QStringLiteral(";\n");
+    }
     psql(QStringLiteral("floor"),
-         QStringLiteral("BEGIN;\nDROP INDEX %1;\n\\copy programs (program) FROM '%2' CSV\n"
+         QStringLiteral("BEGIN;\n%1\\copy programs (program) FROM '%2' CSV\n"
                         "\\copy serials (program, version, name, serial, date) FROM '%3' CSV\n"
-                        "SET LOCAL maintenance_work_mem = '256MB';\n%4;\nCOMMIT;\n")
-             .arg(ServerSchema::SearchIndexName, programs, serials,
-                  ServerSchema::searchIndexStatement()));
+                        "SET LOCAL maintenance_work_mem = '256MB';\n%4COMMIT;\n")
+             .arg(drops, programs, serials, builds));
     const double floor = timer.nsecsElapsed() / 1e9;
     const QString counted = QStringLiteral("SELECT count(*) FROM serials");
     line(QStringLiteral("numira-cli copy of %1 records from a file to the server: %2 s, %3 MiB "
-                        "at most; psql \\copy of the same rows (search index built after): %4 s "
+                        "at most; psql \\copy of the same rows (indexes built after): %4 s "
                         "(%5 records); %6x")
              .arg(g_server->rows(counted, QStringLiteral("copied")).value(0).value(0))
              .arg(copied, 0, 'f', 1)

@@ -120,47 +120,57 @@ QString ServerBackend::insertSerialReturningId() const
 bool ServerBackend::beginBulkWrite(const QSqlDatabase& db, qint64 records,
                                    StoreError* error) const
 {
-    // Below this many records the index takes them one by one in less time than a build.
+    // Below this many records the indexes take them one by one in less time than a build.
     constexpr qint64 RebuildFrom = 20000;
     if (records < RebuildFrom)
         return true;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    // Only the index's owner may take it off; a member of the team writes through it. The
-    // build reads every record, those stored and those to come: it pays when the load brings
-    // at least half as many as there are.
+    // Only the table's owner may take its indexes off; a member of the team writes through
+    // them. A build reads every record, those stored and those to come: it pays when the load
+    // brings at least half as many as there are.
     if (!query.prepare(QStringLiteral(
             "SELECT pg_catalog.pg_has_role(c.relowner, 'USAGE') AND (SELECT count(*) FROM "
-            "serials) <= 2 * ?::bigint FROM pg_catalog.pg_class c WHERE c.oid = to_regclass(?)")))
+            "serials) <= 2 * ?::bigint FROM pg_catalog.pg_class c WHERE c.oid = "
+            "'serials'::regclass")))
         return failed(query, error);
     query.addBindValue(records);
-    query.addBindValue(ServerSchema::SearchIndexName);
     if (!query.exec())
         return failed(query, error);
     if (!query.next() || !query.value(0).toBool())
         return true;
     query.finish();
-    return query.exec(QStringLiteral("DROP INDEX %1").arg(ServerSchema::SearchIndexName)) ||
-           failed(query, error);
+    for (const ServerSchema::RecordIndex& index : ServerSchema::recordIndexes()) {
+        if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index.name)))
+            return failed(query, error);
+    }
+    return true;
 }
 
 bool ServerBackend::endBulkWrite(const QSqlDatabase& db, StoreError* error) const
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT to_regclass(?) IS NULL")))
-        return failed(query, error);
-    query.addBindValue(ServerSchema::SearchIndexName);
-    if (!query.exec())
-        return failed(query, error);
-    if (!query.next() || !query.value(0).toBool())
-        return true;
-    query.finish();
-    // The build sorts the index's entries in memory of this size, in fewer runs than the
-    // server's default allows.
-    return (query.exec(QStringLiteral("SET LOCAL maintenance_work_mem = '256MB'")) &&
-            query.exec(ServerSchema::searchIndexStatement())) ||
-           failed(query, error);
+    bool sized = false;
+    for (const ServerSchema::RecordIndex& index : ServerSchema::recordIndexes()) {
+        if (!query.prepare(QStringLiteral("SELECT to_regclass(?) IS NULL")))
+            return failed(query, error);
+        query.addBindValue(index.name);
+        if (!query.exec())
+            return failed(query, error);
+        const bool missing = query.next() && query.value(0).toBool();
+        query.finish();
+        if (!missing)
+            continue;
+        // A build sorts the index's entries in memory of this size, in fewer runs than the
+        // server's default allows.
+        if (!sized && !query.exec(QStringLiteral("SET LOCAL maintenance_work_mem = '256MB'")))
+            return failed(query, error);
+        sized = true;
+        if (!query.exec(index.creation))
+            return failed(query, error);
+    }
+    return true;
 }
 
 QString ServerBackend::insertSerialArrays() const

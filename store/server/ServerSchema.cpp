@@ -129,6 +129,14 @@ QString unfoldedProgramsIndex()
 
 namespace ServerSchema {
 
+QStringList indexCreations()
+{
+    QStringList statements;
+    for (const RecordIndex& index : recordIndexes())
+        statements << index.creation;
+    return statements;
+}
+
 QStringList creationStatements()
 {
     const QString text = QStringLiteral("text COLLATE \"C\"");
@@ -146,10 +154,7 @@ QStringList creationStatements()
             .arg(text),
         programsIndex(),
         unfoldedProgramsIndex(),
-        QStringLiteral("CREATE INDEX serials_list_order ON serials (%1)")
-            .arg(ServerSql::listOrder()),
-        searchIndexStatement(),
-    } + detailsStatements() +
+    } + indexCreations() + detailsStatements() +
            notifyStatements() +
            QStringList{
                QStringLiteral("CREATE TABLE %1 (version integer NOT NULL)").arg(VersionTable),
@@ -182,10 +187,15 @@ QStringList updateStatements(int from)
     return statements;
 }
 
-QString searchIndexStatement()
+QList<RecordIndex> recordIndexes()
 {
-    return QStringLiteral("CREATE INDEX %1 ON serials USING gin (%2 gin_trgm_ops)")
-        .arg(SearchIndexName, ServerSql::searchedText());
+    const QString listOrder = QStringLiteral("serials_list_order");
+    return {
+        {listOrder, QStringLiteral("CREATE INDEX %1 ON serials (%2)")
+                        .arg(listOrder, ServerSql::listOrder())},
+        {SearchIndexName, QStringLiteral("CREATE INDEX %1 ON serials USING gin (%2 gin_trgm_ops)")
+                              .arg(SearchIndexName, ServerSql::searchedText())},
+    };
 }
 
 Check ensure(const QSqlDatabase& db, StoreError* error)

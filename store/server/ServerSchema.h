@@ -19,6 +19,14 @@ inline constexpr int Version = 3;
 // The trigram index of the searched fields.
 inline const QString SearchIndexName = QStringLiteral("serials_search");
 
+// An index of the records that a load of many takes off and builds anew: its name and the
+// statement that makes it.
+struct RecordIndex
+{
+    QString name;
+    QString creation;
+};
+
 enum class Check
 {
     Ready,   // Numira's tables, of this version
@@ -39,7 +47,7 @@ Check ensure(const QSqlDatabase& db, StoreError* error);
 QStringList creationStatements();
 // The statements that bring tables of an earlier version up to this one.
 QStringList updateStatements(int from);
-// Makes the trigram index of the searched fields (a bulk write takes it off and makes it anew).
-QString searchIndexStatement();
+// The indexes of the records beside their key: the list order and the trigram index.
+QList<RecordIndex> recordIndexes();
 
 } // namespace ServerSchema
