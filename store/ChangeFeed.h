@@ -7,9 +7,9 @@
 
 class DatabaseSession;
 
-// Tells the open lists that another user changed the records: on a server every insert, update
-// or delete of a record or program sends a notification (the schema's trigger), which the
-// session's shared connection listens to. A file stays silent. Lists connect to changed() and
+// Tells the open lists that another user changed the records: on a server every statement that
+// inserts, updates or deletes records or programs sends a notification (the schema's trigger),
+// which the session's shared connection listens to. A file stays silent. Lists connect to changed() and
 // read their rows again.
 class ChangeFeed final : public QObject
 {
@@ -29,8 +29,9 @@ public:
     bool isListening() const { return m_driver != nullptr; }
 
 signals:
-    // What changed: "serials" or "programs", then ":" and the row's key, then ":" and
-    // "INSERT", "UPDATE" or "DELETE". Several changes in a short time may each send one.
+    // What changed: "serials", "programs" or "serial_details", then ":" and "INSERT", "UPDATE"
+    // or "DELETE"; once a statement (once a transaction for equal ones), whatever the number of
+    // rows. Several changes in a short time may each send one.
     void changed(const QString& what);
 
 private:

@@ -85,9 +85,45 @@ public:
     // adding the same new program at once make one row. Empty where the transaction already
     // excludes other writers.
     virtual QString lockProgramNames() const = 0;
+    // The stored program names among which every one that goes under a name's key
+    // (QString::toCaseFolded) is found, the key bound, in the order of SqlCatalogue::ProgramNames;
+    // empty where every name is read.
+    virtual QString programNamesOfKey() const { return QString(); }
     // Stores one record (program, name, serial, version, date bound in that order) and gives
     // its new key as the first column of the statement's only row where the kind can.
     virtual QString insertSerialReturningId() const = 0;
+
+    // A write of many records in one transaction (an import, a copy): beginBulkWrite is told
+    // how many records come before the first is written, endBulkWrite follows the last, both
+    // inside that transaction. A server that is to take many more records than it holds takes
+    // its trigram index off for the load and builds it anew at the end, where the user may
+    // (one sorted build costs a fraction of as many insertions into it); other users' reads of
+    // the records wait for the transaction then. Nothing to do for a file (its search index
+    // has SearchIndex::beginBulkAdd).
+    virtual bool beginBulkWrite(const QSqlDatabase& db, qint64 records, StoreError* error) const
+    {
+        Q_UNUSED(db)
+        Q_UNUSED(records)
+        Q_UNUSED(error)
+        return true;
+    }
+    virtual bool endBulkWrite(const QSqlDatabase& db, StoreError* error) const
+    {
+        Q_UNUSED(db)
+        Q_UNUSED(error)
+        return true;
+    }
+
+    // A statement that stores any number of records with five bound values, each an array of
+    // one field's values (serialArrays makes them), where the kind has one cheaper than a row
+    // of values a record (SqlCatalogue::insertSerialRows); empty otherwise. values holds five a
+    // record in the order of SqlCatalogue::InsertSerial.
+    virtual QString insertSerialArrays() const { return QString(); }
+    virtual QVariantList serialArrays(const QVariantList& values) const
+    {
+        Q_UNUSED(values)
+        return {};
+    }
 
     // The text of a search's rows (SqlCatalogue::searchRows says what the flags mean).
     virtual QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,

@@ -183,14 +183,33 @@ bool programsByKey(QSqlQuery& query, QHash<QString, QString>* names, StoreError*
     return true;
 }
 
+// The stored spelling of the program, the first in name order of those with its key; null
+// where there is none. The backend narrows the names read where it can.
+bool storedSpelling(QSqlQuery& query, const QString& program, QString* stored, StoreError* error)
+{
+    const QString key = programKey(program);
+    const QString narrowed = DatabaseBackend::of(query.driver()).programNamesOfKey();
+    if (narrowed.isEmpty() ? !run(query, SqlCatalogue::ProgramNames, {}, error)
+                           : !run(query, narrowed, {key}, error))
+        return false;
+    *stored = QString();
+    while (query.next()) {
+        const QString name = query.value(0).toString();
+        if (programKey(name) == key) {
+            *stored = name;
+            break;
+        }
+    }
+    query.finish();
+    return true;
+}
+
 // The name a record goes under: the stored spelling, or the given one as a new program row,
 // which is inserted then.
 bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, StoreError* error)
 {
-    QHash<QString, QString> names;
-    if (!programsByKey(query, &names, error))
+    if (!storedSpelling(query, program, stored, error))
         return false;
-    *stored = names.value(programKey(program));
     if (!stored->isNull())
         return true;
     // Where writers run side by side, the one that waited for the lock may find the program
@@ -200,10 +219,8 @@ bool programRowFor(QSqlQuery& query, const QString& program, QString* stored, St
         if (!run(query, lock, {}, error))
             return false;
         query.finish();
-        names.clear();
-        if (!programsByKey(query, &names, error))
+        if (!storedSpelling(query, program, stored, error))
             return false;
-        *stored = names.value(programKey(program));
         if (!stored->isNull())
             return true;
     }
@@ -423,11 +440,7 @@ bool storedProgramName(DatabaseSession& session, const QString& program, QString
     if (!sharedConnection(session, &db, error))
         return false;
     QSqlQuery query(db);
-    QHash<QString, QString> names;
-    if (!programsByKey(query, &names, error))
-        return false;
-    *stored = names.value(programKey(program));
-    return true;
+    return storedSpelling(query, program, stored, error);
 }
 
 bool findDuplicateSerial(DatabaseSession& session, const QString& program, const QString& serial,

@@ -2,12 +2,24 @@
 
 #include "store/DatabaseAddress.h"
 #include "store/server/ServerConnection.h"
+#include "store/server/ServerSchema.h"
 #include "store/server/ServerSearch.h"
 #include "store/server/ServerSql.h"
 
 #include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
+
+namespace {
+
+bool failed(const QSqlQuery& query, StoreError* error)
+{
+    if (error)
+        *error = ServerBackend::instance().errorOf(query.lastError());
+    return false;
+}
+
+} // namespace
 
 const ServerBackend& ServerBackend::instance()
 {
@@ -86,10 +98,114 @@ QString ServerBackend::lockProgramNames() const
     return QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(ServerSql::ProgramLockKey);
 }
 
+QString ServerBackend::programNamesOfKey() const
+{
+    // A name of ASCII characters alone goes under its ASCII letters made small, which lower()
+    // gives under the "C" collation (the list-order index holds it); any other may go under a
+    // key of ASCII letters (the Kelvin sign under "k"), so all of those are read (an index of
+    // their own holds them). Few names are not ASCII: a row or two instead of every name.
+    const QString program = QStringLiteral("program");
+    return QStringLiteral("SELECT program FROM (SELECT id, program FROM programs WHERE %1 UNION "
+                          "SELECT id, program FROM programs WHERE %2) AS named ORDER BY %3, id")
+        .arg(ServerSql::programIs(QStringLiteral("?")), ServerSql::unfoldedProgram(),
+             ServerSql::ascending(program));
+}
+
 QString ServerBackend::insertSerialReturningId() const
 {
     // lastval() would need the rights on the key's sequence, which a member of a team lacks.
     return SqlCatalogue::InsertSerial + QStringLiteral(" RETURNING id");
+}
+
+bool ServerBackend::beginBulkWrite(const QSqlDatabase& db, qint64 records,
+                                   StoreError* error) const
+{
+    // Below this many records the indexes take them one by one in less time than a build.
+    constexpr qint64 RebuildFrom = 20000;
+    if (records < RebuildFrom)
+        return true;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    // Only the table's owner may take its indexes off; a member of the team writes through
+    // them. A build reads every record, those stored and those to come: it pays when the load
+    // brings at least half as many as there are.
+    if (!query.prepare(QStringLiteral(
+            "SELECT pg_catalog.pg_has_role(c.relowner, 'USAGE') AND (SELECT count(*) FROM "
+            "serials) <= 2 * ?::bigint FROM pg_catalog.pg_class c WHERE c.oid = "
+            "'serials'::regclass")))
+        return failed(query, error);
+    query.addBindValue(records);
+    if (!query.exec())
+        return failed(query, error);
+    if (!query.next() || !query.value(0).toBool())
+        return true;
+    query.finish();
+    for (const ServerSchema::RecordIndex& index : ServerSchema::recordIndexes()) {
+        if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index.name)))
+            return failed(query, error);
+    }
+    return true;
+}
+
+bool ServerBackend::endBulkWrite(const QSqlDatabase& db, StoreError* error) const
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    bool sized = false;
+    for (const ServerSchema::RecordIndex& index : ServerSchema::recordIndexes()) {
+        if (!query.prepare(QStringLiteral("SELECT to_regclass(?) IS NULL")))
+            return failed(query, error);
+        query.addBindValue(index.name);
+        if (!query.exec())
+            return failed(query, error);
+        const bool missing = query.next() && query.value(0).toBool();
+        query.finish();
+        if (!missing)
+            continue;
+        // A build sorts the index's entries in memory of this size, in fewer runs than the
+        // server's default allows.
+        if (!sized && !query.exec(QStringLiteral("SET LOCAL maintenance_work_mem = '256MB'")))
+            return failed(query, error);
+        sized = true;
+        if (!query.exec(index.creation))
+            return failed(query, error);
+    }
+    return true;
+}
+
+QString ServerBackend::insertSerialArrays() const
+{
+    // Five values whatever the number of records: the server reads five array texts instead of
+    // a statement of five values a record, which it would first have to parse and plan.
+    return QStringLiteral("INSERT INTO serials (program, name, serial, version, date) SELECT * "
+                          "FROM unnest(?::text[], ?::text[], ?::text[], ?::text[], ?::text[])");
+}
+
+QVariantList ServerBackend::serialArrays(const QVariantList& values) const
+{
+    constexpr int Fields = 5;
+    QStringList arrays(Fields, QStringLiteral("{"));
+    for (qsizetype at = 0; at < values.size(); ++at) {
+        QString& array = arrays[at % Fields];
+        if (at >= Fields)
+            array += QLatin1Char(',');
+        const QVariant& value = values.at(at);
+        if (value.isNull()) {
+            array += QStringLiteral("NULL");
+            continue;
+        }
+        // Quoted, so that nothing in the text (a comma, a brace, the word NULL, spaces at its
+        // ends) is read as the array's own; inside the quotes a backslash keeps the next
+        // character as it is.
+        QString text = value.toString();
+        text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        text.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        array += QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    QVariantList bound;
+    for (QString& array : arrays)
+        bound << QVariant(array + QLatin1Char('}'));
+    return bound;
 }
 
 QString ServerBackend::searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,

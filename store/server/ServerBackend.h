@@ -37,6 +37,11 @@ public:
     // visible to the next statement, once it is granted.
     QString lockProgramNames() const override;
     QString insertSerialReturningId() const override;
+    QString programNamesOfKey() const override;
+    bool beginBulkWrite(const QSqlDatabase& db, qint64 records, StoreError* error) const override;
+    bool endBulkWrite(const QSqlDatabase& db, StoreError* error) const override;
+    QString insertSerialArrays() const override;
+    QVariantList serialArrays(const QVariantList& values) const override;
     QString searchRows(SqlCatalogue::Field field, SqlCatalogue::Source source,
                        SqlCatalogue::Cells cells, bool after, bool limit, bool programKnown,
                        bool versionKnown) const override;

@@ -12,8 +12,20 @@
 // version of all this. Tables of an earlier version are brought up to this one at connecting.
 namespace ServerSchema {
 
-// 1: programs and serials; 2: the records' details beside them.
-inline constexpr int Version = 2;
+// 1: programs and serials; 2: the records' details beside them; 3: other users told of a change
+// once a statement rather than once a row.
+inline constexpr int Version = 3;
+
+// The trigram index of the searched fields.
+inline const QString SearchIndexName = QStringLiteral("serials_search");
+
+// An index of the records that a load of many takes off and builds anew: its name and the
+// statement that makes it.
+struct RecordIndex
+{
+    QString name;
+    QString creation;
+};
 
 enum class Check
 {
@@ -33,7 +45,9 @@ Check ensure(const QSqlDatabase& db, StoreError* error);
 // The statements that make the tables, in order (for the README and for an administrator who
 // makes them by hand).
 QStringList creationStatements();
-// The statements that bring tables of the version before this one up to this one.
-QStringList updateStatements();
+// The statements that bring tables of an earlier version up to this one.
+QStringList updateStatements(int from);
+// The indexes of the records beside their key: the list order and the trigram index.
+QList<RecordIndex> recordIndexes();
 
 } // namespace ServerSchema

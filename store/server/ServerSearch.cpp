@@ -48,6 +48,13 @@ QString ServerSearch::searchRows(SqlCatalogue::Field field, SqlCatalogue::Source
 
 namespace ServerSearch {
 
+QString candidatesCounted()
+{
+    return QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM serials WHERE %1 LIMIT ?6::bigint) "
+                          "AS candidates")
+        .arg(ServerSql::contains(ServerSql::searchedText()));
+}
+
 bool narrows(const QString& keyword)
 {
     int run = 0;
@@ -85,20 +92,22 @@ bool plan(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& keyw
     // records may hold it, and a few are read and ordered at once.
     if (narrows(keyword)) {
         qint64 candidates = 0;
-        if (!count(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM serials WHERE %1 LIMIT "
-                                  "?6::bigint) AS candidates")
-                       .arg(ServerSql::contains(ServerSql::searchedText())),
-                   KeyLimit + 1, &candidates))
+        if (!count(candidatesCounted(), KeyLimit + 1, &candidates))
             return false;
         if (candidates <= KeyLimit) {
             plan.source = SqlCatalogue::Source::ServerCandidates;
             plan.allKeys = true;
         }
+        // A few are read a page in one statement each, the candidates confirmed and ordered
+        // again for every page; more are ordered once, their keys kept, and read a row at a
+        // time.
+        if (candidates <= PagedCandidates)
+            plan.allKeys = false;
     }
     // Many, or a keyword the index cannot narrow: one that fills a page from the first rows in
     // list order walks that order a page at a time; a sparser one leaves the way to the
     // server's planner (a scan and a sort of the matches, as a file does).
-    if (plan.allKeys == false) {
+    if (plan.source != SqlCatalogue::Source::ServerCandidates) {
         qint64 matches = 0;
         if (!count(QStringLiteral("SELECT count(*) FROM (SELECT * FROM (SELECT * FROM serials "
                                   "ORDER BY %1 LIMIT ?6::bigint) AS serials WHERE %2 LIMIT %3) "

@@ -52,6 +52,13 @@ inline QString programIs(const QString& placeholder)
         .arg(fold(QStringLiteral("program")), fold(placeholder + QStringLiteral("::text")));
 }
 
+// A program name that lower() does not fold as Qt does: one with characters beyond ASCII, or
+// none at all.
+inline QString unfoldedProgram()
+{
+    return QStringLiteral("(program IS NULL OR octet_length(program) <> length(program))");
+}
+
 // The four searched fields in one text for the trigram index. A match in any field is a match
 // in it, so the index names a superset of the records a keyword finds.
 inline QString searchedText(const QString& table = QString())
