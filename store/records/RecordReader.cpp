@@ -81,31 +81,31 @@ int keyFinderColumn(const QString& header)
     return -1;
 }
 
-// Sets a detail of the record from its text; the reason, named by where, when it is refused.
-QString setDetail(SerialRecord& record, const QString& name, const QString& text,
-                  const QString& where)
+// Sets a detail of the record from its text; the reason, to follow where the record stands,
+// when it is refused.
+QString setDetail(SerialRecord& record, const QString& name, const QString& text)
 {
     QString problem;
     if (RecordDetailsFields::set(&record.details, name, text, &problem))
         return QString();
     problem[0] = problem.at(0).toLower();
-    return QStringLiteral("%1: %2").arg(where, problem);
+    return problem;
 }
 
-// The reason a record is refused, named by where; empty when it keeps to the rule. A date is
-// brought to the stored form.
-QString checkRecord(SerialRecord& record, const QString& where)
+// The reason a record is refused, named by where() (made only then: every record passes here);
+// empty when it keeps to the rule. A date is brought to the stored form.
+template <typename Where> QString checkRecord(SerialRecord& record, const Where& where)
 {
     QString problem =
         RecordRule::problem(record.program, record.version, record.name, record.serial);
     if (!problem.isEmpty()) {
         problem[0] = problem.at(0).toLower();
-        return QStringLiteral("%1: %2").arg(where, problem);
+        return QStringLiteral("%1: %2").arg(where(), problem);
     }
     if (!record.date.isEmpty()) {
         const QString date = RecordImport::storedDate(record.date);
         if (date.isEmpty())
-            return tr("%1: the date \"%2\" is not an ISO 8601 date.").arg(where, record.date);
+            return tr("%1: the date \"%2\" is not an ISO 8601 date.").arg(where(), record.date);
         record.date = date;
     }
     return QString();
@@ -550,20 +550,24 @@ bool RecordReader::State::takeHeader()
 
 bool RecordReader::State::takeRow(SerialRecord* record)
 {
-    const QString where = tr("Row %1 (line %2)").arg(rowNumber - 1).arg(rowLine);
+    // Made only for a row that is refused: every row passes here.
+    const auto where = [&] { return tr("Row %1 (line %2)").arg(rowNumber - 1).arg(rowLine); };
+    const auto refuse = [&](const QString& problem) {
+        return fail(QStringLiteral("%1: %2").arg(where(), problem));
+    };
     if (fields.size() != columns.size())
         return fail(tr("%1: %2 fields where the header has %3.")
-                        .arg(where)
+                        .arg(where())
                         .arg(fields.size())
                         .arg(columns.size()));
     *record = SerialRecord();
     for (qsizetype c = 0; c < columns.size(); ++c) {
         const int which = columns.at(c);
         if (which >= FieldCount) {
-            const QString refused = setDetail(
-                *record, RecordDetailsFields::names().at(which - FieldCount), fields.at(c), where);
+            const QString refused =
+                setDetail(*record, RecordDetailsFields::names().at(which - FieldCount), fields.at(c));
             if (!refused.isEmpty())
-                return fail(refused);
+                return refuse(refused);
         } else if (which >= 0) {
             field(*record, which) = fields.at(c);
         }
@@ -721,11 +725,11 @@ bool RecordReader::State::jsonRecord(const QByteArray& span, qint64 offset, Seri
             return fail(tr("%1: \"%2\" is not a text.").arg(where, name));
         const QString text =
             number ? QString::number(value.toDouble(), 'g', 17) : value.toString();
-        const QString refused = setDetail(*record, name, text, where);
+        const QString refused = setDetail(*record, name, text);
         if (!refused.isEmpty())
-            return fail(refused);
+            return fail(QStringLiteral("%1: %2").arg(where, refused));
     }
-    const QString refused = checkRecord(*record, where);
+    const QString refused = checkRecord(*record, [&] { return where; });
     return refused.isEmpty() || fail(refused);
 }
 

@@ -15,9 +15,12 @@
 #include <QHash>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <array>
 
 namespace {
 
@@ -632,39 +635,56 @@ bool importRecords(DatabaseSession& session, RecordSource& source, const ImportO
             if (!options.dryRun &&
                 (!insertProgram.prepare(SqlCatalogue::InsertProgram) ||
                  !insertSerial.prepare(SqlCatalogue::InsertSerial) ||
-                 !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows)))) {
+                 (!db.driver()->hasFeature(QSqlDriver::BatchOperations) &&
+                  !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows))))) {
                 setError(error, errorOf(insertBatch));
                 return false;
             }
-            // Values of the records not yet written, five a record in the statement's order.
-            QVariantList pending;
-            auto writeBatch = [&] {
-                for (qsizetype i = 0; i < pending.size(); ++i)
-                    insertBatch.bindValue(int(i), pending.at(i));
-                if (!insertBatch.exec()) {
-                    setError(error, errorOf(insertBatch));
-                    return false;
-                }
-                pending.clear();
-                return true;
-            };
-            // The records not yet written, one a statement, in their order.
-            auto writeOneByOne = [&] {
-                for (qsizetype at = 0; at < pending.size(); at += 5) {
-                    for (int i = 0; i < 5; ++i)
-                        insertSerial.bindValue(i, pending.at(at + i));
-                    if (!insertSerial.exec()) {
-                        setError(error, errorOf(insertSerial));
-                        return false;
+            // The records not yet written, a column each in the statement's order.
+            std::array<QVariantList, 5> pending;
+            qsizetype pendingRows = 0;
+            // Where the driver runs a statement over columns of values (a file), one statement
+            // of one row is run over the batch: no statement text grows with the batch, no
+            // value is bound twice. Elsewhere (a server), a full batch is one statement of many
+            // rows, a shorter rest one row a statement.
+            const bool columnBatches = db.driver()->hasFeature(QSqlDriver::BatchOperations);
+            auto writePending = [&] {
+                if (pendingRows == 0)
+                    return true;
+                QSqlQuery& statement =
+                    !columnBatches && pendingRows == BatchRows ? insertBatch : insertSerial;
+                bool written = true;
+                if (columnBatches) {
+                    for (const QVariantList& column : pending)
+                        insertSerial.addBindValue(column);
+                    written = insertSerial.execBatch();
+                } else if (pendingRows == BatchRows) {
+                    int at = 0;
+                    for (qsizetype row = 0; row < pendingRows; ++row) {
+                        for (const QVariantList& column : pending)
+                            insertBatch.bindValue(at++, column.at(row));
+                    }
+                    written = insertBatch.exec();
+                } else {
+                    for (qsizetype row = 0; written && row < pendingRows; ++row) {
+                        for (int i = 0; i < 5; ++i)
+                            insertSerial.bindValue(i, pending.at(i).at(row));
+                        written = insertSerial.exec();
                     }
                 }
-                pending.clear();
+                if (!written) {
+                    setError(error, errorOf(statement));
+                    return false;
+                }
+                for (QVariantList& column : pending)
+                    column.clear();
+                pendingRows = 0;
                 return true;
             };
             // A record with details is stored alone, after those before it, so that its key is
             // known for its details.
             auto writeWithDetails = [&](const QVariantList& values, const RecordDetails& details) {
-                if (!writeOneByOne())
+                if (!writePending())
                     return false;
                 QSqlQuery keyed(db);
                 if (!run(keyed, backend.insertSerialReturningId(), values, error))
@@ -732,22 +752,25 @@ bool importRecords(DatabaseSession& session, RecordSource& source, const ImportO
                     options.decided(record, ImportDecision::Added);
                 if (options.dryRun)
                     continue;
-                const QVariantList values = {program->stored, text(record.name),
-                                             text(record.serial), text(record.version),
-                                             record.date.isEmpty() ? now : record.date};
                 if (!record.details.isEmpty()) {
-                    if (!writeWithDetails(values, record.details))
+                    if (!writeWithDetails({program->stored, text(record.name),
+                                           text(record.serial), text(record.version),
+                                           record.date.isEmpty() ? now : record.date},
+                                          record.details))
                         return false;
                     continue;
                 }
-                pending << values;
-                if (pending.size() == BatchRows * 5 && !writeBatch())
+                pending[0].append(program->stored);
+                pending[1].append(text(record.name));
+                pending[2].append(text(record.serial));
+                pending[3].append(text(record.version));
+                pending[4].append(record.date.isEmpty() ? now : record.date);
+                if (++pendingRows == BatchRows && !writePending())
                     return false;
             }
             if (!source.failure().isEmpty())
                 return unread();
-            // The rest, one record a statement.
-            if (!writeOneByOne())
+            if (!writePending())
                 return false;
             QString why;
             if (!SearchIndex::endBulkAdd(db, bulk, &why)) {
