@@ -305,13 +305,15 @@ struct RecordReader::State
         return false;
     }
 
-    // The next piece of the device's bytes; empty at its end.
-    bool readPiece(QByteArray* piece)
+    // The next piece of the device's bytes; empty at its end. A piece is at least as large as
+    // what the reader holds unfinished (held), so that a row or record of any length is
+    // scanned again only a few times, not once a piece.
+    bool readPiece(QByteArray* piece, qint64 held = 0)
     {
         piece->clear();
         if (deviceEnded)
             return true;
-        *piece = device.read(qMin<qint64>(PieceBytes, byteLimit + 1 - bytesRead));
+        *piece = device.read(qMin<qint64>(qMax(PieceBytes, held), byteLimit + 1 - bytesRead));
         bytesRead += piece->size();
         if (bytesRead > byteLimit)
             return fail(tooLarge);
@@ -379,7 +381,7 @@ bool RecordReader::State::start()
 bool RecordReader::State::moreText()
 {
     QByteArray piece;
-    if (!readPiece(&piece))
+    if (!readPiece(&piece, 2 * (text.size() - pos)))
         return false;
     carry += piece;
     const bool last = deviceEnded;
@@ -628,7 +630,7 @@ bool RecordReader::State::moreBytes()
     consumed += at;
     at = 0;
     QByteArray piece;
-    if (!readPiece(&piece))
+    if (!readPiece(&piece, bytes.size()))
         return false;
     bytes += piece;
     return true;
