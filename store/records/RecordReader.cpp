@@ -33,11 +33,6 @@ enum Field
 
 const char* const FieldNames[FieldCount] = {"program", "version", "name", "serial", "date"};
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("RecordImport", text);
-}
-
 QString& field(SerialRecord& record, int which)
 {
     switch (which) {
@@ -105,7 +100,7 @@ template <typename Where> QString checkRecord(SerialRecord& record, const Where&
     if (!record.date.isEmpty()) {
         const QString date = RecordImport::storedDate(record.date);
         if (date.isEmpty())
-            return tr("%1: the date \"%2\" is not an ISO 8601 date.").arg(where(), record.date);
+            return QCoreApplication::translate("RecordImport", "%1: the date \"%2\" is not an ISO 8601 date.").arg(where(), record.date);
         record.date = date;
     }
     return QString();
@@ -124,7 +119,7 @@ bool decodeWhole(const QByteArray& bytes, bool latin1Fallback, QString* text, QS
     if (decoder.hasError()) {
         if (!latin1Fallback || encoding) {
             if (error)
-                *error = tr("The file is not UTF-8 text.");
+                *error = QCoreApplication::translate("RecordImport", "The file is not UTF-8 text.");
             return false;
         }
         *text = QString::fromLatin1(bytes);
@@ -216,7 +211,7 @@ qsizetype loneSurrogate(const QByteArray& bytes, QByteArray* escape)
 
 QString loneSurrogateInFile(const QByteArray& escape, qint64 offset)
 {
-    return tr("The file holds a lone UTF-16 surrogate (%1) at byte %2.")
+    return QCoreApplication::translate("RecordImport", "The file holds a lone UTF-16 surrogate (%1) at byte %2.")
         .arg(QString::fromLatin1(escape))
         .arg(offset);
 }
@@ -226,7 +221,7 @@ QString invalidJson(qint64 offset, QJsonParseError::ParseError kind)
     QJsonParseError error;
     error.offset = int(offset);
     error.error = kind;
-    return tr("The file is not valid JSON (at byte %1: %2).").arg(offset).arg(error.errorString());
+    return QCoreApplication::translate("RecordImport", "The file is not valid JSON (at byte %1: %2).").arg(offset).arg(error.errorString());
 }
 
 enum class Step
@@ -392,7 +387,7 @@ bool RecordReader::State::moreText()
                                                        QStringConverter::Flag::ConvertInitialBom);
     QString decoded = decoder.decode(QByteArrayView(carry).first(whole));
     if (decoder.hasError())
-        return fail(tr("The file is not UTF-8 text."));
+        return fail(QCoreApplication::translate("RecordImport", "The file is not UTF-8 text."));
     carry.remove(0, whole);
     const bool atStart = text.isEmpty() && pos == 0 && line == 1 && rowNumber == 0;
     text.remove(0, pos);
@@ -422,7 +417,7 @@ Step RecordReader::State::csvRow()
                 if (i >= size) {
                     if (!textEnded)
                         return Step::NeedMore;
-                    fail(tr("Line %1: a quoted field is not closed.").arg(line));
+                    fail(QCoreApplication::translate("RecordImport", "Line %1: a quoted field is not closed.").arg(line));
                     return Step::Failed;
                 }
                 const QChar c = text.at(i++);
@@ -443,7 +438,7 @@ Step RecordReader::State::csvRow()
             }
             if (i < size && text.at(i) != separator && text.at(i) != QLatin1Char('\r') &&
                 text.at(i) != QLatin1Char('\n')) {
-                fail(tr("Line %1: text follows a closing quote.").arg(running));
+                fail(QCoreApplication::translate("RecordImport", "Line %1: text follows a closing quote.").arg(running));
                 return Step::Failed;
             }
         } else {
@@ -516,7 +511,7 @@ Step RecordReader::State::tsvRow()
                 value += QLatin1Char('\r');
                 break;
             default:
-                fail(tr("Line %1: a backslash must be followed by \\, t, n or r.").arg(line));
+                fail(QCoreApplication::translate("RecordImport", "Line %1: a backslash must be followed by \\, t, n or r.").arg(line));
                 return Step::Failed;
             }
             ++i;
@@ -537,7 +532,7 @@ bool RecordReader::State::takeHeader()
         int which = keyFinder ? keyFinderColumn(name) : numiraColumn(name);
         if (which >= 0 && seen[which]) {
             if (!keyFinder)
-                return fail(tr("The header names the column \"%1\" twice.").arg(header.trimmed()));
+                return fail(QCoreApplication::translate("RecordImport", "The header names the column \"%1\" twice.").arg(header.trimmed()));
             which = -1; // a finder's second spelling of a column: the first one counts
         }
         if (which >= 0)
@@ -545,20 +540,20 @@ bool RecordReader::State::takeHeader()
         columns.append(which);
     }
     if (!seen[Program] || !seen[Serial])
-        return fail(keyFinder ? tr("The header names no product and key columns.")
-                              : tr("The header needs the columns \"program\" and \"serial\"."));
+        return fail(keyFinder ? QCoreApplication::translate("RecordImport", "The header names no product and key columns.")
+                              : QCoreApplication::translate("RecordImport", "The header needs the columns \"program\" and \"serial\"."));
     return true;
 }
 
 bool RecordReader::State::takeRow(SerialRecord* record)
 {
     // Made only for a row that is refused: every row passes here.
-    const auto where = [&] { return tr("Row %1 (line %2)").arg(rowNumber - 1).arg(rowLine); };
+    const auto where = [&] { return QCoreApplication::translate("RecordImport", "Row %1 (line %2)").arg(rowNumber - 1).arg(rowLine); };
     const auto refuse = [&](const QString& problem) {
         return fail(QStringLiteral("%1: %2").arg(where(), problem));
     };
     if (fields.size() != columns.size())
-        return fail(tr("%1: %2 fields where the header has %3.")
+        return fail(QCoreApplication::translate("RecordImport", "%1: %2 fields where the header has %3.")
                         .arg(where())
                         .arg(fields.size())
                         .arg(columns.size()));
@@ -586,7 +581,7 @@ bool RecordReader::State::nextRow(SerialRecord* record)
         if (pos >= text.size()) {
             if (textEnded) {
                 if (rowNumber == 0)
-                    fail(tr("The file has no header row."));
+                    fail(QCoreApplication::translate("RecordImport", "The file has no header row."));
                 return false;
             }
             if (!moreText())
@@ -679,7 +674,7 @@ Step RecordReader::State::jsonValueEnd(qsizetype from, qsizetype* end)
 
 bool RecordReader::State::jsonRecord(const QByteArray& span, qint64 offset, SerialRecord* record)
 {
-    const QString where = tr("Record %1").arg(recordNumber);
+    const QString where = QCoreApplication::translate("RecordImport", "Record %1").arg(recordNumber);
     QByteArray escape;
     if (const qsizetype local = loneSurrogate(span, &escape); local >= 0) {
         // The escape is replaced by a marker that occurs nowhere else, and the field that holds
@@ -692,7 +687,7 @@ bool RecordReader::State::jsonRecord(const QByteArray& span, qint64 offset, Seri
         const QJsonObject object = QJsonDocument::fromJson(marked).object();
         for (auto it = object.begin(); it != object.end(); ++it) {
             if (it.value().toString().contains(QLatin1String(marker)))
-                return fail(tr("Record %1: \"%2\" holds a lone UTF-16 surrogate (%3).")
+                return fail(QCoreApplication::translate("RecordImport", "Record %1: \"%2\" holds a lone UTF-16 surrogate (%3).")
                                 .arg(recordNumber)
                                 .arg(it.key(), QString::fromLatin1(escape)));
         }
@@ -705,7 +700,7 @@ bool RecordReader::State::jsonRecord(const QByteArray& span, qint64 offset, Seri
     if (document.isNull())
         return fail(invalidJson(offset + parseError.offset - (isObject ? 0 : 1), parseError.error));
     if (!isObject)
-        return fail(tr("%1: not an object.").arg(where));
+        return fail(QCoreApplication::translate("RecordImport", "%1: not an object.").arg(where));
     const QJsonObject object = document.object();
     *record = SerialRecord();
     for (int which = 0; which < FieldCount; ++which) {
@@ -713,7 +708,7 @@ bool RecordReader::State::jsonRecord(const QByteArray& span, qint64 offset, Seri
         if (value.isUndefined() || value.isNull())
             continue;
         if (!value.isString())
-            return fail(tr("%1: \"%2\" is not a text.")
+            return fail(QCoreApplication::translate("RecordImport", "%1: \"%2\" is not a text.")
                             .arg(where, QLatin1String(FieldNames[which])));
         field(*record, which) = value.toString();
     }
@@ -724,7 +719,7 @@ bool RecordReader::State::jsonRecord(const QByteArray& span, qint64 offset, Seri
             continue;
         const bool number = value.isDouble() && name == QLatin1String("seats");
         if (!value.isString() && !number)
-            return fail(tr("%1: \"%2\" is not a text.").arg(where, name));
+            return fail(QCoreApplication::translate("RecordImport", "%1: \"%2\" is not a text.").arg(where, name));
         const QString text =
             number ? QString::number(value.toDouble(), 'g', 17) : value.toString();
         const QString refused = setDetail(*record, name, text);
@@ -745,7 +740,7 @@ bool RecordReader::State::jsonTopValue(const QString& key, const QByteArray& spa
     if (document.isNull())
         return fail(invalidJson(offset + parseError.offset - 1, parseError.error));
     const QJsonValue value = document.array().at(0);
-    const QString notOurs = tr("The file is no Numira export of version 1.");
+    const QString notOurs = QCoreApplication::translate("RecordImport", "The file is no Numira export of version 1.");
     if (key == QLatin1String("format")) {
         sawFormat = true;
         if (value.toString() != QLatin1String("numira"))
@@ -781,7 +776,7 @@ bool RecordReader::State::nextJson(SerialRecord* record)
             if (place != Place::Trailing)
                 return readOn();
             if (!sawFormat || !sawVersion || !sawRecords)
-                return fail(tr("The file is no Numira export of version 1."));
+                return fail(QCoreApplication::translate("RecordImport", "The file is no Numira export of version 1."));
             return false;
         }
         const char c = bytes.at(at);
@@ -789,7 +784,7 @@ bool RecordReader::State::nextJson(SerialRecord* record)
         switch (place) {
         case Place::Start:
             if (c == '[')
-                return fail(tr("The file is no Numira export of version 1."));
+                return fail(QCoreApplication::translate("RecordImport", "The file is no Numira export of version 1."));
             if (c != '{')
                 return fail(invalidJson(offset, QJsonParseError::IllegalValue));
             ++at;
