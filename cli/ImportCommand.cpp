@@ -75,6 +75,9 @@ int ImportCommand::execute(const CliArguments& args)
     RecordStore::ImportOutcome outcome;
     StoreError refused;
     if (!RecordStore::importRecords(session(), reader, options, &outcome, &refused)) {
+        // Too much input is said as of a file that was never read; a bad row names the file.
+        if (reader.exceededLimit())
+            return fail(tr("%1 Nothing was imported.").arg(reader.failure()));
         if (!reader.failure().isEmpty())
             return fail(tr("%1: %2 Nothing was imported.").arg(source, reader.failure()));
         return fail(tr("%1 Nothing was imported.").arg(refused.message()));

@@ -251,6 +251,7 @@ struct RecordReader::State
 
     QString error;
     bool failed = false;
+    bool exceeded = false;
     bool started = false;
     bool deviceEnded = false; // nothing more comes from the device
     qint64 bytesRead = 0;
@@ -310,8 +311,10 @@ struct RecordReader::State
             return true;
         *piece = device.read(qMin<qint64>(qMax(PieceBytes, held), byteLimit + 1 - bytesRead));
         bytesRead += piece->size();
-        if (bytesRead > byteLimit)
+        if (bytesRead > byteLimit) {
+            exceeded = true;
             return fail(tooLarge);
+        }
         if (piece->isEmpty())
             deviceEnded = true;
         return true;
@@ -893,6 +896,11 @@ bool RecordReader::next(SerialRecord* record)
 QString RecordReader::failure() const
 {
     return m_state->error;
+}
+
+bool RecordReader::exceededLimit() const
+{
+    return m_state->exceeded;
 }
 
 RecordFormat::Format RecordReader::detectedFormat(const QString& path, const QByteArray& head)

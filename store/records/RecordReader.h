@@ -32,6 +32,8 @@ public:
 
     bool next(RecordStore::SerialRecord* record) override;
     QString failure() const override;
+    // Whether reading stopped because the device held more than byteLimit bytes.
+    bool exceededLimit() const;
 
     // The format of a file to import when none is named, by its name and its first bytes (see
     // RecordImport::detectedFormat).
