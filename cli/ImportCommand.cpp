@@ -50,8 +50,7 @@ int ImportCommand::execute(const CliArguments& args)
         format = RecordImport::detectedFormat(source, head);
     }
     RecordReader reader(device, *format, RecordImport::MaxFileBytes,
-                        fromInput ? RecordImport::inputTooLarge()
-                                  : RecordImport::tooLarge(source));
+                        fromInput ? RecordImport::inputTooLarge() : RecordImport::tooLarge(source));
     if (!openDatabase(args))
         return Failure;
     RecordStore::ImportOptions options;

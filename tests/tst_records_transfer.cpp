@@ -47,8 +47,8 @@ public:
 protected:
     qint64 readData(char* data, qint64 maxSize) override
     {
-        const qint64 n = std::min<qint64>(
-            {maxSize, 1 + (m_reads++ * 7919) % 1021, m_bytes.size() - m_at});
+        const qint64 n =
+            std::min<qint64>({maxSize, 1 + (m_reads++ * 7919) % 1021, m_bytes.size() - m_at});
         memcpy(data, m_bytes.constData() + m_at, size_t(n));
         m_at += n;
         return n;
@@ -139,13 +139,11 @@ private slots:
                     d.order = records[i][1];
                     d.notes = records[i][3];
                 }
-                details.append(QStringList{QString::number(i + 1)} +
-                               RecordDetailsFields::texts(d));
+                details.append(QStringList{QString::number(i + 1)} + RecordDetailsFields::texts(d));
             }
         }
         // The file itself is written and read by tst_cli.
-        const QByteArray bytes =
-            RecordExport::toFormat(RecordExport::formatForFile(file), written);
+        const QByteArray bytes = RecordExport::toFormat(RecordExport::formatForFile(file), written);
         QCOMPARE(bytes.contains("notes"), withDetails);
         QList<SerialRecord> read;
         QString error;
@@ -283,8 +281,8 @@ private slots:
             "program,serial,expires\nA,1,2025-01-31\nB,2,31.01.2025\n", {},
             "Row 2 (line 3): the date \"31.01.2025\" for expires is not a real day of the form "
             "YYYY-MM-DD.");
-        row("tsv: seats that are no whole number", "tsv", "program\tserial\tseats\nA\t1\t2.5\n",
-            {}, "Row 1 (line 2): the number of seats \"2.5\" is not a whole number of 0 or more.");
+        row("tsv: seats that are no whole number", "tsv", "program\tserial\tseats\nA\t1\t2.5\n", {},
+            "Row 1 (line 2): the number of seats \"2.5\" is not a whole number of 0 or more.");
         row("json: seats as a fraction", "json",
             R"({"format":"numira","version":1,"records":[{"program":"A","serial":"1","seats":1.5}]})",
             {}, "Record 1: the number of seats \"1.5\" is not a whole number of 0 or more.");

@@ -87,7 +87,8 @@ bool openFile(const QString& path, QFile* file, QString* error)
         why = QStringLiteral("\"%1\" is not an ordinary file.").arg(path);
     else if (info.st_size > MaxFileBytes)
         why = tooLarge(path);
-    if (!why.isEmpty() || !file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!why.isEmpty() ||
+        !file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
         setError(error, why.isEmpty() ? file->errorString() : why);
         return false;

@@ -100,7 +100,9 @@ template <typename Where> QString checkRecord(SerialRecord& record, const Where&
     if (!record.date.isEmpty()) {
         const QString date = RecordImport::storedDate(record.date);
         if (date.isEmpty())
-            return QCoreApplication::translate("RecordImport", "%1: the date \"%2\" is not an ISO 8601 date.").arg(where(), record.date);
+            return QCoreApplication::translate("RecordImport",
+                                               "%1: the date \"%2\" is not an ISO 8601 date.")
+                .arg(where(), record.date);
         record.date = date;
     }
     return QString();
@@ -211,7 +213,8 @@ qsizetype loneSurrogate(const QByteArray& bytes, QByteArray* escape)
 
 QString loneSurrogateInFile(const QByteArray& escape, qint64 offset)
 {
-    return QCoreApplication::translate("RecordImport", "The file holds a lone UTF-16 surrogate (%1) at byte %2.")
+    return QCoreApplication::translate("RecordImport",
+                                       "The file holds a lone UTF-16 surrogate (%1) at byte %2.")
         .arg(QString::fromLatin1(escape))
         .arg(offset);
 }
@@ -221,7 +224,10 @@ QString invalidJson(qint64 offset, QJsonParseError::ParseError kind)
     QJsonParseError error;
     error.offset = int(offset);
     error.error = kind;
-    return QCoreApplication::translate("RecordImport", "The file is not valid JSON (at byte %1: %2).").arg(offset).arg(error.errorString());
+    return QCoreApplication::translate("RecordImport",
+                                       "The file is not valid JSON (at byte %1: %2).")
+        .arg(offset)
+        .arg(error.errorString());
 }
 
 enum class Step
@@ -275,14 +281,14 @@ struct RecordReader::State
     qint64 consumed = 0;
     enum class Place
     {
-        Start,      // before the top object
-        Key,        // before a key of the top object, or its end
-        NextKey,    // after a value of the top object: "," or "}"
-        KeyAfterComma, // before a key that a "," promised
-        Elements,   // before the first record or the end of the list
+        Start,             // before the top object
+        Key,               // before a key of the top object, or its end
+        NextKey,           // after a value of the top object: "," or "}"
+        KeyAfterComma,     // before a key that a "," promised
+        Elements,          // before the first record or the end of the list
         ElementAfterComma, // before a record that a "," promised
-        NextElement, // after a record: "," or "]"
-        Trailing    // after the top object: blanks only
+        NextElement,       // after a record: "," or "]"
+        Trailing           // after the top object: blanks only
     } place = Place::Start;
     bool sawFormat = false;
     bool sawVersion = false;
@@ -420,7 +426,9 @@ Step RecordReader::State::csvRow()
                 if (i >= size) {
                     if (!textEnded)
                         return Step::NeedMore;
-                    fail(QCoreApplication::translate("RecordImport", "Line %1: a quoted field is not closed.").arg(line));
+                    fail(QCoreApplication::translate("RecordImport",
+                                                     "Line %1: a quoted field is not closed.")
+                             .arg(line));
                     return Step::Failed;
                 }
                 const QChar c = text.at(i++);
@@ -441,7 +449,9 @@ Step RecordReader::State::csvRow()
             }
             if (i < size && text.at(i) != separator && text.at(i) != QLatin1Char('\r') &&
                 text.at(i) != QLatin1Char('\n')) {
-                fail(QCoreApplication::translate("RecordImport", "Line %1: text follows a closing quote.").arg(running));
+                fail(QCoreApplication::translate("RecordImport",
+                                                 "Line %1: text follows a closing quote.")
+                         .arg(running));
                 return Step::Failed;
             }
         } else {
@@ -514,7 +524,9 @@ Step RecordReader::State::tsvRow()
                 value += QLatin1Char('\r');
                 break;
             default:
-                fail(QCoreApplication::translate("RecordImport", "Line %1: a backslash must be followed by \\, t, n or r.").arg(line));
+                fail(QCoreApplication::translate(
+                         "RecordImport", "Line %1: a backslash must be followed by \\, t, n or r.")
+                         .arg(line));
                 return Step::Failed;
             }
             ++i;
@@ -535,7 +547,9 @@ bool RecordReader::State::takeHeader()
         int which = keyFinder ? keyFinderColumn(name) : numiraColumn(name);
         if (which >= 0 && seen[which]) {
             if (!keyFinder)
-                return fail(QCoreApplication::translate("RecordImport", "The header names the column \"%1\" twice.").arg(header.trimmed()));
+                return fail(QCoreApplication::translate("RecordImport",
+                                                        "The header names the column \"%1\" twice.")
+                                .arg(header.trimmed()));
             which = -1; // a finder's second spelling of a column: the first one counts
         }
         if (which >= 0)
@@ -543,29 +557,37 @@ bool RecordReader::State::takeHeader()
         columns.append(which);
     }
     if (!seen[Program] || !seen[Serial])
-        return fail(keyFinder ? QCoreApplication::translate("RecordImport", "The header names no product and key columns.")
-                              : QCoreApplication::translate("RecordImport", "The header needs the columns \"program\" and \"serial\"."));
+        return fail(keyFinder ? QCoreApplication::translate(
+                                    "RecordImport", "The header names no product and key columns.")
+                              : QCoreApplication::translate(
+                                    "RecordImport",
+                                    "The header needs the columns \"program\" and \"serial\"."));
     return true;
 }
 
 bool RecordReader::State::takeRow(SerialRecord* record)
 {
     // Made only for a row that is refused: every row passes here.
-    const auto where = [&] { return QCoreApplication::translate("RecordImport", "Row %1 (line %2)").arg(rowNumber - 1).arg(rowLine); };
+    const auto where = [&] {
+        return QCoreApplication::translate("RecordImport", "Row %1 (line %2)")
+            .arg(rowNumber - 1)
+            .arg(rowLine);
+    };
     const auto refuse = [&](const QString& problem) {
         return fail(QStringLiteral("%1: %2").arg(where(), problem));
     };
     if (fields.size() != columns.size())
-        return fail(QCoreApplication::translate("RecordImport", "%1: %2 fields where the header has %3.")
-                        .arg(where())
-                        .arg(fields.size())
-                        .arg(columns.size()));
+        return fail(
+            QCoreApplication::translate("RecordImport", "%1: %2 fields where the header has %3.")
+                .arg(where())
+                .arg(fields.size())
+                .arg(columns.size()));
     *record = SerialRecord();
     for (qsizetype c = 0; c < columns.size(); ++c) {
         const int which = columns.at(c);
         if (which >= FieldCount) {
-            const QString refused =
-                setDetail(*record, RecordDetailsFields::names().at(which - FieldCount), fields.at(c));
+            const QString refused = setDetail(
+                *record, RecordDetailsFields::names().at(which - FieldCount), fields.at(c));
             if (!refused.isEmpty())
                 return refuse(refused);
         } else if (which >= 0) {
@@ -584,7 +606,8 @@ bool RecordReader::State::nextRow(SerialRecord* record)
         if (pos >= text.size()) {
             if (textEnded) {
                 if (rowNumber == 0)
-                    fail(QCoreApplication::translate("RecordImport", "The file has no header row."));
+                    fail(
+                        QCoreApplication::translate("RecordImport", "The file has no header row."));
                 return false;
             }
             if (!moreText())
@@ -677,7 +700,8 @@ Step RecordReader::State::jsonValueEnd(qsizetype from, qsizetype* end)
 
 bool RecordReader::State::jsonRecord(const QByteArray& span, qint64 offset, SerialRecord* record)
 {
-    const QString where = QCoreApplication::translate("RecordImport", "Record %1").arg(recordNumber);
+    const QString where =
+        QCoreApplication::translate("RecordImport", "Record %1").arg(recordNumber);
     QByteArray escape;
     if (const qsizetype local = loneSurrogate(span, &escape); local >= 0) {
         // The escape is replaced by a marker that occurs nowhere else, and the field that holds
@@ -690,9 +714,11 @@ bool RecordReader::State::jsonRecord(const QByteArray& span, qint64 offset, Seri
         const QJsonObject object = QJsonDocument::fromJson(marked).object();
         for (auto it = object.begin(); it != object.end(); ++it) {
             if (it.value().toString().contains(QLatin1String(marker)))
-                return fail(QCoreApplication::translate("RecordImport", "Record %1: \"%2\" holds a lone UTF-16 surrogate (%3).")
-                                .arg(recordNumber)
-                                .arg(it.key(), QString::fromLatin1(escape)));
+                return fail(
+                    QCoreApplication::translate(
+                        "RecordImport", "Record %1: \"%2\" holds a lone UTF-16 surrogate (%3).")
+                        .arg(recordNumber)
+                        .arg(it.key(), QString::fromLatin1(escape)));
         }
         return fail(loneSurrogateInFile(escape, offset + local));
     }
@@ -722,9 +748,9 @@ bool RecordReader::State::jsonRecord(const QByteArray& span, qint64 offset, Seri
             continue;
         const bool number = value.isDouble() && name == QLatin1String("seats");
         if (!value.isString() && !number)
-            return fail(QCoreApplication::translate("RecordImport", "%1: \"%2\" is not a text.").arg(where, name));
-        const QString text =
-            number ? QString::number(value.toDouble(), 'g', 17) : value.toString();
+            return fail(QCoreApplication::translate("RecordImport", "%1: \"%2\" is not a text.")
+                            .arg(where, name));
+        const QString text = number ? QString::number(value.toDouble(), 'g', 17) : value.toString();
         const QString refused = setDetail(*record, name, text);
         if (!refused.isEmpty())
             return fail(QStringLiteral("%1: %2").arg(where, refused));
@@ -743,7 +769,8 @@ bool RecordReader::State::jsonTopValue(const QString& key, const QByteArray& spa
     if (document.isNull())
         return fail(invalidJson(offset + parseError.offset - 1, parseError.error));
     const QJsonValue value = document.array().at(0);
-    const QString notOurs = QCoreApplication::translate("RecordImport", "The file is no Numira export of version 1.");
+    const QString notOurs =
+        QCoreApplication::translate("RecordImport", "The file is no Numira export of version 1.");
     if (key == QLatin1String("format")) {
         sawFormat = true;
         if (value.toString() != QLatin1String("numira"))
@@ -779,7 +806,8 @@ bool RecordReader::State::nextJson(SerialRecord* record)
             if (place != Place::Trailing)
                 return readOn();
             if (!sawFormat || !sawVersion || !sawRecords)
-                return fail(QCoreApplication::translate("RecordImport", "The file is no Numira export of version 1."));
+                return fail(QCoreApplication::translate(
+                    "RecordImport", "The file is no Numira export of version 1."));
             return false;
         }
         const char c = bytes.at(at);
@@ -787,7 +815,8 @@ bool RecordReader::State::nextJson(SerialRecord* record)
         switch (place) {
         case Place::Start:
             if (c == '[')
-                return fail(QCoreApplication::translate("RecordImport", "The file is no Numira export of version 1."));
+                return fail(QCoreApplication::translate(
+                    "RecordImport", "The file is no Numira export of version 1."));
             if (c != '{')
                 return fail(invalidJson(offset, QJsonParseError::IllegalValue));
             ++at;

@@ -753,8 +753,8 @@ bool importRecords(DatabaseSession& session, RecordSource& source, const ImportO
                 if (options.dryRun)
                     continue;
                 if (!record.details.isEmpty()) {
-                    if (!writeWithDetails({program->stored, text(record.name),
-                                           text(record.serial), text(record.version),
+                    if (!writeWithDetails({program->stored, text(record.name), text(record.serial),
+                                           text(record.version),
                                            record.date.isEmpty() ? now : record.date},
                                           record.details))
                         return false;

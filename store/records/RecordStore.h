@@ -152,7 +152,6 @@ struct ImportOptions
     ImportDecided decided; // none: only the counts are kept
 };
 
-
 struct ImportOutcome
 {
     // One per record, in order: kept by the import of a list; an import from a source tells

@@ -261,11 +261,11 @@ bool SqliteResult::execBatch(bool arrayBind)
         for (int i = 0; i < expected; ++i) {
             const QVariant& value = columns.at(i).at(row);
             // A text is bound where it lies: columns outlive the step that reads it.
-            const int code = value.typeId() == QMetaType::QString && !isNullValue(value)
-                                 ? bindText(m_statement, i + 1,
-                                            *static_cast<const QString*>(value.constData()),
-                                            SQLITE_STATIC)
-                                 : bindOne(m_statement, i + 1, value);
+            const int code =
+                value.typeId() == QMetaType::QString && !isNullValue(value)
+                    ? bindText(m_statement, i + 1, *static_cast<const QString*>(value.constData()),
+                               SQLITE_STATIC)
+                    : bindOne(m_statement, i + 1, value);
             if (code != SQLITE_OK) {
                 fail(QStringLiteral("Unable to bind parameters"), QSqlError::StatementError, code);
                 sqlite3_clear_bindings(m_statement);
