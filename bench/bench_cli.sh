@@ -6,7 +6,7 @@
 # (/usr/bin/time), printed beside its floor and their ratio. Prints figures; it is no test.
 #   bench/bench_cli.sh [RECORDS|DATABASE] [BUILD_FOLDER] [ROUNDS]   (100000, build/, 5 rounds)
 # A database file is copied first and never changed; with SAVE_DATABASE=FILE set, the generated
-# one is kept there for the next run.
+# one is kept there for the next run. ONLY=transfer leaves the searches out.
 set -euo pipefail
 records=${1:-100000}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -83,7 +83,9 @@ shell_search() {
 }
 
 echo "records: $records; medians of $rounds runs (import: 3); peak memory of the process"
-for keyword in "User 12" "Office" "icensed"; do
+keywords=("User 12" "Office" "icensed")
+[ "${ONLY:-}" != transfer ] || keywords=()
+for keyword in "${keywords[@]}"; do
     matches=$(sqlite3 "$db" "SELECT count(*) FROM serials WHERE program LIKE '%$keyword%' OR
         version LIKE '%$keyword%' OR serial LIKE '%$keyword%' OR name LIKE '%$keyword%'")
     ours=$(measure "$rounds" "$cli" --db "$db" search "$keyword")

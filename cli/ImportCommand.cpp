@@ -1,7 +1,10 @@
 #include "cli/ImportCommand.h"
 
-#include "store/records/RecordExport.h"
 #include "store/records/RecordImport.h"
+#include "store/records/RecordReader.h"
+#include "store/records/RowWriter.h"
+
+#include <QFile>
 
 ImportCommand::ImportCommand(Streams& streams)
     : Command(streams,
@@ -34,47 +37,58 @@ int ImportCommand::execute(const CliArguments& args)
         if (!format)
             return usage(tr("--format is one of %1").arg(RecordFormat::names(use)));
     }
-    QByteArray bytes;
+    // The file is read as the records are stored, a piece at a time.
+    QFile file;
     QString error;
-    const bool read = source == QLatin1String("-")
-                          ? RecordImport::readStream(input(), &bytes, &error)
-                          : RecordImport::readFile(source, &bytes, &error);
-    if (!read)
+    const bool fromInput = source == QLatin1String("-");
+    if (!fromInput && !RecordImport::openFile(source, &file, &error))
         return fail(tr("%1 Nothing was imported.").arg(error));
-    QList<RecordStore::SerialRecord> records;
-    if (!RecordImport::parse(bytes, format.value_or(RecordImport::detectedFormat(source, bytes)),
-                             &records, &error))
-        return fail(tr("%1: %2 Nothing was imported.").arg(source, error));
-    bytes = QByteArray(); // the records are all that is needed from here on
+    QIODevice& device = fromInput ? input() : file;
+    if (!format) {
+        // The header row decides; peeked, so the reader still reads it.
+        const QByteArray head = device.peek(64 * 1024);
+        format = RecordImport::detectedFormat(source, head);
+    }
+    RecordReader reader(device, *format, RecordImport::MaxFileBytes,
+                        fromInput ? RecordImport::inputTooLarge() : RecordImport::tooLarge(source));
     if (!openDatabase(args))
         return Failure;
     RecordStore::ImportOptions options;
     options.dryRun = args.flags.contains(QStringLiteral("--dry-run"));
     options.keepDuplicates = args.flags.contains(QStringLiteral("--allow-duplicate"));
+    // A dry run lists each record as it is decided, once the whole file has been read.
+    QByteArray report;
+    if (options.dryRun)
+        options.decided = [&](const RecordStore::SerialRecord& r,
+                              RecordStore::ImportDecision decision) {
+            report += decision == RecordStore::ImportDecision::Added ? "add\t" : "duplicate\t";
+            RowWriter::appendTsvField(report, r.program);
+            report += '\t';
+            RowWriter::appendTsvField(report, r.version);
+            report += '\t';
+            RowWriter::appendTsvField(report, r.name);
+            report += '\t';
+            RowWriter::appendTsvField(report, r.serial);
+            report += '\n';
+        };
     RecordStore::ImportOutcome outcome;
     StoreError refused;
-    if (!RecordStore::importRecords(session(), records, options, &outcome, &refused))
+    if (!RecordStore::importRecords(session(), reader, options, &outcome, &refused)) {
+        // Too much input is said as of a file that was never read; a bad row names the file.
+        if (reader.exceededLimit())
+            return fail(tr("%1 Nothing was imported.").arg(reader.failure()));
+        if (!reader.failure().isEmpty())
+            return fail(tr("%1: %2 Nothing was imported.").arg(source, reader.failure()));
         return fail(tr("%1 Nothing was imported.").arg(refused.message()));
+    }
     if (!outcome.note.isEmpty())
         warn(outcome.note);
-    QString report;
-    if (options.dryRun) {
-        for (qsizetype i = 0; i < records.size(); ++i) {
-            const RecordStore::SerialRecord& r = records.at(i);
-            const bool added = outcome.decisions.at(i) == RecordStore::ImportDecision::Added;
-            report +=
-                QStringList{added ? QStringLiteral("add") : QStringLiteral("duplicate"),
-                            RecordExport::tsvField(r.program), RecordExport::tsvField(r.version),
-                            RecordExport::tsvField(r.name), RecordExport::tsvField(r.serial)}
-                    .join(QLatin1Char('\t')) +
-                QLatin1Char('\n');
-        }
-    }
     report +=
         (options.dryRun ? tr("Would add %1 records (%2 new programs), would skip %3 duplicates.\n")
                         : tr("Added %1 records (%2 new programs), skipped %3 duplicates.\n"))
             .arg(outcome.added)
             .arg(outcome.newPrograms)
-            .arg(outcome.duplicates);
-    return write(report.toUtf8()) ? Success : Failure;
+            .arg(outcome.duplicates)
+            .toUtf8();
+    return write(report) ? Success : Failure;
 }

@@ -1,10 +1,12 @@
 // Export, import and duplicate detection of the store, against real database files.
 
 #include "store/DatabaseSession.h"
+#include "store/records/DatabaseCopy.h"
 #include "store/records/ImportJob.h"
 #include "store/records/RecordDetails.h"
 #include "store/records/RecordExport.h"
 #include "store/records/RecordImport.h"
+#include "store/records/RecordReader.h"
 #include "store/records/RecordStore.h"
 #include "support/StoreFixtures.h"
 #include "support/TestEnv.h"
@@ -28,6 +30,70 @@ QList<SerialRecord> toRecords(const Rows& rows)
     QList<SerialRecord> records;
     for (const QStringList& r : rows)
         records.append({r.value(0), r.value(1), r.value(2), r.value(3), r.value(4)});
+    return records;
+}
+
+// Hands out its bytes in reads of 1 to 1021 bytes, sizes in no order, as a pipe may: the end of
+// what the reader holds falls on every kind of place in the text.
+class TrickleDevice final : public QIODevice
+{
+public:
+    explicit TrickleDevice(QByteArray bytes) : m_bytes(std::move(bytes))
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 n =
+            std::min<qint64>({maxSize, 1 + (m_reads++ * 7919) % 1021, m_bytes.size() - m_at});
+        memcpy(data, m_bytes.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_at = 0;
+    qint64 m_reads = 0;
+};
+
+// Every record a reader gives until it stops, and why it stopped.
+QList<SerialRecord> readAll(QIODevice& device, RecordImport::Format format, QString* failure)
+{
+    RecordReader reader(device, format, RecordImport::MaxFileBytes, "too large");
+    QList<SerialRecord> records;
+    for (SerialRecord record; reader.next(&record);)
+        records.append(record);
+    *failure = reader.failure();
+    return records;
+}
+
+Rows rowsOf(const QList<SerialRecord>& records)
+{
+    Rows rows;
+    for (const SerialRecord& r : records)
+        rows.append(QStringList{r.program, r.version, r.name, r.serial, r.date} +
+                    RecordDetailsFields::texts(r.details));
+    return rows;
+}
+
+// count records over programs programs, serials "S-i", details on every seventh.
+QList<SerialRecord> numberedRecords(int count, int programs)
+{
+    QList<SerialRecord> records;
+    for (int i = 1; i <= count; ++i) {
+        SerialRecord r{QString("Prog %1").arg(i % programs), QString::number(i % 9), "Me",
+                       QString("S-%1").arg(i), "2024-01-01T12:00:00"};
+        if (i % 7 == 0) {
+            r.details.email = QString("u%1@example.org").arg(i);
+            r.details.seats = i;
+        }
+        records.append(r);
+    }
     return records;
 }
 
@@ -73,13 +139,11 @@ private slots:
                     d.order = records[i][1];
                     d.notes = records[i][3];
                 }
-                details.append(QStringList{QString::number(i + 1)} +
-                               RecordDetailsFields::texts(d));
+                details.append(QStringList{QString::number(i + 1)} + RecordDetailsFields::texts(d));
             }
         }
         // The file itself is written and read by tst_cli.
-        const QByteArray bytes =
-            RecordExport::toFormat(RecordExport::formatForFile(file), written);
+        const QByteArray bytes = RecordExport::toFormat(RecordExport::formatForFile(file), written);
         QCOMPARE(bytes.contains("notes"), withDetails);
         QList<SerialRecord> read;
         QString error;
@@ -217,8 +281,8 @@ private slots:
             "program,serial,expires\nA,1,2025-01-31\nB,2,31.01.2025\n", {},
             "Row 2 (line 3): the date \"31.01.2025\" for expires is not a real day of the form "
             "YYYY-MM-DD.");
-        row("tsv: seats that are no whole number", "tsv", "program\tserial\tseats\nA\t1\t2.5\n",
-            {}, "Row 1 (line 2): the number of seats \"2.5\" is not a whole number of 0 or more.");
+        row("tsv: seats that are no whole number", "tsv", "program\tserial\tseats\nA\t1\t2.5\n", {},
+            "Row 1 (line 2): the number of seats \"2.5\" is not a whole number of 0 or more.");
         row("json: seats as a fraction", "json",
             R"({"format":"numira","version":1,"records":[{"program":"A","serial":"1","seats":1.5}]})",
             {}, "Record 1: the number of seats \"1.5\" is not a whole number of 0 or more.");
@@ -257,6 +321,179 @@ private slots:
         for (const SerialRecord& r : read)
             rows.append({r.program, r.version, r.name, r.serial, r.date});
         QCOMPARE(rows, records);
+
+        // The same, however the bytes arrive: the reader stops at the same row with the same
+        // words, having given the records before it.
+        TrickleDevice trickle(bytes);
+        QString failure;
+        const QList<SerialRecord> trickled =
+            readAll(trickle, *RecordImport::formatFromName(format), &failure);
+        QCOMPARE(failure, reason);
+        if (reason.isEmpty())
+            QCOMPARE(rowsOf(trickled), rowsOf(read));
+    }
+
+    // A file of thousands of awkward records reads back exactly from every format, bytes given
+    // a few at a time: quotes, CR LF and characters of several bytes fall across every border.
+    void readerTakesLargeFilesPieceByPiece_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char* file : {"records.csv", "records.json", "records.tsv"})
+            QTest::addRow("%s", file) << file;
+    }
+
+    void readerTakesLargeFilesPieceByPiece()
+    {
+        QFETCH(QString, file);
+        QList<SerialRecord> written = numberedRecords(3000, 40);
+        const QList<SerialRecord> hostile = toRecords(StoreFixtures::hostileRecords());
+        for (qsizetype i = 0; i < hostile.size(); ++i) {
+            SerialRecord r = hostile.at(i);
+            r.details.notes = r.name + "\r\n\"é🔑\"";
+            written.insert(i * 97, r);
+        }
+        const QByteArray bytes = RecordExport::toFormat(RecordExport::formatForFile(file), written);
+        TrickleDevice trickle(bytes);
+        QString failure;
+        const QList<SerialRecord> read =
+            readAll(trickle, RecordImport::formatForFile(file), &failure);
+        QCOMPARE(failure, QString());
+        QCOMPARE(rowsOf(read), rowsOf(written));
+    }
+
+    // An import read from a file as it is stored: a record refused after the first batch was
+    // written (by the reader, or by the store's own rule) leaves every table as it was, the
+    // search index and its trigger included.
+    void streamedImportStoresAllOrNothing()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        QVERIFY(testOpen(db));
+        RecordStore::ImportOutcome outcome;
+        QVERIFY(RecordStore::importRecords(testSession(), numberedRecords(5, 3), {}, &outcome,
+                                           nullptr));
+        testSession().close();
+        const QString tables = "SELECT (SELECT group_concat(program || serial) FROM serials), "
+                               "(SELECT group_concat(program) FROM programs), "
+                               "(SELECT group_concat(name) FROM sqlite_master WHERE "
+                               "type = 'trigger')";
+        const Rows before = queryRows(db, tables);
+
+        QList<SerialRecord> records = numberedRecords(3000, 50);
+        records[2499].program = "";
+        const QString path = env.path("bad.csv");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(RecordExport::toCsv(records));
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        RecordReader reader(file, RecordImport::Format::Csv, RecordImport::MaxFileBytes, "");
+        QVERIFY(testOpen(db));
+        StoreError error;
+        QVERIFY(!RecordStore::importRecords(testSession(), reader, {}, &outcome, &error));
+        QCOMPARE(error.message(), "Row 2500 (line 2501): the program name is empty.");
+        QCOMPARE(reader.failure(), error.message());
+        QVERIFY(!RecordStore::importRecords(testSession(), records, {}, &outcome, &error));
+        QCOMPARE(error.message(), "Record 2500: The program name is empty.");
+        testSession().close();
+        QCOMPARE(queryRows(db, tables), before);
+    }
+
+    // Duplicates are found within a file across the reader's and the writer's batches, and
+    // against the stored serials of every program, also those met after so many programs that
+    // the import reads the whole table instead.
+    void streamedImportFindsEveryDuplicate()
+    {
+        TestEnv env;
+        const QString db = env.makeDatabase();
+        QVERIFY(testOpen(db));
+        RecordStore::ImportOutcome outcome;
+        QList<SerialRecord> stored;
+        for (int p = 0; p < 100; ++p)
+            stored.append({QString("Prog %1").arg(p), "1", "n", QString("KEY-%1").arg(p), ""});
+        QVERIFY(RecordStore::importRecords(testSession(), stored, {}, &outcome, nullptr));
+
+        QList<SerialRecord> records = numberedRecords(2600, 100);
+        QList<int> duplicates;
+        for (int p = 0; p < 100; ++p) {
+            // Program p's stored key, in another spelling, once its program has come by.
+            const int at = 1000 + 15 * p;
+            records[at].program = QString("PROG %1").arg(p);
+            records[at].serial = QString("key %1").arg(p);
+            duplicates.append(at);
+        }
+        records[2500].serial = "s 11"; // the file's own record 11, same program
+        records[2500].program = records[10].program;
+        duplicates.append(2500);
+        records[2501].serial = "S-12"; // record 12's serial, under another program
+        std::sort(duplicates.begin(), duplicates.end());
+
+        QBuffer file;
+        file.setData(RecordExport::toJson(records));
+        file.open(QIODevice::ReadOnly);
+        RecordReader reader(file, RecordImport::Format::Json, RecordImport::MaxFileBytes, "");
+        RecordStore::ImportOptions options;
+        QList<int> found;
+        int decided = 0;
+        options.decided = [&](const SerialRecord&, RecordStore::ImportDecision decision) {
+            if (decision == RecordStore::ImportDecision::Duplicate)
+                found.append(decided);
+            ++decided;
+        };
+        QVERIFY(RecordStore::importRecords(testSession(), reader, options, &outcome, nullptr));
+        testSession().close();
+        QCOMPARE(found, duplicates);
+        QCOMPARE(outcome.duplicates, 101);
+        QCOMPARE(outcome.added, 2600 - 101);
+        QCOMPARE(outcome.newPrograms, 0);
+        QCOMPARE(queryRows(db, "SELECT count(*), count(DISTINCT program) FROM serials"),
+                 (Rows{{QString::number(100 + 2600 - 101), "100"}}));
+    }
+
+    // A copy between two files reads the source as it stores: the target keeps its records,
+    // and gets every record after them in the source's order, each with its own details.
+    void copyKeepsOrderAndDetails()
+    {
+        TestEnv env;
+        const QString from = env.makeDatabase(env.path("from.mdb"));
+        const QString to = env.makeDatabase(env.path("to.mdb"));
+        const QList<SerialRecord> records = numberedRecords(2100, 30);
+        QVERIFY(testOpen(from));
+        RecordStore::ImportOutcome outcome;
+        QVERIFY(RecordStore::importRecords(testSession(), records, {}, &outcome, nullptr));
+        testSession().close();
+        QVERIFY(execSql(from, "DELETE FROM serials WHERE id = 3"));
+        QVERIFY(execSql(to, "INSERT INTO serials (program, version, name, serial, date) VALUES "
+                            "('Kept', '1', 'n', 'K', '2001-01-01T00:00:00')"));
+
+        DatabaseSession source;
+        DatabaseSession target;
+        source.setAddress(from);
+        target.setAddress(to);
+        DatabaseCopy::Outcome copied;
+        StoreError error;
+        QVERIFY2(DatabaseCopy::copy(source, target, {}, &copied, &error),
+                 qPrintable(error.message()));
+        QCOMPARE(copied.read, 2099);
+        QCOMPARE(copied.added, 2099);
+        QList<SerialRecord> expected = records;
+        expected.removeAt(2);
+        QVERIFY(testOpen(to));
+        QList<SerialRecord> read;
+        QHash<qlonglong, RecordDetails> details;
+        QVERIFY(RecordDetailsStore::all(testSession(), &details, &error));
+        QVERIFY(RecordStore::forEachSerial(
+            testSession(), RecordStore::RecordOrder::ByKey,
+            [&](const RecordStore::StoredRecord& stored) {
+                read.append(stored.record);
+                read.last().details = details.value(stored.id);
+                return true;
+            },
+            &error));
+        testSession().close();
+        QCOMPARE(read.size(), 2100);
+        QCOMPARE(read.first().serial, "K");
+        QCOMPARE(rowsOf(read.mid(1)), rowsOf(expected));
     }
 
     // Duplicates ignore letter case (beyond ASCII too), blanks and dashes, within one program;

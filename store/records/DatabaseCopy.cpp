@@ -1,11 +1,58 @@
 #include "store/records/DatabaseCopy.h"
 
+#include "store/DatabaseBackend.h"
 #include "store/DatabaseSession.h"
 #include "store/records/RecordDetails.h"
+#include "store/records/RecordSource.h"
+#include "store/sqlite/SqlCatalogue.h"
 
 #include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
 
 namespace {
+
+// The source's records in the order they were stored, each with its details, read through
+// one forward-only statement while the target stores them: one record is held at a time.
+class StoredRecords final : public RecordSource
+{
+public:
+    StoredRecords(const QSqlDatabase& db, QHash<qlonglong, RecordDetails> details)
+        : m_query(db), m_details(std::move(details))
+    {
+        const DatabaseBackend& backend = DatabaseBackend::of(db);
+        m_query.setForwardOnly(true);
+        if (!m_query.exec(backend.statement(SqlCatalogue::AllSerialsByKey)))
+            m_failure = backend.errorOf(m_query.lastError()).message();
+    }
+
+    bool next(RecordStore::SerialRecord* record) override
+    {
+        if (!m_failure.isEmpty())
+            return false;
+        if (!m_query.next()) {
+            // A read that a fault cut short is no end.
+            if (m_query.lastError().isValid())
+                m_failure =
+                    DatabaseBackend::of(m_query.driver()).errorOf(m_query.lastError()).message();
+            return false;
+        }
+        *record = {m_query.value(1).toString(), m_query.value(2).toString(),
+                   m_query.value(3).toString(), m_query.value(4).toString(),
+                   m_query.value(5).toString(), m_details.value(m_query.value(0).toLongLong())};
+        ++m_read;
+        return true;
+    }
+    QString failure() const override { return m_failure; }
+    qint64 read() const { return m_read; }
+
+private:
+    QSqlQuery m_query;
+    QHash<qlonglong, RecordDetails> m_details;
+    QString m_failure;
+    qint64 m_read = 0;
+};
 
 bool openChecked(DatabaseSession& session, StoreError* error)
 {
@@ -33,30 +80,23 @@ bool copy(DatabaseSession& from, DatabaseSession& to, const RecordStore::ImportO
                 "DatabaseCopy", "The source and the target are the same database."));
         return false;
     }
-    QList<RecordStore::SerialRecord> records;
     if (!openChecked(from, error))
         return false;
-    // In the order they were stored, so that the copy keeps it; each with its details.
+    // Each record with its details; the details are the few records that have them.
     QHash<qlonglong, RecordDetails> details;
-    const bool read =
-        RecordDetailsStore::all(from, &details, error) &&
-        RecordStore::forEachSerial(
-            from, RecordStore::RecordOrder::ByKey,
-            [&](const RecordStore::StoredRecord& stored) {
-                records.append(stored.record);
-                records.last().details = details.value(stored.id);
-                return true;
-            },
-            error);
-    from.close();
-    if (!read)
+    if (!RecordDetailsStore::all(from, &details, error) || !openChecked(to, error)) {
+        from.close();
         return false;
-    outcome->read = records.size();
-    if (!openChecked(to, error))
-        return false;
+    }
     RecordStore::ImportOutcome imported;
-    const bool stored = RecordStore::importRecords(to, records, options, &imported, error);
+    bool stored = false;
+    {
+        StoredRecords records(from.connection(), std::move(details));
+        stored = RecordStore::importRecords(to, records, options, &imported, error);
+        outcome->read = records.read();
+    }
     to.close();
+    from.close();
     if (!stored)
         return false;
     outcome->added = imported.added;

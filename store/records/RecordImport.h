@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+class QFile;
 class QIODevice;
 
 #include <optional>
@@ -47,6 +48,13 @@ bool readFile(const QString& path, QByteArray* bytes, QString* error);
 // The same limit for a stream that is read to its end (standard input).
 bool readStream(QIODevice& device, QByteArray* bytes, QString* error);
 
+// Opens the file to import for reading a piece at a time (RecordReader), with readFile's
+// checks: an ordinary file of at most MaxFileBytes, opened without waiting for a writer.
+bool openFile(const QString& path, QFile* file, QString* error);
+// Why a file or standard input holds too much: the words readFile and readStream use.
+QString tooLarge(const QString& path);
+QString inputTooLarge();
+
 // CSV text: UTF-8 with or without a byte-order mark (UTF-16 with its mark is read too), fields
 // separated by ",", ";" or a tab (whichever the header row uses most), quoted after RFC 4180,
 // lines ended by CRLF or LF. Header names compare without regard to case and outer blanks;
@@ -62,7 +70,8 @@ bool readStream(QIODevice& device, QByteArray* bytes, QString* error);
 //
 // TSV is read as the export writes it: a header row, tab-separated fields, \\, \t, \n and \r
 // escapes; any other backslash sequence is refused. In JSON, a \uXXXX escape of half a
-// surrogate pair is refused with the record that holds it.
+// surrogate pair is refused with the record that holds it. RecordReader reads the same
+// formats from a device a record at a time; parse is it over whole bytes.
 bool parse(const QByteArray& bytes, Format format, QList<RecordStore::SerialRecord>* records,
            QString* error);
 

@@ -4,7 +4,9 @@
 #include "store/DatabaseSession.h"
 #include "store/records/DamageWatch.h"
 #include "store/records/RecordRule.h"
+#include "store/records/RecordSource.h"
 #include "store/records/SerialKey.h"
+#include "store/records/SerialKeySet.h"
 #include "store/search/SearchIndex.h"
 #include "store/sqlite/FileBackend.h"
 #include "store/sqlite/SqlCatalogue.h"
@@ -13,9 +15,12 @@
 #include <QHash>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <array>
 
 namespace {
 
@@ -253,41 +258,32 @@ bool visitRecords(QSqlQuery& query, const RecordStore::RecordVisitor& each, Stor
     return readWhole(query, error);
 }
 
-// The serial keys stored for the programs that records name (programs: every stored program
-// by its key). A few programs are read through the program index, as the add screen's check
-// does; an import naming many reads the whole table once.
-bool storedKeys(QSqlQuery& query, const QList<RecordStore::SerialRecord>& records,
-                const QHash<QString, QString>& programs, QHash<QString, QSet<QString>>* keys,
-                StoreError* error)
+// The records of a list, for the import of a list.
+class ListSource final : public RecordSource
 {
-    constexpr qsizetype ProgramsOneByOne = 64;
-    QSet<QString> named;
-    for (const RecordStore::SerialRecord& record : records) {
-        const auto stored = programs.constFind(programKey(record.program));
-        if (stored != programs.constEnd())
-            named.insert(*stored);
-        if (named.size() > ProgramsOneByOne)
-            break;
-    }
-    if (named.size() > ProgramsOneByOne) {
-        if (!run(query, SqlCatalogue::SerialKeys, {}, error))
+public:
+    explicit ListSource(const QList<RecordStore::SerialRecord>& records) : m_records(records) {}
+    bool next(RecordStore::SerialRecord* record) override
+    {
+        if (m_at >= m_records.size())
             return false;
-        while (query.next())
-            (*keys)[programKey(query.value(0).toString())].insert(
-                SerialKey::normalised(query.value(1).toString()));
-        query.finish();
+        *record = m_records.at(m_at++);
         return true;
     }
-    for (const QString& program : std::as_const(named)) {
-        if (!run(query, SqlCatalogue::SerialKeysOfProgram, {program}, error))
-            return false;
-        QSet<QString>& known = (*keys)[programKey(program)];
-        while (query.next())
-            known.insert(SerialKey::normalised(query.value(3).toString()));
-        query.finish();
-    }
-    return true;
-}
+    QString failure() const override { return QString(); }
+    qsizetype count() const override { return m_records.size(); }
+
+private:
+    const QList<RecordStore::SerialRecord>& m_records;
+    qsizetype m_at = 0;
+};
+
+// A program an import met, by the spelling the records give it.
+struct MetProgram
+{
+    QString key;    // programKey
+    QString stored; // the name the records go under
+};
 
 } // namespace
 
@@ -531,32 +527,38 @@ bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialReco
     });
 }
 
-bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
-                   const ImportOptions& options, ImportOutcome* outcome, StoreError* error)
+bool importRecords(DatabaseSession& session, RecordSource& source, const ImportOptions& options,
+                   ImportOutcome* outcome, StoreError* error)
 {
     const DamageWatch watch(session, error);
     // Records a statement: a statement costs more than its rows (SQLite takes up to 32,766
     // values, five a record).
     constexpr int BatchRows = 1000;
-    // From this many records on, the search index is written for all of them together
-    // (SearchIndex::beginBulkAdd) rather than by its trigger, record by record.
-    constexpr qsizetype BulkIndexRecords = 1000;
     constexpr qsizetype ProgressRows = 1000;
-    // From this many records on, the whole file is checked before the import writes.
-    constexpr qsizetype CheckedImportRecords = 1000;
+    // An import of this many records or more is checked for damage before it writes, and
+    // writes the search index for all of them together (SearchIndex::beginBulkAdd) rather
+    // than by its trigger, record by record. The first this many are read before the
+    // transaction begins, to know which kind of import it is.
+    constexpr qsizetype ManyRecords = 1000;
+    // The stored serials of the first programs an import names are read program by program,
+    // through the program index; from this many programs on, the whole table once.
+    constexpr int ProgramsOneByOne = 64;
     *outcome = ImportOutcome();
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        const SerialRecord& r = records.at(i);
-        const QString problem = RecordRule::problem(r.program, r.version, r.name, r.serial);
-        if (!problem.isEmpty())
-            return storable(
-                QCoreApplication::translate("RecordStore", "Record %1: %2").arg(i + 1).arg(problem),
-                error);
-    }
+    const auto unread = [&] {
+        setError(error, StoreError::invalid(source.failure()));
+        return false;
+    };
+    QList<SerialRecord> head;
+    for (SerialRecord record; head.size() < ManyRecords && source.next(&record);)
+        head.append(std::move(record));
+    if (!source.failure().isEmpty())
+        return unread();
+    const bool many = head.size() >= ManyRecords;
     const QString now = dateText(QDateTime::currentDateTime());
+    const qsizetype total = source.count();
     ImportOutcome result;
     const auto goOn = [&](qsizetype done) {
-        if (!options.progress || options.progress(done, records.size()))
+        if (!options.progress || options.progress(done, total))
             return true;
         setError(error, {StoreError::Kind::Cancelled,
                          QCoreApplication::translate("RecordStore", "The import was cancelled.")});
@@ -568,10 +570,10 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
             const QSqlDatabase db = options.connectionName.isEmpty()
                                         ? session.currentConnection()
                                         : QSqlDatabase::database(options.connectionName, false);
+            const DatabaseBackend& backend = DatabaseBackend::of(db);
             // Many records written into a damaged file would be lost with it; a few are
             // written as adds are, and damage their statements meet refuses them.
-            if (DatabaseBackend::of(query.driver()).checksStructure() &&
-                records.size() >= CheckedImportRecords) {
+            if (backend.checksStructure() && many) {
                 StoreError damage = FileBackend::verifyIntact(db, session.address());
                 // An index that disagrees with its table is rebuilt in the import's
                 // transaction; a dry run leaves it to the import.
@@ -593,22 +595,47 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                 }
             }
             // New program rows are stored one writer at a time (where writers run side by side).
-            const QString lock = DatabaseBackend::of(query.driver()).lockProgramNames();
+            const QString lock = backend.lockProgramNames();
             if (!lock.isEmpty() && !run(query, lock, {}, error))
                 return false;
             query.finish();
             QHash<QString, QString> programs;
             if (!programsByKey(query, &programs, error))
                 return false;
-            // The serial keys already stored for the programs the records name, by program key.
-            QHash<QString, QSet<QString>> keys;
-            if (!options.keepDuplicates && !storedKeys(query, records, programs, &keys, error))
-                return false;
+            // Every program met so far, by its spelling in the records.
+            QHash<QString, MetProgram> met;
+            // The serial keys of the programs met, stored ones and those imported so far.
+            SerialKeySet keys;
+            // The programs whose stored serials are in keys: those read, and the new ones.
+            QSet<QString> keysKnown;
+            int storedProgramsRead = 0;
+            bool allKeysRead = false;
+            // Learns the stored serials of a stored program met for the first time.
+            const auto readStoredKeys = [&](const QString& stored) {
+                if (allKeysRead)
+                    return true;
+                if (++storedProgramsRead > ProgramsOneByOne) {
+                    allKeysRead = true;
+                    if (!run(query, SqlCatalogue::SerialKeys, {}, error))
+                        return false;
+                    while (query.next())
+                        keys.insert(programKey(query.value(0).toString()),
+                                    SerialKey::normalised(query.value(1).toString()));
+                    query.finish();
+                    return readWhole(query, error);
+                }
+                if (!run(query, SqlCatalogue::SerialKeysOfProgram, {stored}, error))
+                    return false;
+                const QString key = programKey(stored);
+                while (query.next())
+                    keys.insert(key, SerialKey::normalised(query.value(3).toString()));
+                query.finish();
+                return readWhole(query, error);
+            };
             if (!goOn(0))
                 return false;
             SearchIndex::BulkAdd bulk;
-            if (!options.dryRun && records.size() >= BulkIndexRecords &&
-                DatabaseBackend::of(db).keepsSearchIndex()) {
+            if (!options.dryRun && many && backend.keepsSearchIndex()) {
                 QString why;
                 if (!SearchIndex::beginBulkAdd(db, &bulk, &why)) {
                     setError(error, StoreError(StoreError::Kind::Refused, why));
@@ -621,42 +648,59 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
             if (!options.dryRun &&
                 (!insertProgram.prepare(SqlCatalogue::InsertProgram) ||
                  !insertSerial.prepare(SqlCatalogue::InsertSerial) ||
-                 !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows)))) {
+                 (!db.driver()->hasFeature(QSqlDriver::BatchOperations) &&
+                  !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows))))) {
                 setError(error, errorOf(insertBatch));
                 return false;
             }
-            // Values of the records not yet written, five a record in the statement's order.
-            QVariantList pending;
-            auto writeBatch = [&] {
-                for (qsizetype i = 0; i < pending.size(); ++i)
-                    insertBatch.bindValue(int(i), pending.at(i));
-                if (!insertBatch.exec()) {
-                    setError(error, errorOf(insertBatch));
-                    return false;
-                }
-                pending.clear();
-                return true;
-            };
-            // The records not yet written, one a statement, in their order.
-            auto writeOneByOne = [&] {
-                for (qsizetype at = 0; at < pending.size(); at += 5) {
-                    for (int i = 0; i < 5; ++i)
-                        insertSerial.bindValue(i, pending.at(at + i));
-                    if (!insertSerial.exec()) {
-                        setError(error, errorOf(insertSerial));
-                        return false;
+            // The records not yet written, a column each in the statement's order.
+            std::array<QVariantList, 5> pending;
+            qsizetype pendingRows = 0;
+            // Where the driver runs a statement over columns of values (a file), one statement
+            // of one row is run over the batch: no statement text grows with the batch, no
+            // value is bound twice. Elsewhere (a server), a full batch is one statement of many
+            // rows, a shorter rest one row a statement.
+            const bool columnBatches = db.driver()->hasFeature(QSqlDriver::BatchOperations);
+            auto writePending = [&] {
+                if (pendingRows == 0)
+                    return true;
+                QSqlQuery& statement =
+                    !columnBatches && pendingRows == BatchRows ? insertBatch : insertSerial;
+                bool written = true;
+                if (columnBatches) {
+                    for (const QVariantList& column : pending)
+                        insertSerial.addBindValue(column);
+                    written = insertSerial.execBatch();
+                } else if (pendingRows == BatchRows) {
+                    int at = 0;
+                    for (qsizetype row = 0; row < pendingRows; ++row) {
+                        for (const QVariantList& column : pending)
+                            insertBatch.bindValue(at++, column.at(row));
+                    }
+                    written = insertBatch.exec();
+                } else {
+                    for (qsizetype row = 0; written && row < pendingRows; ++row) {
+                        for (int i = 0; i < 5; ++i)
+                            insertSerial.bindValue(i, pending.at(i).at(row));
+                        written = insertSerial.exec();
                     }
                 }
-                pending.clear();
+                if (!written) {
+                    setError(error, errorOf(statement));
+                    return false;
+                }
+                for (QVariantList& column : pending)
+                    column.clear();
+                pendingRows = 0;
                 return true;
             };
             // A record with details is stored alone, after those before it, so that its key is
             // known for its details.
             auto writeWithDetails = [&](const QVariantList& values, const RecordDetails& details) {
-                if (!writeOneByOne())
+                if (!writePending())
                     return false;
                 QSqlQuery keyed(db);
-                if (!run(keyed, DatabaseBackend::of(db).insertSerialReturningId(), values, error))
+                if (!run(keyed, backend.insertSerialReturningId(), values, error))
                     return false;
                 if (!keyed.next()) {
                     setError(error, errorOf(keyed));
@@ -666,64 +710,110 @@ bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                 keyed.finish();
                 return RecordDetailsStore::storeInTransaction(db, id, details, error);
             };
-            result.decisions.reserve(records.size());
-            for (qsizetype at = 0; at < records.size(); ++at) {
-                const SerialRecord& record = records.at(at);
-                if (at % ProgressRows == 0 && at > 0 && !goOn(at))
+            SerialRecord record;
+            qsizetype done = 0;
+            for (;;) {
+                if (done < head.size())
+                    record = std::move(head[done]);
+                else if (!source.next(&record))
+                    break;
+                if (done == head.size())
+                    head = QList<SerialRecord>(); // read; the rest comes from the source
+                ++done;
+                if (done % ProgressRows == 1 && done > 1 && !goOn(done - 1))
                     return false;
-                const QString programId = programKey(record.program);
-                if (!options.keepDuplicates) {
-                    QSet<QString>& known = keys[programId];
-                    const QString key = SerialKey::normalised(record.serial);
-                    if (known.contains(key)) {
-                        result.decisions.append(ImportDecision::Duplicate);
-                        ++result.duplicates;
-                        continue;
-                    }
-                    known.insert(key);
-                }
-                auto stored = programs.constFind(programId);
-                if (stored == programs.constEnd()) {
-                    stored = programs.insert(programId, record.program);
-                    ++result.newPrograms;
-                    if (!options.dryRun) {
-                        insertProgram.bindValue(0, text(record.program));
-                        if (!insertProgram.exec()) {
-                            setError(error, errorOf(insertProgram));
-                            return false;
+                const QString problem =
+                    RecordRule::problem(record.program, record.version, record.name, record.serial);
+                if (!problem.isEmpty())
+                    return storable(QCoreApplication::translate("RecordStore", "Record %1: %2")
+                                        .arg(done)
+                                        .arg(problem),
+                                    error);
+                auto program = met.find(record.program);
+                if (program == met.end()) {
+                    // A spelling met for the first time: its program may have been met in
+                    // another spelling, be stored, or be new.
+                    const QString key = programKey(record.program);
+                    auto stored = programs.constFind(key);
+                    if (stored == programs.constEnd()) {
+                        stored = programs.insert(key, record.program);
+                        keysKnown.insert(key);
+                        ++result.newPrograms;
+                        if (!options.dryRun) {
+                            insertProgram.bindValue(0, text(record.program));
+                            if (!insertProgram.exec()) {
+                                setError(error, errorOf(insertProgram));
+                                return false;
+                            }
                         }
+                    } else if (!keysKnown.contains(key)) {
+                        keysKnown.insert(key);
+                        if (!options.keepDuplicates && !readStoredKeys(*stored))
+                            return false;
                     }
+                    program = met.insert(record.program, {key, *stored});
                 }
-                result.decisions.append(ImportDecision::Added);
+                if (!options.keepDuplicates &&
+                    !keys.insert(program->key, SerialKey::normalised(record.serial))) {
+                    ++result.duplicates;
+                    if (options.decided)
+                        options.decided(record, ImportDecision::Duplicate);
+                    continue;
+                }
                 ++result.added;
+                if (options.decided)
+                    options.decided(record, ImportDecision::Added);
                 if (options.dryRun)
                     continue;
-                const QVariantList values = {*stored, text(record.name), text(record.serial),
-                                             text(record.version),
-                                             record.date.isEmpty() ? now : record.date};
                 if (!record.details.isEmpty()) {
-                    if (!writeWithDetails(values, record.details))
+                    if (!writeWithDetails({program->stored, text(record.name), text(record.serial),
+                                           text(record.version),
+                                           record.date.isEmpty() ? now : record.date},
+                                          record.details))
                         return false;
                     continue;
                 }
-                pending << values;
-                if (pending.size() == BatchRows * 5 && !writeBatch())
+                pending[0].append(program->stored);
+                pending[1].append(text(record.name));
+                pending[2].append(text(record.serial));
+                pending[3].append(text(record.version));
+                pending[4].append(record.date.isEmpty() ? now : record.date);
+                if (++pendingRows == BatchRows && !writePending())
                     return false;
             }
-            // The rest, one record a statement.
-            if (!writeOneByOne())
+            if (!source.failure().isEmpty())
+                return unread();
+            if (!writePending())
                 return false;
             QString why;
             if (!SearchIndex::endBulkAdd(db, bulk, &why)) {
                 setError(error, StoreError(StoreError::Kind::Refused, why));
                 return false;
             }
-            return goOn(records.size());
+            return goOn(done);
         },
         options.connectionName);
     if (ok)
         *outcome = result;
     return ok;
+}
+
+bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
+                   const ImportOptions& options, ImportOutcome* outcome, StoreError* error)
+{
+    ListSource source(records);
+    QList<ImportDecision> decisions;
+    decisions.reserve(records.size());
+    ImportOptions withDecisions = options;
+    withDecisions.decided = [&](const SerialRecord& record, ImportDecision decision) {
+        decisions.append(decision);
+        if (options.decided)
+            options.decided(record, decision);
+    };
+    if (!importRecords(session, source, withDecisions, outcome, error))
+        return false;
+    outcome->decisions = std::move(decisions);
+    return true;
 }
 
 bool pagedSerialsOfProgram(DatabaseSession& session, const QString& program, ResultPages* pages,

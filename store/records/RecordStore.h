@@ -13,6 +13,7 @@
 #include <optional>
 
 class DatabaseSession;
+class RecordSource;
 
 // Typed operations on the records of a session's database, through its shared connection.
 // Every operation reads its result fully before it returns, so no query outlives it; each
@@ -126,9 +127,19 @@ bool addRecord(DatabaseSession& session, const SerialRecord& record, qlonglong* 
 bool rewriteSerial(DatabaseSession& session, const QString& id, const SerialRecord& record,
                    bool* found, StoreError* error);
 
-// Told how many of how many records an import has decided so far; false stops the import,
-// which then stores nothing and fails as Cancelled. Called on the import's thread.
+// Told how many of how many records an import has decided so far (how many in all is -1 when
+// the records' source does not know beforehand); false stops the import, which then stores
+// nothing and fails as Cancelled. Called on the import's thread.
 using ImportProgress = std::function<bool(qsizetype done, qsizetype total)>;
+
+enum class ImportDecision
+{
+    Added,
+    Duplicate
+};
+
+// Told of each record as the import decides it, in their order.
+using ImportDecided = std::function<void(const SerialRecord& record, ImportDecision decision)>;
 
 struct ImportOptions
 {
@@ -138,17 +149,14 @@ struct ImportOptions
     // A companion connection of the session (DatabaseSession::openCompanion) that the import
     // runs on, from the thread it belongs to; empty: the session's shared connection.
     QString connectionName;
-};
-
-enum class ImportDecision
-{
-    Added,
-    Duplicate
+    ImportDecided decided; // none: only the counts are kept
 };
 
 struct ImportOutcome
 {
-    QList<ImportDecision> decisions; // one per record, in order
+    // One per record, in order: kept by the import of a list; an import from a source tells
+    // each through ImportOptions::decided instead.
+    QList<ImportDecision> decisions;
     int added = 0;
     int duplicates = 0;
     int newPrograms = 0;
@@ -163,6 +171,13 @@ struct ImportOutcome
 // database cost about what as many adds do.
 bool importRecords(DatabaseSession& session, const QList<SerialRecord>& records,
                    const ImportOptions& options, ImportOutcome* outcome, StoreError* error);
+// The same for records read as they are stored, so that memory does not grow with their
+// number: the first thousand are read before the transaction begins, the rest while it writes.
+// A record the rule refuses, or a source that fails (StoreError::Kind::Invalid with the
+// source's failure()), ends the import with nothing stored. The duplicate check keeps a
+// 16-byte hash of each serial (SerialKeySet).
+bool importRecords(DatabaseSession& session, RecordSource& source, const ImportOptions& options,
+                   ImportOutcome* outcome, StoreError* error);
 
 // The records of one program, by version descending (columns id, version, name, serial; a
 // field without a value reads as empty text), read a page at a time.

@@ -7,8 +7,11 @@
 
 namespace {
 
-constexpr qsizetype FlushBytes = 64 * 1024;
+// As much as a file target (TargetFile) writes at once, so that a piece goes to the disk
+// without being gathered again.
+constexpr qsizetype FlushBytes = 256 * 1024;
 const QString Ellipsis = QStringLiteral("\u2026");
+const QString Empty;
 
 // East Asian wide and full-width blocks, and the wide emoji blocks.
 bool isWide(char32_t c)
@@ -133,6 +136,7 @@ RowWriter::RowWriter(QIODevice& device, RecordFormat::Format format, QStringList
         QByteArray key = i > 0 ? QByteArray(", ") : QByteArray();
         appendJsonString(key, m_columns.at(i));
         m_jsonKeys.append(key + ": ");
+        m_jsonNumeric.append(m_layout.numericColumns.contains(int(i)));
     }
     if (m_format == RecordFormat::Format::Json)
         m_buffer += m_layout.jsonStart;
@@ -198,12 +202,13 @@ void RowWriter::jsonRow(const QStringList& values)
     m_buffer += '{';
     for (qsizetype i = 0; i < m_columns.size(); ++i) {
         m_buffer += m_jsonKeys.at(i);
-        if (m_layout.numericColumns.contains(int(i)) && values.value(i).isEmpty())
+        const QString& value = i < values.size() ? values.at(i) : Empty;
+        if (!m_jsonNumeric.at(i))
+            appendJsonString(m_buffer, value);
+        else if (value.isEmpty())
             m_buffer += "null";
-        else if (m_layout.numericColumns.contains(int(i)))
-            m_buffer += QByteArray::number(values.value(i).toLongLong());
         else
-            appendJsonString(m_buffer, values.value(i));
+            m_buffer += QByteArray::number(value.toLongLong());
     }
     m_buffer += '}';
 }
@@ -213,7 +218,7 @@ bool RowWriter::flushIfFull()
     if (m_buffer.size() < FlushBytes || m_failed)
         return !m_failed;
     m_failed = m_device.write(m_buffer) != m_buffer.size();
-    m_buffer.clear();
+    m_buffer.resize(0); // keeps the room for the next piece
     return !m_failed;
 }
 

@@ -80,6 +80,7 @@ private:
     Layout m_layout;
     // JSON: each column's name as it stands before its value ("\"id\": "), made once.
     QList<QByteArray> m_jsonKeys;
+    QList<bool> m_jsonNumeric; // JSON: whether each column is written as a number
     QByteArray m_buffer;
     bool m_firstRow = true;
     bool m_finished = false;

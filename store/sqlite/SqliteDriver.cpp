@@ -72,6 +72,7 @@ bool SqliteDriver::hasFeature(DriverFeature feature) const
     case SimpleLocking:
     case FinishQuery:
     case LowPrecisionNumbers:
+    case BatchOperations:
         return true;
     default:
         // Named placeholders are turned into positional ones by Qt before prepare().

@@ -31,10 +31,11 @@ bool isNullValue(const QVariant& value)
     }
 }
 
-int bindText(sqlite3_stmt* statement, int index, const QString& text)
+int bindText(sqlite3_stmt* statement, int index, const QString& text,
+             sqlite3_destructor_type keep = SQLITE_TRANSIENT)
 {
     return sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * sizeof(QChar)),
-                               SQLITE_TRANSIENT);
+                               keep);
 }
 
 int bindOne(sqlite3_stmt* statement, int index, const QVariant& value)
@@ -221,6 +222,73 @@ bool SqliteResult::exec()
         m_done = true;
         return false;
     }
+    setActive(true);
+    return true;
+}
+
+bool SqliteResult::execBatch(bool arrayBind)
+{
+    Q_UNUSED(arrayBind);
+    setActive(false);
+    setAt(QSql::BeforeFirstRow);
+    m_changes = -1;
+    if (!m_statement) {
+        setLastError(QSqlError(QStringLiteral("No statement to execute"), QString(),
+                               QSqlError::StatementError, QString::number(SQLITE_MISUSE)));
+        return false;
+    }
+    const QVariantList bound = boundValues();
+    const int expected = sqlite3_bind_parameter_count(m_statement);
+    QList<QVariantList> columns;
+    for (const QVariant& column : bound)
+        columns.append(column.toList());
+    const qsizetype rows = columns.isEmpty() ? 0 : columns.first().size();
+    bool even = expected == columns.size();
+    for (const QVariantList& column : std::as_const(columns))
+        even = even && column.size() == rows;
+    if (!even) {
+        setLastError(QSqlError(QStringLiteral("Parameter count mismatch"), QString(),
+                               QSqlError::StatementError, QString::number(SQLITE_RANGE)));
+        return false;
+    }
+    m_rowPending = false;
+    m_row = -1;
+    sqlite3* db = sqliteDriver()->connection();
+    int changes = 0;
+    for (qsizetype row = 0; row < rows; ++row) {
+        const sqlite3_int64 changesBefore = sqlite3_total_changes64(db);
+        sqlite3_reset(m_statement);
+        for (int i = 0; i < expected; ++i) {
+            const QVariant& value = columns.at(i).at(row);
+            // A text is bound where it lies: columns outlive the step that reads it.
+            const int code =
+                value.typeId() == QMetaType::QString && !isNullValue(value)
+                    ? bindText(m_statement, i + 1, *static_cast<const QString*>(value.constData()),
+                               SQLITE_STATIC)
+                    : bindOne(m_statement, i + 1, value);
+            if (code != SQLITE_OK) {
+                fail(QStringLiteral("Unable to bind parameters"), QSqlError::StatementError, code);
+                sqlite3_clear_bindings(m_statement);
+                return false;
+            }
+        }
+        const int code = sqlite3_step(m_statement);
+        if (code != SQLITE_DONE && code != SQLITE_ROW) {
+            fail(QStringLiteral("Unable to execute statement"), QSqlError::StatementError, code);
+            sqlite3_reset(m_statement);
+            sqlite3_clear_bindings(m_statement);
+            m_done = true;
+            return false;
+        }
+        // Rows changed by the statement itself, not by the triggers it fired.
+        if (sqlite3_total_changes64(db) != changesBefore)
+            changes += sqlite3_changes(db);
+    }
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    m_done = true;
+    m_changes = changes;
+    setSelect(false);
     setActive(true);
     return true;
 }
