@@ -23,6 +23,10 @@ public:
     {
         const DatabaseBackend& backend = DatabaseBackend::of(db);
         m_query.setForwardOnly(true);
+        // How many there are tells the target how large a write to prepare for.
+        if (m_query.exec(backend.statement(SqlCatalogue::CountSerials)) && m_query.next())
+            m_count = m_query.value(0).toLongLong();
+        m_query.finish();
         if (!m_query.exec(backend.statement(SqlCatalogue::AllSerialsByKey)))
             m_failure = backend.errorOf(m_query.lastError()).message();
     }
@@ -45,6 +49,7 @@ public:
         return true;
     }
     QString failure() const override { return m_failure; }
+    qsizetype count() const override { return m_count; }
     qint64 read() const { return m_read; }
 
 private:
@@ -52,6 +57,7 @@ private:
     QHash<qlonglong, RecordDetails> m_details;
     QString m_failure;
     qint64 m_read = 0;
+    qsizetype m_count = -1;
 };
 
 bool openChecked(DatabaseSession& session, StoreError* error)

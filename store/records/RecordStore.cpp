@@ -634,6 +634,9 @@ bool importRecords(DatabaseSession& session, RecordSource& source, const ImportO
             };
             if (!goOn(0))
                 return false;
+            // A server prepares for a load it is told of (a copy knows its size).
+            if (!options.dryRun && total >= 0 && !backend.beginBulkWrite(db, total, error))
+                return false;
             SearchIndex::BulkAdd bulk;
             if (!options.dryRun && many && backend.keepsSearchIndex()) {
                 QString why;
@@ -645,11 +648,14 @@ bool importRecords(DatabaseSession& session, RecordSource& source, const ImportO
             QSqlQuery insertProgram(db);
             QSqlQuery insertSerial(db);
             QSqlQuery insertBatch(db);
+            // A server may take a batch as five arrays, a field each, in one statement.
+            const QString arrays = backend.insertSerialArrays();
             if (!options.dryRun &&
                 (!insertProgram.prepare(SqlCatalogue::InsertProgram) ||
                  !insertSerial.prepare(SqlCatalogue::InsertSerial) ||
                  (!db.driver()->hasFeature(QSqlDriver::BatchOperations) &&
-                  !insertBatch.prepare(SqlCatalogue::insertSerialRows(BatchRows))))) {
+                  !insertBatch.prepare(arrays.isEmpty() ? SqlCatalogue::insertSerialRows(BatchRows)
+                                                        : arrays)))) {
                 setError(error, errorOf(insertBatch));
                 return false;
             }
@@ -665,9 +671,22 @@ bool importRecords(DatabaseSession& session, RecordSource& source, const ImportO
                 if (pendingRows == 0)
                     return true;
                 QSqlQuery& statement =
-                    !columnBatches && pendingRows == BatchRows ? insertBatch : insertSerial;
+                    !columnBatches && (pendingRows == BatchRows || !arrays.isEmpty())
+                        ? insertBatch
+                        : insertSerial;
                 bool written = true;
-                if (columnBatches) {
+                if (!columnBatches && !arrays.isEmpty()) {
+                    QVariantList values;
+                    values.reserve(pendingRows * 5);
+                    for (qsizetype row = 0; row < pendingRows; ++row) {
+                        for (const QVariantList& column : pending)
+                            values.append(column.at(row));
+                    }
+                    const QVariantList bound = backend.serialArrays(values);
+                    for (qsizetype i = 0; i < bound.size(); ++i)
+                        insertBatch.bindValue(int(i), bound.at(i));
+                    written = insertBatch.exec();
+                } else if (columnBatches) {
                     for (const QVariantList& column : pending)
                         insertSerial.addBindValue(column);
                     written = insertSerial.execBatch();
@@ -784,6 +803,8 @@ bool importRecords(DatabaseSession& session, RecordSource& source, const ImportO
             if (!source.failure().isEmpty())
                 return unread();
             if (!writePending())
+                return false;
+            if (!options.dryRun && total >= 0 && !backend.endBulkWrite(db, error))
                 return false;
             QString why;
             if (!SearchIndex::endBulkAdd(db, bulk, &why)) {

@@ -174,6 +174,7 @@ inline const QString DetailsOfSerial =
     QStringLiteral("SELECT email, url, purchased, expires, seats, order_number, notes FROM "
                    "serial_details WHERE id = ?");
 inline const QString SerialExists = QStringLiteral("SELECT count(*) FROM serials WHERE id = ?");
+inline const QString CountSerials = QStringLiteral("SELECT count(*) FROM serials");
 inline const QString StoreDetails = QStringLiteral(
     "INSERT INTO serial_details (id, email, url, purchased, expires, seats, order_number, notes) "
     "VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (id) DO UPDATE SET email = excluded.email, "
