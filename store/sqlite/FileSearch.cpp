@@ -139,8 +139,12 @@ bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QStrin
     *plan = ResultPages::Search();
     plan->field = field;
     plan->keyword = text(keywords).toString();
-    const QString fullText = SearchIndex::candidateQuery(keywords);
     QSqlQuery query(db);
+    if (!run(query, SqlCatalogue::TemporaryDataPlace, {}, error))
+        return false;
+    const bool spills = query.next() && query.value(0).toInt() == 1;
+    query.finish();
+    const QString fullText = SearchIndex::candidateQuery(keywords);
     if (!fullText.isEmpty() && SearchIndex::exists(db)) {
         if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
             return false;
@@ -148,20 +152,24 @@ bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QStrin
                                 ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
                                 : 0;
         query.finish();
-        if (!run(query, SqlCatalogue::TemporaryDataPlace, {}, error))
-            return false;
-        const bool spills = query.next() && query.value(0).toInt() == 1;
-        query.finish();
         const qint64 sorted = spills ? std::max(SortedLimit, keys / SpilledShare) : SortedLimit;
-        const qint64 limit = std::max(sorted, keys / CandidateShare);
+        const qint64 limit = spills ? sorted : std::max(sorted, keys / CandidateShare);
         qint64 candidates = 0;
         if (!candidateKeys(query, fullText, limit + 1, &candidates, &plan->candidates, error))
             return false;
+        // Beyond them, a sort that may spill reads the table from end to end and sorts its
+        // matches, which costs less than a walk reading the records in the list's order, one
+        // page each; a sort held in memory leaves it to the walk.
         plan->source = candidates <= sorted  ? SqlCatalogue::Source::Candidates
                        : candidates <= limit ? SqlCatalogue::Source::CandidateWalk
+                       : spills              ? SqlCatalogue::Source::Scan
                                              : SqlCatalogue::Source::Walk;
-        if (plan->source == SqlCatalogue::Source::Walk)
+        if (candidates > limit)
             plan->candidates.clear();
+        return true;
+    }
+    if (spills) {
+        plan->source = SqlCatalogue::Source::Scan;
         return true;
     }
     QVariantList values;
