@@ -78,6 +78,20 @@ inline qint64 statusKb(const char* key)
     return 0;
 }
 
+// A record of a large database, for fillDatabase: programs, versions, names and serials that
+// differ.
+inline QVariantList generatedRecord(int i)
+{
+    return {QStringLiteral("Program %1").arg(i % 2000),
+            QStringLiteral("%1.%2").arg(i % 13).arg(i % 7),
+            QStringLiteral("Registered User %1").arg(i * 7919 % 100003),
+            QStringLiteral("%1-%2-%3")
+                .arg(i * 2654435761u % 100000, 5, 10, QLatin1Char('0'))
+                .arg(i % 9973, 4, 16, QLatin1Char('0'))
+                .arg(i, 6, 36, QLatin1Char('0')),
+            QStringLiteral("2024-03-%1T12:00:00").arg(i % 28 + 1, 2, 10, QLatin1Char('0'))};
+}
+
 // Adds 2,000 programs ("Program 0" ...) and `count` serial rows made by `row` (program,
 // version, name, serial, date), then runs `finish` on the connection, all in one transaction.
 inline bool fillDatabase(const QString& path, int count,

@@ -22,18 +22,6 @@ namespace {
 
 constexpr int Rounds = 3;
 
-QVariantList row(int i)
-{
-    return {QStringLiteral("Program %1").arg(i % 2000),
-            QStringLiteral("%1.%2").arg(i % 13).arg(i % 7),
-            QStringLiteral("Registered User %1").arg(i * 7919 % 100003),
-            QStringLiteral("%1-%2-%3")
-                .arg(i * 2654435761u % 100000, 5, 10, QLatin1Char('0'))
-                .arg(i % 9973, 4, 16, QLatin1Char('0'))
-                .arg(i, 6, 36, QLatin1Char('0')),
-            QStringLiteral("2024-03-%1T12:00:00").arg(i % 28 + 1, 2, 10, QLatin1Char('0'))};
-}
-
 // Milliseconds of one check on a connection of its own; -1 when it does not say "ok".
 double timeCheck(const QString& path, const QString& pragma)
 {
@@ -73,7 +61,7 @@ int main(int argc, char** argv)
         const QString path = dir.filePath(QStringLiteral("bench-%1.mdb").arg(records));
         QString error;
         if (!SchemaFile::createDatabase(path, QStringLiteral(NUMIRA_SCHEMA_FILE), &error) ||
-            !BenchSupport::fillDatabase(path, records, row)) {
+            !BenchSupport::fillDatabase(path, records, BenchSupport::generatedRecord)) {
             std::fprintf(stderr, "the database of %d records was not made: %s\n", records,
                          qPrintable(error));
             return 1;

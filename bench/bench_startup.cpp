@@ -4,12 +4,12 @@
 // in the program's browser, and the start-up on a database of 100,000 records (a file still
 // small enough to be checked for damage at every opening). Each program row follows the same
 // start made as before the window came first (the OpenGL context made by QApplication, the
-// database checked before the window shows), from the same build. Each run is a fresh process, timed from its start until it reports
-// its window on screen and painted (and its page loaded). Every figure is taken offscreen and, when
-// a display is there, on it too (run it as `xvfb-run -a build/bench/bench_startup` for an X server
-// without a screen). This program links no web engine, as the program does not: its browser comes
-// from the plugin of the build. (a temporary program folder and settings; nothing of the user's is
-// read or written)
+// database checked before the window shows), from the same build. Each run is a fresh process,
+// timed from its start until it reports its window on screen and painted (and its page loaded).
+// Every figure is taken offscreen and, when a display is there, on it too (run it as `xvfb-run -a
+// build/bench/bench_startup` for an X server without a screen). This program links no web engine,
+// as the program does not: its browser comes from the plugin of the build. (a temporary program
+// folder and settings; nothing of the user's is read or written)
 
 #include "app/MainWindow.h"
 #include "app/StartupTrace.h"
@@ -73,19 +73,6 @@ int runProgram(int argc, char** argv, const QString& folder, bool eager)
     new ShownReport(&main);
     main.showCentered();
     return app.exec();
-}
-
-// A record of the large database: programs, versions, names and serials that differ.
-QVariantList generatedRecord(int i)
-{
-    return {QStringLiteral("Program %1").arg(i % 2000),
-            QStringLiteral("%1.%2").arg(i % 13).arg(i % 7),
-            QStringLiteral("Registered User %1").arg(i * 7919 % 100003),
-            QStringLiteral("%1-%2-%3")
-                .arg(i * 2654435761u % 100000, 5, 10, QLatin1Char('0'))
-                .arg(i % 9973, 4, 16, QLatin1Char('0'))
-                .arg(i, 6, 36, QLatin1Char('0')),
-            QStringLiteral("2024-03-%1T12:00:00").arg(i % 28 + 1, 2, 10, QLatin1Char('0'))};
 }
 
 constexpr int LargeRecords = 100000;
@@ -153,7 +140,7 @@ int main(int argc, char** argv)
     const QString largeFolder = BenchSupport::makeProgramFolder(largeDir);
     copyArtwork(largeFolder);
     const QString largeFile = largeFolder + QStringLiteral("/numira.mdb");
-    if (!BenchSupport::fillDatabase(largeFile, LargeRecords, generatedRecord))
+    if (!BenchSupport::fillDatabase(largeFile, LargeRecords, BenchSupport::generatedRecord))
         qFatal("cannot fill the large database");
     QProcessEnvironment largeEnvironment = BenchSupport::isolatedEnvironment(largeDir);
 
@@ -177,7 +164,9 @@ int main(int argc, char** argv)
         {"window with an empty web view", web, {QStringLiteral("--empty-web-view")}},
         {"Numira as it started before", self, {QStringLiteral("--program-eager"), folder}},
         {"Numira", self, {QStringLiteral("--program"), folder}},
-        {"100,000 records, as before", self, {QStringLiteral("--program-eager"), largeFolder},
+        {"100,000 records, as before",
+         self,
+         {QStringLiteral("--program-eager"), largeFolder},
          true},
         {"Numira, 100,000 records", self, {QStringLiteral("--program"), largeFolder}, true},
         // Last: the engine's processes of a start that loaded its page go on ending for a while

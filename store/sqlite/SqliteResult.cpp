@@ -186,7 +186,7 @@ bool SqliteResult::bindValues()
     return true;
 }
 
-bool SqliteResult::exec()
+bool SqliteResult::beginExec()
 {
     setActive(false);
     setAt(QSql::BeforeFirstRow);
@@ -196,6 +196,13 @@ bool SqliteResult::exec()
                                QSqlError::StatementError, QString::number(SQLITE_MISUSE)));
         return false;
     }
+    return true;
+}
+
+bool SqliteResult::exec()
+{
+    if (!beginExec())
+        return false;
     sqlite3_reset(m_statement);
     sqlite3_clear_bindings(m_statement);
     m_rowPending = false;
@@ -229,14 +236,8 @@ bool SqliteResult::exec()
 bool SqliteResult::execBatch(bool arrayBind)
 {
     Q_UNUSED(arrayBind);
-    setActive(false);
-    setAt(QSql::BeforeFirstRow);
-    m_changes = -1;
-    if (!m_statement) {
-        setLastError(QSqlError(QStringLiteral("No statement to execute"), QString(),
-                               QSqlError::StatementError, QString::number(SQLITE_MISUSE)));
+    if (!beginExec())
         return false;
-    }
     const QVariantList bound = boundValues();
     const int expected = sqlite3_bind_parameter_count(m_statement);
     QList<QVariantList> columns;

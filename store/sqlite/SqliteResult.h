@@ -42,6 +42,8 @@ protected:
     void detachFromResultSet() override;
 
 private:
+    // Readies the result for a run of its statement; false (with the error) without one.
+    bool beginExec();
     const SqliteDriver* sqliteDriver() const;
     bool bindValues();
     // Moves the statement to its next row; false at the end or on an error (then lastError()).
