@@ -30,6 +30,19 @@ QVariant text(const QString& value)
     return value.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(value);
 }
 
+// How many keys lie between the lowest and the highest record's: the records' count, near
+// enough, without counting them.
+bool keySpan(QSqlQuery& query, qint64* keys, QString* error)
+{
+    if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
+        return false;
+    *keys = query.next() && !query.value(0).isNull()
+                ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
+                : 0;
+    query.finish();
+    return true;
+}
+
 // The keys of the records that the index names for a full-text query, as a JSON array, and
 // how many; read up to limit keys (all with a negative limit).
 bool candidateKeys(QSqlQuery& query, const QString& fullText, qint64 limit, qint64* count,
@@ -64,12 +77,9 @@ bool search(const QSqlDatabase& db, SqlCatalogue::Field field, const QString& ke
     plan.field = field;
     plan.keyword = text(keywords).toString();
     QSqlQuery query(db);
-    if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
+    qint64 keys = 0;
+    if (!keySpan(query, &keys, error))
         return false;
-    const qint64 keys = query.next() && !query.value(0).isNull()
-                            ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
-                            : 0;
-    query.finish();
 
     // The full-text query runs once: its first keys tell few candidates from many, and few
     // are read and ordered at once through their keys.
@@ -146,12 +156,9 @@ bool planRecords(const QSqlDatabase& db, SqlCatalogue::Field field, const QStrin
     query.finish();
     const QString fullText = SearchIndex::candidateQuery(keywords);
     if (!fullText.isEmpty() && SearchIndex::exists(db)) {
-        if (!run(query, SqlCatalogue::SerialIdRange, {}, error))
+        qint64 keys = 0;
+        if (!keySpan(query, &keys, error))
             return false;
-        const qint64 keys = query.next() && !query.value(0).isNull()
-                                ? query.value(1).toLongLong() - query.value(0).toLongLong() + 1
-                                : 0;
-        query.finish();
         const qint64 sorted = spills ? std::max(SortedLimit, keys / SpilledShare) : SortedLimit;
         const qint64 limit = spills ? sorted : std::max(sorted, keys / CandidateShare);
         qint64 candidates = 0;
